@@ -1,0 +1,55 @@
+/* The program's string table, shared by the resource script and the portable code.
+   Quotes inside texts are written as \x22 so that both the C++ compiler and windres
+   read them the same way. */
+#ifndef ORVANTA_STRINGS_H
+#define ORVANTA_STRINGS_H
+
+#define IDS_COMPANY 10000
+#define IDS_PRODUCT 10001
+#define IDS_ALREADY_ACTIVE 10002
+#define IDS_OLE_INIT_FAILED 10004
+#define IDS_SPLASH_FAILED 10007
+#define IDS_RATIO 10013
+#define IDS_CROP_ERROR 10017
+#define IDS_VERSION 10019
+#define IDS_VERSION_ABOUT 10020
+#define IDS_ABOUT_VERSION_LINE 10024
+#define IDS_APP_TITLE 57344
+
+#define ORVANTA_STRINGS(X)                                                                   \
+    X(IDS_COMPANY, "Kestrova")                                                               \
+    X(IDS_PRODUCT, "Orvanta for Outlook")                                                    \
+    X(IDS_ALREADY_ACTIVE, "Orvanta for Outlook is already active")                           \
+    X(IDS_OLE_INIT_FAILED, "AfxOleInit initialization fails, possibly because incorrect "   \
+                           "versions \nof the OLE system DLLs are installed.\x22")           \
+    X(IDS_SPLASH_FAILED, "Failed to create splash screen")                                   \
+    X(IDS_RATIO, "Appointments/Tasks ratio (%d : %d) %%")                                    \
+    X(IDS_CROP_ERROR, "Crop image error")                                                    \
+    X(IDS_VERSION, "3.5")                                                                    \
+    X(IDS_VERSION_ABOUT, "3.5")                                                              \
+    X(IDS_ABOUT_VERSION_LINE, "Orvanta for Outlook %s (%s)")                                 \
+    X(IDS_APP_TITLE, "Orvanta for Outlook")
+
+/* Texts of the dialog templates. */
+#define TXT_ALREADY_RUNNING_CAPTION "Orvanta for Outlook"
+#define TXT_ALREADY_RUNNING_MESSAGE                                                          \
+    "Orvanta for Outlook can not start because %s is already running. You first have to "   \
+    "exit %s and then start Orvanta for Outlook again."
+#define TXT_ALREADY_RUNNING_HINT                                                             \
+    "If you got this message on computer startup then you might want to disable the "       \
+    "\x22launch on startup\x22 option in the other program to prevent this situation from " \
+    "happening on next startup again."
+#define TXT_ABOUT_COMPANY "Kestrova"
+
+/* Dialogs and their controls. */
+#define IDD_ABOUTBOX 100
+#define IDD_ALREADY_RUNNING 246
+#define IDB_SPLASH 203
+#define IDC_ABOUT_PICTURE 1003
+#define IDC_ABOUT_VERSION 1043
+#define IDC_ABOUT_COMPANY 1048
+#define IDC_ABOUT_CLOSE 1051
+#define IDC_ALREADY_RUNNING_MESSAGE 1082
+#define IDR_MAINFRAME 128
+
+#endif

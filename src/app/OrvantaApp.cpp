@@ -1,0 +1,111 @@
+#include "OrvantaApp.h"
+
+#include <vector>
+
+#include "../platform/Platform.h"
+#include "../settings/AboutDlg.h"
+#include "../settings/AlreadyRunningDlg.h"
+#include "../settings/Settings.h"
+#include "../util/BuildStamp.h"
+#include "../util/FileSystem.h"
+#include "../util/Strings.h"
+#include "../util/SystemInfo.h"
+#include "MainFrame.h"
+
+namespace {
+COrvantaApp* g_app = nullptr;
+}
+
+const COrvantaApp::Sibling COrvantaApp::kSiblings[4] = {
+    {"CorvinelMutex", "Corvinel"},
+    {"AFX_ORVANTA_H__CD85643D_0F25_4199_AAB6_8B100BBC599D__INCLUDED_", "Older Orvanta"},
+    {"OrvantaLotusMutex", "Orvanta for Lotus"},
+    {"OrvantaExchangeMutex", "Orvanta for Exchange"},
+};
+
+COrvantaApp::COrvantaApp() { g_app = this; }
+
+COrvantaApp::~COrvantaApp() {
+    m_mainFrame.reset();
+    m_settings.reset();
+    if (g_app == this) g_app = nullptr;
+}
+
+COrvantaApp* COrvantaApp::Instance() { return g_app; }
+
+std::string COrvantaApp::MakeBuildLabel(const std::string& buildDate) {
+    return MakeBuildStamp(buildDate) + "x64";
+}
+
+bool COrvantaApp::InitInstance() {
+    Ports& ports = CurrentPorts();
+    const std::vector<std::string> names = {LoadResString(IDS_COMPANY), LoadResString(IDS_PRODUCT)};
+
+    std::string appData = EFileSystem::SpecialFolderPath(SpecialFolder::AppData);
+    if (appData.empty() || !EFileSystem::EnsureDirectoryChain(appData, names)) {
+        ports.ui->MessageBox("Failed to initialize application, exiting.", LoadResString(IDS_APP_TITLE),
+                             MsgBox::Ok);
+        return false;
+    }
+    m_dataFolder = EFileSystem::Join(EFileSystem::Join(appData, names[0]), names[1]);
+
+    m_buildLabel = MakeBuildLabel(__DATE__);
+    m_registryRoot = FormatText("Software\\Kestrova\\%s\\%s", LoadResString(IDS_APP_TITLE).c_str(),
+                                LoadResString(IDS_VERSION).c_str());
+    m_newerThanWin2000 = ESystemInfo::NewerThanWindows2000();
+    ports.ui->InitCommonControls();
+
+    if (!CheckRunningInstances()) return false;
+
+    if (!ports.ui->InitOle()) {
+        ports.ui->MessageBox(LoadResString(IDS_OLE_INIT_FAILED), LoadResString(IDS_APP_TITLE),
+                             MsgBox::Ok | MsgBox::IconError);
+        return false;
+    }
+    m_oleInitialized = true;
+
+    m_settings = std::make_unique<CSettings>(m_registryRoot);
+
+    // The command line has no effect: the program always starts hidden in the tray.
+    m_mainFrame = std::make_unique<CMainFrame>(*m_settings);
+    if (!m_mainFrame->Create(LoadResString(IDS_APP_TITLE))) return false;
+    m_mainFrame->SetCaption(LoadResString(IDS_APP_TITLE));
+    return true;
+}
+
+bool COrvantaApp::CheckRunningInstances() {
+    Ports& ports = CurrentPorts();
+    MutexOutcome outcome = MutexOutcome::Failed;
+    m_ownMutex = ports.mutexes->Create(kOwnMutex, outcome);
+    if (outcome != MutexOutcome::Created) {
+        // Only a mutex this process created is ours to hold.
+        m_ownMutex.reset();
+        ports.ui->MessageBox(LoadResString(IDS_ALREADY_ACTIVE), LoadResString(IDS_APP_TITLE), MsgBox::Ok);
+        return false;
+    }
+    for (const auto& sibling : kSiblings) {
+        std::unique_ptr<INamedMutex> m = ports.mutexes->Create(sibling.mutexName, outcome);
+        if (m && outcome == MutexOutcome::AlreadyExists) {
+            m_siblingMutex = std::move(m);
+            CAlreadyRunningDlg(sibling.productName).DoModal();
+            return false;
+        }
+    }
+    return true;
+}
+
+int COrvantaApp::Run() { return CurrentPorts().ui->RunMessageLoop(); }
+
+int COrvantaApp::ExitInstance() {
+    m_mainFrame.reset();
+    m_settings.reset();
+    if (m_oleInitialized) {
+        CurrentPorts().ui->UninitOle();
+        m_oleInitialized = false;
+    }
+    m_siblingMutex.reset();
+    m_ownMutex.reset();
+    return 0;
+}
+
+void COrvantaApp::OnAppAbout() { CAboutDlg(m_buildLabel).DoModal(); }

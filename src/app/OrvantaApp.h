@@ -1,0 +1,50 @@
+#pragma once
+// The application object: start-up in a fixed order, the single-instance guard
+// against a second copy and the sibling programs, and the shutdown.
+#include <memory>
+#include <string>
+
+class CMainFrame;
+class CSettings;
+class INamedMutex;
+
+class COrvantaApp {
+public:
+    struct Sibling {
+        const char* mutexName;
+        const char* productName;
+    };
+    static constexpr const char* kOwnMutex = "OrvantaOutlookMutex";
+    static const Sibling kSiblings[4];
+
+    COrvantaApp();
+    ~COrvantaApp();
+
+    bool InitInstance();
+    int Run();
+    int ExitInstance();
+    bool CheckRunningInstances();
+    void OnAppAbout();
+
+    std::string RegistryRoot() const { return m_registryRoot; }
+    std::string DataFolder() const { return m_dataFolder; }
+    std::string BuildLabel() const { return m_buildLabel; }
+    bool NewerThanWindows2000() const { return m_newerThanWin2000; }
+    CSettings* Settings() const { return m_settings.get(); }
+    CMainFrame* MainFrame() const { return m_mainFrame.get(); }
+
+    // "Nov  4 2008" gives "081104x64".
+    static std::string MakeBuildLabel(const std::string& buildDate);
+    static COrvantaApp* Instance();
+
+private:
+    std::unique_ptr<INamedMutex> m_ownMutex;
+    std::unique_ptr<INamedMutex> m_siblingMutex; // held while the sibling dialog is up
+    std::string m_registryRoot;
+    std::string m_dataFolder;
+    std::string m_buildLabel;
+    bool m_newerThanWin2000 = false;
+    bool m_oleInitialized = false;
+    std::unique_ptr<CSettings> m_settings;
+    std::unique_ptr<CMainFrame> m_mainFrame;
+};

@@ -1,0 +1,20 @@
+#include "Platform.h"
+
+namespace {
+Ports* g_current = nullptr;
+}
+
+Ports& CurrentPorts() {
+    if (!g_current) g_current = &RealPorts();
+    return *g_current;
+}
+
+ScopedPorts::ScopedPorts(const Ports& ports) : m_saved(CurrentPorts()) {
+    Ports& cur = CurrentPorts();
+    if (ports.registry) cur.registry = ports.registry;
+    if (ports.system) cur.system = ports.system;
+    if (ports.mutexes) cur.mutexes = ports.mutexes;
+    if (ports.ui) cur.ui = ports.ui;
+}
+
+ScopedPorts::~ScopedPorts() { CurrentPorts() = m_saved; }

@@ -1,0 +1,52 @@
+#pragma once
+// Operating-system facts and file-system and shell services the program needs.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct OsVersion {
+    uint32_t major = 0;
+    uint32_t minor = 0;
+    uint32_t build = 0;
+    uint32_t platformId = 0;  // 0 Win32s, 1 Windows 9x, 2 NT family
+    uint32_t productType = 1; // 1 workstation, 2 domain controller, 3 server
+};
+
+struct ScreenMetrics {
+    int monitorCount = 0;
+    int virtualX = 0;
+    int virtualY = 0;
+    int virtualWidth = 0;
+    int virtualHeight = 0;
+    int primaryWidth = 0;
+    int primaryHeight = 0;
+    int displayHorzRes = 0; // horizontal resolution of the display device
+};
+
+namespace SpecialFolder {
+constexpr int AppData = 26;
+}
+
+namespace ShowCmd {
+constexpr int Normal = 1;
+}
+
+class ISystemPort {
+public:
+    virtual ~ISystemPort() = default;
+    virtual bool GetOsVersion(OsVersion& out) = 0;
+    virtual ScreenMetrics GetScreenMetrics() = 0;
+    virtual std::string SpecialFolderPath(int folderId) = 0; // empty on failure
+    virtual std::string ShortPath(const std::string& path) = 0; // empty on failure
+    // Full path of the running program; empty on failure with error set.
+    virtual std::string ModuleFileName(unsigned long& error) = 0;
+    virtual char PathSeparator() const = 0;
+    // Whether the file system ignores case, so paths may be lower-cased to compare them.
+    virtual bool CaseInsensitivePaths() const = 0;
+    // Names of the entries of a directory (without "." and ".."); false when it cannot be read.
+    virtual bool ListDirectory(const std::string& dir, std::vector<std::string>& names) = 0;
+    virtual bool MakeDirectory(const std::string& path) = 0;
+    // The shell's "open" verb (or another); the result follows ShellExecute: above 32 is success.
+    virtual intptr_t ShellExecute(const std::string& verb, const std::string& file,
+                                  const std::string& params, int showCmd) = 0;
+};

@@ -1,0 +1,56 @@
+#include "PosixMutex.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+class PosixMutex : public INamedMutex {
+public:
+    explicit PosixMutex(int fd) : m_fd(fd) {}
+    ~PosixMutex() override {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    PosixMutex(const PosixMutex&) = delete;
+    PosixMutex& operator=(const PosixMutex&) = delete;
+
+private:
+    int m_fd;
+};
+
+} // namespace
+
+CPosixMutexPort::CPosixMutexPort(std::string directory) : m_dir(std::move(directory)) {}
+
+std::string CPosixMutexPort::DefaultDirectory() {
+    const char* run = std::getenv("XDG_RUNTIME_DIR");
+    if (run && *run == '/') return run;
+    return "/tmp/orvanta-" + std::to_string(::getuid());
+}
+
+std::string CPosixMutexPort::LockPath(const std::string& name) const {
+    std::string safe = name;
+    for (auto& c : safe)
+        if (c == '/' || c == '\\') c = '_';
+    return m_dir + "/" + safe + ".lock";
+}
+
+std::unique_ptr<INamedMutex> CPosixMutexPort::Create(const std::string& name, MutexOutcome& outcome) {
+    outcome = MutexOutcome::Failed;
+    if (::mkdir(m_dir.c_str(), 0700) != 0 && errno != EEXIST) return nullptr;
+    int fd = ::open(LockPath(name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return nullptr;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        outcome = MutexOutcome::Created;
+    } else if (errno == EWOULDBLOCK) {
+        outcome = MutexOutcome::AlreadyExists;
+    } else {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::make_unique<PosixMutex>(fd);
+}

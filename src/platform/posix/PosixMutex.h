@@ -1,0 +1,18 @@
+#pragma once
+// Named mutexes for Linux: an flock on "<name>.lock" in $XDG_RUNTIME_DIR (or
+// /tmp/orvanta-<uid>). The lock goes when the holder closes it or exits, however it ends.
+//
+// Implements: create-and-own, "already exists" when another process holds the name.
+// Does not implement: waiting for or releasing a held mutex other than by closing it.
+#include "../MutexPort.h"
+
+class CPosixMutexPort : public IMutexPort {
+public:
+    explicit CPosixMutexPort(std::string directory = DefaultDirectory());
+    static std::string DefaultDirectory();
+    std::unique_ptr<INamedMutex> Create(const std::string& name, MutexOutcome& outcome) override;
+    std::string LockPath(const std::string& name) const;
+
+private:
+    std::string m_dir;
+};

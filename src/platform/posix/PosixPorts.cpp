@@ -1,0 +1,14 @@
+#include "../Platform.h"
+#include "PosixMutex.h"
+#include "PosixRegistry.h"
+#include "PosixSystem.h"
+#include "PosixUi.h"
+
+Ports& RealPorts() {
+    static CPosixFileRegistry registry(CPosixFileRegistry::DefaultDirectory());
+    static CPosixSystemPort system;
+    static CPosixMutexPort mutexes;
+    static CPosixUiPort ui;
+    static Ports ports{&registry, &system, &mutexes, &ui};
+    return ports;
+}

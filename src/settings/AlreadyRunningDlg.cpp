@@ -1,0 +1,27 @@
+#include "AlreadyRunningDlg.h"
+
+#include "../platform/Platform.h"
+#include "../util/Strings.h"
+
+std::string CAlreadyRunningDlg::FormatMessage(const std::string& format,
+                                              const std::string& programName) {
+    // Replaced textually rather than through printf, so that a name holding '%'
+    // cannot act as a format.
+    std::string out;
+    for (size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size() && format[i + 1] == 's') {
+            out += programName;
+            ++i;
+        } else {
+            out += format[i];
+        }
+    }
+    return out;
+}
+
+int CAlreadyRunningDlg::DoModal() {
+    return CurrentPorts().ui->RunDialog(IDD_ALREADY_RUNNING, [this](IDialogControls& dlg) {
+        dlg.SetItemText(IDC_ALREADY_RUNNING_MESSAGE,
+                        FormatMessage(dlg.GetItemText(IDC_ALREADY_RUNNING_MESSAGE), m_programName));
+    });
+}

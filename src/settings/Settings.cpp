@@ -1,0 +1,221 @@
+#include "Settings.h"
+
+#include <algorithm>
+
+#include "../platform/Platform.h"
+#include "../util/FileSystem.h"
+#include "../util/Parser.h"
+#include "../util/Registry.h"
+#include "../util/Strings.h"
+#include "../util/SystemInfo.h"
+
+namespace {
+
+constexpr size_t kTextBuffer = 260;
+
+std::string ReadTextOrEmpty(CRegistry& reg, const char* name) {
+    std::string text;
+    reg.ReadText(name, text, kTextBuffer);
+    return text;
+}
+
+// Default-on flags are true unless the text is "FALSE"; default-off ones false unless "TRUE".
+bool ReadFlag(CRegistry& reg, const char* name, bool defaultOn) {
+    std::string text = EParser::ToUpper(ReadTextOrEmpty(reg, name));
+    return defaultOn ? text != "FALSE" : text == "TRUE";
+}
+
+int32_t ReadNumber(CRegistry& reg, const char* name, int32_t absent) {
+    int32_t v = absent;
+    reg.ReadNumber(name, v);
+    return v;
+}
+
+void ReadNumberTextIfSet(CRegistry& reg, const char* name, int32_t& field) {
+    std::string text = ReadTextOrEmpty(reg, name);
+    if (!text.empty()) field = EParser::ParseInt(text);
+}
+
+void ReadNumberTextIfSet(CRegistry& reg, const char* name, bool& field) {
+    std::string text = ReadTextOrEmpty(reg, name);
+    if (!text.empty()) field = EParser::ParseInt(text) != 0;
+}
+
+} // namespace
+
+const std::vector<CSettings::PersistedValue>& CSettings::SaveOrder() {
+    using E = Encoding;
+    static const std::vector<PersistedValue> order = {
+        {"Wallpaper", E::Text, &CSettings::m_wallpaper},
+        {"WPStyle", E::Text, &CSettings::m_wpStyle},
+        {"Orvanta style", E::Number, &CSettings::m_style},
+        {"FDOW", E::Number, &CSettings::m_fdow},
+        {"Systray Ico", E::Number, &CSettings::m_systrayIcon},
+        {"Doubleclick Action", E::Number, &CSettings::m_doubleclickAction},
+        {"Transparency", E::Number, &CSettings::m_transparency},
+        {"SideBar Width", E::Number, &CSettings::m_sideBarWidth},
+        {"Desktop Mouse Mode", E::NumberText, &CSettings::m_desktopMouseMode},
+        {"Use Interactive Desktop", E::Flag, &CSettings::m_useInteractiveDesktop},
+        {"Show Desktop Tooltip", E::Flag, &CSettings::m_showDesktopTooltip},
+        {"Show Contacts", E::Flag, &CSettings::m_showContacts},
+        {"Show Appointments", E::Flag, &CSettings::m_showAppointments},
+        {"Show Tasks", E::Flag, &CSettings::m_showTasks},
+        {"Show Messages", E::Flag, &CSettings::m_showMessages},
+        {"Show Calendar", E::Flag, &CSettings::m_showCalendar},
+        {"ShowWeekNumbers", E::Flag, &CSettings::m_showWeekNumbers},
+        {"LaunchAtStartup", E::Flag, &CSettings::m_launchAtStartup},
+        {"Hide Data", E::Flag, &CSettings::m_hideData},
+        {"Hide On Desktop Lock", E::Flag, &CSettings::m_hideOnDesktopLock},
+        {"KeepOnExit", E::Flag, &CSettings::m_keepOnExit},
+        {"ShowSplash", E::Flag, &CSettings::m_showSplash},
+        {"Lounch Outlook", E::Flag, &CSettings::m_launchOutlook},
+        {"Time Style", E::NumberText, &CSettings::m_timeStyle},
+        {"SideBarStyle", E::NumberText, &CSettings::m_sideBarStyle},
+        {"Header Blank", E::NumberText, &CSettings::m_headerBlank},
+        {"Footer Blank", E::NumberText, &CSettings::m_footerBlank},
+        {"Right Margin Blank", E::NumberText, &CSettings::m_rightMarginBlank},
+        {"Header Blank", E::NumberText, &CSettings::m_headerBlank},
+        {"AppointmentsTask", E::NumberText, &CSettings::m_appointmentsTask},
+        {"OffsetType", E::NumberText, &CSettings::m_offsetType},
+        {"CalendarPosX", E::NumberText, &CSettings::m_calendarPosX},
+        {"CalendarPosY", E::NumberText, &CSettings::m_calendarPosY},
+        {"SideBarCalPosX", E::NumberText, &CSettings::m_sideBarCalPosX},
+        {"SideBarCalPosY", E::NumberText, &CSettings::m_sideBarCalPosY},
+        {"Refresh", E::Number, &CSettings::m_refresh},
+        {"ShowStartup", E::Flag, &CSettings::m_showStartup},
+    };
+    return order;
+}
+
+CSettings::CSettings(std::string registryRoot, IRegistryPort* port)
+    : m_registryRoot(std::move(registryRoot)), m_port(port) {
+    ScreenRect screen = ESystemInfo::VirtualScreenRect();
+    m_screenWidth = screen.width;
+    m_screenHeight = screen.height;
+    m_sideBarWidth = ESystemInfo::DisplayHorizontalResolution() * 20 / 100;
+    m_sideBarCalPosX = (m_screenWidth - 450) / 2;
+    m_sideBarCalPosY = m_screenHeight - 384;
+    m_hideOnDesktopLock = ESystemInfo::IsNtFamily();
+
+    std::string appData = EFileSystem::SpecialFolderPath(SpecialFolder::AppData);
+    m_convertedPath = EFileSystem::Join(
+        EFileSystem::Join(EFileSystem::Join(appData, LoadResString(IDS_COMPANY)),
+                          LoadResString(IDS_PRODUCT)),
+        "wallpaper.bmp");
+    // Windows compares these paths lower-cased; a case-sensitive file system must not.
+    if (CurrentPorts().system->CaseInsensitivePaths()) m_convertedPath = EParser::ToLower(m_convertedPath);
+
+    ApplyStyle(m_style);
+    Load();
+    // On a first start the user finds every setting in the registry at once, not
+    // only after the first change.
+    if (m_createdKey) Save();
+}
+
+bool CSettings::OpenKey(CRegistry& reg) {
+    if (reg.Open(RegRoot::CurrentUser, m_registryRoot)) return true;
+    reg.CreateKeyPath(RegRoot::CurrentUser, m_registryRoot, "REG_BINARY");
+    bool opened = reg.Open(RegRoot::CurrentUser, m_registryRoot);
+    m_createdKey = m_createdKey || opened;
+    return opened;
+}
+
+void CSettings::ApplyStyle(int style) {
+    m_style = (style >= 0 && style <= 2) ? style : 0;
+}
+
+void CSettings::Load() {
+    m_wallpaper.clear();
+    m_wpStyle.clear();
+    CRegistry reg(m_port);
+    if (!OpenKey(reg)) return;
+
+    m_wallpaper = ReadTextOrEmpty(reg, "Wallpaper");
+    m_wpStyle = ReadTextOrEmpty(reg, "WPStyle");
+
+    m_fdow = ReadNumber(reg, "FDOW", 0);
+    m_systrayIcon = ReadNumber(reg, "Systray Ico", 0);
+
+    ReadNumberTextIfSet(reg, "SideBarStyle", m_sideBarStyle);
+    ReadNumberTextIfSet(reg, "Header Blank", m_headerBlank);
+    ReadNumberTextIfSet(reg, "Footer Blank", m_footerBlank);
+    ReadNumberTextIfSet(reg, "Right Margin Blank", m_rightMarginBlank);
+    ReadNumberTextIfSet(reg, "AppointmentsTask", m_appointmentsTask);
+    ReadNumberTextIfSet(reg, "OffsetType", m_offsetType);
+    ReadNumberTextIfSet(reg, "CalendarPosX", m_calendarPosX);
+    ReadNumberTextIfSet(reg, "CalendarPosY", m_calendarPosY);
+    ReadNumberTextIfSet(reg, "SideBarCalPosX", m_sideBarCalPosX);
+    ReadNumberTextIfSet(reg, "SideBarCalPosY", m_sideBarCalPosY);
+    m_appointmentsTask = std::clamp(m_appointmentsTask, 0, 100);
+
+    ApplyStyle(ReadNumber(reg, "Orvanta style", 0));
+
+    m_doubleclickAction = ReadNumber(reg, "Doubleclick Action", 3);
+    m_transparency = std::clamp(ReadNumber(reg, "Transparency", 30), 0, 100);
+    m_sideBarWidth = std::clamp(ReadNumber(reg, "SideBar Width", m_sideBarWidth),
+                                kMinSideBarWidth, kMaxSideBarWidth);
+
+    ReadNumberTextIfSet(reg, "Desktop Mouse Mode", m_desktopMouseMode);
+
+    m_useInteractiveDesktop = ReadFlag(reg, "Use Interactive Desktop", true);
+    m_showDesktopTooltip = ReadFlag(reg, "Show Desktop Tooltip", true);
+    m_showContacts = ReadFlag(reg, "Show Contacts", true);
+    m_showAppointments = ReadFlag(reg, "Show Appointments", true);
+    m_showTasks = ReadFlag(reg, "Show Tasks", true);
+    m_showMessages = ReadFlag(reg, "Show Messages", true);
+    m_showCalendar = ReadFlag(reg, "Show Calendar", true);
+    m_showWeekNumbers = ReadFlag(reg, "ShowWeekNumbers", true);
+    m_hideData = ReadFlag(reg, "Hide Data", false);
+    if (ESystemInfo::IsNtFamily()) m_hideOnDesktopLock = ReadFlag(reg, "Hide On Desktop Lock", true);
+
+    m_launchAtStartup = ReadFlag(reg, "LaunchAtStartup", true);
+    if (m_launchAtStartup) {
+        std::string program = EFileSystem::ProgramFilePath(true);
+        if (!program.empty()) CRegistry::SetRunEntry(LoadResString(IDS_PRODUCT), program, m_port);
+    }
+
+    m_keepOnExit = ReadFlag(reg, "KeepOnExit", false);
+    m_launchOutlook = ReadFlag(reg, "Lounch Outlook", false);
+    m_showSplash = ReadFlag(reg, "ShowSplash", true);
+
+    m_timeStyle = EParser::ParseInt(ReadTextOrEmpty(reg, "Time Style"));
+
+    // The settings sheet accepts 5..3600 seconds; 0, a negative or a missing value
+    // means the default, and a hand-edited value outside the range is pulled into it.
+    int32_t refresh = ReadNumber(reg, "Refresh", 0);
+    m_refresh = refresh <= 0 ? kDefaultRefresh : std::clamp(refresh, kMinRefresh, kMaxRefresh);
+    reg.WriteNumber("Refresh", m_refresh);
+
+    m_showStartup = ReadFlag(reg, "ShowStartup", false);
+}
+
+void CSettings::Save() {
+    CRegistry reg(m_port);
+    if (!OpenKey(reg)) return;
+    for (const auto& v : SaveOrder()) {
+        switch (v.encoding) {
+        case Encoding::Text:
+            reg.WriteText(v.name, this->*std::get<std::string CSettings::*>(v.field));
+            break;
+        case Encoding::Number:
+            reg.WriteNumber(v.name, this->*std::get<int32_t CSettings::*>(v.field));
+            break;
+        case Encoding::Flag:
+            reg.WriteText(v.name, (this->*std::get<bool CSettings::*>(v.field)) ? "TRUE" : "FALSE");
+            break;
+        case Encoding::NumberText: {
+            int32_t n = std::holds_alternative<bool CSettings::*>(v.field)
+                            ? (this->*std::get<bool CSettings::*>(v.field) ? 1 : 0)
+                            : this->*std::get<int32_t CSettings::*>(v.field);
+            reg.WriteText(v.name, std::to_string(n));
+            break;
+        }
+        }
+    }
+}
+
+int CSettings::EffectiveFirstDayOfWeek() const {
+    if (m_fdow == 1) return 6;
+    if (m_fdow == 2) return 0;
+    return m_outlookFirstDayOfWeek;
+}

@@ -1,0 +1,105 @@
+#pragma once
+// The one settings record: the user's preferences persisted under the program's
+// registry key, plus values other parts fill at run time.
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+class IRegistryPort;
+class CRegistry;
+
+class CSettings {
+public:
+    // Persisted value encodings.
+    enum class Encoding { Text, Flag, NumberText, Number };
+    struct PersistedValue {
+        const char* name;
+        Encoding encoding;
+        std::variant<std::string CSettings::*, int32_t CSettings::*, bool CSettings::*> field;
+    };
+    // Every persisted value in the order Save writes them ("Header Blank" twice).
+    static const std::vector<PersistedValue>& SaveOrder();
+
+    // registryRoot: the key below HKEY_CURRENT_USER, e.g. "Software\Kestrova\Orvanta for Outlook\3.5".
+    explicit CSettings(std::string registryRoot, IRegistryPort* port = nullptr);
+
+    void Load();
+    void Save();
+    // 0 Monday ... 6 Sunday: "FDOW" 1 is Sunday, 2 Monday, anything else Outlook's own.
+    int EffectiveFirstDayOfWeek() const;
+    // Stores the colour style index (0 Blue, 1 Green, 2 Brown).
+    void ApplyStyle(int style);
+    const std::string& RegistryRoot() const { return m_registryRoot; }
+    // True when the key did not exist and this record created it (a first start).
+    bool CreatedKey() const { return m_createdKey; }
+
+    // --- persisted ---
+    std::string m_wallpaper;        // "Wallpaper"
+    std::string m_wpStyle;          // "WPStyle"
+    int32_t m_style = 0;            // "Orvanta style"
+    int32_t m_fdow = 0;             // "FDOW"
+    int32_t m_systrayIcon = 0;      // "Systray Ico"
+    int32_t m_doubleclickAction = 3; // "Doubleclick Action"
+    int32_t m_transparency = 30;    // "Transparency"
+    int32_t m_sideBarWidth = 0;     // "SideBar Width"
+    int32_t m_desktopMouseMode = 0; // "Desktop Mouse Mode"
+    bool m_useInteractiveDesktop = true;
+    bool m_showDesktopTooltip = true;
+    bool m_showContacts = true;
+    bool m_showAppointments = true;
+    bool m_showTasks = true;
+    bool m_showMessages = true;
+    bool m_showCalendar = true;
+    bool m_showWeekNumbers = true;
+    bool m_launchAtStartup = true;
+    bool m_hideData = true;
+    bool m_hideOnDesktopLock = false;
+    bool m_keepOnExit = false;
+    bool m_showSplash = true;
+    bool m_launchOutlook = false;   // "Lounch Outlook"
+    int32_t m_timeStyle = 1;        // "Time Style"
+    bool m_sideBarStyle = false;    // "SideBarStyle": central view when set
+    int32_t m_headerBlank = 0;
+    int32_t m_footerBlank = 35;
+    int32_t m_rightMarginBlank = 0;
+    int32_t m_appointmentsTask = 75;
+    bool m_offsetType = false;
+    int32_t m_calendarPosX = 0;
+    int32_t m_calendarPosY = 0;
+    int32_t m_sideBarCalPosX = 0;
+    int32_t m_sideBarCalPosY = 0;
+    int32_t m_refresh = 20;
+    bool m_showStartup = false;
+
+    // --- derived, not persisted ---
+    int m_screenWidth = 0;  // virtual screen
+    int m_screenHeight = 0;
+    std::string m_convertedPath; // BMP copy of a JPEG background
+    bool m_converted = false;
+
+    // --- Outlook's options, filled on every data read ---
+    int m_outlookFirstDayOfWeek = 6; // 0 Monday ... 6 Sunday
+    int m_workDayMask = 124;
+    int m_firstWeekOfYear = 0;
+    int m_calDays = 5;
+    std::string m_taskSortKey1 = "[DueDate]";
+    std::string m_taskSortKey2 = "~";
+    bool m_taskSortAscending1 = true;
+    bool m_taskSortAscending2 = true;
+    bool m_includeNoDueDate = true;
+    std::string m_taskFilter = "All";
+
+    static constexpr int kMinSideBarWidth = 160;
+    static constexpr int kMaxSideBarWidth = 400;
+    static constexpr int kDefaultRefresh = 20;
+    static constexpr int kMinRefresh = 5;
+    static constexpr int kMaxRefresh = 3600;
+
+private:
+    bool OpenKey(CRegistry& reg);
+
+    std::string m_registryRoot;
+    bool m_createdKey = false;
+    IRegistryPort* m_port;
+};

@@ -1,0 +1,177 @@
+#pragma once
+// Fast stand-ins for the OS ports, for the portable tests. The registry is the
+// program's own in-memory registry, not a fake.
+#include <cctype>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "util/MemoryRegistry.h"
+
+// A Windows-like file system: names compare without regard to case.
+struct NoCaseLess {
+    static std::string Low(std::string s) {
+        for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return s;
+    }
+    bool operator()(const std::string& a, const std::string& b) const { return Low(a) < Low(b); }
+};
+
+class FakeSystemPort : public ISystemPort {
+public:
+    bool versionKnown = true;
+    OsVersion version{6, 1, 7601, 2, 1};
+    ScreenMetrics screen{1, 0, 0, 1920, 1080, 1920, 1080, 1920};
+    std::string appData = "C:\\users\\tester\\AppData\\Roaming";
+    std::string modulePath = "C:\\Program Files\\Orvanta\\orvanta.exe";
+    std::string shortModulePath = "C:\\PROGRA~1\\Orvanta\\orvanta.exe";
+    std::set<std::string, NoCaseLess> dirs{"C:\\users\\tester\\AppData\\Roaming"};
+    std::set<std::string, NoCaseLess> failingDirs; // MakeDirectory fails for these
+    std::vector<std::string> shellCalls; // "verb|file|params"
+    std::map<std::string, intptr_t> shellResults; // by file; default 42
+
+    bool GetOsVersion(OsVersion& out) override {
+        out = version;
+        return versionKnown;
+    }
+    ScreenMetrics GetScreenMetrics() override { return screen; }
+    std::string SpecialFolderPath(int id) override { return id == SpecialFolder::AppData ? appData : ""; }
+    std::string ShortPath(const std::string& p) override { return p == modulePath ? shortModulePath : p; }
+    std::string ModuleFileName(unsigned long& error) override {
+        error = modulePath.empty() ? 2 : 0;
+        return modulePath;
+    }
+    char PathSeparator() const override { return '\\'; }
+    bool CaseInsensitivePaths() const override { return true; }
+    bool ListDirectory(const std::string& dir, std::vector<std::string>& names) override {
+        names.clear();
+        if (!dirs.count(dir)) return false;
+        for (const auto& d : dirs)
+            if (d.size() > dir.size() + 1 && NoCaseLess::Low(d.substr(0, dir.size())) == NoCaseLess::Low(dir) &&
+                d[dir.size()] == '\\' &&
+                d.find('\\', dir.size() + 1) == std::string::npos)
+                names.push_back(d.substr(dir.size() + 1));
+        return true;
+    }
+    bool MakeDirectory(const std::string& path) override {
+        if (failingDirs.count(path) || dirs.count(path)) return false;
+        auto slash = path.rfind('\\');
+        if (slash == std::string::npos || !dirs.count(path.substr(0, slash))) return false;
+        dirs.insert(path);
+        return true;
+    }
+    intptr_t ShellExecute(const std::string& verb, const std::string& file, const std::string& params,
+                          int) override {
+        shellCalls.push_back(verb + "|" + file + "|" + params);
+        auto it = shellResults.find(file);
+        return it == shellResults.end() ? 42 : it->second;
+    }
+};
+
+class FakeMutexPort : public IMutexPort {
+public:
+    std::set<std::string> heldElsewhere; // names other processes hold
+    std::set<std::string> failing;       // names whose creation fails
+    std::vector<std::string> created;    // every name asked for, in order
+    std::set<std::string> heldHere;
+
+    class Handle : public INamedMutex {
+    public:
+        Handle(FakeMutexPort& port, std::string name, bool owner)
+            : m_port(port), m_name(std::move(name)), m_owner(owner) {}
+        ~Handle() override {
+            if (m_owner) m_port.heldHere.erase(m_name);
+        }
+
+    private:
+        FakeMutexPort& m_port;
+        std::string m_name;
+        bool m_owner;
+    };
+
+    std::unique_ptr<INamedMutex> Create(const std::string& name, MutexOutcome& outcome) override {
+        created.push_back(name);
+        if (failing.count(name)) {
+            outcome = MutexOutcome::Failed;
+            return nullptr;
+        }
+        if (heldElsewhere.count(name) || heldHere.count(name)) {
+            outcome = MutexOutcome::AlreadyExists;
+            return std::make_unique<Handle>(*this, name, false);
+        }
+        outcome = MutexOutcome::Created;
+        heldHere.insert(name);
+        return std::make_unique<Handle>(*this, name, true);
+    }
+};
+
+class FakeUiPort : public IUiPort {
+public:
+    struct Box {
+        std::string text, caption;
+        unsigned flags;
+    };
+    struct Dialog {
+        int id;
+        std::map<int, std::string> texts;
+    };
+    std::vector<Box> boxes;
+    std::vector<Dialog> dialogs;
+    std::map<int, std::map<int, std::string>> templates; // dialog id -> control texts
+    bool oleWorks = true;
+    int oleInits = 0;
+    std::string mainCaption;
+    bool mainWindowCreated = false;
+    std::function<void()> onClose;
+
+    void InitCommonControls() override {}
+    bool InitOle() override {
+        ++oleInits;
+        return oleWorks;
+    }
+    void UninitOle() override {}
+    int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override {
+        boxes.push_back({text, caption, flags});
+        return MsgBox::IdOk;
+    }
+    int RunDialog(int id, const std::function<void(IDialogControls&)>& onInit) override {
+        struct Controls : IDialogControls {
+            std::map<int, std::string> texts;
+            std::string GetItemText(int i) override { return texts[i]; }
+            void SetItemText(int i, const std::string& t) override { texts[i] = t; }
+        } controls;
+        controls.texts = templates[id];
+        onInit(controls);
+        dialogs.push_back({id, controls.texts});
+        return MsgBox::IdOk;
+    }
+    std::unique_ptr<IMainWindow> CreateMainWindow(const std::string& caption,
+                                                  std::function<void()> close) override {
+        struct Window : IMainWindow {
+            FakeUiPort& ui;
+            explicit Window(FakeUiPort& u) : ui(u) {}
+            void SetCaption(const std::string& c) override { ui.mainCaption = c; }
+            std::string Caption() const override { return ui.mainCaption; }
+            void Update() override {}
+        };
+        mainWindowCreated = true;
+        mainCaption = caption;
+        onClose = std::move(close);
+        return std::make_unique<Window>(*this);
+    }
+    int RunMessageLoop() override {
+        if (onClose) onClose();
+        return 0;
+    }
+};
+
+// All four fakes in place for one test.
+struct FakeEnvironment {
+    CMemoryRegistry registry;
+    FakeSystemPort system;
+    FakeMutexPort mutexes;
+    FakeUiPort ui;
+    ScopedPorts scope{Ports{&registry, &system, &mutexes, &ui}};
+};

@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include "FakePorts.h"
+#include "util/BuildStamp.h"
+#include "util/FileSystem.h"
+#include "util/Parser.h"
+#include "util/SplitPath.h"
+#include "util/Strings.h"
+#include "util/SystemInfo.h"
+
+namespace {
+
+TEST(SplitPath, WindowsRules) {
+    CSplitPath p("C:\\Pictures\\Beach.JPG");
+    EXPECT_EQ(p.Drive(), "C:");
+    EXPECT_EQ(p.Dir(), "\\Pictures\\");
+    EXPECT_EQ(p.FileName(), "Beach");
+    EXPECT_EQ(p.Ext(), ".JPG");
+
+    CSplitPath q("C:\\my.pictures\\README");
+    EXPECT_EQ(q.Dir(), "\\my.pictures\\");
+    EXPECT_EQ(q.FileName(), "README");
+    EXPECT_EQ(q.Ext(), "");
+
+    CSplitPath r("/home/u/photo.tar.jpeg");
+    EXPECT_EQ(r.Drive(), "");
+    EXPECT_EQ(r.Dir(), "/home/u/");
+    EXPECT_EQ(r.Ext(), ".jpeg");
+
+    CSplitPath longOne(std::string(400, 'a') + ".jpg");
+    EXPECT_EQ(longOne.Path().size(), 259u);
+    EXPECT_LE(longOne.FileName().size(), 255u);
+    EXPECT_EQ(CSplitPath().Ext(), "");
+}
+
+TEST(FileSystem, PathParts) {
+    EXPECT_EQ(EFileSystem::Extension("C:\\Pictures\\Beach.JPG", true), "jpg");
+    EXPECT_EQ(EFileSystem::Extension("C:\\Pictures\\Beach.JPG", false), "JPG");
+    EXPECT_EQ(EFileSystem::Extension("C:\\Pictures\\README", true), "");
+    EXPECT_EQ(EFileSystem::Extension("C:\\a.b\\README", true), "");
+    EXPECT_EQ(EFileSystem::DirectoryPart("C:\\Program Files\\App\\app.exe"), "C:\\Program Files\\App\\");
+    EXPECT_EQ(EFileSystem::FileNamePart("C:\\Program Files\\App\\app.exe"), "app.exe");
+    EXPECT_EQ(EFileSystem::DirectoryPart("app.exe"), "");
+}
+
+TEST(FileSystem, DirectoryChainCreatesMissingLevelsAndReportsTheFailingFolder) {
+    FakeEnvironment env;
+    const std::string base = env.system.appData;
+    env.system.dirs.insert(base + "\\KESTROVA"); // present in another case
+    ASSERT_TRUE(EFileSystem::EnsureDirectoryChain(base, {"Kestrova", "Orvanta for Outlook"}));
+    EXPECT_TRUE(env.system.dirs.count(base + "\\Kestrova\\Orvanta for Outlook"));
+    EXPECT_EQ(env.system.dirs.size(), 3u); // the existing folder was used, not created again
+    ASSERT_TRUE(EFileSystem::EnsureDirectoryChain(base, {"Kestrova", "Orvanta for Outlook"}));
+    EXPECT_EQ(env.system.dirs.size(), 3u);
+    EXPECT_TRUE(env.ui.boxes.empty());
+
+    env.system.failingDirs.insert(base + "\\Kestrova\\Blocked");
+    EXPECT_FALSE(EFileSystem::EnsureDirectoryChain(base, {"Kestrova", "Blocked", "Deeper"}));
+    ASSERT_EQ(env.ui.boxes.size(), 1u);
+    EXPECT_EQ(env.ui.boxes[0].text, "Error while creating directory [" + base + "\\Kestrova]!");
+
+    EXPECT_FALSE(EFileSystem::DirectoryContains("", "x"));
+    EXPECT_FALSE(EFileSystem::DirectoryContains(base, ""));
+    EXPECT_TRUE(EFileSystem::DirectoryContains(base + "\\", "kestrova"));
+}
+
+TEST(FileSystem, ProgramPathInShortFormOrEmptyOnFailure) {
+    FakeEnvironment env;
+    EXPECT_EQ(EFileSystem::ProgramFilePath(false), env.system.modulePath);
+    EXPECT_EQ(EFileSystem::ProgramFilePath(true), env.system.shortModulePath);
+    env.system.modulePath.clear();
+    EXPECT_EQ(EFileSystem::ProgramFilePath(true), "");
+}
+
+TEST(SystemInfo, OperatingSystemClasses) {
+    struct Case {
+        OsVersion v;
+        int cls;
+        bool newerThan2000;
+    } cases[] = {
+        {{3, 10, 0, 0, 1}, 0, false},  {{4, 0, 950, 1, 1}, 1, false}, {{4, 10, 0, 1, 1}, 2, false},
+        {{4, 90, 0, 1, 1}, 2, false},  {{4, 0, 1381, 2, 1}, 3, false}, {{5, 0, 2195, 2, 1}, 4, false},
+        {{5, 1, 2600, 2, 1}, 5, true}, {{5, 2, 3790, 2, 3}, 7, true},  {{6, 0, 6000, 2, 1}, 8, true},
+        {{6, 0, 6001, 2, 3}, 9, true}, {{6, 1, 7601, 2, 1}, 10, true}, {{10, 0, 19045, 2, 1}, 10, true},
+        {{6, 0, 0, 9, 1}, -1, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ESystemInfo::OsClass(c.v), c.cls) << c.v.major << "." << c.v.minor;
+        EXPECT_EQ(ESystemInfo::NewerThanWindows2000(c.v), c.newerThan2000) << c.v.major << "." << c.v.minor;
+    }
+    FakeEnvironment env;
+    env.system.versionKnown = false;
+    EXPECT_EQ(ESystemInfo::OsClass(), -1);
+    EXPECT_FALSE(ESystemInfo::IsNtFamily());
+}
+
+TEST(SystemInfo, VirtualScreenSpansAllMonitors) {
+    ScreenMetrics two{2, -1920, 0, 3840, 1200, 1920, 1080, 1920};
+    ScreenRect r = ESystemInfo::VirtualScreenRect(two);
+    EXPECT_EQ(r.x, -1920);
+    EXPECT_EQ(r.width, 3840);
+    EXPECT_EQ(r.height, 1200);
+    ScreenMetrics none{0, 5, 5, 10, 10, 1024, 768, 1024};
+    r = ESystemInfo::VirtualScreenRect(none);
+    EXPECT_EQ(r.x, 0);
+    EXPECT_EQ(r.y, 0);
+    EXPECT_EQ(r.width, 1024);
+    EXPECT_EQ(r.height, 768);
+}
+
+TEST(SystemInfo, BrowserCommandParsing) {
+    EXPECT_EQ(ESystemInfo::BrowserFromCommand("  \"C:\\Program Files\\Web\\BROWSER.EXE\" -- \"%1\""),
+              "c:\\program files\\web\\browser.exe");
+    EXPECT_EQ(ESystemInfo::BrowserFromCommand("C:\\WEB\\B.EXE -nohome %1"), "c:\\web\\b.exe");
+    EXPECT_EQ(ESystemInfo::BrowserFromCommand(""), "");
+}
+
+TEST(SystemInfo, BrowserLaunchFallsBackStepByStep) {
+    FakeEnvironment env;
+    auto& hkcr = env.registry.Tree(RegRoot::ClassesRoot);
+    // No browser registered: the shell opens the document itself.
+    EXPECT_TRUE(ESystemInfo::OpenInBrowser("C:\\App\\help\\Index.html"));
+    ASSERT_EQ(env.system.shellCalls.size(), 1u);
+    EXPECT_EQ(env.system.shellCalls[0], "open|C:\\App\\help\\Index.html|");
+
+    hkcr.CreateKey("HTTP\\shell\\view\\command");
+    hkcr.SetValue("HTTP\\shell", "", RegValue::Text("view"));
+    hkcr.SetValue("HTTP\\shell\\view\\command", "", RegValue::Text("\"C:\\Web\\View.exe\" %1"));
+    hkcr.CreateKey("HTTP\\shell\\open\\command");
+    hkcr.SetValue("HTTP\\shell\\open\\command", "", RegValue::Text("C:\\Web\\Open.exe %1"));
+    env.system.shellCalls.clear();
+    EXPECT_TRUE(ESystemInfo::OpenInBrowser("C:\\Program Files\\App\\help\\Index.html"));
+    ASSERT_EQ(env.system.shellCalls.size(), 1u);
+    EXPECT_EQ(env.system.shellCalls[0], "open|c:\\web\\view.exe|\"C:\\Program Files\\App\\help\\Index.html\"");
+
+    env.system.shellResults["c:\\web\\view.exe"] = 2;
+    env.system.shellResults["c:\\web\\open.exe"] = 31;
+    env.system.shellResults["x.html"] = 0;
+    env.system.shellCalls.clear();
+    EXPECT_FALSE(ESystemInfo::OpenInBrowser("x.html")); // every attempt failed
+    EXPECT_EQ(env.system.shellCalls,
+              (std::vector<std::string>{"open|c:\\web\\view.exe|x.html", "open|c:\\web\\open.exe|x.html",
+                                        "open|x.html|"}));
+}
+
+TEST(Text, HelpersAndNumbers) {
+    EXPECT_EQ(EParser::Trim(" \t a b \r\n"), "a b");
+    EXPECT_EQ(EParser::TrimChars("\"\"x\"", "\""), "x");
+    EXPECT_EQ(EParser::Trim("   "), "");
+    EXPECT_EQ(EParser::ToUpper("true \xC3\xA4"), "TRUE \xC3\xA4");
+    EXPECT_EQ(EParser::ToLower("C:\\PICS"), "c:\\pics");
+    const uint8_t bytes[16] = {0, 1, 0xAB, 0xFF, 0x10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 0x7F};
+    EXPECT_EQ(EParser::HexText16(bytes), "0001ABFF10090807060504030201007F");
+    EXPECT_EQ(EParser::ParseInt(" 42abc"), 42);
+    EXPECT_EQ(EParser::ParseInt("-17"), -17);
+    EXPECT_EQ(EParser::ParseInt("abc"), 0);
+    EXPECT_EQ(EParser::ParseInt(""), 0);
+    EXPECT_EQ(EParser::ParseInt("99999999999999999999"), 2147483647);
+    EXPECT_EQ(EParser::ParseInt("-99999999999999999999"), -2147483647 - 1);
+}
+
+TEST(BuildStamp, FromCompilerDate) {
+    EXPECT_EQ(MakeBuildStamp("Nov  4 2008"), "081104");
+    EXPECT_EQ(MakeBuildStamp("Dec 31 2026"), "261231");
+    EXPECT_EQ(MakeBuildStamp("Foo 12 2010"), "10-112");
+}
+
+TEST(StringTable, TextsByNumber) {
+    EXPECT_EQ(LoadResString(IDS_COMPANY), "Kestrova");
+    EXPECT_EQ(LoadResString(IDS_APP_TITLE), "Orvanta for Outlook");
+    EXPECT_EQ(LoadResString(IDS_VERSION), "3.5");
+    std::string ole = LoadResString(IDS_OLE_INIT_FAILED);
+    EXPECT_EQ(ole.back(), '"');
+    EXPECT_NE(ole.find("versions \nof the OLE"), std::string::npos);
+    EXPECT_EQ(LoadResString(12345), "");
+    EXPECT_EQ(FormatText(LoadResString(IDS_RATIO).c_str(), 40, 60), "Appointments/Tasks ratio (40 : 60) %");
+}
+
+} // namespace
