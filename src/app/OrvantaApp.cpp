@@ -43,7 +43,7 @@ bool COrvantaApp::InitInstance() {
 
     std::string appData = EFileSystem::SpecialFolderPath(SpecialFolder::AppData);
     if (appData.empty() || !EFileSystem::EnsureDirectoryChain(appData, names)) {
-        ports.ui->MessageBox("Failed to initialize application, exiting.", LoadResString(IDS_APP_TITLE),
+        ports.ui->ShowMessageBox("Failed to initialize application, exiting.", LoadResString(IDS_APP_TITLE),
                              MsgBox::Ok);
         return false;
     }
@@ -58,7 +58,7 @@ bool COrvantaApp::InitInstance() {
     if (!CheckRunningInstances()) return false;
 
     if (!ports.ui->InitOle()) {
-        ports.ui->MessageBox(LoadResString(IDS_OLE_INIT_FAILED), LoadResString(IDS_APP_TITLE),
+        ports.ui->ShowMessageBox(LoadResString(IDS_OLE_INIT_FAILED), LoadResString(IDS_APP_TITLE),
                              MsgBox::Ok | MsgBox::IconError);
         return false;
     }
@@ -80,7 +80,7 @@ bool COrvantaApp::CheckRunningInstances() {
     if (outcome != MutexOutcome::Created) {
         // Only a mutex this process created is ours to hold.
         m_ownMutex.reset();
-        ports.ui->MessageBox(LoadResString(IDS_ALREADY_ACTIVE), LoadResString(IDS_APP_TITLE), MsgBox::Ok);
+        ports.ui->ShowMessageBox(LoadResString(IDS_ALREADY_ACTIVE), LoadResString(IDS_APP_TITLE), MsgBox::Ok);
         return false;
     }
     for (const auto& sibling : kSiblings) {

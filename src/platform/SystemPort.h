@@ -47,6 +47,6 @@ public:
     virtual bool ListDirectory(const std::string& dir, std::vector<std::string>& names) = 0;
     virtual bool MakeDirectory(const std::string& path) = 0;
     // The shell's "open" verb (or another); the result follows ShellExecute: above 32 is success.
-    virtual intptr_t ShellExecute(const std::string& verb, const std::string& file,
+    virtual intptr_t ShellExecuteVerb(const std::string& verb, const std::string& file,
                                   const std::string& params, int showCmd) = 0;
 };

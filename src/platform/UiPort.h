@@ -36,7 +36,7 @@ public:
     // Initialises OLE with a message filter whose busy and not-responding dialogs are off.
     virtual bool InitOle() = 0;
     virtual void UninitOle() = 0;
-    virtual int MessageBox(const std::string& text, const std::string& caption, unsigned flags) = 0;
+    virtual int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags) = 0;
     // Runs the dialog template modally; onInit sees its controls before it is shown.
     virtual int RunDialog(int templateId, const std::function<void(IDialogControls&)>& onInit) = 0;
     // A main window that is never shown. onClose runs when the window is asked to close

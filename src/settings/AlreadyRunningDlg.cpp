@@ -3,7 +3,7 @@
 #include "../platform/Platform.h"
 #include "../util/Strings.h"
 
-std::string CAlreadyRunningDlg::FormatMessage(const std::string& format,
+std::string CAlreadyRunningDlg::FormatRunningMessage(const std::string& format,
                                               const std::string& programName) {
     // Replaced textually rather than through printf, so that a name holding '%'
     // cannot act as a format.
@@ -22,6 +22,6 @@ std::string CAlreadyRunningDlg::FormatMessage(const std::string& format,
 int CAlreadyRunningDlg::DoModal() {
     return CurrentPorts().ui->RunDialog(IDD_ALREADY_RUNNING, [this](IDialogControls& dlg) {
         dlg.SetItemText(IDC_ALREADY_RUNNING_MESSAGE,
-                        FormatMessage(dlg.GetItemText(IDC_ALREADY_RUNNING_MESSAGE), m_programName));
+                        FormatRunningMessage(dlg.GetItemText(IDC_ALREADY_RUNNING_MESSAGE), m_programName));
     });
 }

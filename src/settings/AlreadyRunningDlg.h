@@ -7,7 +7,7 @@ public:
     explicit CAlreadyRunningDlg(std::string programName) : m_programName(std::move(programName)) {}
     int DoModal();
     // The message template with every "%s" replaced by the running program's name.
-    static std::string FormatMessage(const std::string& format, const std::string& programName);
+    static std::string FormatRunningMessage(const std::string& format, const std::string& programName);
 
 private:
     std::string m_programName;

@@ -63,15 +63,15 @@ bool EFileSystem::DirectoryContains(const std::string& dir, const std::string& n
     return false;
 }
 
-bool EFileSystem::CreateDirectory(const std::string& path) { return Sys().MakeDirectory(path); }
+bool EFileSystem::MakeDirectory(const std::string& path) { return Sys().MakeDirectory(path); }
 
 bool EFileSystem::EnsureDirectoryChain(const std::string& base,
                                        const std::vector<std::string>& names) {
     std::string current = base;
     for (const auto& name : names) {
         if (!DirectoryContains(current, name)) {
-            if (!CreateDirectory(Join(current, name))) {
-                CurrentPorts().ui->MessageBox(
+            if (!MakeDirectory(Join(current, name))) {
+                CurrentPorts().ui->ShowMessageBox(
                     FormatText("Error while creating directory [%s]!", current.c_str()),
                     LoadResString(IDS_APP_TITLE), MsgBox::Ok | MsgBox::IconError);
                 return false;

@@ -22,7 +22,7 @@ public:
     // Whether dir has an entry called name. Names compare without regard to case where
     // the file system ignores case, exactly elsewhere. False for an empty dir or name.
     static bool DirectoryContains(const std::string& dir, const std::string& name);
-    static bool CreateDirectory(const std::string& path);
+    static bool MakeDirectory(const std::string& path);
     // Walks base\names[0]\names[1]..., creating what is missing. On a failure shows
     // "Error while creating directory [%s]!" and returns false.
     static bool EnsureDirectoryChain(const std::string& base, const std::vector<std::string>& names);

@@ -74,7 +74,7 @@ bool StartBrowser(const std::string& browser, const std::string& target) {
     if (browser.empty()) return false;
     // Quoted so that a target with spaces reaches the browser as one argument.
     std::string param = target.find(' ') != std::string::npos ? "\"" + target + "\"" : target;
-    return Sys().ShellExecute("open", browser, param, ShowCmd::Normal) > 32;
+    return Sys().ShellExecuteVerb("open", browser, param, ShowCmd::Normal) > 32;
 }
 
 } // namespace
@@ -88,5 +88,5 @@ bool ESystemInfo::OpenInBrowser(const std::string& target) {
     if (!verb.empty() && StartBrowser(RegisteredBrowser("HTTP\\shell\\" + verb + "\\command"), target))
         return true;
     if (StartBrowser(RegisteredBrowser("HTTP\\shell\\open\\command"), target)) return true;
-    return Sys().ShellExecute("open", target, std::string(), ShowCmd::Normal) > 32;
+    return Sys().ShellExecuteVerb("open", target, std::string(), ShowCmd::Normal) > 32;
 }

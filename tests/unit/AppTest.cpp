@@ -128,11 +128,11 @@ TEST_F(AppTest, SmallDialogs) {
     EXPECT_EQ(env.ui.dialogs[0].texts[IDC_ABOUT_VERSION], "Orvanta for Outlook 3.5 (081104x64)");
     EXPECT_EQ(env.ui.dialogs[0].texts[IDC_ABOUT_COMPANY], "Kestrova");
 
-    std::string lotus = CAlreadyRunningDlg::FormatMessage(TXT_ALREADY_RUNNING_MESSAGE, "Orvanta for Lotus");
+    std::string lotus = CAlreadyRunningDlg::FormatRunningMessage(TXT_ALREADY_RUNNING_MESSAGE, "Orvanta for Lotus");
     EXPECT_EQ(lotus.find("%s"), std::string::npos);
     EXPECT_NE(lotus.find("because Orvanta for Lotus is"), std::string::npos);
     EXPECT_NE(lotus.find("exit Orvanta for Lotus and"), std::string::npos);
-    EXPECT_EQ(CAlreadyRunningDlg::FormatMessage("%s and %d%%", "100%s"), "100%s and %d%%");
+    EXPECT_EQ(CAlreadyRunningDlg::FormatRunningMessage("%s and %d%%", "100%s"), "100%s and %d%%");
 }
 
 } // namespace

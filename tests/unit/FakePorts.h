@@ -62,7 +62,7 @@ public:
         dirs.insert(path);
         return true;
     }
-    intptr_t ShellExecute(const std::string& verb, const std::string& file, const std::string& params,
+    intptr_t ShellExecuteVerb(const std::string& verb, const std::string& file, const std::string& params,
                           int) override {
         shellCalls.push_back(verb + "|" + file + "|" + params);
         auto it = shellResults.find(file);
@@ -132,7 +132,7 @@ public:
         return oleWorks;
     }
     void UninitOle() override {}
-    int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override {
+    int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags) override {
         boxes.push_back({text, caption, flags});
         return MsgBox::IdOk;
     }

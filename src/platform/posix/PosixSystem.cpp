@@ -82,7 +82,7 @@ bool CPosixSystemPort::MakeDirectory(const std::string& path) {
     return ::mkdir(path.c_str(), 0755) == 0;
 }
 
-intptr_t CPosixSystemPort::ShellExecute(const std::string& verb, const std::string& file,
+intptr_t CPosixSystemPort::ShellExecuteVerb(const std::string& verb, const std::string& file,
                                         const std::string& params, int) {
     if (verb != "open" || file.empty()) return 2;
     std::vector<std::string> args;

@@ -21,6 +21,6 @@ public:
     bool CaseInsensitivePaths() const override { return false; }
     bool ListDirectory(const std::string& dir, std::vector<std::string>& names) override;
     bool MakeDirectory(const std::string& path) override;
-    intptr_t ShellExecute(const std::string& verb, const std::string& file,
+    intptr_t ShellExecuteVerb(const std::string& verb, const std::string& file,
                           const std::string& params, int showCmd) override;
 };

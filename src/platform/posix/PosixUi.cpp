@@ -88,7 +88,7 @@ void OnSignal(int) {
 
 } // namespace
 
-int CPosixUiPort::MessageBox(const std::string& text, const std::string& caption, unsigned) {
+int CPosixUiPort::ShowMessageBox(const std::string& text, const std::string& caption, unsigned) {
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     std::fflush(stderr);
     return MsgBox::IdOk;

@@ -14,7 +14,7 @@ public:
     void InitCommonControls() override {}
     bool InitOle() override { return true; }
     void UninitOle() override {}
-    int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override;
+    int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags) override;
     int RunDialog(int templateId, const std::function<void(IDialogControls&)>& onInit) override;
     std::unique_ptr<IMainWindow> CreateMainWindow(const std::string& caption,
                                                   std::function<void()> onClose) override;

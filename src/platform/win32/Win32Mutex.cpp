@@ -1,0 +1,35 @@
+#include "Win32Mutex.h"
+
+#include <windows.h>
+
+#include "ScopedWin.h"
+#include "Utf.h"
+
+namespace {
+
+class Win32Mutex : public INamedMutex {
+public:
+    Win32Mutex(HANDLE h, bool owner) : m_handle(h), m_owner(owner) {}
+    ~Win32Mutex() override {
+        if (m_owner) ReleaseMutex(m_handle.Get());
+    }
+
+private:
+    ScopedKernelHandle m_handle;
+    bool m_owner;
+};
+
+} // namespace
+
+std::unique_ptr<INamedMutex> CWin32MutexPort::Create(const std::string& name, MutexOutcome& outcome) {
+    SetLastError(ERROR_SUCCESS);
+    HANDLE h = CreateMutexW(nullptr, TRUE, Widen(name).c_str());
+    DWORD error = GetLastError();
+    if (!h) {
+        outcome = MutexOutcome::Failed;
+        return nullptr;
+    }
+    // An existing mutex is opened, not owned: the initial-owner request is ignored then.
+    outcome = error == ERROR_ALREADY_EXISTS ? MutexOutcome::AlreadyExists : MutexOutcome::Created;
+    return std::make_unique<Win32Mutex>(h, outcome == MutexOutcome::Created);
+}

@@ -1,0 +1,88 @@
+#include "Win32System.h"
+
+#include <windows.h>
+#include <shlobj.h>
+#include <shellapi.h>
+
+#include <vector>
+
+#include "ScopedWin.h"
+#include "Utf.h"
+
+bool CWin32SystemPort::GetOsVersion(OsVersion& out) {
+    OSVERSIONINFOEXW info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    if (!GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info))) return false;
+    out.major = info.dwMajorVersion;
+    out.minor = info.dwMinorVersion;
+    out.build = info.dwBuildNumber;
+    out.platformId = info.dwPlatformId;
+    out.productType = info.wProductType;
+    return true;
+}
+
+ScreenMetrics CWin32SystemPort::GetScreenMetrics() {
+    ScreenMetrics m;
+    m.monitorCount = GetSystemMetrics(SM_CMONITORS);
+    m.virtualX = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    m.virtualY = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    m.virtualWidth = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    m.virtualHeight = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    m.primaryWidth = GetSystemMetrics(SM_CXSCREEN);
+    m.primaryHeight = GetSystemMetrics(SM_CYSCREEN);
+    if (HDC dc = GetDC(nullptr)) {
+        m.displayHorzRes = GetDeviceCaps(dc, HORZRES);
+        ReleaseDC(nullptr, dc);
+    }
+    return m;
+}
+
+std::string CWin32SystemPort::SpecialFolderPath(int folderId) {
+    wchar_t buf[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, folderId, nullptr, SHGFP_TYPE_CURRENT, buf))) return std::string();
+    return Narrow(buf, wcslen(buf));
+}
+
+std::string CWin32SystemPort::ShortPath(const std::string& path) {
+    std::wstring w = Widen(path);
+    DWORD n = GetShortPathNameW(w.c_str(), nullptr, 0);
+    if (n == 0) return std::string();
+    std::vector<wchar_t> buf(n + 1);
+    n = GetShortPathNameW(w.c_str(), buf.data(), static_cast<DWORD>(buf.size()));
+    if (n == 0 || n >= buf.size()) return std::string();
+    return Narrow(buf.data(), n);
+}
+
+std::string CWin32SystemPort::ModuleFileName(unsigned long& error) {
+    std::vector<wchar_t> buf(10240);
+    SetLastError(ERROR_SUCCESS);
+    DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+    error = GetLastError();
+    if (n == 0 || n >= buf.size()) return std::string();
+    error = 0;
+    return Narrow(buf.data(), n);
+}
+
+bool CWin32SystemPort::ListDirectory(const std::string& dir, std::vector<std::string>& names) {
+    names.clear();
+    WIN32_FIND_DATAW fd{};
+    ScopedFind find(FindFirstFileW(Widen(dir + "\\*.*").c_str(), &fd));
+    if (!find) return false;
+    do {
+        std::string n = Narrow(fd.cFileName, wcslen(fd.cFileName));
+        if (n != "." && n != "..") names.push_back(n);
+    } while (FindNextFileW(find.Get(), &fd));
+    return true;
+}
+
+bool CWin32SystemPort::MakeDirectory(const std::string& path) {
+    return CreateDirectoryW(Widen(path).c_str(), nullptr) != 0;
+}
+
+intptr_t CWin32SystemPort::ShellExecuteVerb(const std::string& verb, const std::string& file,
+                                        const std::string& params, int showCmd) {
+    std::wstring wparams = Widen(params);
+    HINSTANCE h = ShellExecuteW(nullptr, Widen(verb).c_str(), Widen(file).c_str(),
+                                wparams.empty() ? nullptr : wparams.c_str(), nullptr, showCmd);
+    return reinterpret_cast<intptr_t>(h);
+}

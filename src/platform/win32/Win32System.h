@@ -1,0 +1,23 @@
+#pragma once
+// System information, file system and shell over Win32.
+//
+// Implements: GetVersionExW, the virtual screen and monitor count (GetSystemMetrics),
+//   HORZRES of the display, SHGetFolderPathW, GetShortPathNameW, GetModuleFileNameW,
+//   FindFirstFileW listing, CreateDirectoryW, ShellExecuteW.
+// Does not implement: anything of the shell's desktop windows (later).
+#include "../SystemPort.h"
+
+class CWin32SystemPort : public ISystemPort {
+public:
+    bool GetOsVersion(OsVersion& out) override;
+    ScreenMetrics GetScreenMetrics() override;
+    std::string SpecialFolderPath(int folderId) override;
+    std::string ShortPath(const std::string& path) override;
+    std::string ModuleFileName(unsigned long& error) override;
+    char PathSeparator() const override { return '\\'; }
+    bool CaseInsensitivePaths() const override { return true; }
+    bool ListDirectory(const std::string& dir, std::vector<std::string>& names) override;
+    bool MakeDirectory(const std::string& path) override;
+    intptr_t ShellExecuteVerb(const std::string& verb, const std::string& file,
+                          const std::string& params, int showCmd) override;
+};
