@@ -1,0 +1,163 @@
+// System information, folders, mutexes, resources and dialogs against real Win32.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
+
+#include <atomic>
+#include <thread>
+
+#include "Win32TestUtil.h"
+#include "platform/Platform.h"
+#include "settings/AboutDlg.h"
+#include "util/FileSystem.h"
+#include "util/Strings.h"
+#include "util/SystemInfo.h"
+
+namespace {
+
+TEST(Win32System, VersionAndOperatingSystemClass) {
+    OSVERSIONINFOEXW info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    ASSERT_TRUE(GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info)));
+    OsVersion v;
+    ASSERT_TRUE(CurrentPorts().system->GetOsVersion(v));
+    EXPECT_EQ(v.major, info.dwMajorVersion);
+    EXPECT_EQ(v.minor, info.dwMinorVersion);
+    EXPECT_EQ(v.platformId, static_cast<uint32_t>(VER_PLATFORM_WIN32_NT));
+    // A default Wine prefix reports Windows 7 (6.1); any current Windows counts as NT and XP-or-later.
+    EXPECT_GE(ESystemInfo::OsClass(), 5) << v.major << "." << v.minor;
+    EXPECT_TRUE(ESystemInfo::IsNtFamily());
+    EXPECT_TRUE(ESystemInfo::IsXpOrLater());
+    EXPECT_TRUE(ESystemInfo::NewerThanWindows2000());
+}
+
+TEST(Win32System, VirtualScreenMatchesTheSystemMetrics) {
+    ScreenRect r = ESystemInfo::VirtualScreenRect();
+    ASSERT_GT(GetSystemMetrics(SM_CMONITORS), 0);
+    EXPECT_EQ(r.x, GetSystemMetrics(SM_XVIRTUALSCREEN));
+    EXPECT_EQ(r.y, GetSystemMetrics(SM_YVIRTUALSCREEN));
+    EXPECT_EQ(r.width, GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    EXPECT_EQ(r.height, GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    EXPECT_GT(ESystemInfo::DisplayHorizontalResolution(), 0);
+}
+
+TEST(Win32System, FoldersAndPaths) {
+    wchar_t appData[MAX_PATH] = {};
+    ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, appData), S_OK);
+    EXPECT_EQ(EFileSystem::SpecialFolderPath(SpecialFolder::AppData), Narrow(appData));
+
+    std::string program = EFileSystem::ProgramFilePath(false);
+    ASSERT_FALSE(program.empty());
+    EXPECT_EQ(EFileSystem::Extension(program, true), "exe");
+    std::string shortForm = EFileSystem::ProgramFilePath(true);
+    ASSERT_FALSE(shortForm.empty());
+    EXPECT_EQ(GetFileAttributesW(Widen(shortForm).c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    EXPECT_EQ(EFileSystem::ShortPath("C:\\no\\such\\file.txt"), "");
+}
+
+TEST(Win32System, DirectoryChainOnTheRealFileSystem) {
+    wchar_t tmp[MAX_PATH] = {};
+    ASSERT_GT(GetTempPathW(MAX_PATH, tmp), 0u);
+    std::string base = Narrow(tmp) + "orvanta-chain-" + std::to_string(GetCurrentProcessId());
+    ASSERT_TRUE(EFileSystem::MakeDirectory(base));
+    EXPECT_FALSE(EFileSystem::MakeDirectory(base)); // exists already
+    ASSERT_TRUE(EFileSystem::EnsureDirectoryChain(base, {"Kestrova", "Orvanta for Outlook"}));
+    EXPECT_TRUE(EFileSystem::DirectoryContains(base, "KESTROVA"));
+    EXPECT_TRUE(EFileSystem::DirectoryContains(base + "\\Kestrova\\", "orvanta for outlook"));
+    EXPECT_FALSE(EFileSystem::DirectoryContains(base, "Other"));
+    ASSERT_TRUE(EFileSystem::EnsureDirectoryChain(base, {"Kestrova", "Orvanta for Outlook"}));
+    RemoveDirectoryW(Widen(base + "\\Kestrova\\Orvanta for Outlook").c_str());
+    RemoveDirectoryW(Widen(base + "\\Kestrova").c_str());
+    EXPECT_TRUE(RemoveDirectoryW(Widen(base).c_str()));
+}
+
+TEST(Win32System, NamedMutexSeesAnExistingName) {
+    MutexOutcome first = MutexOutcome::Failed, second = MutexOutcome::Failed;
+    std::string name = "OrvantaTestMutex" + std::to_string(GetCurrentProcessId());
+    auto a = CurrentPorts().mutexes->Create(name, first);
+    ASSERT_TRUE(a);
+    EXPECT_EQ(first, MutexOutcome::Created);
+    auto b = CurrentPorts().mutexes->Create(name, second);
+    EXPECT_TRUE(b);
+    EXPECT_EQ(second, MutexOutcome::AlreadyExists);
+    a.reset();
+    b.reset();
+    auto c = CurrentPorts().mutexes->Create(name, first);
+    EXPECT_EQ(first, MutexOutcome::Created); // closing every handle freed the name
+}
+
+TEST(Win32Resources, StringTableMatchesTheProgramsTexts) {
+    const int ids[] = {IDS_COMPANY, IDS_PRODUCT, IDS_ALREADY_ACTIVE, IDS_OLE_INIT_FAILED, IDS_SPLASH_FAILED,
+                       IDS_RATIO, IDS_CROP_ERROR, IDS_VERSION, IDS_VERSION_ABOUT, IDS_ABOUT_VERSION_LINE,
+                       IDS_APP_TITLE};
+    for (int id : ids) {
+        wchar_t buf[512] = {};
+        int n = LoadStringW(GetModuleHandleW(nullptr), static_cast<UINT>(id), buf, 512);
+        EXPECT_GT(n, 0) << id;
+        EXPECT_EQ(Narrow(buf, static_cast<size_t>(n)), LoadResString(id)) << id;
+    }
+}
+
+TEST(Win32Resources, AlreadyRunningTemplateHoldsTheMessageFormat) {
+    HWND dlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ALREADY_RUNNING), nullptr,
+                                  [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+    ASSERT_NE(dlg, nullptr) << GetLastError();
+    wchar_t buf[1024] = {};
+    GetWindowTextW(dlg, buf, 1024);
+    EXPECT_EQ(Narrow(buf), "Orvanta for Outlook");
+    GetDlgItemTextW(dlg, IDC_ALREADY_RUNNING_MESSAGE, buf, 1024);
+    EXPECT_EQ(Narrow(buf), TXT_ALREADY_RUNNING_MESSAGE);
+    EXPECT_NE(GetDlgItem(dlg, IDOK), nullptr);
+    DestroyWindow(dlg);
+}
+
+// Finds a dialog of this process that another thread is running.
+HWND WaitForDialog(const wchar_t* caption, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs) {
+        struct Ctx {
+            const wchar_t* caption;
+            HWND found;
+        } ctx{caption, nullptr};
+        EnumWindows(
+            [](HWND h, LPARAM lp) -> BOOL {
+                auto* c = reinterpret_cast<Ctx*>(lp);
+                DWORD pid = 0;
+                GetWindowThreadProcessId(h, &pid);
+                wchar_t cls[64] = {}, text[256] = {};
+                GetClassNameW(h, cls, 64);
+                GetWindowTextW(h, text, 256);
+                if (pid == GetCurrentProcessId() && wcscmp(cls, L"#32770") == 0 &&
+                    wcscmp(text, c->caption) == 0 && IsWindowVisible(h)) {
+                    c->found = h;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&ctx));
+        if (ctx.found) return ctx.found;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+TEST(Win32Dialogs, AboutBoxShowsTheVersionLineAndClosesWithItsButton) {
+    std::wstring seen;
+    std::atomic<bool> clicked{false};
+    std::thread user([&] {
+        HWND dlg = WaitForDialog(L"", 10000);
+        if (!dlg) return;
+        wchar_t buf[256] = {};
+        GetDlgItemTextW(dlg, IDC_ABOUT_VERSION, buf, 256);
+        seen = buf;
+        SendMessageW(GetDlgItem(dlg, IDC_ABOUT_CLOSE), BM_CLICK, 0, 0);
+        clicked = true;
+    });
+    int result = CAboutDlg("081104x64").DoModal();
+    user.join();
+    ASSERT_TRUE(clicked);
+    EXPECT_EQ(seen, L"Orvanta for Outlook 3.5 (081104x64)");
+    EXPECT_EQ(result, IDC_ABOUT_CLOSE);
+}
+
+} // namespace

@@ -1,0 +1,294 @@
+// Starts the real orvanta.exe and checks what a user would see: the registry it
+// wrote, the folder it made, the message box or dialog a refused start shows (read
+// off the desktop and answered by pressing its button) and an orderly shutdown.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "../Win32TestUtil.h"
+
+namespace {
+
+const char* kKey = "Software\\Kestrova\\Orvanta for Outlook\\3.5";
+const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr DWORD kStartTimeoutMs = 30000;
+
+std::wstring ProgramPath() {
+    wchar_t buf[MAX_PATH] = {};
+    DWORD n = GetEnvironmentVariableW(L"ORVANTA_EXE", buf, MAX_PATH);
+    return n ? std::wstring(buf, n) : std::wstring(L"orvanta.exe");
+}
+
+class Program {
+public:
+    Program() {
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        std::wstring cmd = L"\"" + ProgramPath() + L"\" ignored-argument C:\\some\\file.txt";
+        started = CreateProcessW(ProgramPath().c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                 nullptr, &si, &pi) != 0;
+        if (!started) error = GetLastError();
+    }
+    ~Program() {
+        if (!started) return;
+        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(pi.hProcess, 99);
+            WaitForSingleObject(pi.hProcess, 5000);
+        }
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    // Exit code, or STILL_ACTIVE when it did not end in time.
+    DWORD WaitExit(DWORD ms) {
+        WaitForSingleObject(pi.hProcess, ms);
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(pi.hProcess, &code);
+        return code;
+    }
+    bool Running() { return WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT; }
+
+    // A top-level window of this process with the class and caption, hidden ones included.
+    HWND WaitWindow(const wchar_t* cls, const wchar_t* caption, DWORD ms) {
+        DWORD start = GetTickCount();
+        do {
+            struct Ctx {
+                DWORD pid;
+                const wchar_t* cls;
+                const wchar_t* caption;
+                HWND found;
+            } ctx{pi.dwProcessId, cls, caption, nullptr};
+            EnumWindows(
+                [](HWND h, LPARAM lp) -> BOOL {
+                    auto* c = reinterpret_cast<Ctx*>(lp);
+                    DWORD pid = 0;
+                    GetWindowThreadProcessId(h, &pid);
+                    wchar_t k[128] = {}, t[256] = {};
+                    GetClassNameW(h, k, 128);
+                    GetWindowTextW(h, t, 256);
+                    if (pid == c->pid && wcscmp(k, c->cls) == 0 && wcscmp(t, c->caption) == 0) {
+                        c->found = h;
+                        return FALSE;
+                    }
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&ctx));
+            if (ctx.found) return ctx.found;
+            if (!Running()) return nullptr;
+            Sleep(100);
+        } while (GetTickCount() - start < ms);
+        return nullptr;
+    }
+
+    HWND WaitMainWindow() { return WaitWindow(L"OrvantaMainFrame", L"Orvanta for Outlook", kStartTimeoutMs); }
+
+    bool started = false;
+    DWORD error = 0;
+    PROCESS_INFORMATION pi{};
+};
+
+std::wstring ItemText(HWND dlg, int id) {
+    wchar_t buf[2048] = {};
+    GetDlgItemTextW(dlg, id, buf, 2048);
+    return buf;
+}
+
+std::wstring WindowText(HWND h) {
+    wchar_t buf[512] = {};
+    GetWindowTextW(h, buf, 512);
+    return buf;
+}
+
+// Presses the button as a user would: a click on the button control.
+void Press(HWND dlg, int id) {
+    HWND button = GetDlgItem(dlg, id);
+    ASSERT_NE(button, nullptr) << "no button " << id;
+    PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+std::wstring AppDataFolder() {
+    wchar_t buf[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, buf);
+    return buf;
+}
+
+bool IsDirectory(const std::wstring& p) {
+    DWORD a = GetFileAttributesW(p.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void ForgetEverything() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Kestrova");
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Kestrova");
+    HKEY run = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, Widen(kRunKey).c_str(), 0, KEY_ALL_ACCESS, &run) == ERROR_SUCCESS) {
+        RegDeleteValueW(run, L"Orvanta for Outlook");
+        RegCloseKey(run);
+    }
+    std::wstring base = AppDataFolder() + L"\\Kestrova";
+    RemoveDirectoryW((base + L"\\Orvanta for Outlook").c_str());
+    RemoveDirectoryW(base.c_str());
+}
+
+class Driver : public ::testing::Test {
+protected:
+    void SetUp() override { ForgetEverything(); }
+};
+
+TEST_F(Driver, FirstStartWritesSettingsLogonEntryAndFolderAndClosesCleanly) {
+    ASSERT_FALSE(IsDirectory(AppDataFolder() + L"\\Kestrova"));
+    {
+        Program p;
+        ASSERT_TRUE(p.started) << p.error;
+        HWND main = p.WaitMainWindow();
+        ASSERT_NE(main, nullptr) << "no hidden main window";
+        EXPECT_FALSE(IsWindowVisible(main));
+
+        RawValue refresh = GetRaw(HKEY_CURRENT_USER, kKey, "Refresh");
+        ASSERT_EQ(refresh.rc, ERROR_SUCCESS);
+        EXPECT_EQ(refresh.type, static_cast<DWORD>(REG_DWORD));
+        EXPECT_EQ(refresh.number, 20u);
+        struct Text {
+            const char* name;
+            const wchar_t* value;
+        } texts[] = {{"Hide Data", L"FALSE"},       {"Use Interactive Desktop", L"TRUE"},
+                     {"Time Style", L"0"},          {"Footer Blank", L"35"},
+                     {"AppointmentsTask", L"75"},   {"LaunchAtStartup", L"TRUE"},
+                     {"Lounch Outlook", L"FALSE"},  {"Hide On Desktop Lock", L"TRUE"},
+                     {"Wallpaper", L""}};
+        for (const auto& t : texts) {
+            RawValue v = GetRaw(HKEY_CURRENT_USER, kKey, t.name);
+            EXPECT_EQ(v.type, static_cast<DWORD>(REG_SZ)) << t.name;
+            EXPECT_EQ(v.text, t.value) << t.name;
+        }
+        struct Number {
+            const char* name;
+            DWORD value;
+        } numbers[] = {{"Transparency", 30}, {"Doubleclick Action", 3}, {"Orvanta style", 0}, {"FDOW", 0}};
+        for (const auto& n : numbers) {
+            RawValue v = GetRaw(HKEY_CURRENT_USER, kKey, n.name);
+            EXPECT_EQ(v.type, static_cast<DWORD>(REG_DWORD)) << n.name;
+            EXPECT_EQ(v.number, n.value) << n.name;
+        }
+        int width = GetRaw(HKEY_CURRENT_USER, kKey, "SideBar Width").number;
+        EXPECT_GE(width, 160);
+        EXPECT_LE(width, 400);
+
+        RawValue run = GetRaw(HKEY_CURRENT_USER, kRunKey, "Orvanta for Outlook");
+        ASSERT_EQ(run.rc, ERROR_SUCCESS);
+        EXPECT_EQ(run.type, static_cast<DWORD>(REG_SZ));
+        wchar_t shortPath[MAX_PATH] = {};
+        GetShortPathNameW(ProgramPath().c_str(), shortPath, MAX_PATH);
+        EXPECT_EQ(run.text, shortPath);
+
+        EXPECT_TRUE(IsDirectory(AppDataFolder() + L"\\Kestrova\\Orvanta for Outlook"));
+
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        EXPECT_EQ(p.WaitExit(15000), 0u);
+    }
+    // The mutex went with the process: a new start succeeds at once.
+    Program again;
+    ASSERT_TRUE(again.started);
+    HWND main = again.WaitMainWindow();
+    ASSERT_NE(main, nullptr);
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(again.WaitExit(15000), 0u);
+}
+
+TEST_F(Driver, SecondCopySaysItIsAlreadyActiveAndEnds) {
+    Program first;
+    ASSERT_TRUE(first.started);
+    HWND main = first.WaitMainWindow();
+    ASSERT_NE(main, nullptr);
+
+    Program second;
+    ASSERT_TRUE(second.started);
+    HWND box = second.WaitWindow(L"#32770", L"Orvanta for Outlook", kStartTimeoutMs);
+    ASSERT_NE(box, nullptr) << "no message box from the second copy";
+    EXPECT_EQ(ItemText(box, 0xFFFF), L"Orvanta for Outlook is already active");
+    EXPECT_EQ(second.WaitWindow(L"OrvantaMainFrame", L"Orvanta for Outlook", 0), nullptr);
+    Press(box, IDOK);
+    EXPECT_EQ(second.WaitExit(15000), 1u);
+
+    EXPECT_TRUE(first.Running());
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(first.WaitExit(15000), 0u);
+}
+
+TEST_F(Driver, RunningSiblingsAreNamedFirstRowFirst) {
+    HANDLE corvinel = CreateMutexW(nullptr, TRUE, L"CorvinelMutex");
+    HANDLE lotus = CreateMutexW(nullptr, TRUE, L"OrvantaLotusMutex");
+    ASSERT_NE(corvinel, nullptr);
+    ASSERT_NE(lotus, nullptr);
+    {
+        Program p;
+        ASSERT_TRUE(p.started);
+        HWND dlg = p.WaitWindow(L"#32770", L"Orvanta for Outlook", kStartTimeoutMs);
+        ASSERT_NE(dlg, nullptr) << "no already-running dialog";
+        EXPECT_EQ(ItemText(dlg, 1082),
+                  L"Orvanta for Outlook can not start because Corvinel is already running. You first have "
+                  L"to exit Corvinel and then start Orvanta for Outlook again.");
+        // The hint below it, found among the dialog's static texts.
+        bool hint = false;
+        for (HWND c = GetWindow(dlg, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+            if (WindowText(c).find(L"\"launch on startup\" option in the other program") != std::wstring::npos)
+                hint = true;
+        EXPECT_TRUE(hint);
+        EXPECT_EQ(WindowText(GetDlgItem(dlg, IDOK)), L"OK");
+        Press(dlg, IDOK);
+        EXPECT_EQ(p.WaitExit(15000), 1u);
+    }
+    ReleaseMutex(corvinel);
+    CloseHandle(corvinel);
+    {
+        Program p;
+        HWND dlg = p.WaitWindow(L"#32770", L"Orvanta for Outlook", kStartTimeoutMs);
+        ASSERT_NE(dlg, nullptr);
+        EXPECT_NE(ItemText(dlg, 1082).find(L"because Orvanta for Lotus is already running"), std::wstring::npos);
+        Press(dlg, IDOK);
+        EXPECT_EQ(p.WaitExit(15000), 1u);
+    }
+    ReleaseMutex(lotus);
+    CloseHandle(lotus);
+    // With no sibling left, and no own mutex left behind by the refused starts, it runs.
+    Program p;
+    HWND main = p.WaitMainWindow();
+    ASSERT_NE(main, nullptr);
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.WaitExit(15000), 0u);
+}
+
+TEST_F(Driver, BadStoredValuesNeitherCrashNorSurvive) {
+    SetRawText(kKey, "SideBarStyle", "7");
+    SetRawDword(kKey, "SideBar Width", 900);
+    SetRawDword(kKey, "Refresh", 0);
+    SetRawText(kKey, "Transparency", "abc");
+    SetRawDword(kKey, "Wallpaper", 12);
+    SetRawText(kKey, "WPStyle", std::string(1000, 'x'));
+    const BYTE junk[5] = {0xff, 0, 1, 2, 3};
+    SetRaw(kKey, "ShowSplash", REG_BINARY, junk, 5);
+
+    Program p;
+    HWND main = p.WaitMainWindow();
+    ASSERT_NE(main, nullptr);
+    RawValue refresh = GetRaw(HKEY_CURRENT_USER, kKey, "Refresh");
+    EXPECT_EQ(refresh.type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(refresh.number, 20u);
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    ASSERT_EQ(p.WaitExit(15000), 0u);
+
+    EXPECT_EQ(GetRaw(HKEY_CURRENT_USER, kKey, "SideBarStyle").text, L"1");
+    EXPECT_EQ(GetRaw(HKEY_CURRENT_USER, kKey, "SideBar Width").number, 400u);
+    RawValue t = GetRaw(HKEY_CURRENT_USER, kKey, "Transparency");
+    EXPECT_EQ(t.type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(t.number, 30u);
+    EXPECT_EQ(GetRaw(HKEY_CURRENT_USER, kKey, "ShowSplash").text, L"TRUE");
+    EXPECT_EQ(GetRaw(HKEY_CURRENT_USER, kKey, "Wallpaper").type, static_cast<DWORD>(REG_SZ));
+}
+
+} // namespace
