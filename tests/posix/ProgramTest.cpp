@@ -1,0 +1,126 @@
+// Starts the real Linux program with private XDG folders and checks what it did.
+#include <gtest/gtest.h>
+
+#include <sys/file.h>
+
+#include "PosixTestUtil.h"
+
+namespace {
+
+class Program : public ::testing::Test {
+protected:
+    void SetUp() override {
+        config = dir.Path() + "/config";
+        data = dir.Path() + "/data";
+        run = dir.Path() + "/run";
+        ::mkdir(run.c_str(), 0700);
+        env = {{"XDG_CONFIG_HOME", config}, {"XDG_DATA_HOME", data}, {"XDG_RUNTIME_DIR", run},
+               {"ORVANTA_SCREEN", "1600x900"}};
+    }
+    std::string RegFile() const { return config + "/orvanta/HKEY_CURRENT_USER.reg"; }
+    std::string Err(int n) const { return dir.Path() + "/stderr" + std::to_string(n); }
+
+    TempDir dir;
+    std::string config, data, run;
+    std::map<std::string, std::string> env;
+};
+
+TEST_F(Program, FirstStartWritesSettingsAndStopsOnSignals) {
+    {
+        ChildProgram p(ORVANTA_PROGRAM, env, Err(1));
+        ASSERT_TRUE(p.WaitReady()) << ReadFile(Err(1));
+        std::string reg = ReadFile(RegFile());
+        EXPECT_NE(reg.find("[HKEY_CURRENT_USER\\Software\\Kestrova\\Orvanta for Outlook\\3.5]\n"
+                           "\"Refresh\"=dword:00000014\n"),
+                  std::string::npos)
+            << reg;
+        EXPECT_NE(reg.find("\"SideBar Width\"=dword:00000140\n"), std::string::npos); // 1600 * 20 %
+        EXPECT_NE(reg.find("\"Hide Data\"=\"FALSE\"\n"), std::string::npos);
+        EXPECT_NE(reg.find("\"SideBarCalPosY\"=\"516\"\n"), std::string::npos);
+        EXPECT_NE(reg.find("[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\n"
+                           "\"Orvanta for Outlook\"=\"" ORVANTA_PROGRAM "\""),
+                  std::string::npos);
+        EXPECT_TRUE(Exists(data + "/Kestrova/Orvanta for Outlook"));
+        ::kill(p.Pid(), SIGTERM);
+        EXPECT_EQ(p.WaitExit(), 0);
+        EXPECT_EQ(ReadFile(Err(1)), "");
+    }
+    ChildProgram again(ORVANTA_PROGRAM, env, Err(2));
+    ASSERT_TRUE(again.WaitReady()) << ReadFile(Err(2));
+    ::kill(again.Pid(), SIGINT);
+    EXPECT_EQ(again.WaitExit(), 0);
+}
+
+TEST_F(Program, SecondCopySaysItIsAlreadyActive) {
+    ChildProgram first(ORVANTA_PROGRAM, env, Err(1));
+    ASSERT_TRUE(first.WaitReady());
+    ChildProgram second(ORVANTA_PROGRAM, env, Err(2));
+    EXPECT_EQ(second.WaitExit(), 1);
+    EXPECT_EQ(ReadFile(Err(2)), "Orvanta for Outlook: Orvanta for Outlook is already active\n");
+    EXPECT_FALSE(first.Finished(0));
+    ::kill(first.Pid(), SIGTERM);
+    EXPECT_EQ(first.WaitExit(), 0);
+}
+
+TEST_F(Program, RunningSiblingIsNamedFirstRowFirst) {
+    int corvinel = ::open((run + "/CorvinelMutex.lock").c_str(), O_RDWR | O_CREAT, 0600);
+    int lotus = ::open((run + "/OrvantaLotusMutex.lock").c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_EQ(::flock(corvinel, LOCK_EX), 0);
+    ASSERT_EQ(::flock(lotus, LOCK_EX), 0);
+    {
+        ChildProgram p(ORVANTA_PROGRAM, env, Err(1));
+        EXPECT_EQ(p.WaitExit(), 1);
+        std::string err = ReadFile(Err(1));
+        EXPECT_NE(err.find("Orvanta for Outlook: Orvanta for Outlook can not start because Corvinel is already "
+                           "running. You first have to exit Corvinel and then start Orvanta for Outlook again.\n"),
+                  std::string::npos)
+            << err;
+        EXPECT_NE(err.find("\"launch on startup\""), std::string::npos);
+        EXPECT_EQ(err.find("Lotus"), std::string::npos);
+    }
+    ::close(corvinel);
+    ::close(lotus);
+    ChildProgram p(ORVANTA_PROGRAM, env, Err(2));
+    ASSERT_TRUE(p.WaitReady()) << ReadFile(Err(2));
+    ::kill(p.Pid(), SIGTERM);
+    EXPECT_EQ(p.WaitExit(), 0);
+}
+
+TEST_F(Program, DamagedSettingsFileIsKeptAndDefaultsUsed) {
+    ::mkdir(config.c_str(), 0700);
+    ::mkdir((config + "/orvanta").c_str(), 0700);
+    const std::string garbled = "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Software\n\"x\"=\x01\x02";
+    WriteFile(RegFile(), garbled);
+    ChildProgram p(ORVANTA_PROGRAM, env, Err(1));
+    ASSERT_TRUE(p.WaitReady()) << ReadFile(Err(1));
+    std::string err = ReadFile(Err(1));
+    EXPECT_NE(err.find("orvanta: the settings file " + RegFile() + " is damaged (line 2: "), std::string::npos)
+        << err;
+    EXPECT_EQ(ReadFile(RegFile() + ".damaged"), garbled);
+    EXPECT_NE(ReadFile(RegFile()).find("\"Refresh\"=dword:00000014"), std::string::npos);
+    ::kill(p.Pid(), SIGTERM);
+    EXPECT_EQ(p.WaitExit(), 0);
+}
+
+TEST_F(Program, BadStoredValuesAreMendedOnSave) {
+    ::mkdir(config.c_str(), 0700);
+    ::mkdir((config + "/orvanta").c_str(), 0700);
+    WriteFile(RegFile(),
+              "Windows Registry Editor Version 5.00\n\n"
+              "[HKEY_CURRENT_USER\\Software\\Kestrova\\Orvanta for Outlook\\3.5]\n"
+              "\"SideBarStyle\"=\"7\"\n\"SideBar Width\"=dword:00000384\n\"Refresh\"=dword:00000000\n"
+              "\"Transparency\"=\"abc\"\n\"Wallpaper\"=dword:00000001\n");
+    ChildProgram p(ORVANTA_PROGRAM, env, Err(1));
+    ASSERT_TRUE(p.WaitReady()) << ReadFile(Err(1));
+    EXPECT_NE(ReadFile(RegFile()).find("\"Refresh\"=dword:00000014"), std::string::npos);
+    ::kill(p.Pid(), SIGTERM);
+    EXPECT_EQ(p.WaitExit(), 0);
+    std::string reg = ReadFile(RegFile());
+    EXPECT_NE(reg.find("\"SideBarStyle\"=\"1\""), std::string::npos) << reg;
+    EXPECT_NE(reg.find("\"SideBar Width\"=dword:00000190"), std::string::npos) << reg;
+    EXPECT_NE(reg.find("\"Transparency\"=dword:0000001e"), std::string::npos) << reg;
+    EXPECT_NE(reg.find("\"Wallpaper\"=\"\""), std::string::npos) << reg;
+    EXPECT_EQ(ReadFile(Err(1)), "");
+}
+
+} // namespace
