@@ -15,6 +15,7 @@ ScopedPorts::ScopedPorts(const Ports& ports) : m_saved(CurrentPorts()) {
     if (ports.system) cur.system = ports.system;
     if (ports.mutexes) cur.mutexes = ports.mutexes;
     if (ports.ui) cur.ui = ports.ui;
+    if (ports.locale) cur.locale = ports.locale;
 }
 
 ScopedPorts::~ScopedPorts() { CurrentPorts() = m_saved; }

@@ -1,6 +1,7 @@
 #pragma once
 // The ports of the running build. Each build links exactly one implementation of
 // RealPorts(); tests may put other ports in place with ScopedPorts.
+#include "LocalePort.h"
 #include "MutexPort.h"
 #include "RegistryPort.h"
 #include "SystemPort.h"
@@ -11,6 +12,7 @@ struct Ports {
     ISystemPort* system = nullptr;
     IMutexPort* mutexes = nullptr;
     IUiPort* ui = nullptr;
+    ILocalePort* locale = nullptr;
 };
 
 Ports& RealPorts();

@@ -1,4 +1,5 @@
 #include "../Platform.h"
+#include "PosixLocale.h"
 #include "PosixMutex.h"
 #include "PosixRegistry.h"
 #include "PosixSystem.h"
@@ -9,6 +10,7 @@ Ports& RealPorts() {
     static CPosixSystemPort system;
     static CPosixMutexPort mutexes;
     static CPosixUiPort ui;
-    static Ports ports{&registry, &system, &mutexes, &ui};
+    static CPosixLocalePort locale;
+    static Ports ports{&registry, &system, &mutexes, &ui, &locale};
     return ports;
 }

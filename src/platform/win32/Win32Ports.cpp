@@ -1,4 +1,5 @@
 #include "../Platform.h"
+#include "Win32Locale.h"
 #include "Win32Mutex.h"
 #include "Win32Registry.h"
 #include "Win32System.h"
@@ -9,6 +10,7 @@ Ports& RealPorts() {
     static CWin32SystemPort system;
     static CWin32MutexPort mutexes;
     static CWin32UiPort ui;
-    static Ports ports{&registry, &system, &mutexes, &ui};
+    static CWin32LocalePort locale;
+    static Ports ports{&registry, &system, &mutexes, &ui, &locale};
     return ports;
 }

@@ -1,0 +1,84 @@
+#include "Win32Locale.h"
+
+#include <windows.h>
+
+#include <ctime>
+
+#include "Utf.h"
+
+namespace {
+
+class Win32LocaleSource : public ILocaleSource {
+public:
+    explicit Win32LocaleSource(LCID lcid) : m_lcid(lcid) {}
+
+    bool Get(LocaleItem item, int index, std::string& out) override {
+        LCTYPE type = 0;
+        switch (item) {
+        case LocaleItem::LongDateOrder: type = LOCALE_ILDATE; break;
+        case LocaleItem::TimeFormatFlag: type = LOCALE_ITIME; break;
+        case LocaleItem::AmDesignator: type = LOCALE_S1159; break;
+        case LocaleItem::PmDesignator: type = LOCALE_S2359; break;
+        case LocaleItem::MonthName:
+            if (index < 0 || index > 11) return false;
+            type = LOCALE_SMONTHNAME1 + index;
+            break;
+        case LocaleItem::AbbrevMonthName:
+            if (index < 0 || index > 11) return false;
+            type = LOCALE_SABBREVMONTHNAME1 + index;
+            break;
+        case LocaleItem::DayName:
+            if (index < 0 || index > 6) return false;
+            type = LOCALE_SDAYNAME1 + index;
+            break;
+        case LocaleItem::AbbrevDayName:
+            if (index < 0 || index > 6) return false;
+            type = LOCALE_SABBREVDAYNAME1 + index;
+            break;
+        case LocaleItem::FirstDayOfWeek: type = LOCALE_IFIRSTDAYOFWEEK; break;
+        case LocaleItem::LongDateFormat: type = LOCALE_SLONGDATE; break;
+        case LocaleItem::TimeFormat: type = LOCALE_STIMEFORMAT; break;
+        }
+        if (m_lcid == 0) return false;
+        wchar_t buf[256] = {};
+        int n = GetLocaleInfoW(m_lcid, type, buf, 256);
+        if (n <= 0) return false;
+        out = Narrow(buf, wcslen(buf));
+        return true;
+    }
+
+    std::string ToUpper(const std::string& text) override {
+        std::wstring w = Widen(text);
+        if (w.empty()) return text;
+        LCID lcid = m_lcid ? m_lcid : LOCALE_USER_DEFAULT;
+        int n = LCMapStringW(lcid, LCMAP_UPPERCASE, w.c_str(), static_cast<int>(w.size()), nullptr, 0);
+        if (n <= 0) return text;
+        std::wstring up(static_cast<size_t>(n), L'\0');
+        LCMapStringW(lcid, LCMAP_UPPERCASE, w.c_str(), static_cast<int>(w.size()), up.data(), n);
+        return Narrow(up);
+    }
+
+private:
+    LCID m_lcid;
+};
+
+} // namespace
+
+std::unique_ptr<ILocaleSource> CWin32LocalePort::Open(const std::string& name) {
+    if (name.empty()) return std::make_unique<Win32LocaleSource>(GetUserDefaultLCID());
+    return std::make_unique<Win32LocaleSource>(LocaleNameToLCID(Widen(name).c_str(), 0));
+}
+
+bool CWin32LocalePort::LocalTime(long long unixSeconds, int& year, int& month, int& day, int& hour,
+                                 int& minute, int& second) {
+    __time64_t t = static_cast<__time64_t>(unixSeconds);
+    struct tm tm {};
+    if (_localtime64_s(&tm, &t) != 0) return false;
+    year = tm.tm_year + 1900;
+    month = tm.tm_mon + 1;
+    day = tm.tm_mday;
+    hour = tm.tm_hour;
+    minute = tm.tm_min;
+    second = tm.tm_sec;
+    return true;
+}

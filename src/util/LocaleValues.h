@@ -1,0 +1,43 @@
+#pragma once
+// The user's regional settings that the drawing and the Outlook filters need, read
+// once when the object is built.
+#include <string>
+
+#include "OleDateTime.h"
+
+class CLocaleValues {
+public:
+    CLocaleValues();                                 // the user's default locale
+    explicit CLocaleValues(const std::string& name); // a named locale (tests, tools)
+
+    int m_longDateOrder = 0; // 0 month-day-year, 1 day-month-year, 2 year-month-day
+    int m_clockFormat = 0;   // 0 12-hour, 1 24-hour
+    std::string m_am, m_pm;
+    std::string m_monthNames[12], m_abbrevMonthNames[12];
+    std::string m_dayNames[7], m_abbrevDayNames[7]; // Monday first
+    int m_firstDayOfWeek = 0;                       // 0 Monday ... 6 Sunday
+    std::string m_longDateFormat;                   // date picture, e.g. "dddd, MMMM d, yyyy"
+    std::string m_timeFormat;                       // time picture, e.g. "h:mm:ss tt"
+
+    // Full name of a day numbered 1 Sunday ... 7 Saturday; empty for other numbers.
+    std::string DayName(int dayOfWeek) const;
+    // First two characters of the abbreviated name of day 0 Monday ... 6 Sunday, upper case.
+    std::string ShortDayCaption(int index) const;
+    // Month name, day and year in the long-date order, separated by spaces.
+    std::string LongDateText(const COleDateTime& date) const;
+    // Long date and time without seconds, in the locale's own pictures: the form in
+    // which dates go into Outlook filters.
+    std::string DateTimeText(const COleDateTime& date) const;
+
+    // Windows date and time pictures (d dd ddd dddd M MM MMM MMMM y yy yyyy, 'text';
+    // h hh H HH m mm s ss t tt) applied with these names.
+    std::string FormatDatePicture(const std::string& picture, const DateFields& f) const;
+    std::string FormatTimePicture(const std::string& picture, const DateFields& f, bool noSeconds) const;
+
+    // The first n characters of UTF-8 text, never cutting a character.
+    static std::string FirstCharacters(const std::string& text, size_t n);
+
+private:
+    void Read(const std::string& name);
+    std::string m_shortCaptions[7];
+};
