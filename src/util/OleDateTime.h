@@ -7,6 +7,11 @@
 
 #include "OleDateTimeSpan.h"
 
+// <windows.h> maps GetCurrentTime to GetTickCount; this type has a member of that name.
+#ifdef GetCurrentTime
+#undef GetCurrentTime
+#endif
+
 struct DateFields {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
     int dayOfWeek = 0; // 1 Sunday ... 7 Saturday

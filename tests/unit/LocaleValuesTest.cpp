@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "platform/Platform.h"
+#include "util/LocaleValues.h"
+
+namespace {
+
+// A locale whose items the test sets; ToUpper knows a few non-ASCII letters.
+class FakeLocalePort : public ILocalePort {
+public:
+    std::map<std::pair<LocaleItem, int>, std::string> items;
+    struct Source : ILocaleSource {
+        FakeLocalePort& port;
+        explicit Source(FakeLocalePort& p) : port(p) {}
+        bool Get(LocaleItem item, int index, std::string& out) override {
+            auto it = port.items.find({item, index});
+            if (it == port.items.end()) return false;
+            out = it->second;
+            return true;
+        }
+        std::string ToUpper(const std::string& t) override {
+            std::string out;
+            for (size_t i = 0; i < t.size(); ++i) {
+                if (t.compare(i, 2, "\xC3\xA9") == 0) { // é
+                    out += "\xC3\x89";
+                    ++i;
+                } else {
+                    out += static_cast<char>(std::toupper(static_cast<unsigned char>(t[i])));
+                }
+            }
+            return out;
+        }
+    };
+    std::unique_ptr<ILocaleSource> Open(const std::string&) override { return std::make_unique<Source>(*this); }
+    bool LocalTime(long long, int&, int&, int&, int&, int&, int&) override { return false; }
+};
+
+class LocaleValuesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* months[] = {"January", "February", "March",     "April",   "May",      "June",
+                                "July",    "August",   "September", "October", "November", "December"};
+        const char* days[] = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
+        for (int i = 0; i < 12; ++i) {
+            port.items[{LocaleItem::MonthName, i}] = months[i];
+            port.items[{LocaleItem::AbbrevMonthName, i}] = std::string(months[i]).substr(0, 3);
+        }
+        for (int i = 0; i < 7; ++i) {
+            port.items[{LocaleItem::DayName, i}] = days[i];
+            port.items[{LocaleItem::AbbrevDayName, i}] = std::string(days[i]).substr(0, 3);
+        }
+        port.items[{LocaleItem::AmDesignator, 0}] = "AM";
+        port.items[{LocaleItem::PmDesignator, 0}] = "PM";
+        port.items[{LocaleItem::LongDateOrder, 0}] = "1";
+        port.items[{LocaleItem::FirstDayOfWeek, 0}] = "6";
+        port.items[{LocaleItem::LongDateFormat, 0}] = "dddd, MMMM dd, yyyy";
+        port.items[{LocaleItem::TimeFormat, 0}] = "h:mm:ss tt";
+    }
+    FakeLocalePort port;
+    ScopedPorts scope{Ports{nullptr, nullptr, nullptr, nullptr, &port}};
+};
+
+TEST_F(LocaleValuesTest, DayNamesUseBothNumberings) {
+    CLocaleValues l;
+    EXPECT_EQ(l.DayName(1), "Sunday"); // the seventh entry of the Monday-first table
+    EXPECT_EQ(l.DayName(2), "Monday");
+    EXPECT_EQ(l.DayName(7), "Saturday");
+    EXPECT_EQ(l.DayName(0), "");
+    EXPECT_EQ(l.DayName(8), "");
+    EXPECT_EQ(l.ShortDayCaption(0), "MO");
+    EXPECT_EQ(l.ShortDayCaption(6), "SU");
+    EXPECT_EQ(l.ShortDayCaption(7), "");
+    EXPECT_EQ(l.m_firstDayOfWeek, 6);
+}
+
+TEST_F(LocaleValuesTest, ShortCaptionsNeverCutACharacter) {
+    port.items[{LocaleItem::AbbrevDayName, 0}] = "\xC3\xA9t\xC3\xA9";  // été
+    port.items[{LocaleItem::AbbrevDayName, 1}] = "\xD0\x9F\xD0\xBD";   // Пн
+    port.items[{LocaleItem::AbbrevDayName, 2}] = "\xE6\x9C\x88";       // 月 (one character)
+    port.items[{LocaleItem::AbbrevDayName, 3}] = "\xF0\x9F\x8C\x8Ax";  // emoji and x
+    CLocaleValues l;
+    EXPECT_EQ(l.ShortDayCaption(0), "\xC3\x89T");
+    EXPECT_EQ(l.ShortDayCaption(1), "\xD0\x9F\xD0\xBD");
+    EXPECT_EQ(l.ShortDayCaption(2), "\xE6\x9C\x88");
+    EXPECT_EQ(l.ShortDayCaption(3), "\xF0\x9F\x8C\x8AX");
+    EXPECT_EQ(CLocaleValues::FirstCharacters("\xC3", 2), "\xC3"); // a broken sequence stays whole
+}
+
+TEST_F(LocaleValuesTest, LongDateTextFollowsTheOrder) {
+    COleDateTime d(2026, 12, 6, 0, 0, 0);
+    const char* expected[] = {"December 6 2026", "6 December 2026", "2026 December 6", ""};
+    for (int order = 0; order < 4; ++order) {
+        port.items[{LocaleItem::LongDateOrder, 0}] = std::to_string(order);
+        EXPECT_EQ(CLocaleValues().LongDateText(d), expected[order]) << order;
+    }
+    port.items[{LocaleItem::LongDateOrder, 0}] = "1";
+    EXPECT_EQ(CLocaleValues().LongDateText(COleDateTime(2009, 2, 29, 0, 0, 0)), "");
+}
+
+TEST_F(LocaleValuesTest, DateAndTimePictures) {
+    CLocaleValues l;
+    COleDateTime d(2026, 3, 5, 0, 7, 9);
+    DateFields f;
+    ASSERT_TRUE(d.GetFields(f));
+    EXPECT_EQ(l.FormatDatePicture("d/dd/ddd/dddd M/MM/MMM/MMMM y/yy/yyyy", f),
+              "5/05/Thu/Thursday 3/03/Mar/March 26/26/2026");
+    EXPECT_EQ(l.FormatDatePicture("d 'de' MMMM 'o''clock'", f), "5 de March o'clock");
+    EXPECT_EQ(l.FormatTimePicture("h:mm:ss tt", f, false), "12:07:09 AM");
+    EXPECT_EQ(l.FormatTimePicture("h:mm:ss tt", f, true), "12:07 AM");
+    EXPECT_EQ(l.FormatTimePicture("HH.mm.ss", f, true), "00.07");
+    EXPECT_EQ(l.FormatTimePicture("tt hh:mm:ss", f, true), "AM 12:07");
+    EXPECT_EQ(l.FormatTimePicture("H 'h' m t", f, false), "0 h 7 A");
+    EXPECT_EQ(l.DateTimeText(COleDateTime(2026, 12, 6, 14, 5, 59)), "Sunday, December 06, 2026 2:05 PM");
+}
+
+TEST_F(LocaleValuesTest, UnreadableItemsStayEmptyOrZero) {
+    port.items.clear();
+    CLocaleValues l;
+    EXPECT_EQ(l.m_longDateOrder, 0);
+    EXPECT_EQ(l.m_clockFormat, 0);
+    EXPECT_EQ(l.m_am, "");
+    EXPECT_EQ(l.m_monthNames[5], "");
+    EXPECT_EQ(l.ShortDayCaption(2), "");
+    EXPECT_EQ(l.DateTimeText(COleDateTime(2026, 1, 1, 0, 0, 0)), " ");
+    port.items[{LocaleItem::AmDesignator, 0}] = std::string(400, 'a');
+    EXPECT_EQ(CLocaleValues().m_am.size(), 255u); // read into a 256-byte buffer
+}
+
+} // namespace
