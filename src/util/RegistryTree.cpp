@@ -135,19 +135,22 @@ CRegistryTree::Key* CRegistryTree::Find(const std::string& path) {
 
 bool CRegistryTree::KeyExists(const std::string& path) const { return Find(path) != nullptr; }
 
-bool CRegistryTree::CreateKey(const std::string& path) {
+CRegistryTree::Key* CRegistryTree::Ensure(std::map<std::string, Key>& keys, const std::string& path) {
     std::vector<std::string> parts;
-    if (!SplitPath(path, parts)) return false;
+    if (!SplitPath(path, parts)) return nullptr;
     std::string prefix;
+    Key* key = nullptr;
     for (const auto& p : parts) {
         if (p.empty()) break;
         if (!prefix.empty()) prefix += '\\';
         prefix += p;
-        auto& key = m_keys[Fold(prefix)];
-        if (key.path.empty()) key.path = prefix;
+        key = &keys[Fold(prefix)];
+        if (key->path.empty()) key->path = prefix;
     }
-    return true;
+    return key ? key : &keys[""]; // the root itself
 }
+
+bool CRegistryTree::CreateKey(const std::string& path) { return Ensure(m_keys, path) != nullptr; }
 
 bool CRegistryTree::DeleteKeyTree(const std::string& path) {
     std::string n;
@@ -292,21 +295,8 @@ bool CRegistryTree::Parse(const std::string& text, std::string& error) {
             } else {
                 return fail(startLine, "key outside " + m_rootName);
             }
-            std::string n;
-            if (!Normalize(rel, n)) return fail(startLine, "malformed key path");
-            // create parents as CreateKey does
-            std::vector<std::string> parts;
-            SplitPath(n, parts);
-            std::string prefix;
-            for (const auto& p : parts) {
-                if (p.empty()) break;
-                if (!prefix.empty()) prefix += '\\';
-                prefix += p;
-                auto& k = keys[Fold(prefix)];
-                if (k.path.empty()) k.path = prefix;
-            }
-            current = &keys[Fold(n)];
-            if (current->path.empty()) current->path = n;
+            current = Ensure(keys, rel);
+            if (!current) return fail(startLine, "malformed key path");
             continue;
         }
         if (!current) return fail(startLine, "value before any key");

@@ -44,6 +44,8 @@ private:
         std::vector<std::pair<std::string, RegValue>> values;
     };
     static std::string Fold(const std::string& s);
+    // The key at path, created with its parents; null for a malformed path.
+    static Key* Ensure(std::map<std::string, Key>& keys, const std::string& path);
     static bool Normalize(const std::string& path, std::string& normalized);
     const Key* Find(const std::string& path) const;
     Key* Find(const std::string& path);
