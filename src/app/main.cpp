@@ -1,7 +1,18 @@
-// Entry point of both builds. Command-line arguments have no effect.
+// Entry point of both builds. The Windows program ignores its command line; the
+// Linux program also answers "orvanta agenda".
+#include <iostream>
+#include <string>
+
+#include "Agenda.h"
 #include "OrvantaApp.h"
 
-int main() {
+int main(int argc, char** argv) {
+#ifdef ORVANTA_COMMAND_LINE
+    if (argc > 1 && std::string(argv[1]) == "agenda") return CAgenda::Run(std::cout);
+#else
+    (void)argc;
+    (void)argv;
+#endif
     COrvantaApp app;
     if (!app.InitInstance()) {
         app.ExitInstance();

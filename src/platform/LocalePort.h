@@ -15,6 +15,7 @@ enum class LocaleItem {
     FirstDayOfWeek,  // "0" Monday ... "6" Sunday
     LongDateFormat,  // a date picture such as "dddd, MMMM d, yyyy"
     TimeFormat,      // a time picture such as "h:mm:ss tt"
+    ShortDateFormat, // a date picture such as "M/d/yyyy"
 };
 
 class ILocaleSource {

@@ -16,6 +16,7 @@ ScopedPorts::ScopedPorts(const Ports& ports) : m_saved(CurrentPorts()) {
     if (ports.mutexes) cur.mutexes = ports.mutexes;
     if (ports.ui) cur.ui = ports.ui;
     if (ports.locale) cur.locale = ports.locale;
+    if (ports.automation) cur.automation = ports.automation;
 }
 
 ScopedPorts::~ScopedPorts() { CurrentPorts() = m_saved; }

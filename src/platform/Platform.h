@@ -1,6 +1,7 @@
 #pragma once
 // The ports of the running build. Each build links exactly one implementation of
 // RealPorts(); tests may put other ports in place with ScopedPorts.
+#include "AutomationPort.h"
 #include "LocalePort.h"
 #include "MutexPort.h"
 #include "RegistryPort.h"
@@ -13,6 +14,7 @@ struct Ports {
     IMutexPort* mutexes = nullptr;
     IUiPort* ui = nullptr;
     ILocalePort* locale = nullptr;
+    IAutomationPort* automation = nullptr;
 };
 
 Ports& RealPorts();

@@ -79,14 +79,16 @@ public:
     bool m_converted = false;
 
     // --- Outlook's options, filled on every data read ---
+    std::string m_outlookVersion; // Outlook's Version text, read at connection
+    std::vector<std::string> m_outlookFolderPaths{"inbox", "drafts", "outbox"};
     int m_outlookFirstDayOfWeek = 6; // 0 Monday ... 6 Sunday
     int m_workDayMask = 124;
     int m_firstWeekOfYear = 0;
     int m_calDays = 5;
     std::string m_taskSortKey1 = "[DueDate]";
     std::string m_taskSortKey2 = "~";
-    bool m_taskSortAscending1 = true;
-    bool m_taskSortAscending2 = true;
+    bool m_taskSortAscending1 = false;
+    bool m_taskSortAscending2 = false;
     bool m_includeNoDueDate = true;
     std::string m_taskFilter = "All";
 

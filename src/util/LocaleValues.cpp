@@ -52,6 +52,7 @@ void CLocaleValues::Read(const std::string& name) {
     m_firstDayOfWeek = number(LocaleItem::FirstDayOfWeek);
     m_longDateFormat = text(LocaleItem::LongDateFormat, 0, kPictureLimit);
     m_timeFormat = text(LocaleItem::TimeFormat, 0, kPictureLimit);
+    m_shortDateFormat = text(LocaleItem::ShortDateFormat, 0, kPictureLimit);
 }
 
 std::string CLocaleValues::FirstCharacters(const std::string& text, size_t n) {
@@ -194,4 +195,14 @@ std::string CLocaleValues::DateTimeText(const COleDateTime& date) const {
     if (d.size() > 256) d.resize(256);
     if (t.size() > 256) t.resize(256);
     return d + " " + t;
+}
+
+std::string CLocaleValues::DefaultText(const COleDateTime& date) const {
+    if (date.GetStatus() == COleDateTime::null) return std::string();
+    DateFields f;
+    if (!date.GetFields(f)) return "Invalid DateTime";
+    std::string out = FormatDatePicture(m_shortDateFormat.empty() ? "M/d/yyyy" : m_shortDateFormat, f);
+    if (f.hour || f.minute || f.second)
+        out += " " + FormatTimePicture(m_timeFormat.empty() ? "HH:mm:ss" : m_timeFormat, f, false);
+    return out;
 }

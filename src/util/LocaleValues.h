@@ -18,6 +18,7 @@ public:
     int m_firstDayOfWeek = 0;                       // 0 Monday ... 6 Sunday
     std::string m_longDateFormat;                   // date picture, e.g. "dddd, MMMM d, yyyy"
     std::string m_timeFormat;                       // time picture, e.g. "h:mm:ss tt"
+    std::string m_shortDateFormat;                  // date picture, e.g. "M/d/yyyy"
 
     // Full name of a day numbered 1 Sunday ... 7 Saturday; empty for other numbers.
     std::string DayName(int dayOfWeek) const;
@@ -28,6 +29,8 @@ public:
     // Long date and time without seconds, in the locale's own pictures: the form in
     // which dates go into Outlook filters.
     std::string DateTimeText(const COleDateTime& date) const;
+    // The date value's default text: the short date, and the time when it is not midnight.
+    std::string DefaultText(const COleDateTime& date) const;
 
     // Windows date and time pictures (d dd ddd dddd M MM MMM MMMM y yy yyyy, 'text';
     // h hh H HH m mm s ss t tt) applied with these names.

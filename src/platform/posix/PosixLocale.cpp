@@ -74,6 +74,7 @@ public:
             return true;
         }
         case LocaleItem::TimeFormat: out = Clock24() ? "HH:mm:ss" : "h:mm:ss tt"; return true;
+        case LocaleItem::ShortDateFormat: out = ShortDatePicture(); return true;
         }
         return false;
     }
@@ -109,6 +110,27 @@ private:
         if (y != std::string::npos && y < d && y < m) return 2;
         if (d != std::string::npos && m != std::string::npos && d < m) return 1;
         return 0;
+    }
+    // The C library's date format as a date picture: %d dd, %e d, %m MM, %Y yyyy, %y yy.
+    std::string ShortDatePicture() {
+        std::string fmt = nl_langinfo_l(D_FMT, m_loc), out;
+        for (size_t i = 0; i < fmt.size(); ++i) {
+            if (fmt[i] != '%' || i + 1 >= fmt.size()) {
+                out += fmt[i];
+                continue;
+            }
+            switch (fmt[++i]) {
+            case 'd': out += "dd"; break;
+            case 'e': out += "d"; break;
+            case 'm': out += "MM"; break;
+            case 'Y': out += "yyyy"; break;
+            case 'y': out += "yy"; break;
+            case 'b': out += "MMM"; break;
+            case 'B': out += "MMMM"; break;
+            default: break;
+            }
+        }
+        return out;
     }
     bool Clock24() {
         std::string fmt = nl_langinfo_l(T_FMT, m_loc);

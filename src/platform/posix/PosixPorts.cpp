@@ -1,4 +1,5 @@
 #include "../Platform.h"
+#include "PosixAutomation.h"
 #include "PosixLocale.h"
 #include "PosixMutex.h"
 #include "PosixRegistry.h"
@@ -11,6 +12,7 @@ Ports& RealPorts() {
     static CPosixMutexPort mutexes;
     static CPosixUiPort ui;
     static CPosixLocalePort locale;
-    static Ports ports{&registry, &system, &mutexes, &ui, &locale};
+    static CPosixAutomationPort automation;
+    static Ports ports{&registry, &system, &mutexes, &ui, &locale, &automation};
     return ports;
 }

@@ -38,6 +38,7 @@ public:
         case LocaleItem::FirstDayOfWeek: type = LOCALE_IFIRSTDAYOFWEEK; break;
         case LocaleItem::LongDateFormat: type = LOCALE_SLONGDATE; break;
         case LocaleItem::TimeFormat: type = LOCALE_STIMEFORMAT; break;
+        case LocaleItem::ShortDateFormat: type = LOCALE_SSHORTDATE; break;
         }
         if (m_lcid == 0) return false;
         wchar_t buf[256] = {};

@@ -1,0 +1,85 @@
+#include "OrvantaDoc.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "../settings/Settings.h"
+#include "../util/LocaleValues.h"
+
+COrvantaDoc::COrvantaDoc(CSettings& settings) : m_settings(settings), m_engine(settings) {}
+
+bool COrvantaDoc::RefreshData() {
+    m_tasks.RemoveAll();
+    m_folders.RemoveAll();
+    bool ok = false;
+    if (m_engine.IsConnected()) {
+        m_engine.ReadOutlookOptions(m_settings);
+        COleDateTime now = m_clock();
+        ok = m_engine.ReadTasks(m_tasks, now) == 1;
+        COleDateTime today(now.GetYear(), now.GetMonth(), now.GetDay(), 0, 0, 0);
+        const int days = std::clamp(m_settings.m_calDays, 1, kDayLists);
+        for (int i = 0; i < days; ++i) {
+            // Each list is emptied right before it is filled, so a list filled by an
+            // earlier refresh with more days never keeps its old items.
+            CAppointments& list = m_days[static_cast<size_t>(i)];
+            list.RemoveAll();
+            COleDateTime start = today + COleDateTimeSpan(static_cast<double>(i));
+            ok = m_engine.ReadAppointments(list, start, start + COleDateTimeSpan(1.0), today) == 1 && ok;
+        }
+        ok = m_engine.ReadMailFolders(m_folders) == 1 && ok;
+    }
+    m_lastSignature = BuildSignature();
+    return ok;
+}
+
+bool COrvantaDoc::RefreshAndCompare() {
+    uint32_t before = m_lastSignature;
+    return RefreshData() && m_lastSignature != before;
+}
+
+namespace {
+const char* Importance(int i) { return i == 1 ? "1" : i != 0 ? "2" : "0"; }
+const char* Flag(bool b) { return b ? "t" : "f"; }
+} // namespace
+
+std::string COrvantaDoc::SignatureText() const {
+    std::string s;
+    const int days = std::clamp(m_settings.m_calDays, 1, kDayLists);
+    for (int i = 0; i < days; ++i) {
+        s += "Day " + std::to_string(i);
+        const CAppointments& list = m_days[static_cast<size_t>(i)];
+        for (int k = 0; k < list.GetCount(); ++k) {
+            const CAppointment& a = list.GetAt(k);
+            if (a.IsMultiDay()) s += "Multi - day";
+            else if (a.IsAllDay()) s += "All day event";
+            else s += a.FormatStartTime(true) + " - " + a.FormatEndTime(true);
+            s += Flag(a.HasAttachments());
+            s += Importance(a.GetImportance());
+            s += Flag(a.HasReminder());
+            s += Flag(a.IsRecurring());
+            s += a.GetSubject();
+        }
+    }
+    for (int i = 0; i < m_folders.GetCount(); ++i)
+        s += m_folders.GetAt(i).GetName() + std::to_string(m_folders.GetAt(i).GetDisplayCount());
+    CLocaleValues locale;
+    for (int i = 0; i < m_tasks.GetCount(); ++i) {
+        const CTask& t = m_tasks.GetAt(i);
+        s += t.GetSubject();
+        s += t.IsComplete() ? "c" : t.GetPercentComplete() != 0 ? "P" : "0";
+        s += Flag(t.HasAttachments());
+        s += Importance(t.GetImportance());
+        s += Flag(t.HasReminder());
+        s += Flag(t.IsRecurring());
+        if (t.HasDueDate()) s += " (" + locale.DefaultText(t.GetDueDate()) + ")";
+    }
+    return s;
+}
+
+uint32_t COrvantaDoc::BuildSignature() {
+    std::string text = SignatureText();
+    return static_cast<uint32_t>(
+        crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(text.data()), static_cast<uInt>(text.size())));
+}

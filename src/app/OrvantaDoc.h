@@ -1,0 +1,43 @@
+#pragma once
+// Everything the program knows of the user's Outlook data, and the change signature
+// that tells whether the wallpaper must be drawn again.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "../outlook/Appointments.h"
+#include "../outlook/MailFolders.h"
+#include "../outlook/OutlookEngine.h"
+#include "../outlook/Tasks.h"
+
+class CSettings;
+
+class COrvantaDoc {
+public:
+    static constexpr int kDayLists = 7;
+
+    explicit COrvantaDoc(CSettings& settings);
+
+    bool RefreshData();
+    bool RefreshAndCompare();
+    uint32_t BuildSignature();
+    std::string SignatureText() const;
+
+    COutlookEngine& Engine() { return m_engine; }
+    const CTasks& Tasks() const { return m_tasks; }
+    const CAppointments& Day(int i) const { return m_days[static_cast<size_t>(i)]; }
+    const CMailFolders& Folders() const { return m_folders; }
+    uint32_t LastSignature() const { return m_lastSignature; }
+
+    // The clock the refresh reads; tests set their own.
+    std::function<COleDateTime()> m_clock = [] { return COleDateTime::GetCurrentTime(); };
+
+private:
+    CSettings& m_settings;
+    COutlookEngine m_engine;
+    CTasks m_tasks;
+    std::array<CAppointments, kDayLists> m_days;
+    CMailFolders m_folders;
+    uint32_t m_lastSignature = 0;
+};

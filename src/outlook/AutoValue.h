@@ -1,0 +1,77 @@
+#pragma once
+// Values and objects of Outlook's automation interface: what a member returns or
+// takes. Errors are CAutoError exceptions carrying the result code; the engine
+// catches them at the boundary of each of its operations.
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+class IAutoObject;
+using AutoObjectPtr = std::shared_ptr<IAutoObject>;
+
+namespace AutoCode {
+constexpr long TypeMismatch = static_cast<long>(0x80020005);
+constexpr long UnknownName = static_cast<long>(0x80020006);
+constexpr long Exception = static_cast<long>(0x80020009);
+constexpr long BadParamCount = static_cast<long>(0x8002000E);
+constexpr long InvalidArg = static_cast<long>(0x80070057);
+constexpr long ServerExecFailed = static_cast<long>(0x80080005);
+constexpr long ClassNotRegistered = static_cast<long>(0x80040154);
+constexpr long InvalidClassString = static_cast<long>(0x800401F3);
+} // namespace AutoCode
+
+class CAutoError : public std::runtime_error {
+public:
+    CAutoError(long code, const std::string& what) : std::runtime_error(what), m_code(code) {}
+    long Code() const { return m_code; }
+
+private:
+    long m_code;
+};
+
+class CAutoValue {
+public:
+    enum class Kind { Empty, Missing, Bool, Int, Double, Date, String, Object };
+
+    CAutoValue() = default;
+    static CAutoValue Missing();
+    static CAutoValue Bool(bool b);
+    static CAutoValue Int(int32_t i);
+    static CAutoValue Double(double d);
+    static CAutoValue Date(double oleDate);
+    static CAutoValue String(std::string s);
+    static CAutoValue Object(AutoObjectPtr o);
+
+    Kind GetKind() const { return m_kind; }
+    // Conversions as automation does them; a value of another kind throws TypeMismatch.
+    bool AsBool() const;
+    int32_t AsInt() const;
+    double AsDouble() const;
+    double AsDate() const;
+    std::string AsString() const;
+    AutoObjectPtr AsObject() const; // null for Empty
+
+private:
+    Kind m_kind = Kind::Empty;
+    bool m_bool = false;
+    int32_t m_int = 0;
+    double m_double = 0.0;
+    std::string m_string;
+    AutoObjectPtr m_object;
+};
+
+// An automation object: properties and methods by member name.
+class IAutoObject {
+public:
+    virtual ~IAutoObject() = default;
+    virtual CAutoValue Get(const std::string& member) = 0;
+    virtual void Put(const std::string& member, const CAutoValue& value) = 0;
+    virtual CAutoValue Call(const std::string& member, const std::vector<CAutoValue>& args) = 0;
+    // Whether the object offers the named interface ("_AppointmentItem", "MAPIFolder", ...).
+    virtual bool Supports(const std::string& interfaceName) = 0;
+};
+
+// The object as the named interface, or null when it does not offer it.
+AutoObjectPtr AsInterface(const AutoObjectPtr& object, const std::string& interfaceName);

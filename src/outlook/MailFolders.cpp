@@ -1,0 +1,41 @@
+#include "MailFolders.h"
+
+#include "../util/Parser.h"
+
+std::vector<std::string> CMailFolders::SplitPath(const std::string& path) {
+    std::string p = EParser::Trim(path);
+    p.erase(0, p.find_first_not_of('\\') == std::string::npos ? p.size() : p.find_first_not_of('\\'));
+    std::vector<std::string> parts;
+    if (p.empty()) return parts;
+    std::string cur;
+    for (char c : p) {
+        if (c == '\\') {
+            parts.push_back(cur);
+            cur.clear();
+        } else {
+            cur += c;
+        }
+    }
+    parts.push_back(cur);
+    return parts;
+}
+
+bool CMailFolders::Add(IAutoObject& folder) {
+    if (folder.Get("DefaultItemType").AsInt() != 0) return false;
+    auto f = std::make_unique<CMailFolder>();
+    f->m_entryId = folder.Get("EntryID").AsString();
+    f->m_name = folder.Get("Name").AsString();
+    f->m_displayCount = folder.Get("UnReadItemCount").AsInt();
+    AutoObjectPtr items = folder.Get("Items").AsObject();
+    f->m_itemCount = items ? items->Get("Count").AsInt() : 0;
+    AutoObjectPtr session = folder.Get("Session").AsObject();
+    if (session) {
+        auto idOf = [&](int which) {
+            AutoObjectPtr d = session->Call("GetDefaultFolder", {CAutoValue::Int(which)}).AsObject();
+            return d ? d->Get("EntryID").AsString() : std::string();
+        };
+        if (f->m_entryId == idOf(4) || f->m_entryId == idOf(16)) f->m_displayCount = f->m_itemCount;
+    }
+    m_folders.push_back(std::move(f));
+    return true;
+}

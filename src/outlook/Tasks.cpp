@@ -1,0 +1,86 @@
+#include "Tasks.h"
+
+#include <cmath>
+#include <iterator>
+
+#include "../settings/Settings.h"
+
+namespace {
+
+bool IsNoDate(const COleDateTime& d) { return d.m_dt == COleDateTime::kNoDate; }
+
+// Earlier first; invalid dates never compare as earlier or later.
+int ByDate(const COleDateTime& a, const COleDateTime& b) {
+    if (a < b) return -1;
+    if (a > b) return 1;
+    return 0;
+}
+
+// No date first, then earlier first.
+int ByOptionalDate(const COleDateTime& a, const COleDateTime& b) {
+    bool na = IsNoDate(a), nb = IsNoDate(b);
+    if (na && nb) return 0;
+    if (na) return -1;
+    if (nb) return 1;
+    return ByDate(a, b);
+}
+
+// The comparison named by a sort key; false for a key that names none.
+bool ByKey(const std::string& key, const CTask& a, const CTask& b, int& result) {
+    if (key == "[Importance]") {
+        result = a.m_importance < b.m_importance ? -1 : a.m_importance > b.m_importance ? 1 : 0;
+    } else if (key == "[DueDate]") {
+        result = ByOptionalDate(a.m_dueDate, b.m_dueDate);
+    } else if (key == "[StartDate]") {
+        result = ByOptionalDate(a.m_startDate, b.m_startDate);
+    } else if (key == "[CreationTime]") {
+        result = ByDate(a.m_creationTime, b.m_creationTime);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+const CTask& CTasks::GetAt(int index) const { return **std::next(m_tasks.begin(), index); }
+
+int CTasks::Compare(const CTask& a, const CTask& b, const CSettings& s) {
+    int result = ByOptionalDate(a.m_dueDate, b.m_dueDate);
+    if (result == 0) result = ByDate(a.m_creationTime, b.m_creationTime);
+    if (s.m_taskSortKey1 != "~") {
+        int keyed = 0;
+        if (ByKey(s.m_taskSortKey1, a, b, keyed)) result = s.m_taskSortAscending1 ? keyed : -keyed;
+        if (result != 0) return result;
+        if (ByKey(s.m_taskSortKey2, a, b, keyed)) result = s.m_taskSortAscending2 ? keyed : -keyed;
+        if (result != 0) return result;
+    } else if (result != 0) {
+        return result;
+    }
+    return a.m_creationTime < b.m_creationTime ? -1 : 1;
+}
+
+void CTasks::Insert(std::unique_ptr<CTask> task, const CSettings& settings) {
+    auto it = m_tasks.begin();
+    while (it != m_tasks.end() && Compare(*task, **it, settings) != -1) ++it;
+    m_tasks.insert(it, std::move(task));
+}
+
+bool CTasks::Read(IAutoObject& items, const CSettings& settings, const COleDateTime& now) {
+    const double today = std::floor(COleDateTime::ToLinear(now.m_dt));
+    AutoObjectPtr item = AsInterface(items.Call("GetFirst", {}).AsObject(), "_TaskItem");
+    while (item) {
+        bool take = true;
+        if (item->Get("Status").AsInt() == 2) {
+            double completed = std::floor(COleDateTime::ToLinear(item->Get("DateCompleted").AsDate()));
+            take = completed == today;
+        }
+        if (take && settings.m_taskFilter != "All") {
+            COleDateTime due(item->Get("DueDate").AsDate());
+            take = now >= due || (settings.m_includeNoDueDate && due.m_dt == COleDateTime::kNoDate);
+        }
+        if (take) Insert(std::make_unique<CTask>(*item), settings);
+        item = AsInterface(items.Call("GetNext", {}).AsObject(), "_TaskItem");
+    }
+    return true;
+}

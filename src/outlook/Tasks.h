@@ -1,0 +1,26 @@
+#pragma once
+// The task list, selected and ordered as Outlook Today does.
+#include <list>
+#include <memory>
+
+#include "Task.h"
+
+class CSettings;
+
+class CTasks {
+public:
+    int GetCount() const { return static_cast<int>(m_tasks.size()); }
+    const CTask& GetAt(int index) const;
+    void RemoveAll() { m_tasks.clear(); }
+
+    // Walks the tasks folder's items in Outlook's order, taking what the task filter
+    // selects; throws CAutoError from Outlook (the tasks taken so far stay).
+    bool Read(IAutoObject& items, const CSettings& settings, const COleDateTime& now);
+    // Places the task before the first one it sorts before; equal tasks keep their order.
+    void Insert(std::unique_ptr<CTask> task, const CSettings& settings);
+    // -1 when a comes before b, 0 or 1.
+    static int Compare(const CTask& a, const CTask& b, const CSettings& settings);
+
+private:
+    std::list<std::unique_ptr<CTask>> m_tasks;
+};

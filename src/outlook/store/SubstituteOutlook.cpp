@@ -1,0 +1,819 @@
+#include "SubstituteOutlook.h"
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <list>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "../../util/LocaleValues.h"
+#include "../../util/OleDateTime.h"
+#include "../../util/Parser.h"
+#include "RecurrencePattern.h"
+#include "StoreFilter.h"
+
+using nlohmann::json;
+
+namespace {
+
+struct Occurrence;
+
+struct ApptData {
+    std::string subject, location, body, entryId;
+    int importance = 1;
+    bool reminder = false, allDay = false;
+    double start = 0, end = 0;
+    std::vector<std::string> attachments;
+    bool recurring = false;
+    CRecurrencePattern pattern;
+    struct Exception {
+        int64_t day = 0;
+        bool deleted = false;
+        double start = 0, end = 0;
+        std::string subject;
+    };
+    std::vector<Exception> exceptions;
+};
+
+struct TaskData {
+    std::string subject, entryId;
+    double created = 0, start = COleDateTime::kNoDate, due = COleDateTime::kNoDate, completed = 0;
+    bool complete = false, reminder = false, recurring = false;
+    int importance = 1, percent = 0, status = 0;
+    std::vector<std::string> attachments;
+};
+
+struct FolderData {
+    std::string name, entryId, role;
+    int kind = 0; // DefaultItemType: 0 mail, 1 appointments, 2 contacts, 3 tasks
+    int unread = 0, itemCount = 0;
+    std::vector<ApptData> appointments;
+    std::vector<TaskData> tasks;
+    std::vector<std::unique_ptr<FolderData>> children;
+    FolderData* parent = nullptr;
+};
+
+[[noreturn]] void Unknown(const std::string& member) {
+    throw CAutoError(AutoCode::UnknownName, "unknown member " + member);
+}
+
+int64_t DayOf(double ole) { return static_cast<int64_t>(std::floor(COleDateTime::ToLinear(ole) + 1e-9)); }
+
+} // namespace
+
+struct CSubstituteOutlook::State {
+    std::string version = "16.0.0.0";
+    std::unique_ptr<FolderData> root;
+    std::map<std::string, FolderData*> roles;
+    std::vector<std::string> actions;
+    int created = 0;
+};
+
+namespace {
+
+using State = CSubstituteOutlook::State;
+
+// ---- loading ---------------------------------------------------------------------
+
+class Loader {
+public:
+    Loader(State& s, double today) : m_s(s), m_today(std::floor(today)) {}
+
+    void Load(const json& doc) {
+        if (!doc.is_object()) Fail("", "the store must be a JSON object");
+        if (doc.contains("version")) m_s.version = Text(doc["version"], "/version");
+        m_s.root = std::make_unique<FolderData>();
+        m_s.root->name = doc.contains("store") ? Text(doc["store"], "/store") : "Personal Folders";
+        m_s.root->entryId = NewId();
+        if (!doc.contains("folders") || !doc["folders"].is_array()) Fail("/folders", "expected a list of folders");
+        for (size_t i = 0; i < doc["folders"].size(); ++i)
+            LoadFolder(doc["folders"][i], "/folders/" + std::to_string(i), *m_s.root);
+    }
+
+    [[noreturn]] static void Fail(const std::string& where, const std::string& what) {
+        throw std::runtime_error((where.empty() ? std::string("/") : where) + ": " + what);
+    }
+
+private:
+    std::string NewId() {
+        char buf[40];
+        std::snprintf(buf, sizeof buf, "0000000%08X", ++m_nextId);
+        return buf;
+    }
+    static std::string Text(const json& j, const std::string& where) {
+        if (!j.is_string()) Fail(where, "expected text");
+        return j.get<std::string>();
+    }
+    static int Int(const json& j, const std::string& where, int lo, int hi) {
+        if (!j.is_number_integer()) Fail(where, "expected a whole number");
+        long long v = j.get<long long>();
+        if (v < lo || v > hi) Fail(where, "expected a number from " + std::to_string(lo) + " to " + std::to_string(hi));
+        return static_cast<int>(v);
+    }
+    static bool Bool(const json& j, const std::string& where) {
+        if (!j.is_boolean()) Fail(where, "expected true or false");
+        return j.get<bool>();
+    }
+    // "2026-12-07", "2026-12-07 09:30", "2026-12-07T09:30:00", "today", "today+3 14:00", "none"
+    double Date(const json& j, const std::string& where) {
+        std::string s = EParser::Trim(Text(j, where));
+        if (s == "none") return COleDateTime::kNoDate;
+        double day = 0;
+        std::string rest;
+        if (s.rfind("today", 0) == 0) {
+            size_t pos = 5;
+            long offset = 0;
+            if (pos < s.size() && (s[pos] == '+' || s[pos] == '-')) {
+                size_t used = 0;
+                try {
+                    offset = std::stol(s.substr(pos), &used);
+                } catch (...) {
+                    Fail(where, "bad day offset in \"" + s + "\"");
+                }
+                pos += used;
+            }
+            day = m_today + offset;
+            rest = s.substr(pos);
+        } else {
+            int y = 0, m = 0, d = 0, n = 0;
+            if (std::sscanf(s.c_str(), "%4d-%2d-%2d%n", &y, &m, &d, &n) != 3) Fail(where, "not a date: \"" + s + "\"");
+            COleDateTime v(y, m, d, 0, 0, 0);
+            if (v.GetStatus() != COleDateTime::valid) Fail(where, "no such day: \"" + s + "\"");
+            day = v.m_dt;
+            rest = s.substr(static_cast<size_t>(n));
+        }
+        rest = EParser::TrimChars(rest, " T");
+        int hh = 0, mm = 0, ss = 0;
+        if (!rest.empty()) {
+            int got = std::sscanf(rest.c_str(), "%2d:%2d:%2d", &hh, &mm, &ss);
+            if (got < 2 || hh > 23 || mm > 59 || ss > 59 || hh < 0 || mm < 0 || ss < 0)
+                Fail(where, "not a time: \"" + rest + "\"");
+        }
+        double time = (hh * 3600 + mm * 60 + ss) / 86400.0;
+        return COleDateTime::FromLinear(COleDateTime::ToLinear(day) + time);
+    }
+    std::vector<std::string> Names(const json& j, const std::string& where) {
+        if (!j.is_array()) Fail(where, "expected a list of names");
+        std::vector<std::string> out;
+        for (size_t i = 0; i < j.size(); ++i) out.push_back(Text(j[i], where + "/" + std::to_string(i)));
+        return out;
+    }
+    static void Known(const json& j, const std::string& where, std::initializer_list<const char*> keys) {
+        for (auto it = j.begin(); it != j.end(); ++it) {
+            bool ok = std::any_of(keys.begin(), keys.end(), [&](const char* k) { return it.key() == k; });
+            if (!ok) Fail(where + "/" + it.key(), "unknown field");
+        }
+    }
+
+    void LoadFolder(const json& j, const std::string& where, FolderData& parent) {
+        if (!j.is_object()) Fail(where, "expected a folder object");
+        Known(j, where, {"name", "kind", "role", "unread", "items", "entryId", "folders", "appointments", "tasks"});
+        auto f = std::make_unique<FolderData>();
+        f->parent = &parent;
+        if (!j.contains("name")) Fail(where, "a folder needs a name");
+        f->name = Text(j["name"], where + "/name");
+        f->entryId = j.contains("entryId") ? Text(j["entryId"], where + "/entryId") : NewId();
+        static const std::map<std::string, int> kKinds = {
+            {"mail", 0}, {"calendar", 1}, {"contacts", 2}, {"tasks", 3}, {"journal", 4}, {"notes", 5}};
+        static const std::map<std::string, int> kRoleKinds = {
+            {"inbox", 0}, {"outbox", 0}, {"drafts", 0}, {"calendar", 1}, {"tasks", 3}};
+        if (j.contains("role")) {
+            f->role = Text(j["role"], where + "/role");
+            auto rk = kRoleKinds.find(f->role);
+            if (rk == kRoleKinds.end()) Fail(where + "/role", "unknown role \"" + f->role + "\"");
+            if (m_s.roles.count(f->role)) Fail(where + "/role", "a second " + f->role + " folder");
+            f->kind = rk->second;
+            m_s.roles[f->role] = f.get();
+        }
+        if (j.contains("kind")) {
+            auto k = kKinds.find(Text(j["kind"], where + "/kind"));
+            if (k == kKinds.end()) Fail(where + "/kind", "unknown kind");
+            f->kind = k->second;
+        }
+        if (j.contains("unread")) f->unread = Int(j["unread"], where + "/unread", 0, 1 << 30);
+        if (j.contains("items")) f->itemCount = Int(j["items"], where + "/items", 0, 1 << 30);
+        if (j.contains("appointments")) {
+            const json& a = j["appointments"];
+            if (!a.is_array()) Fail(where + "/appointments", "expected a list");
+            for (size_t i = 0; i < a.size(); ++i)
+                f->appointments.push_back(Appointment(a[i], where + "/appointments/" + std::to_string(i)));
+        }
+        if (j.contains("tasks")) {
+            const json& t = j["tasks"];
+            if (!t.is_array()) Fail(where + "/tasks", "expected a list");
+            for (size_t i = 0; i < t.size(); ++i) f->tasks.push_back(Task(t[i], where + "/tasks/" + std::to_string(i)));
+        }
+        if (j.contains("folders")) {
+            const json& c = j["folders"];
+            if (!c.is_array()) Fail(where + "/folders", "expected a list");
+            for (size_t i = 0; i < c.size(); ++i) LoadFolder(c[i], where + "/folders/" + std::to_string(i), *f);
+        }
+        parent.children.push_back(std::move(f));
+    }
+
+    ApptData Appointment(const json& j, const std::string& where) {
+        if (!j.is_object()) Fail(where, "expected an appointment object");
+        Known(j, where, {"subject", "start", "end", "allDay", "importance", "reminder", "location", "body",
+                         "attachments", "entryId", "recurrence"});
+        ApptData a;
+        if (!j.contains("start")) Fail(where, "an appointment needs a start");
+        a.start = Date(j["start"], where + "/start");
+        a.end = j.contains("end") ? Date(j["end"], where + "/end") : a.start;
+        if (COleDateTime::ToLinear(a.end) < COleDateTime::ToLinear(a.start)) Fail(where + "/end", "ends before it starts");
+        if (j.contains("subject")) a.subject = Text(j["subject"], where + "/subject");
+        if (j.contains("allDay")) a.allDay = Bool(j["allDay"], where + "/allDay");
+        if (j.contains("importance")) a.importance = Int(j["importance"], where + "/importance", 0, 2);
+        if (j.contains("reminder")) a.reminder = Bool(j["reminder"], where + "/reminder");
+        if (j.contains("location")) a.location = Text(j["location"], where + "/location");
+        if (j.contains("body")) a.body = Text(j["body"], where + "/body");
+        if (j.contains("attachments")) a.attachments = Names(j["attachments"], where + "/attachments");
+        a.entryId = j.contains("entryId") ? Text(j["entryId"], where + "/entryId") : NewId();
+        if (j.contains("recurrence")) Recurrence(j["recurrence"], where + "/recurrence", a);
+        return a;
+    }
+
+    static int DayMask(const json& j, const std::string& where) {
+        static const char* const kDays[] = {"sunday", "monday", "tuesday", "wednesday", "thursday", "friday", "saturday"};
+        if (j.is_number_integer()) return Int(j, where, 0, 127);
+        if (!j.is_array()) Fail(where, "expected a list of day names");
+        int mask = 0;
+        for (size_t i = 0; i < j.size(); ++i) {
+            std::string d = EParser::ToLower(Text(j[i], where + "/" + std::to_string(i)));
+            auto it = std::find_if(std::begin(kDays), std::end(kDays), [&](const char* k) { return d == k; });
+            if (it == std::end(kDays)) Fail(where + "/" + std::to_string(i), "not a day name");
+            mask |= 1 << (it - std::begin(kDays));
+        }
+        return mask;
+    }
+
+    void Recurrence(const json& j, const std::string& where, ApptData& a) {
+        if (!j.is_object()) Fail(where, "expected a recurrence object");
+        Known(j, where, {"type", "interval", "days", "dayOfMonth", "instance", "month", "firstDayOfWeek", "start",
+                         "until", "count", "exceptions"});
+        static const std::map<std::string, CRecurrencePattern::Type> kTypes = {
+            {"daily", CRecurrencePattern::Type::Daily},     {"weekly", CRecurrencePattern::Type::Weekly},
+            {"monthly", CRecurrencePattern::Type::Monthly}, {"monthNth", CRecurrencePattern::Type::MonthNth},
+            {"yearly", CRecurrencePattern::Type::Yearly},   {"yearNth", CRecurrencePattern::Type::YearNth}};
+        CRecurrencePattern& p = a.pattern;
+        if (!j.contains("type")) Fail(where, "a recurrence needs a type");
+        auto t = kTypes.find(Text(j["type"], where + "/type"));
+        if (t == kTypes.end()) Fail(where + "/type", "unknown recurrence type");
+        p.m_type = t->second;
+        int sy, sm, sd;
+        p.m_startDay = j.contains("start") ? DayOf(Date(j["start"], where + "/start")) : DayOf(a.start);
+        CRecurrencePattern::CivilDate(p.m_startDay, sy, sm, sd);
+        p.m_dayMask = 1 << CRecurrencePattern::Weekday(p.m_startDay);
+        p.m_dayOfMonth = sd;
+        p.m_monthOfYear = sm;
+        if (j.contains("interval")) p.m_interval = Int(j["interval"], where + "/interval", 1, 999);
+        if (j.contains("days")) p.m_dayMask = DayMask(j["days"], where + "/days");
+        if (p.m_dayMask == 0) Fail(where + "/days", "no day given");
+        if (j.contains("dayOfMonth")) p.m_dayOfMonth = Int(j["dayOfMonth"], where + "/dayOfMonth", 1, 31);
+        if (j.contains("instance")) p.m_instance = Int(j["instance"], where + "/instance", 1, 5);
+        if (j.contains("month")) p.m_monthOfYear = Int(j["month"], where + "/month", 1, 12);
+        if (j.contains("firstDayOfWeek")) {
+            int mask = DayMask(json::array({j["firstDayOfWeek"]}), where + "/firstDayOfWeek");
+            for (int d = 0; d < 7; ++d)
+                if (mask == 1 << d) p.m_firstDayOfWeek = d;
+        }
+        if (j.contains("until")) {
+            p.m_hasEnd = true;
+            p.m_endDay = DayOf(Date(j["until"], where + "/until"));
+        }
+        if (j.contains("count")) p.m_occurrences = Int(j["count"], where + "/count", 1, 999);
+        if (j.contains("exceptions")) {
+            const json& ex = j["exceptions"];
+            if (!ex.is_array()) Fail(where + "/exceptions", "expected a list");
+            for (size_t i = 0; i < ex.size(); ++i) {
+                std::string w = where + "/exceptions/" + std::to_string(i);
+                if (!ex[i].is_object() || !ex[i].contains("date")) Fail(w, "an exception needs a date");
+                Known(ex[i], w, {"date", "deleted", "start", "end", "subject"});
+                ApptData::Exception e;
+                e.day = DayOf(Date(ex[i]["date"], w + "/date"));
+                if (ex[i].contains("deleted")) e.deleted = Bool(ex[i]["deleted"], w + "/deleted");
+                if (!e.deleted) {
+                    if (!ex[i].contains("start") || !ex[i].contains("end")) Fail(w, "a changed occurrence needs start and end");
+                    e.start = Date(ex[i]["start"], w + "/start");
+                    e.end = Date(ex[i]["end"], w + "/end");
+                    e.subject = ex[i].contains("subject") ? Text(ex[i]["subject"], w + "/subject") : a.subject;
+                }
+                a.exceptions.push_back(e);
+            }
+        }
+        a.recurring = true;
+    }
+
+    TaskData Task(const json& j, const std::string& where) {
+        if (!j.is_object()) Fail(where, "expected a task object");
+        Known(j, where, {"subject", "due", "start", "created", "complete", "completed", "percent", "status",
+                         "importance", "reminder", "recurring", "attachments", "entryId"});
+        TaskData t;
+        if (j.contains("subject")) t.subject = Text(j["subject"], where + "/subject");
+        t.created = j.contains("created") ? Date(j["created"], where + "/created") : m_today - 7;
+        if (j.contains("due")) t.due = Date(j["due"], where + "/due");
+        if (j.contains("start")) t.start = Date(j["start"], where + "/start");
+        if (j.contains("complete")) t.complete = Bool(j["complete"], where + "/complete");
+        if (j.contains("completed")) t.completed = Date(j["completed"], where + "/completed");
+        else if (t.complete) t.completed = m_today;
+        if (j.contains("percent")) t.percent = Int(j["percent"], where + "/percent", 0, 100);
+        if (t.complete) t.percent = 100;
+        t.status = t.complete ? 2 : (t.percent > 0 ? 1 : 0);
+        if (j.contains("status")) t.status = Int(j["status"], where + "/status", 0, 4);
+        if (j.contains("importance")) t.importance = Int(j["importance"], where + "/importance", 0, 2);
+        if (j.contains("reminder")) t.reminder = Bool(j["reminder"], where + "/reminder");
+        if (j.contains("recurring")) t.recurring = Bool(j["recurring"], where + "/recurring");
+        if (j.contains("attachments")) t.attachments = Names(j["attachments"], where + "/attachments");
+        t.entryId = j.contains("entryId") ? Text(j["entryId"], where + "/entryId") : NewId();
+        return t;
+    }
+
+    State& m_s;
+    double m_today;
+    int m_nextId = 0;
+};
+
+// ---- objects ------------------------------------------------------------------------
+
+class Base : public IAutoObject {
+public:
+    explicit Base(std::shared_ptr<State> s) : m_s(std::move(s)) {}
+    void Put(const std::string& member, const CAutoValue&) override { Unknown(member); }
+    CAutoValue Call(const std::string& member, const std::vector<CAutoValue>&) override { Unknown(member); }
+    bool Supports(const std::string&) override { return false; }
+
+protected:
+    void Log(const std::string& what) { m_s->actions.push_back(what); }
+    static void Args(const std::vector<CAutoValue>& args, size_t lo, size_t hi) {
+        if (args.size() < lo || args.size() > hi) throw CAutoError(AutoCode::BadParamCount, "wrong number of arguments");
+    }
+    std::shared_ptr<State> m_s;
+};
+
+class Inspector : public Base {
+public:
+    Inspector(std::shared_ptr<State> s, std::string id) : Base(std::move(s)), m_id(std::move(id)) {}
+    CAutoValue Get(const std::string& m) override { Unknown(m); }
+    CAutoValue Call(const std::string& m, const std::vector<CAutoValue>&) override {
+        if (m != "Activate") Unknown(m);
+        Log("Activate " + m_id);
+        return {};
+    }
+    bool Supports(const std::string& i) override { return i == "_Inspector"; }
+
+private:
+    std::string m_id;
+};
+
+class Attachments : public Base {
+public:
+    Attachments(std::shared_ptr<State> s, std::vector<std::string> names) : Base(std::move(s)), m_names(std::move(names)) {}
+    CAutoValue Get(const std::string& m) override {
+        if (m == "Count") return CAutoValue::Int(static_cast<int32_t>(m_names.size()));
+        Unknown(m);
+    }
+    CAutoValue Call(const std::string& m, const std::vector<CAutoValue>& args) override {
+        if (m != "Item") Unknown(m);
+        Args(args, 1, 1);
+        int i = args[0].AsInt();
+        if (i < 1 || i > static_cast<int>(m_names.size())) throw CAutoError(AutoCode::InvalidArg, "no such attachment");
+        struct One : Base {
+            std::string name;
+            One(std::shared_ptr<State> s, std::string n) : Base(std::move(s)), name(std::move(n)) {}
+            CAutoValue Get(const std::string& mm) override {
+                if (mm == "DisplayName") return CAutoValue::String(name);
+                Unknown(mm);
+            }
+            bool Supports(const std::string& i2) override { return i2 == "Attachment"; }
+        };
+        return CAutoValue::Object(std::make_shared<One>(m_s, m_names[static_cast<size_t>(i - 1)]));
+    }
+
+private:
+    std::vector<std::string> m_names;
+};
+
+// Display, GetInspector for every item kind.
+class Item : public Base {
+public:
+    Item(std::shared_ptr<State> s, std::string iface) : Base(std::move(s)), m_iface(std::move(iface)) {}
+    CAutoValue Call(const std::string& m, const std::vector<CAutoValue>& args) override {
+        if (m == "Display") {
+            Args(args, 0, 1);
+            Log("Display " + Id());
+            return {};
+        }
+        if (m == "GetInspector") {
+            Log("GetInspector " + Id());
+            return CAutoValue::Object(std::make_shared<Inspector>(m_s, Id()));
+        }
+        Unknown(m);
+    }
+    bool Supports(const std::string& i) override { return i == m_iface; }
+    virtual std::string Id() const = 0;
+
+private:
+    std::string m_iface;
+};
+
+class Appointment : public Item {
+public:
+    Appointment(std::shared_ptr<State> s, const ApptData* a, double start, double end, std::string subject)
+        : Item(std::move(s), "_AppointmentItem"), m_a(a), m_start(start), m_end(end), m_subject(std::move(subject)) {}
+    CAutoValue Get(const std::string& m) override {
+        if (m == "Subject") return CAutoValue::String(m_subject);
+        if (m == "Importance") return CAutoValue::Int(m_a->importance);
+        if (m == "IsRecurring") return CAutoValue::Bool(m_a->recurring);
+        if (m == "ReminderSet") return CAutoValue::Bool(m_a->reminder);
+        if (m == "AllDayEvent") return CAutoValue::Bool(m_a->allDay);
+        if (m == "Start") return CAutoValue::Date(m_start);
+        if (m == "End") return CAutoValue::Date(m_end);
+        if (m == "Duration")
+            return CAutoValue::Int(static_cast<int32_t>(std::llround(
+                (COleDateTime::ToLinear(m_end) - COleDateTime::ToLinear(m_start)) * 1440.0)));
+        if (m == "EntryID") return CAutoValue::String(m_a->entryId);
+        if (m == "Location") return CAutoValue::String(m_a->location);
+        if (m == "Body") return CAutoValue::String(m_a->body);
+        if (m == "Attachments") return CAutoValue::Object(std::make_shared<Attachments>(m_s, m_a->attachments));
+        Unknown(m);
+    }
+    std::string Id() const override { return m_a->entryId; }
+
+private:
+    const ApptData* m_a;
+    double m_start, m_end;
+    std::string m_subject;
+};
+
+class Task : public Item {
+public:
+    Task(std::shared_ptr<State> s, const TaskData* t) : Item(std::move(s), "_TaskItem"), m_t(t) {}
+    CAutoValue Get(const std::string& m) override {
+        if (m == "Subject") return CAutoValue::String(m_t->subject);
+        if (m == "EntryID") return CAutoValue::String(m_t->entryId);
+        if (m == "CreationTime") return CAutoValue::Date(m_t->created);
+        if (m == "StartDate") return CAutoValue::Date(m_t->start);
+        if (m == "DueDate") return CAutoValue::Date(m_t->due);
+        if (m == "Complete") return CAutoValue::Bool(m_t->complete);
+        if (m == "DateCompleted") return CAutoValue::Date(m_t->complete ? m_t->completed : COleDateTime::kNoDate);
+        if (m == "IsRecurring") return CAutoValue::Bool(m_t->recurring);
+        if (m == "ReminderSet") return CAutoValue::Bool(m_t->reminder);
+        if (m == "Importance") return CAutoValue::Int(m_t->importance);
+        if (m == "PercentComplete") return CAutoValue::Int(m_t->percent);
+        if (m == "Status") return CAutoValue::Int(m_t->status);
+        if (m == "Attachments") return CAutoValue::Object(std::make_shared<Attachments>(m_s, m_t->attachments));
+        Unknown(m);
+    }
+    std::string Id() const override { return m_t->entryId; }
+
+private:
+    const TaskData* m_t;
+};
+
+class Mail : public Item {
+public:
+    Mail(std::shared_ptr<State> s, std::string id) : Item(std::move(s), "_MailItem"), m_id(std::move(id)) {}
+    CAutoValue Get(const std::string& m) override {
+        if (m == "EntryID") return CAutoValue::String(m_id);
+        if (m == "Subject") return CAutoValue::String(std::string());
+        Unknown(m);
+    }
+    std::string Id() const override { return m_id; }
+
+private:
+    std::string m_id;
+};
+
+// One entry of an item collection.
+struct Entry {
+    const ApptData* appt = nullptr;
+    const TaskData* task = nullptr;
+    double start = 0, end = 0;
+    std::string subject;
+};
+
+class Items : public Base {
+public:
+    Items(std::shared_ptr<State> s, FolderData* f, std::vector<Entry> entries, bool restricted)
+        : Base(std::move(s)), m_folder(f), m_entries(std::move(entries)), m_restricted(restricted) {}
+
+    CAutoValue Get(const std::string& m) override {
+        if (m == "Count") return CAutoValue::Int(Count());
+        if (m == "IncludeRecurrences") return CAutoValue::Bool(m_includeRecurrences);
+        Unknown(m);
+    }
+    void Put(const std::string& m, const CAutoValue& v) override {
+        if (m != "IncludeRecurrences") Unknown(m);
+        m_includeRecurrences = v.AsBool();
+    }
+    CAutoValue Call(const std::string& m, const std::vector<CAutoValue>& args) override {
+        if (m == "GetFirst") {
+            m_pos = 0;
+            return Current();
+        }
+        if (m == "GetNext") {
+            ++m_pos;
+            return Current();
+        }
+        if (m == "Sort") {
+            Args(args, 1, 2);
+            std::string key = args[0].AsString();
+            if (key != "[Start]" && key != "[End]") throw CAutoError(AutoCode::InvalidArg, "cannot sort by " + key);
+            bool descending = args.size() > 1 && args[1].GetKind() != CAutoValue::Kind::Missing && args[1].AsBool();
+            bool byEnd = key == "[End]";
+            std::stable_sort(m_entries.begin(), m_entries.end(), [&](const Entry& a, const Entry& b) {
+                double x = COleDateTime::ToLinear(byEnd ? a.end : a.start), y = COleDateTime::ToLinear(byEnd ? b.end : b.start);
+                return descending ? x > y : x < y;
+            });
+            return {};
+        }
+        if (m == "Restrict") {
+            Args(args, 1, 1);
+            return CAutoValue::Object(Restrict(args[0].AsString()));
+        }
+        if (m == "Item") {
+            Args(args, 1, 1);
+            m_pos = static_cast<size_t>(args[0].AsInt() - 1);
+            return Current();
+        }
+        Unknown(m);
+    }
+    bool Supports(const std::string& i) override { return i == "_Items"; }
+
+private:
+    int32_t Count() const {
+        if (m_folder->kind == 0 && !m_restricted) return m_folder->itemCount;
+        return static_cast<int32_t>(m_entries.size());
+    }
+    CAutoValue Current() {
+        if (m_folder->kind == 0 && !m_restricted) {
+            if (m_pos >= static_cast<size_t>(std::max(0, m_folder->itemCount))) return {};
+            return CAutoValue::Object(std::make_shared<Mail>(m_s, m_folder->entryId + "-" + std::to_string(m_pos + 1)));
+        }
+        if (m_pos >= m_entries.size()) return {};
+        const Entry& e = m_entries[m_pos];
+        if (e.task) return CAutoValue::Object(std::make_shared<Task>(m_s, e.task));
+        return CAutoValue::Object(std::make_shared<Appointment>(m_s, e.appt, e.start, e.end, e.subject));
+    }
+    std::shared_ptr<Items> Restrict(const std::string& filterText) {
+        CLocaleValues locale;
+        std::string error;
+        auto filter = CStoreFilter::Parse(filterText, locale, error);
+        if (!filter) throw CAutoError(AutoCode::Exception, "cannot parse the condition \"" + filterText + "\": " + error);
+        std::vector<Entry> candidates = m_entries;
+        if (m_includeRecurrences && !m_restricted) candidates = Expand(*filter);
+        std::vector<Entry> kept;
+        for (const auto& e : candidates)
+            if (filter->Matches(e.start, e.end)) kept.push_back(e);
+        auto r = std::make_shared<Items>(m_s, m_folder, std::move(kept), true);
+        return r;
+    }
+    // Every single appointment, and every occurrence of the recurring ones near the filter's dates.
+    std::vector<Entry> Expand(const CStoreFilter& filter) {
+        std::vector<Entry> out;
+        if (filter.Dates().empty()) return m_entries;
+        double lo = 1e18, hi = -1e18;
+        for (double d : filter.Dates()) {
+            lo = std::min(lo, COleDateTime::ToLinear(d));
+            hi = std::max(hi, COleDateTime::ToLinear(d));
+        }
+        for (const auto& e : m_entries) {
+            if (!e.appt || !e.appt->recurring) {
+                out.push_back(e);
+                continue;
+            }
+            const ApptData& a = *e.appt;
+            double s0 = COleDateTime::ToLinear(a.start);
+            double length = COleDateTime::ToLinear(a.end) - s0;
+            double timeOfDay = s0 - std::floor(s0 + 1e-9);
+            int64_t from = static_cast<int64_t>(std::floor(lo - length)) - 1, to = static_cast<int64_t>(std::floor(hi)) + 1;
+            for (int64_t day : a.pattern.Days(from, to)) {
+                auto ex = std::find_if(a.exceptions.begin(), a.exceptions.end(),
+                                       [&](const ApptData::Exception& x) { return x.day == day; });
+                Entry o = e;
+                if (ex != a.exceptions.end()) {
+                    if (ex->deleted) continue;
+                    o.start = ex->start;
+                    o.end = ex->end;
+                    o.subject = ex->subject;
+                } else {
+                    o.start = COleDateTime::FromLinear(static_cast<double>(day) + timeOfDay);
+                    o.end = COleDateTime::FromLinear(static_cast<double>(day) + timeOfDay + length);
+                }
+                out.push_back(o);
+            }
+            // changed occurrences moved to another day still show there
+            for (const auto& ex : a.exceptions) {
+                if (ex.deleted || DayOf(ex.start) == ex.day) continue;
+                Entry o = e;
+                o.start = ex.start;
+                o.end = ex.end;
+                o.subject = ex.subject;
+                out.push_back(o);
+            }
+        }
+        std::stable_sort(out.begin(), out.end(), [](const Entry& a, const Entry& b) {
+            return COleDateTime::ToLinear(a.start) < COleDateTime::ToLinear(b.start);
+        });
+        return out;
+    }
+
+    FolderData* m_folder;
+    std::vector<Entry> m_entries;
+    bool m_restricted;
+    bool m_includeRecurrences = false;
+    size_t m_pos = 0;
+};
+
+class Folder;
+AutoObjectPtr MakeNamespace(std::shared_ptr<State> s);
+
+class Folders : public Base {
+public:
+    Folders(std::shared_ptr<State> s, FolderData* f) : Base(std::move(s)), m_f(f) {}
+    CAutoValue Get(const std::string& m) override {
+        if (m == "Count") return CAutoValue::Int(static_cast<int32_t>(m_f->children.size()));
+        Unknown(m);
+    }
+    CAutoValue Call(const std::string& m, const std::vector<CAutoValue>& args) override;
+    bool Supports(const std::string& i) override { return i == "_Folders"; }
+
+private:
+    CAutoValue At(size_t i);
+    FolderData* m_f;
+    size_t m_pos = 0;
+};
+
+class Folder : public Base {
+public:
+    Folder(std::shared_ptr<State> s, FolderData* f) : Base(std::move(s)), m_f(f) {}
+    CAutoValue Get(const std::string& m) override {
+        if (m == "Name") return CAutoValue::String(m_f->name);
+        if (m == "EntryID") return CAutoValue::String(m_f->entryId);
+        if (m == "UnReadItemCount") return CAutoValue::Int(m_f->unread);
+        if (m == "DefaultItemType") return CAutoValue::Int(m_f->kind);
+        if (m == "Folders") return CAutoValue::Object(std::make_shared<Folders>(m_s, m_f));
+        if (m == "Session") return CAutoValue::Object(MakeNamespace(m_s));
+        if (m == "Parent") {
+            if (!m_f->parent) return CAutoValue::Object(MakeNamespace(m_s));
+            return CAutoValue::Object(std::make_shared<Folder>(m_s, m_f->parent));
+        }
+        if (m == "Items") {
+            std::vector<Entry> entries;
+            for (const auto& a : m_f->appointments) entries.push_back({&a, nullptr, a.start, a.end, a.subject});
+            for (const auto& t : m_f->tasks) entries.push_back({nullptr, &t, t.due, t.due, t.subject});
+            return CAutoValue::Object(std::make_shared<Items>(m_s, m_f, std::move(entries), false));
+        }
+        Unknown(m);
+    }
+    bool Supports(const std::string& i) override { return i == "MAPIFolder"; }
+
+private:
+    FolderData* m_f;
+};
+
+CAutoValue Folders::At(size_t i) {
+    if (i >= m_f->children.size()) return {};
+    return CAutoValue::Object(std::make_shared<Folder>(m_s, m_f->children[i].get()));
+}
+
+CAutoValue Folders::Call(const std::string& m, const std::vector<CAutoValue>& args) {
+    if (m == "GetFirst") return At(m_pos = 0);
+    if (m == "GetNext") return At(++m_pos);
+    if (m == "Item") {
+        Args(args, 1, 1);
+        return At(static_cast<size_t>(args[0].AsInt() - 1));
+    }
+    Unknown(m);
+}
+
+FolderData* FindFolder(FolderData& f, const std::string& id) {
+    if (f.entryId == id) return &f;
+    for (auto& c : f.children)
+        if (FolderData* r = FindFolder(*c, id)) return r;
+    return nullptr;
+}
+
+class Namespace : public Base {
+public:
+    using Base::Base;
+    CAutoValue Get(const std::string& m) override { Unknown(m); }
+    CAutoValue Call(const std::string& m, const std::vector<CAutoValue>& args) override {
+        if (m == "GetDefaultFolder") {
+            Args(args, 1, 1);
+            static const std::map<int, std::string> kRoles = {
+                {6, "inbox"}, {4, "outbox"}, {16, "drafts"}, {9, "calendar"}, {13, "tasks"}};
+            auto role = kRoles.find(args[0].AsInt());
+            if (role == kRoles.end() || !m_s->roles.count(role->second))
+                throw CAutoError(AutoCode::Exception, "the default folder " + std::to_string(args[0].AsInt()) + " does not exist");
+            return CAutoValue::Object(std::make_shared<Folder>(m_s, m_s->roles[role->second]));
+        }
+        if (m == "GetItemFromID") {
+            Args(args, 1, 2);
+            std::string id = args[0].AsString();
+            AutoObjectPtr found = Find(*m_s->root, id);
+            if (!found) throw CAutoError(AutoCode::Exception, "no item with the entry id " + id);
+            return CAutoValue::Object(found);
+        }
+        if (m == "GetFolderFromID") {
+            Args(args, 1, 2);
+            FolderData* f = FindFolder(*m_s->root, args[0].AsString());
+            if (!f) throw CAutoError(AutoCode::Exception, "no folder with that entry id");
+            return CAutoValue::Object(std::make_shared<Folder>(m_s, f));
+        }
+        Unknown(m);
+    }
+    bool Supports(const std::string& i) override { return i == "_NameSpace"; }
+
+private:
+    AutoObjectPtr Find(FolderData& f, const std::string& id) {
+        for (const auto& a : f.appointments)
+            if (a.entryId == id) return std::make_shared<Appointment>(m_s, &a, a.start, a.end, a.subject);
+        for (const auto& t : f.tasks)
+            if (t.entryId == id) return std::make_shared<Task>(m_s, &t);
+        for (auto& c : f.children)
+            if (AutoObjectPtr r = Find(*c, id)) return r;
+        return nullptr;
+    }
+};
+
+AutoObjectPtr MakeNamespace(std::shared_ptr<State> s) { return std::make_shared<Namespace>(std::move(s)); }
+
+class Application : public Base {
+public:
+    using Base::Base;
+    CAutoValue Get(const std::string& m) override {
+        if (m == "Version") return CAutoValue::String(m_s->version);
+        Unknown(m);
+    }
+    CAutoValue Call(const std::string& m, const std::vector<CAutoValue>& args) override {
+        if (m == "GetNamespace") {
+            Args(args, 1, 1);
+            if (args[0].AsString() != "MAPI") throw CAutoError(AutoCode::InvalidArg, "only the MAPI namespace exists");
+            return CAutoValue::Object(MakeNamespace(m_s));
+        }
+        if (m == "CreateItem") {
+            Args(args, 1, 1);
+            int kind = args[0].AsInt();
+            Log("CreateItem " + std::to_string(kind));
+            std::string id = "new-" + std::to_string(++m_s->created);
+            switch (kind) {
+            case 0: return CAutoValue::Object(std::make_shared<Mail>(m_s, id));
+            case 1: {
+                auto* holder = &m_newAppointments.emplace_back();
+                holder->entryId = id;
+                return CAutoValue::Object(std::make_shared<Appointment>(m_s, holder, 0, 0, ""));
+            }
+            case 3: {
+                auto* holder = &m_newTasks.emplace_back();
+                holder->entryId = id;
+                return CAutoValue::Object(std::make_shared<Task>(m_s, holder));
+            }
+            default: throw CAutoError(AutoCode::InvalidArg, "cannot create item kind " + std::to_string(kind));
+            }
+        }
+        Unknown(m);
+    }
+    bool Supports(const std::string& i) override { return i == "_Application"; }
+
+private:
+    std::list<ApptData> m_newAppointments; // items being created live as long as the application
+    std::list<TaskData> m_newTasks;
+};
+
+} // namespace
+
+CSubstituteOutlook::CSubstituteOutlook(std::shared_ptr<State> state) : m_state(std::move(state)) {}
+
+std::shared_ptr<CSubstituteOutlook> CSubstituteOutlook::Load(const std::string& text, double today, std::string& error) {
+    auto state = std::make_shared<State>();
+    try {
+        json doc = json::parse(text);
+        Loader(*state, today).Load(doc);
+    } catch (const json::parse_error& e) {
+        error = "line/byte " + std::to_string(e.byte) + ": not valid JSON (" + e.what() + ")";
+        return nullptr;
+    } catch (const std::exception& e) {
+        error = e.what();
+        return nullptr;
+    }
+    return std::make_shared<CSubstituteOutlook>(state);
+}
+
+std::shared_ptr<CSubstituteOutlook> CSubstituteOutlook::LoadFile(const std::string& path, double today, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = path + ": cannot be read";
+        return nullptr;
+    }
+    std::stringstream s;
+    s << in.rdbuf();
+    auto r = Load(s.str(), today, error);
+    if (!r) error = path + ": " + error;
+    return r;
+}
+
+AutoObjectPtr CSubstituteOutlook::Application() { return std::make_shared<::Application>(m_state); }
+
+const std::vector<std::string>& CSubstituteOutlook::Actions() const { return m_state->actions; }
