@@ -30,9 +30,14 @@ bool CMailFolders::Add(IAutoObject& folder) {
     f->m_itemCount = items ? items->Get("Count").AsInt() : 0;
     AutoObjectPtr session = folder.Get("Session").AsObject();
     if (session) {
+        // A store without an outbox or drafts folder simply has nothing to match.
         auto idOf = [&](int which) {
-            AutoObjectPtr d = session->Call("GetDefaultFolder", {CAutoValue::Int(which)}).AsObject();
-            return d ? d->Get("EntryID").AsString() : std::string();
+            try {
+                AutoObjectPtr d = session->Call("GetDefaultFolder", {CAutoValue::Int(which)}).AsObject();
+                return d ? d->Get("EntryID").AsString() : std::string();
+            } catch (const CAutoError&) {
+                return std::string();
+            }
         };
         if (f->m_entryId == idOf(4) || f->m_entryId == idOf(16)) f->m_displayCount = f->m_itemCount;
     }

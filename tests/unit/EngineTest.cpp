@@ -1,0 +1,423 @@
+// The engine, the records and the refresh over the substitute Outlook store.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "FakePorts.h"
+#include "app/OrvantaDoc.h"
+#include "outlook/store/SubstituteOutlook.h"
+#include "settings/Settings.h"
+#include "util/LocaleValues.h"
+
+namespace {
+
+const char* kRoot = "Software\\Kestrova\\Orvanta for Outlook\\3.5";
+const char* kToday = "Software\\Microsoft\\Office\\16.0\\Outlook\\Today\\";
+
+class StorePort : public IAutomationPort {
+public:
+    std::shared_ptr<CSubstituteOutlook> store;
+    std::vector<long> failures; // result codes of the first attempts
+    int attempts = 0;
+    long CreateOutlook(AutoObjectPtr& app) override {
+        ++attempts;
+        if (!failures.empty()) {
+            long rc = failures.front();
+            failures.erase(failures.begin());
+            return rc;
+        }
+        app = store ? store->Application() : nullptr;
+        return store ? 0 : AutoCode::ClassNotRegistered;
+    }
+    std::string ErrorText(long code) override {
+        return code == AutoCode::ClassNotRegistered ? "Class not registered\r\n" : std::string();
+    }
+};
+
+std::string Calendar(const std::string& appointments) {
+    return R"({"folders": [
+        {"name": "Inbox", "role": "inbox", "unread": 5, "items": 40,
+         "folders": [{"name": "Projects", "unread": 2, "folders": [{"name": "2008", "unread": 1}]},
+                     {"name": "2008", "unread": 9}]},
+        {"name": "Drafts", "role": "drafts", "unread": 1, "items": 3},
+        {"name": "Outbox", "role": "outbox", "items": 2},
+        {"name": "Contacts", "kind": "contacts"},
+        {"name": "Calendar", "role": "calendar", "appointments": [)" +
+           appointments + R"(]},
+        {"name": "Tasks", "role": "tasks", "tasks": []}]})";
+}
+
+class EngineTest : public ::testing::Test {
+protected:
+    void Load(const std::string& json) {
+        std::string error;
+        port.store = CSubstituteOutlook::Load(json, Today().m_dt, error);
+        ASSERT_TRUE(port.store) << error;
+    }
+    static COleDateTime Today() { return COleDateTime(2026, 12, 7, 0, 0, 0); }
+    COrvantaDoc& Doc() {
+        if (!doc) {
+            doc = std::make_unique<COrvantaDoc>(*settings);
+            doc->m_clock = [] { return COleDateTime(2026, 12, 7, 10, 30, 0); };
+            EXPECT_TRUE(doc->Engine().EnsureConnected());
+        }
+        return *doc;
+    }
+    std::vector<std::string> Subjects(int day) {
+        std::vector<std::string> out;
+        for (int i = 0; i < Doc().Day(day).GetCount(); ++i) out.push_back(Doc().Day(day).GetAt(i).GetSubject());
+        return out;
+    }
+    std::vector<std::string> TaskSubjects() {
+        std::vector<std::string> out;
+        for (int i = 0; i < Doc().Tasks().GetCount(); ++i) out.push_back(Doc().Tasks().GetAt(i).GetSubject());
+        return out;
+    }
+    void SetToday(const std::string& name, const std::string& value) {
+        env.registry.Tree(RegRoot::CurrentUser).CreateKey(kToday);
+        env.registry.Tree(RegRoot::CurrentUser).SetValue(kToday, name, RegValue::Text(value));
+    }
+
+    FakeEnvironment env;
+    StorePort port;
+    ScopedPorts automation{Ports{nullptr, nullptr, nullptr, nullptr, nullptr, &port}};
+    std::unique_ptr<CSettings> settings = std::make_unique<CSettings>(kRoot);
+    std::unique_ptr<COrvantaDoc> doc;
+};
+
+TEST_F(EngineTest, MultiDayAndAllDayRules) {
+    Load(Calendar(R"(
+        {"subject": "exactly a day", "start": "today 10:00", "end": "today+1 10:00"},
+        {"subject": "a minute more", "start": "today 11:00", "end": "today+1 11:01"},
+        {"subject": "holiday", "start": "today", "end": "today+1", "allDay": true},
+        {"subject": "long weekend", "start": "today", "end": "today+2", "allDay": true})"));
+    ASSERT_TRUE(Doc().RefreshData());
+    const CAppointments& d = Doc().Day(0);
+    ASSERT_EQ(d.GetCount(), 4);
+    EXPECT_EQ(d.GetAt(0).GetSubject(), "holiday");
+    EXPECT_TRUE(d.GetAt(0).IsAllDay());
+    EXPECT_FALSE(d.GetAt(0).IsMultiDay());
+    EXPECT_TRUE(d.GetAt(1).IsAllDay() && d.GetAt(1).IsMultiDay());
+    EXPECT_FALSE(d.GetAt(2).IsMultiDay());
+    EXPECT_TRUE(d.GetAt(3).IsMultiDay());
+    EXPECT_EQ(d.GetAt(2).GetDuration(), 1440);
+}
+
+TEST_F(EngineTest, DayFilterEdges) {
+    Load(Calendar(R"(
+        {"subject": "at 23:59", "start": "today 23:59", "end": "today+1 00:30"},
+        {"subject": "at 23:58", "start": "today 23:58", "end": "today 23:59"},
+        {"subject": "trip", "start": "today-1 08:00", "end": "today+1 18:00"},
+        {"subject": "ended at midnight", "start": "today-1 22:00", "end": "today 00:00"},
+        {"subject": "tomorrow early", "start": "today+1 00:00", "end": "today+1 01:00"})"));
+    ASSERT_TRUE(Doc().RefreshData());
+    EXPECT_EQ(Subjects(0), (std::vector<std::string>{"trip", "at 23:58"}));
+    EXPECT_EQ(Subjects(1), std::vector<std::string>{"tomorrow early"});
+    EXPECT_EQ(Doc().Day(0).m_dayStart.GetDay(), 7);
+    EXPECT_EQ(Doc().Day(4).m_dayStart.GetDay(), 11);
+    EXPECT_NE(CAppointments::BuildFilter(Today(), true, CLocaleValues()).find(") or ([Start] < '"), std::string::npos);
+}
+
+TEST_F(EngineTest, RecurringMeetingsAppearInEveryDayTheyFall) {
+    Load(Calendar(R"(
+        {"subject": "weekly", "start": "today-14 09:00", "end": "today-14 10:00",
+         "recurrence": {"type": "weekly", "days": ["monday", "wednesday"],
+                        "exceptions": [{"date": "today+2", "start": "today+2 15:00", "end": "today+2 16:00",
+                                        "subject": "weekly moved"}]}},
+        {"subject": "daily until", "start": "today-3 08:00", "end": "today-3 08:30",
+         "recurrence": {"type": "daily", "until": "today+1"}},
+        {"subject": "skipped", "start": "today 07:00", "end": "today 07:10",
+         "recurrence": {"type": "daily", "exceptions": [{"date": "today+1", "deleted": true}]}})"));
+    ASSERT_TRUE(Doc().RefreshData());
+    EXPECT_EQ(Subjects(0), (std::vector<std::string>{"skipped", "daily until", "weekly"})); // Monday
+    EXPECT_EQ(Subjects(1), std::vector<std::string>{"daily until"});
+    EXPECT_EQ(Subjects(2), (std::vector<std::string>{"skipped", "weekly moved"}));
+    EXPECT_EQ(Subjects(3), std::vector<std::string>{"skipped"});
+    EXPECT_TRUE(Doc().Day(0).GetAt(2).IsRecurring());
+    EXPECT_EQ(Doc().Day(0).GetAt(2).FormatStartTime(true), "09:00");
+}
+
+TEST_F(EngineTest, TheThirtyFirstAppointmentOfADayIsDropped) {
+    std::string many;
+    for (int i = 30; i >= 0; --i) { // written latest first: the list must follow start order
+        char buf[160];
+        std::snprintf(buf, sizeof buf, R"(%s{"subject": "item %02d", "start": "today %02d:%02d", "end": "today 23:00"})",
+                      i == 30 ? "" : ",", i, 8 + i / 4, (i % 4) * 15);
+        many += buf;
+    }
+    Load(Calendar(many));
+    ASSERT_TRUE(Doc().RefreshData());
+    ASSERT_EQ(Doc().Day(0).GetCount(), 30);
+    EXPECT_EQ(Doc().Day(0).GetAt(0).GetSubject(), "item 00");
+    EXPECT_EQ(Doc().Day(0).GetAt(29).GetSubject(), "item 29");
+}
+
+TEST_F(EngineTest, GrowingCalendarDaysNeverDuplicatesItems) {
+    Load(Calendar(R"({"subject": "daily", "start": "today 09:00", "end": "today 09:30",
+                      "recurrence": {"type": "daily"}})"));
+    for (const char* days : {"5", "3", "5", "7", "2", "7"}) {
+        SetToday("CalDays", days);
+        ASSERT_TRUE(Doc().RefreshData());
+        ASSERT_EQ(settings->m_calDays, std::atoi(days));
+        for (int i = 0; i < settings->m_calDays; ++i) ASSERT_EQ(Doc().Day(i).GetCount(), 1) << days << " day " << i;
+    }
+}
+
+TEST_F(EngineTest, TimeTexts) {
+    COleDateTime t(2026, 12, 7, 13, 30, 0), m(2026, 12, 7, 9, 5, 0), noon(2026, 12, 7, 12, 0, 0),
+        late(2026, 12, 7, 0, 15, 0);
+    EXPECT_EQ(CAppointment::FormatTime(t, true), "13:30");
+    EXPECT_EQ(CAppointment::FormatTime(t, false), "01:30pm");
+    EXPECT_EQ(CAppointment::FormatTime(noon, false), "12:00pm");
+    EXPECT_EQ(CAppointment::FormatTime(m, false), "09:05am");
+    EXPECT_EQ(CAppointment::FormatTime(late, false), "00:15am");
+    EXPECT_EQ(CAppointment::FormatTime(COleDateTime(2009, 2, 29, 0, 0, 0), false), "Invalid DateTime");
+}
+
+std::string TaskStore(const std::string& tasks) {
+    return R"({"folders": [{"name": "Inbox", "role": "inbox"}, {"name": "Calendar", "role": "calendar"},
+                           {"name": "Tasks", "role": "tasks", "tasks": [)" +
+           tasks + "]}]}";
+}
+
+const char* kTasks = R"(
+    {"subject": "overdue", "due": "today-2", "created": "today-9"},
+    {"subject": "due today", "due": "today", "created": "today-8"},
+    {"subject": "tomorrow", "due": "today+1", "created": "today-7"},
+    {"subject": "no due date", "created": "today-6"},
+    {"subject": "done today", "complete": true, "completed": "today 08:00", "due": "today+3", "created": "today-5"},
+    {"subject": "done yesterday", "complete": true, "completed": "today-1", "created": "today-4"})";
+
+TEST_F(EngineTest, TaskFilterAllTakesEverythingOpenAndWhatWasDoneToday) {
+    Load(TaskStore(kTasks));
+    SetToday("Sort1Asc", "True");
+    ASSERT_TRUE(Doc().RefreshData());
+    EXPECT_EQ(TaskSubjects(),
+              (std::vector<std::string>{"no due date", "overdue", "due today", "tomorrow", "done today"}));
+}
+
+TEST_F(EngineTest, OverdueFilterTakesPastAndTodayAndUndated) {
+    Load(TaskStore(kTasks));
+    SetToday("TaskFilter", "Overdue");
+    SetToday("Sort1Asc", "True");
+    ASSERT_TRUE(Doc().RefreshData());
+    EXPECT_EQ(TaskSubjects(), (std::vector<std::string>{"no due date", "overdue", "due today"}));
+    SetToday("IncNoDueDate", "False");
+    ASSERT_TRUE(Doc().RefreshData());
+    EXPECT_EQ(TaskSubjects(), (std::vector<std::string>{"overdue", "due today"}));
+}
+
+TEST_F(EngineTest, TaskSortKeys) {
+    Load(TaskStore(R"(
+        {"subject": "a", "due": "today+2", "importance": 0, "created": "today-3"},
+        {"subject": "b", "importance": 2, "created": "today-5"},
+        {"subject": "c", "due": "today-1", "importance": 2, "created": "today-4"},
+        {"subject": "d", "due": "today-1", "importance": 1, "created": "today-9"})"));
+    ASSERT_TRUE(Doc().RefreshData()); // absent options: "[DueDate]" descending
+    EXPECT_EQ(TaskSubjects(), (std::vector<std::string>{"a", "d", "c", "b"}));
+    SetToday("Sort1Asc", "True");
+    ASSERT_TRUE(Doc().RefreshData());
+    EXPECT_EQ(TaskSubjects(), (std::vector<std::string>{"b", "d", "c", "a"}));
+    SetToday("Sort1Asc", "true"); // only "True" counts
+    ASSERT_TRUE(Doc().RefreshData());
+    EXPECT_EQ(TaskSubjects(), (std::vector<std::string>{"a", "d", "c", "b"}));
+    SetToday("Sort1", "[Importance]");
+    SetToday("Sort1Asc", "True");
+    SetToday("Sort2", "[CreationTime]");
+    SetToday("Sort2Asc", "False");
+    ASSERT_TRUE(Doc().RefreshData()); // importance, then the newer creation first
+    EXPECT_EQ(TaskSubjects(), (std::vector<std::string>{"a", "d", "c", "b"}));
+    SetToday("Sort1", "~"); // base order whatever the second key says
+    ASSERT_TRUE(Doc().RefreshData());
+    EXPECT_EQ(TaskSubjects(), (std::vector<std::string>{"b", "d", "c", "a"}));
+}
+
+TEST_F(EngineTest, TasksEqualInEveryKeyKeepOutlooksOrder) {
+    Load(TaskStore(R"(
+        {"subject": "first", "due": "today", "created": "today-1 10:00"},
+        {"subject": "second", "due": "today", "created": "today-1 10:00"},
+        {"subject": "third", "due": "today", "created": "today-1 10:00"})"));
+    for (const char* key : {"~", "[DueDate]", "[Importance]", "[StartDate]", "[CreationTime]", "[Subject]"}) {
+        SetToday("Sort1", key);
+        ASSERT_TRUE(Doc().RefreshData());
+        EXPECT_EQ(TaskSubjects(), (std::vector<std::string>{"first", "second", "third"})) << key;
+    }
+}
+
+TEST_F(EngineTest, FolderPaths) {
+    Load(Calendar(""));
+    const char* kFolders = "Software\\Microsoft\\Office\\16.0\\Outlook\\Today\\Folders";
+    auto& hkcu = env.registry.Tree(RegRoot::CurrentUser);
+    ASSERT_TRUE(Doc().RefreshData()); // no list: inbox, drafts, outbox
+    ASSERT_EQ(Doc().Folders().GetCount(), 3);
+    EXPECT_EQ(Doc().Folders().GetAt(0).GetName(), "Inbox");
+    EXPECT_EQ(Doc().Folders().GetAt(0).GetDisplayCount(), 5);
+    EXPECT_EQ(Doc().Folders().GetAt(1).GetName(), "Drafts");
+    EXPECT_EQ(Doc().Folders().GetAt(1).GetDisplayCount(), 3); // items, not unread
+    EXPECT_EQ(Doc().Folders().GetAt(2).GetDisplayCount(), 2);
+
+    hkcu.CreateKey(kFolders);
+    hkcu.SetValue(kFolders, "0", RegValue::Text("Personal Folders\\Inbox\\Projects\\2008"));
+    hkcu.SetValue(kFolders, "1", RegValue::Text("Personal Folders\\Inbox\\projects\\2008"));
+    hkcu.SetValue(kFolders, "5", RegValue::Text("  \\\\Mailbox - Someone\\Inbox"));
+    hkcu.SetValue(kFolders, "7", RegValue::Text("Personal Folders\\Contacts"));
+    hkcu.SetValue(kFolders, "9", RegValue::Text("OUTBOX"));
+    hkcu.SetValue(kFolders, "12", RegValue::Text("\\\\\\"));
+    ASSERT_TRUE(Doc().RefreshData());
+    std::vector<std::pair<std::string, int>> got;
+    for (int i = 0; i < Doc().Folders().GetCount(); ++i)
+        got.emplace_back(Doc().Folders().GetAt(i).GetName(), Doc().Folders().GetAt(i).GetDisplayCount());
+    EXPECT_EQ(got, (std::vector<std::pair<std::string, int>>{{"2008", 1}, {"2008", 9}, {"Inbox", 5}, {"Outbox", 2}}));
+    EXPECT_EQ(CMailFolders::SplitPath(" \\\\a\\\\b "), (std::vector<std::string>{"a", "", "b"}));
+}
+
+TEST_F(EngineTest, OutlookOptionsWithMissingOrBadValues) {
+    Load(Calendar(""));
+    COutlookEngine& e = Doc().Engine();
+    EXPECT_EQ(COutlookEngine::VersionPart("11.0.8169"), "11.0");
+    EXPECT_EQ(COutlookEngine::VersionPart("12"), "");
+    e.ReadOutlookOptions(*settings);
+    EXPECT_EQ(e.OutlookKey(), "Software\\Microsoft\\Office\\16.0\\Outlook\\");
+    EXPECT_EQ(settings->m_calDays, 5);
+    EXPECT_EQ(settings->m_outlookFirstDayOfWeek, 6); // no calendar key: unchanged
+    for (const char* bad : {"0", "8", "abc", ""}) {
+        SetToday("CalDays", bad);
+        e.ReadOutlookOptions(*settings);
+        EXPECT_EQ(settings->m_calDays, 5) << bad;
+    }
+    SetToday("CalDays", "7");
+    e.ReadOutlookOptions(*settings);
+    EXPECT_EQ(settings->m_calDays, 7);
+    const char* cal = "Software\\Microsoft\\Office\\16.0\\Outlook\\options\\Calendar\\";
+    auto& hkcu = env.registry.Tree(RegRoot::CurrentUser);
+    hkcu.CreateKey(cal);
+    hkcu.SetValue(cal, "FirstDOW", RegValue::Number(1));
+    hkcu.SetValue(cal, "FirstWOY", RegValue::Number(2));
+    e.ReadOutlookOptions(*settings);
+    EXPECT_EQ(settings->m_outlookFirstDayOfWeek, 0);
+    EXPECT_EQ(settings->m_workDayMask, 124);
+    EXPECT_EQ(settings->m_firstWeekOfYear, 2);
+    hkcu.SetValue(cal, "FirstDOW", RegValue::Text("1")); // wrong type reads as absent: 0, Sunday
+    e.ReadOutlookOptions(*settings);
+    EXPECT_EQ(settings->m_outlookFirstDayOfWeek, 6);
+    EXPECT_EQ(settings->m_firstWeekOfYear, 2);
+}
+
+TEST_F(EngineTest, ConnectionOutcomes) {
+    Load(Calendar(""));
+    port.failures = {AutoCode::ServerExecFailed};
+    ASSERT_TRUE(Doc().Engine().IsConnected());
+    EXPECT_EQ(port.attempts, 2);
+    EXPECT_TRUE(env.ui.boxes.empty());
+    EXPECT_EQ(settings->m_outlookVersion, "16.0.0.0");
+
+    doc.reset();
+    port.failures = {AutoCode::ServerExecFailed, AutoCode::ClassNotRegistered};
+    port.attempts = 0;
+    COrvantaDoc failing(*settings);
+    EXPECT_TRUE(failing.Engine().EnsureConnected()); // the warning still counts as done
+    EXPECT_EQ(port.attempts, 2);
+    ASSERT_EQ(env.ui.boxes.size(), 1u);
+    EXPECT_EQ(env.ui.boxes[0].caption, "Orvanta");
+    EXPECT_EQ(env.ui.boxes[0].text.rfind("COM interface error code: -2147221164\nClass not registered\r\n\n\n"
+                                         "Orvanta could not initiate COM interface communication with Outlook.\n",
+                                         0),
+              0u);
+    EXPECT_FALSE(failing.RefreshData()); // nothing to read from
+    EXPECT_EQ(COutlookEngine::ComErrorText(static_cast<long>(0x80040205)), "IDispatch error #5");
+    EXPECT_EQ(COutlookEngine::ComErrorText(static_cast<long>(0x80001234)), "Unknown error 0x80001234");
+    EXPECT_EQ(COutlookEngine::ComErrorText(AutoCode::ClassNotRegistered), "Class not registered");
+}
+
+TEST_F(EngineTest, Outlook97IsWarnedAboutAndNeverStarted) {
+    Load(Calendar(""));
+    env.registry.Tree(RegRoot::CurrentUser).CreateKey("Software\\Microsoft\\Office\\8.0\\Outlook");
+    COutlookEngine engine(*settings);
+    EXPECT_EQ(engine.OfficeVersion(), 8);
+    EXPECT_EQ(engine.Connect(), 1);
+    EXPECT_EQ(port.attempts, 0);
+    ASSERT_EQ(env.ui.boxes.size(), 1u);
+    EXPECT_EQ(env.ui.boxes[0].text, "Warning! Orvanta does not support Outlook 97");
+}
+
+TEST_F(EngineTest, NewAndOpenItemsReachOutlook) {
+    Load(Calendar(R"({"subject": "x", "start": "today 09:00", "end": "today 10:00", "entryId": "APPT-1"})"));
+    Doc().Engine().NewTask();
+    Doc().Engine().OpenAppointment("APPT-1");
+    Doc().Engine().OpenTask("APPT-1"); // not a task: nothing is shown
+    EXPECT_EQ(port.store->Actions(), (std::vector<std::string>{"CreateItem 3", "Display new-1", "GetInspector new-1",
+                                                               "Activate new-1", "Display APPT-1",
+                                                               "GetInspector APPT-1", "Activate APPT-1"}));
+}
+
+TEST_F(EngineTest, SignatureFollowsWhatTheWallpaperShows) {
+    auto crcOf = [&](const std::string& appt, const std::string& task) {
+        std::string json = R"({"folders": [{"name": "Inbox", "role": "inbox", "unread": 2},
+            {"name": "Calendar", "role": "calendar", "appointments": [)" + appt + R"(]},
+            {"name": "Tasks", "role": "tasks", "tasks": [)" + task + "]}]}";
+        Load(json);
+        doc.reset();
+        EXPECT_TRUE(Doc().RefreshData());
+        return Doc().LastSignature();
+    };
+    const std::string appt = R"({"subject": "Review", "start": "today 09:00", "end": "today 10:00",
+                                 "location": "A", "body": "x", "importance": 1)";
+    const std::string task = R"({"subject": "Report", "created": "today-3")";
+    uint32_t base = crcOf(appt + "}", task + "}");
+    EXPECT_EQ(crcOf(appt + R"(, "location": "B", "body": "other"})", task + "}"), base);
+    EXPECT_EQ(crcOf(appt + "}", task + R"(, "start": "today-1"})"), base);
+    const std::vector<std::pair<std::string, std::string>> changes = {
+        {R"(, "subject": "Review 2"})", "}"},
+        {R"(, "end": "today 10:30"})", "}"},
+        {R"(, "importance": 2})", "}"},
+        {R"(, "reminder": true})", "}"},
+        {R"(, "attachments": ["a.txt"]})", "}"},
+        {R"(, "recurrence": {"type": "daily", "count": 1}})", "}"},
+        {"}", R"(, "percent": 50})"},
+        {"}", R"(, "complete": true})"},
+        {"}", R"(, "due": "today"})"},
+    };
+    for (const auto& [a, t] : changes) EXPECT_NE(crcOf(appt + a, task + t), base) << a << t;
+
+    // Unchanged data: the same CRC, so the second comparison asks for no redraw.
+    crcOf(appt + "}", task + "}");
+    EXPECT_FALSE(Doc().RefreshAndCompare());
+    EXPECT_EQ(Doc().LastSignature(), base);
+    std::string text = Doc().SignatureText();
+    EXPECT_EQ(text.rfind("Day 009:00 - 10:00f1ffReviewDay 1Day 2Day 3Day 4Inbox2Report0f1ff", 0), 0u) << text;
+}
+
+TEST_F(EngineTest, StoreFaultsAreReportedWithTheirPlace) {
+    std::string error;
+    struct Case {
+        const char* json;
+        const char* where;
+    } cases[] = {
+        {"{", "not valid JSON"},
+        {R"({"folders": [{"role": "inbox"}]})", "/folders/0: a folder needs a name"},
+        {R"({"folders": [{"name": "C", "appointments": [{"start": "2026-02-30"}]}]})", "/folders/0/appointments/0/start"},
+        {R"({"folders": [{"name": "C", "appointments": [{"start": "today", "end": "today-1"}]}]})", "/end: ends before"},
+        {R"({"folders": [{"name": "C", "appointments": [{"start": "today", "recurrence": {"type": "hourly"}}]}]})",
+         "/recurrence/type"},
+        {R"({"folders": [{"name": "C", "colour": "red"}]})", "/folders/0/colour: unknown field"},
+        {R"({"folders": [{"name": "T", "tasks": [{"percent": 120}]}]})", "/folders/0/tasks/0/percent"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_FALSE(CSubstituteOutlook::Load(c.json, Today().m_dt, error)) << c.json;
+        EXPECT_NE(error.find(c.where), std::string::npos) << error;
+    }
+    Load(Calendar(""));
+    AutoObjectPtr ns = port.store->Application()->Call("GetNamespace", {CAutoValue::String("MAPI")}).AsObject();
+    AutoObjectPtr items = ns->Call("GetDefaultFolder", {CAutoValue::Int(9)}).AsObject()->Get("Items").AsObject();
+    for (const char* bad : {"[Subject] = 'x'", "[Start] >= '7 December 2026'", "[Start] >= 'x' or", "([Start] > 'a'"}) {
+        try {
+            items->Call("Restrict", {CAutoValue::String(bad)});
+            ADD_FAILURE() << bad;
+        } catch (const CAutoError& e) {
+            EXPECT_EQ(e.Code(), AutoCode::Exception) << bad;
+        }
+    }
+    EXPECT_THROW(ns->Get("NoSuchMember"), CAutoError);
+}
+
+} // namespace
