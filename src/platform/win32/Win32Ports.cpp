@@ -1,4 +1,5 @@
 #include "../Platform.h"
+#include "Win32Automation.h"
 #include "Win32Locale.h"
 #include "Win32Mutex.h"
 #include "Win32Registry.h"
@@ -11,6 +12,7 @@ Ports& RealPorts() {
     static CWin32MutexPort mutexes;
     static CWin32UiPort ui;
     static CWin32LocalePort locale;
-    static Ports ports{&registry, &system, &mutexes, &ui, &locale};
+    static CWin32AutomationPort automation;
+    static Ports ports{&registry, &system, &mutexes, &ui, &locale, &automation};
     return ports;
 }
