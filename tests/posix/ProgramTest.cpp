@@ -124,3 +124,58 @@ TEST_F(Program, BadStoredValuesAreMendedOnSave) {
 }
 
 } // namespace
+
+namespace {
+
+std::string RunAgenda(const std::map<std::string, std::string>& env, const std::string& errPath, int& rc) {
+    std::string outPath = errPath + ".out";
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        for (const auto& [k, v] : env) ::setenv(k.c_str(), v.c_str(), 1);
+        int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(out, 1);
+        ::dup2(err, 2);
+        ::execl(ORVANTA_PROGRAM, ORVANTA_PROGRAM, "agenda", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return ReadFile(outPath);
+}
+
+TEST_F(Program, AgendaPrintsTheSampleWeekAndItsSignature) {
+    env["LANG"] = "en_US.UTF-8";
+    env["LC_ALL"] = "en_US.UTF-8";
+    int rc = -1;
+    std::string out = RunAgenda(env, Err(1), rc);
+    EXPECT_EQ(rc, 0) << ReadFile(Err(1));
+    EXPECT_NE(out.find("Team stand-up"), std::string::npos) << out;
+    EXPECT_NE(out.find("Conference trip to Lyon"), std::string::npos);
+    EXPECT_NE(out.find("Tasks\n"), std::string::npos);
+    EXPECT_NE(out.find("Folders\n  Inbox  7\n  Drafts  2\n  Outbox  1\n"), std::string::npos) << out;
+    std::string last = out.substr(out.rfind("signature"));
+    ASSERT_EQ(last.size(), std::string("signature CRC-32: 0x12345678\n").size()) << last;
+    EXPECT_EQ(last.rfind("signature CRC-32: 0x", 0), 0u);
+    int rc2 = -1;
+    EXPECT_EQ(RunAgenda(env, Err(2), rc2).substr(out.rfind("signature")), last); // same data, same CRC
+}
+
+TEST_F(Program, AgendaWithADamagedStoreSaysWhereAndFails) {
+    const std::string store = dir.Path() + "/store.json";
+    WriteFile(store, R"({"folders": [{"name": "Calendar", "role": "calendar",
+                          "appointments": [{"subject": "x", "start": "2026-13-01"}]}]})");
+    env["ORVANTA_STORE"] = store;
+    int rc = -1;
+    std::string out = RunAgenda(env, Err(1), rc);
+    EXPECT_EQ(rc, 1);
+    std::string err = ReadFile(Err(1));
+    EXPECT_NE(err.find("orvanta: the Outlook store " + store + ": /folders/0/appointments/0/start: no such day"),
+              std::string::npos)
+        << err;
+    EXPECT_NE(err.find("Orvanta: COM interface error code: -2147221164"), std::string::npos) << err;
+    EXPECT_NE(out.find("signature CRC-32: 0x"), std::string::npos);
+}
+
+} // namespace
