@@ -1,0 +1,131 @@
+// The engine over real COM: the substitute store served by fake-outlook.dll,
+// registered in the Wine prefix as Outlook.Application and reached through
+// CoCreateInstance, OleRun, QueryInterface and IDispatch.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <objbase.h>
+
+#include <cmath>
+#include <fstream>
+
+#include "Win32Automation.h"
+#include "Win32TestUtil.h"
+#include "app/OrvantaDoc.h"
+#include "settings/Settings.h"
+#include "unit/FakePorts.h"
+
+namespace {
+
+const wchar_t* kClsid = L"{0006F03A-0000-0000-C000-000000000046}";
+
+LONG SetHklm(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+    HKEY h = nullptr;
+    LONG rc = RegCreateKeyExW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + key).c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &h, nullptr);
+    if (rc != ERROR_SUCCESS) return rc;
+    rc = RegSetValueExW(h, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(h);
+    return rc;
+}
+
+// Registers fake-outlook.dll (beside this test program) for the time of one test.
+class FakeOutlookRegistration {
+public:
+    explicit FakeOutlookRegistration(const std::wstring& storePath) {
+        wchar_t self[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        std::wstring dir(self);
+        dir.resize(dir.find_last_of(L'\\') + 1);
+        SetEnvironmentVariableW(L"ORVANTA_FAKE_OUTLOOK_STORE", storePath.c_str());
+        ok = SetHklm(std::wstring(L"CLSID\\") + kClsid + L"\\InprocServer32", nullptr, dir + L"fake-outlook.dll") ==
+                 ERROR_SUCCESS &&
+             SetHklm(std::wstring(L"CLSID\\") + kClsid + L"\\InprocServer32", L"ThreadingModel", L"Apartment") ==
+                 ERROR_SUCCESS &&
+             SetHklm(std::wstring(L"CLSID\\") + kClsid + L"\\ProgID", nullptr, L"Outlook.Application") == ERROR_SUCCESS &&
+             SetHklm(L"Outlook.Application\\CLSID", nullptr, kClsid) == ERROR_SUCCESS;
+    }
+    ~FakeOutlookRegistration() {
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(L"Software\\Classes\\CLSID\\") + kClsid).c_str());
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, (std::wstring(L"Software\\Classes\\CLSID\\") + kClsid).c_str());
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\Outlook.Application");
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\Outlook.Application");
+        SetEnvironmentVariableW(L"ORVANTA_FAKE_OUTLOOK_STORE", nullptr);
+    }
+    bool ok = false;
+};
+
+TEST(Win32OutlookCom, TheEngineReadsOutlookOverCom) {
+    wchar_t tmp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, tmp);
+    std::wstring store = std::wstring(tmp) + L"orvanta-com-store.json";
+    {
+        std::ofstream out(store.c_str());
+        out << R"({"version": "15.0.4420.1017", "folders": [
+            {"name": "Inbox", "role": "inbox", "unread": 6, "items": 20},
+            {"name": "Drafts", "role": "drafts", "items": 4},
+            {"name": "Outbox", "role": "outbox", "items": 1},
+            {"name": "Calendar", "role": "calendar", "appointments": [
+                {"subject": "Stand-up", "start": "today-7 09:00", "end": "today-7 09:15", "entryId": "APPT-9",
+                 "recurrence": {"type": "daily"}},
+                {"subject": "Gr\u00fc\u00dfe", "start": "today 13:00", "end": "today 14:00", "importance": 2,
+                 "attachments": ["a.txt", "b.txt"]},
+                {"subject": "Trip", "start": "today-1 08:00", "end": "today+1 18:00"}]},
+            {"name": "Tasks", "role": "tasks", "tasks": [
+                {"subject": "Report", "due": "today-1", "created": "today-4", "percent": 40},
+                {"subject": "Later", "created": "today-2"}]}]})";
+    }
+    FakeOutlookRegistration registration(store);
+    ASSERT_TRUE(registration.ok);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    {
+        CWin32AutomationPort automation;
+        FakeUiPort ui;
+        CMemoryRegistry registry;
+        ScopedPorts scope(Ports{&registry, nullptr, nullptr, &ui, nullptr, &automation});
+        CSettings settings("Software\\Kestrova\\Orvanta for Outlook\\3.5");
+        COrvantaDoc doc(settings);
+        SYSTEMTIME st;
+        GetLocalTime(&st);
+        COleDateTime now(st.wYear, st.wMonth, st.wDay, 10, 0, 0);
+        doc.m_clock = [now] { return now; };
+        ASSERT_TRUE(doc.Engine().EnsureConnected());
+        ASSERT_TRUE(ui.boxes.empty()) << ui.boxes[0].text;
+        EXPECT_EQ(settings.m_outlookVersion, "15.0.4420.1017");
+        ASSERT_TRUE(doc.RefreshData()) << (ui.boxes.empty() ? "" : ui.boxes[0].text);
+        EXPECT_EQ(doc.Engine().OutlookKey(), "Software\\Microsoft\\Office\\15.0\\Outlook\\");
+
+        const CAppointments& today = doc.Day(0);
+        ASSERT_EQ(today.GetCount(), 3);
+        EXPECT_EQ(today.GetAt(0).GetSubject(), "Trip");
+        EXPECT_TRUE(today.GetAt(0).IsMultiDay());
+        EXPECT_EQ(today.GetAt(1).GetSubject(), "Stand-up");
+        EXPECT_TRUE(today.GetAt(1).IsRecurring());
+        EXPECT_EQ(today.GetAt(1).GetEntryID(), "APPT-9");
+        EXPECT_EQ(today.GetAt(2).GetSubject(), "Gr\xC3\xBC\xC3\x9F" "e");
+        EXPECT_EQ(today.GetAt(2).GetAttachments(), (std::vector<std::string>{"b.txt", "a.txt"}));
+        EXPECT_EQ(today.GetAt(2).FormatStartTime(true), "13:00");
+        EXPECT_EQ(today.GetAt(2).GetDuration(), 60);
+        for (int d = 1; d < 5; ++d) EXPECT_EQ(doc.Day(d).GetCount(), 1) << d; // the trip only today
+
+        ASSERT_EQ(doc.Tasks().GetCount(), 2);
+        EXPECT_EQ(doc.Tasks().GetAt(0).GetSubject(), "Report"); // "[DueDate]" descending: dated first
+        EXPECT_EQ(doc.Tasks().GetAt(0).GetPercentComplete(), 40);
+        EXPECT_FALSE(doc.Tasks().GetAt(1).HasDueDate());
+
+        ASSERT_EQ(doc.Folders().GetCount(), 3);
+        EXPECT_EQ(doc.Folders().GetAt(0).GetDisplayCount(), 6);
+        EXPECT_EQ(doc.Folders().GetAt(1).GetDisplayCount(), 4);
+
+        uint32_t crc = doc.LastSignature();
+        EXPECT_FALSE(doc.RefreshAndCompare()); // unchanged data
+        EXPECT_EQ(doc.LastSignature(), crc);
+        doc.Engine().OpenAppointment("APPT-9");
+        doc.Engine().NewMail();
+        EXPECT_TRUE(ui.boxes.empty()) << ui.boxes[0].text;
+    }
+    CoUninitialize();
+    DeleteFileW(store.c_str());
+}
+
+} // namespace

@@ -1,0 +1,226 @@
+// A test fixture, never shipped: the substitute Outlook store served over COM as
+// Outlook.Application, so that the engine's real COM path can be tested under Wine.
+// It is an in-process server (InprocServer32): across processes Wine marshals
+// Outlook's interface ids only with Outlook's own type library, which a fixture
+// cannot ship. The store file is named by the environment variable
+// ORVANTA_FAKE_OUTLOOK_STORE of the process that creates the object.
+#include <windows.h>
+#include <oleauto.h>
+
+#include <atomic>
+#include <cmath>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "Utf.h"
+#include "outlook/store/SubstituteOutlook.h"
+#include "util/OleDateTime.h"
+
+namespace {
+
+const CLSID kOutlookClsid = {0x0006F03A, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+std::atomic<long> g_objects{0};
+
+// Member names get ids on first use; the same name always has the same id.
+std::mutex g_namesLock;
+std::map<std::wstring, DISPID> g_ids;
+std::map<DISPID, std::string> g_names;
+
+DISPID IdOf(const wchar_t* name) {
+    std::lock_guard<std::mutex> lock(g_namesLock);
+    auto it = g_ids.find(name);
+    if (it != g_ids.end()) return it->second;
+    DISPID id = static_cast<DISPID>(g_ids.size() + 1);
+    g_ids[name] = id;
+    g_names[id] = Narrow(name);
+    return id;
+}
+
+std::string NameOf(DISPID id) {
+    std::lock_guard<std::mutex> lock(g_namesLock);
+    auto it = g_names.find(id);
+    return it == g_names.end() ? std::string() : it->second;
+}
+
+bool OutlookInterface(REFIID iid, std::string& name) {
+    static const std::map<unsigned long, const char*> kNames = {
+        {0x00063001, "_Application"}, {0x00063002, "_NameSpace"}, {0x00063005, "_Inspector"},
+        {0x00063006, "MAPIFolder"},   {0x00063007, "Attachment"}, {0x00063033, "_AppointmentItem"},
+        {0x00063034, "_MailItem"},    {0x00063035, "_TaskItem"},  {0x0006303C, "Attachments"},
+        {0x00063040, "_Folders"},     {0x00063041, "_Items"}};
+    static const BYTE kTail[8] = {0xC0, 0, 0, 0, 0, 0, 0, 0x46};
+    if (iid.Data2 != 0 || iid.Data3 != 0 || memcmp(iid.Data4, kTail, 8) != 0) return false;
+    auto it = kNames.find(iid.Data1);
+    if (it == kNames.end()) return false;
+    name = it->second;
+    return true;
+}
+
+class Server;
+void ToVariant(const CAutoValue& in, VARIANT& out);
+
+CAutoValue FromVariant(const VARIANT& v) {
+    VARIANT copy;
+    VariantInit(&copy);
+    const VARIANT* p = &v;
+    if (v.vt & VT_BYREF) {
+        VariantCopyInd(&copy, const_cast<VARIANT*>(&v));
+        p = &copy;
+    }
+    CAutoValue out;
+    switch (p->vt) {
+    case VT_ERROR: out = p->scode == DISP_E_PARAMNOTFOUND ? CAutoValue::Missing() : CAutoValue(); break;
+    case VT_BOOL: out = CAutoValue::Bool(p->boolVal != VARIANT_FALSE); break;
+    case VT_I2: out = CAutoValue::Int(p->iVal); break;
+    case VT_I4: out = CAutoValue::Int(p->lVal); break;
+    case VT_R8: out = CAutoValue::Double(p->dblVal); break;
+    case VT_DATE: out = CAutoValue::Date(p->date); break;
+    case VT_BSTR: out = CAutoValue::String(Narrow(p->bstrVal, SysStringLen(p->bstrVal))); break;
+    default: break;
+    }
+    VariantClear(&copy);
+    return out;
+}
+
+class Server : public IDispatch {
+public:
+    explicit Server(AutoObjectPtr o) : m_o(std::move(o)) { ++g_objects; }
+    virtual ~Server() { --g_objects; }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (!out) return E_POINTER;
+        std::string name;
+        if (iid == IID_IUnknown || iid == IID_IDispatch || (OutlookInterface(iid, name) && m_o->Supports(name))) {
+            *out = static_cast<IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        ULONG r = --m_refs;
+        if (r == 0) delete this;
+        return r;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
+        if (n) *n = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        for (UINT i = 0; i < count; ++i) ids[i] = IdOf(names[i]);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                     EXCEPINFO* info, UINT*) override {
+        std::string member = NameOf(id);
+        if (member.empty()) return DISP_E_MEMBERNOTFOUND;
+        std::vector<CAutoValue> args;
+        UINT positional = params ? params->cArgs - params->cNamedArgs : 0;
+        for (UINT i = 0; i < positional; ++i) args.push_back(FromVariant(params->rgvarg[positional - 1 - i]));
+        try {
+            CAutoValue r;
+            if (flags & DISPATCH_PROPERTYPUT) {
+                if (!params || params->cArgs < 1) return DISP_E_BADPARAMCOUNT;
+                m_o->Put(member, FromVariant(params->rgvarg[0]));
+            } else if ((flags & DISPATCH_PROPERTYGET) && args.empty() && !(flags & DISPATCH_METHOD)) {
+                r = m_o->Get(member);
+            } else {
+                try {
+                    r = m_o->Call(member, args);
+                } catch (const CAutoError& e) {
+                    if (e.Code() != AutoCode::UnknownName || !args.empty()) throw;
+                    r = m_o->Get(member); // a property asked for as method-or-get
+                }
+            }
+            if (result) ToVariant(r, *result);
+            return S_OK;
+        } catch (const CAutoError& e) {
+            if (info) {
+                *info = EXCEPINFO{};
+                info->scode = e.Code();
+                info->bstrDescription = SysAllocString(Widen(e.what()).c_str());
+                info->bstrSource = SysAllocString(L"Fake Outlook");
+            }
+            return DISP_E_EXCEPTION;
+        } catch (...) {
+            return E_FAIL;
+        }
+    }
+
+private:
+    AutoObjectPtr m_o;
+    std::atomic<ULONG> m_refs{1};
+};
+
+void ToVariant(const CAutoValue& in, VARIANT& out) {
+    VariantInit(&out);
+    switch (in.GetKind()) {
+    case CAutoValue::Kind::Bool: out.vt = VT_BOOL, out.boolVal = in.AsBool() ? VARIANT_TRUE : VARIANT_FALSE; break;
+    case CAutoValue::Kind::Int: out.vt = VT_I4, out.lVal = in.AsInt(); break;
+    case CAutoValue::Kind::Double: out.vt = VT_R8, out.dblVal = in.AsDouble(); break;
+    case CAutoValue::Kind::Date: out.vt = VT_DATE, out.date = in.AsDate(); break;
+    case CAutoValue::Kind::String: {
+        std::wstring w = Widen(in.AsString());
+        out.vt = VT_BSTR;
+        out.bstrVal = SysAllocStringLen(w.data(), static_cast<UINT>(w.size()));
+        break;
+    }
+    case CAutoValue::Kind::Object:
+        out.vt = VT_DISPATCH;
+        out.pdispVal = new Server(in.AsObject()); // the reference goes to the caller
+        break;
+    default: break;
+    }
+}
+
+class Factory : public IClassFactory {
+public:
+    explicit Factory(std::shared_ptr<CSubstituteOutlook> store) : m_store(std::move(store)) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IUnknown || iid == IID_IClassFactory) {
+            *out = static_cast<IClassFactory*>(this);
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
+        if (outer) return CLASS_E_NOAGGREGATION;
+        auto* s = new Server(m_store->Application());
+        HRESULT hr = s->QueryInterface(iid, out);
+        s->Release();
+        return hr;
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+
+private:
+    std::shared_ptr<CSubstituteOutlook> m_store;
+};
+
+} // namespace
+
+extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (clsid != kOutlookClsid) return CLASS_E_CLASSNOTAVAILABLE;
+    static std::shared_ptr<CSubstituteOutlook> store;
+    static std::unique_ptr<Factory> factory;
+    if (!factory) {
+        wchar_t path[MAX_PATH] = {};
+        if (!GetEnvironmentVariableW(L"ORVANTA_FAKE_OUTLOOK_STORE", path, MAX_PATH)) return CO_E_APPNOTFOUND;
+        COleDateTime now = COleDateTime::GetCurrentTime();
+        std::string error;
+        store = CSubstituteOutlook::LoadFile(Narrow(path), std::floor(COleDateTime::ToLinear(now.m_dt)), error);
+        if (!store) return CO_E_APPNOTFOUND;
+        factory = std::make_unique<Factory>(store);
+    }
+    return factory->QueryInterface(iid, out);
+}
+
+extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllCanUnloadNow() { return g_objects == 0 ? S_OK : S_FALSE; }
