@@ -5,19 +5,8 @@
 std::vector<std::string> CMailFolders::SplitPath(const std::string& path) {
     std::string p = EParser::Trim(path);
     p.erase(0, p.find_first_not_of('\\') == std::string::npos ? p.size() : p.find_first_not_of('\\'));
-    std::vector<std::string> parts;
-    if (p.empty()) return parts;
-    std::string cur;
-    for (char c : p) {
-        if (c == '\\') {
-            parts.push_back(cur);
-            cur.clear();
-        } else {
-            cur += c;
-        }
-    }
-    parts.push_back(cur);
-    return parts;
+    if (p.empty()) return {};
+    return EParser::Split(p, '\\');
 }
 
 bool CMailFolders::Add(IAutoObject& folder) {

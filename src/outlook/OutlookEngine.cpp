@@ -229,14 +229,17 @@ int COutlookEngine::ReadMailFolders(CMailFolders& list) {
     }
 }
 
+void COutlookEngine::Show(const AutoObjectPtr& item) {
+    if (!item) return; // not of the expected kind: nothing to show
+    item->Call("Display", {CAutoValue::Missing()});
+    AutoObjectPtr inspector = item->Call("GetInspector", {}).AsObject();
+    if (inspector) inspector->Call("Activate", {});
+}
+
 void COutlookEngine::NewItem(int kind, const char* iface) {
     try {
         if (!m_application) return;
-        AutoObjectPtr item = AsInterface(m_application->Call("CreateItem", {CAutoValue::Int(kind)}).AsObject(), iface);
-        if (!item) return;
-        item->Call("Display", {CAutoValue::Missing()});
-        AutoObjectPtr inspector = item->Call("GetInspector", {}).AsObject();
-        if (inspector) inspector->Call("Activate", {});
+        Show(AsInterface(m_application->Call("CreateItem", {CAutoValue::Int(kind)}).AsObject(), iface));
     } catch (const CAutoError& e) {
         ShowComError(e);
     }
@@ -245,12 +248,8 @@ void COutlookEngine::NewItem(int kind, const char* iface) {
 void COutlookEngine::OpenItem(const std::string& entryId, const char* iface) {
     try {
         if (!m_namespace) return;
-        AutoObjectPtr item = AsInterface(
-            m_namespace->Call("GetItemFromID", {CAutoValue::String(entryId), CAutoValue::Missing()}).AsObject(), iface);
-        if (!item) return;
-        item->Call("Display", {CAutoValue::Missing()});
-        AutoObjectPtr inspector = item->Call("GetInspector", {}).AsObject();
-        if (inspector) inspector->Call("Activate", {});
+        Show(AsInterface(
+            m_namespace->Call("GetItemFromID", {CAutoValue::String(entryId), CAutoValue::Missing()}).AsObject(), iface));
     } catch (const CAutoError& e) {
         ShowComError(e);
     }

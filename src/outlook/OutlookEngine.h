@@ -48,6 +48,8 @@ private:
     void ShowComError(const CAutoError& e);
     AutoObjectPtr DefaultFolder(int which);
     void NewItem(int kind, const char* iface);
+    // Display, then bring the item's window forward.
+    void Show(const AutoObjectPtr& item);
     void OpenItem(const std::string& entryId, const char* iface);
     void Release();
 

@@ -54,3 +54,18 @@ int32_t EParser::ParseInt(const std::string& s) {
     if (v < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
     return static_cast<int32_t>(v);
 }
+
+std::vector<std::string> EParser::Split(const std::string& s, char separator) {
+    std::vector<std::string> parts;
+    std::string cur;
+    for (char c : s) {
+        if (c == separator) {
+            parts.push_back(cur);
+            cur.clear();
+        } else {
+            cur += c;
+        }
+    }
+    parts.push_back(cur);
+    return parts;
+}

@@ -3,6 +3,7 @@
 // stored flag words and the path comparisons need; other bytes (UTF-8) pass unchanged.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class EParser {
 public:
@@ -16,4 +17,6 @@ public:
     // Decimal text read as C's atoi does (leading blanks, sign, digits, rest ignored),
     // clamped to the 32-bit range; text without a number gives 0.
     static int32_t ParseInt(const std::string& s);
+    // The parts of s between separators; adjacent separators give empty parts.
+    static std::vector<std::string> Split(const std::string& s, char separator);
 };

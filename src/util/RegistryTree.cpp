@@ -1,5 +1,7 @@
 #include "RegistryTree.h"
 
+#include "Parser.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -86,17 +88,7 @@ std::string CRegistryTree::Fold(const std::string& s) {
 }
 
 bool CRegistryTree::SplitPath(const std::string& path, std::vector<std::string>& parts) {
-    parts.clear();
-    std::string cur;
-    for (char c : path) {
-        if (c == '\\') {
-            parts.push_back(cur);
-            cur.clear();
-        } else {
-            cur += c;
-        }
-    }
-    parts.push_back(cur);
+    parts = EParser::Split(path, '\\');
     if (parts.size() > 1 && parts.back().empty()) parts.pop_back(); // "a\b\" names a\b
     if (parts.size() == 1 && parts[0].empty()) return true;         // the root itself
     return std::none_of(parts.begin(), parts.end(), [](const std::string& p) { return p.empty(); });
