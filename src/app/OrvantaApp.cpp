@@ -11,6 +11,7 @@
 #include "../util/Strings.h"
 #include "../util/SystemInfo.h"
 #include "MainFrame.h"
+#include "OrvantaDoc.h"
 
 namespace {
 COrvantaApp* g_app = nullptr;
@@ -27,6 +28,7 @@ COrvantaApp::COrvantaApp() { g_app = this; }
 
 COrvantaApp::~COrvantaApp() {
     m_mainFrame.reset();
+    m_document.reset();
     m_settings.reset();
     if (g_app == this) g_app = nullptr;
 }
@@ -67,6 +69,8 @@ bool COrvantaApp::InitInstance() {
     m_settings = std::make_unique<CSettings>(m_registryRoot);
 
     // The command line has no effect: the program always starts hidden in the tray.
+    // The document (with its Outlook engine) comes first, then the main frame.
+    m_document = std::make_unique<COrvantaDoc>(*m_settings);
     m_mainFrame = std::make_unique<CMainFrame>(*m_settings);
     if (!m_mainFrame->Create(LoadResString(IDS_APP_TITLE))) return false;
     m_mainFrame->SetCaption(LoadResString(IDS_APP_TITLE));
@@ -98,6 +102,7 @@ int COrvantaApp::Run() { return CurrentPorts().ui->RunMessageLoop(); }
 
 int COrvantaApp::ExitInstance() {
     m_mainFrame.reset();
+    m_document.reset();
     m_settings.reset();
     if (m_oleInitialized) {
         CurrentPorts().ui->UninitOle();

@@ -5,6 +5,7 @@
 #include <string>
 
 class CMainFrame;
+class COrvantaDoc;
 class CSettings;
 class INamedMutex;
 
@@ -32,6 +33,8 @@ public:
     bool NewerThanWindows2000() const { return m_newerThanWin2000; }
     CSettings* Settings() const { return m_settings.get(); }
     CMainFrame* MainFrame() const { return m_mainFrame.get(); }
+    // The one document; null until the start-up has created it.
+    COrvantaDoc* Document() const { return m_document.get(); }
 
     // "Nov  4 2008" gives "081104x64".
     static std::string MakeBuildLabel(const std::string& buildDate);
@@ -46,5 +49,6 @@ private:
     bool m_newerThanWin2000 = false;
     bool m_oleInitialized = false;
     std::unique_ptr<CSettings> m_settings;
+    std::unique_ptr<COrvantaDoc> m_document;
     std::unique_ptr<CMainFrame> m_mainFrame;
 };

@@ -2,6 +2,7 @@
 
 #include "FakePorts.h"
 #include "app/MainFrame.h"
+#include "app/OrvantaDoc.h"
 #include "app/OrvantaApp.h"
 #include "settings/AboutDlg.h"
 #include "settings/AlreadyRunningDlg.h"
@@ -31,6 +32,8 @@ TEST_F(AppTest, StartUpCreatesFolderKeyAndHiddenWindowThenShutsDownCleanly) {
         EXPECT_EQ(app.BuildLabel().substr(6), "x64");
         EXPECT_TRUE(app.NewerThanWindows2000());
         EXPECT_TRUE(env.ui.mainWindowCreated);
+        ASSERT_NE(app.Document(), nullptr);
+        EXPECT_FALSE(app.Document()->Engine().IsConnected()); // Outlook is reached later, by the timers
         EXPECT_EQ(env.ui.mainCaption, "Orvanta for Outlook");
         EXPECT_EQ(env.ui.oleInits, 1);
         EXPECT_TRUE(env.ui.boxes.empty());
