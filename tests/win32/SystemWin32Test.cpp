@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
+#include <ole2.h>
 
 #include <atomic>
 #include <thread>
@@ -158,6 +159,26 @@ TEST(Win32Dialogs, AboutBoxShowsTheVersionLineAndClosesWithItsButton) {
     ASSERT_TRUE(clicked);
     EXPECT_EQ(seen, L"Orvanta for Outlook 3.5 (081104x64)");
     EXPECT_EQ(result, IDC_ABOUT_CLOSE);
+}
+
+} // namespace
+
+namespace {
+
+TEST(Win32Ole, InitialisationRegistersTheQuietMessageFilter) {
+    IUiPort& ui = *CurrentPorts().ui;
+    ASSERT_TRUE(ui.InitOle());
+    IMessageFilter* ours = nullptr;
+    ASSERT_EQ(CoRegisterMessageFilter(nullptr, &ours), S_OK);
+    ASSERT_NE(ours, nullptr); // the program's filter was in place
+    // A busy server is retried quietly for a while, then the call is given up; never a dialog.
+    EXPECT_EQ(ours->RetryRejectedCall(nullptr, 0, SERVERCALL_RETRYLATER), 100u);
+    EXPECT_EQ(ours->RetryRejectedCall(nullptr, 60000, SERVERCALL_RETRYLATER), static_cast<DWORD>(-1));
+    EXPECT_EQ(ours->MessagePending(nullptr, 0, PENDINGTYPE_TOPLEVEL), static_cast<DWORD>(PENDINGMSG_WAITDEFPROCESS));
+    IMessageFilter* none = nullptr;
+    CoRegisterMessageFilter(ours, &none);
+    ours->Release();
+    ui.UninitOle();
 }
 
 } // namespace
