@@ -53,16 +53,20 @@ public:
     }
     bool Running() { return WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT; }
 
-    // A top-level window of this process with the class and caption, hidden ones included.
+    // A top-level window of this process with the class and caption. Dialogs and message
+    // boxes count once they are shown, which is after their controls are filled; the
+    // main window is found while hidden.
     HWND WaitWindow(const wchar_t* cls, const wchar_t* caption, DWORD ms) {
+        const bool mustBeVisible = wcscmp(cls, L"#32770") == 0;
         DWORD start = GetTickCount();
         do {
             struct Ctx {
                 DWORD pid;
                 const wchar_t* cls;
                 const wchar_t* caption;
+                bool visible;
                 HWND found;
-            } ctx{pi.dwProcessId, cls, caption, nullptr};
+            } ctx{pi.dwProcessId, cls, caption, mustBeVisible, nullptr};
             EnumWindows(
                 [](HWND h, LPARAM lp) -> BOOL {
                     auto* c = reinterpret_cast<Ctx*>(lp);
@@ -71,7 +75,8 @@ public:
                     wchar_t k[128] = {}, t[256] = {};
                     GetClassNameW(h, k, 128);
                     GetWindowTextW(h, t, 256);
-                    if (pid == c->pid && wcscmp(k, c->cls) == 0 && wcscmp(t, c->caption) == 0) {
+                    if (pid == c->pid && wcscmp(k, c->cls) == 0 && wcscmp(t, c->caption) == 0 &&
+                        (!c->visible || IsWindowVisible(h))) {
                         c->found = h;
                         return FALSE;
                     }
