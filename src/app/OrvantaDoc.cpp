@@ -14,21 +14,29 @@ bool COrvantaDoc::RefreshData() {
     m_tasks.RemoveAll();
     m_folders.RemoveAll();
     bool ok = false;
+    const COleDateTime now = m_clock();
+    const COleDateTime today(now.GetYear(), now.GetMonth(), now.GetDay(), 0, 0, 0);
+    auto dayBounds = [&](int i) -> CAppointments& {
+        // Each list knows its day even when nothing could be read for it.
+        CAppointments& list = m_days[static_cast<size_t>(i)];
+        list.RemoveAll();
+        list.m_dayStart = today + COleDateTimeSpan(static_cast<double>(i));
+        list.m_dayEnd = list.m_dayStart + COleDateTimeSpan(1.0);
+        return list;
+    };
     if (m_engine.IsConnected()) {
         m_engine.ReadOutlookOptions(m_settings);
-        COleDateTime now = m_clock();
         ok = m_engine.ReadTasks(m_tasks, now) == 1;
-        COleDateTime today(now.GetYear(), now.GetMonth(), now.GetDay(), 0, 0, 0);
         const int days = std::clamp(m_settings.m_calDays, 1, kDayLists);
         for (int i = 0; i < days; ++i) {
             // Each list is emptied right before it is filled, so a list filled by an
             // earlier refresh with more days never keeps its old items.
-            CAppointments& list = m_days[static_cast<size_t>(i)];
-            list.RemoveAll();
-            COleDateTime start = today + COleDateTimeSpan(static_cast<double>(i));
-            ok = m_engine.ReadAppointments(list, start, start + COleDateTimeSpan(1.0), today) == 1 && ok;
+            CAppointments& list = dayBounds(i);
+            ok = m_engine.ReadAppointments(list, list.m_dayStart, list.m_dayEnd, today) == 1 && ok;
         }
         ok = m_engine.ReadMailFolders(m_folders) == 1 && ok;
+    } else {
+        for (int i = 0; i < std::clamp(m_settings.m_calDays, 1, kDayLists); ++i) dayBounds(i);
     }
     m_lastSignature = BuildSignature();
     return ok;

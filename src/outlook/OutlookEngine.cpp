@@ -170,12 +170,15 @@ void COutlookEngine::ReadOutlookOptions(CSettings& s) {
 
 int COutlookEngine::ReadAppointments(CAppointments& dayList, const COleDateTime& dayStart, const COleDateTime& dayEnd,
                                      const COleDateTime& today) {
+    dayList.m_dayStart = dayStart;
+    dayList.m_dayEnd = dayEnd;
+    // Without a namespace (Outlook missing, or the Outlook 97 warning) the connection
+    // message has been shown once; every later read fails quietly.
+    if (!m_namespace) return 0;
     try {
         AutoObjectPtr calendar = DefaultFolder(9);
         m_currentItems = calendar ? calendar->Get("Items").AsObject() : nullptr;
         if (!m_currentItems) return 0;
-        dayList.m_dayStart = dayStart;
-        dayList.m_dayEnd = dayEnd;
         CLocaleValues locale;
         dayList.Read(*m_currentItems, today, locale);
         return 1;
@@ -186,6 +189,7 @@ int COutlookEngine::ReadAppointments(CAppointments& dayList, const COleDateTime&
 }
 
 int COutlookEngine::ReadTasks(CTasks& tasks, const COleDateTime& now) {
+    if (!m_namespace) return 0;
     try {
         AutoObjectPtr folder = DefaultFolder(13);
         m_currentItems = folder ? folder->Get("Items").AsObject() : nullptr;
@@ -198,6 +202,8 @@ int COutlookEngine::ReadTasks(CTasks& tasks, const COleDateTime& now) {
 }
 
 int COutlookEngine::ReadMailFolders(CMailFolders& list) {
+    if (!m_namespace) return 0;
+    const CLocaleValues locale; // default folders are named in the user's language
     try {
         for (const std::string& path : m_settings.m_outlookFolderPaths) {
             std::vector<std::string> parts = CMailFolders::SplitPath(path);
@@ -218,9 +224,9 @@ int COutlookEngine::ReadMailFolders(CMailFolders& list) {
                 list.Add(*found);
                 continue;
             }
-            const std::string first = EParser::ToLower(parts[0]);
+            const std::string first = locale.ToLower(parts[0]);
             for (const AutoObjectPtr& d : {m_inbox, m_outbox, m_drafts})
-                if (d && EParser::ToLower(d->Get("Name").AsString()) == first) list.Add(*d);
+                if (d && locale.ToLower(d->Get("Name").AsString()) == first) list.Add(*d);
         }
         return 1;
     } catch (const CAutoError& e) {

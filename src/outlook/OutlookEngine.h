@@ -23,6 +23,8 @@ public:
     int Connect();
     bool IsConnected() const { return m_connected; }
     bool EnsureConnected();
+    // Connected and holding Outlook's namespace: the reads can return data.
+    bool CanRead() const { return m_connected && m_namespace != nullptr; }
 
     void ReadOutlookOptions(CSettings& settings);
     int ReadAppointments(CAppointments& dayList, const COleDateTime& dayStart, const COleDateTime& dayEnd,

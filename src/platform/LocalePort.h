@@ -16,15 +16,23 @@ enum class LocaleItem {
     LongDateFormat,  // a date picture such as "dddd, MMMM d, yyyy"
     TimeFormat,      // a time picture such as "h:mm:ss tt"
     ShortDateFormat, // a date picture such as "M/d/yyyy"
+    GenitiveMonthName, // index 0..11: the form after a day number ("7 декабря"); else MonthName
 };
+
+struct DateFields;
 
 class ILocaleSource {
 public:
     virtual ~ILocaleSource() = default;
     // The item as UTF-8 text; false when it cannot be read.
     virtual bool Get(LocaleItem item, int index, std::string& out) = 0;
-    // Upper case in this locale, character by character.
+    // Upper and lower case in this locale, character by character.
     virtual std::string ToUpper(const std::string& text) = 0;
+    virtual std::string ToLower(const std::string& text) = 0;
+    // The system's own long date and time-without-seconds text joined by a blank, the
+    // form Outlook parses in filters; false where the system has no such function and
+    // the caller formats with the locale's pictures itself.
+    virtual bool SystemDateTimeText(const DateFields& fields, std::string& out) = 0;
 };
 
 class ILocalePort {

@@ -24,3 +24,28 @@ std::string RegValue::AsText() const {
     if (nul != std::string::npos) s.resize(nul);
     return s;
 }
+
+namespace {
+class LimitedKey : public IRegistryKey {
+public:
+    LimitedKey(std::unique_ptr<IRegistryKey> key, RegAccess access) : m_key(std::move(key)), m_access(access) {}
+    long QueryValue(const std::string& name, RegValue& out) override {
+        return m_access == RegAccess::Write ? RegError::AccessDenied : m_key->QueryValue(name, out);
+    }
+    long SetValue(const std::string& name, const RegValue& value) override {
+        return m_access == RegAccess::Read ? RegError::AccessDenied : m_key->SetValue(name, value);
+    }
+    long DeleteValue(const std::string& name) override {
+        return m_access == RegAccess::Read ? RegError::AccessDenied : m_key->DeleteValue(name);
+    }
+
+private:
+    std::unique_ptr<IRegistryKey> m_key;
+    RegAccess m_access;
+};
+} // namespace
+
+std::unique_ptr<IRegistryKey> LimitAccess(std::unique_ptr<IRegistryKey> key, RegAccess access) {
+    if (!key || access == RegAccess::ReadWrite) return key;
+    return std::make_unique<LimitedKey>(std::move(key), access);
+}

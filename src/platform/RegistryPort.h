@@ -38,6 +38,11 @@ struct RegValue {
     std::string AsText() const; // bytes up to the first NUL
 };
 
+// What a key is opened for. The win32 port asks the system for exactly these rights
+// (KEY_READ, KEY_WRITE or both), so a standard user can read keys it may not change;
+// the other ports refuse what was not asked for in the same way (AccessDenied).
+enum class RegAccess { Read, Write, ReadWrite };
+
 class IRegistryKey {
 public:
     virtual ~IRegistryKey() = default;
@@ -46,13 +51,18 @@ public:
     virtual long DeleteValue(const std::string& name) = 0;
 };
 
+// A key that refuses the operations its access does not allow, for ports whose
+// store has no rights of its own.
+std::unique_ptr<IRegistryKey> LimitAccess(std::unique_ptr<IRegistryKey> key, RegAccess access);
+
 class IRegistryPort {
 public:
     virtual ~IRegistryPort() = default;
-    // Opens an existing key with full access.
-    virtual long OpenKey(RegRoot root, const std::string& path,
+    // Opens an existing key for what the caller will do with it.
+    virtual long OpenKey(RegRoot root, const std::string& path, RegAccess access,
                          std::unique_ptr<IRegistryKey>& key) = 0;
-    // Creates the key (and, as the OS does, any missing parents) or opens it if present.
+    // Creates the key (and, as the OS does, any missing parents) or opens it if
+    // present, for reading and writing.
     virtual long CreateKey(RegRoot root, const std::string& path, const std::string& keyClass,
                            std::unique_ptr<IRegistryKey>& key) = 0;
     // Removes a key and everything below it; used by tests and clean-up.

@@ -112,10 +112,10 @@ CSettings::CSettings(std::string registryRoot, IRegistryPort* port)
     if (m_createdKey) Save();
 }
 
-bool CSettings::OpenKey(CRegistry& reg) {
-    if (reg.Open(RegRoot::CurrentUser, m_registryRoot)) return true;
+bool CSettings::OpenKey(CRegistry& reg, RegAccess access) {
+    if (reg.Open(RegRoot::CurrentUser, m_registryRoot, access)) return true;
     reg.CreateKeyPath(RegRoot::CurrentUser, m_registryRoot, "REG_BINARY");
-    bool opened = reg.Open(RegRoot::CurrentUser, m_registryRoot);
+    bool opened = reg.Open(RegRoot::CurrentUser, m_registryRoot, access);
     m_createdKey = m_createdKey || opened;
     return opened;
 }
@@ -128,7 +128,7 @@ void CSettings::Load() {
     m_wallpaper.clear();
     m_wpStyle.clear();
     CRegistry reg(m_port);
-    if (!OpenKey(reg)) return;
+    if (!OpenKey(reg, RegAccess::ReadWrite)) return; // "Refresh" is written back
 
     m_wallpaper = ReadTextOrEmpty(reg, "Wallpaper");
     m_wpStyle = ReadTextOrEmpty(reg, "WPStyle");
@@ -170,8 +170,8 @@ void CSettings::Load() {
 
     m_launchAtStartup = ReadFlag(reg, "LaunchAtStartup", true);
     if (m_launchAtStartup) {
-        std::string program = EFileSystem::ProgramFilePath(true);
-        if (!program.empty()) CRegistry::SetRunEntry(LoadResString(IDS_PRODUCT), program, m_port);
+        std::string command = LogonCommand();
+        if (!command.empty()) CRegistry::SetRunEntry(LoadResString(IDS_PRODUCT), command, m_port);
     }
 
     m_keepOnExit = ReadFlag(reg, "KeepOnExit", false);
@@ -191,7 +191,7 @@ void CSettings::Load() {
 
 void CSettings::Save() {
     CRegistry reg(m_port);
-    if (!OpenKey(reg)) return;
+    if (!OpenKey(reg, RegAccess::Write)) return;
     for (const auto& v : SaveOrder()) {
         switch (v.encoding) {
         case Encoding::Text:
@@ -212,6 +212,14 @@ void CSettings::Save() {
         }
         }
     }
+}
+
+std::string CSettings::LogonCommand() {
+    std::string program = EFileSystem::ProgramFilePath(true);
+    // Where short names are disabled the "short" path keeps its spaces; unquoted, the
+    // system would try "C:\Program" first, which another program may be.
+    if (program.find(' ') != std::string::npos) program = "\"" + program + "\"";
+    return program;
 }
 
 int CSettings::EffectiveFirstDayOfWeek() const {

@@ -6,7 +6,8 @@
 #include <variant>
 #include <vector>
 
-class IRegistryPort;
+#include "../platform/RegistryPort.h"
+
 class CRegistry;
 
 class CSettings {
@@ -99,7 +100,13 @@ public:
     static constexpr int kMaxRefresh = 3600;
 
 private:
-    bool OpenKey(CRegistry& reg);
+    bool OpenKey(CRegistry& reg, RegAccess access);
+
+public:
+    // The logon entry's command: the program's short path, quoted when it holds a blank.
+    static std::string LogonCommand();
+
+private:
 
     std::string m_registryRoot;
     bool m_createdKey = false;

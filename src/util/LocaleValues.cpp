@@ -4,6 +4,7 @@
 
 #include "../platform/Platform.h"
 #include "Parser.h"
+#include "Utf8.h"
 
 namespace {
 constexpr size_t kTextLimit = 255; // 256-byte buffers with their terminator
@@ -25,8 +26,9 @@ CLocaleValues::CLocaleValues(const std::string& name) { Read(name); }
 void CLocaleValues::Read(const std::string& name) {
     ILocalePort* port = CurrentPorts().locale;
     if (!port) return;
-    auto src = port->Open(name);
+    std::shared_ptr<ILocaleSource> src = port->Open(name);
     if (!src) return;
+    m_source = src;
     auto text = [&](LocaleItem item, int index, size_t limit = kTextLimit) {
         std::string s;
         if (!src->Get(item, index, s)) s.clear();
@@ -43,6 +45,8 @@ void CLocaleValues::Read(const std::string& name) {
     for (int i = 0; i < 12; ++i) {
         m_monthNames[i] = text(LocaleItem::MonthName, i);
         m_abbrevMonthNames[i] = text(LocaleItem::AbbrevMonthName, i);
+        m_genitiveMonthNames[i] = text(LocaleItem::GenitiveMonthName, i);
+        if (m_genitiveMonthNames[i].empty()) m_genitiveMonthNames[i] = m_monthNames[i];
     }
     for (int i = 0; i < 7; ++i) {
         m_dayNames[i] = text(LocaleItem::DayName, i);
@@ -55,20 +59,7 @@ void CLocaleValues::Read(const std::string& name) {
     m_shortDateFormat = text(LocaleItem::ShortDateFormat, 0, kPictureLimit);
 }
 
-std::string CLocaleValues::FirstCharacters(const std::string& text, size_t n) {
-    size_t i = 0;
-    for (size_t count = 0; i < text.size() && count < n; ++count) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        size_t len = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 1;
-        ++i;
-        // continuation bytes belong to the character; a broken sequence ends early
-        for (size_t k = 1; k < len && i < text.size() &&
-                           (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
-             ++k)
-            ++i;
-    }
-    return text.substr(0, i);
-}
+std::string CLocaleValues::FirstCharacters(const std::string& text, size_t n) { return Utf8Prefix(text, n); }
 
 std::string CLocaleValues::DayName(int dayOfWeek) const {
     if (dayOfWeek < 1 || dayOfWeek > 7) return std::string();
@@ -92,8 +83,34 @@ std::string CLocaleValues::LongDateText(const COleDateTime& date) const {
     }
 }
 
+std::string CLocaleValues::ToUpper(const std::string& text) const {
+    return m_source ? m_source->ToUpper(text) : EParser::ToUpper(text);
+}
+
+std::string CLocaleValues::ToLower(const std::string& text) const {
+    return m_source ? m_source->ToLower(text) : EParser::ToLower(text);
+}
+
+namespace {
+// Whether the picture shows the day as a number ("d" or "dd" outside quotes): the
+// month name then takes its genitive form, as the system's formatter does.
+bool HasDayNumber(const std::string& picture) {
+    bool quoted = false;
+    for (size_t i = 0; i < picture.size(); ++i) {
+        if (picture[i] == '\'') quoted = !quoted;
+        if (quoted || picture[i] != 'd') continue;
+        size_t run = 1;
+        while (i + run < picture.size() && picture[i + run] == 'd') ++run;
+        if (run <= 2) return true;
+        i += run - 1;
+    }
+    return false;
+}
+} // namespace
+
 std::string CLocaleValues::FormatDatePicture(const std::string& picture, const DateFields& f) const {
     std::string out;
+    const std::string* longMonths = HasDayNumber(picture) ? m_genitiveMonthNames : m_monthNames;
     char buf[16];
     for (size_t i = 0; i < picture.size();) {
         char c = picture[i];
@@ -127,7 +144,7 @@ std::string CLocaleValues::FormatDatePicture(const std::string& picture, const D
         case 'M':
             if (run == 1) out += std::to_string(f.month);
             else if (run == 2) std::snprintf(buf, sizeof buf, "%02d", f.month), out += buf;
-            else out += run == 3 ? m_abbrevMonthNames[f.month - 1] : m_monthNames[f.month - 1];
+            else out += run == 3 ? m_abbrevMonthNames[f.month - 1] : longMonths[f.month - 1];
             break;
         case 'y':
             if (run == 1) out += std::to_string(f.year % 100);
@@ -190,6 +207,8 @@ std::string CLocaleValues::FormatTimePicture(const std::string& picture, const D
 std::string CLocaleValues::DateTimeText(const COleDateTime& date) const {
     DateFields f;
     if (!date.GetFields(f)) return std::string();
+    std::string system;
+    if (m_source && m_source->SystemDateTimeText(f, system)) return system;
     std::string d = FormatDatePicture(m_longDateFormat, f);
     std::string t = FormatTimePicture(m_timeFormat, f, true);
     if (d.size() > 256) d.resize(256);

@@ -43,13 +43,13 @@ const char* CMemoryRegistry::RootName(RegRoot root) {
 
 CRegistryTree& CMemoryRegistry::Tree(RegRoot root) { return m_trees[static_cast<int>(root)]; }
 
-long CMemoryRegistry::OpenKey(RegRoot root, const std::string& path,
+long CMemoryRegistry::OpenKey(RegRoot root, const std::string& path, RegAccess access,
                               std::unique_ptr<IRegistryKey>& key) {
     key.reset();
     std::vector<std::string> parts;
     if (!CRegistryTree::SplitPath(path, parts)) return RegError::InvalidParameter;
     if (!Tree(root).KeyExists(path)) return RegError::FileNotFound;
-    key = std::make_unique<MemoryKey>(Tree(root), path);
+    key = LimitAccess(std::make_unique<MemoryKey>(Tree(root), path), access);
     return RegError::Success;
 }
 

@@ -8,7 +8,8 @@
 class CMemoryRegistry : public IRegistryPort {
 public:
     CMemoryRegistry();
-    long OpenKey(RegRoot root, const std::string& path, std::unique_ptr<IRegistryKey>& key) override;
+    long OpenKey(RegRoot root, const std::string& path, RegAccess access,
+                 std::unique_ptr<IRegistryKey>& key) override;
     long CreateKey(RegRoot root, const std::string& path, const std::string& keyClass,
                    std::unique_ptr<IRegistryKey>& key) override;
     long DeleteKeyTree(RegRoot root, const std::string& path) override;

@@ -1,6 +1,7 @@
 #include "Registry.h"
 
 #include "../platform/Platform.h"
+#include "Utf8.h"
 
 CRegistry::CRegistry(IRegistryPort* port) : m_port(port) {}
 
@@ -8,11 +9,11 @@ CRegistry::~CRegistry() { Close(); }
 
 IRegistryPort& CRegistry::Port() const { return m_port ? *m_port : *CurrentPorts().registry; }
 
-bool CRegistry::Open(RegRoot root, const std::string& path) {
+bool CRegistry::Open(RegRoot root, const std::string& path, RegAccess access) {
     Close();
     m_root = root;
     m_path = path;
-    m_lastError = Port().OpenKey(root, path, m_key);
+    m_lastError = Port().OpenKey(root, path, access, m_key);
     if (m_lastError != RegError::Success) m_key.reset();
     return m_key != nullptr;
 }
@@ -23,7 +24,7 @@ bool CRegistry::CreateKeyPath(RegRoot root, const std::string& path, const std::
         prefix = path.substr(0, pos);
         if (prefix.empty()) continue;
         std::unique_ptr<IRegistryKey> key;
-        if (Port().OpenKey(root, prefix, key) != RegError::Success)
+        if (Port().OpenKey(root, prefix, RegAccess::Read, key) != RegError::Success)
             Port().CreateKey(root, prefix, std::string(), key);
     }
     std::unique_ptr<IRegistryKey> key;
@@ -44,7 +45,9 @@ bool CRegistry::ReadText(const std::string& name, std::string& text, size_t buff
         return false;
     }
     std::string s = v.AsText();
-    if (bufferSize == 0 || s.size() + 1 > bufferSize) {
+    // The buffer holds characters of the system's wide text, not UTF-8 bytes: a
+    // Cyrillic path of 140 characters fits a 260-character buffer.
+    if (bufferSize == 0 || Utf16Length(s) + 1 > bufferSize) {
         m_lastError = RegError::MoreData;
         return false;
     }
@@ -96,15 +99,15 @@ bool CRegistry::SetRunEntry(const std::string& name, const std::string& command,
                             IRegistryPort* port) {
     // A fresh profile may lack the Run key; creating it makes the entry work there too.
     CRegistry reg(port);
-    if (!reg.Open(RegRoot::CurrentUser, kRunKey) &&
+    if (!reg.Open(RegRoot::CurrentUser, kRunKey, RegAccess::Write) &&
         !(reg.CreateKeyPath(RegRoot::CurrentUser, kRunKey, std::string()) &&
-          reg.Open(RegRoot::CurrentUser, kRunKey)))
+          reg.Open(RegRoot::CurrentUser, kRunKey, RegAccess::Write)))
         return false;
     return reg.WriteText(name, command);
 }
 
 bool CRegistry::DeleteRunEntry(const std::string& name, IRegistryPort* port) {
     CRegistry reg(port);
-    if (!reg.Open(RegRoot::CurrentUser, kRunKey)) return false;
+    if (!reg.Open(RegRoot::CurrentUser, kRunKey, RegAccess::Write)) return false;
     return reg.DeleteValue(name);
 }

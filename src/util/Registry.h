@@ -18,15 +18,16 @@ public:
     CRegistry(const CRegistry&) = delete;
     CRegistry& operator=(const CRegistry&) = delete;
 
-    bool Open(RegRoot root, const std::string& path);
+    // Opens the key for reading unless the caller says it will write.
+    bool Open(RegRoot root, const std::string& path, RegAccess access = RegAccess::Read);
     // Creates every missing key of the path from the left, the last one with keyClass;
     // the new key is not left open. True when the last creation succeeded.
     bool CreateKeyPath(RegRoot root, const std::string& path, const std::string& keyClass);
     void Close();
     bool IsOpen() const { return m_key != nullptr; }
 
-    // Text of a REG_SZ or REG_EXPAND_SZ value. bufferSize counts the terminating NUL,
-    // so at most bufferSize - 1 bytes fit; a longer value, another type or a missing
+    // Text of a REG_SZ or REG_EXPAND_SZ value. bufferSize counts UTF-16 units with the
+    // terminating NUL, so at most bufferSize - 1 units fit; a longer value, another type or a missing
     // value is a failed read and leaves text empty.
     bool ReadText(const std::string& name, std::string& text, size_t bufferSize = 260);
     // A REG_DWORD value; on failure value keeps what the caller put there.

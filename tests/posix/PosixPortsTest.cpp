@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/file.h>
+#include <sys/stat.h>
 
 #include "PosixTestUtil.h"
 #include "platform/posix/PosixMutex.h"
@@ -20,7 +21,7 @@ TEST(PosixRegistry, ValuesPersistInTheRegFileAndOtherProcessesSeeThem) {
     CPosixFileRegistry b(dir.Path() + "/orvanta"); // another process's view
     CRegistry ra(&a);
     ASSERT_TRUE(ra.CreateKeyPath(RegRoot::CurrentUser, kKey, "REG_BINARY"));
-    ASSERT_TRUE(ra.Open(RegRoot::CurrentUser, kKey));
+    ASSERT_TRUE(ra.Open(RegRoot::CurrentUser, kKey, RegAccess::ReadWrite));
     ASSERT_TRUE(ra.WriteNumber("Refresh", 20));
     ASSERT_TRUE(ra.WriteText("Wallpaper", "/home/u/Bilder/Gr\xC3\xBC\xC3\x9F" "e \"x\".jpg"));
 
@@ -31,7 +32,7 @@ TEST(PosixRegistry, ValuesPersistInTheRegFileAndOtherProcessesSeeThem) {
               std::string::npos);
 
     CRegistry rb(&b);
-    ASSERT_TRUE(rb.Open(RegRoot::CurrentUser, kKey));
+    ASSERT_TRUE(rb.Open(RegRoot::CurrentUser, kKey, RegAccess::ReadWrite));
     int32_t n = 0;
     EXPECT_TRUE(rb.ReadNumber("refresh", n));
     EXPECT_EQ(n, 20);
@@ -79,7 +80,7 @@ TEST(PosixRegistry, FailedWriteLeavesTheOldFileWhole) {
     CPosixFileRegistry reg(base);
     CRegistry r(&reg);
     ASSERT_TRUE(r.CreateKeyPath(RegRoot::CurrentUser, kKey, ""));
-    ASSERT_TRUE(r.Open(RegRoot::CurrentUser, kKey));
+    ASSERT_TRUE(r.Open(RegRoot::CurrentUser, kKey, RegAccess::ReadWrite));
     ASSERT_TRUE(r.WriteNumber("Refresh", 20));
     const std::string before = ReadFile(reg.FilePath(RegRoot::CurrentUser));
     // The temporary file cannot be created where a folder of that name stands.
@@ -123,6 +124,37 @@ TEST(PosixMutex, HeldByAnotherProcessUntilItEnds) {
     EXPECT_EQ(o, MutexOutcome::Created);
     ::close(ready[0]);
     ::close(ready[1]);
+}
+
+// A lock folder that another user made first, or that others can open, is refused
+// rather than used; a missing one is made private.
+TEST(PosixMutex, TheLockFolderMustBeOursAndPrivate) {
+    TempDir dir;
+    MutexOutcome o = MutexOutcome::Created;
+    const std::string fresh = dir.Path() + "/orvanta-locks";
+    EXPECT_TRUE(CPosixMutexPort(fresh).Create("OrvantaOutlookMutex", o));
+    EXPECT_EQ(o, MutexOutcome::Created);
+    struct stat st {};
+    ASSERT_EQ(::stat(fresh.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+
+    const std::string open = dir.Path() + "/open";
+    ASSERT_EQ(::mkdir(open.c_str(), 0700), 0);
+    ASSERT_EQ(::chmod(open.c_str(), 0777), 0);
+    EXPECT_FALSE(CPosixMutexPort(open).Create("OrvantaOutlookMutex", o));
+    EXPECT_EQ(o, MutexOutcome::Failed);
+
+    const std::string link = dir.Path() + "/link";
+    ASSERT_EQ(::symlink(fresh.c_str(), link.c_str()), 0);
+    EXPECT_FALSE(CPosixMutexPort(link).Create("OrvantaOutlookMutex", o));
+
+    if (::getuid() == 0) { // only root can give a folder away
+        const std::string theirs = dir.Path() + "/theirs";
+        ASSERT_EQ(::mkdir(theirs.c_str(), 0700), 0);
+        ASSERT_EQ(::chown(theirs.c_str(), 65534, 65534), 0);
+        EXPECT_FALSE(CPosixMutexPort(theirs).Create("OrvantaOutlookMutex", o));
+        EXPECT_EQ(o, MutexOutcome::Failed);
+    }
 }
 
 TEST(PosixSystem, FoldersAndPaths) {

@@ -178,4 +178,21 @@ TEST_F(Program, AgendaWithADamagedStoreSaysWhereAndFails) {
     EXPECT_NE(out.find("signature CRC-32: 0x"), std::string::npos);
 }
 
+TEST_F(Program, AgendaWithoutAReachableStoreSaysSoOnceAndShowsRealDays) {
+    env["LANG"] = "en_US.UTF-8";
+    env["LC_ALL"] = "en_US.UTF-8";
+    env["ORVANTA_STORE"] = dir.Path() + "/no-such-store.json";
+    int rc = -1;
+    std::string out = RunAgenda(env, Err(1), rc);
+    EXPECT_EQ(rc, 1);
+    std::string err = ReadFile(Err(1));
+    size_t first = err.find("Orvanta: COM interface error code:");
+    ASSERT_NE(first, std::string::npos) << err;
+    EXPECT_EQ(err.find("Orvanta:", first + 1), std::string::npos) << err; // one message, none per day
+    EXPECT_EQ(err.find("Exception occurred"), std::string::npos) << err;
+    EXPECT_NE(out.find("Nothing could be read from Outlook."), std::string::npos) << out;
+    EXPECT_EQ(out.find("1899"), std::string::npos) << out;
+    EXPECT_NE(out.find("(no appointments)"), std::string::npos) << out;
+}
+
 } // namespace

@@ -137,6 +137,24 @@ TEST_F(EngineTest, RecurringMeetingsAppearInEveryDayTheyFall) {
     EXPECT_EQ(Doc().Day(0).GetAt(2).FormatStartTime(true), "09:00");
 }
 
+// Each moved occurrence appears once, on its new day only, beside deletions of the
+// same pattern and moves across midnight.
+TEST_F(EngineTest, MovedOccurrencesAppearOnceOnTheirNewDay) {
+    Load(Calendar(R"(
+        {"subject": "daily", "start": "today-7 09:00", "end": "today-7 10:00",
+         "recurrence": {"type": "daily", "exceptions": [
+            {"date": "today+1", "start": "today+3 14:00", "end": "today+3 15:00", "subject": "moved later"},
+            {"date": "today+2", "deleted": true},
+            {"date": "today", "start": "today+1 00:30", "end": "today+1 01:30", "subject": "past midnight"},
+            {"date": "today+4", "start": "today+4 23:30", "end": "today+5 00:30", "subject": "into the night"}]}})"));
+    ASSERT_TRUE(Doc().RefreshData());
+    EXPECT_EQ(Subjects(0), std::vector<std::string>{});
+    EXPECT_EQ(Subjects(1), std::vector<std::string>{"past midnight"});
+    EXPECT_EQ(Subjects(2), std::vector<std::string>{});
+    EXPECT_EQ(Subjects(3), (std::vector<std::string>{"daily", "moved later"}));
+    EXPECT_EQ(Subjects(4), std::vector<std::string>{"into the night"});
+}
+
 TEST_F(EngineTest, TheThirtyFirstAppointmentOfADayIsDropped) {
     std::string many;
     for (int i = 30; i >= 0; --i) { // written latest first: the list must follow start order
@@ -271,6 +289,25 @@ TEST_F(EngineTest, FolderPaths) {
     EXPECT_EQ(CMailFolders::SplitPath(" \\\\a\\\\b "), (std::vector<std::string>{"a", "", "b"}));
 }
 
+// The default-folder names of a listed path compare in the user's language:
+// "дRAFTS" names the drafts folder "Дrafts".
+TEST_F(EngineTest, DefaultFolderNamesCompareWithTheLocalesCaseMapping) {
+    FakeLocalePort locale;
+    locale.items[{LocaleItem::LongDateFormat, 0}] = "d/M/yyyy";
+    locale.items[{LocaleItem::TimeFormat, 0}] = "HH:mm:ss";
+    ScopedPorts withLocale{Ports{nullptr, nullptr, nullptr, nullptr, &locale}};
+    Load(R"({"folders": [{"name": "Inbox", "role": "inbox", "unread": 5},
+                         {"name": "\u0414rafts", "role": "drafts", "items": 3},
+                         {"name": "Calendar", "role": "calendar", "appointments": []},
+                         {"name": "Tasks", "role": "tasks", "tasks": []}]})");
+    const char* kFolders = "Software\\Microsoft\\Office\\16.0\\Outlook\\Today\\Folders";
+    env.registry.Tree(RegRoot::CurrentUser).CreateKey(kFolders);
+    env.registry.Tree(RegRoot::CurrentUser).SetValue(kFolders, "0", RegValue::Text("\xD0\xB4RAFTS"));
+    ASSERT_TRUE(Doc().RefreshData());
+    ASSERT_EQ(Doc().Folders().GetCount(), 1);
+    EXPECT_EQ(Doc().Folders().GetAt(0).GetName(), "\xD0\x94rafts");
+}
+
 TEST_F(EngineTest, OutlookOptionsWithMissingOrBadValues) {
     Load(Calendar(""));
     COutlookEngine& e = Doc().Engine();
@@ -338,6 +375,29 @@ TEST_F(EngineTest, Outlook97IsWarnedAboutAndNeverStarted) {
     EXPECT_EQ(port.attempts, 0);
     ASSERT_EQ(env.ui.boxes.size(), 1u);
     EXPECT_EQ(env.ui.boxes[0].text, "Warning! Orvanta does not support Outlook 97");
+}
+
+// Without Outlook the connection message is the only one: later refreshes read
+// nothing, show nothing and still give every day list its real date.
+TEST_F(EngineTest, UnreachableOutlookIsReportedOnceAndNeverAgain) {
+    Load(Calendar(R"({"subject": "x", "start": "today 09:00", "end": "today 10:00"})"));
+    for (bool outlook97 : {false, true}) {
+        env.ui.boxes.clear();
+        port.failures = {AutoCode::ClassNotRegistered, AutoCode::ClassNotRegistered};
+        if (outlook97) env.registry.Tree(RegRoot::CurrentUser).CreateKey("Software\\Microsoft\\Office\\8.0\\Outlook");
+        COrvantaDoc unreachable(*settings);
+        unreachable.m_clock = [] { return COleDateTime(2026, 12, 7, 10, 30, 0); };
+        EXPECT_TRUE(unreachable.Engine().EnsureConnected());
+        EXPECT_FALSE(unreachable.Engine().CanRead());
+        for (int refresh = 0; refresh < 3; ++refresh) EXPECT_FALSE(unreachable.RefreshData());
+        ASSERT_EQ(env.ui.boxes.size(), 1u) << env.ui.boxes.back().text;
+        for (int i = 0; i < settings->m_calDays; ++i) {
+            EXPECT_EQ(unreachable.Day(i).m_dayStart, COleDateTime(2026, 12, 7 + i, 0, 0, 0)) << i;
+            EXPECT_EQ(unreachable.Day(i).GetCount(), 0);
+        }
+        EXPECT_EQ(unreachable.Tasks().GetCount(), 0);
+        EXPECT_EQ(unreachable.Folders().GetCount(), 0);
+    }
 }
 
 TEST_F(EngineTest, NewAndOpenItemsReachOutlook) {

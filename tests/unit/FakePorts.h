@@ -2,6 +2,7 @@
 // Fast stand-ins for the OS ports, for the portable tests. The registry is the
 // program's own in-memory registry, not a fake.
 #include <cctype>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "platform/Platform.h"
 #include "util/MemoryRegistry.h"
+#include "util/OleDateTime.h"
 
 // A Windows-like file system: names compare without regard to case.
 struct NoCaseLess {
@@ -165,6 +167,57 @@ public:
         if (onClose) onClose();
         return 0;
     }
+};
+
+// A locale whose items the test sets; the case mappings know a few non-ASCII letters.
+class FakeLocalePort : public ILocalePort {
+public:
+    std::map<std::pair<LocaleItem, int>, std::string> items;
+    std::function<std::string(const DateFields&)> systemText; // null: the system has none
+    struct Source : ILocaleSource {
+        FakeLocalePort& port;
+        explicit Source(FakeLocalePort& p) : port(p) {}
+        bool Get(LocaleItem item, int index, std::string& out) override {
+            auto it = port.items.find({item, index});
+            if (it == port.items.end()) return false;
+            out = it->second;
+            return true;
+        }
+        std::string ToLower(const std::string& t) override {
+            std::string out;
+            for (size_t i = 0; i < t.size(); ++i) {
+                if (t.compare(i, 2, "\xC3\x89") == 0) { // É
+                    out += "\xC3\xA9";
+                    ++i;
+                } else if (t.compare(i, 2, "\xD0\x94") == 0) { // Д
+                    out += "\xD0\xB4";
+                    ++i;
+                } else {
+                    out += static_cast<char>(std::tolower(static_cast<unsigned char>(t[i])));
+                }
+            }
+            return out;
+        }
+        bool SystemDateTimeText(const DateFields& f, std::string& out) override {
+            if (!port.systemText) return false;
+            out = port.systemText(f);
+            return true;
+        }
+        std::string ToUpper(const std::string& t) override {
+            std::string out;
+            for (size_t i = 0; i < t.size(); ++i) {
+                if (t.compare(i, 2, "\xC3\xA9") == 0) { // é
+                    out += "\xC3\x89";
+                    ++i;
+                } else {
+                    out += static_cast<char>(std::toupper(static_cast<unsigned char>(t[i])));
+                }
+            }
+            return out;
+        }
+    };
+    std::unique_ptr<ILocaleSource> Open(const std::string&) override { return std::make_unique<Source>(*this); }
+    bool LocalTime(long long, int&, int&, int&, int&, int&, int&) override { return false; }
 };
 
 // All four fakes in place for one test.

@@ -1,41 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <map>
-
-#include "platform/Platform.h"
+#include "FakePorts.h"
 #include "util/LocaleValues.h"
 
 namespace {
-
-// A locale whose items the test sets; ToUpper knows a few non-ASCII letters.
-class FakeLocalePort : public ILocalePort {
-public:
-    std::map<std::pair<LocaleItem, int>, std::string> items;
-    struct Source : ILocaleSource {
-        FakeLocalePort& port;
-        explicit Source(FakeLocalePort& p) : port(p) {}
-        bool Get(LocaleItem item, int index, std::string& out) override {
-            auto it = port.items.find({item, index});
-            if (it == port.items.end()) return false;
-            out = it->second;
-            return true;
-        }
-        std::string ToUpper(const std::string& t) override {
-            std::string out;
-            for (size_t i = 0; i < t.size(); ++i) {
-                if (t.compare(i, 2, "\xC3\xA9") == 0) { // é
-                    out += "\xC3\x89";
-                    ++i;
-                } else {
-                    out += static_cast<char>(std::toupper(static_cast<unsigned char>(t[i])));
-                }
-            }
-            return out;
-        }
-    };
-    std::unique_ptr<ILocaleSource> Open(const std::string&) override { return std::make_unique<Source>(*this); }
-    bool LocalTime(long long, int&, int&, int&, int&, int&, int&) override { return false; }
-};
 
 class LocaleValuesTest : public ::testing::Test {
 protected:
@@ -126,6 +94,31 @@ TEST_F(LocaleValuesTest, UnreadableItemsStayEmptyOrZero) {
     EXPECT_EQ(l.DateTimeText(COleDateTime(2026, 1, 1, 0, 0, 0)), " ");
     port.items[{LocaleItem::AmDesignator, 0}] = std::string(400, 'a');
     EXPECT_EQ(CLocaleValues().m_am.size(), 255u); // read into a 256-byte buffer
+}
+
+TEST_F(LocaleValuesTest, MonthNamesAfterADayNumberTakeTheGenitive) {
+    port.items[{LocaleItem::MonthName, 11}] = "\xD0\x94\xD0\xB5\xD0\xBA\xD0\xB0\xD0\xB1\xD1\x80\xD1\x8C";       // Декабрь
+    port.items[{LocaleItem::GenitiveMonthName, 11}] = "\xD0\xB4\xD0\xB5\xD0\xBA\xD0\xB0\xD0\xB1\xD1\x80\xD1\x8F"; // декабря
+    CLocaleValues l;
+    DateFields f;
+    ASSERT_TRUE(COleDateTime(2026, 12, 7, 0, 0, 0).GetFields(f));
+    EXPECT_EQ(l.FormatDatePicture("d MMMM yyyy", f), "7 \xD0\xB4\xD0\xB5\xD0\xBA\xD0\xB0\xD0\xB1\xD1\x80\xD1\x8F 2026");
+    EXPECT_EQ(l.FormatDatePicture("MMMM yyyy", f), "\xD0\x94\xD0\xB5\xD0\xBA\xD0\xB0\xD0\xB1\xD1\x80\xD1\x8C 2026");
+    EXPECT_EQ(l.FormatDatePicture("dddd MMMM", f).substr(0, 6), "Monday"); // a day name is no day number
+    EXPECT_EQ(l.m_genitiveMonthNames[0], "January"); // a language without the form keeps the name
+    EXPECT_EQ(l.ToLower("\xD0\x94\xC3\x89X"), "\xD0\xB4\xC3\xA9x");
+}
+
+TEST_F(LocaleValuesTest, FilterDatesAreTheSystemsOwnTextWhereItHasOne) {
+    const COleDateTime d(2026, 12, 7, 23, 59, 0);
+    const std::string own = CLocaleValues().DateTimeText(d);
+    EXPECT_EQ(own, "Monday, December 07, 2026 11:59 PM");
+    port.systemText = [](const DateFields& f) {
+        return std::to_string(f.day) + "." + std::to_string(f.month) + ". " + std::to_string(f.hour) + ":" +
+               std::to_string(f.minute);
+    };
+    EXPECT_EQ(CLocaleValues().DateTimeText(d), "7.12. 23:59");
+    EXPECT_EQ(CLocaleValues().DateTimeText(COleDateTime(2026, 2, 30, 0, 0, 0)), ""); // invalid: nothing to format
 }
 
 } // namespace

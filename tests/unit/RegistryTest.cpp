@@ -87,7 +87,7 @@ TEST_F(RegistryTest, WritesReadBackAndFailWithoutAnOpenKey) {
     EXPECT_FALSE(reg.WriteNumber("x", 1));
     int32_t n = 7;
     EXPECT_FALSE(reg.ReadNumber("x", n));
-    ASSERT_TRUE(reg.Open(RegRoot::CurrentUser, kKey));
+    ASSERT_TRUE(reg.Open(RegRoot::CurrentUser, kKey, RegAccess::ReadWrite));
     ASSERT_TRUE(reg.WriteText("Wallpaper", "C:\\a.bmp"));
     ASSERT_TRUE(reg.WriteNumber("Transparency", 30));
     std::string t;

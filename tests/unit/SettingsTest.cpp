@@ -3,6 +3,7 @@
 #include "FakePorts.h"
 #include "settings/Settings.h"
 #include "util/Registry.h"
+#include "util/SystemInfo.h"
 
 namespace {
 
@@ -13,12 +14,21 @@ class RecordingRegistry : public IRegistryPort {
 public:
     CMemoryRegistry inner;
     std::vector<std::string> writes;
+    struct Open {
+        RegRoot root;
+        std::string path;
+        RegAccess access;
+        bool operator==(const Open&) const = default;
+    };
+    std::vector<Open> opens;
     bool refuseAll = false;
 
-    long OpenKey(RegRoot root, const std::string& path, std::unique_ptr<IRegistryKey>& key) override {
+    long OpenKey(RegRoot root, const std::string& path, RegAccess access,
+                 std::unique_ptr<IRegistryKey>& key) override {
         if (refuseAll) return RegError::AccessDenied;
+        opens.push_back({root, path, access});
         std::unique_ptr<IRegistryKey> k;
-        long rc = inner.OpenKey(root, path, k);
+        long rc = inner.OpenKey(root, path, access, k);
         if (rc == 0) key = std::make_unique<Key>(*this, std::move(k));
         return rc;
     }
@@ -312,6 +322,74 @@ TEST_F(SettingsTest, EffectiveFirstDayOfWeekAndDerivedValues) {
     EXPECT_EQ(s.EffectiveFirstDayOfWeek(), 0);
     s.m_fdow = 9;
     EXPECT_EQ(s.EffectiveFirstDayOfWeek(), 3);
+}
+
+// A standard user may read keys it cannot change: every key is opened for what is
+// done with it, and a key opened for reading refuses writes.
+TEST_F(SettingsTest, KeysAreOpenedOnlyForWhatIsDoneWithThem) {
+    RecordingRegistry rec;
+    ScopedPorts withRecorder{Ports{&rec}};
+    using O = RecordingRegistry::Open;
+    const RegRoot hkcu = RegRoot::CurrentUser;
+    CSettings s(kRoot);
+    rec.opens.clear();
+    s.Load();
+    EXPECT_EQ(rec.opens, (std::vector<O>{{hkcu, kRoot, RegAccess::ReadWrite}, {hkcu, CRegistry::kRunKey, RegAccess::Write}}));
+    rec.opens.clear();
+    s.Save();
+    EXPECT_EQ(rec.opens, (std::vector<O>{{hkcu, kRoot, RegAccess::Write}}));
+    rec.opens.clear();
+    EXPECT_TRUE(CRegistry::RunEntryExists("Orvanta for Outlook"));
+    EXPECT_TRUE(CRegistry::DeleteRunEntry("Orvanta for Outlook"));
+    EXPECT_EQ(rec.opens, (std::vector<O>{{hkcu, CRegistry::kRunKey, RegAccess::Read},
+                                         {hkcu, CRegistry::kRunKey, RegAccess::Write}}));
+    rec.opens.clear();
+    ESystemInfo::OpenInBrowser("C:\\help\\Index.html");
+    ASSERT_FALSE(rec.opens.empty());
+    for (const auto& o : rec.opens) {
+        EXPECT_EQ(o.root, RegRoot::ClassesRoot) << o.path;
+        EXPECT_EQ(o.access, RegAccess::Read) << o.path;
+    }
+
+    CRegistry reg;
+    ASSERT_TRUE(reg.Open(hkcu, kRoot));
+    EXPECT_FALSE(reg.WriteText("Wallpaper", "x"));
+    EXPECT_EQ(reg.LastError(), RegError::AccessDenied);
+    ASSERT_TRUE(reg.Open(hkcu, kRoot, RegAccess::Write));
+    std::string text;
+    EXPECT_FALSE(reg.ReadText("WPStyle", text));
+    EXPECT_EQ(reg.LastError(), RegError::AccessDenied);
+}
+
+TEST_F(SettingsTest, TheLogonCommandIsQuotedWhenItHoldsABlank) {
+    env.system.shortModulePath = "C:\\Program Files\\Orvanta\\orvanta.exe"; // short names disabled
+    CSettings s(kRoot);
+    RegValue run;
+    ASSERT_EQ(Hkcu().QueryValue(CRegistry::kRunKey, "Orvanta for Outlook", run), 0);
+    EXPECT_EQ(run.AsText(), "\"C:\\Program Files\\Orvanta\\orvanta.exe\"");
+    env.system.shortModulePath = "C:\\PROGRA~1\\Orvanta\\orvanta.exe";
+    EXPECT_EQ(CSettings::LogonCommand(), "C:\\PROGRA~1\\Orvanta\\orvanta.exe");
+}
+
+// The 260-character limit of text values counts the system's characters, not UTF-8
+// bytes: ordinary Cyrillic and CJK paths survive a load and a save.
+TEST_F(SettingsTest, NonLatinPathsOfOrdinaryLengthRoundTrip) {
+    std::string cyrillic = "C:\\";
+    while (cyrillic.size() < 3 + 137 * 2) cyrillic += "\xD0\x96"; // Ж: 140 characters, 277 bytes
+    std::string cjk = "D:\\";
+    while (cjk.size() < 3 + 97 * 3) cjk += "\xE5\xA3\x81"; // 壁: 100 characters, 294 bytes
+    for (const std::string& path : {cyrillic, cjk}) {
+        PutText("Wallpaper", path);
+        CSettings s(kRoot);
+        EXPECT_EQ(s.m_wallpaper, path);
+        s.Save();
+        EXPECT_EQ(Stored("Wallpaper").AsText(), path);
+    }
+    std::string tooLong(259, 'x');
+    PutText("Wallpaper", tooLong + "\xF0\x9F\x8C\x8A"); // 259 + a surrogate pair: 261 units
+    EXPECT_EQ(CSettings(kRoot).m_wallpaper, "");
+    PutText("Wallpaper", tooLong);
+    EXPECT_EQ(CSettings(kRoot).m_wallpaper, tooLong);
 }
 
 } // namespace

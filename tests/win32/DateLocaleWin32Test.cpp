@@ -7,6 +7,7 @@
 #include <random>
 
 #include "Win32TestUtil.h"
+#include "outlook/store/StoreFilter.h"
 #include "util/LocaleValues.h"
 #include "util/OleDateTime.h"
 
@@ -76,7 +77,12 @@ void ExpectPicturesMatchWindows(const char* name) {
         wchar_t date[256] = {}, time[256] = {};
         ASSERT_GT(GetDateFormatW(lcid, 0, &st, Widen(l.m_longDateFormat).c_str(), date, 256), 0);
         ASSERT_GT(GetTimeFormatW(lcid, TIME_NOSECONDS, &st, Widen(l.m_timeFormat).c_str(), time, 256), 0);
-        ASSERT_EQ(l.DateTimeText(d), Narrow(date) + " " + Narrow(time)) << name << " " << d.m_dt;
+        DateFields f;
+        ASSERT_TRUE(d.GetFields(f));
+        // The portable formatter (what the Linux program writes) against the system's.
+        ASSERT_EQ(l.FormatDatePicture(l.m_longDateFormat, f) + " " + l.FormatTimePicture(l.m_timeFormat, f, true),
+                  Narrow(date) + " " + Narrow(time))
+            << name << " " << d.m_dt;
     }
 }
 
@@ -105,6 +111,43 @@ TEST(Win32Locale, German) {
     EXPECT_EQ(l.ShortDayCaption(3), "DO");
     EXPECT_EQ(l.LongDateText(COleDateTime(2026, 12, 6, 0, 0, 0)), "6 Dezember 2026");
     ExpectPicturesMatchWindows("de-DE");
+}
+
+// The dates of Outlook filters are exactly the system's long date and time texts,
+// whatever the script, calendar, month-name form or designator of the locale; the
+// substitute store reads back those of the Gregorian calendar.
+TEST(Win32Locale, FilterDatesAreTheSystemsTextsInEveryLocale) {
+    const char* names[] = {"en-US", "en-GB", "de-DE", "fr-FR", "ru-RU", "pl-PL", "cs-CZ", "fi-FI", "el-GR",
+                           "ja-JP", "ko-KR", "zh-CN", "th-TH", "ar-SA", "he-IL", "tr-TR"};
+    const COleDateTime dates[] = {COleDateTime(2026, 12, 7, 0, 0, 0), COleDateTime(2026, 12, 7, 23, 59, 0),
+                                  COleDateTime(2027, 5, 1, 12, 0, 0), COleDateTime(2026, 2, 28, 9, 5, 0)};
+    int compared = 0;
+    for (const char* name : names) {
+        LCID lcid = LocaleNameToLCID(Widen(name).c_str(), 0);
+        ASSERT_NE(lcid, 0u) << name;
+        CLocaleValues l(name);
+        for (const COleDateTime& d : dates) {
+            SYSTEMTIME st{};
+            ASSERT_TRUE(VariantTimeToSystemTime(d.m_dt, &st));
+            wchar_t date[256] = {}, time[256] = {};
+            ASSERT_GT(GetDateFormatW(lcid, DATE_LONGDATE, &st, nullptr, date, 256), 0) << name;
+            ASSERT_GT(GetTimeFormatW(lcid, TIME_NOSECONDS, &st, nullptr, time, 256), 0) << name;
+            const std::string text = l.DateTimeText(d);
+            EXPECT_EQ(text, Narrow(date) + " " + Narrow(time)) << name;
+            ++compared;
+            CALID calendar = 0;
+            GetLocaleInfoW(lcid, LOCALE_ICALENDARTYPE | LOCALE_RETURN_NUMBER, reinterpret_cast<LPWSTR>(&calendar),
+                           sizeof calendar / sizeof(wchar_t));
+            if (calendar != CAL_GREGORIAN && calendar != CAL_GREGORIAN_US) continue; // Buddhist, Hijri years
+            double back = 0;
+            EXPECT_TRUE(CStoreFilter::ParseDateText(text, l, back)) << name << ": " << text;
+            EXPECT_EQ(COleDateTime(back), d) << name << ": " << text;
+        }
+    }
+    EXPECT_EQ(compared, 16 * 4);
+    // The month after a day number is the genitive the system writes.
+    EXPECT_NE(CLocaleValues("ru-RU").DateTimeText(dates[0]).find("\xD0\xB4\xD0\xB5\xD0\xBA\xD0\xB0\xD0\xB1\xD1\x80\xD1\x8F"),
+              std::string::npos);
 }
 
 TEST(Win32Locale, UnknownLocaleLeavesFieldsEmpty) {

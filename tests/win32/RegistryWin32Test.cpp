@@ -64,11 +64,49 @@ TEST(Win32Registry, ReadRulesHoldForRealValueTypes) {
     }
 }
 
+// The port asks the system for the rights of the operation: a key opened for
+// reading refuses a write and one opened for writing refuses a read, both with the
+// system's own error, so a read-only lookup never needs rights a standard user lacks.
+TEST(Win32Registry, KeysAreOpenedWithTheRightsOfTheOperation) {
+    TempRegistryKey temp("Rights");
+    ASSERT_EQ(SetRawText(temp.Path(), "Value", "x"), ERROR_SUCCESS);
+    CRegistry reg;
+    ASSERT_TRUE(reg.Open(RegRoot::CurrentUser, temp.Path(), RegAccess::Read));
+    std::string text;
+    EXPECT_TRUE(reg.ReadText("Value", text));
+    EXPECT_FALSE(reg.WriteText("Value", "y"));
+    EXPECT_EQ(reg.LastError(), ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(reg.DeleteValue("Value"));
+    ASSERT_TRUE(reg.Open(RegRoot::CurrentUser, temp.Path(), RegAccess::Write));
+    EXPECT_FALSE(reg.ReadText("Value", text));
+    EXPECT_EQ(reg.LastError(), ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(reg.WriteText("Value", "z"));
+    EXPECT_EQ(GetRaw(HKEY_CURRENT_USER, temp.Path(), "Value").text, L"z");
+    // A read-only lookup in the machine-wide roots, as the browser search makes.
+    EXPECT_TRUE(reg.Open(RegRoot::LocalMachine, "Software\\Microsoft\\Windows NT\\CurrentVersion"));
+}
+
+// A text value is limited by the system's characters: 259 Cyrillic characters fit a
+// 260-character buffer though they take 518 bytes as UTF-8.
+TEST(Win32Registry, TextLimitsCountTheSystemsCharacters) {
+    TempRegistryKey temp("Limits");
+    std::string cyrillic;
+    for (int i = 0; i < 259; ++i) cyrillic += "\xD0\x96";
+    ASSERT_EQ(SetRawText(temp.Path(), "Fits", cyrillic), ERROR_SUCCESS);
+    ASSERT_EQ(SetRawText(temp.Path(), "TooLong", cyrillic + "\xD0\x96"), ERROR_SUCCESS);
+    CRegistry reg;
+    ASSERT_TRUE(reg.Open(RegRoot::CurrentUser, temp.Path()));
+    std::string text;
+    EXPECT_TRUE(reg.ReadText("Fits", text, 260));
+    EXPECT_EQ(text, cyrillic);
+    EXPECT_FALSE(reg.ReadText("TooLong", text, 260));
+}
+
 TEST(Win32Registry, TextOutsideTheAnsiCodePageSurvives) {
     TempRegistryKey temp("Unicode");
     CRegistry reg;
     ASSERT_TRUE(reg.CreateKeyPath(RegRoot::CurrentUser, temp.Path(), ""));
-    ASSERT_TRUE(reg.Open(RegRoot::CurrentUser, temp.Path()));
+    ASSERT_TRUE(reg.Open(RegRoot::CurrentUser, temp.Path(), RegAccess::ReadWrite));
     const std::string text = "C:\\Bilder\\Gr\xC3\xBC\xC3\x9F" "e \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x8C\x8A.jpg";
     ASSERT_TRUE(reg.WriteText("Wallpaper", text));
     std::string back;

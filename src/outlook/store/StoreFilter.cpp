@@ -18,8 +18,6 @@ CStoreFilter::~CStoreFilter() = default;
 
 namespace {
 
-std::string Lower(const std::string& s) { return EParser::ToLower(s); }
-
 // Words and numbers of a date text, in order.
 std::vector<std::string> Tokens(const std::string& s) {
     std::vector<std::string> out;
@@ -60,20 +58,48 @@ std::string FieldOrder(const std::string& picture) {
 
 bool CStoreFilter::ParseDateText(const std::string& text, const CLocaleValues& locale, double& out) {
     std::vector<std::string> tokens = Tokens(text);
+    auto Lower = [&](const std::string& s) { return locale.ToLower(s); };
+    for (auto& t : tokens)
+        if (!std::isdigit(static_cast<unsigned char>(t[0]))) t = Lower(t);
+    // A designator is matched as the formatter writes it, as a run of words:
+    // "a.m." is the words "a" "m", and it may stand before the time ("오전 9:30").
+    bool pm = false, am = false;
+    std::vector<bool> used(tokens.size(), false);
+    auto designator = [&](const std::string& d) {
+        std::vector<std::string> words = Tokens(d);
+        for (auto& w : words) w = Lower(w);
+        if (words.empty()) return false;
+        for (size_t i = 0; i + words.size() <= tokens.size(); ++i) {
+            bool match = true;
+            for (size_t k = 0; k < words.size() && match; ++k) match = !used[i + k] && tokens[i + k] == words[k];
+            if (!match) continue;
+            for (size_t k = 0; k < words.size(); ++k) used[i + k] = true;
+            return true;
+        }
+        return false;
+    };
+    // The longer designator first, so that one that contains the other is not mistaken for it.
+    if (locale.m_am.size() >= locale.m_pm.size()) {
+        am = designator(locale.m_am);
+        pm = !am && designator(locale.m_pm);
+    } else {
+        pm = designator(locale.m_pm);
+        am = !pm && designator(locale.m_am);
+    }
     std::vector<int> numbers;
     int month = 0;
-    bool pm = false, am = false;
-    for (const auto& t : tokens) {
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        const std::string& t = tokens[i];
+        if (used[i]) continue;
         if (std::isdigit(static_cast<unsigned char>(t[0]))) {
             if (t.size() > 9) return false;
             numbers.push_back(std::stoi(t));
             continue;
         }
-        std::string lt = Lower(t);
         for (int m = 0; m < 12 && !month; ++m)
-            if (lt == Lower(locale.m_monthNames[m]) || lt == Lower(locale.m_abbrevMonthNames[m])) month = m + 1;
-        if (!locale.m_pm.empty() && lt == Lower(EParser::TrimChars(locale.m_pm, "."))) pm = true;
-        if (!locale.m_am.empty() && lt == Lower(EParser::TrimChars(locale.m_am, "."))) am = true;
+            if (t == Lower(locale.m_monthNames[m]) || t == Lower(locale.m_genitiveMonthNames[m]) ||
+                t == Lower(EParser::TrimChars(locale.m_abbrevMonthNames[m], ".")))
+                month = m + 1;
         // day names and other words carry nothing
     }
     // The date picture says where day, month and year stand; the time follows the date.
@@ -131,7 +157,7 @@ private:
     bool Keyword(const char* word) {
         Skip();
         size_t n = std::char_traits<char>::length(word);
-        if (m_s.size() - m_pos < n || Lower(m_s.substr(m_pos, n)) != word) return false;
+        if (m_s.size() - m_pos < n || EParser::ToLower(m_s.substr(m_pos, n)) != word) return false;
         if (m_pos + n < m_s.size() && std::isalnum(static_cast<unsigned char>(m_s[m_pos + n]))) return false;
         m_pos += n;
         return true;

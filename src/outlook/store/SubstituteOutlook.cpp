@@ -593,7 +593,9 @@ private:
                                        [&](const ApptData::Exception& x) { return x.day == day; });
                 Entry o = e;
                 if (ex != a.exceptions.end()) {
-                    if (ex->deleted) continue;
+                    // A deleted occurrence is gone; a moved one is listed once, on its
+                    // new day, by the loop below.
+                    if (ex->deleted || DayOf(ex->start) != ex->day) continue;
                     o.start = ex->start;
                     o.end = ex->end;
                     o.subject = ex->subject;

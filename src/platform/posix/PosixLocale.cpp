@@ -6,6 +6,9 @@
 #include <langinfo.h>
 #include <locale.h>
 
+#include "../../util/OleDateTime.h"
+#include "../../util/Utf8.h"
+
 namespace {
 
 std::string EncodeUtf8(char32_t c) {
@@ -41,6 +44,8 @@ public:
         if (!m_loc) return false;
         static const nl_item kMon[] = {MON_1, MON_2, MON_3, MON_4,  MON_5,  MON_6,
                                        MON_7, MON_8, MON_9, MON_10, MON_11, MON_12};
+        static const nl_item kAltMon[] = {ALTMON_1, ALTMON_2, ALTMON_3, ALTMON_4,  ALTMON_5,  ALTMON_6,
+                                          ALTMON_7, ALTMON_8, ALTMON_9, ALTMON_10, ALTMON_11, ALTMON_12};
         static const nl_item kAbMon[] = {ABMON_1, ABMON_2, ABMON_3, ABMON_4,  ABMON_5,  ABMON_6,
                                          ABMON_7, ABMON_8, ABMON_9, ABMON_10, ABMON_11, ABMON_12};
         // Monday first, as the program numbers them.
@@ -52,6 +57,13 @@ public:
         case LocaleItem::AmDesignator: out = nl_langinfo_l(AM_STR, m_loc); return true;
         case LocaleItem::PmDesignator: out = nl_langinfo_l(PM_STR, m_loc); return true;
         case LocaleItem::MonthName:
+            // The C library's MON_n is the genitive form where a language has one;
+            // ALTMON_n is the name standing alone.
+            if (index < 0 || index > 11) return false;
+            out = nl_langinfo_l(kAltMon[index], m_loc);
+            if (out.empty()) out = nl_langinfo_l(kMon[index], m_loc);
+            return true;
+        case LocaleItem::GenitiveMonthName:
             if (index < 0 || index > 11) return false;
             out = nl_langinfo_l(kMon[index], m_loc);
             return true;
@@ -79,25 +91,31 @@ public:
         return false;
     }
 
-    std::string ToUpper(const std::string& text) override {
+    std::string ToUpper(const std::string& text) override { return Map(text, true); }
+    std::string ToLower(const std::string& text) override { return Map(text, false); }
+    bool SystemDateTimeText(const DateFields&, std::string&) override { return false; }
+
+private:
+    std::string Map(const std::string& text, bool upper) {
         std::string out;
         for (size_t i = 0; i < text.size();) {
-            unsigned char c = static_cast<unsigned char>(text[i]);
-            size_t len = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+            size_t len = Utf8SequenceLength(static_cast<unsigned char>(text[i]));
             if (len == 0 || i + len > text.size()) { // not UTF-8: keep the byte
                 out += text[i++];
                 continue;
             }
+            unsigned char c = static_cast<unsigned char>(text[i]);
             char32_t cp = len == 1 ? c : c & (0x7F >> len);
             for (size_t k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-            wint_t up = m_loc ? towupper_l(static_cast<wint_t>(cp), m_loc) : std::towupper(static_cast<wint_t>(cp));
-            out += EncodeUtf8(static_cast<char32_t>(up));
+            wint_t w = static_cast<wint_t>(cp);
+            wint_t mapped = upper ? (m_loc ? towupper_l(w, m_loc) : std::towupper(w))
+                                  : (m_loc ? towlower_l(w, m_loc) : std::towlower(w));
+            out += EncodeUtf8(static_cast<char32_t>(mapped));
             i += len;
         }
         return out;
     }
 
-private:
     int LongDateOrder() {
         std::string fmt = nl_langinfo_l(D_FMT, m_loc);
         size_t d = fmt.find_first_of("de"), y = fmt.find_first_of("yY");

@@ -1,6 +1,7 @@
 #include "PosixMutex.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -39,9 +40,38 @@ std::string CPosixMutexPort::LockPath(const std::string& name) const {
     return m_dir + "/" + safe + ".lock";
 }
 
+bool CPosixMutexPort::FolderIsOurs(std::string& why) const {
+    if (::mkdir(m_dir.c_str(), 0700) != 0 && errno != EEXIST) {
+        why = "cannot be created";
+        return false;
+    }
+    // In a shared folder such as /tmp another user could make the folder first and
+    // so keep the program from starting, or watch and break its locks.
+    struct stat st {};
+    if (::lstat(m_dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        why = "is not a folder";
+        return false;
+    }
+    if (st.st_uid != ::getuid()) {
+        why = "belongs to another user";
+        return false;
+    }
+    if ((st.st_mode & 077) != 0) {
+        why = "is open to other users";
+        return false;
+    }
+    return true;
+}
+
 std::unique_ptr<INamedMutex> CPosixMutexPort::Create(const std::string& name, MutexOutcome& outcome) {
     outcome = MutexOutcome::Failed;
-    if (::mkdir(m_dir.c_str(), 0700) != 0 && errno != EEXIST) return nullptr;
+    std::string why;
+    if (!FolderIsOurs(why)) {
+        std::fprintf(stderr, "orvanta: the lock folder %s %s; it must be a folder of this user that only "
+                             "this user can open (mode 0700)\n",
+                     m_dir.c_str(), why.c_str());
+        return nullptr;
+    }
     int fd = ::open(LockPath(name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) return nullptr;
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {

@@ -14,5 +14,9 @@ public:
     std::string LockPath(const std::string& name) const;
 
 private:
+    // The folder exists (it is made with mode 0700), is a real folder, belongs to this
+    // user and is closed to others; otherwise why says what is wrong.
+    bool FolderIsOurs(std::string& why) const;
+
     std::string m_dir;
 };

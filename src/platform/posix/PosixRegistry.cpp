@@ -187,7 +187,7 @@ long CPosixFileRegistry::Modify(RegRoot root, const std::string& path,
     return RegError::Success;
 }
 
-long CPosixFileRegistry::OpenKey(RegRoot root, const std::string& path,
+long CPosixFileRegistry::OpenKey(RegRoot root, const std::string& path, RegAccess access,
                                  std::unique_ptr<IRegistryKey>& key) {
     key.reset();
     std::vector<std::string> parts;
@@ -195,7 +195,7 @@ long CPosixFileRegistry::OpenKey(RegRoot root, const std::string& path,
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     Refresh(root);
     if (!R(root).tree.KeyExists(path)) return RegError::FileNotFound;
-    key = std::make_unique<PosixKey>(*this, root, path);
+    key = LimitAccess(std::make_unique<PosixKey>(*this, root, path), access);
     return RegError::Success;
 }
 

@@ -22,7 +22,8 @@ public:
     // $XDG_CONFIG_HOME/orvanta, or ~/.config/orvanta.
     static std::string DefaultDirectory();
 
-    long OpenKey(RegRoot root, const std::string& path, std::unique_ptr<IRegistryKey>& key) override;
+    long OpenKey(RegRoot root, const std::string& path, RegAccess access,
+                 std::unique_ptr<IRegistryKey>& key) override;
     long CreateKey(RegRoot root, const std::string& path, const std::string& keyClass,
                    std::unique_ptr<IRegistryKey>& key) override;
     long DeleteKeyTree(RegRoot root, const std::string& path) override;

@@ -4,6 +4,7 @@
 
 #include <ctime>
 
+#include "../../util/OleDateTime.h"
 #include "Utf.h"
 
 namespace {
@@ -39,6 +40,10 @@ public:
         case LocaleItem::LongDateFormat: type = LOCALE_SLONGDATE; break;
         case LocaleItem::TimeFormat: type = LOCALE_STIMEFORMAT; break;
         case LocaleItem::ShortDateFormat: type = LOCALE_SSHORTDATE; break;
+        case LocaleItem::GenitiveMonthName:
+            if (index < 0 || index > 11) return false;
+            type = (LOCALE_SMONTHNAME1 + index) | LOCALE_RETURN_GENITIVE_NAMES;
+            break;
         }
         if (m_lcid == 0) return false;
         wchar_t buf[256] = {};
@@ -48,18 +53,38 @@ public:
         return true;
     }
 
-    std::string ToUpper(const std::string& text) override {
-        std::wstring w = Widen(text);
-        if (w.empty()) return text;
-        LCID lcid = m_lcid ? m_lcid : LOCALE_USER_DEFAULT;
-        int n = LCMapStringW(lcid, LCMAP_UPPERCASE, w.c_str(), static_cast<int>(w.size()), nullptr, 0);
-        if (n <= 0) return text;
-        std::wstring up(static_cast<size_t>(n), L'\0');
-        LCMapStringW(lcid, LCMAP_UPPERCASE, w.c_str(), static_cast<int>(w.size()), up.data(), n);
-        return Narrow(up);
+    std::string ToUpper(const std::string& text) override { return Map(text, LCMAP_UPPERCASE); }
+    std::string ToLower(const std::string& text) override { return Map(text, LCMAP_LOWERCASE); }
+
+    bool SystemDateTimeText(const DateFields& f, std::string& out) override {
+        if (m_lcid == 0) return false;
+        SYSTEMTIME st{};
+        st.wYear = static_cast<WORD>(f.year);
+        st.wMonth = static_cast<WORD>(f.month);
+        st.wDay = static_cast<WORD>(f.day);
+        st.wDayOfWeek = static_cast<WORD>(f.dayOfWeek - 1);
+        st.wHour = static_cast<WORD>(f.hour);
+        st.wMinute = static_cast<WORD>(f.minute);
+        st.wSecond = static_cast<WORD>(f.second);
+        wchar_t date[256], time[256];
+        if (GetDateFormatW(m_lcid, DATE_LONGDATE, &st, nullptr, date, 256) <= 0) return false;
+        if (GetTimeFormatW(m_lcid, TIME_NOSECONDS, &st, nullptr, time, 256) <= 0) return false;
+        out = Narrow(date, wcslen(date)) + " " + Narrow(time, wcslen(time));
+        return true;
     }
 
 private:
+    std::string Map(const std::string& text, DWORD how) {
+        std::wstring w = Widen(text);
+        if (w.empty()) return text;
+        LCID lcid = m_lcid ? m_lcid : LOCALE_USER_DEFAULT;
+        int n = LCMapStringW(lcid, how, w.c_str(), static_cast<int>(w.size()), nullptr, 0);
+        if (n <= 0) return text;
+        std::wstring mapped(static_cast<size_t>(n), L'\0');
+        LCMapStringW(lcid, how, w.c_str(), static_cast<int>(w.size()), mapped.data(), n);
+        return Narrow(mapped);
+    }
+
     LCID m_lcid;
 };
 

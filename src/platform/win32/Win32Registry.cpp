@@ -80,11 +80,14 @@ private:
 
 } // namespace
 
-long CWin32Registry::OpenKey(RegRoot root, const std::string& path,
+long CWin32Registry::OpenKey(RegRoot root, const std::string& path, RegAccess access,
                              std::unique_ptr<IRegistryKey>& key) {
     key.reset();
     HKEY h = nullptr;
-    LONG rc = RegOpenKeyExW(RootHandle(root), Widen(path).c_str(), 0, KEY_ALL_ACCESS, &h);
+    const REGSAM rights = access == RegAccess::Read    ? KEY_READ
+                          : access == RegAccess::Write ? KEY_WRITE
+                                                       : KEY_READ | KEY_WRITE;
+    LONG rc = RegOpenKeyExW(RootHandle(root), Widen(path).c_str(), 0, rights, &h);
     if (rc == ERROR_SUCCESS) key = std::make_unique<Win32Key>(h);
     return rc;
 }
@@ -96,7 +99,7 @@ long CWin32Registry::CreateKey(RegRoot root, const std::string& path, const std:
     std::wstring wclass = Widen(keyClass);
     LONG rc = RegCreateKeyExW(RootHandle(root), Widen(path).c_str(), 0,
                               wclass.empty() ? nullptr : wclass.data(), REG_OPTION_NON_VOLATILE,
-                              KEY_ALL_ACCESS, nullptr, &h, nullptr);
+                              KEY_READ | KEY_WRITE, nullptr, &h, nullptr);
     if (rc == ERROR_SUCCESS) key = std::make_unique<Win32Key>(h);
     return rc;
 }

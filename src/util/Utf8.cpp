@@ -1,0 +1,39 @@
+#include "Utf8.h"
+
+size_t Utf8SequenceLength(unsigned char lead) {
+    if (lead < 0x80) return 1;
+    if ((lead >> 5) == 0x6) return 2;
+    if ((lead >> 4) == 0xE) return 3;
+    if ((lead >> 3) == 0x1E) return 4;
+    return 0;
+}
+
+namespace {
+// Length of the valid sequence at i, or 0.
+size_t SequenceAt(const std::string& text, size_t i) {
+    size_t len = Utf8SequenceLength(static_cast<unsigned char>(text[i]));
+    if (len == 0 || i + len > text.size()) return 0;
+    for (size_t k = 1; k < len; ++k)
+        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 0;
+    return len;
+}
+} // namespace
+
+size_t Utf16Length(const std::string& text) {
+    size_t units = 0;
+    for (size_t i = 0; i < text.size();) {
+        size_t len = SequenceAt(text, i);
+        units += len == 4 ? 2 : 1;
+        i += len ? len : 1;
+    }
+    return units;
+}
+
+std::string Utf8Prefix(const std::string& text, size_t n) {
+    size_t i = 0;
+    for (size_t count = 0; i < text.size() && count < n; ++count) {
+        size_t len = SequenceAt(text, i);
+        i += len ? len : 1;
+    }
+    return text.substr(0, i);
+}

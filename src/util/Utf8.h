@@ -1,0 +1,16 @@
+#pragma once
+// UTF-8 facts the program needs without a conversion library: how long a sequence
+// is, and how many UTF-16 units a text takes in the system's wide functions.
+#include <cstddef>
+#include <string>
+
+// Bytes of the sequence that starts with lead: 1 to 4, or 0 for a byte that cannot
+// begin one (a continuation byte or an invalid lead).
+size_t Utf8SequenceLength(unsigned char lead);
+
+// UTF-16 units of the text: two for characters above U+FFFF, one for every other
+// character and for each byte that is not part of a valid sequence.
+size_t Utf16Length(const std::string& text);
+
+// The first n characters of the text, never cutting a sequence.
+std::string Utf8Prefix(const std::string& text, size_t n);

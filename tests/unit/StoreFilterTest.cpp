@@ -1,0 +1,83 @@
+// Dates in the substitute store's filter language, read back in the forms the
+// program writes them for each kind of locale.
+#include <gtest/gtest.h>
+
+#include "FakePorts.h"
+#include "outlook/store/StoreFilter.h"
+#include "util/LocaleValues.h"
+
+namespace {
+
+class StoreFilterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* months[] = {"January", "February", "March",     "April",   "May",      "June",
+                                "July",    "August",   "September", "October", "November", "December"};
+        const char* days[] = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
+        for (int i = 0; i < 12; ++i) {
+            port.items[{LocaleItem::MonthName, i}] = months[i];
+            port.items[{LocaleItem::AbbrevMonthName, i}] = std::string(months[i]).substr(0, 3);
+        }
+        for (int i = 0; i < 7; ++i) port.items[{LocaleItem::DayName, i}] = days[i];
+        port.items[{LocaleItem::LongDateFormat, 0}] = "dddd, MMMM d, yyyy";
+        port.items[{LocaleItem::TimeFormat, 0}] = "h:mm:ss tt";
+    }
+    void Designators(const char* am, const char* pm, const char* timePicture) {
+        port.items[{LocaleItem::AmDesignator, 0}] = am;
+        port.items[{LocaleItem::PmDesignator, 0}] = pm;
+        port.items[{LocaleItem::TimeFormat, 0}] = timePicture;
+    }
+    // Writes the date as the program does and reads it back.
+    void RoundTrip(const COleDateTime& d) {
+        CLocaleValues locale;
+        const std::string text = locale.DateTimeText(d);
+        double back = 0;
+        ASSERT_TRUE(CStoreFilter::ParseDateText(text, locale, back)) << text;
+        EXPECT_EQ(COleDateTime(back), d) << text;
+    }
+    void RoundTripTheDay() {
+        for (int hour : {0, 1, 11, 12, 13, 23}) RoundTrip(COleDateTime(2026, 12, 7, hour, hour == 23 ? 59 : 0, 0));
+    }
+
+    FakeLocalePort port;
+    ScopedPorts scope{Ports{nullptr, nullptr, nullptr, nullptr, &port}};
+};
+
+TEST_F(StoreFilterTest, TwelveHourClocksWithPlainDottedAndLeadingDesignators) {
+    Designators("AM", "PM", "h:mm:ss tt");
+    RoundTripTheDay();
+    Designators("a.m.", "p.m.", "h:mm:ss tt"); // en-CA, es-MX style
+    RoundTripTheDay();
+    Designators("\xEC\x98\xA4\xEC\xA0\x84", "\xEC\x98\xA4\xED\x9B\x84", "tt h:mm:ss"); // 오전 / 오후 before the time
+    RoundTripTheDay();
+    Designators("\xE4\xB8\x8A\xE5\x8D\x88", "\xE4\xB8\x8B\xE5\x8D\x88", "tth:mm:ss"); // 上午 / 下午, no blank
+    RoundTripTheDay();
+
+    double v = 0;
+    Designators("a.m.", "p.m.", "h:mm:ss tt");
+    CLocaleValues dotted;
+    ASSERT_TRUE(CStoreFilter::ParseDateText("Monday, December 7, 2026 12:00 a.m.", dotted, v));
+    EXPECT_EQ(COleDateTime(v), COleDateTime(2026, 12, 7, 0, 0, 0)); // midnight, not noon
+    ASSERT_TRUE(CStoreFilter::ParseDateText("Monday, December 7, 2026 11:59 p.m.", dotted, v));
+    EXPECT_EQ(COleDateTime(v), COleDateTime(2026, 12, 7, 23, 59, 0));
+}
+
+TEST_F(StoreFilterTest, GenitiveMonthNamesAndNonAsciiCapitals) {
+    // ru-RU: "7 декабря 2026 г." with the nominative name "Декабрь" in the month table.
+    port.items[{LocaleItem::MonthName, 11}] = "\xD0\x94\xD0\xB5\xD0\xBA\xD0\xB0\xD0\xB1\xD1\x80\xD1\x8C";
+    port.items[{LocaleItem::GenitiveMonthName, 11}] = "\xD0\xB4\xD0\xB5\xD0\xBA\xD0\xB0\xD0\xB1\xD1\x80\xD1\x8F";
+    port.items[{LocaleItem::LongDateFormat, 0}] = "d MMMM yyyy '\xD0\xB3.'";
+    port.items[{LocaleItem::TimeFormat, 0}] = "H:mm:ss";
+    RoundTripTheDay();
+    CLocaleValues locale;
+    std::string error;
+    auto filter = CStoreFilter::Parse("[Start] >= '" + locale.DateTimeText(COleDateTime(2026, 12, 7, 0, 0, 0)) +
+                                          "' and [Start] < '" +
+                                          locale.DateTimeText(COleDateTime(2026, 12, 7, 23, 59, 0)) + "'",
+                                      locale, error);
+    ASSERT_TRUE(filter) << error;
+    EXPECT_TRUE(filter->Matches(COleDateTime(2026, 12, 7, 9, 0, 0).m_dt, COleDateTime(2026, 12, 7, 10, 0, 0).m_dt));
+    EXPECT_FALSE(filter->Matches(COleDateTime(2026, 12, 7, 23, 59, 0).m_dt, COleDateTime(2026, 12, 8, 0, 0, 0).m_dt));
+}
+
+} // namespace
