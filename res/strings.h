@@ -52,4 +52,11 @@
 #define IDC_ALREADY_RUNNING_MESSAGE 1082
 #define IDR_MAINFRAME 128
 
+// Menu commands.
+#define ID_NEW_APPOINTMENT 32799
+#define ID_NEW_TASK 32800
+#define ID_NEW_MAIL 32801
+#define ID_APP_ABOUT 57664
+#define ID_APP_EXIT 57665
+
 #endif

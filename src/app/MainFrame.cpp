@@ -20,6 +20,12 @@ void CMainFrame::SetCaption(const std::string& caption) {
 
 std::string CMainFrame::Caption() const { return m_window ? m_window->Caption() : std::string(); }
 
+bool CMainFrame::RouteCommand(int id) {
+    for (const auto& target : m_targets)
+        if (target(id)) return true;
+    return false;
+}
+
 void CMainFrame::OnClose() {
     // What the user changed while the program ran is kept for the next start.
     m_settings.Save();

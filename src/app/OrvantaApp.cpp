@@ -12,6 +12,7 @@
 #include "../util/SystemInfo.h"
 #include "MainFrame.h"
 #include "OrvantaDoc.h"
+#include "OrvantaView.h"
 
 namespace {
 COrvantaApp* g_app = nullptr;
@@ -27,6 +28,7 @@ const COrvantaApp::Sibling COrvantaApp::kSiblings[4] = {
 COrvantaApp::COrvantaApp() { g_app = this; }
 
 COrvantaApp::~COrvantaApp() {
+    m_view.reset();
     m_mainFrame.reset();
     m_document.reset();
     m_settings.reset();
@@ -69,10 +71,15 @@ bool COrvantaApp::InitInstance() {
     m_settings = std::make_unique<CSettings>(m_registryRoot);
 
     // The command line has no effect: the program always starts hidden in the tray.
-    // The document (with its Outlook engine) comes first, then the main frame.
+    // The document (with its Outlook engine) comes first, then the main frame, then
+    // the view; commands reach them in the order frame, view, document, application.
     m_document = std::make_unique<COrvantaDoc>(*m_settings);
     m_mainFrame = std::make_unique<CMainFrame>(*m_settings);
     if (!m_mainFrame->Create(LoadResString(IDS_APP_TITLE))) return false;
+    m_view = std::make_unique<COrvantaView>(*m_document, *m_mainFrame);
+    m_mainFrame->AddCommandTarget([view = m_view.get()](int id) { return view->OnCommand(id); });
+    m_mainFrame->AddCommandTarget([doc = m_document.get()](int id) { return doc->OnCommand(id); });
+    m_mainFrame->AddCommandTarget([this](int id) { return OnCommand(id); });
     m_mainFrame->SetCaption(LoadResString(IDS_APP_TITLE));
     return true;
 }
@@ -101,6 +108,7 @@ bool COrvantaApp::CheckRunningInstances() {
 int COrvantaApp::Run() { return CurrentPorts().ui->RunMessageLoop(); }
 
 int COrvantaApp::ExitInstance() {
+    m_view.reset();
     m_mainFrame.reset();
     m_document.reset();
     m_settings.reset();
@@ -114,3 +122,9 @@ int COrvantaApp::ExitInstance() {
 }
 
 void COrvantaApp::OnAppAbout() { CAboutDlg(m_buildLabel).DoModal(); }
+
+bool COrvantaApp::OnCommand(int id) {
+    if (id != ID_APP_ABOUT) return false;
+    OnAppAbout();
+    return true;
+}

@@ -6,6 +6,7 @@
 
 class CMainFrame;
 class COrvantaDoc;
+class COrvantaView;
 class CSettings;
 class INamedMutex;
 
@@ -26,6 +27,8 @@ public:
     int ExitInstance();
     bool CheckRunningInstances();
     void OnAppAbout();
+    // The application's commands: the about box. True when id is one of them.
+    bool OnCommand(int id);
 
     std::string RegistryRoot() const { return m_registryRoot; }
     std::string DataFolder() const { return m_dataFolder; }
@@ -35,6 +38,7 @@ public:
     CMainFrame* MainFrame() const { return m_mainFrame.get(); }
     // The one document; null until the start-up has created it.
     COrvantaDoc* Document() const { return m_document.get(); }
+    COrvantaView* View() const { return m_view.get(); }
 
     // "Nov  4 2008" gives "081104x64".
     static std::string MakeBuildLabel(const std::string& buildDate);
@@ -51,4 +55,5 @@ private:
     std::unique_ptr<CSettings> m_settings;
     std::unique_ptr<COrvantaDoc> m_document;
     std::unique_ptr<CMainFrame> m_mainFrame;
+    std::unique_ptr<COrvantaView> m_view;
 };

@@ -7,6 +7,7 @@
 
 #include "../settings/Settings.h"
 #include "../util/LocaleValues.h"
+#include "../util/Strings.h"
 
 COrvantaDoc::COrvantaDoc(CSettings& settings) : m_settings(settings), m_engine(settings) {}
 
@@ -40,6 +41,15 @@ bool COrvantaDoc::RefreshData() {
     }
     m_lastSignature = BuildSignature();
     return ok;
+}
+
+bool COrvantaDoc::OnCommand(int id) {
+    switch (id) {
+    case ID_NEW_APPOINTMENT: m_engine.NewAppointment(); return true;
+    case ID_NEW_TASK: m_engine.NewTask(); return true;
+    case ID_NEW_MAIL: m_engine.NewMail(); return true;
+    default: return false;
+    }
 }
 
 bool COrvantaDoc::RefreshAndCompare() {

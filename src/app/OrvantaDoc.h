@@ -19,6 +19,9 @@ public:
 
     explicit COrvantaDoc(CSettings& settings);
 
+    // The tray menu's "New Item" commands; true when id is one of them.
+    bool OnCommand(int id);
+
     bool RefreshData();
     bool RefreshAndCompare();
     uint32_t BuildSignature();

@@ -49,4 +49,9 @@ public:
     // The shell's "open" verb (or another); the result follows ShellExecute: above 32 is success.
     virtual intptr_t ShellExecuteVerb(const std::string& verb, const std::string& file,
                                   const std::string& params, int showCmd) = 0;
+    // The shell's desktop hosts a web view: "Program Manager" (class "Progman") has a
+    // "SHELLDLL_DefView" child with an "Internet Explorer_Server" child.
+    virtual bool DesktopHostsWebView() = 0;
+    // The shell's setting "show web content on the desktop" (SHGetSettings).
+    virtual bool DesktopHtmlSetting() = 0;
 };

@@ -79,6 +79,17 @@ bool StartBrowser(const std::string& browser, const std::string& target) {
 
 } // namespace
 
+bool ESystemInfo::ActiveDesktopShown(int mode) {
+    if (mode == 0) return Sys().DesktopHostsWebView();
+    if (mode != 1) return false;
+    CRegistry reg;
+    std::string version;
+    if (!reg.Open(RegRoot::LocalMachine, "Software\\Microsoft\\Internet Explorer") ||
+        !reg.ReadText("Version", version) || version.empty())
+        return false;
+    return Sys().DesktopHtmlSetting();
+}
+
 bool ESystemInfo::OpenInBrowser(const std::string& target) {
     std::string verb;
     {

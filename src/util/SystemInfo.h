@@ -32,6 +32,10 @@ public:
     // The browser registered for web addresses opens target; when there is none or it
     // cannot start, the shell opens target itself. True when something was started.
     static bool OpenInBrowser(const std::string& target);
+    // Whether the desktop shows web content. Mode 0: the shell's desktop window holds
+    // a web view; mode 1: Internet Explorer's version can be read and the shell's
+    // desktop-HTML setting is on. Other modes: false.
+    static bool ActiveDesktopShown(int mode);
     // Program part of a registered browser command: "\"C:\\X\\B.EXE\" -- %1" gives "c:\\x\\b.exe".
     static std::string BrowserFromCommand(const std::string& command);
 };

@@ -4,6 +4,8 @@
 #include "app/MainFrame.h"
 #include "app/OrvantaDoc.h"
 #include "app/OrvantaApp.h"
+#include "app/OrvantaView.h"
+#include "outlook/store/SubstituteOutlook.h"
 #include "settings/AboutDlg.h"
 #include "settings/AlreadyRunningDlg.h"
 #include "settings/Settings.h"
@@ -55,6 +57,44 @@ TEST_F(AppTest, StartUpCreatesFolderKeyAndHiddenWindowThenShutsDownCleanly) {
                   .QueryValue("Software\\Kestrova\\Orvanta for Outlook\\3.5", "Transparency", v),
               0);
     EXPECT_EQ(v.data[0], 64); // closing the window saved the settings
+}
+
+// Tray commands travel frame, view, document, application: "New Item" reaches the
+// document's engine and "About" the application's dialog; others are nobody's.
+TEST_F(AppTest, CommandsReachTheDocumentAndTheApplication) {
+    struct Recorder : IAutomationPort {
+        std::shared_ptr<CSubstituteOutlook> store;
+        long CreateOutlook(AutoObjectPtr& app) override {
+            app = store->Application();
+            return 0;
+        }
+        std::string ErrorText(long) override { return {}; }
+    } outlook;
+    std::string error;
+    outlook.store = CSubstituteOutlook::Load(R"({"folders": [{"name": "Inbox", "role": "inbox"}]})", 46000, error);
+    ASSERT_TRUE(outlook.store) << error;
+    ScopedPorts withOutlook{Ports{nullptr, nullptr, nullptr, nullptr, nullptr, &outlook}};
+    COrvantaApp app;
+    ASSERT_TRUE(app.InitInstance());
+    ASSERT_NE(app.View(), nullptr);
+    EXPECT_EQ(&app.View()->GetDocument(), app.Document());
+    ASSERT_TRUE(app.Document()->Engine().EnsureConnected());
+    CMainFrame& frame = *app.MainFrame();
+    EXPECT_TRUE(frame.RouteCommand(ID_NEW_APPOINTMENT));
+    EXPECT_TRUE(frame.RouteCommand(ID_NEW_TASK));
+    EXPECT_TRUE(frame.RouteCommand(ID_NEW_MAIL));
+    const auto& actions = outlook.store->Actions();
+    ASSERT_EQ(actions.size(), 12u);
+    EXPECT_EQ(actions[0], "CreateItem 1");
+    EXPECT_EQ(actions[4], "CreateItem 3");
+    EXPECT_EQ(actions[8], "CreateItem 0");
+    EXPECT_TRUE(env.ui.dialogs.empty());
+    EXPECT_TRUE(frame.RouteCommand(ID_APP_ABOUT));
+    ASSERT_EQ(env.ui.dialogs.size(), 1u);
+    EXPECT_EQ(env.ui.dialogs[0].id, IDD_ABOUTBOX);
+    EXPECT_NE(env.ui.dialogs[0].texts[IDC_ABOUT_VERSION].find(app.BuildLabel()), std::string::npos);
+    EXPECT_FALSE(frame.RouteCommand(12345));
+    app.ExitInstance();
 }
 
 TEST_F(AppTest, SecondCopyIsRefusedBeforeAnySiblingIsLookedAt) {

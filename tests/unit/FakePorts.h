@@ -64,6 +64,9 @@ public:
         dirs.insert(path);
         return true;
     }
+    bool webView = false, desktopHtml = false;
+    bool DesktopHostsWebView() override { return webView; }
+    bool DesktopHtmlSetting() override { return desktopHtml; }
     intptr_t ShellExecuteVerb(const std::string& verb, const std::string& file, const std::string& params,
                           int) override {
         shellCalls.push_back(verb + "|" + file + "|" + params);

@@ -143,6 +143,23 @@ TEST(SystemInfo, BrowserLaunchFallsBackStepByStep) {
                                         "open|x.html|"}));
 }
 
+TEST(SystemInfo, ActiveDesktopShownByWindowOrBySetting) {
+    FakeEnvironment env;
+    EXPECT_FALSE(ESystemInfo::ActiveDesktopShown(0));
+    env.system.webView = true;
+    EXPECT_TRUE(ESystemInfo::ActiveDesktopShown(0));
+    // Mode 1 needs both Internet Explorer's version and the shell setting.
+    env.system.desktopHtml = true;
+    EXPECT_FALSE(ESystemInfo::ActiveDesktopShown(1));
+    auto& hklm = env.registry.Tree(RegRoot::LocalMachine);
+    hklm.CreateKey("Software\\Microsoft\\Internet Explorer");
+    hklm.SetValue("Software\\Microsoft\\Internet Explorer", "Version", RegValue::Text("9.11.19041.0"));
+    EXPECT_TRUE(ESystemInfo::ActiveDesktopShown(1));
+    env.system.desktopHtml = false;
+    EXPECT_FALSE(ESystemInfo::ActiveDesktopShown(1));
+    EXPECT_FALSE(ESystemInfo::ActiveDesktopShown(2));
+}
+
 TEST(Text, HelpersAndNumbers) {
     EXPECT_EQ(EParser::Trim(" \t a b \r\n"), "a b");
     EXPECT_EQ(EParser::TrimChars("\"\"x\"", "\""), "x");

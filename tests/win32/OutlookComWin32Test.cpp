@@ -55,6 +55,15 @@ public:
     bool ok = false;
 };
 
+// How many of the server's objects are still referenced; -1 when it is not loaded.
+long LiveServerObjects() {
+    HMODULE server = GetModuleHandleW(L"fake-outlook.dll");
+    if (!server) return -1;
+    auto live = reinterpret_cast<long(STDAPICALLTYPE*)()>(
+        reinterpret_cast<void*>(GetProcAddress(server, "FakeOutlookLiveObjects")));
+    return live ? live() : -1;
+}
+
 TEST(Win32OutlookCom, TheEngineReadsOutlookOverCom) {
     wchar_t tmp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, tmp);
@@ -123,7 +132,10 @@ TEST(Win32OutlookCom, TheEngineReadsOutlookOverCom) {
         doc.Engine().OpenAppointment("APPT-9");
         doc.Engine().NewMail();
         EXPECT_TRUE(ui.boxes.empty()) << ui.boxes[0].text;
+        EXPECT_GT(LiveServerObjects(), 0); // the engine holds its folders and namespace
     }
+    // With the document gone, every object the server handed out has been released.
+    EXPECT_EQ(LiveServerObjects(), 0);
     CoUninitialize();
     DeleteFileW(store.c_str());
 }

@@ -42,6 +42,33 @@ TEST(Win32System, VirtualScreenMatchesTheSystemMetrics) {
     EXPECT_GT(ESystemInfo::DisplayHorizontalResolution(), 0);
 }
 
+// Wine has no shell desktop window; a chain of windows with the shell's classes
+// and title, made here, is what mode 0 looks for.
+TEST(Win32System, ActiveDesktopShownFindsTheDesktopWebView) {
+    EXPECT_FALSE(ESystemInfo::ActiveDesktopShown(0)); // Wine: no "Progman" window
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    for (const wchar_t* name : {L"Progman", L"SHELLDLL_DefView", L"Internet Explorer_Server"}) {
+        wc.lpszClassName = name;
+        ASSERT_TRUE(RegisterClassW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS);
+    }
+    HWND progman = CreateWindowW(L"Progman", L"Program Manager", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 wc.hInstance, nullptr);
+    ASSERT_TRUE(progman);
+    HWND view = CreateWindowW(L"SHELLDLL_DefView", L"", WS_CHILD, 0, 0, 10, 10, progman, nullptr, wc.hInstance,
+                              nullptr);
+    EXPECT_FALSE(ESystemInfo::ActiveDesktopShown(0)); // no web view inside yet
+    HWND web = CreateWindowW(L"Internet Explorer_Server", L"", WS_CHILD, 0, 0, 10, 10, view, nullptr,
+                             wc.hInstance, nullptr);
+    EXPECT_TRUE(ESystemInfo::ActiveDesktopShown(0));
+    DestroyWindow(web);
+    DestroyWindow(view);
+    DestroyWindow(progman);
+    // Wine's shell never turns web content on.
+    EXPECT_FALSE(ESystemInfo::ActiveDesktopShown(1));
+}
+
 TEST(Win32System, FoldersAndPaths) {
     wchar_t appData[MAX_PATH] = {};
     ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, appData), S_OK);

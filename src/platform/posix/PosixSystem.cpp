@@ -99,3 +99,7 @@ intptr_t CPosixSystemPort::ShellExecuteVerb(const std::string& verb, const std::
     if (::posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return 2;
     return 33;
 }
+
+// No shell desktop with a web view exists here.
+bool CPosixSystemPort::DesktopHostsWebView() { return false; }
+bool CPosixSystemPort::DesktopHtmlSetting() { return false; }

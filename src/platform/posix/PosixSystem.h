@@ -23,4 +23,6 @@ public:
     bool MakeDirectory(const std::string& path) override;
     intptr_t ShellExecuteVerb(const std::string& verb, const std::string& file,
                           const std::string& params, int showCmd) override;
+    bool DesktopHostsWebView() override;
+    bool DesktopHtmlSetting() override;
 };

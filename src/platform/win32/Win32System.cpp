@@ -86,3 +86,21 @@ intptr_t CWin32SystemPort::ShellExecuteVerb(const std::string& verb, const std::
                                 wparams.empty() ? nullptr : wparams.c_str(), nullptr, showCmd);
     return reinterpret_cast<intptr_t>(h);
 }
+
+bool CWin32SystemPort::DesktopHostsWebView() {
+    HWND progman = FindWindowW(L"Progman", L"Program Manager");
+    HWND view = progman ? FindWindowExW(progman, nullptr, L"SHELLDLL_DefView", nullptr) : nullptr;
+    return view && FindWindowExW(view, nullptr, L"Internet Explorer_Server", nullptr);
+}
+
+bool CWin32SystemPort::DesktopHtmlSetting() {
+    // Loaded at run time as the shell has offered it since Internet Explorer 4.
+    HMODULE shell = GetModuleHandleW(L"shell32.dll");
+    if (!shell) return false;
+    using GetSettings = void(WINAPI*)(SHELLFLAGSTATE*, DWORD);
+    auto get = reinterpret_cast<GetSettings>(reinterpret_cast<void*>(GetProcAddress(shell, "SHGetSettings")));
+    if (!get) return false;
+    SHELLFLAGSTATE state{};
+    get(&state, SSF_DESKTOPHTML);
+    return state.fDesktopHTML != 0;
+}

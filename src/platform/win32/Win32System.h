@@ -4,7 +4,8 @@
 // Implements: GetVersionExW, the virtual screen and monitor count (GetSystemMetrics),
 //   HORZRES of the display, SHGetFolderPathW, GetShortPathNameW, GetModuleFileNameW,
 //   FindFirstFileW listing, CreateDirectoryW, ShellExecuteW.
-// Does not implement: anything of the shell's desktop windows (later).
+//   the desktop's web-view window chain (FindWindowExW), SHGetSettings.
+// Does not implement: the desktop list view (later).
 #include "../SystemPort.h"
 
 class CWin32SystemPort : public ISystemPort {
@@ -20,4 +21,6 @@ public:
     bool MakeDirectory(const std::string& path) override;
     intptr_t ShellExecuteVerb(const std::string& verb, const std::string& file,
                           const std::string& params, int showCmd) override;
+    bool DesktopHostsWebView() override;
+    bool DesktopHtmlSetting() override;
 };

@@ -224,3 +224,7 @@ extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLS
 }
 
 extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllCanUnloadNow() { return g_objects == 0 ? S_OK : S_FALSE; }
+
+// Objects handed out and not yet released: the tests assert that the program
+// releases every reference it was given.
+extern "C" __declspec(dllexport) long STDAPICALLTYPE FakeOutlookLiveObjects() { return g_objects; }

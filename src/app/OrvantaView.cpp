@@ -1,0 +1,3 @@
+#include "OrvantaView.h"
+
+bool COrvantaView::OnCommand(int) { return false; }
