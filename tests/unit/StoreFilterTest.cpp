@@ -80,4 +80,12 @@ TEST_F(StoreFilterTest, GenitiveMonthNamesAndNonAsciiCapitals) {
     EXPECT_FALSE(filter->Matches(COleDateTime(2026, 12, 7, 23, 59, 0).m_dt, COleDateTime(2026, 12, 8, 0, 0, 0).m_dt));
 }
 
+TEST_F(StoreFilterTest, MonthNamesWithAPrefixWrittenOnto) {
+    // he-IL writes "7 בדצמבר 2026": the month "דצמבר" with "ב" before it.
+    port.items[{LocaleItem::MonthName, 11}] = "\xD7\x93\xD7\xA6\xD7\x9E\xD7\x91\xD7\xA8";
+    port.items[{LocaleItem::LongDateFormat, 0}] = "dddd, d '\xD7\x91'MMMM yyyy";
+    port.items[{LocaleItem::TimeFormat, 0}] = "H:mm:ss";
+    RoundTripTheDay();
+}
+
 } // namespace

@@ -96,10 +96,18 @@ bool CStoreFilter::ParseDateText(const std::string& text, const CLocaleValues& l
             numbers.push_back(std::stoi(t));
             continue;
         }
-        for (int m = 0; m < 12 && !month; ++m)
-            if (t == Lower(locale.m_monthNames[m]) || t == Lower(locale.m_genitiveMonthNames[m]) ||
-                t == Lower(EParser::TrimChars(locale.m_abbrevMonthNames[m], ".")))
-                month = m + 1;
+        // A name may also carry a prefix written without a blank, as Hebrew's "ב"
+        // ("in") before the month: an exact match first, then a name at the word's end.
+        for (int pass = 0; pass < 2 && !month; ++pass)
+            for (int m = 0; m < 12 && !month; ++m)
+                for (const std::string& name : {locale.m_monthNames[m], locale.m_genitiveMonthNames[m],
+                                                EParser::TrimChars(locale.m_abbrevMonthNames[m], ".")}) {
+                    const std::string n = Lower(name);
+                    if (n.empty()) continue;
+                    if (pass == 0 ? t == n
+                                  : n.size() >= 3 && t.size() > n.size() && t.compare(t.size() - n.size(), n.size(), n) == 0)
+                        month = m + 1;
+                }
         // day names and other words carry nothing
     }
     // The date picture says where day, month and year stand; the time follows the date.
