@@ -13,7 +13,7 @@
 #include "outlook/store/SubstituteOutlook.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
-#include "util/MemoryRegistry.h"
+#include "platform/common/MemoryRegistry.h"
 
 namespace {
 
@@ -25,6 +25,8 @@ public:
         return 0;
     }
     std::string ErrorText(long) override { return {}; }
+    bool StartOle() override { return true; }
+    void StopOle() override {}
 };
 
 std::string BuildStore() {
@@ -66,7 +68,9 @@ std::string BuildStore() {
 int main() {
     CMemoryRegistry registry;
     StorePort port;
-    ScopedPorts scope(Ports{&registry, nullptr, nullptr, nullptr, nullptr, &port});
+    InstallPorts(RealPorts());
+    ScopedPort<IRegistryPort> withRegistry(registry);
+    ScopedPort<IAutomationPort> withOutlook(port);
     const char* folders = "Software\\Microsoft\\Office\\16.0\\Outlook\\Today\\Folders";
     registry.Tree(RegRoot::CurrentUser).CreateKey(folders);
     for (int i = 0; i < 30; ++i)
@@ -84,6 +88,7 @@ int main() {
         return 1;
     }
     CSettings settings("Software\\Kestrova\\Orvanta for Outlook\\3.5");
+    settings.Open();
     COrvantaDoc doc(settings);
     doc.m_clock = [now] { return now; };
     doc.Engine().EnsureConnected();

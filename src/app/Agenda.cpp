@@ -2,13 +2,14 @@
 
 #include <cstdio>
 
+#include "../platform/Platform.h"
 #include "../settings/Settings.h"
 #include "../util/LocaleValues.h"
 #include "../util/Strings.h"
 #include "OrvantaDoc.h"
 
 void CAgenda::Print(COrvantaDoc& doc, const CSettings& s, std::ostream& out) {
-    CLocaleValues locale;
+    CLocaleValues locale = LocaleValues();
     const bool hours24 = s.m_timeStyle == 1 || (s.m_timeStyle == 0 && locale.m_clockFormat == 1);
     if (!doc.Engine().CanRead()) out << "Nothing could be read from Outlook.\n";
     for (int i = 0; i < s.m_calDays && i < COrvantaDoc::kDayLists; ++i) {
@@ -44,8 +45,8 @@ void CAgenda::Print(COrvantaDoc& doc, const CSettings& s, std::ostream& out) {
 }
 
 int CAgenda::Run(std::ostream& out) {
-    CSettings settings(FormatText("Software\\Kestrova\\%s\\%s", LoadResString(IDS_APP_TITLE).c_str(),
-                                  LoadResString(IDS_VERSION).c_str()));
+    CSettings settings(CSettings::ProgramRegistryRoot());
+    settings.Open();
     COrvantaDoc doc(settings);
     doc.Engine().EnsureConnected();
     bool ok = doc.RefreshData();

@@ -8,7 +8,7 @@ CMainFrame::CMainFrame(CSettings& settings) : m_settings(settings) {}
 CMainFrame::~CMainFrame() = default;
 
 bool CMainFrame::Create(const std::string& caption) {
-    m_window = CurrentPorts().ui->CreateMainWindow(caption, [this] { OnClose(); });
+    m_window = Port<IWindowKit>().CreateMainWindow(caption, [this] { OnClose(); });
     return m_window != nullptr;
 }
 

@@ -7,16 +7,12 @@
 #include "../settings/AlreadyRunningDlg.h"
 #include "../settings/Settings.h"
 #include "../util/BuildStamp.h"
-#include "../util/FileSystem.h"
+#include "../settings/FileSystem.h"
 #include "../util/Strings.h"
-#include "../util/SystemInfo.h"
+#include "../settings/SystemInfo.h"
 #include "MainFrame.h"
 #include "OrvantaDoc.h"
 #include "OrvantaView.h"
-
-namespace {
-COrvantaApp* g_app = nullptr;
-}
 
 const COrvantaApp::Sibling COrvantaApp::kSiblings[4] = {
     {"CorvinelMutex", "Corvinel"},
@@ -25,50 +21,47 @@ const COrvantaApp::Sibling COrvantaApp::kSiblings[4] = {
     {"OrvantaExchangeMutex", "Orvanta for Exchange"},
 };
 
-COrvantaApp::COrvantaApp() { g_app = this; }
+COrvantaApp::COrvantaApp() = default;
 
 COrvantaApp::~COrvantaApp() {
     m_view.reset();
     m_mainFrame.reset();
     m_document.reset();
     m_settings.reset();
-    if (g_app == this) g_app = nullptr;
 }
-
-COrvantaApp* COrvantaApp::Instance() { return g_app; }
 
 std::string COrvantaApp::MakeBuildLabel(const std::string& buildDate) {
     return MakeBuildStamp(buildDate) + "x64";
 }
 
 bool COrvantaApp::InitInstance() {
-    Ports& ports = CurrentPorts();
+    IDialogPort& dialogs = Port<IDialogPort>();
     const std::vector<std::string> names = {LoadResString(IDS_COMPANY), LoadResString(IDS_PRODUCT)};
 
     std::string appData = EFileSystem::SpecialFolderPath(SpecialFolder::AppData);
     if (appData.empty() || !EFileSystem::EnsureDirectoryChain(appData, names)) {
-        ports.ui->ShowMessageBox("Failed to initialize application, exiting.", LoadResString(IDS_APP_TITLE),
-                             MsgBox::Ok);
+        dialogs.ShowMessageBox("Failed to initialize application, exiting.", LoadResString(IDS_APP_TITLE),
+                               MsgBox::Ok);
         return false;
     }
     m_dataFolder = EFileSystem::Join(EFileSystem::Join(appData, names[0]), names[1]);
 
     m_buildLabel = MakeBuildLabel(__DATE__);
-    m_registryRoot = FormatText("Software\\Kestrova\\%s\\%s", LoadResString(IDS_APP_TITLE).c_str(),
-                                LoadResString(IDS_VERSION).c_str());
+    m_registryRoot = CSettings::ProgramRegistryRoot();
     m_newerThanWin2000 = ESystemInfo::NewerThanWindows2000();
-    ports.ui->InitCommonControls();
+    Port<IWindowKit>().InitCommonControls();
 
     if (!CheckRunningInstances()) return false;
 
-    if (!ports.ui->InitOle()) {
-        ports.ui->ShowMessageBox(LoadResString(IDS_OLE_INIT_FAILED), LoadResString(IDS_APP_TITLE),
-                             MsgBox::Ok | MsgBox::IconError);
+    if (!Port<IAutomationPort>().StartOle()) {
+        dialogs.ShowMessageBox(LoadResString(IDS_OLE_INIT_FAILED), LoadResString(IDS_APP_TITLE),
+                               MsgBox::Ok | MsgBox::IconError);
         return false;
     }
     m_oleInitialized = true;
 
     m_settings = std::make_unique<CSettings>(m_registryRoot);
+    m_settings->Open();
 
     // The command line has no effect: the program always starts hidden in the tray.
     // The document (with its Outlook engine) comes first, then the main frame, then
@@ -85,17 +78,18 @@ bool COrvantaApp::InitInstance() {
 }
 
 bool COrvantaApp::CheckRunningInstances() {
-    Ports& ports = CurrentPorts();
+    IMutexPort& mutexes = Port<IMutexPort>();
     MutexOutcome outcome = MutexOutcome::Failed;
-    m_ownMutex = ports.mutexes->Create(kOwnMutex, outcome);
+    m_ownMutex = mutexes.Create(kOwnMutex, outcome);
     if (outcome != MutexOutcome::Created) {
         // Only a mutex this process created is ours to hold.
         m_ownMutex.reset();
-        ports.ui->ShowMessageBox(LoadResString(IDS_ALREADY_ACTIVE), LoadResString(IDS_APP_TITLE), MsgBox::Ok);
+        Port<IDialogPort>().ShowMessageBox(LoadResString(IDS_ALREADY_ACTIVE), LoadResString(IDS_APP_TITLE),
+                                           MsgBox::Ok);
         return false;
     }
     for (const auto& sibling : kSiblings) {
-        std::unique_ptr<INamedMutex> m = ports.mutexes->Create(sibling.mutexName, outcome);
+        std::unique_ptr<INamedMutex> m = mutexes.Create(sibling.mutexName, outcome);
         if (m && outcome == MutexOutcome::AlreadyExists) {
             m_siblingMutex = std::move(m);
             CAlreadyRunningDlg(sibling.productName).DoModal();
@@ -105,7 +99,17 @@ bool COrvantaApp::CheckRunningInstances() {
     return true;
 }
 
-int COrvantaApp::Run() { return CurrentPorts().ui->RunMessageLoop(); }
+int COrvantaApp::Execute() {
+    if (!InitInstance()) {
+        ExitInstance();
+        return 1;
+    }
+    int rc = Run();
+    int exitRc = ExitInstance();
+    return rc != 0 ? rc : exitRc;
+}
+
+int COrvantaApp::Run() { return Port<IWindowKit>().RunMessageLoop(); }
 
 int COrvantaApp::ExitInstance() {
     m_view.reset();
@@ -113,7 +117,7 @@ int COrvantaApp::ExitInstance() {
     m_document.reset();
     m_settings.reset();
     if (m_oleInitialized) {
-        CurrentPorts().ui->UninitOle();
+        Port<IAutomationPort>().StopOle();
         m_oleInitialized = false;
     }
     m_siblingMutex.reset();

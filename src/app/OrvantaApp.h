@@ -22,6 +22,8 @@ public:
     COrvantaApp();
     ~COrvantaApp();
 
+    // Start-up, the message loop and shutdown: the process's exit code.
+    int Execute();
     bool InitInstance();
     int Run();
     int ExitInstance();
@@ -42,7 +44,6 @@ public:
 
     // "Nov  4 2008" gives "081104x64".
     static std::string MakeBuildLabel(const std::string& buildDate);
-    static COrvantaApp* Instance();
 
 private:
     std::unique_ptr<INamedMutex> m_ownMutex;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "../platform/Platform.h"
 #include "../settings/Settings.h"
 #include "../util/LocaleValues.h"
 #include "../util/Strings.h"
@@ -82,7 +83,7 @@ std::string COrvantaDoc::SignatureText() const {
     }
     for (int i = 0; i < m_folders.GetCount(); ++i)
         s += m_folders.GetAt(i).GetName() + std::to_string(m_folders.GetAt(i).GetDisplayCount());
-    CLocaleValues locale;
+    CLocaleValues locale = LocaleValues();
     for (int i = 0; i < m_tasks.GetCount(); ++i) {
         const CTask& t = m_tasks.GetAt(i);
         s += t.GetSubject();

@@ -10,6 +10,7 @@
 #include "../outlook/MailFolders.h"
 #include "../outlook/OutlookEngine.h"
 #include "../outlook/Tasks.h"
+#include "../platform/Platform.h"
 
 class CSettings;
 
@@ -34,7 +35,7 @@ public:
     uint32_t LastSignature() const { return m_lastSignature; }
 
     // The clock the refresh reads; tests set their own.
-    std::function<COleDateTime()> m_clock = [] { return COleDateTime::GetCurrentTime(); };
+    std::function<COleDateTime()> m_clock = [] { return LocalNow(); };
 
 private:
     CSettings& m_settings;

@@ -1,24 +1,28 @@
-// Entry point of both builds. The Windows program ignores its command line; the
-// Linux program also answers "orvanta agenda".
+// Entry point of both builds: the ports are assembled here, once. The Windows
+// program ignores its command line; the Linux program has commands (orvanta --help).
 #include <iostream>
 #include <string>
+#include <vector>
 
-#include "Agenda.h"
+#include "../platform/Platform.h"
 #include "OrvantaApp.h"
 
-int main(int argc, char** argv) {
 #ifdef ORVANTA_COMMAND_LINE
-    if (argc > 1 && std::string(argv[1]) == "agenda") return CAgenda::Run(std::cout);
-#else
-    (void)argc;
-    (void)argv;
-#endif
-    COrvantaApp app;
-    if (!app.InitInstance()) {
-        app.ExitInstance();
-        return 1;
-    }
-    int rc = app.Run();
-    int exitRc = app.ExitInstance();
-    return rc != 0 ? rc : exitRc;
+#include "../platform/posix/PosixAutomation.h"
+#include "CommandLine.h"
+#include "StoreConnection.h"
+
+int main(int argc, char** argv) {
+    CStoreConnection store;
+    CPosixAutomationPort automation([&store](AutoObjectPtr& application) { return store.Connect(application); });
+    Ports ports = RealPorts();
+    ports.automation = &automation;
+    InstallPorts(ports);
+    return CCommandLine::Run(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
 }
+#else
+int main() {
+    InstallPorts(RealPorts());
+    return COrvantaApp().Execute();
+}
+#endif

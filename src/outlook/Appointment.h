@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "../util/OleDateTime.h"
-#include "AutoValue.h"
+#include "../automation/AutoValue.h"
 
 class CAppointment {
 public:

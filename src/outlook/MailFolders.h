@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "AutoValue.h"
+#include "../automation/AutoValue.h"
 #include "MailFolder.h"
 
 class CMailFolders {

@@ -6,7 +6,7 @@
 #include "../settings/Settings.h"
 #include "../util/LocaleValues.h"
 #include "../util/Parser.h"
-#include "../util/Registry.h"
+#include "../settings/Registry.h"
 #include "Appointments.h"
 #include "MailFolders.h"
 #include "Tasks.h"
@@ -16,10 +16,13 @@ const char kNoOutlookText[] =
     "\n\nOrvanta could not initiate COM interface communication with Outlook.\nEither Outlook is not installed on "
     "this computer or it is installed but returned an error for this attempt.\nIn the latter case please try again.";
 
-IUiPort& Ui() { return *CurrentPorts().ui; }
+IDialogPort& Ui() { return Port<IDialogPort>(); }
 } // namespace
 
-COutlookEngine::COutlookEngine(CSettings& settings) : m_settings(settings) {
+COutlookEngine::COutlookEngine(CSettings& settings) : m_settings(settings) {}
+
+void COutlookEngine::FindOfficeVersion() {
+    m_officeVersion = 0;
     for (int n = 15; n >= 6; --n) {
         CRegistry reg;
         if (reg.Open(RegRoot::CurrentUser, "Software\\Microsoft\\Office\\" + std::to_string(n) + ".0\\Outlook\\")) {
@@ -43,7 +46,7 @@ void COutlookEngine::Release() {
 }
 
 std::string COutlookEngine::ComErrorText(long code) {
-    IAutomationPort* port = CurrentPorts().automation;
+    IAutomationPort* port = PortOrNull<IAutomationPort>();
     std::string text = port ? port->ErrorText(code) : std::string();
     if (!text.empty()) {
         if (text.back() == '\n') text.pop_back();
@@ -70,11 +73,12 @@ std::string COutlookEngine::VersionPart(const std::string& v) {
 void COutlookEngine::ShowComError(const CAutoError& e) { Ui().ShowMessageBox(ComErrorText(e.Code()), "Orvanta", MsgBox::Ok); }
 
 int COutlookEngine::Connect() {
+    FindOfficeVersion();
     if (m_officeVersion == 7 || m_officeVersion == 8) {
         Ui().ShowMessageBox("Warning! Orvanta does not support Outlook 97", "Orvanta", MsgBox::Ok);
         return 1;
     }
-    IAutomationPort* port = CurrentPorts().automation;
+    IAutomationPort* port = PortOrNull<IAutomationPort>();
     try {
         m_application.reset();
         long rc = port ? port->CreateOutlook(m_application) : AutoCode::ClassNotRegistered;
@@ -179,7 +183,7 @@ int COutlookEngine::ReadAppointments(CAppointments& dayList, const COleDateTime&
         AutoObjectPtr calendar = DefaultFolder(9);
         m_currentItems = calendar ? calendar->Get("Items").AsObject() : nullptr;
         if (!m_currentItems) return 0;
-        CLocaleValues locale;
+        CLocaleValues locale = LocaleValues();
         dayList.Read(*m_currentItems, today, locale);
         return 1;
     } catch (const CAutoError& e) {
@@ -203,7 +207,7 @@ int COutlookEngine::ReadTasks(CTasks& tasks, const COleDateTime& now) {
 
 int COutlookEngine::ReadMailFolders(CMailFolders& list) {
     if (!m_namespace) return 0;
-    const CLocaleValues locale; // default folders are named in the user's language
+    const CLocaleValues locale = LocaleValues(); // default folders are named in the user's language
     try {
         for (const std::string& path : m_settings.m_outlookFolderPaths) {
             std::vector<std::string> parts = CMailFolders::SplitPath(path);

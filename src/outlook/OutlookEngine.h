@@ -4,7 +4,7 @@
 #include <string>
 
 #include "../util/OleDateTime.h"
-#include "AutoValue.h"
+#include "../automation/AutoValue.h"
 
 class CAppointments;
 class CMailFolders;
@@ -38,6 +38,7 @@ public:
     void OpenAppointment(const std::string& entryId) { OpenItem(entryId, "_AppointmentItem"); }
     void OpenTask(const std::string& entryId) { OpenItem(entryId, "_TaskItem"); }
 
+    // Found at each connection attempt.
     int OfficeVersion() const { return m_officeVersion; }
     const std::string& OutlookKey() const { return m_outlookKey; }
 
@@ -54,6 +55,9 @@ private:
     void Show(const AutoObjectPtr& item);
     void OpenItem(const std::string& entryId, const char* iface);
     void Release();
+    // The installed Office's major version: the first of 15 down to 6 whose Outlook
+    // key exists for the user; 0 when none does.
+    void FindOfficeVersion();
 
     AutoObjectPtr m_outbox, m_inbox, m_drafts, m_storeRoot, m_calendar;
     AutoObjectPtr m_application, m_namespace, m_currentItems;

@@ -1,12 +1,21 @@
 #pragma once
-// Reaching Outlook's automation object and the system's texts for result codes.
+// Reaching Outlook's automation object, OLE start-up, and the system's texts for
+// result codes.
+//
+// win32: OleInitialize with a message filter that never shows the server-busy
+//   dialogs; CoCreateInstance, OleRun and IDispatch late binding; FormatMessageW.
+// posix: the substitute Outlook store that the program names when the ports are
+//   assembled; the texts Windows gives for the codes the store produces.
 #include <string>
 
-#include "../outlook/AutoValue.h"
+#include "../automation/AutoValue.h"
 
 class IAutomationPort {
 public:
     virtual ~IAutomationPort() = default;
+    // Starts OLE for this thread; false when it cannot be started.
+    virtual bool StartOle() = 0;
+    virtual void StopOle() = 0;
     // Creates and runs Outlook's application object; 0 or the failing step's result code.
     virtual long CreateOutlook(AutoObjectPtr& application) = 0;
     // The system's text for a result code (language neutral), empty when it has none.

@@ -1,33 +1,75 @@
 #pragma once
-// The ports of the running build. Each build links exactly one implementation of
-// RealPorts(); tests may put other ports in place with ScopedPorts.
+// The ports of the running program: assembled once in main, reached by operations
+// through Port<T>(), replaced one at a time by tests with ScopedPort<T>. Value types
+// and constructors never reach for them.
 #include "AutomationPort.h"
+#include "CanvasPort.h"
+#include "DialogPort.h"
 #include "LocalePort.h"
 #include "MutexPort.h"
 #include "RegistryPort.h"
 #include "SystemPort.h"
-#include "UiPort.h"
+#include "TrayPort.h"
+#include "WindowKit.h"
 
 struct Ports {
     IRegistryPort* registry = nullptr;
     ISystemPort* system = nullptr;
     IMutexPort* mutexes = nullptr;
-    IUiPort* ui = nullptr;
     ILocalePort* locale = nullptr;
     IAutomationPort* automation = nullptr;
+    IDialogPort* dialogs = nullptr;
+    IWindowKit* windows = nullptr;
+    ITrayPort* tray = nullptr;
+    ICanvasFactory* canvas = nullptr;
+
+    template <typename P>
+    P*& Slot();
 };
 
-Ports& RealPorts();
-Ports& CurrentPorts();
+template <> inline IRegistryPort*& Ports::Slot<IRegistryPort>() { return registry; }
+template <> inline ISystemPort*& Ports::Slot<ISystemPort>() { return system; }
+template <> inline IMutexPort*& Ports::Slot<IMutexPort>() { return mutexes; }
+template <> inline ILocalePort*& Ports::Slot<ILocalePort>() { return locale; }
+template <> inline IAutomationPort*& Ports::Slot<IAutomationPort>() { return automation; }
+template <> inline IDialogPort*& Ports::Slot<IDialogPort>() { return dialogs; }
+template <> inline IWindowKit*& Ports::Slot<IWindowKit>() { return windows; }
+template <> inline ITrayPort*& Ports::Slot<ITrayPort>() { return tray; }
+template <> inline ICanvasFactory*& Ports::Slot<ICanvasFactory>() { return canvas; }
 
-// Replaces the current ports for its lifetime (fields left null keep the current ones).
-class ScopedPorts {
+// The platform's own ports (each build links one implementation).
+Ports& RealPorts();
+// The ports in use: none until main (or a test program) installs them.
+Ports& CurrentPorts();
+void InstallPorts(const Ports& ports);
+
+// The port of type P in use; a port that does not exist on this platform is null.
+template <typename P>
+P* PortOrNull() {
+    return CurrentPorts().Slot<P>();
+}
+template <typename P>
+P& Port() {
+    return *CurrentPorts().Slot<P>();
+}
+
+// Puts one port in place for its lifetime, and the previous one back after.
+template <typename P>
+class ScopedPort {
 public:
-    explicit ScopedPorts(const Ports& ports);
-    ~ScopedPorts();
-    ScopedPorts(const ScopedPorts&) = delete;
-    ScopedPorts& operator=(const ScopedPorts&) = delete;
+    explicit ScopedPort(P& port) : m_saved(CurrentPorts().Slot<P>()) { CurrentPorts().Slot<P>() = &port; }
+    ~ScopedPort() { CurrentPorts().Slot<P>() = m_saved; }
+    ScopedPort(const ScopedPort&) = delete;
+    ScopedPort& operator=(const ScopedPort&) = delete;
 
 private:
-    Ports m_saved;
+    P* m_saved;
 };
+
+// The local time now, by the locale port's clock.
+class COleDateTime;
+COleDateTime LocalNow();
+
+// The locale values of the user's default locale (empty name) or of a named one.
+class CLocaleValues;
+CLocaleValues LocaleValues(const std::string& name = std::string());

@@ -20,7 +20,10 @@ std::string CAlreadyRunningDlg::FormatRunningMessage(const std::string& format,
 }
 
 int CAlreadyRunningDlg::DoModal() {
-    return CurrentPorts().ui->RunDialog(IDD_ALREADY_RUNNING, [this](IDialogControls& dlg) {
+    DialogSpec spec{IDD_ALREADY_RUNNING,
+                    TXT_ALREADY_RUNNING_CAPTION,
+                    {{IDC_ALREADY_RUNNING_MESSAGE, TXT_ALREADY_RUNNING_MESSAGE}, {-1, TXT_ALREADY_RUNNING_HINT}}};
+    return Port<IDialogPort>().RunDialog(spec, [this](IDialogControls& dlg) {
         dlg.SetItemText(IDC_ALREADY_RUNNING_MESSAGE,
                         FormatRunningMessage(dlg.GetItemText(IDC_ALREADY_RUNNING_MESSAGE), m_programName));
     });

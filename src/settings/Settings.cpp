@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "../platform/Platform.h"
-#include "../util/FileSystem.h"
+#include "FileSystem.h"
 #include "../util/Parser.h"
-#include "../util/Registry.h"
+#include "Registry.h"
 #include "../util/Strings.h"
-#include "../util/SystemInfo.h"
+#include "SystemInfo.h"
 
 namespace {
 
@@ -87,8 +87,15 @@ const std::vector<CSettings::PersistedValue>& CSettings::SaveOrder() {
     return order;
 }
 
+std::string CSettings::ProgramRegistryRoot() {
+    return FormatText("Software\\Kestrova\\%s\\%s", LoadResString(IDS_APP_TITLE).c_str(),
+                      LoadResString(IDS_VERSION).c_str());
+}
+
 CSettings::CSettings(std::string registryRoot, IRegistryPort* port)
-    : m_registryRoot(std::move(registryRoot)), m_port(port) {
+    : m_registryRoot(std::move(registryRoot)), m_port(port) {}
+
+void CSettings::Open() {
     ScreenRect screen = ESystemInfo::VirtualScreenRect();
     m_screenWidth = screen.width;
     m_screenHeight = screen.height;
@@ -103,7 +110,7 @@ CSettings::CSettings(std::string registryRoot, IRegistryPort* port)
                           LoadResString(IDS_PRODUCT)),
         "wallpaper.bmp");
     // Windows compares these paths lower-cased; a case-sensitive file system must not.
-    if (CurrentPorts().system->CaseInsensitivePaths()) m_convertedPath = EParser::ToLower(m_convertedPath);
+    if (Port<ISystemPort>().CaseInsensitivePaths()) m_convertedPath = EParser::ToLower(m_convertedPath);
 
     ApplyStyle(m_style);
     Load();

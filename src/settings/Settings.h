@@ -22,9 +22,17 @@ public:
     // Every persisted value in the order Save writes them ("Header Blank" twice).
     static const std::vector<PersistedValue>& SaveOrder();
 
-    // registryRoot: the key below HKEY_CURRENT_USER, e.g. "Software\Kestrova\Orvanta for Outlook\3.5".
+    // The program's key below HKEY_CURRENT_USER, built from the string table:
+    // "Software\Kestrova\Orvanta for Outlook\3.5".
+    static std::string ProgramRegistryRoot();
+
+    // registryRoot: the key below HKEY_CURRENT_USER. Holds the initial values and
+    // reads nothing until Open.
     explicit CSettings(std::string registryRoot, IRegistryPort* port = nullptr);
 
+    // The first load: the values derived from the screen and the data folder, then
+    // Load; on a first start (the key did not exist) every value is written at once.
+    void Open();
     void Load();
     void Save();
     // 0 Monday ... 6 Sunday: "FDOW" 1 is Sunday, 2 Monday, anything else Outlook's own.

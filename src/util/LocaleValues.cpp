@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "../platform/Platform.h"
+#include "LocaleSource.h"
 #include "Parser.h"
 #include "Utf8.h"
 
@@ -19,16 +19,9 @@ std::string Clip(const std::string& s, size_t limit) {
 }
 } // namespace
 
-CLocaleValues::CLocaleValues() { Read(std::string()); }
-
-CLocaleValues::CLocaleValues(const std::string& name) { Read(name); }
-
-void CLocaleValues::Read(const std::string& name) {
-    ILocalePort* port = CurrentPorts().locale;
-    if (!port) return;
-    std::shared_ptr<ILocaleSource> src = port->Open(name);
-    if (!src) return;
-    m_source = src;
+CLocaleValues::CLocaleValues(std::shared_ptr<ILocaleSource> source) : m_source(std::move(source)) {
+    if (!m_source) return;
+    ILocaleSource* src = m_source.get();
     auto text = [&](LocaleItem item, int index, size_t limit = kTextLimit) {
         std::string s;
         if (!src->Get(item, index, s)) s.clear();

@@ -1,6 +1,7 @@
 #pragma once
-// The user's regional settings that the drawing and the Outlook filters need, read
-// once when the object is built.
+// The regional settings that the drawing and the Outlook filters need, read once
+// from a locale source when the object is built (the platform's LocaleValues() gives
+// the user's); an object built without a source holds empty values.
 #include <memory>
 #include <string>
 
@@ -10,8 +11,8 @@ class ILocaleSource;
 
 class CLocaleValues {
 public:
-    CLocaleValues();                                 // the user's default locale
-    explicit CLocaleValues(const std::string& name); // a named locale (tests, tools)
+    CLocaleValues() = default;
+    explicit CLocaleValues(std::shared_ptr<ILocaleSource> source);
 
     int m_longDateOrder = 0; // 0 month-day-year, 1 day-month-year, 2 year-month-day
     int m_clockFormat = 0;   // 0 12-hour, 1 24-hour
@@ -50,7 +51,6 @@ public:
     static std::string FirstCharacters(const std::string& text, size_t n);
 
 private:
-    void Read(const std::string& name);
     std::string m_shortCaptions[7];
     std::shared_ptr<ILocaleSource> m_source;
 };

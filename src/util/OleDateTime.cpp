@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <ctime>
 
-#include "../platform/Platform.h"
 
 namespace {
 
@@ -90,19 +89,6 @@ bool COleDateTime::OleFromFields(int year, int month, int day, int hour, int min
     double time = (hour * 3600 + minute * 60 + second) / 86400.0;
     out = days >= 0 ? static_cast<double>(days) + time : static_cast<double>(days) - time;
     return true;
-}
-
-COleDateTime COleDateTime::GetCurrentTime() {
-    COleDateTime now;
-    int y, mo, d, h, mi, s;
-    long long secs = static_cast<long long>(std::time(nullptr));
-    if (!CurrentPorts().locale || !CurrentPorts().locale->LocalTime(secs, y, mo, d, h, mi, s)) {
-        now.m_dt = 0;
-        now.m_status = invalid;
-        return now;
-    }
-    now.SetDateTime(y, mo, d, h, mi, s);
-    return now;
 }
 
 int COleDateTime::SetDateTime(int year, int month, int day, int hour, int minute, int second) {

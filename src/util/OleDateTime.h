@@ -7,11 +7,6 @@
 
 #include "OleDateTimeSpan.h"
 
-// <windows.h> maps GetCurrentTime to GetTickCount; this type has a member of that name.
-#ifdef GetCurrentTime
-#undef GetCurrentTime
-#endif
-
 struct DateFields {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
     int dayOfWeek = 0; // 1 Sunday ... 7 Saturday
@@ -30,8 +25,6 @@ public:
     COleDateTime(int year, int month, int day, int hour, int minute, int second) {
         SetDateTime(year, month, day, hour, minute, second);
     }
-
-    static COleDateTime GetCurrentTime();
 
     // Status becomes invalid when the fields do not come back unchanged from the value.
     int SetDateTime(int year, int month, int day, int hour, int minute, int second);

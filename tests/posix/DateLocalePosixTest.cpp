@@ -3,6 +3,7 @@
 
 #include <ctime>
 
+#include "platform/Platform.h"
 #include "util/LocaleValues.h"
 #include "util/OleDateTime.h"
 #include "util/WeekNumber.h"
@@ -32,7 +33,7 @@ TEST(PosixDates, IsoWeeksMatchTheCLibraryFrom1900To2100) {
 }
 
 TEST(PosixLocale, EnglishUnitedStates) {
-    CLocaleValues l("en_US.UTF-8");
+    CLocaleValues l = LocaleValues("en_US.UTF-8");
     EXPECT_EQ(l.m_longDateOrder, 0);
     EXPECT_EQ(l.m_clockFormat, 0);
     EXPECT_EQ(l.m_am, "AM");
@@ -50,7 +51,7 @@ TEST(PosixLocale, EnglishUnitedStates) {
 }
 
 TEST(PosixLocale, GermanAndOthers) {
-    CLocaleValues de("de_DE.UTF-8");
+    CLocaleValues de = LocaleValues("de_DE.UTF-8");
     EXPECT_EQ(de.m_longDateOrder, 1);
     EXPECT_EQ(de.m_clockFormat, 1);
     EXPECT_EQ(de.m_monthNames[2], "M\xC3\xA4rz");
@@ -61,19 +62,19 @@ TEST(PosixLocale, GermanAndOthers) {
     EXPECT_EQ(de.LongDateText(d), "6 Dezember 2026");
     EXPECT_EQ(de.DateTimeText(d), "Sonntag, 6 Dezember 2026 09:07");
 
-    CLocaleValues gb("en_GB.UTF-8");
+    CLocaleValues gb = LocaleValues("en_GB.UTF-8");
     EXPECT_EQ(gb.m_longDateOrder, 1);
     EXPECT_EQ(gb.m_clockFormat, 1);
     EXPECT_EQ(gb.m_firstDayOfWeek, 0);
 
-    CLocaleValues fr("fr_FR.UTF-8");
+    CLocaleValues fr = LocaleValues("fr_FR.UTF-8");
     EXPECT_EQ(fr.m_dayNames[0], "lundi");
     EXPECT_EQ(fr.ShortDayCaption(0), "LU");
     EXPECT_EQ(fr.m_monthNames[7], "ao\xC3\xBBt");
 }
 
 TEST(PosixLocale, UnreadableLocaleLeavesEverythingEmpty) {
-    CLocaleValues none("xx_NOWHERE.UTF-8");
+    CLocaleValues none = LocaleValues("xx_NOWHERE.UTF-8");
     EXPECT_EQ(none.m_longDateOrder, 0);
     EXPECT_EQ(none.m_firstDayOfWeek, 0);
     EXPECT_EQ(none.m_monthNames[0], "");

@@ -9,7 +9,7 @@
 #include "platform/posix/PosixRegistry.h"
 #include "platform/posix/PosixSystem.h"
 #include "settings/Settings.h"
-#include "util/Registry.h"
+#include "settings/Registry.h"
 
 namespace {
 
@@ -58,6 +58,7 @@ TEST(PosixRegistry, DamagedFileIsReportedKeptAndReplacedByDefaults) {
 
     testing::internal::CaptureStderr();
     CSettings s(kKey, &reg);
+    s.Open();
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("is damaged (line 5: "), std::string::npos) << err;
     EXPECT_NE(err.find(file + ".damaged"), std::string::npos) << err;
@@ -69,6 +70,7 @@ TEST(PosixRegistry, DamagedFileIsReportedKeptAndReplacedByDefaults) {
     WriteFile(file, "garbage");
     testing::internal::CaptureStderr();
     CSettings t(kKey, &reg);
+    t.Open();
     testing::internal::GetCapturedStderr();
     EXPECT_EQ(ReadFile(file + ".damaged"), damaged);
     EXPECT_EQ(ReadFile(file + ".damaged.1"), "garbage");

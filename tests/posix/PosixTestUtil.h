@@ -57,7 +57,7 @@ public:
             for (const auto& [k, v] : env) ::setenv(k.c_str(), v.c_str(), 1);
             int fd = ::open(stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             if (fd >= 0) ::dup2(fd, 2);
-            ::execl(program.c_str(), program.c_str(), "ignored-argument", static_cast<char*>(nullptr));
+            ::execl(program.c_str(), program.c_str(), "run", static_cast<char*>(nullptr));
             ::_exit(127);
         }
     }

@@ -195,4 +195,39 @@ TEST_F(Program, AgendaWithoutAReachableStoreSaysSoOnceAndShowsRealDays) {
     EXPECT_NE(out.find("(no appointments)"), std::string::npos) << out;
 }
 
+// Only "run" (or nothing) starts the program; help is asked for or given on a
+// mistake, and a mistyped command never starts a second daemon.
+TEST_F(Program, CommandLineHelpAndUnknownCommands) {
+    auto run = [&](const char* arg, std::string& out, std::string& err) {
+        const std::string outPath = Err(9) + ".out";
+        pid_t pid = ::fork();
+        if (pid == 0) {
+            for (const auto& [k, v] : env) ::setenv(k.c_str(), v.c_str(), 1);
+            int o = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            int e = ::open(Err(9).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            ::dup2(o, 1);
+            ::dup2(e, 2);
+            ::execl(ORVANTA_PROGRAM, ORVANTA_PROGRAM, arg, static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        out = ReadFile(outPath);
+        err = ReadFile(Err(9));
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    std::string out, err;
+    for (const char* help : {"--help", "-h", "help"}) {
+        EXPECT_EQ(run(help, out, err), 0) << help;
+        EXPECT_EQ(err, "");
+        for (const char* command : {"  run ", "  agenda ", "  help "})
+            EXPECT_NE(out.find(command), std::string::npos) << command << "\n" << out;
+    }
+    EXPECT_EQ(run("no-such-command", out, err), 2);
+    EXPECT_EQ(out, "");
+    EXPECT_NE(err.find("unknown command \"no-such-command\""), std::string::npos) << err;
+    EXPECT_NE(err.find("Usage: orvanta"), std::string::npos) << err;
+    EXPECT_FALSE(Exists(RegFile())) << "a mistyped command must not start the program";
+}
+
 } // namespace

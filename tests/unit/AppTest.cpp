@@ -9,7 +9,7 @@
 #include "settings/AboutDlg.h"
 #include "settings/AlreadyRunningDlg.h"
 #include "settings/Settings.h"
-#include "util/Registry.h"
+#include "settings/Registry.h"
 #include "util/Strings.h"
 
 namespace {
@@ -17,8 +17,6 @@ namespace {
 class AppTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        env.ui.templates[IDD_ALREADY_RUNNING] = {{IDC_ALREADY_RUNNING_MESSAGE, TXT_ALREADY_RUNNING_MESSAGE}};
-        env.ui.templates[IDD_ABOUTBOX] = {{IDC_ABOUT_VERSION, ""}, {IDC_ABOUT_COMPANY, TXT_ABOUT_COMPANY}};
     }
     FakeEnvironment env;
 };
@@ -37,7 +35,7 @@ TEST_F(AppTest, StartUpCreatesFolderKeyAndHiddenWindowThenShutsDownCleanly) {
         ASSERT_NE(app.Document(), nullptr);
         EXPECT_FALSE(app.Document()->Engine().IsConnected()); // Outlook is reached later, by the timers
         EXPECT_EQ(env.ui.mainCaption, "Orvanta for Outlook");
-        EXPECT_EQ(env.ui.oleInits, 1);
+        EXPECT_EQ(env.automation.oleStarts, 1);
         EXPECT_TRUE(env.ui.boxes.empty());
         EXPECT_TRUE(env.mutexes.heldHere.count("OrvantaOutlookMutex"));
         // The guard looked at its own name first, then every sibling in order.
@@ -69,11 +67,13 @@ TEST_F(AppTest, CommandsReachTheDocumentAndTheApplication) {
             return 0;
         }
         std::string ErrorText(long) override { return {}; }
+        bool StartOle() override { return true; }
+        void StopOle() override {}
     } outlook;
     std::string error;
     outlook.store = CSubstituteOutlook::Load(R"({"folders": [{"name": "Inbox", "role": "inbox"}]})", 46000, error);
     ASSERT_TRUE(outlook.store) << error;
-    ScopedPorts withOutlook{Ports{nullptr, nullptr, nullptr, nullptr, nullptr, &outlook}};
+    ScopedPort<IAutomationPort> withOutlook{outlook};
     COrvantaApp app;
     ASSERT_TRUE(app.InitInstance());
     ASSERT_NE(app.View(), nullptr);
@@ -107,7 +107,7 @@ TEST_F(AppTest, SecondCopyIsRefusedBeforeAnySiblingIsLookedAt) {
     EXPECT_TRUE(env.ui.dialogs.empty());
     EXPECT_EQ(env.mutexes.created, std::vector<std::string>{"OrvantaOutlookMutex"});
     EXPECT_FALSE(env.ui.mainWindowCreated);
-    EXPECT_EQ(env.ui.oleInits, 0);
+    EXPECT_EQ(env.automation.oleStarts, 0);
     // Nothing was written for the user: no settings key.
     EXPECT_FALSE(env.registry.Tree(RegRoot::CurrentUser).KeyExists("Software\\Kestrova"));
 }
@@ -155,7 +155,7 @@ TEST_F(AppTest, UnusableDataFolderEndsStartUpWithItsMessage) {
 }
 
 TEST_F(AppTest, OleFailureShowsItsMessageWithTheErrorIcon) {
-    env.ui.oleWorks = false;
+    env.automation.oleWorks = false;
     COrvantaApp app;
     EXPECT_FALSE(app.InitInstance());
     ASSERT_EQ(env.ui.boxes.size(), 1u);

@@ -7,6 +7,7 @@
 #include "app/OrvantaDoc.h"
 #include "outlook/store/SubstituteOutlook.h"
 #include "settings/Settings.h"
+#include "platform/Platform.h"
 #include "util/LocaleValues.h"
 
 namespace {
@@ -29,6 +30,8 @@ public:
         app = store ? store->Application() : nullptr;
         return store ? 0 : AutoCode::ClassNotRegistered;
     }
+    bool StartOle() override { return true; }
+    void StopOle() override {}
     std::string ErrorText(long code) override {
         return code == AutoCode::ClassNotRegistered ? "Class not registered\r\n" : std::string();
     }
@@ -45,6 +48,11 @@ std::string Calendar(const std::string& appointments) {
         {"name": "Calendar", "role": "calendar", "appointments": [)" +
            appointments + R"(]},
         {"name": "Tasks", "role": "tasks", "tasks": []}]})";
+}
+
+std::unique_ptr<CSettings> Opened(std::unique_ptr<CSettings> s) {
+    s->Open();
+    return s;
 }
 
 class EngineTest : public ::testing::Test {
@@ -80,8 +88,8 @@ protected:
 
     FakeEnvironment env;
     StorePort port;
-    ScopedPorts automation{Ports{nullptr, nullptr, nullptr, nullptr, nullptr, &port}};
-    std::unique_ptr<CSettings> settings = std::make_unique<CSettings>(kRoot);
+    ScopedPort<IAutomationPort> automation{port};
+    std::unique_ptr<CSettings> settings = Opened(std::make_unique<CSettings>(kRoot));
     std::unique_ptr<COrvantaDoc> doc;
 };
 
@@ -115,7 +123,7 @@ TEST_F(EngineTest, DayFilterEdges) {
     EXPECT_EQ(Subjects(1), std::vector<std::string>{"tomorrow early"});
     EXPECT_EQ(Doc().Day(0).m_dayStart.GetDay(), 7);
     EXPECT_EQ(Doc().Day(4).m_dayStart.GetDay(), 11);
-    EXPECT_NE(CAppointments::BuildFilter(Today(), true, CLocaleValues()).find(") or ([Start] < '"), std::string::npos);
+    EXPECT_NE(CAppointments::BuildFilter(Today(), true, LocaleValues()).find(") or ([Start] < '"), std::string::npos);
 }
 
 TEST_F(EngineTest, RecurringMeetingsAppearInEveryDayTheyFall) {
@@ -295,7 +303,7 @@ TEST_F(EngineTest, DefaultFolderNamesCompareWithTheLocalesCaseMapping) {
     FakeLocalePort locale;
     locale.items[{LocaleItem::LongDateFormat, 0}] = "d/M/yyyy";
     locale.items[{LocaleItem::TimeFormat, 0}] = "HH:mm:ss";
-    ScopedPorts withLocale{Ports{nullptr, nullptr, nullptr, nullptr, &locale}};
+    ScopedPort<ILocalePort> withLocale{locale};
     Load(R"({"folders": [{"name": "Inbox", "role": "inbox", "unread": 5},
                          {"name": "\u0414rafts", "role": "drafts", "items": 3},
                          {"name": "Calendar", "role": "calendar", "appointments": []},
@@ -370,8 +378,9 @@ TEST_F(EngineTest, Outlook97IsWarnedAboutAndNeverStarted) {
     Load(Calendar(""));
     env.registry.Tree(RegRoot::CurrentUser).CreateKey("Software\\Microsoft\\Office\\8.0\\Outlook");
     COutlookEngine engine(*settings);
-    EXPECT_EQ(engine.OfficeVersion(), 8);
+    EXPECT_EQ(engine.OfficeVersion(), 0); // constructing reads nothing
     EXPECT_EQ(engine.Connect(), 1);
+    EXPECT_EQ(engine.OfficeVersion(), 8);
     EXPECT_EQ(port.attempts, 0);
     ASSERT_EQ(env.ui.boxes.size(), 1u);
     EXPECT_EQ(env.ui.boxes[0].text, "Warning! Orvanta does not support Outlook 97");

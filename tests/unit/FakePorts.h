@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "util/MemoryRegistry.h"
+#include "platform/common/MemoryRegistry.h"
 #include "util/OleDateTime.h"
 
 // A Windows-like file system: names compare without regard to case.
@@ -112,7 +112,9 @@ public:
     }
 };
 
-class FakeUiPort : public IUiPort {
+// Message boxes and dialogs are recorded and answered with OK; the main window is an
+// object with a caption whose loop closes it at once.
+class FakeUiPort : public IDialogPort, public IWindowKit {
 public:
     struct Box {
         std::string text, caption;
@@ -124,34 +126,26 @@ public:
     };
     std::vector<Box> boxes;
     std::vector<Dialog> dialogs;
-    std::map<int, std::map<int, std::string>> templates; // dialog id -> control texts
-    bool oleWorks = true;
-    int oleInits = 0;
     std::string mainCaption;
     bool mainWindowCreated = false;
     std::function<void()> onClose;
 
-    void InitCommonControls() override {}
-    bool InitOle() override {
-        ++oleInits;
-        return oleWorks;
-    }
-    void UninitOle() override {}
     int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags) override {
         boxes.push_back({text, caption, flags});
         return MsgBox::IdOk;
     }
-    int RunDialog(int id, const std::function<void(IDialogControls&)>& onInit) override {
+    int RunDialog(const DialogSpec& spec, const std::function<void(IDialogControls&)>& onInit) override {
         struct Controls : IDialogControls {
             std::map<int, std::string> texts;
             std::string GetItemText(int i) override { return texts[i]; }
             void SetItemText(int i, const std::string& t) override { texts[i] = t; }
         } controls;
-        controls.texts = templates[id];
+        for (const auto& [id, text] : spec.texts) controls.texts[id] = text;
         onInit(controls);
-        dialogs.push_back({id, controls.texts});
+        dialogs.push_back({spec.templateId, controls.texts});
         return MsgBox::IdOk;
     }
+    void InitCommonControls() override {}
     std::unique_ptr<IMainWindow> CreateMainWindow(const std::string& caption,
                                                   std::function<void()> close) override {
         struct Window : IMainWindow {
@@ -170,6 +164,20 @@ public:
         if (onClose) onClose();
         return 0;
     }
+};
+
+// OLE that starts or fails as the test says; no Outlook unless a test gives one.
+class FakeAutomationPort : public IAutomationPort {
+public:
+    bool oleWorks = true;
+    int oleStarts = 0;
+    bool StartOle() override {
+        ++oleStarts;
+        return oleWorks;
+    }
+    void StopOle() override {}
+    long CreateOutlook(AutoObjectPtr&) override { return AutoCode::ClassNotRegistered; }
+    std::string ErrorText(long) override { return {}; }
 };
 
 // A locale whose items the test sets; the case mappings know a few non-ASCII letters.
@@ -223,11 +231,17 @@ public:
     bool LocalTime(long long, int&, int&, int&, int&, int&, int&) override { return false; }
 };
 
-// All four fakes in place for one test.
+// The fakes in place for one test; the locale stays the platform's.
 struct FakeEnvironment {
     CMemoryRegistry registry;
     FakeSystemPort system;
     FakeMutexPort mutexes;
     FakeUiPort ui;
-    ScopedPorts scope{Ports{&registry, &system, &mutexes, &ui}};
+    FakeAutomationPort automation;
+    ScopedPort<IRegistryPort> registryScope{registry};
+    ScopedPort<ISystemPort> systemScope{system};
+    ScopedPort<IMutexPort> mutexScope{mutexes};
+    ScopedPort<IDialogPort> dialogScope{ui};
+    ScopedPort<IWindowKit> windowScope{ui};
+    ScopedPort<IAutomationPort> automationScope{automation};
 };

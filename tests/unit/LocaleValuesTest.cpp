@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "FakePorts.h"
+#include "platform/Platform.h"
 #include "util/LocaleValues.h"
 
 namespace {
@@ -27,11 +28,11 @@ protected:
         port.items[{LocaleItem::TimeFormat, 0}] = "h:mm:ss tt";
     }
     FakeLocalePort port;
-    ScopedPorts scope{Ports{nullptr, nullptr, nullptr, nullptr, &port}};
+    ScopedPort<ILocalePort> scope{port};
 };
 
 TEST_F(LocaleValuesTest, DayNamesUseBothNumberings) {
-    CLocaleValues l;
+    CLocaleValues l = LocaleValues();
     EXPECT_EQ(l.DayName(1), "Sunday"); // the seventh entry of the Monday-first table
     EXPECT_EQ(l.DayName(2), "Monday");
     EXPECT_EQ(l.DayName(7), "Saturday");
@@ -48,7 +49,7 @@ TEST_F(LocaleValuesTest, ShortCaptionsNeverCutACharacter) {
     port.items[{LocaleItem::AbbrevDayName, 1}] = "\xD0\x9F\xD0\xBD";   // Пн
     port.items[{LocaleItem::AbbrevDayName, 2}] = "\xE6\x9C\x88";       // 月 (one character)
     port.items[{LocaleItem::AbbrevDayName, 3}] = "\xF0\x9F\x8C\x8Ax";  // emoji and x
-    CLocaleValues l;
+    CLocaleValues l = LocaleValues();
     EXPECT_EQ(l.ShortDayCaption(0), "\xC3\x89T");
     EXPECT_EQ(l.ShortDayCaption(1), "\xD0\x9F\xD0\xBD");
     EXPECT_EQ(l.ShortDayCaption(2), "\xE6\x9C\x88");
@@ -61,14 +62,14 @@ TEST_F(LocaleValuesTest, LongDateTextFollowsTheOrder) {
     const char* expected[] = {"December 6 2026", "6 December 2026", "2026 December 6", ""};
     for (int order = 0; order < 4; ++order) {
         port.items[{LocaleItem::LongDateOrder, 0}] = std::to_string(order);
-        EXPECT_EQ(CLocaleValues().LongDateText(d), expected[order]) << order;
+        EXPECT_EQ(LocaleValues().LongDateText(d), expected[order]) << order;
     }
     port.items[{LocaleItem::LongDateOrder, 0}] = "1";
-    EXPECT_EQ(CLocaleValues().LongDateText(COleDateTime(2009, 2, 29, 0, 0, 0)), "");
+    EXPECT_EQ(LocaleValues().LongDateText(COleDateTime(2009, 2, 29, 0, 0, 0)), "");
 }
 
 TEST_F(LocaleValuesTest, DateAndTimePictures) {
-    CLocaleValues l;
+    CLocaleValues l = LocaleValues();
     COleDateTime d(2026, 3, 5, 0, 7, 9);
     DateFields f;
     ASSERT_TRUE(d.GetFields(f));
@@ -85,7 +86,7 @@ TEST_F(LocaleValuesTest, DateAndTimePictures) {
 
 TEST_F(LocaleValuesTest, UnreadableItemsStayEmptyOrZero) {
     port.items.clear();
-    CLocaleValues l;
+    CLocaleValues l = LocaleValues();
     EXPECT_EQ(l.m_longDateOrder, 0);
     EXPECT_EQ(l.m_clockFormat, 0);
     EXPECT_EQ(l.m_am, "");
@@ -93,13 +94,13 @@ TEST_F(LocaleValuesTest, UnreadableItemsStayEmptyOrZero) {
     EXPECT_EQ(l.ShortDayCaption(2), "");
     EXPECT_EQ(l.DateTimeText(COleDateTime(2026, 1, 1, 0, 0, 0)), " ");
     port.items[{LocaleItem::AmDesignator, 0}] = std::string(400, 'a');
-    EXPECT_EQ(CLocaleValues().m_am.size(), 255u); // read into a 256-byte buffer
+    EXPECT_EQ(LocaleValues().m_am.size(), 255u); // read into a 256-byte buffer
 }
 
 TEST_F(LocaleValuesTest, MonthNamesAfterADayNumberTakeTheGenitive) {
     port.items[{LocaleItem::MonthName, 11}] = "\xD0\x94\xD0\xB5\xD0\xBA\xD0\xB0\xD0\xB1\xD1\x80\xD1\x8C";       // Декабрь
     port.items[{LocaleItem::GenitiveMonthName, 11}] = "\xD0\xB4\xD0\xB5\xD0\xBA\xD0\xB0\xD0\xB1\xD1\x80\xD1\x8F"; // декабря
-    CLocaleValues l;
+    CLocaleValues l = LocaleValues();
     DateFields f;
     ASSERT_TRUE(COleDateTime(2026, 12, 7, 0, 0, 0).GetFields(f));
     EXPECT_EQ(l.FormatDatePicture("d MMMM yyyy", f), "7 \xD0\xB4\xD0\xB5\xD0\xBA\xD0\xB0\xD0\xB1\xD1\x80\xD1\x8F 2026");
@@ -111,14 +112,14 @@ TEST_F(LocaleValuesTest, MonthNamesAfterADayNumberTakeTheGenitive) {
 
 TEST_F(LocaleValuesTest, FilterDatesAreTheSystemsOwnTextWhereItHasOne) {
     const COleDateTime d(2026, 12, 7, 23, 59, 0);
-    const std::string own = CLocaleValues().DateTimeText(d);
+    const std::string own = LocaleValues().DateTimeText(d);
     EXPECT_EQ(own, "Monday, December 07, 2026 11:59 PM");
     port.systemText = [](const DateFields& f) {
         return std::to_string(f.day) + "." + std::to_string(f.month) + ". " + std::to_string(f.hour) + ":" +
                std::to_string(f.minute);
     };
-    EXPECT_EQ(CLocaleValues().DateTimeText(d), "7.12. 23:59");
-    EXPECT_EQ(CLocaleValues().DateTimeText(COleDateTime(2026, 2, 30, 0, 0, 0)), ""); // invalid: nothing to format
+    EXPECT_EQ(LocaleValues().DateTimeText(d), "7.12. 23:59");
+    EXPECT_EQ(LocaleValues().DateTimeText(COleDateTime(2026, 2, 30, 0, 0, 0)), ""); // invalid: nothing to format
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "util/MemoryRegistry.h"
-#include "util/Registry.h"
+#include "platform/common/MemoryRegistry.h"
+#include "settings/Registry.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "util/RegistryTree.h"
+#include "platform/common/RegistryTree.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include "FakePorts.h"
 #include "settings/Settings.h"
-#include "util/Registry.h"
-#include "util/SystemInfo.h"
+#include "settings/Registry.h"
+#include "settings/SystemInfo.h"
 
 namespace {
 
@@ -60,6 +60,11 @@ private:
 
 class SettingsTest : public ::testing::Test {
 protected:
+    CSettings OpenedSettings() {
+        CSettings s(kRoot);
+        s.Open();
+        return s;
+    }
     FakeEnvironment env;
     CRegistryTree& Hkcu() { return env.registry.Tree(RegRoot::CurrentUser); }
     void PutText(const std::string& name, const std::string& text) {
@@ -79,6 +84,7 @@ protected:
 
 TEST_F(SettingsTest, FirstStartCreatesTheKeyWithDefaultsRefreshAndTheLogonEntry) {
     CSettings s(kRoot);
+    s.Open();
     EXPECT_TRUE(s.CreatedKey());
     RegValue refresh = Stored("Refresh");
     EXPECT_EQ(refresh.type, RegType::Dword);
@@ -97,6 +103,8 @@ TEST_F(SettingsTest, FirstStartCreatesTheKeyWithDefaultsRefreshAndTheLogonEntry)
     EXPECT_EQ(Stored("Hide On Desktop Lock").AsText(), "TRUE");
 
     CSettings again(kRoot);
+
+    again.Open();
     EXPECT_FALSE(again.CreatedKey());
 }
 
@@ -105,6 +113,7 @@ TEST_F(SettingsTest, HideDataIsOnlyTrueWhileTheKeyIsUnreadable) {
     broken.refuseAll = true;
     {
         CSettings s(kRoot, &broken);
+        s.Open();
         EXPECT_TRUE(s.m_hideData);
         EXPECT_EQ(s.m_timeStyle, 1); // initial value, never loaded
         EXPECT_EQ(s.m_refresh, 20);
@@ -113,6 +122,7 @@ TEST_F(SettingsTest, HideDataIsOnlyTrueWhileTheKeyIsUnreadable) {
         EXPECT_TRUE(broken.writes.empty());
     }
     CSettings fresh(kRoot);
+    fresh.Open();
     EXPECT_FALSE(fresh.m_hideData);
     EXPECT_EQ(fresh.m_timeStyle, 0); // absent "Time Style" means Outlook's clock
 }
@@ -125,6 +135,7 @@ TEST_F(SettingsTest, ClampsAndDefaultsOfStoredNumbers) {
     for (const auto& c : widths) {
         PutNumber("SideBar Width", c.stored);
         CSettings s(kRoot);
+        s.Open();
         EXPECT_EQ(s.m_sideBarWidth, c.expectWidth) << c.stored;
     }
 
@@ -135,6 +146,7 @@ TEST_F(SettingsTest, ClampsAndDefaultsOfStoredNumbers) {
     for (const auto& c : refreshes) {
         PutNumber("Refresh", c.stored);
         CSettings s(kRoot);
+        s.Open();
         EXPECT_EQ(s.m_refresh, c.expect) << c.stored;
         // rewritten at once, as a number
         EXPECT_EQ(Stored("Refresh").data,
@@ -145,6 +157,7 @@ TEST_F(SettingsTest, ClampsAndDefaultsOfStoredNumbers) {
     PutNumber("Orvanta style", 7);
     PutText("AppointmentsTask", "-20");
     CSettings s(kRoot);
+    s.Open();
     EXPECT_EQ(s.m_transparency, 100);
     EXPECT_EQ(s.m_style, 0);
     EXPECT_EQ(s.m_appointmentsTask, 0);
@@ -158,6 +171,7 @@ TEST_F(SettingsTest, FlagsReadInAnyCaseAndOtherTextsGiveTheDefault) {
     PutNumber("ShowSplash", 0);        // wrong type: unreadable, default-on
     PutText("Hide Data", "yes");
     CSettings s(kRoot);
+    s.Open();
     EXPECT_FALSE(s.m_showTasks);
     EXPECT_TRUE(s.m_showCalendar);
     EXPECT_FALSE(s.m_keepOnExit);
@@ -173,6 +187,7 @@ TEST_F(SettingsTest, NumberTextsAreReadOnlyWhenSetAndBooleansBecomeOne) {
     PutText("Header Blank", "12px");
     PutText("CalendarPosX", "garbage");
     CSettings s(kRoot);
+    s.Open();
     EXPECT_TRUE(s.m_sideBarStyle);
     EXPECT_FALSE(s.m_offsetType);
     EXPECT_EQ(s.m_footerBlank, 35);
@@ -188,6 +203,7 @@ TEST_F(SettingsTest, OverlongAndWronglyTypedTextsAreIgnored) {
     PutNumber("WPStyle", 2);
     PutNumber("Time Style", 2);
     CSettings s(kRoot);
+    s.Open();
     EXPECT_EQ(s.m_wallpaper, "");
     EXPECT_EQ(s.m_wpStyle, "");
     EXPECT_EQ(s.m_timeStyle, 0);
@@ -198,6 +214,7 @@ TEST_F(SettingsTest, OverlongAndWronglyTypedTextsAreIgnored) {
 TEST_F(SettingsTest, SaveWritesTheTableOrderWithHeaderBlankTwice) {
     RecordingRegistry rec;
     CSettings s(kRoot, &rec);
+    s.Open();
     rec.writes.clear();
     s.Save();
     std::vector<std::string> expected;
@@ -213,6 +230,7 @@ TEST_F(SettingsTest, SaveWritesTheTableOrderWithHeaderBlankTwice) {
 TEST_F(SettingsTest, EveryPersistedFieldRoundTrips) {
     {
         CSettings s(kRoot);
+        s.Open();
         s.m_wallpaper = "C:\\Pictures\\Beach.jpg";
         s.m_wpStyle = "2";
         s.m_style = 2;
@@ -251,6 +269,7 @@ TEST_F(SettingsTest, EveryPersistedFieldRoundTrips) {
         s.Save();
     }
     CSettings r(kRoot);
+    r.Open();
     EXPECT_EQ(r.m_wallpaper, "C:\\Pictures\\Beach.jpg");
     EXPECT_EQ(r.m_wpStyle, "2");
     EXPECT_EQ(r.m_style, 2);
@@ -281,12 +300,14 @@ TEST_F(SettingsTest, EveryPersistedFieldRoundTrips) {
 TEST_F(SettingsTest, LaunchAtStartupOffLeavesTheLogonEntryAlone) {
     PutText("LaunchAtStartup", "FALSE");
     CSettings s(kRoot);
+    s.Open();
     EXPECT_FALSE(s.m_launchAtStartup);
     EXPECT_FALSE(CRegistry::RunEntryExists("Orvanta for Outlook"));
     // With the program path unknown no empty entry is written either.
     PutText("LaunchAtStartup", "TRUE");
     env.system.modulePath.clear();
     CSettings t(kRoot);
+    t.Open();
     EXPECT_TRUE(t.m_launchAtStartup);
     EXPECT_FALSE(CRegistry::RunEntryExists("Orvanta for Outlook"));
 }
@@ -295,19 +316,23 @@ TEST_F(SettingsTest, HideOnDesktopLockIsReadOnlyOnTheNtFamily) {
     PutText("Hide On Desktop Lock", "FALSE");
     env.system.version = {4, 10, 2222, 1, 1}; // Windows 98
     CSettings old(kRoot);
+    old.Open();
     EXPECT_FALSE(old.m_hideOnDesktopLock); // initial value off the NT family
     PutText("Hide On Desktop Lock", "TRUE");
     CSettings stillOld(kRoot);
+    stillOld.Open();
     EXPECT_FALSE(stillOld.m_hideOnDesktopLock);
     env.system.version = {10, 0, 19045, 2, 1}; // a current Windows counts as NT
     PutText("Hide On Desktop Lock", "FALSE");
     CSettings current(kRoot);
+    current.Open();
     EXPECT_FALSE(current.m_hideOnDesktopLock);
 }
 
 TEST_F(SettingsTest, EffectiveFirstDayOfWeekAndDerivedValues) {
     env.system.screen = {2, -1280, 0, 3200, 1200, 1920, 1200, 1920};
     CSettings s(kRoot);
+    s.Open();
     EXPECT_EQ(s.m_screenWidth, 3200);
     EXPECT_EQ(s.m_screenHeight, 1200);
     EXPECT_EQ(s.m_sideBarCalPosX, (3200 - 450) / 2);
@@ -328,10 +353,11 @@ TEST_F(SettingsTest, EffectiveFirstDayOfWeekAndDerivedValues) {
 // done with it, and a key opened for reading refuses writes.
 TEST_F(SettingsTest, KeysAreOpenedOnlyForWhatIsDoneWithThem) {
     RecordingRegistry rec;
-    ScopedPorts withRecorder{Ports{&rec}};
+    ScopedPort<IRegistryPort> withRecorder{rec};
     using O = RecordingRegistry::Open;
     const RegRoot hkcu = RegRoot::CurrentUser;
     CSettings s(kRoot);
+    s.Open();
     rec.opens.clear();
     s.Load();
     EXPECT_EQ(rec.opens, (std::vector<O>{{hkcu, kRoot, RegAccess::ReadWrite}, {hkcu, CRegistry::kRunKey, RegAccess::Write}}));
@@ -364,6 +390,7 @@ TEST_F(SettingsTest, KeysAreOpenedOnlyForWhatIsDoneWithThem) {
 TEST_F(SettingsTest, TheLogonCommandIsQuotedWhenItHoldsABlank) {
     env.system.shortModulePath = "C:\\Program Files\\Orvanta\\orvanta.exe"; // short names disabled
     CSettings s(kRoot);
+    s.Open();
     RegValue run;
     ASSERT_EQ(Hkcu().QueryValue(CRegistry::kRunKey, "Orvanta for Outlook", run), 0);
     EXPECT_EQ(run.AsText(), "\"C:\\Program Files\\Orvanta\\orvanta.exe\"");
@@ -381,15 +408,16 @@ TEST_F(SettingsTest, NonLatinPathsOfOrdinaryLengthRoundTrip) {
     for (const std::string& path : {cyrillic, cjk}) {
         PutText("Wallpaper", path);
         CSettings s(kRoot);
+        s.Open();
         EXPECT_EQ(s.m_wallpaper, path);
         s.Save();
         EXPECT_EQ(Stored("Wallpaper").AsText(), path);
     }
     std::string tooLong(259, 'x');
     PutText("Wallpaper", tooLong + "\xF0\x9F\x8C\x8A"); // 259 + a surrogate pair: 261 units
-    EXPECT_EQ(CSettings(kRoot).m_wallpaper, "");
+    EXPECT_EQ(OpenedSettings().m_wallpaper, "");
     PutText("Wallpaper", tooLong);
-    EXPECT_EQ(CSettings(kRoot).m_wallpaper, tooLong);
+    EXPECT_EQ(OpenedSettings().m_wallpaper, tooLong);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "FakePorts.h"
 #include "outlook/store/StoreFilter.h"
+#include "platform/Platform.h"
 #include "util/LocaleValues.h"
 
 namespace {
@@ -29,7 +30,7 @@ protected:
     }
     // Writes the date as the program does and reads it back.
     void RoundTrip(const COleDateTime& d) {
-        CLocaleValues locale;
+        CLocaleValues locale = LocaleValues();
         const std::string text = locale.DateTimeText(d);
         double back = 0;
         ASSERT_TRUE(CStoreFilter::ParseDateText(text, locale, back)) << text;
@@ -40,7 +41,7 @@ protected:
     }
 
     FakeLocalePort port;
-    ScopedPorts scope{Ports{nullptr, nullptr, nullptr, nullptr, &port}};
+    ScopedPort<ILocalePort> scope{port};
 };
 
 TEST_F(StoreFilterTest, TwelveHourClocksWithPlainDottedAndLeadingDesignators) {
@@ -55,7 +56,7 @@ TEST_F(StoreFilterTest, TwelveHourClocksWithPlainDottedAndLeadingDesignators) {
 
     double v = 0;
     Designators("a.m.", "p.m.", "h:mm:ss tt");
-    CLocaleValues dotted;
+    CLocaleValues dotted = LocaleValues();
     ASSERT_TRUE(CStoreFilter::ParseDateText("Monday, December 7, 2026 12:00 a.m.", dotted, v));
     EXPECT_EQ(COleDateTime(v), COleDateTime(2026, 12, 7, 0, 0, 0)); // midnight, not noon
     ASSERT_TRUE(CStoreFilter::ParseDateText("Monday, December 7, 2026 11:59 p.m.", dotted, v));
@@ -69,7 +70,7 @@ TEST_F(StoreFilterTest, GenitiveMonthNamesAndNonAsciiCapitals) {
     port.items[{LocaleItem::LongDateFormat, 0}] = "d MMMM yyyy '\xD0\xB3.'";
     port.items[{LocaleItem::TimeFormat, 0}] = "H:mm:ss";
     RoundTripTheDay();
-    CLocaleValues locale;
+    CLocaleValues locale = LocaleValues();
     std::string error;
     auto filter = CStoreFilter::Parse("[Start] >= '" + locale.DateTimeText(COleDateTime(2026, 12, 7, 0, 0, 0)) +
                                           "' and [Start] < '" +

@@ -2,11 +2,11 @@
 
 #include "FakePorts.h"
 #include "util/BuildStamp.h"
-#include "util/FileSystem.h"
+#include "settings/FileSystem.h"
 #include "util/Parser.h"
 #include "util/SplitPath.h"
 #include "util/Strings.h"
-#include "util/SystemInfo.h"
+#include "settings/SystemInfo.h"
 
 namespace {
 

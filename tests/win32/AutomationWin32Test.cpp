@@ -62,8 +62,11 @@ TEST(Win32Automation, MissingOutlookIsReportedWithTheSystemText) {
 
     FakeUiPort ui; // the engine's message box is read, not shown
     CMemoryRegistry registry;
-    ScopedPorts scope(Ports{&registry, nullptr, nullptr, &ui, nullptr, &port});
+    ScopedPort<IRegistryPort> withRegistry(registry);
+    ScopedPort<IDialogPort> withDialogs(ui);
+    ScopedPort<IAutomationPort> withAutomation(port);
     CSettings settings("Software\\OrvantaTests\\Engine");
+    settings.Open();
     COutlookEngine engine(settings);
     EXPECT_TRUE(engine.EnsureConnected());
     ASSERT_EQ(ui.boxes.size(), 1u);

@@ -8,6 +8,7 @@
 
 #include "Win32TestUtil.h"
 #include "outlook/store/StoreFilter.h"
+#include "platform/Platform.h"
 #include "util/LocaleValues.h"
 #include "util/OleDateTime.h"
 
@@ -65,7 +66,7 @@ TEST(Win32Dates, InvalidFieldsAreRefusedLikeOleaut32) {
 }
 
 void ExpectPicturesMatchWindows(const char* name) {
-    CLocaleValues l(name);
+    CLocaleValues l = LocaleValues(name);
     LCID lcid = LocaleNameToLCID(Widen(name).c_str(), 0);
     ASSERT_NE(lcid, 0u) << name;
     std::mt19937 rng(5);
@@ -87,7 +88,7 @@ void ExpectPicturesMatchWindows(const char* name) {
 }
 
 TEST(Win32Locale, EnglishUnitedStates) {
-    CLocaleValues l("en-US");
+    CLocaleValues l = LocaleValues("en-US");
     EXPECT_EQ(l.m_longDateOrder, 0);
     EXPECT_EQ(l.m_clockFormat, 0);
     EXPECT_EQ(l.m_am, "AM");
@@ -102,7 +103,7 @@ TEST(Win32Locale, EnglishUnitedStates) {
 }
 
 TEST(Win32Locale, German) {
-    CLocaleValues l("de-DE");
+    CLocaleValues l = LocaleValues("de-DE");
     EXPECT_EQ(l.m_longDateOrder, 1);
     EXPECT_EQ(l.m_clockFormat, 1);
     EXPECT_EQ(l.m_monthNames[2], "M\xC3\xA4rz");
@@ -125,7 +126,7 @@ TEST(Win32Locale, FilterDatesAreTheSystemsTextsInEveryLocale) {
     for (const char* name : names) {
         LCID lcid = LocaleNameToLCID(Widen(name).c_str(), 0);
         ASSERT_NE(lcid, 0u) << name;
-        CLocaleValues l(name);
+        CLocaleValues l = LocaleValues(name);
         for (const COleDateTime& d : dates) {
             SYSTEMTIME st{};
             ASSERT_TRUE(VariantTimeToSystemTime(d.m_dt, &st));
@@ -146,16 +147,16 @@ TEST(Win32Locale, FilterDatesAreTheSystemsTextsInEveryLocale) {
     }
     EXPECT_EQ(compared, 16 * 4);
     // The month after a day number is the genitive the system writes.
-    EXPECT_NE(CLocaleValues("ru-RU").DateTimeText(dates[0]).find("\xD0\xB4\xD0\xB5\xD0\xBA\xD0\xB0\xD0\xB1\xD1\x80\xD1\x8F"),
+    EXPECT_NE(LocaleValues("ru-RU").DateTimeText(dates[0]).find("\xD0\xB4\xD0\xB5\xD0\xBA\xD0\xB0\xD0\xB1\xD1\x80\xD1\x8F"),
               std::string::npos);
 }
 
 TEST(Win32Locale, UnknownLocaleLeavesFieldsEmpty) {
-    CLocaleValues l("xx-NOWHERE");
+    CLocaleValues l = LocaleValues("xx-NOWHERE");
     EXPECT_EQ(l.m_monthNames[0], "");
     EXPECT_EQ(l.m_firstDayOfWeek, 0);
     EXPECT_EQ(l.ShortDayCaption(0), "");
-    CLocaleValues user; // the default locale of the prefix reads
+    CLocaleValues user = LocaleValues(); // the default locale of the prefix reads
     EXPECT_FALSE(user.m_monthNames[0].empty());
     EXPECT_FALSE(user.m_longDateFormat.empty());
 }
@@ -163,7 +164,7 @@ TEST(Win32Locale, UnknownLocaleLeavesFieldsEmpty) {
 TEST(Win32Dates, CurrentTimeIsTheLocalClock) {
     SYSTEMTIME st{};
     GetLocalTime(&st);
-    COleDateTime now = COleDateTime::GetCurrentTime();
+    COleDateTime now = LocalNow();
     ASSERT_EQ(now.GetStatus(), COleDateTime::valid);
     double local = 0;
     SystemTimeToVariantTime(&st, &local);

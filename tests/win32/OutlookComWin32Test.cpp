@@ -91,8 +91,11 @@ TEST(Win32OutlookCom, TheEngineReadsOutlookOverCom) {
         CWin32AutomationPort automation;
         FakeUiPort ui;
         CMemoryRegistry registry;
-        ScopedPorts scope(Ports{&registry, nullptr, nullptr, &ui, nullptr, &automation});
+        ScopedPort<IRegistryPort> withRegistry(registry);
+        ScopedPort<IDialogPort> withDialogs(ui);
+        ScopedPort<IAutomationPort> withAutomation(automation);
         CSettings settings("Software\\Kestrova\\Orvanta for Outlook\\3.5");
+        settings.Open();
         COrvantaDoc doc(settings);
         SYSTEMTIME st;
         GetLocalTime(&st);

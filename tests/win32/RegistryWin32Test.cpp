@@ -6,7 +6,7 @@
 #include "Win32TestUtil.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
-#include "util/Registry.h"
+#include "settings/Registry.h"
 
 namespace {
 
@@ -135,6 +135,7 @@ TEST(Win32Settings, FirstLoadSaveAndReloadThroughTheRealRegistry) {
     const std::string root = temp.Path() + "\\Orvanta for Outlook\\3.5";
     {
         CSettings s(root);
+        s.Open();
         EXPECT_TRUE(s.CreatedKey());
         RawValue refresh = GetRaw(HKEY_CURRENT_USER, root, "Refresh");
         EXPECT_EQ(refresh.type, static_cast<DWORD>(REG_DWORD));
@@ -154,6 +155,7 @@ TEST(Win32Settings, FirstLoadSaveAndReloadThroughTheRealRegistry) {
     EXPECT_EQ(GetRaw(HKEY_CURRENT_USER, root, "SideBarStyle").text, L"1");
     EXPECT_EQ(GetRaw(HKEY_CURRENT_USER, root, "Show Tasks").text, L"FALSE");
     CSettings r(root);
+    r.Open();
     EXPECT_FALSE(r.CreatedKey());
     EXPECT_EQ(r.m_wallpaper, "C:\\Bilder\\Strand \xC3\xA4.jpg");
     EXPECT_EQ(r.m_transparency, 45);
@@ -176,6 +178,7 @@ TEST(Win32Settings, BadValuesInTheRealRegistryAreMendedOrIgnored) {
     SetRawText(root, "Show Tasks", "false");
     {
         CSettings s(root);
+        s.Open();
         EXPECT_TRUE(s.m_sideBarStyle);
         EXPECT_EQ(s.m_sideBarWidth, 400);
         EXPECT_EQ(s.m_refresh, 20);

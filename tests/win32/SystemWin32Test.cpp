@@ -10,9 +10,9 @@
 #include "Win32TestUtil.h"
 #include "platform/Platform.h"
 #include "settings/AboutDlg.h"
-#include "util/FileSystem.h"
+#include "settings/FileSystem.h"
 #include "util/Strings.h"
-#include "util/SystemInfo.h"
+#include "settings/SystemInfo.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ TEST(Win32System, VersionAndOperatingSystemClass) {
     info.dwOSVersionInfoSize = sizeof info;
     ASSERT_TRUE(GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info)));
     OsVersion v;
-    ASSERT_TRUE(CurrentPorts().system->GetOsVersion(v));
+    ASSERT_TRUE(Port<ISystemPort>().GetOsVersion(v));
     EXPECT_EQ(v.major, info.dwMajorVersion);
     EXPECT_EQ(v.minor, info.dwMinorVersion);
     EXPECT_EQ(v.platformId, static_cast<uint32_t>(VER_PLATFORM_WIN32_NT));
@@ -102,15 +102,15 @@ TEST(Win32System, DirectoryChainOnTheRealFileSystem) {
 TEST(Win32System, NamedMutexSeesAnExistingName) {
     MutexOutcome first = MutexOutcome::Failed, second = MutexOutcome::Failed;
     std::string name = "OrvantaTestMutex" + std::to_string(GetCurrentProcessId());
-    auto a = CurrentPorts().mutexes->Create(name, first);
+    auto a = Port<IMutexPort>().Create(name, first);
     ASSERT_TRUE(a);
     EXPECT_EQ(first, MutexOutcome::Created);
-    auto b = CurrentPorts().mutexes->Create(name, second);
+    auto b = Port<IMutexPort>().Create(name, second);
     EXPECT_TRUE(b);
     EXPECT_EQ(second, MutexOutcome::AlreadyExists);
     a.reset();
     b.reset();
-    auto c = CurrentPorts().mutexes->Create(name, first);
+    auto c = Port<IMutexPort>().Create(name, first);
     EXPECT_EQ(first, MutexOutcome::Created); // closing every handle freed the name
 }
 
@@ -193,8 +193,8 @@ TEST(Win32Dialogs, AboutBoxShowsTheVersionLineAndClosesWithItsButton) {
 namespace {
 
 TEST(Win32Ole, InitialisationRegistersTheQuietMessageFilter) {
-    IUiPort& ui = *CurrentPorts().ui;
-    ASSERT_TRUE(ui.InitOle());
+    IAutomationPort& automation = Port<IAutomationPort>();
+    ASSERT_TRUE(automation.StartOle());
     IMessageFilter* ours = nullptr;
     ASSERT_EQ(CoRegisterMessageFilter(nullptr, &ours), S_OK);
     ASSERT_NE(ours, nullptr); // the program's filter was in place
@@ -205,7 +205,7 @@ TEST(Win32Ole, InitialisationRegistersTheQuietMessageFilter) {
     IMessageFilter* none = nullptr;
     CoRegisterMessageFilter(ours, &none);
     ours->Release();
-    ui.UninitOle();
+    automation.StopOle();
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "../../platform/Platform.h"
 #include "../../util/LocaleValues.h"
 #include "../../util/OleDateTime.h"
 #include "../../util/Parser.h"
@@ -557,7 +558,7 @@ private:
         return CAutoValue::Object(std::make_shared<Appointment>(m_s, e.appt, e.start, e.end, e.subject));
     }
     std::shared_ptr<Items> Restrict(const std::string& filterText) {
-        CLocaleValues locale;
+        CLocaleValues locale = LocaleValues();
         std::string error;
         auto filter = CStoreFilter::Parse(filterText, locale, error);
         if (!filter) throw CAutoError(AutoCode::Exception, "cannot parse the condition \"" + filterText + "\": " + error);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "../AutoValue.h"
+#include "../../automation/AutoValue.h"
 
 class CSubstituteOutlook {
 public:

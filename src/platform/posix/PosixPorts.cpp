@@ -1,18 +1,21 @@
 #include "../Platform.h"
 #include "PosixAutomation.h"
+#include "PosixDialogs.h"
 #include "PosixLocale.h"
 #include "PosixMutex.h"
 #include "PosixRegistry.h"
 #include "PosixSystem.h"
-#include "PosixUi.h"
+#include "PosixWindowKit.h"
 
 Ports& RealPorts() {
     static CPosixFileRegistry registry(CPosixFileRegistry::DefaultDirectory());
     static CPosixSystemPort system;
     static CPosixMutexPort mutexes;
-    static CPosixUiPort ui;
     static CPosixLocalePort locale;
     static CPosixAutomationPort automation;
-    static Ports ports{&registry, &system, &mutexes, &ui, &locale, &automation};
+    static CPosixDialogPort dialogs;
+    static CPosixWindowKit windows;
+    static Ports ports{&registry, &system, &mutexes, &locale, &automation, &dialogs, &windows, nullptr, nullptr};
     return ports;
 }
+

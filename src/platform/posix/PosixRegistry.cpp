@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "../../util/MemoryRegistry.h"
+#include "../common/MemoryRegistry.h"
 
 namespace {
 

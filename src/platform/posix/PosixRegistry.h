@@ -14,7 +14,7 @@
 #include <string>
 #include <sys/types.h>
 
-#include "../../util/RegistryTree.h"
+#include "../common/RegistryTree.h"
 
 class CPosixFileRegistry : public IRegistryPort {
 public:

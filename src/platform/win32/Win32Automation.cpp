@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <oleauto.h>
+#include <ole2.h>
 
 #include <map>
 
@@ -203,7 +204,55 @@ long Create(const CLSID& clsid, const IID* wanted, AutoObjectPtr& out) {
     return S_OK;
 }
 
+// Calls into another program's COM server (Outlook) are retried quietly for a while
+// instead of showing the system's "server busy" dialogs.
+class QuietMessageFilter : public IMessageFilter {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IMessageFilter) {
+            *ppv = static_cast<IMessageFilter*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; } // static lifetime
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override {
+        return SERVERCALL_ISHANDLED;
+    }
+    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD elapsedMs, DWORD) override {
+        return elapsedMs < kGiveUpMs ? kRetryMs : static_cast<DWORD>(-1);
+    }
+    DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override {
+        return PENDINGMSG_WAITDEFPROCESS;
+    }
+
+private:
+    static constexpr DWORD kRetryMs = 100;
+    static constexpr DWORD kGiveUpMs = 30000;
+};
+
+QuietMessageFilter g_filter;
+
 } // namespace
+
+bool CWin32AutomationPort::StartOle() {
+    if (FAILED(OleInitialize(nullptr))) return false;
+    IMessageFilter* previous = nullptr;
+    CoRegisterMessageFilter(&g_filter, &previous);
+    if (previous) previous->Release();
+    return true;
+}
+
+void CWin32AutomationPort::StopOle() {
+    IMessageFilter* previous = nullptr;
+    CoRegisterMessageFilter(nullptr, &previous);
+    if (previous) previous->Release();
+    OleUninitialize();
+}
 
 AutoObjectPtr CWin32AutomationPort::Wrap(IDispatch* dispatch) {
     return dispatch ? std::make_shared<DispatchObject>(dispatch) : nullptr;

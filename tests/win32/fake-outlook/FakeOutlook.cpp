@@ -16,6 +16,7 @@
 
 #include "Utf.h"
 #include "outlook/store/SubstituteOutlook.h"
+#include "platform/Platform.h"
 #include "util/OleDateTime.h"
 
 namespace {
@@ -212,9 +213,12 @@ extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLS
     static std::shared_ptr<CSubstituteOutlook> store;
     static std::unique_ptr<Factory> factory;
     if (!factory) {
+        InstallPorts(RealPorts()); // this module's own copy of the layers reads the user's locale
         wchar_t path[MAX_PATH] = {};
         if (!GetEnvironmentVariableW(L"ORVANTA_FAKE_OUTLOOK_STORE", path, MAX_PATH)) return CO_E_APPNOTFOUND;
-        COleDateTime now = COleDateTime::GetCurrentTime();
+        SYSTEMTIME st{};
+        GetLocalTime(&st);
+        COleDateTime now(st.wYear, st.wMonth, st.wDay, 0, 0, 0);
         std::string error;
         store = CSubstituteOutlook::LoadFile(Narrow(path), std::floor(COleDateTime::ToLinear(now.m_dt)), error);
         if (!store) return CO_E_APPNOTFOUND;

@@ -1,11 +1,11 @@
 #include "FileSystem.h"
 
 #include "../platform/Platform.h"
-#include "Parser.h"
-#include "Strings.h"
+#include "../util/Parser.h"
+#include "../util/Strings.h"
 
 namespace {
-ISystemPort& Sys() { return *CurrentPorts().system; }
+ISystemPort& Sys() { return Port<ISystemPort>(); }
 } // namespace
 
 std::string EFileSystem::ProgramFilePath(bool shortForm) {
@@ -71,7 +71,7 @@ bool EFileSystem::EnsureDirectoryChain(const std::string& base,
     for (const auto& name : names) {
         if (!DirectoryContains(current, name)) {
             if (!MakeDirectory(Join(current, name))) {
-                CurrentPorts().ui->ShowMessageBox(
+                Port<IDialogPort>().ShowMessageBox(
                     FormatText("Error while creating directory [%s]!", current.c_str()),
                     LoadResString(IDS_APP_TITLE), MsgBox::Ok | MsgBox::IconError);
                 return false;

@@ -1,13 +1,13 @@
 #include "Registry.h"
 
 #include "../platform/Platform.h"
-#include "Utf8.h"
+#include "../util/Utf8.h"
 
 CRegistry::CRegistry(IRegistryPort* port) : m_port(port) {}
 
 CRegistry::~CRegistry() { Close(); }
 
-IRegistryPort& CRegistry::Port() const { return m_port ? *m_port : *CurrentPorts().registry; }
+IRegistryPort& CRegistry::Port() const { return m_port ? *m_port : ::Port<IRegistryPort>(); }
 
 bool CRegistry::Open(RegRoot root, const std::string& path, RegAccess access) {
     Close();

@@ -1,6 +1,6 @@
 #include "RegistryTree.h"
 
-#include "Parser.h"
+#include "../../util/Parser.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,11 +1,11 @@
 #include "SystemInfo.h"
 
 #include "../platform/Platform.h"
-#include "Parser.h"
+#include "../util/Parser.h"
 #include "Registry.h"
 
 namespace {
-ISystemPort& Sys() { return *CurrentPorts().system; }
+ISystemPort& Sys() { return Port<ISystemPort>(); }
 } // namespace
 
 int ESystemInfo::OsClass(const OsVersion& v) {

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "../platform/RegistryPort.h"
+#include "../RegistryPort.h"
 
 class CRegistryTree {
 public:

@@ -1,0 +1,35 @@
+#include "CommandLine.h"
+
+#include "Agenda.h"
+#include "OrvantaApp.h"
+
+void CCommandLine::Usage(std::ostream& out) {
+    out << "Usage: orvanta [COMMAND]\n"
+           "\n"
+           "Draws the user's Outlook week into the desktop wallpaper.\n"
+           "\n"
+           "Commands:\n"
+           "  run       start the program and keep it running until it is stopped\n"
+           "            (SIGTERM, SIGINT or SIGHUP); the default without a command\n"
+           "  agenda    read Outlook's data once and print the days, tasks, folders and\n"
+           "            the change signature\n"
+           "  help      print this text (also --help, -h)\n"
+           "\n"
+           "Environment: ORVANTA_STORE names the Outlook store file; XDG_CONFIG_HOME and\n"
+           "XDG_DATA_HOME move the settings and the data folder.\n";
+}
+
+int CCommandLine::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.empty() || (args.size() == 1 && args[0] == "run")) return RunProgram();
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
+        Usage(out);
+        return 0;
+    }
+    if (args.size() == 1 && args[0] == "agenda") return CAgenda::Run(out);
+    err << "orvanta: unknown command \"" << args[0] << "\"" << (args.size() > 1 ? " or extra arguments" : "")
+        << "\n\n";
+    Usage(err);
+    return 2;
+}
+
+int CCommandLine::RunProgram() { return COrvantaApp().Execute(); }

@@ -1,0 +1,45 @@
+#pragma once
+// Message boxes and modal dialogs.
+//
+// win32: MessageBoxW; dialogs from the program's templates in res/orvanta.rc.
+// posix: the program is a daemon; a box or dialog is written to standard error
+//   ("caption: text") and counts as answered with its default button.
+// Not yet: the property sheet (the settings sheet adds it).
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace MsgBox {
+constexpr unsigned Ok = 0x0;
+constexpr unsigned IconError = 0x10;
+constexpr unsigned IconQuestion = 0x20;
+constexpr unsigned IconWarning = 0x30;
+constexpr unsigned IconInformation = 0x40;
+constexpr int IdOk = 1;
+} // namespace MsgBox
+
+// The controls of a dialog while it initialises.
+class IDialogControls {
+public:
+    virtual ~IDialogControls() = default;
+    virtual std::string GetItemText(int id) = 0;
+    virtual void SetItemText(int id, const std::string& text) = 0;
+};
+
+// A dialog as the program describes it: the template to run where dialogs are
+// resources, and the caption and texts of its controls (-1: a static text without an
+// id) where they are not.
+struct DialogSpec {
+    int templateId = 0;
+    std::string caption;
+    std::vector<std::pair<int, std::string>> texts;
+};
+
+class IDialogPort {
+public:
+    virtual ~IDialogPort() = default;
+    virtual int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags) = 0;
+    // Runs the dialog modally; onInit sees its controls before it is shown.
+    virtual int RunDialog(const DialogSpec& dialog, const std::function<void(IDialogControls&)>& onInit) = 0;
+};
