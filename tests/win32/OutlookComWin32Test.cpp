@@ -11,6 +11,7 @@
 #include "Win32Automation.h"
 #include "Win32TestUtil.h"
 #include "app/OrvantaDoc.h"
+#include "outlook/store/SubstituteOutlook.h"
 #include "settings/Settings.h"
 #include "unit/FakePorts.h"
 
@@ -138,6 +139,26 @@ TEST(Win32OutlookCom, TheEngineReadsOutlookOverCom) {
         EXPECT_GT(LiveServerObjects(), 0); // the engine holds its folders and namespace
     }
     // With the document gone, every object the server handed out has been released.
+    EXPECT_EQ(LiveServerObjects(), 0);
+
+    // A call whose later argument cannot be converted fails before it is made, and
+    // the arguments converted before it are released: the folder's reference too.
+    {
+        CWin32AutomationPort automation;
+        AutoObjectPtr app;
+        ASSERT_EQ(automation.CreateOutlook(app), 0);
+        AutoObjectPtr ns = app->Call("GetNamespace", {CAutoValue::String("MAPI")}).AsObject();
+        AutoObjectPtr inbox = ns->Call("GetDefaultFolder", {CAutoValue::Int(6)}).AsObject();
+        ASSERT_TRUE(inbox);
+        std::string error;
+        auto foreign = CSubstituteOutlook::Load(R"({"folders": []})", 46000, error);
+        ASSERT_TRUE(foreign) << error;
+        const long before = LiveServerObjects();
+        EXPECT_THROW(app->Call("CreateItem", {CAutoValue::String("text"), CAutoValue::Object(inbox),
+                                              CAutoValue::Object(foreign->Application())}),
+                     CAutoError);
+        EXPECT_EQ(LiveServerObjects(), before);
+    }
     EXPECT_EQ(LiveServerObjects(), 0);
     CoUninitialize();
     DeleteFileW(store.c_str());

@@ -1,5 +1,7 @@
 #include "PosixSystem.h"
 
+#include <memory>
+
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -68,13 +70,15 @@ std::string CPosixSystemPort::ModuleFileName(unsigned long& error) {
 
 bool CPosixSystemPort::ListDirectory(const std::string& dir, std::vector<std::string>& names) {
     names.clear();
-    DIR* d = ::opendir(dir.c_str());
+    struct CloseDir {
+        void operator()(DIR* d) const { ::closedir(d); }
+    };
+    std::unique_ptr<DIR, CloseDir> d(::opendir(dir.c_str()));
     if (!d) return false;
-    while (dirent* e = ::readdir(d)) {
+    while (dirent* e = ::readdir(d.get())) {
         std::string n = e->d_name;
         if (n != "." && n != "..") names.push_back(n);
     }
-    ::closedir(d);
     return true;
 }
 

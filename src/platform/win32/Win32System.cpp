@@ -30,10 +30,7 @@ ScreenMetrics CWin32SystemPort::GetScreenMetrics() {
     m.virtualHeight = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     m.primaryWidth = GetSystemMetrics(SM_CXSCREEN);
     m.primaryHeight = GetSystemMetrics(SM_CYSCREEN);
-    if (HDC dc = GetDC(nullptr)) {
-        m.displayHorzRes = GetDeviceCaps(dc, HORZRES);
-        ReleaseDC(nullptr, dc);
-    }
+    if (BorrowedDc screen{nullptr}) m.displayHorzRes = GetDeviceCaps(screen.Get(), HORZRES);
     return m;
 }
 

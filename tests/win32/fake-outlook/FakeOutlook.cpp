@@ -14,14 +14,17 @@
 #include <string>
 #include <vector>
 
+#include "OutlookIds.h"
+#include "ScopedWin.h"
 #include "Utf.h"
+#include "Variant.h"
+#include "Win32Log.h"
 #include "outlook/store/SubstituteOutlook.h"
 #include "platform/Platform.h"
 #include "util/OleDateTime.h"
 
 namespace {
 
-const CLSID kOutlookClsid = {0x0006F03A, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 std::atomic<long> g_objects{0};
 
 // Member names get ids on first use; the same name always has the same id.
@@ -45,45 +48,9 @@ std::string NameOf(DISPID id) {
     return it == g_names.end() ? std::string() : it->second;
 }
 
-bool OutlookInterface(REFIID iid, std::string& name) {
-    static const std::map<unsigned long, const char*> kNames = {
-        {0x00063001, "_Application"}, {0x00063002, "_NameSpace"}, {0x00063005, "_Inspector"},
-        {0x00063006, "MAPIFolder"},   {0x00063007, "Attachment"}, {0x00063033, "_AppointmentItem"},
-        {0x00063034, "_MailItem"},    {0x00063035, "_TaskItem"},  {0x0006303C, "Attachments"},
-        {0x00063040, "_Folders"},     {0x00063041, "_Items"}};
-    static const BYTE kTail[8] = {0xC0, 0, 0, 0, 0, 0, 0, 0x46};
-    if (iid.Data2 != 0 || iid.Data3 != 0 || memcmp(iid.Data4, kTail, 8) != 0) return false;
-    auto it = kNames.find(iid.Data1);
-    if (it == kNames.end()) return false;
-    name = it->second;
-    return true;
-}
-
-class Server;
-void ToVariant(const CAutoValue& in, VARIANT& out);
-
-CAutoValue FromVariant(const VARIANT& v) {
-    VARIANT copy;
-    VariantInit(&copy);
-    const VARIANT* p = &v;
-    if (v.vt & VT_BYREF) {
-        VariantCopyInd(&copy, const_cast<VARIANT*>(&v));
-        p = &copy;
-    }
-    CAutoValue out;
-    switch (p->vt) {
-    case VT_ERROR: out = p->scode == DISP_E_PARAMNOTFOUND ? CAutoValue::Missing() : CAutoValue(); break;
-    case VT_BOOL: out = CAutoValue::Bool(p->boolVal != VARIANT_FALSE); break;
-    case VT_I2: out = CAutoValue::Int(p->iVal); break;
-    case VT_I4: out = CAutoValue::Int(p->lVal); break;
-    case VT_R8: out = CAutoValue::Double(p->dblVal); break;
-    case VT_DATE: out = CAutoValue::Date(p->date); break;
-    case VT_BSTR: out = CAutoValue::String(Narrow(p->bstrVal, SysStringLen(p->bstrVal))); break;
-    default: break;
-    }
-    VariantClear(&copy);
-    return out;
-}
+// The program passes no objects as arguments; none is taken from it.
+AutoObjectPtr Unwrap(IDispatch*) { return nullptr; }
+IDispatch* DispatchOf(const AutoObjectPtr& o);
 
 class Server : public IDispatch {
 public:
@@ -92,7 +59,7 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (!out) return E_POINTER;
         std::string name;
-        if (iid == IID_IUnknown || iid == IID_IDispatch || (OutlookInterface(iid, name) && m_o->Supports(name))) {
+        if (iid == IID_IUnknown || iid == IID_IDispatch || (OutlookInterfaceName(iid, name) && m_o->Supports(name))) {
             *out = static_cast<IDispatch*>(this);
             AddRef();
             return S_OK;
@@ -121,12 +88,12 @@ public:
         if (member.empty()) return DISP_E_MEMBERNOTFOUND;
         std::vector<CAutoValue> args;
         UINT positional = params ? params->cArgs - params->cNamedArgs : 0;
-        for (UINT i = 0; i < positional; ++i) args.push_back(FromVariant(params->rgvarg[positional - 1 - i]));
         try {
+            for (UINT i = 0; i < positional; ++i) args.push_back(FromVariant(params->rgvarg[positional - 1 - i], Unwrap));
             CAutoValue r;
             if (flags & DISPATCH_PROPERTYPUT) {
                 if (!params || params->cArgs < 1) return DISP_E_BADPARAMCOUNT;
-                m_o->Put(member, FromVariant(params->rgvarg[0]));
+                m_o->Put(member, FromVariant(params->rgvarg[0], Unwrap));
             } else if ((flags & DISPATCH_PROPERTYGET) && args.empty() && !(flags & DISPATCH_METHOD)) {
                 r = m_o->Get(member);
             } else {
@@ -137,7 +104,7 @@ public:
                     r = m_o->Get(member); // a property asked for as method-or-get
                 }
             }
-            if (result) ToVariant(r, *result);
+            if (result) ToVariant(r, *result, DispatchOf);
             return S_OK;
         } catch (const CAutoError& e) {
             if (info) {
@@ -147,7 +114,11 @@ public:
                 info->bstrSource = SysAllocString(L"Fake Outlook");
             }
             return DISP_E_EXCEPTION;
+        } catch (const std::exception& e) {
+            LogCaught("fake Outlook", e.what());
+            return E_FAIL;
         } catch (...) {
+            LogCaught("fake Outlook", "unknown exception");
             return E_FAIL;
         }
     }
@@ -157,26 +128,8 @@ private:
     std::atomic<ULONG> m_refs{1};
 };
 
-void ToVariant(const CAutoValue& in, VARIANT& out) {
-    VariantInit(&out);
-    switch (in.GetKind()) {
-    case CAutoValue::Kind::Bool: out.vt = VT_BOOL, out.boolVal = in.AsBool() ? VARIANT_TRUE : VARIANT_FALSE; break;
-    case CAutoValue::Kind::Int: out.vt = VT_I4, out.lVal = in.AsInt(); break;
-    case CAutoValue::Kind::Double: out.vt = VT_R8, out.dblVal = in.AsDouble(); break;
-    case CAutoValue::Kind::Date: out.vt = VT_DATE, out.date = in.AsDate(); break;
-    case CAutoValue::Kind::String: {
-        std::wstring w = Widen(in.AsString());
-        out.vt = VT_BSTR;
-        out.bstrVal = SysAllocStringLen(w.data(), static_cast<UINT>(w.size()));
-        break;
-    }
-    case CAutoValue::Kind::Object:
-        out.vt = VT_DISPATCH;
-        out.pdispVal = new Server(in.AsObject()); // the reference goes to the caller
-        break;
-    default: break;
-    }
-}
+// The reference goes to the caller.
+IDispatch* DispatchOf(const AutoObjectPtr& o) { return new Server(o); }
 
 class Factory : public IClassFactory {
 public:
@@ -193,10 +146,8 @@ public:
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
         if (outer) return CLASS_E_NOAGGREGATION;
-        auto* s = new Server(m_store->Application());
-        HRESULT hr = s->QueryInterface(iid, out);
-        s->Release();
-        return hr;
+        ComPtr<Server> s = ComPtr<Server>::Adopt(new Server(m_store->Application()));
+        return s->QueryInterface(iid, out);
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 
@@ -209,7 +160,7 @@ private:
 extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
-    if (clsid != kOutlookClsid) return CLASS_E_CLASSNOTAVAILABLE;
+    if (clsid != kOutlookApplicationClsid) return CLASS_E_CLASSNOTAVAILABLE;
     static std::shared_ptr<CSubstituteOutlook> store;
     static std::unique_ptr<Factory> factory;
     if (!factory) {
