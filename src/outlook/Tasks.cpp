@@ -1,5 +1,7 @@
 #include "Tasks.h"
 
+#include <algorithm>
+
 #include <cmath>
 #include <iterator>
 
@@ -43,7 +45,7 @@ bool ByKey(const std::string& key, const CTask& a, const CTask& b, int& result) 
 
 } // namespace
 
-const CTask& CTasks::GetAt(int index) const { return **std::next(m_tasks.begin(), index); }
+const CTask& CTasks::GetAt(int index) const { return *m_tasks[static_cast<size_t>(index)]; }
 
 int CTasks::Compare(const CTask& a, const CTask& b, const CSettings& s) {
     int result = ByOptionalDate(a.m_dueDate, b.m_dueDate);
@@ -61,8 +63,11 @@ int CTasks::Compare(const CTask& a, const CTask& b, const CSettings& s) {
 }
 
 void CTasks::Insert(std::unique_ptr<CTask> task, const CSettings& settings) {
-    auto it = m_tasks.begin();
-    while (it != m_tasks.end() && Compare(*task, **it, settings) != -1) ++it;
+    // The list is always in order, so the place is found by halving.
+    auto it = std::upper_bound(m_tasks.begin(), m_tasks.end(), task,
+                               [&](const std::unique_ptr<CTask>& a, const std::unique_ptr<CTask>& b) {
+                                   return Compare(*a, *b, settings) == -1;
+                               });
     m_tasks.insert(it, std::move(task));
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The task list, selected and ordered as Outlook Today does.
-#include <list>
 #include <memory>
+#include <vector>
 
 #include "Task.h"
 
@@ -22,5 +22,5 @@ public:
     static int Compare(const CTask& a, const CTask& b, const CSettings& settings);
 
 private:
-    std::list<std::unique_ptr<CTask>> m_tasks;
+    std::vector<std::unique_ptr<CTask>> m_tasks; // kept in order by Insert
 };

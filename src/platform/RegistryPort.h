@@ -27,6 +27,7 @@ constexpr long InvalidData = 13;
 constexpr long WriteFault = 29;
 constexpr long InvalidParameter = 87;
 constexpr long MoreData = 234;
+constexpr long KeyDeleted = 1018; // the key was deleted while it was open
 } // namespace RegError
 
 struct RegValue {

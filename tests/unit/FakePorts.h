@@ -185,6 +185,21 @@ class FakeLocalePort : public ILocalePort {
 public:
     std::map<std::pair<LocaleItem, int>, std::string> items;
     std::function<std::string(const DateFields&)> systemText; // null: the system has none
+
+    // English month and day names, full and in three letters.
+    void EnglishNames() {
+        const char* months[] = {"January", "February", "March",     "April",   "May",      "June",
+                                "July",    "August",   "September", "October", "November", "December"};
+        const char* days[] = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
+        for (int i = 0; i < 12; ++i) {
+            items[{LocaleItem::MonthName, i}] = months[i];
+            items[{LocaleItem::AbbrevMonthName, i}] = std::string(months[i]).substr(0, 3);
+        }
+        for (int i = 0; i < 7; ++i) {
+            items[{LocaleItem::DayName, i}] = days[i];
+            items[{LocaleItem::AbbrevDayName, i}] = std::string(days[i]).substr(0, 3);
+        }
+    }
     struct Source : ILocaleSource {
         FakeLocalePort& port;
         explicit Source(FakeLocalePort& p) : port(p) {}

@@ -9,17 +9,7 @@ namespace {
 class LocaleValuesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* months[] = {"January", "February", "March",     "April",   "May",      "June",
-                                "July",    "August",   "September", "October", "November", "December"};
-        const char* days[] = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
-        for (int i = 0; i < 12; ++i) {
-            port.items[{LocaleItem::MonthName, i}] = months[i];
-            port.items[{LocaleItem::AbbrevMonthName, i}] = std::string(months[i]).substr(0, 3);
-        }
-        for (int i = 0; i < 7; ++i) {
-            port.items[{LocaleItem::DayName, i}] = days[i];
-            port.items[{LocaleItem::AbbrevDayName, i}] = std::string(days[i]).substr(0, 3);
-        }
+        port.EnglishNames();
         port.items[{LocaleItem::AmDesignator, 0}] = "AM";
         port.items[{LocaleItem::PmDesignator, 0}] = "PM";
         port.items[{LocaleItem::LongDateOrder, 0}] = "1";

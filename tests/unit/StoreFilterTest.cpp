@@ -12,14 +12,7 @@ namespace {
 class StoreFilterTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* months[] = {"January", "February", "March",     "April",   "May",      "June",
-                                "July",    "August",   "September", "October", "November", "December"};
-        const char* days[] = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
-        for (int i = 0; i < 12; ++i) {
-            port.items[{LocaleItem::MonthName, i}] = months[i];
-            port.items[{LocaleItem::AbbrevMonthName, i}] = std::string(months[i]).substr(0, 3);
-        }
-        for (int i = 0; i < 7; ++i) port.items[{LocaleItem::DayName, i}] = days[i];
+        port.EnglishNames();
         port.items[{LocaleItem::LongDateFormat, 0}] = "dddd, MMMM d, yyyy";
         port.items[{LocaleItem::TimeFormat, 0}] = "h:mm:ss tt";
     }

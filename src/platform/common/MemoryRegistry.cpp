@@ -2,21 +2,20 @@
 
 namespace {
 
-constexpr long kKeyDeleted = 1018; // ERROR_KEY_DELETED
 
 class MemoryKey : public IRegistryKey {
 public:
     MemoryKey(CRegistryTree& tree, std::string path) : m_tree(tree), m_path(std::move(path)) {}
     long QueryValue(const std::string& name, RegValue& out) override {
-        if (!m_tree.KeyExists(m_path)) return kKeyDeleted;
+        if (!m_tree.KeyExists(m_path)) return RegError::KeyDeleted;
         return m_tree.QueryValue(m_path, name, out);
     }
     long SetValue(const std::string& name, const RegValue& value) override {
-        if (!m_tree.KeyExists(m_path)) return kKeyDeleted;
+        if (!m_tree.KeyExists(m_path)) return RegError::KeyDeleted;
         return m_tree.SetValue(m_path, name, value);
     }
     long DeleteValue(const std::string& name) override {
-        if (!m_tree.KeyExists(m_path)) return kKeyDeleted;
+        if (!m_tree.KeyExists(m_path)) return RegError::KeyDeleted;
         return m_tree.DeleteValue(m_path, name);
     }
 

@@ -13,21 +13,10 @@
 #include <unistd.h>
 
 #include "../common/MemoryRegistry.h"
+#include "PosixFiles.h"
 
 namespace {
 
-constexpr long kKeyDeleted = 1018;
-
-bool MakeDirs(const std::string& dir) {
-    std::string cur;
-    for (size_t i = 0; i <= dir.size(); ++i) {
-        if (i == dir.size() || dir[i] == '/') {
-            if (!cur.empty() && ::mkdir(cur.c_str(), 0700) != 0 && errno != EEXIST) return false;
-        }
-        if (i < dir.size()) cur += dir[i];
-    }
-    return true;
-}
 
 bool WriteAll(int fd, const std::string& data) {
     size_t done = 0;
@@ -67,12 +56,12 @@ public:
     }
     long SetValue(const std::string& name, const RegValue& value) override {
         return m_reg.Modify(m_root, m_path, [&](CRegistryTree& t) {
-            return t.KeyExists(m_path) ? t.SetValue(m_path, name, value) : kKeyDeleted;
+            return t.KeyExists(m_path) ? t.SetValue(m_path, name, value) : RegError::KeyDeleted;
         });
     }
     long DeleteValue(const std::string& name) override {
         return m_reg.Modify(m_root, m_path, [&](CRegistryTree& t) {
-            return t.KeyExists(m_path) ? t.DeleteValue(m_path, name) : kKeyDeleted;
+            return t.KeyExists(m_path) ? t.DeleteValue(m_path, name) : RegError::KeyDeleted;
         });
     }
 
@@ -151,7 +140,7 @@ long CPosixFileRegistry::Query(RegRoot root, const std::string& path, const std:
                                RegValue& out) {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     Refresh(root);
-    if (!R(root).tree.KeyExists(path)) return kKeyDeleted;
+    if (!R(root).tree.KeyExists(path)) return RegError::KeyDeleted;
     return R(root).tree.QueryValue(path, name, out);
 }
 
@@ -159,7 +148,7 @@ long CPosixFileRegistry::Modify(RegRoot root, const std::string& path,
                                 const std::function<long(CRegistryTree&)>& change) {
     (void)path;
     std::lock_guard<std::recursive_mutex> guard(m_lock);
-    if (!MakeDirs(m_dir)) return RegError::AccessDenied;
+    if (!MakeFolders(m_dir)) return RegError::AccessDenied;
     std::string file = FilePath(root);
     FileLock lock(file + ".lock");
     Refresh(root);

@@ -1,4 +1,5 @@
 #include "PosixSystem.h"
+#include "PosixFiles.h"
 
 #include <memory>
 
@@ -42,14 +43,7 @@ std::string CPosixSystemPort::SpecialFolderPath(int folderId) {
         if (!home || *home != '/') return std::string();
         dir = std::string(home) + "/.local/share";
     }
-    std::string cur;
-    for (size_t i = 0; i <= dir.size(); ++i) {
-        if ((i == dir.size() || dir[i] == '/') && !cur.empty() && ::mkdir(cur.c_str(), 0700) != 0 &&
-            errno != EEXIST)
-            return std::string();
-        if (i < dir.size()) cur += dir[i];
-    }
-    return dir;
+    return MakeFolders(dir) ? dir : std::string();
 }
 
 std::string CPosixSystemPort::ShortPath(const std::string& path) {
