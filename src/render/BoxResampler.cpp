@@ -51,44 +51,95 @@ std::vector<int> CBoxResampler::Footprint(int srcCount, int dstCount, int i) {
     return out;
 }
 
+namespace {
+
+// One source row averaged into the destination's columns. The means stay unrounded,
+// so the columns pass averages exact values and rounds once.
+template <int Bpp>
+void AverageRow(const std::uint8_t* in, const Axis& columns, const std::vector<float>& scale, float* out) {
+    const int dstWidth = static_cast<int>(scale.size());
+    for (int x = 0; x < dstWidth; ++x, out += Bpp) {
+        unsigned sum[Bpp] = {};
+        for (int k = columns.start[x]; k < columns.start[x + 1]; ++k) {
+            const std::uint8_t* p = in + static_cast<std::ptrdiff_t>(columns.index[k]) * Bpp;
+            for (int c = 0; c < Bpp; ++c) sum[c] += p[c];
+        }
+        for (int c = 0; c < Bpp; ++c) out[c] = static_cast<float>(sum[c]) * scale[x];
+    }
+}
+
+// The rows pass on demand: averaged source rows are kept in a few slots (row modulo
+// slots) and computed again only when evicted, so the whole intermediate picture
+// never has to exist. Each row is summed as soon as it is fetched, so an eviction
+// can cost time but never a wrong result.
+class RowCache {
+public:
+    RowCache(const std::uint8_t* src, std::ptrdiff_t stride, const Axis& columns, int bpp, int slots)
+        : m_src(src), m_stride(stride), m_columns(columns), m_bpp(bpp),
+          m_width(columns.start.size() - 1), m_rowOf(static_cast<std::size_t>(slots), -1),
+          m_data(static_cast<std::size_t>(slots) * m_width * bpp), m_scale(m_width) {
+        for (std::size_t x = 0; x < m_width; ++x)
+            m_scale[x] = 1.0f / static_cast<float>(columns.Count(static_cast<int>(x)));
+    }
+
+    const float* Row(int y) {
+        const std::size_t slot = static_cast<std::size_t>(y) % m_rowOf.size();
+        float* out = m_data.data() + slot * m_width * m_bpp;
+        if (m_rowOf[slot] != y) {
+            const std::uint8_t* in = m_src + y * m_stride;
+            switch (m_bpp) {
+            case 1: AverageRow<1>(in, m_columns, m_scale, out); break;
+            case 2: AverageRow<2>(in, m_columns, m_scale, out); break;
+            case 3: AverageRow<3>(in, m_columns, m_scale, out); break;
+            default: AverageRow<4>(in, m_columns, m_scale, out); break;
+            }
+            m_rowOf[slot] = y;
+        }
+        return out;
+    }
+
+private:
+    const std::uint8_t* m_src;
+    std::ptrdiff_t m_stride;
+    const Axis& m_columns;
+    int m_bpp;
+    std::size_t m_width;
+    std::vector<int> m_rowOf;
+    std::vector<float> m_data;
+    std::vector<float> m_scale;
+};
+
+} // namespace
+
 bool CBoxResampler::Resample(const std::uint8_t* src, int srcWidth, int srcHeight, std::ptrdiff_t srcStride,
                              std::uint8_t* dst, int dstWidth, int dstHeight, std::ptrdiff_t dstStride,
                              int bytesPerPixel) {
-    const int bpp = bytesPerPixel;
     try {
         const Axis columns(srcWidth, dstWidth);
         const Axis rows(srcHeight, dstHeight);
-        // Rows pass: each source row averaged into dstWidth pixels, kept unrounded so
-        // the columns pass averages exact means.
-        const std::size_t midStride = static_cast<std::size_t>(dstWidth) * bpp;
-        std::vector<float> mid(midStride * static_cast<std::size_t>(srcHeight));
-        for (int y = 0; y < srcHeight; ++y) {
-            const std::uint8_t* in = src + y * srcStride;
-            float* out = mid.data() + y * midStride;
-            for (int x = 0; x < dstWidth; ++x) {
-                unsigned sum[4] = {0, 0, 0, 0};
-                for (int k = columns.start[x]; k < columns.start[x + 1]; ++k) {
-                    const std::uint8_t* p = in + static_cast<std::ptrdiff_t>(columns.index[k]) * bpp;
-                    for (int c = 0; c < bpp; ++c) sum[c] += p[c];
-                }
-                const float count = static_cast<float>(columns.Count(x));
-                for (int c = 0; c < bpp; ++c) out[x * bpp + c] = static_cast<float>(sum[c]) / count;
-            }
-        }
+        // Footprints of consecutive rows are contiguous and never overlap by more than
+        // the one row that growing repeats, so two slots compute every row once.
+        RowCache cache(src, srcStride, columns, bytesPerPixel, 2);
+
         // Columns pass, rounding to the nearest value, halves up.
-        std::vector<double> sum(midStride);
+        const std::size_t values = static_cast<std::size_t>(dstWidth) * bytesPerPixel;
+        std::vector<double> sum(values);
         for (int y = 0; y < dstHeight; ++y) {
+            std::uint8_t* out = dst + y * dstStride;
+            if (rows.Count(y) == 1) { // growing, or the same height: one row, no sum
+                const float* in = cache.Row(rows.index[rows.start[y]]);
+                for (std::size_t v = 0; v < values; ++v)
+                    out[v] = static_cast<std::uint8_t>(std::min(static_cast<double>(in[v]) + 0.5, 255.0));
+                continue;
+            }
             std::fill(sum.begin(), sum.end(), 0.0);
             for (int k = rows.start[y]; k < rows.start[y + 1]; ++k) {
-                const float* in = mid.data() + static_cast<std::size_t>(rows.index[k]) * midStride;
-                for (std::size_t v = 0; v < midStride; ++v) sum[v] += in[v];
+                const float* in = cache.Row(rows.index[k]);
+                for (std::size_t v = 0; v < values; ++v) sum[v] += in[v];
             }
-            const double count = rows.Count(y);
-            std::uint8_t* out = dst + y * dstStride;
-            for (std::size_t v = 0; v < midStride; ++v) {
-                const double value = sum[v] / count + 0.5;
-                out[v] = static_cast<std::uint8_t>(std::clamp(value, 0.0, 255.0));
-            }
+            const double inverse = 1.0 / rows.Count(y);
+            for (std::size_t v = 0; v < values; ++v)
+                out[v] = static_cast<std::uint8_t>(std::min(sum[v] * inverse + 0.5, 255.0));
         }
     } catch (...) { // std::bad_alloc
         return false;

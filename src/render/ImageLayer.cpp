@@ -158,10 +158,6 @@ bool IS40_ResizeImage(std::span<const std::uint8_t> src, int srcWidth, int srcHe
     if (bpp < 1 || bpp > 4 || filter != 0 || flags != 0) return false;
     const ImageLimits limits;
     if (!limits.Allows(srcWidth, srcHeight) || !limits.Allows(dstWidth, dstHeight)) return false;
-    // The rows pass keeps dstWidth x srcHeight unrounded samples (4 bytes each).
-    if (static_cast<unsigned long long>(dstWidth) * static_cast<unsigned long long>(srcHeight) * bpp >
-        limits.maxPixelBytes)
-        return false;
     if (!Holds(src, srcWidth, srcHeight, srcStride, bpp) || !Holds(dst, dstWidth, dstHeight, dstStride, bpp))
         return false;
     if (Overlap(src, dst)) return false;
