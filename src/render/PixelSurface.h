@@ -12,7 +12,7 @@ struct PixelSurface {
     int stride = 0; // bytes
 
     bool Valid() const {
-        return pixels != nullptr && width > 0 && height > 0 && stride >= width * 4;
+        return pixels != nullptr && width > 0 && height > 0 && stride >= static_cast<long long>(width) * 4;
     }
     std::uint8_t* Row(int y) const { return pixels + static_cast<std::ptrdiff_t>(y) * stride; }
 };
