@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -408,7 +407,7 @@ TEST(ReadBmp, LimitsAndArgumentsAreChecked) {
 
 // --- JPEG -------------------------------------------------------------------------------
 
-TEST(ReadJpg, DecodesBaselineProgressiveGreyAndCmykCloseToTheOriginal) {
+TEST(ReadJpg, DecodesBaselineAndProgressiveCloseToTheOriginal) {
     const int w = 64, h = 48;
     const Bytes rgb = Gradient(w, h);
     for (bool progressive : {false, true}) {
@@ -418,32 +417,7 @@ TEST(ReadJpg, DecodesBaselineProgressiveGreyAndCmykCloseToTheOriginal) {
         EXPECT_EQ(r.height, h);
         EXPECT_LE(MaxDifference(r.Pixels(), rgb), 12) << progressive;
     }
-
-    Bytes grey(static_cast<std::size_t>(w) * h);
-    for (std::size_t i = 0; i < grey.size(); ++i) grey[i] = static_cast<std::uint8_t>(i % w * 4);
-    Read g = ReadJpg(EncodeJpeg(grey, w, h, {.quality = 95, .space = JCS_GRAYSCALE, .components = 1}));
-    ASSERT_TRUE(g.rgb);
-    Bytes greyAsRgb;
-    for (std::uint8_t v : grey) greyAsRgb.insert(greyAsRgb.end(), {v, v, v});
-    EXPECT_LE(MaxDifference(g.Pixels(), greyAsRgb), 2);
-
-    // CMYK as Adobe stores it (255 = no ink); the encoder writes the Adobe marker.
-    // Left half: no cyan or yellow ink, full magenta, no black -> red 255, green 0,
-    // blue 255. Right half: half cyan, half black -> (64, 128, 128).
-    Bytes cmyk(static_cast<std::size_t>(w) * h * 4);
-    for (int i = 0; i < w * h; ++i) {
-        const bool left = i % w < w / 2;
-        const std::uint8_t px[4] = {static_cast<std::uint8_t>(left ? 255 : 128), static_cast<std::uint8_t>(left ? 0 : 255), 255,
-                                    static_cast<std::uint8_t>(left ? 255 : 128)};
-        std::memcpy(&cmyk[static_cast<std::size_t>(i) * 4], px, 4);
-    }
-    Read k = ReadJpg(EncodeJpeg(cmyk, w, h, {.quality = 100, .space = JCS_CMYK, .components = 4}));
-    ASSERT_TRUE(k.rgb);
-    Bytes cmykWant;
-    for (int i = 0; i < w * h; ++i)
-        cmykWant.insert(cmykWant.end(), i % w < w / 2 ? std::initializer_list<std::uint8_t>{255, 0, 255}
-                                                       : std::initializer_list<std::uint8_t>{64, 128, 128});
-    EXPECT_LE(MaxDifference(k.Pixels(), cmykWant), 2);
+    // Grey and CMYK files are compared with ImageMagick in the Linux tests.
 }
 
 TEST(ReadJpg, RefusesDamagedAndTruncatedFilesQuietly) {
