@@ -49,16 +49,15 @@ void ErrorExit(j_common_ptr cinfo) {
 }
 
 // Warnings about damaged entropy-coded data end the decode: the picture would be
-// partly grey. Other warnings (extra bytes before a marker, an unknown JFIF
-// revision) describe files that still decode whole, and are ignored.
+// partly grey or garbled. Other warnings (extra bytes before a marker, an unknown
+// JFIF revision, odd scan parameters the library copes with) describe files that
+// still decode whole, and are ignored.
 void EmitMessage(j_common_ptr cinfo, int level) {
     if (level >= 0) return; // trace messages
     switch (cinfo->err->msg_code) {
     case JWRN_HUFF_BAD_CODE:
     case JWRN_HIT_MARKER:
     case JWRN_MUST_RESYNC:
-    case JWRN_NOT_SEQUENTIAL:
-    case JWRN_BOGUS_PROGRESSION:
     case JWRN_JPEG_EOF:
         ErrorExit(cinfo);
         break;
