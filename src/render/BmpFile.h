@@ -1,0 +1,39 @@
+#pragma once
+// Windows bitmap files. The reader takes uncompressed 1-, 4-, 8-, 24- and 32-bit
+// pictures (32-bit also with the standard bit-field masks), bottom-up or top-down,
+// with any of the usual information headers; the writer makes the one form the
+// program produces: 24 bits, bottom-up, rows padded to 4 bytes.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "ImageLimits.h"
+#include "RgbImage.h"
+
+class CImageDest;
+
+// Pixels per metre written into the information header; 0 means unspecified.
+struct BmpResolution {
+    std::int32_t xPelsPerMeter = 0;
+    std::int32_t yPelsPerMeter = 0;
+};
+
+class CBmpFile {
+public:
+    static constexpr std::size_t kFileHeaderSize = 14;
+    static constexpr std::size_t kInfoHeaderSize = 40;
+
+    // Bytes of one stored row of width pixels at bitsPerPixel, padded to 4 bytes.
+    static constexpr std::uint64_t RowBytes(std::uint64_t width, unsigned bitsPerPixel) {
+        return (width * bitsPerPixel + 31) / 32 * 4;
+    }
+
+    // Decodes a whole file held in memory into top-down RGB. Anything not handled,
+    // inconsistent or over the limits gives false and leaves out empty.
+    static bool Decode(std::span<const std::uint8_t> file, const ImageLimits& limits, RgbImage& out);
+
+    // Writes the 24-bit file of an RGB picture (rows top-down, stride bytes apart).
+    // False when the arguments do not describe a picture inside rgb or a write fails.
+    static bool Write(CImageDest& dest, std::span<const std::uint8_t> rgb, int width, int height,
+                      int stride, const BmpResolution& resolution);
+};

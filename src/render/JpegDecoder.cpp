@@ -1,0 +1,188 @@
+#include "JpegDecoder.h"
+
+#include <csetjmp>
+#include <cstdio> // jpeglib.h needs FILE
+#include <limits>
+#include <new>
+
+extern "C" {
+#include <jerror.h>
+#include <jpeglib.h>
+}
+
+namespace {
+
+// libjpeg reports every error through error_exit, which must not return: it jumps
+// back to the decode call instead of ending the process.
+struct ErrorManager {
+    jpeg_error_mgr pub; // first, so the library's pointer converts back
+    std::jmp_buf jump;
+};
+
+struct MemorySource {
+    jpeg_source_mgr pub;
+};
+
+struct ScanLimit {
+    jpeg_progress_mgr pub;
+    int maxScans;
+};
+
+struct Session {
+    jpeg_decompress_struct cinfo{};
+    ErrorManager err{};
+    MemorySource source{};
+    ScanLimit progress{};
+    bool created = false;
+    RgbImage image;
+
+    Session() = default;
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+    ~Session() {
+        if (created) jpeg_destroy_decompress(&cinfo);
+    }
+};
+
+void ErrorExit(j_common_ptr cinfo) {
+    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+}
+
+// Warnings about damaged entropy-coded data end the decode: the picture would be
+// partly grey or garbled. Other warnings (extra bytes before a marker, an unknown
+// JFIF revision, odd scan parameters the library copes with) describe files that
+// still decode whole, and are ignored.
+void EmitMessage(j_common_ptr cinfo, int level) {
+    if (level >= 0) return; // trace messages
+    switch (cinfo->err->msg_code) {
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_HIT_MARKER:
+    case JWRN_MUST_RESYNC:
+    case JWRN_JPEG_EOF:
+        ErrorExit(cinfo);
+        break;
+    default:
+        ++cinfo->err->num_warnings;
+        break;
+    }
+}
+
+void OutputMessage(j_common_ptr) {}
+
+void InitSource(j_decompress_ptr) {}
+
+// The whole file is in the buffer from the start: asking for more means it ended
+// before the picture did.
+boolean FillInputBuffer(j_decompress_ptr cinfo) {
+    ERREXIT(cinfo, JERR_INPUT_EOF);
+    return FALSE;
+}
+
+void SkipInputData(j_decompress_ptr cinfo, long count) {
+    if (count <= 0) return;
+    jpeg_source_mgr* src = cinfo->src;
+    if (static_cast<unsigned long>(count) > src->bytes_in_buffer) ERREXIT(cinfo, JERR_INPUT_EOF);
+    src->next_input_byte += count;
+    src->bytes_in_buffer -= static_cast<std::size_t>(count);
+}
+
+void TermSource(j_decompress_ptr) {}
+
+// Called between steps of multi-scan input; refuses the file once it has more scans
+// than allowed.
+void CheckScans(j_common_ptr cinfo) {
+    auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    auto* limit = reinterpret_cast<ScanLimit*>(cinfo->progress);
+    if (d->input_scan_number > limit->maxScans) ERREXIT(cinfo, JERR_BAD_PROGRESSION);
+}
+
+std::uint8_t Mul255(unsigned a, unsigned b) { return static_cast<std::uint8_t>((a * b + 127) / 255); }
+
+// Everything that may be jumped over by longjmp lives in the caller's Session, so no
+// object with a destructor is skipped and no local changes after setjmp.
+bool Run(Session& s, std::span<const std::uint8_t> file, const ImageLimits& limits) {
+    jpeg_decompress_struct& cinfo = s.cinfo;
+    cinfo.err = jpeg_std_error(&s.err.pub);
+    s.err.pub.error_exit = ErrorExit;
+    s.err.pub.emit_message = EmitMessage;
+    s.err.pub.output_message = OutputMessage;
+    if (setjmp(s.err.jump)) return false;
+
+    s.created = true; // destroying a half-created object is safe: it was zeroed
+    jpeg_create_decompress(&cinfo);
+    s.source.pub.next_input_byte = file.data();
+    s.source.pub.bytes_in_buffer = file.size();
+    s.source.pub.init_source = InitSource;
+    s.source.pub.fill_input_buffer = FillInputBuffer;
+    s.source.pub.skip_input_data = SkipInputData;
+    s.source.pub.resync_to_restart = jpeg_resync_to_restart;
+    s.source.pub.term_source = TermSource;
+    cinfo.src = &s.source.pub;
+    s.progress.pub.progress_monitor = CheckScans;
+    s.progress.maxScans = limits.maxJpegScans;
+    cinfo.progress = &s.progress.pub;
+    // Coefficient buffers of progressive files are the large allocations; without a
+    // backing store the library refuses a file that would need more than this.
+    const std::size_t budget = limits.maxPixelBytes * 3;
+    cinfo.mem->max_memory_to_use = static_cast<long>(
+        budget > static_cast<std::size_t>(std::numeric_limits<long>::max()) ? std::numeric_limits<long>::max()
+                                                                             : budget);
+
+    if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) return false;
+    if (!limits.Allows(cinfo.image_width, cinfo.image_height)) return false;
+    switch (cinfo.jpeg_color_space) {
+    case JCS_GRAYSCALE:
+        cinfo.out_color_space = JCS_GRAYSCALE;
+        break;
+    case JCS_YCbCr:
+    case JCS_RGB:
+        cinfo.out_color_space = JCS_RGB;
+        break;
+    case JCS_CMYK:
+    case JCS_YCCK:
+        cinfo.out_color_space = JCS_CMYK;
+        break;
+    default:
+        return false;
+    }
+    jpeg_start_decompress(&cinfo);
+    const int components = cinfo.output_components;
+    if (cinfo.output_width != cinfo.image_width || cinfo.output_height != cinfo.image_height ||
+        (components != 1 && components != 3 && components != 4))
+        return false;
+
+    s.image.width = static_cast<int>(cinfo.output_width);
+    s.image.height = static_cast<int>(cinfo.output_height);
+    s.image.pixels.reset(new (std::nothrow) std::uint8_t[s.image.Size()]);
+    if (!s.image.pixels) return false;
+    JSAMPARRAY scratch = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
+                                                    cinfo.output_width * static_cast<JDIMENSION>(components), 1);
+    const bool invertedCmyk = cinfo.saw_Adobe_marker;
+    while (cinfo.output_scanline < cinfo.output_height) {
+        std::uint8_t* dst = s.image.pixels.get() + static_cast<std::size_t>(cinfo.output_scanline) * s.image.Stride();
+        JSAMPROW row = components == 3 ? dst : scratch[0];
+        if (jpeg_read_scanlines(&cinfo, &row, 1) != 1) return false;
+        const std::uint8_t* src = scratch[0];
+        if (components == 1) {
+            for (int x = 0; x < s.image.width; ++x, dst += 3) dst[0] = dst[1] = dst[2] = src[x];
+        } else if (components == 4) {
+            // Adobe writes CMYK inverted (255 = no ink); others store the ink itself.
+            for (int x = 0; x < s.image.width; ++x, src += 4, dst += 3) {
+                const unsigned k = invertedCmyk ? src[3] : 255u - src[3];
+                for (int c = 0; c < 3; ++c) dst[c] = Mul255(invertedCmyk ? src[c] : 255u - src[c], k);
+            }
+        }
+    }
+    jpeg_finish_decompress(&cinfo);
+    return true;
+}
+
+} // namespace
+
+bool CJpegDecoder::Decode(std::span<const std::uint8_t> file, const ImageLimits& limits, RgbImage& out) {
+    out = RgbImage();
+    Session session;
+    if (!Run(session, file, limits)) return false;
+    out = std::move(session.image);
+    return true;
+}

@@ -1,0 +1,759 @@
+// The image layer: BMP layout, malformed files, JPEG decoding, crop, resize, surface
+// transfers and the whole-file routines. Runs natively and under Wine.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+extern "C" {
+#include <jpeglib.h>
+}
+
+#include "render/ImageLayer.h"
+#include "render/Utf8Path.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A picture whose every pixel differs from its neighbours.
+Bytes Pattern(int width, int height, unsigned seed = 1) {
+    Bytes rgb(static_cast<std::size_t>(width) * height * 3);
+    std::mt19937 gen(seed);
+    for (auto& b : rgb) b = static_cast<std::uint8_t>(gen());
+    return rgb;
+}
+
+// A smooth picture, as photographs are: what JPEG keeps well.
+Bytes Gradient(int width, int height) {
+    Bytes rgb(static_cast<std::size_t>(width) * height * 3);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            std::uint8_t* p = &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
+            p[0] = static_cast<std::uint8_t>(x * 255 / (width - 1));
+            p[1] = static_cast<std::uint8_t>(y * 255 / (height - 1));
+            p[2] = static_cast<std::uint8_t>(128 + 60 * std::sin((x + y) / 9.0));
+        }
+    return rgb;
+}
+
+void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+void Put16(Bytes& b, std::size_t at, std::uint32_t v) {
+    b[at] = static_cast<std::uint8_t>(v);
+    b[at + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+std::uint32_t Get32(const Bytes& b, std::size_t at) {
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
+}
+
+// A BMP file put together field by field, independent of the layer's writer.
+struct BmpSpec {
+    std::uint32_t headerSize = 40;
+    std::int32_t width = 3;
+    std::int32_t height = 2; // negative: top-down
+    unsigned bits = 24;
+    std::uint32_t compression = 0;
+    std::uint32_t coloursUsed = 0;
+    std::vector<std::uint32_t> masks{}; // after a 40-byte header, or inside a larger one
+    std::vector<std::uint32_t> palette{}; // 0x00RRGGBB
+    Bytes pixels{};                     // stored rows, padding included
+};
+
+Bytes BuildBmp(const BmpSpec& s) {
+    const bool core = s.headerSize == 12;
+    const std::size_t masksAfter = s.headerSize == 40 ? s.masks.size() * 4 : 0;
+    const std::size_t entry = core ? 3 : 4;
+    const std::size_t off = 14 + s.headerSize + masksAfter + s.palette.size() * entry;
+    Bytes b(off, 0);
+    b[0] = 'B';
+    b[1] = 'M';
+    Put32(b, 2, static_cast<std::uint32_t>(off + s.pixels.size()));
+    Put32(b, 10, static_cast<std::uint32_t>(off));
+    Put32(b, 14, s.headerSize);
+    if (core) {
+        Put16(b, 18, s.width);
+        Put16(b, 20, s.height);
+        Put16(b, 22, 1);
+        Put16(b, 24, s.bits);
+    } else {
+        Put32(b, 18, static_cast<std::uint32_t>(s.width));
+        Put32(b, 22, static_cast<std::uint32_t>(s.height));
+        Put16(b, 26, 1);
+        Put16(b, 28, s.bits);
+        Put32(b, 30, s.compression);
+        Put32(b, 46, s.coloursUsed);
+        for (std::size_t i = 0; i < s.masks.size(); ++i) Put32(b, 54 + 4 * i, s.masks[i]);
+    }
+    std::size_t at = 14 + s.headerSize + masksAfter;
+    for (std::uint32_t c : s.palette) {
+        b[at] = static_cast<std::uint8_t>(c);
+        b[at + 1] = static_cast<std::uint8_t>(c >> 8);
+        b[at + 2] = static_cast<std::uint8_t>(c >> 16);
+        at += entry;
+    }
+    b.insert(b.end(), s.pixels.begin(), s.pixels.end());
+    return b;
+}
+
+// Reads through a memory source; width and height are -1 until the read sets them.
+struct Read {
+    RgbBuffer rgb;
+    int width = -1, height = -1;
+    Bytes Pixels() const { return rgb ? Bytes(rgb.get(), rgb.get() + width * height * 3) : Bytes(); }
+};
+
+Read ReadBmp(const Bytes& file, const ImageLimits& limits = ImageLimits()) {
+    Read r;
+    auto source = IS40_OpenMemorySource(file);
+    r.rgb = IS40_ReadBMP(source.get(), r.width, r.height, 24, nullptr, 0, limits);
+    return r;
+}
+
+Read ReadJpg(const Bytes& file, const ImageLimits& limits = ImageLimits()) {
+    Read r;
+    auto source = IS40_OpenMemorySource(file);
+    r.rgb = IS40_ReadJPG(source.get(), r.width, r.height, 24, 0, limits);
+    return r;
+}
+
+Bytes WriteBmp(const Bytes& rgb, int width, int height, int stride) {
+    auto dest = CImageDest::InMemory();
+    EXPECT_TRUE(IS40_WriteBMP(dest.get(), rgb, width, height, 24, stride));
+    return dest->Bytes();
+}
+
+struct JpegSpec {
+    int quality = 95;
+    J_COLOR_SPACE space = JCS_RGB;
+    int components = 3;
+    bool progressive = false;
+    std::vector<jpeg_scan_info> scans{};
+};
+
+Bytes EncodeJpeg(const Bytes& pixels, int width, int height, const JpegSpec& spec = JpegSpec()) {
+    jpeg_compress_struct c{};
+    jpeg_error_mgr err{};
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &out, &size);
+    c.image_width = width;
+    c.image_height = height;
+    c.input_components = spec.components;
+    c.in_color_space = spec.space;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, spec.quality, TRUE);
+    if (spec.progressive) jpeg_simple_progression(&c);
+    if (!spec.scans.empty()) {
+        c.scan_info = spec.scans.data();
+        c.num_scans = static_cast<int>(spec.scans.size());
+    }
+    jpeg_start_compress(&c, TRUE);
+    while (c.next_scanline < c.image_height) {
+        JSAMPROW row = const_cast<JSAMPLE*>(&pixels[static_cast<std::size_t>(c.next_scanline) * width * spec.components]);
+        jpeg_write_scanlines(&c, &row, 1);
+    }
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    Bytes file(out, out + size);
+    std::free(out);
+    return file;
+}
+
+int MaxDifference(const Bytes& a, const Bytes& b) {
+    if (a.size() != b.size()) return 256;
+    int most = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) most = std::max(most, std::abs(a[i] - b[i]));
+    return most;
+}
+
+class TempFolder {
+public:
+    TempFolder() {
+        std::random_device rd;
+        m_path = fs::temp_directory_path() / ("orvanta-image-" + std::to_string(rd()) + std::to_string(rd()));
+        fs::create_directories(m_path);
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        fs::remove_all(m_path, ec);
+    }
+    std::string File(const std::string& utf8Name) const {
+        const auto u8 = (m_path / fs::path(std::u8string(utf8Name.begin(), utf8Name.end()))).u8string();
+        return std::string(u8.begin(), u8.end());
+    }
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(m_path)) {
+            const auto u8 = e.path().filename().u8string();
+            names.emplace_back(u8.begin(), u8.end());
+        }
+        return names;
+    }
+
+private:
+    fs::path m_path;
+};
+
+Bytes Slurp(const std::string& utf8Path) {
+    std::ifstream in(PathFromUtf8(utf8Path), std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void Spit(const std::string& utf8Path, const Bytes& bytes) {
+    std::ofstream out(PathFromUtf8(utf8Path), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// --- BMP writing ------------------------------------------------------------------------
+
+TEST(WriteBmp, OnePixelIsA58ByteFileWithFourBytesOfPixels) {
+    Bytes f = WriteBmp({10, 20, 30}, 1, 1, 3);
+    ASSERT_EQ(f.size(), 58u);
+    EXPECT_EQ(f[0], 'B');
+    EXPECT_EQ(f[1], 'M');
+    EXPECT_EQ(Get32(f, 2), 58u);   // file size
+    EXPECT_EQ(Get32(f, 6), 0u);    // reserved words
+    EXPECT_EQ(Get32(f, 10), 54u);  // pixel offset
+    EXPECT_EQ(Get32(f, 14), 40u);  // information header size
+    EXPECT_EQ(Get32(f, 18), 1u);   // width
+    EXPECT_EQ(Get32(f, 22), 1u);   // height, positive: bottom-up
+    EXPECT_EQ(Get32(f, 26), 1u | (24u << 16)); // planes 1, 24 bits
+    EXPECT_EQ(Get32(f, 30), 0u);   // uncompressed
+    EXPECT_EQ(Get32(f, 34), 4u);   // image size: 3 bytes and 1 of padding
+    for (std::size_t at : {38u, 42u, 46u, 50u}) EXPECT_EQ(Get32(f, at), 0u) << at;
+    EXPECT_EQ(Bytes(f.begin() + 54, f.end()), (Bytes{30, 20, 10, 0}));
+}
+
+TEST(WriteBmp, RowsGoBottomUpBlueFirstPaddedToFourBytes) {
+    // 3 x 2 in a buffer with 2 spare bytes per row, which must not reach the file.
+    Bytes rgb = {1, 2, 3, 4, 5, 6, 7, 8, 9, 0xEE, 0xEE,
+                 11, 12, 13, 14, 15, 16, 17, 18, 19, 0xEE, 0xEE};
+    Bytes f = WriteBmp(rgb, 3, 2, 11);
+    ASSERT_EQ(f.size(), 54u + 2 * 12);
+    EXPECT_EQ(Get32(f, 2), 78u);
+    EXPECT_EQ(Get32(f, 34), 24u);
+    EXPECT_EQ(Bytes(f.begin() + 54, f.end()),
+              (Bytes{13, 12, 11, 16, 15, 14, 19, 18, 17, 0, 0, 0, 3, 2, 1, 6, 5, 4, 9, 8, 7, 0, 0, 0}));
+}
+
+TEST(WriteBmp, RefusesArgumentsItCannotWriteAndWritesNothing) {
+    Bytes rgb = Pattern(4, 3);
+    auto dest = CImageDest::InMemory();
+    EXPECT_FALSE(IS40_WriteBMP(nullptr, rgb, 4, 3, 24, 12));
+    EXPECT_FALSE(IS40_WriteBMP(dest.get(), rgb, 4, 3, 8, 12));  // bit depth
+    EXPECT_FALSE(IS40_WriteBMP(dest.get(), rgb, 4, 3, 24, 12, 16)); // palette
+    EXPECT_FALSE(IS40_WriteBMP(dest.get(), rgb, 4, 3, 24, 11)); // stride under a row
+    EXPECT_FALSE(IS40_WriteBMP(dest.get(), rgb, 4, 4, 24, 12)); // one row more than the buffer
+    EXPECT_FALSE(IS40_WriteBMP(dest.get(), rgb, 0, 3, 24, 12));
+    EXPECT_FALSE(IS40_WriteBMP(dest.get(), rgb, 4, 3, 24, 12, 0, nullptr, nullptr, 1));
+    EXPECT_TRUE(dest->Bytes().empty());
+}
+
+// --- BMP reading ------------------------------------------------------------------------
+
+TEST(ReadBmp, WhatTheWriterWritesReadsBackIdentically) {
+    for (auto [w, h] : {std::pair{1, 1}, {2, 3}, {5, 4}, {7, 1}, {1, 7}, {33, 17}}) {
+        Bytes rgb = Pattern(w, h, w * 100 + h);
+        Read r = ReadBmp(WriteBmp(rgb, w, h, w * 3));
+        ASSERT_TRUE(r.rgb) << w << "x" << h;
+        EXPECT_EQ(r.width, w);
+        EXPECT_EQ(r.height, h);
+        EXPECT_EQ(r.Pixels(), rgb) << w << "x" << h;
+    }
+}
+
+TEST(ReadBmp, ReadsTheCommonVariants) {
+    // Expected top-down RGB of a 3 x 2 picture: red green blue / white black grey.
+    const Bytes want = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255, 0, 0, 0, 128, 128, 128};
+    const std::vector<std::uint32_t> pal = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x000000, 0x808080};
+    const Bytes top24 = {0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0, 255, 255, 255, 0, 0, 0, 128, 128, 128, 0, 0, 0};
+    const Bytes bottom24 = {255, 255, 255, 0, 0, 0, 128, 128, 128, 0, 0, 0, 0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0};
+    const Bytes bottom32 = {255, 255, 255, 9, 0, 0, 0, 9, 128, 128, 128, 9, 0, 0, 255, 9, 0, 255, 0, 9, 255, 0, 0, 9};
+    const std::vector<std::uint32_t> masks = {0xFF0000, 0xFF00, 0xFF};
+
+    struct Case {
+        const char* name;
+        BmpSpec spec;
+    };
+    std::vector<Case> cases = {
+        {"24-bit bottom-up", {.pixels = bottom24}},
+        {"24-bit top-down", {.height = -2, .pixels = top24}},
+        {"32-bit", {.bits = 32, .pixels = bottom32}},
+        {"32-bit bit fields", {.bits = 32, .compression = 3, .masks = masks, .pixels = bottom32}},
+        {"V4 32-bit bit fields", {.headerSize = 108, .bits = 32, .compression = 3, .masks = masks, .pixels = bottom32}},
+        {"V5 24-bit", {.headerSize = 124, .pixels = bottom24}},
+        {"core 24-bit", {.headerSize = 12, .pixels = bottom24}},
+        {"8-bit, 6 colours", {.bits = 8, .coloursUsed = 6, .palette = pal, .pixels = {3, 4, 5, 0, 0, 1, 2, 0}}},
+        {"4-bit, 6 colours", {.bits = 4, .coloursUsed = 6, .palette = pal, .pixels = {0x34, 0x50, 0, 0, 0x01, 0x20, 0, 0}}},
+    };
+    // 1 bit: a 10 x 2 picture, so the row spans two bytes and the last one is partial.
+    BmpSpec mono{.width = 10, .bits = 1, .palette = {0x000000, 0xFFFFFF}};
+    mono.pixels = {0xFF, 0xC0, 0, 0, 0xAA, 0x80, 0, 0};
+    Bytes monoWant;
+    for (int bit : {1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1})
+        for (int c = 0; c < 3; ++c) monoWant.push_back(bit ? 255 : 0);
+    // A core file with an 8-bit palette of 3-byte entries.
+    BmpSpec core8{.headerSize = 12, .bits = 8, .pixels = {3, 4, 5, 0, 0, 1, 2, 0}};
+    core8.palette = pal;
+    core8.palette.resize(256);
+
+    for (const auto& c : cases) {
+        Read r = ReadBmp(BuildBmp(c.spec));
+        ASSERT_TRUE(r.rgb) << c.name;
+        EXPECT_EQ(r.width, 3) << c.name;
+        EXPECT_EQ(r.height, 2) << c.name;
+        EXPECT_EQ(r.Pixels(), want) << c.name;
+    }
+    Read m = ReadBmp(BuildBmp(mono));
+    ASSERT_TRUE(m.rgb);
+    EXPECT_EQ(m.Pixels(), monoWant);
+    Read k = ReadBmp(BuildBmp(core8));
+    ASSERT_TRUE(k.rgb);
+    EXPECT_EQ(k.Pixels(), want);
+}
+
+TEST(ReadBmp, RefusesEveryKindOfMalformedFile) {
+    const BmpSpec base{.pixels = Bytes(24, 7)};
+    const BmpSpec pal8{.bits = 8, .coloursUsed = 2, .palette = {0xFF0000, 0x00FF00}, .pixels = Bytes(8, 1)};
+    ASSERT_TRUE(ReadBmp(BuildBmp(base)).rgb);
+    ASSERT_TRUE(ReadBmp(BuildBmp(pal8)).rgb);
+
+    struct Case {
+        const char* name;
+        std::function<Bytes()> make;
+    };
+    auto with = [](BmpSpec s, const std::function<void(BmpSpec&)>& change) {
+        change(s);
+        return BuildBmp(s);
+    };
+    auto patched = [](Bytes b, std::size_t at, std::uint32_t v) {
+        Put32(b, at, v);
+        return b;
+    };
+    const Bytes good = BuildBmp(base);
+    std::vector<Case> cases = {
+        {"empty", [] { return Bytes(); }},
+        {"signature", [&] { Bytes b = good; b[1] = 'A'; return b; }},
+        {"cut inside the header", [&] { return Bytes(good.begin(), good.begin() + 30); }},
+        {"header size 64", [&] { return patched(good, 14, 64); }},
+        {"header size 0", [&] { return patched(good, 14, 0); }},
+        {"header longer than the file", [&] { return patched(good, 14, 124); }},
+        {"planes 2", [&] { Bytes b = good; Put16(b, 26, 2); return b; }},
+        {"16 bits", [&] { return with(base, [](BmpSpec& s) { s.bits = 16; }); }},
+        {"2 bits", [&] { return with(base, [](BmpSpec& s) { s.bits = 2; }); }},
+        {"run-length compression", [&] { return with(pal8, [](BmpSpec& s) { s.compression = 1; }); }},
+        {"embedded JPEG", [&] { return with(base, [](BmpSpec& s) { s.compression = 4; }); }},
+        {"bit fields on 24 bits", [&] { return with(base, [](BmpSpec& s) { s.compression = 3; s.masks = {0xFF0000, 0xFF00, 0xFF}; }); }},
+        {"5-6-5 masks", [&] { return with(base, [](BmpSpec& s) { s.bits = 32; s.compression = 3; s.masks = {0xF800, 0x7E0, 0x1F}; }); }},
+        {"bit fields cut off", [&] { Bytes b = with(base, [](BmpSpec& s) { s.bits = 32; s.compression = 3; s.pixels.clear(); }); return b; }},
+        {"width 0", [&] { return with(base, [](BmpSpec& s) { s.width = 0; }); }},
+        {"negative width", [&] { return with(base, [](BmpSpec& s) { s.width = -3; }); }},
+        {"height 0", [&] { return with(base, [](BmpSpec& s) { s.height = 0; }); }},
+        {"most negative height", [&] { return with(base, [](BmpSpec& s) { s.height = INT32_MIN; }); }},
+        {"width over the limit", [&] { return with(base, [](BmpSpec& s) { s.width = 40000; s.height = 1; }); }},
+        {"too many pixels", [&] { return with(base, [](BmpSpec& s) { s.width = 20000; s.height = 20000; }); }},
+        {"row size overflowing 32 bits", [&] { return with(base, [](BmpSpec& s) { s.width = 0x7FFFFFFF; s.height = 1; }); }},
+        {"pixel offset past the file", [&] { return patched(good, 10, 0x10000); }},
+        {"pixel offset inside the headers", [&] { return patched(good, 10, 20); }},
+        {"last row cut short", [&] { return Bytes(good.begin(), good.end() - 1); }},
+        {"no pixels at all", [&] { return Bytes(good.begin(), good.begin() + 54); }},
+        {"more colours than 8 bits hold", [&] { return with(pal8, [](BmpSpec& s) { s.coloursUsed = 300; }); }},
+        {"more colours than 4 bits hold", [&] { return with(pal8, [](BmpSpec& s) { s.bits = 4; s.coloursUsed = 17; }); }},
+        {"palette running into the pixels", [&] { Bytes b = BuildBmp(pal8); Put32(b, 10, Get32(b, 10) - 4); return b; }},
+        {"index past the palette", [&] { return with(pal8, [](BmpSpec& s) { s.pixels[5] = 2; }); }},
+        {"index past a 1-bit palette", [&] { return with(pal8, [](BmpSpec& s) { s.bits = 1; s.coloursUsed = 1; s.palette = {0}; s.pixels = Bytes(8, 0x40); }); }},
+    };
+    for (const auto& c : cases) {
+        // An exact-size copy on the heap, so a sanitiser build sees any read past it.
+        const Bytes file = c.make();
+        Read r = ReadBmp(file);
+        EXPECT_FALSE(r.rgb) << c.name;
+        EXPECT_EQ(r.width, 0) << c.name;
+        EXPECT_EQ(r.height, 0) << c.name;
+    }
+}
+
+TEST(ReadBmp, LimitsAndArgumentsAreChecked) {
+    Bytes file = WriteBmp(Pattern(64, 8), 64, 8, 64 * 3);
+    ImageLimits narrow;
+    narrow.maxWidth = 32;
+    EXPECT_FALSE(ReadBmp(file, narrow).rgb);
+    ImageLimits small;
+    small.maxFileBytes = file.size() - 1;
+    EXPECT_FALSE(ReadBmp(file, small).rgb);
+    small.maxFileBytes = file.size();
+    EXPECT_TRUE(ReadBmp(file, small).rgb);
+
+    int w = -1, h = -1;
+    auto source = IS40_OpenMemorySource(file);
+    EXPECT_FALSE(IS40_ReadBMP(source.get(), w, h, 32));
+    EXPECT_FALSE(IS40_ReadBMP(nullptr, w, h, 24));
+    EXPECT_EQ(w, 0);
+}
+
+// --- JPEG -------------------------------------------------------------------------------
+
+TEST(ReadJpg, DecodesBaselineAndProgressiveCloseToTheOriginal) {
+    const int w = 64, h = 48;
+    const Bytes rgb = Gradient(w, h);
+    for (bool progressive : {false, true}) {
+        Read r = ReadJpg(EncodeJpeg(rgb, w, h, {.quality = 95, .progressive = progressive}));
+        ASSERT_TRUE(r.rgb) << progressive;
+        EXPECT_EQ(r.width, w);
+        EXPECT_EQ(r.height, h);
+        EXPECT_LE(MaxDifference(r.Pixels(), rgb), 12) << progressive;
+    }
+    // Grey and CMYK files are compared with ImageMagick in the Linux tests.
+}
+
+TEST(ReadJpg, RefusesDamagedAndTruncatedFilesQuietly) {
+    const int w = 64, h = 48;
+    const Bytes file = EncodeJpeg(Gradient(w, h), w, h);
+    const Bytes progressive = EncodeJpeg(Gradient(w, h), w, h, {.progressive = true});
+    ASSERT_TRUE(ReadJpg(file).rgb);
+    // The entropy-coded data of the (only) scan starts after the SOS segment.
+    std::size_t sos = 0;
+    for (std::size_t i = 0; i + 1 < file.size(); ++i)
+        if (file[i] == 0xFF && file[i + 1] == 0xDA) sos = i;
+    ASSERT_GT(sos, 0u);
+    const std::size_t data = sos + 2 + (file[sos + 2] << 8 | file[sos + 3]);
+
+    struct Case {
+        const char* name;
+        Bytes bytes;
+    };
+    Bytes marker = file;
+    marker[(data + file.size()) / 2] = 0xFF; // an end-of-image marker inside the data
+    marker[(data + file.size()) / 2 + 1] = 0xD9;
+    Bytes badSof = file;
+    for (std::size_t i = 0; i + 1 < badSof.size(); ++i)
+        if (badSof[i] == 0xFF && badSof[i + 1] == 0xC0) {
+            badSof[i + 4] = 3; // 3-bit samples
+            break;
+        }
+    std::vector<Case> cases = {
+        {"empty", {}},
+        {"not a JPEG", WriteBmp(Pattern(4, 4), 4, 4, 12)},
+        {"only the start marker", Bytes(file.begin(), file.begin() + 2)},
+        {"headers only", Bytes(file.begin(), file.begin() + data)},
+        {"cut in the middle", Bytes(file.begin(), file.begin() + (data + file.size()) / 2)},
+        {"without the end marker", Bytes(file.begin(), file.end() - 2)},
+        {"progressive cut in a later scan", Bytes(progressive.begin(), progressive.end() - 40)},
+        {"marker inside the data", marker},
+        {"bad sample precision", badSof},
+    };
+    testing::internal::CaptureStderr();
+    for (const auto& c : cases) {
+        Read r = ReadJpg(c.bytes);
+        EXPECT_FALSE(r.rgb) << c.name;
+        EXPECT_EQ(r.width, 0) << c.name;
+    }
+    // Stray bytes before a marker are a warning the library would print; the picture
+    // itself is whole, so it is read, and nothing is printed.
+    Bytes stray = file;
+    stray.insert(stray.begin() + static_cast<std::ptrdiff_t>(sos), {0x12, 0x34, 0x56});
+    EXPECT_TRUE(ReadJpg(stray).rgb);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+TEST(ReadJpg, RefusesTooManyScansAndPicturesOverTheLimits) {
+    const int w = 16, h = 16;
+    const Bytes rgb = Gradient(w, h);
+    // One scan of DC for all components, then every AC coefficient of every component
+    // in a scan of its own (190 scans), optionally refined bit by bit (379 scans).
+    auto script = [](bool refine) {
+        std::vector<jpeg_scan_info> scans = {{3, {0, 1, 2, 0}, 0, 0, 0, 0}};
+        for (int c = 0; c < 3; ++c)
+            for (int k = 1; k < 64; ++k) {
+                scans.push_back({1, {c, 0, 0, 0}, k, k, 0, refine ? 1 : 0});
+                if (refine) scans.push_back({1, {c, 0, 0, 0}, k, k, 1, 0});
+            }
+        return scans;
+    };
+    const Bytes within = EncodeJpeg(rgb, w, h, {.scans = script(false)});
+    const Bytes beyond = EncodeJpeg(rgb, w, h, {.scans = script(true)});
+    Read r = ReadJpg(within);
+    ASSERT_TRUE(r.rgb);
+    EXPECT_LE(MaxDifference(r.Pixels(), rgb), 20);
+    EXPECT_FALSE(ReadJpg(beyond).rgb);
+    ImageLimits fewer;
+    fewer.maxJpegScans = 150;
+    EXPECT_FALSE(ReadJpg(within, fewer).rgb);
+
+    const Bytes wide = EncodeJpeg(Gradient(64, 8), 64, 8);
+    ImageLimits narrow;
+    narrow.maxWidth = 63;
+    EXPECT_FALSE(ReadJpg(wide, narrow).rgb);
+    narrow.maxWidth = 64;
+    EXPECT_TRUE(ReadJpg(wide, narrow).rgb);
+}
+
+// --- crop -------------------------------------------------------------------------------
+
+TEST(CropImage, CopiesTheRectangleRowByRow) {
+    const Bytes src = Pattern(5, 4);
+    Bytes dst(2 * 10 + 9, 0xBD); // stride 10: one spare byte per row stays as it was
+    ASSERT_TRUE(IS40_CropImage(src, 5, 4, 15, dst, 10, {1, 1, 4, 3}, 3));
+    for (int row = 0; row < 2; ++row) {
+        EXPECT_EQ(Bytes(dst.begin() + row * 10, dst.begin() + row * 10 + 9),
+                  Bytes(src.begin() + (1 + row) * 15 + 3, src.begin() + (1 + row) * 15 + 12));
+    }
+    EXPECT_EQ(dst[9], 0xBD);
+    Bytes whole(src.size());
+    ASSERT_TRUE(IS40_CropImage(src, 5, 4, 15, whole, 15, {0, 0, 5, 4}, 3));
+    EXPECT_EQ(whole, src);
+}
+
+TEST(CropImage, RefusesRectanglesNotInsideThePictureAndCopiesNothing) {
+    Bytes src = Pattern(5, 4);
+    const ImageRect bad[] = {
+        {1, 0, 6, 4},  // one pixel beyond the right edge
+        {0, 1, 5, 5},  // one beyond the bottom
+        {5, 0, 6, 1},  // left on the edge
+        {0, 4, 1, 5},  // top on the edge
+        {-1, 0, 2, 2}, // left of the picture
+        {2, 2, 2, 3},  // empty
+        {3, 3, 1, 1},  // turned round
+        {0, 0, 6, 1},  // wider than the picture
+    };
+    for (const auto& r : bad) {
+        Bytes dst(6 * 5 * 3, 0xBD);
+        EXPECT_FALSE(IS40_CropImage(src, 5, 4, 15, dst, 18, r, 3)) << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+        EXPECT_EQ(dst, Bytes(6 * 5 * 3, 0xBD));
+    }
+    Bytes dst(40, 0xBD);
+    EXPECT_FALSE(IS40_CropImage(src, 5, 4, 14, dst, 6, {0, 0, 2, 2}, 3));            // source stride under a row
+    EXPECT_FALSE(IS40_CropImage(src, 5, 4, 15, dst, 5, {0, 0, 2, 2}, 3));            // destination stride under a row
+    EXPECT_FALSE(IS40_CropImage(src, 5, 5, 15, dst, 6, {0, 0, 2, 2}, 3));            // source smaller than said
+    EXPECT_FALSE(IS40_CropImage(src, 5, 4, 15, {dst.data(), 11}, 6, {0, 0, 2, 2}, 3)); // destination too small
+    EXPECT_FALSE(IS40_CropImage(src, 5, 4, 15, src, 15, {0, 0, 2, 2}, 3));           // the same buffer
+    EXPECT_FALSE(IS40_CropImage(src, 5, 4, 15, dst, 6, {0, 0, 2, 2}, 0));
+    EXPECT_EQ(dst, Bytes(40, 0xBD));
+}
+
+// --- resize -----------------------------------------------------------------------------
+
+// The mean of the source pixels whose centres lie in the destination pixel's area,
+// or the nearest one when there is none; computed directly in two dimensions.
+Bytes ReferenceResize(const Bytes& src, int sw, int sh, int dw, int dh) {
+    // In integers: source centre j + 1/2 against the area [i n / m, (i + 1) n / m).
+    auto pick = [](long n, long m, long i) {
+        std::vector<int> js;
+        if (m <= n) {
+            for (long j = 0; j < n; ++j)
+                if (2 * i * n <= (2 * j + 1) * m && (2 * j + 1) * m < 2 * (i + 1) * n) js.push_back(int(j));
+        } else {
+            long best = 0;
+            for (long j = 1; j < n; ++j)
+                if (std::abs((2 * j + 1) * m - (2 * i + 1) * n) < std::abs((2 * best + 1) * m - (2 * i + 1) * n))
+                    best = j;
+            js.push_back(int(best));
+        }
+        return js;
+    };
+    Bytes out(static_cast<std::size_t>(dw) * dh * 3);
+    for (int y = 0; y < dh; ++y)
+        for (int x = 0; x < dw; ++x)
+            for (int c = 0; c < 3; ++c) {
+                double sum = 0;
+                int count = 0;
+                for (int sy : pick(sh, dh, y))
+                    for (int sx : pick(sw, dw, x)) {
+                        sum += src[(static_cast<std::size_t>(sy) * sw + sx) * 3 + c];
+                        ++count;
+                    }
+                out[(static_cast<std::size_t>(y) * dw + x) * 3 + c] = static_cast<std::uint8_t>(std::floor(sum / count + 0.5));
+            }
+    return out;
+}
+
+TEST(ResizeImage, ShrinkingAveragesAndGrowingRepeats) {
+    // 2 x 2 to 1 x 1: the mean of the four, halves rounded up.
+    const Bytes four = {10, 0, 0, 20, 1, 1, 30, 0, 0, 41, 1, 0};
+    Bytes one(3);
+    ASSERT_TRUE(IS40_ResizeImage(four, 2, 2, 6, one, 1, 1, 3, 3));
+    EXPECT_EQ(one, (Bytes{25, 1, 0})); // 25.25, 0.5, 0.25
+
+    // 1 x 1 to 3 x 3 repeats the pixel.
+    Bytes nine(27);
+    ASSERT_TRUE(IS40_ResizeImage(Bytes{7, 8, 9}, 1, 1, 3, nine, 3, 3, 9, 3));
+    for (int i = 0; i < 9; ++i) EXPECT_EQ(Bytes(nine.begin() + i * 3, nine.begin() + i * 3 + 3), (Bytes{7, 8, 9}));
+
+    // 4 to 2 averages pairs in place (no half-pixel shift): (0, 10) and (20, 30).
+    Bytes two(6);
+    ASSERT_TRUE(IS40_ResizeImage(Bytes{0, 0, 0, 10, 10, 10, 20, 20, 20, 30, 30, 30}, 4, 1, 12, two, 2, 1, 6, 3));
+    EXPECT_EQ(two, (Bytes{5, 5, 5, 25, 25, 25}));
+
+    // 4 bytes per pixel and a wider destination stride, whose spare bytes stay.
+    Bytes quad(5, 0xBD);
+    ASSERT_TRUE(IS40_ResizeImage(Bytes{0, 10, 20, 30, 4, 14, 24, 34}, 2, 1, 8, quad, 1, 1, 5, 4));
+    EXPECT_EQ(quad, (Bytes{2, 12, 22, 32, 0xBD}));
+}
+
+TEST(ResizeImage, AgreesWithADirectTwoDimensionalAverage) {
+    const int sizes[][4] = {{37, 23, 12, 7}, {13, 5, 5, 13}, {10, 10, 10, 10}, {5, 3, 13, 11},
+                            {100, 3, 33, 1}, {3, 4, 2, 3},   {1, 9, 4, 2}};
+    for (const auto& s : sizes) {
+        const Bytes src = Pattern(s[0], s[1], s[0] * s[2]);
+        Bytes dst(static_cast<std::size_t>(s[2]) * s[3] * 3);
+        ASSERT_TRUE(IS40_ResizeImage(src, s[0], s[1], s[0] * 3, dst, s[2], s[3], s[2] * 3, 3));
+        EXPECT_LE(MaxDifference(dst, ReferenceResize(src, s[0], s[1], s[2], s[3])), 1)
+            << s[0] << "x" << s[1] << " -> " << s[2] << "x" << s[3];
+        if (s[0] == s[2] && s[1] == s[3]) {
+            EXPECT_EQ(dst, src);
+        }
+    }
+}
+
+TEST(ResizeImage, RefusesWhatItCannotDoAndWritesNothing) {
+    Bytes src = Pattern(4, 4);
+    Bytes dst(12, 0xBD);
+    EXPECT_FALSE(IS40_ResizeImage(src, 4, 4, 12, dst, 2, 2, 6, 3, 1));         // another filter
+    EXPECT_FALSE(IS40_ResizeImage(src, 4, 4, 12, dst, 2, 2, 6, 5));            // bytes per pixel
+    EXPECT_FALSE(IS40_ResizeImage(src, 4, 4, 12, dst, 0, 2, 6, 3));            // empty destination
+    EXPECT_FALSE(IS40_ResizeImage(src, 4, 5, 12, dst, 2, 2, 6, 3));            // source smaller than said
+    EXPECT_FALSE(IS40_ResizeImage(src, 4, 4, 12, dst, 2, 3, 6, 3));            // destination too small
+    EXPECT_FALSE(IS40_ResizeImage(src, 4, 4, 12, {src.data() + 6, 12}, 2, 2, 6, 3)); // overlapping
+    EXPECT_FALSE(IS40_ResizeImage(src, 4, 4, 12, dst, 40000, 1, 6, 3));        // over the limit
+    EXPECT_EQ(dst, Bytes(12, 0xBD));
+}
+
+// --- surfaces ---------------------------------------------------------------------------
+
+TEST(Surface, DrawsBlueGreenRedAndReadsBackTheSamePicture) {
+    const int sw = 6, sh = 5, stride = sw * 4 + 4;
+    Bytes store(static_cast<std::size_t>(stride) * sh, 0xBD);
+    const PixelSurface surface{store.data(), sw, sh, stride};
+    const Bytes pic = Pattern(3, 2);
+    ASSERT_TRUE(IS40_DrawRGB(surface, pic, 3, 2, 9, 2, 1));
+    EXPECT_EQ(Bytes(store.begin() + stride + 8, store.begin() + stride + 12), (Bytes{pic[2], pic[1], pic[0], 0}));
+    EXPECT_EQ(store[stride + 7], 0xBD);     // left of the picture
+    EXPECT_EQ(store[stride + sw * 4], 0xBD); // row padding
+    Bytes back(18);
+    ASSERT_TRUE(IS40_DCToRGB(surface, 2, 1, 3, 2, back));
+    EXPECT_EQ(back, pic);
+
+    // Clipped at every edge, and wholly outside; neither is a failure.
+    ASSERT_TRUE(IS40_DrawRGB(surface, pic, 3, 2, 9, -2, -1));
+    EXPECT_EQ(Bytes(store.begin(), store.begin() + 4), (Bytes{pic[17], pic[16], pic[15], 0}));
+    EXPECT_EQ(store[4], 0xBD);
+    ASSERT_TRUE(IS40_DrawRGB(surface, pic, 3, 2, 9, sw - 1, sh - 1));
+    const std::size_t last = static_cast<std::size_t>(stride) * (sh - 1) + (sw - 1) * 4;
+    EXPECT_EQ(Bytes(store.begin() + last, store.begin() + last + 4), (Bytes{pic[2], pic[1], pic[0], 0}));
+    EXPECT_EQ(store[last + 4], 0xBD);
+    const Bytes before = store;
+    EXPECT_TRUE(IS40_DrawRGB(surface, pic, 3, 2, 9, sw, 0));
+    EXPECT_TRUE(IS40_DrawRGB(surface, pic, 3, 2, 9, 0, -2));
+    EXPECT_EQ(store, before);
+}
+
+TEST(Surface, RefusesRectanglesOutsideAndShortBuffers) {
+    Bytes store(4 * 4 * 4);
+    const PixelSurface surface{store.data(), 4, 4, 16};
+    Bytes out(4 * 4 * 3, 0xBD);
+    EXPECT_FALSE(IS40_DCToRGB(surface, 1, 0, 4, 4, out));
+    EXPECT_FALSE(IS40_DCToRGB(surface, 0, 0, 4, 5, out));
+    EXPECT_FALSE(IS40_DCToRGB(surface, -1, 0, 2, 2, out));
+    EXPECT_FALSE(IS40_DCToRGB(surface, 0, 0, 4, 4, {out.data(), out.size() - 1}));
+    EXPECT_FALSE(IS40_DCToRGB(PixelSurface{store.data(), 4, 4, 15}, 0, 0, 1, 1, out));
+    EXPECT_EQ(out, Bytes(4 * 4 * 3, 0xBD));
+    const Bytes pic = Pattern(2, 2);
+    EXPECT_FALSE(IS40_DrawRGB(surface, pic, 2, 3, 6, 0, 0)); // more rows than the buffer
+    EXPECT_FALSE(IS40_DrawRGB(surface, pic, 2, 2, 5, 0, 0));
+    EXPECT_EQ(store, Bytes(4 * 4 * 4));
+}
+
+// --- files ------------------------------------------------------------------------------
+
+TEST(ImageFiles, NamesOutsideAsciiRoundTrip) {
+    TempFolder dir;
+    const std::string path = dir.File("Bild \xC3\xA4 \xE6\x97\xA5\xE6\x9C\xAC.bmp"); // "Bild ä 日本.bmp"
+    const Bytes rgb = Pattern(5, 3);
+    auto dest = IS40_OpenFileDest(path, false);
+    ASSERT_TRUE(dest);
+    ASSERT_TRUE(IS40_WriteBMP(dest.get(), rgb, 5, 3, 24, 15));
+    ASSERT_TRUE(IS40_CloseDest(std::move(dest)));
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"Bild \xC3\xA4 \xE6\x97\xA5\xE6\x9C\xAC.bmp"});
+
+    auto source = IS40_OpenFileSource(path);
+    ASSERT_TRUE(source);
+    int w = 0, h = 0;
+    RgbBuffer back = IS40_ReadBMP(source.get(), w, h);
+    IS40_CloseSource(std::move(source));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(Bytes(back.get(), back.get() + rgb.size()), rgb);
+
+    EXPECT_FALSE(IS40_OpenFileSource(dir.File("missing.bmp")));
+    EXPECT_FALSE(IS40_OpenFileDest(dir.File("no folder") + "/x.bmp", false));
+}
+
+TEST(ImageFiles, JpegConversionWritesTheDecodedPicture) {
+    TempFolder dir;
+    const Bytes jpeg = EncodeJpeg(Gradient(40, 30), 40, 30);
+    Spit(dir.File("in.jpg"), jpeg);
+    ASSERT_TRUE(ConvertJpegToBmp(dir.File("in.jpg"), dir.File("out.bmp")));
+    Read bmp = ReadBmp(Slurp(dir.File("out.bmp")));
+    Read decoded = ReadJpg(jpeg);
+    ASSERT_TRUE(bmp.rgb);
+    ASSERT_TRUE(decoded.rgb);
+    EXPECT_EQ(bmp.width, 40);
+    EXPECT_EQ(bmp.Pixels(), decoded.Pixels());
+}
+
+TEST(ImageFiles, FailedConversionLeavesThePreviousFileAndNoTemporary) {
+    TempFolder dir;
+    const Bytes jpeg = EncodeJpeg(Gradient(40, 30), 40, 30);
+    Spit(dir.File("cut.jpg"), Bytes(jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(jpeg.size() / 2)));
+    const Bytes previous = WriteBmp(Pattern(2, 2), 2, 2, 6);
+    Spit(dir.File("out.bmp"), previous);
+
+    EXPECT_FALSE(ConvertJpegToBmp(dir.File("cut.jpg"), dir.File("out.bmp")));
+    EXPECT_FALSE(ConvertJpegToBmp(dir.File("missing.jpg"), dir.File("out.bmp")));
+    EXPECT_EQ(Slurp(dir.File("out.bmp")), previous);
+    auto names = dir.Names();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"cut.jpg", "out.bmp"}));
+
+    // A picture that decodes, and a destination that cannot be replaced: a folder.
+    Spit(dir.File("in.jpg"), jpeg);
+    fs::create_directory(PathFromUtf8(dir.File("taken.bmp")));
+    EXPECT_FALSE(ConvertJpegToBmp(dir.File("in.jpg"), dir.File("taken.bmp")));
+    EXPECT_FALSE(ConvertJpegToBmp(dir.File("in.jpg"), dir.File("no folder") + "/out.bmp"));
+    names = dir.Names();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"cut.jpg", "in.jpg", "out.bmp", "taken.bmp"}));
+}
+
+TEST(ImageFiles, SurfaceIsSavedOverThePreviousFile) {
+    TempFolder dir;
+    const std::string path = dir.File("orvanta.bmp");
+    Spit(path, Bytes{'o', 'l', 'd'});
+    Bytes store(5 * 3 * 4);
+    const PixelSurface surface{store.data(), 5, 3, 20};
+    for (int round = 0; round < 2; ++round) { // the second save replaces a complete file
+        const Bytes pic = Pattern(5, 3, round + 10);
+        ASSERT_TRUE(IS40_DrawRGB(surface, pic, 5, 3, 15, 0, 0));
+        ASSERT_TRUE(SaveSurfaceAsBmp(surface, path));
+        Read r = ReadBmp(Slurp(path));
+        ASSERT_TRUE(r.rgb);
+        EXPECT_EQ(r.Pixels(), pic);
+    }
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"orvanta.bmp"});
+    EXPECT_FALSE(SaveSurfaceAsBmp(PixelSurface{}, path));
+}
+
+} // namespace
