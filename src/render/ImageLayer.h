@@ -16,7 +16,7 @@
 #include "ImageDest.h"
 #include "ImageLimits.h"
 #include "ImageSource.h"
-#include "PixelSurface.h"
+#include "../util/PixelSurface.h"
 #include "RgbImage.h"
 
 // Right and bottom are exclusive.
