@@ -83,16 +83,6 @@ void Canvas::VerticalGradient(double x, double y, double w, double h, Rgb top, R
     cairo_pattern_destroy(p);
 }
 
-void Canvas::HorizontalGradient(double x, double y, double w, double h, Rgb left, Rgb right) {
-    cairo_pattern_t* p = cairo_pattern_create_linear(x, 0, x + w, 0);
-    AddStop(p, 0, left);
-    AddStop(p, 1, right);
-    cairo_rectangle(m_cr, x, y, w, h);
-    cairo_set_source(m_cr, p);
-    cairo_fill(m_cr);
-    cairo_pattern_destroy(p);
-}
-
 void Canvas::Line(double x0, double y0, double x1, double y1, double width, Rgb c, double alpha) {
     Color(c, alpha);
     cairo_set_line_width(m_cr, width);

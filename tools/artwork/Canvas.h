@@ -57,7 +57,6 @@ public:
     // Vertical gradient over a rectangle (optionally rounded).
     void VerticalGradient(double x, double y, double w, double h, Rgb top, Rgb bottom,
                           double radius = 0);
-    void HorizontalGradient(double x, double y, double w, double h, Rgb left, Rgb right);
     void Line(double x0, double y0, double x1, double y1, double width, Rgb c, double alpha = 1.0);
 
     void Font(double pixels, Weight weight = Weight::Regular, const char* face = "DejaVu Sans");

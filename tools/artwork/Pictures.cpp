@@ -255,7 +255,7 @@ Image HeaderBitmap(int style) {
     // The band over the blocks: one caption a block, a "+" for the new item a click makes.
     Rgb tint = s.Tint();
     c.VerticalGradient(0, 32, 700, 32, Mix(tint, kWhite, 0.5), tint);
-    c.FillRect(0, 62, 700, 2, s.Dark());
+    c.FillRect(0, 62, 700, 2, s.slot10);
     for (const Cell& cell : Cells(style)) {
         if (cell.x > 0) c.FillRect(cell.x, 36, 1, 23, Mix(tint, s.Dark(), 0.3));
         Glyph(c, cell.kind, cell.x + 10, 40, 14, s.Dark());

@@ -11,7 +11,6 @@ struct Style {
     Rgb slot4;           // folder block
     Rgb slot5;           // calendar background
     Rgb slot8;           // headings, month names: the style's dark colour
-    Rgb slot9;           // task due dates: the style's warm accent
     Rgb slot10;          // lines under headings
 
     Rgb Dark() const { return slot8; }
@@ -19,18 +18,18 @@ struct Style {
     Rgb Mid() const { return Mix(slot8, Rgb{255, 255, 255}, 0.28); }
     // The pale tint of the bands and day tiles.
     Rgb Tint() const { return Mix(slot5, Rgb{255, 255, 255}, 0.55); }
-    // Mark of "today" in the month calendar.
+    // Mark of "today" in the month calendar: warm, to stand out from the style.
     Rgb Today() const { return today; }
     Rgb today;
 };
 
 inline const Style kStyles[3] = {
     {"Blue", "look01", {255, 255, 255}, {255, 255, 255}, {239, 244, 253}, {210, 226, 254},
-     {0, 45, 106}, {201, 64, 0}, {0, 46, 106}, {214, 84, 16}},
+     {0, 45, 106}, {0, 46, 106}, {214, 84, 16}},
     {"Green", "look02", {255, 255, 255}, {255, 255, 255}, {239, 244, 253}, {189, 235, 211},
-     {1, 83, 39}, {0, 114, 55}, {1, 83, 39}, {222, 120, 24}},
+     {1, 83, 39}, {1, 83, 39}, {222, 120, 24}},
     {"Brown", "look03", {255, 250, 231}, {255, 250, 231}, {255, 250, 231}, {252, 204, 124},
-     {130, 2, 0}, {195, 103, 25}, {132, 4, 4}, {176, 28, 20}},
+     {130, 2, 0}, {132, 4, 4}, {176, 28, 20}},
 };
 
 constexpr Rgb kWhite{255, 255, 255};
