@@ -142,12 +142,12 @@ std::string LibraryIcon(const std::string& lib, int index) { return kArt + "/" +
 
 const char* const kLooks[3] = {"look01", "look02", "look03"};
 
-struct BitmapSpec {
+struct BitmapSize {
     int id, width, height, bits;
 };
 
 // The sizes the program draws the bitmaps at.
-const BitmapSpec kBitmaps[] = {
+const BitmapSize kBitmaps[] = {
     {IDB_TASK_COMPLETE, 10, 12, 24}, {IDB_IMPORTANCE_HIGH, 10, 12, 24}, {IDB_IMPORTANCE_LOW, 10, 12, 24},
     {IDB_ATTACHMENT, 10, 12, 24},    {IDB_REMINDER, 10, 12, 24},        {IDB_RECURRING, 10, 12, 24},
     {IDB_TASK_NOT_STARTED, 10, 12, 24}, {IDB_TASK_IN_PROGRESS, 10, 12, 24},
@@ -161,7 +161,7 @@ const BitmapSpec kBitmaps[] = {
 };
 
 TEST(Artwork, EveryBitmapHasTheSizeAndDepthItIsDrawnAt) {
-    for (const BitmapSpec& s : kBitmaps) {
+    for (const BitmapSize& s : kBitmaps) {
         SCOPED_TRACE("bitmap " + std::to_string(s.id));
         Bmp bmp = ReadBmp(BmpPath(s.id));
         ASSERT_EQ(bmp.error, "");
@@ -184,12 +184,12 @@ TEST(Artwork, SplashCarriesItsOwnColourTableAndRoomForTheVersion) {
 }
 
 TEST(Artwork, IconsOfTheProgramHoldTheirSizes) {
-    struct Spec {
+    struct IconCase {
         int id;
         std::vector<int> sizes;
-    } specs[] = {{IDR_MAINFRAME, {16, 32, 48}}, {IDI_TRAY_START, {16, 32}},
+    } icons[] = {{IDR_MAINFRAME, {16, 32, 48}}, {IDI_TRAY_START, {16, 32}},
                  {IDI_TODAY, {32}}, {IDI_TODAY + 1, {32}}, {IDI_TODAY + 2, {32}}};
-    for (const Spec& s : specs) {
+    for (const IconCase& s : icons) {
         SCOPED_TRACE("icon " + std::to_string(s.id));
         Icon ico = ReadIco(IcoPath(s.id));
         ASSERT_EQ(ico.error, "");
@@ -383,7 +383,7 @@ TEST(Artwork, HeaderShowsTheNameAndLeavesDarkRoomForTheWhiteDate) {
 }
 
 TEST(Artwork, StripsBlendIntoTheBlockUnderThem) {
-    struct StripSpec {
+    struct StripCase {
         int base;
         Rgb block[3]; // the block's background in each style
     } strips[] = {
@@ -391,7 +391,7 @@ TEST(Artwork, StripsBlendIntoTheBlockUnderThem) {
         {IDB_TASK_STRIP, {{255, 255, 255}, {255, 255, 255}, {255, 250, 231}}},
         {IDB_FOLDER_STRIP, {{239, 244, 253}, {239, 244, 253}, {255, 250, 231}}},
     };
-    for (const StripSpec& strip : strips)
+    for (const StripCase& strip : strips)
         for (int s = 0; s < 3; ++s) {
             SCOPED_TRACE("bitmap " + std::to_string(strip.base + s));
             Bmp b = ReadBmp(BmpPath(strip.base + s));

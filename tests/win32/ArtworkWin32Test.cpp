@@ -159,10 +159,10 @@ TEST(Win32Artwork, DateIconsAlsoHoldA16PixelImage) {
     }
 }
 
-struct BitmapSpec {
+struct BitmapSize {
     int id, width, height, bits;
 };
-const BitmapSpec kBitmaps[] = {
+const BitmapSize kBitmaps[] = {
     {IDB_TASK_COMPLETE, 10, 12, 24}, {IDB_IMPORTANCE_HIGH, 10, 12, 24}, {IDB_IMPORTANCE_LOW, 10, 12, 24},
     {IDB_ATTACHMENT, 10, 12, 24},    {IDB_REMINDER, 10, 12, 24},        {IDB_RECURRING, 10, 12, 24},
     {IDB_TASK_NOT_STARTED, 10, 12, 24}, {IDB_TASK_IN_PROGRESS, 10, 12, 24},
@@ -177,7 +177,7 @@ const BitmapSpec kBitmaps[] = {
 
 TEST(Win32Artwork, EveryBitmapResourceLoadsAtItsSize) {
     HINSTANCE self = GetModuleHandleW(nullptr);
-    for (const BitmapSpec& s : kBitmaps) {
+    for (const BitmapSize& s : kBitmaps) {
         SCOPED_TRACE("bitmap " + std::to_string(s.id));
         // As the splash loads its picture: a DIB section keeps the depth of the resource.
         SetLastError(0xDEADBEEF);
