@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -421,6 +422,37 @@ TEST(Artwork, DateIconsShowEachDayAtBothSizes) {
             EXPECT_FALSE(img.Clear(img.size / 2, img.size / 2));
             EXPECT_EQ(img.alpha[size_t(img.size / 2) * img.size + img.size / 2], 255);
         }
+    }
+}
+
+// The Linux program reads icons as BMP copies: the 32-pixel image drawn onto black.
+TEST(Artwork, EveryIconHasACopyDrawnOntoBlack) {
+    std::vector<std::string> icons;
+    for (int id : {IDR_MAINFRAME, IDI_TRAY_START, IDI_TODAY, IDI_TODAY + 1, IDI_TODAY + 2})
+        icons.push_back(kArt + "/ico/" + std::to_string(id));
+    for (const char* lib : kLooks)
+        for (int i = 0; i < 38; ++i) icons.push_back(kArt + "/" + lib + "/" + Two(i));
+    for (int i = 0; i < 31; ++i) icons.push_back(kArt + "/bw/" + Two(i));
+    for (const std::string& stem : icons) {
+        SCOPED_TRACE(stem);
+        Icon ico = ReadIco(stem + ".ico");
+        Bmp copy = ReadBmp(stem + ".bmp");
+        ASSERT_EQ(ico.error, "");
+        ASSERT_EQ(copy.error, "");
+        ASSERT_EQ(copy.width, 32);
+        ASSERT_EQ(copy.height, 32);
+        const IconImage* img = nullptr;
+        for (const IconImage& i : ico.images) img = i.size == 32 ? &i : img;
+        ASSERT_NE(img, nullptr);
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) {
+                const Rgb c = img->At(x, y);
+                const int a = img->alpha[size_t(y) * 32 + x];
+                const Rgb want{(c.r * a + 127) / 255, (c.g * a + 127) / 255, (c.b * a + 127) / 255};
+                const Rgb got = copy.At(x, y);
+                ASSERT_LE(std::abs(got.r - want.r) + std::abs(got.g - want.g) + std::abs(got.b - want.b), 3)
+                    << x << "," << y << ": " << got << " for " << c << " at alpha " << a;
+            }
     }
 }
 

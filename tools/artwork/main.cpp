@@ -5,16 +5,18 @@
 //   ico/<id>.ico          its numbered icons
 //   look01/NN.ico ...     the icons of each style's icon library, NN = index 00..37
 //   bw/NN.ico             the date icons, NN = day - 1
+//   <icon>.bmp            beside each .ico: its 32 x 32 image drawn onto black
 //   orvanta-art.rc        resource lines for orvanta.exe (included by res/orvanta.rc)
 //   look01.rc ... bw.rc   resource scripts of the icon libraries (icon i has id i + 1)
 //   contact-sheet.png     every picture at 1x and 4x, labelled
 //   artwork.stamp         written last, when everything else is in place
-// The Linux program reads the .bmp and .ico files from this folder; the Windows build
-// compiles the .rc files.
+// The Linux program reads the .bmp files of this folder; the Windows build compiles the
+// .rc files.
 #include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <stdexcept>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -58,6 +60,22 @@ Image FromIndexed(const Indexed& pic) {
     for (int y = 0; y < pic.h; ++y)
         for (int x = 0; x < pic.w; ++x) img.Set(x, y, pic.palette[pic.index[size_t(y) * pic.w + x]]);
     return img;
+}
+
+// The icon's 32-pixel image drawn onto black, as Windows draws an icon into the black
+// bitmap the calendar starts from: the Linux program reads these copies.
+Image OnBlack32(const std::vector<Image>& images) {
+    for (const Image& img : images) {
+        if (img.w != 32) continue;
+        Image out(32, 32);
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) {
+                const uint8_t* p = img.At(x, y);
+                out.Set(x, y, Mix(kBlack, Rgb{p[0], p[1], p[2]}, p[3] / 255.0));
+            }
+        return out;
+    }
+    throw std::runtime_error("an icon without a 32-pixel image");
 }
 
 std::vector<Group> DrawEverything() {
@@ -285,7 +303,10 @@ int main(int argc, char** argv) {
                 switch (p.kind) {
                 case Kind::Bitmap: WriteFile((out / p.file).string(), Bmp24(p.images[0])); break;
                 case Kind::Bitmap8: WriteFile((out / p.file).string(), Bmp8(Quantise(p.images[0]))); break;
-                case Kind::Icon: WriteFile((out / p.file).string(), Ico(p.images)); break;
+                case Kind::Icon:
+                    WriteFile((out / p.file).string(), Ico(p.images));
+                    WriteFile((out / p.file).replace_extension(".bmp").string(), Bmp24(OnBlack32(p.images)));
+                    break;
                 case Kind::Preview: break;
                 }
             }
