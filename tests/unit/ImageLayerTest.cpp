@@ -2,6 +2,8 @@
 // transfers and the whole-file routines. Runs natively and under Wine.
 #include <gtest/gtest.h>
 
+#include "TempFolder.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -180,33 +182,6 @@ int MaxDifference(const Bytes& a, const Bytes& b) {
     return most;
 }
 
-class TempFolder {
-public:
-    TempFolder() {
-        std::random_device rd;
-        m_path = fs::temp_directory_path() / ("orvanta-image-" + std::to_string(rd()) + std::to_string(rd()));
-        fs::create_directories(m_path);
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(m_path, ec);
-    }
-    std::string File(const std::string& utf8Name) const {
-        const auto u8 = (m_path / fs::path(std::u8string(utf8Name.begin(), utf8Name.end()))).u8string();
-        return std::string(u8.begin(), u8.end());
-    }
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(m_path)) {
-            const auto u8 = e.path().filename().u8string();
-            names.emplace_back(u8.begin(), u8.end());
-        }
-        return names;
-    }
-
-private:
-    fs::path m_path;
-};
 
 Bytes Slurp(const std::string& utf8Path) {
     std::ifstream in(PathFromUtf8(utf8Path), std::ios::binary);
