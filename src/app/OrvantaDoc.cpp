@@ -7,10 +7,20 @@
 
 #include "../platform/Platform.h"
 #include "../settings/Settings.h"
+#include "../render/ImageLayer.h"
+#include "../settings/FileSystem.h"
 #include "../util/LocaleValues.h"
 #include "../util/Strings.h"
 
-COrvantaDoc::COrvantaDoc(CSettings& settings) : m_settings(settings), m_engine(settings) {}
+COrvantaDoc::COrvantaDoc(CSettings& settings)
+    : m_settings(settings), m_engine(settings), m_composer(settings, std::string()) {}
+
+void COrvantaDoc::ConvertBackground() {
+    m_settings.m_converted = false;
+    const std::string ext = EFileSystem::Extension(m_settings.m_wallpaper, true);
+    if (ext == "jpg" || ext == "jpeg")
+        m_settings.m_converted = ConvertJpegToBmp(m_settings.m_wallpaper, m_settings.m_convertedPath);
+}
 
 bool COrvantaDoc::RefreshData() {
     m_tasks.RemoveAll();

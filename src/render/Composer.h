@@ -27,6 +27,7 @@ public:
     bool Compose();
 
     const std::string& OutputPath() const { return m_outputPath; }
+    void SetOutputPath(std::string path) { m_outputPath = std::move(path); }
     // The panel as the pop-up window shows it (central view); null before the first Compose.
     CMemDC* PopupSurface() const { return m_popup.get(); }
     // Where the panel of the last Compose landed on the virtual screen.
