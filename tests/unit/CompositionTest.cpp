@@ -255,8 +255,11 @@ TEST_F(CompositionTest, TransparencyDecidesHowMuchOfThePanelShows) {
 
 TEST_F(CompositionTest, FailuresLoseNothing) {
     ASSERT_TRUE(Compose());
-    std::ifstream before(outPath, std::ios::binary);
-    const std::string previous((std::istreambuf_iterator<char>(before)), std::istreambuf_iterator<char>());
+    auto read = [](const std::string& path) { // closed at once: Windows cannot replace an open file
+        std::ifstream in(path, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+    const std::string previous = read(outPath);
     ASSERT_FALSE(previous.empty());
 
     settings.m_wallpaper = dir.File("missing.jpg"); // cannot be opened: nothing written
@@ -271,8 +274,7 @@ TEST_F(CompositionTest, FailuresLoseNothing) {
     s.m_wallpaper.clear();
     CComposer unwritable(s, dir.File("no-such-folder/orvanta.bmp"));
     EXPECT_FALSE(unwritable.Compose());
-    std::ifstream after(outPath, std::ios::binary);
-    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(after)), std::istreambuf_iterator<char>()), previous);
+    EXPECT_EQ(read(outPath), previous);
 }
 
 TEST_F(CompositionTest, PopupIsTheCentralPanelWhateverTheDesktopShows) {
