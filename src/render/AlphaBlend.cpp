@@ -5,6 +5,15 @@
 
 #include "SurfaceOps.h"
 
+void CAlphaBlend::DrawKeyed(CMemDC& target, int x, int y, CMemDC& src, Colorref key, int alpha) {
+    const PixelSurface from = src.Pixels();
+    if (m_missing)
+        SurfaceOps::CopyTransparent(target.Pixels(), x, y, from, key);
+    else
+        SurfaceOps::BlendKeyed(target.Pixels(), x, y, from, key, alpha);
+    target.EndPixelWork();
+}
+
 bool CAlphaBlend::Draw(CMemDC& target, int x, int y, int width, int height, CMemDC& src, int sx, int sy, int sw,
                        int sh, int alpha) {
     if (!target.IsValid() || !src.IsValid() || width <= 0 || height <= 0 || sw <= 0 || sh <= 0) return false;

@@ -13,6 +13,9 @@ public:
     bool Draw(CMemDC& target, int x, int y, int width, int height, CMemDC& src, int sx, int sy, int sw, int sh,
               int alpha);
 
+    // The whole of src onto target at (x, y), its key-coloured pixels left out.
+    void DrawKeyed(CMemDC& target, int x, int y, CMemDC& src, Colorref key, int alpha);
+
 private:
     bool m_missing;
 };

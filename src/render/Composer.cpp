@@ -46,7 +46,7 @@ std::string CComposer::BuildOutputPath() {
     return Port<ISystemPort>().CaseInsensitivePaths() ? EParser::ToLower(path) : path;
 }
 
-bool CComposer::LoadPicture(RgbImage& picture) {
+bool CComposer::LoadPicture(RgbImage& picture, int minWidth, int minHeight) {
     picture = RgbImage{};
     std::string path = m_settings.m_converted ? m_settings.m_convertedPath : m_settings.m_wallpaper;
     // The program never composes over its own output.
@@ -55,7 +55,10 @@ bool CComposer::LoadPicture(RgbImage& picture) {
     if (!source) return false;
     int w = 0, h = 0;
     const std::string ext = EFileSystem::Extension(path, true);
-    RgbBuffer rgb = ext == "bmp" ? IS40_ReadBMP(source.get(), w, h) : IS40_ReadJPG(source.get(), w, h);
+    ImageLimits limits;
+    limits.minWidth = minWidth;
+    limits.minHeight = minHeight;
+    RgbBuffer rgb = ext == "bmp" ? IS40_ReadBMP(source.get(), w, h) : IS40_ReadJPG(source.get(), w, h, 24, 0, limits);
     IS40_CloseSource(std::move(source));
     if (!rgb) {
         // It opened but is no picture this program can read: the desktop colour shows.
@@ -121,11 +124,13 @@ bool CComposer::Compose() {
     const ScreenMetrics metrics = Port<ISystemPort>().GetScreenMetrics();
     const int vw = screen.width, vh = screen.height;
 
+    const int style = EParser::ParseInt(s.m_wpStyle);
     RgbImage picture;
-    if (!LoadPicture(picture)) return false;
+    if (!LoadPicture(picture, style == 2 ? metrics.primaryWidth : 0, style == 2 ? metrics.primaryHeight : 0))
+        return false;
     CMemDC background(vw, vh, Port<ISystemPort>().DesktopColor());
     if (!background.IsValid()) return false;
-    PaintPicture(background, picture, EParser::ParseInt(s.m_wpStyle), metrics.primaryWidth, metrics.primaryHeight);
+    PaintPicture(background, picture, style, metrics.primaryWidth, metrics.primaryHeight);
     picture = RgbImage{};
 
     // The panel's origin: the user's position in the central view, else centred.
@@ -138,17 +143,12 @@ bool CComposer::Compose() {
     CMemDC data(panelW, panelH, s.m_keyColor);
     if (data.IsValid()) {
         if (m_painter) m_painter(data, s, m_originX, m_originY);
-        // The panel over the background it will be blended on (taken from the panel
-        // origin, so the panel's empty parts show the picture behind them), then
-        // blended on with the transparency.
-        CMemDC merged(panelW, panelH, 0);
-        if (merged.IsValid()) {
-            SurfaceOps::Copy(merged.Pixels(), 0, 0, background.Pixels(), m_originX, m_originY, panelW, panelH);
-            SurfaceOps::CopyTransparent(merged.Pixels(), 0, 0, data.Pixels(), s.m_keyColor);
-            merged.EndPixelWork();
-            const int alpha = 255 - s.m_transparency * 255 / 100;
-            blender.Draw(background, m_originX, m_originY, panelW, panelH, merged, 0, 0, panelW, panelH, alpha);
-        }
+        // The panel over the background under it (at the panel origin, so its empty
+        // parts show the picture behind them), blended on with the transparency. Where
+        // the panel holds the key colour the blend gives the background back exactly,
+        // so only the panel's own pixels are blended.
+        const int alpha = 255 - s.m_transparency * 255 / 100;
+        blender.DrawKeyed(background, m_originX, m_originY, data, s.m_keyColor, alpha);
     }
     const bool written = SaveSurfaceAsBmp(background.Pixels(), m_outputPath);
     ComposePopup();

@@ -45,8 +45,9 @@ public:
 
 private:
     // The picture named by the settings, or an empty image; false when a named
-    // picture cannot be opened.
-    bool LoadPicture(RgbImage& picture);
+    // picture cannot be opened. A JPEG may come at a reduced scale that still covers
+    // minWidth x minHeight (when the picture will be stretched to that size anyway).
+    bool LoadPicture(RgbImage& picture, int minWidth, int minHeight);
     void ComposePopup();
 
     CSettings& m_settings;

@@ -75,6 +75,22 @@ void Blend(const PixelSurface& dst, int dx, int dy, const PixelSurface& src, int
     }
 }
 
+void BlendKeyed(const PixelSurface& dst, int dx, int dy, const PixelSurface& src, Colorref key, int alpha) {
+    if (!dst.Valid() || !src.Valid()) return;
+    const uint32_t a = static_cast<uint32_t>(std::clamp(alpha, 0, 255)), b = 255 - a;
+    const uint8_t kb = Blue(key), kg = Green(key), kr = Red(key);
+    Span s{dx, dy, 0, 0, src.width, src.height};
+    if (!Clip(dst, src, s)) return;
+    for (int y = 0; y < s.height; ++y) {
+        const uint8_t* in = src.Row(s.sy + y) + s.sx * 4;
+        uint8_t* out = dst.Row(s.dy + y) + s.dx * 4;
+        for (int x = 0; x < s.width; ++x, in += 4, out += 4) {
+            if (in[0] == kb && in[1] == kg && in[2] == kr) continue;
+            for (int c = 0; c < 3; ++c) out[c] = static_cast<uint8_t>((in[c] * a + out[c] * b + 127) / 255);
+        }
+    }
+}
+
 namespace {
 
 // Weights of the source pixels for each target pixel along one dimension, in 1/256.

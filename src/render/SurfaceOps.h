@@ -22,6 +22,10 @@ void CopyTransparent(const PixelSurface& dst, int dx, int dy, const PixelSurface
 // dst = (src x alpha + dst x (255 - alpha)) / 255, rounded, for the whole of src at
 // (dx, dy); alpha is clamped to 0..255.
 void Blend(const PixelSurface& dst, int dx, int dy, const PixelSurface& src, int alpha);
+// Blends the pixels of src that are not the key colour onto dst at (dx, dy): what a
+// copy of src over dst with the key transparent, blended on with alpha, gives, without
+// the copy (dst stays exactly as it was under the key colour).
+void BlendKeyed(const PixelSurface& dst, int dx, int dy, const PixelSurface& src, Colorref key, int alpha);
 // Resamples src into dst's whole size: area averaging along a dimension that
 // shrinks, linear interpolation along one that grows, in fixed point.
 void Stretch(const PixelSurface& dst, const PixelSurface& src);

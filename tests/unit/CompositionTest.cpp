@@ -71,6 +71,28 @@ TEST(SurfaceOps, BlendClampsAlphaAndRounds) {
     EXPECT_EQ(blended(MakeColorref(100, 0, 0), MakeColorref(200, 0, 0), 128), MakeColorref(150, 0, 0));
 }
 
+TEST(SurfaceOps, KeyedBlendEqualsAKeyedCopyBlendedOn) {
+    auto a = Buffer(3, 1), b = Buffer(3, 1), c = Buffer(3, 1), d = Buffer(3, 1);
+    const PixelSurface under = Surface(a, 3, 1), panel = Surface(b, 3, 1), merged = Surface(c, 3, 1),
+                       direct = Surface(d, 3, 1);
+    SurfaceOps::Fill(under, {0, 0, 1, 1}, MakeColorref(10, 200, 30));
+    SurfaceOps::Fill(under, {1, 0, 2, 1}, MakeColorref(250, 3, 90));
+    SurfaceOps::Fill(panel, {0, 0, 3, 1}, kDefaultKeyColor);
+    SurfaceOps::Fill(panel, {1, 0, 1, 1}, MakeColorref(7, 77, 177));
+    for (int alpha : {0, 1, 128, 179, 254, 255}) {
+        SurfaceOps::Copy(merged, 0, 0, under, 0, 0, 3, 1);
+        SurfaceOps::Copy(direct, 0, 0, under, 0, 0, 3, 1);
+        // The long way: the panel over a copy of what lies under it, then blended on.
+        auto e = Buffer(3, 1);
+        const PixelSurface copy = Surface(e, 3, 1);
+        SurfaceOps::Copy(copy, 0, 0, under, 0, 0, 3, 1);
+        SurfaceOps::CopyTransparent(copy, 0, 0, panel, kDefaultKeyColor);
+        SurfaceOps::Blend(merged, 0, 0, copy, alpha);
+        SurfaceOps::BlendKeyed(direct, 0, 0, panel, kDefaultKeyColor, alpha);
+        EXPECT_EQ(c, d) << alpha;
+    }
+}
+
 TEST(SurfaceOps, StretchAveragesWhenShrinkingAndInterpolatesWhenGrowing) {
     auto a = Buffer(2, 2), b = Buffer(1, 1);
     const PixelSurface big = Surface(a, 2, 2), one = Surface(b, 1, 1);

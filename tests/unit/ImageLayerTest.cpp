@@ -395,6 +395,26 @@ TEST(ReadJpg, DecodesBaselineAndProgressiveCloseToTheOriginal) {
     // Grey and CMYK files are compared with ImageMagick in the Linux tests.
 }
 
+// A picture that will be shrunk anyway is decoded at the smallest scale n/8 that
+// still covers the size asked for, never below it.
+TEST(ReadJpg, DecodesAtAReducedScaleThatStillCoversTheSizeAskedFor) {
+    const int w = 160, h = 96;
+    const Bytes file = EncodeJpeg(Gradient(w, h), w, h);
+    struct Case {
+        int minW, minH, wantW, wantH;
+    } cases[] = {{0, 0, 160, 96}, {80, 48, 80, 48}, {81, 20, 100, 60}, {20, 20, 40, 24}, {20, 12, 20, 12}, {160, 96, 160, 96},
+                 {500, 500, 160, 96}};
+    for (const auto& c : cases) {
+        ImageLimits limits;
+        limits.minWidth = c.minW;
+        limits.minHeight = c.minH;
+        Read r = ReadJpg(file, limits);
+        ASSERT_TRUE(r.rgb) << c.minW;
+        EXPECT_EQ(r.width, c.wantW) << c.minW << "x" << c.minH;
+        EXPECT_EQ(r.height, c.wantH) << c.minW << "x" << c.minH;
+    }
+}
+
 TEST(ReadJpg, RefusesDamagedAndTruncatedFilesQuietly) {
     const int w = 64, h = 48;
     const Bytes file = EncodeJpeg(Gradient(w, h), w, h);
