@@ -8,12 +8,19 @@
 #include "../platform/Platform.h"
 #include "../settings/Settings.h"
 #include "../render/ImageLayer.h"
+#include "../render/PanelHeader.h"
 #include "../settings/FileSystem.h"
 #include "../util/LocaleValues.h"
 #include "../util/Strings.h"
 
 COrvantaDoc::COrvantaDoc(CSettings& settings)
-    : m_settings(settings), m_engine(settings), m_composer(settings, std::string()) {}
+    : m_settings(settings), m_engine(settings), m_composer(settings, std::string()) {
+    // The blocks of the panel are drawn by the panel layout; until then the panel
+    // carries its header.
+    m_composer.SetPanelPainter([this](CMemDC& data, const CSettings& s, int, int) {
+        CPanelHeader::Draw(data, s, LocaleValues().LongDateText(m_clock()));
+    });
+}
 
 void COrvantaDoc::ConvertBackground() {
     m_settings.m_converted = false;

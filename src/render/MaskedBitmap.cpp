@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "../platform/Platform.h"
+#include "ImageLayer.h"
 #include "MemDC.h"
 #include "SurfaceOps.h"
 
@@ -29,6 +31,32 @@ CMaskedBitmap CMaskedBitmap::FromSurface(const PixelSurface& surface) {
         std::memcpy(&b.m_pixels[static_cast<size_t>(y) * surface.width * 4], surface.Row(y),
                     static_cast<size_t>(surface.width) * 4);
     return b;
+}
+
+CMaskedBitmap CMaskedBitmap::FromBmpFile(std::span<const std::uint8_t> bmp) {
+    auto source = IS40_OpenMemorySource(bmp);
+    int w = 0, h = 0;
+    RgbBuffer rgb = source ? IS40_ReadBMP(source.get(), w, h) : nullptr;
+    if (!rgb) return CMaskedBitmap();
+    return FromRgb({rgb.get(), static_cast<size_t>(w) * h * 3}, w, h);
+}
+
+CMaskedBitmap CMaskedBitmap::LoadBitmap(int id) {
+    std::vector<std::uint8_t> bytes;
+    IArtworkPort* artwork = PortOrNull<IArtworkPort>();
+    return artwork && artwork->Bitmap(id, bytes) ? FromBmpFile(bytes) : CMaskedBitmap();
+}
+
+CMaskedBitmap CMaskedBitmap::LoadIcon(int id) {
+    std::vector<std::uint8_t> bytes;
+    IArtworkPort* artwork = PortOrNull<IArtworkPort>();
+    return artwork && artwork->Icon(id, bytes) ? FromBmpFile(bytes) : CMaskedBitmap();
+}
+
+CMaskedBitmap CMaskedBitmap::LoadLibraryIcon(const std::string& library, int index) {
+    std::vector<std::uint8_t> bytes;
+    IArtworkPort* artwork = PortOrNull<IArtworkPort>();
+    return artwork && artwork->LibraryIcon(library, index, bytes) ? FromBmpFile(bytes) : CMaskedBitmap();
 }
 
 PixelSurface CMaskedBitmap::Pixels() const {

@@ -3,6 +3,7 @@
 // left out (its key colour shows what lies below).
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "../platform/CanvasPort.h"
@@ -18,6 +19,11 @@ public:
     static CMaskedBitmap FromRgb(std::span<const std::uint8_t> rgb, int width, int height);
     // From the pixels of a surface.
     static CMaskedBitmap FromSurface(const PixelSurface& surface);
+    // The pictures delivered with the program (empty when missing or unreadable).
+    static CMaskedBitmap FromBmpFile(std::span<const std::uint8_t> bmp);
+    static CMaskedBitmap LoadBitmap(int id);
+    static CMaskedBitmap LoadIcon(int id);
+    static CMaskedBitmap LoadLibraryIcon(const std::string& library, int index);
 
     bool IsEmpty() const { return m_width == 0 || m_height == 0; }
     int Width() const { return m_width; }

@@ -1,4 +1,5 @@
 #include "../Platform.h"
+#include "PosixArtwork.h"
 #include "PosixAutomation.h"
 #include "PosixDialogs.h"
 #include "PosixLocale.h"
@@ -15,7 +16,9 @@ Ports& RealPorts() {
     static CPosixAutomationPort automation;
     static CPosixDialogPort dialogs;
     static CPosixWindowKit windows;
-    static Ports ports{&registry, &system, &mutexes, &locale, &automation, &dialogs, &windows, nullptr, nullptr};
+    static CPosixArtworkPort artwork;
+    static Ports ports{&registry, &system, &mutexes, &locale, &automation, &dialogs, &windows, nullptr, nullptr,
+                       &artwork};
     return ports;
 }
 

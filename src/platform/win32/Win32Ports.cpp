@@ -1,4 +1,5 @@
 #include "../Platform.h"
+#include "Win32Artwork.h"
 #include "Win32Automation.h"
 #include "Win32Dialogs.h"
 #include "Win32Locale.h"
@@ -15,6 +16,8 @@ Ports& RealPorts() {
     static CWin32AutomationPort automation;
     static CWin32DialogPort dialogs;
     static CWin32WindowKit windows;
-    static Ports ports{&registry, &system, &mutexes, &locale, &automation, &dialogs, &windows, nullptr, nullptr};
+    static CWin32ArtworkPort artwork;
+    static Ports ports{&registry, &system, &mutexes, &locale, &automation, &dialogs, &windows, nullptr, nullptr,
+                       &artwork};
     return ports;
 }
