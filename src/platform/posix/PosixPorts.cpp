@@ -1,5 +1,6 @@
 #include "../Platform.h"
 #include "PosixAutomation.h"
+#include "PosixCanvas.h"
 #include "PosixDialogs.h"
 #include "PosixLocale.h"
 #include "PosixMutex.h"
@@ -15,7 +16,8 @@ Ports& RealPorts() {
     static CPosixAutomationPort automation;
     static CPosixDialogPort dialogs;
     static CPosixWindowKit windows;
-    static Ports ports{&registry, &system, &mutexes, &locale, &automation, &dialogs, &windows, nullptr, nullptr};
+    static CPosixCanvasFactory canvas;
+    static Ports ports{&registry, &system, &mutexes, &locale, &automation, &dialogs, &windows, nullptr, &canvas};
     return ports;
 }
 
