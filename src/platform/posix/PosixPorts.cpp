@@ -1,6 +1,7 @@
 #include "../Platform.h"
 #include "PosixArtwork.h"
 #include "PosixAutomation.h"
+#include "PosixCanvas.h"
 #include "PosixDialogs.h"
 #include "PosixLocale.h"
 #include "PosixMutex.h"
@@ -17,7 +18,8 @@ Ports& RealPorts() {
     static CPosixDialogPort dialogs;
     static CPosixWindowKit windows;
     static CPosixArtworkPort artwork;
-    static Ports ports{&registry, &system, &mutexes, &locale, &automation, &dialogs, &windows, nullptr, nullptr,
+    static CPosixCanvasFactory canvas;
+    static Ports ports{&registry, &system, &mutexes, &locale, &automation, &dialogs, &windows, nullptr, &canvas,
                        &artwork};
     return ports;
 }
