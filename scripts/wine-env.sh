@@ -31,14 +31,20 @@ wine_env_start() {
     [ -n "$wine_xvfb_pid" ] || { echo "could not start Xvfb" >&2; return 1; }
 
     mkdir -p "$(dirname "$WINEPREFIX")"
-    if [ ! -f "$WINEPREFIX/.orvanta-ready" ]; then
+    # The marker names the last change to this setup, so an older prefix is set up again.
+    if [ ! -f "$WINEPREFIX/.orvanta-ready-2" ]; then
         wineboot -i >/dev/null 2>&1 || true
         wineserver -w
         # Every program of the prefix runs inside one virtual desktop of the display.
         wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
         wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+        # The program's faces are not free: draw them with DejaVu Sans, as the Linux
+        # build does, rather than with whatever fontconfig offers first. (Value names
+        # are not case-sensitive: "MS Sans Serif" also stands for "Ms Sans Serif".)
+        wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Verdana' /d 'DejaVu Sans' /f >/dev/null 2>&1
+        wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Sans Serif' /d 'DejaVu Sans' /f >/dev/null 2>&1
         wineserver -w
-        touch "$WINEPREFIX/.orvanta-ready"
+        touch "$WINEPREFIX/.orvanta-ready-2"
     fi
 }
 

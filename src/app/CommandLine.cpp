@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "Agenda.h"
+#include "ComposeCommand.h"
 #include "OrvantaApp.h"
 
 void CCommandLine::Usage(std::ostream& out) {
@@ -13,6 +14,9 @@ void CCommandLine::Usage(std::ostream& out) {
            "            (SIGTERM, SIGINT or SIGHUP); the default without a command\n"
            "  agenda    read Outlook's data once and print the days, tasks, folders and\n"
            "            the change signature\n"
+           "  compose [--png FILE]\n"
+           "            read once, compose the wallpaper and print where it is (and write\n"
+           "            a PNG copy to FILE)\n"
            "  help      print this text (also --help, -h)\n"
            "\n"
            "Environment: ORVANTA_STORE names the Outlook store file; XDG_CONFIG_HOME and\n"
@@ -26,6 +30,8 @@ int CCommandLine::Run(const std::vector<std::string>& args, std::ostream& out, s
         return 0;
     }
     if (args.size() == 1 && args[0] == "agenda") return CAgenda::Run(out);
+    if (!args.empty() && args[0] == "compose" && (args.size() == 1 || (args.size() == 3 && args[1] == "--png")))
+        return CComposeCommand::Run(args.size() == 3 ? args[2] : std::string(), out, err);
     err << "orvanta: unknown command \"" << args[0] << "\"" << (args.size() > 1 ? " or extra arguments" : "")
         << "\n\n";
     Usage(err);

@@ -7,10 +7,27 @@
 
 #include "../platform/Platform.h"
 #include "../settings/Settings.h"
+#include "../render/ImageLayer.h"
+#include "../render/PanelHeader.h"
+#include "../settings/FileSystem.h"
 #include "../util/LocaleValues.h"
 #include "../util/Strings.h"
 
-COrvantaDoc::COrvantaDoc(CSettings& settings) : m_settings(settings), m_engine(settings) {}
+COrvantaDoc::COrvantaDoc(CSettings& settings)
+    : m_settings(settings), m_engine(settings), m_composer(settings, std::string()) {
+    // The blocks of the panel are drawn by the panel layout; until then the panel
+    // carries its header.
+    m_composer.SetPanelPainter([this](CMemDC& data, const CSettings& s, int, int) {
+        CPanelHeader::Draw(data, s, LocaleValues().LongDateText(m_clock()));
+    });
+}
+
+void COrvantaDoc::ConvertBackground() {
+    m_settings.m_converted = false;
+    const std::string ext = EFileSystem::Extension(m_settings.m_wallpaper, true);
+    if (ext == "jpg" || ext == "jpeg")
+        m_settings.m_converted = ConvertJpegToBmp(m_settings.m_wallpaper, m_settings.m_convertedPath);
+}
 
 bool COrvantaDoc::RefreshData() {
     m_tasks.RemoveAll();

@@ -10,6 +10,7 @@
 #include "../outlook/MailFolders.h"
 #include "../outlook/OutlookEngine.h"
 #include "../outlook/Tasks.h"
+#include "../render/Composer.h"
 #include "../platform/Platform.h"
 
 class CSettings;
@@ -24,6 +25,12 @@ public:
     bool OnCommand(int id);
 
     bool RefreshData();
+    // The user's JPEG picture copied to the converted-copy BMP (the flag says whether
+    // the copy is good); any other picture clears the flag.
+    void ConvertBackground();
+    // Composes the wallpaper from the data of the last refresh into the output path.
+    bool Compose() { return m_composer.Compose(); }
+    CComposer& Composer() { return m_composer; }
     bool RefreshAndCompare();
     uint32_t BuildSignature();
     std::string SignatureText() const;
@@ -43,5 +50,6 @@ private:
     CTasks m_tasks;
     std::array<CAppointments, kDayLists> m_days;
     CMailFolders m_folders;
+    CComposer m_composer;
     uint32_t m_lastSignature = 0;
 };

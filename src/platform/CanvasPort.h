@@ -14,14 +14,22 @@
 
 #include "../util/PixelSurface.h"
 
+// <windows.h> makes DrawText a macro for DrawTextW. Undone here for files that
+// include it first (and in Win32Canvas.h for those that include it after), so the
+// canvas's method has one name everywhere.
+#ifdef DrawText
+#undef DrawText
+#endif
+
 // A colour as Windows writes it: red in the low byte, then green, then blue.
 using Colorref = std::uint32_t;
 constexpr Colorref MakeColorref(int r, int g, int b) {
     return static_cast<Colorref>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
 
-// A logical font: face, height in pixels (the cell height, as a negative LOGFONT
-// height asks for), weight (400 normal, 700 bold), strike-out.
+// A logical font: face, height in pixels, weight (400 normal, 700 bold), strike-out.
+// The height is the cell height (ascent plus descent), as a positive LOGFONT height
+// asks for; a negative one would ask for the em size, which gives a taller cell.
 struct FontSpec {
     std::string face = "Ms Sans Serif";
     int height = 12;
@@ -34,6 +42,16 @@ struct TextSize {
     int height = 0;
 };
 
+// The largest surface a factory makes: 256 MB of pixels.
+constexpr long long kMaxSurfaceBytes = 256LL << 20;
+
+// Whether a surface of width x height, 4 bytes a pixel, may be made at all.
+constexpr bool SurfaceSizeAllowed(long long width, long long height) {
+    return width > 0 && height > 0 && width <= kMaxSurfaceBytes / 4 &&
+           width * height <= kMaxSurfaceBytes / 4;
+}
+
+// A new canvas draws with FontSpec{}, black text and a transparent background.
 class ICanvas {
 public:
     virtual ~ICanvas() = default;

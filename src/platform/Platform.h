@@ -2,6 +2,7 @@
 // The ports of the running program: assembled once in main, reached by operations
 // through Port<T>(), replaced one at a time by tests with ScopedPort<T>. Value types
 // and constructors never reach for them.
+#include "ArtworkPort.h"
 #include "AutomationPort.h"
 #include "CanvasPort.h"
 #include "DialogPort.h"
@@ -22,6 +23,7 @@ struct Ports {
     IWindowKit* windows = nullptr;
     ITrayPort* tray = nullptr;
     ICanvasFactory* canvas = nullptr;
+    IArtworkPort* artwork = nullptr;
 
     template <typename P>
     P*& Slot();
@@ -36,6 +38,7 @@ template <> inline IDialogPort*& Ports::Slot<IDialogPort>() { return dialogs; }
 template <> inline IWindowKit*& Ports::Slot<IWindowKit>() { return windows; }
 template <> inline ITrayPort*& Ports::Slot<ITrayPort>() { return tray; }
 template <> inline ICanvasFactory*& Ports::Slot<ICanvasFactory>() { return canvas; }
+template <> inline IArtworkPort*& Ports::Slot<IArtworkPort>() { return artwork; }
 
 // The platform's own ports (each build links one implementation).
 Ports& RealPorts();

@@ -49,6 +49,8 @@ public:
     // The shell's "open" verb (or another); the result follows ShellExecute: above 32 is success.
     virtual intptr_t ShellExecuteVerb(const std::string& verb, const std::string& file,
                                   const std::string& params, int showCmd) = 0;
+    // The colour of a desktop without a picture (COLOR_BACKGROUND).
+    virtual uint32_t DesktopColor() = 0; // red in the low byte
     // The shell's desktop hosts a web view: "Program Manager" (class "Progman") has a
     // "SHELLDLL_DefView" child with an "Internet Explorer_Server" child.
     virtual bool DesktopHostsWebView() = 0;

@@ -27,16 +27,21 @@ bool Overlap(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b) {
     return a0 < b0 + b.size() && b0 < a0 + a.size();
 }
 
-// Writes the BMP to "<path>.tmp" and renames it over path once it is complete.
 bool WriteBmpReplacing(const std::string& path, std::span<const std::uint8_t> rgb, int width, int height,
                        int stride) {
+    return WriteFileReplacing(path, [&](CImageDest& dest) { return IS40_WriteBMP(&dest, rgb, width, height, 24, stride); });
+}
+
+} // namespace
+
+bool WriteFileReplacing(const std::string& path, const std::function<bool(CImageDest&)>& write) {
     const std::filesystem::path target = PathFromUtf8(path);
     const std::string tempName = path + ".tmp";
     const std::filesystem::path temp = PathFromUtf8(tempName);
     if (target.empty() || temp.empty()) return false;
     auto dest = IS40_OpenFileDest(tempName, false);
     if (!dest) return false;
-    bool ok = IS40_WriteBMP(dest.get(), rgb, width, height, 24, stride);
+    bool ok = write(*dest);
     ok = IS40_CloseDest(std::move(dest)) && ok;
     std::error_code error;
     if (ok) {
@@ -46,8 +51,6 @@ bool WriteBmpReplacing(const std::string& path, std::span<const std::uint8_t> rg
     if (!ok) std::filesystem::remove(temp, error);
     return ok;
 }
-
-} // namespace
 
 std::unique_ptr<CImageSource> IS40_OpenFileSource(const std::string& path) { return CImageSource::OpenFile(path); }
 

@@ -8,6 +8,7 @@
 // operation can check that the pixels it is told about lie inside them. Nothing here
 // shows a message or throws: failures are the result (false or null).
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -80,4 +81,7 @@ bool IS40_ResizeImage(std::span<const std::uint8_t> src, int srcWidth, int srcHe
 // destination only when everything was written: on any failure they return false
 // and the previous file stays as it was.
 bool ConvertJpegToBmp(const std::string& jpegPath, const std::string& bmpPath);
+// Writes "<path>.tmp" with write and renames it over path when write and the close
+// succeeded; otherwise removes it and leaves path as it was.
+bool WriteFileReplacing(const std::string& path, const std::function<bool(CImageDest&)>& write);
 bool SaveSurfaceAsBmp(const PixelSurface& surface, const std::string& bmpPath);

@@ -13,6 +13,11 @@ struct ImageLimits {
     // Scans of a progressive JPEG: every scan walks all coefficients of its
     // components, so a file of many tiny scans costs time out of all proportion to its size.
     int maxJpegScans = 200;
+    // A JPEG may be decoded at a reduced scale (n/8, by the library's DCT scaling, far
+    // cheaper than decoding whole and shrinking) as long as the result keeps at least
+    // this size; 0 decodes at full size.
+    int minWidth = 0;
+    int minHeight = 0;
 
     // Whether a picture of width x height at 3 bytes per pixel is within the bounds.
     bool Allows(long long width, long long height) const {

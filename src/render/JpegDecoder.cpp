@@ -145,10 +145,18 @@ bool Run(Session& s, std::span<const std::uint8_t> file, const ImageLimits& limi
     default:
         return false;
     }
+    // The smallest scale n/8 whose result still covers the size the caller needs.
+    unsigned scale = 8;
+    if (limits.minWidth > 0 && limits.minHeight > 0)
+        while (scale > 1 && (cinfo.image_width * (scale - 1) + 7) / 8 >= static_cast<unsigned>(limits.minWidth) &&
+               (cinfo.image_height * (scale - 1) + 7) / 8 >= static_cast<unsigned>(limits.minHeight))
+            --scale;
+    cinfo.scale_num = scale;
+    cinfo.scale_denom = 8;
     jpeg_start_decompress(&cinfo);
     const int components = cinfo.output_components;
-    if (cinfo.output_width != cinfo.image_width || cinfo.output_height != cinfo.image_height ||
-        (components != 1 && components != 3 && components != 4))
+    if (cinfo.output_width != (cinfo.image_width * scale + 7) / 8 ||
+        cinfo.output_height != (cinfo.image_height * scale + 7) / 8 || (components != 1 && components != 3 && components != 4))
         return false;
 
     s.image.width = static_cast<int>(cinfo.output_width);

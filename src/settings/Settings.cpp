@@ -129,6 +129,29 @@ bool CSettings::OpenKey(CRegistry& reg, RegAccess access) {
 
 void CSettings::ApplyStyle(int style) {
     m_style = (style >= 0 && style <= 2) ? style : 0;
+    const CStyleSet& set = CStyleSet::For(m_style);
+    m_colors = set.colors;
+    m_headerBitmap = set.headerBitmap;
+    m_iconLibrary = set.iconLibrary;
+    if (m_sideBarStyle) {
+        const BlockRect keptFolders = m_layout.folders;
+        m_layout = set.central;
+        if (!set.central.folderRectSet) m_layout.folders = keptFolders;
+        return;
+    }
+    // Side-bar view: the panel is the virtual screen; the column along its right edge
+    // is divided between the blocks when the panel is drawn.
+    StyleGeometry& g = m_layout;
+    g = StyleGeometry{};
+    g.panelWidth = m_screenWidth;
+    g.panelHeight = m_screenHeight;
+    const int width = std::min(m_sideBarWidth, kMaxSideBarWidth);
+    g.header = {m_screenWidth - m_rightMarginBlank - width, m_headerBlank};
+    g.calendar = {set.sideBarCalendar.width, set.sideBarCalendar.height, m_sideBarCalPosX, m_sideBarCalPosY};
+    g.currentMonth = {165, 10};
+    g.nextMonth = {10, 135};
+    g.previousMonth = {10, 12};
+    for (int* insets : {g.appointmentInsets, g.taskInsets, g.folderInsets}) insets[0] = insets[1] = 2;
 }
 
 void CSettings::Load() {

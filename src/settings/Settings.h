@@ -1,12 +1,14 @@
 #pragma once
 // The one settings record: the user's preferences persisted under the program's
 // registry key, plus values other parts fill at run time.
+#include <array>
 #include <cstdint>
 #include <string>
 #include <variant>
 #include <vector>
 
 #include "../platform/RegistryPort.h"
+#include "StyleSet.h"
 
 class CRegistry;
 
@@ -37,7 +39,8 @@ public:
     void Save();
     // 0 Monday ... 6 Sunday: "FDOW" 1 is Sunday, 2 Monday, anything else Outlook's own.
     int EffectiveFirstDayOfWeek() const;
-    // Stores the colour style index (0 Blue, 1 Green, 2 Brown).
+    // Stores the colour style index (0 Blue, 1 Green, 2 Brown; anything else is Blue)
+    // and puts that style's colours, pictures and, for the view in force, geometry in place.
     void ApplyStyle(int style);
     const std::string& RegistryRoot() const { return m_registryRoot; }
     // True when the key did not exist and this record created it (a first start).
@@ -86,6 +89,17 @@ public:
     int m_screenHeight = 0;
     std::string m_convertedPath; // BMP copy of a JPEG background
     bool m_converted = false;
+
+    // --- the style set in force (ApplyStyle) ---
+    std::array<Colorref, 13> m_colors{}; // slots 1 to 12
+    Colorref m_keyColor = kDefaultKeyColor;
+    int m_headerBitmap = 187;
+    std::string m_iconLibrary = "look01.icl";
+    StyleFonts m_fonts;
+    // The panel: its size, the header position and the blocks inside it. In the
+    // central view the style's fixed geometry; in the side-bar view the whole virtual
+    // screen with the column at its right edge.
+    StyleGeometry m_layout;
 
     // --- Outlook's options, filled on every data read ---
     std::string m_outlookVersion; // Outlook's Version text, read at connection

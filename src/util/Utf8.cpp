@@ -37,3 +37,20 @@ std::string Utf8Prefix(const std::string& text, size_t n) {
     }
     return text.substr(0, i);
 }
+
+Utf8Char Utf8CharAt(const std::string& text, size_t i) {
+    const Utf8Char replacement{U'\uFFFD', 1};
+    const unsigned char lead = static_cast<unsigned char>(text[i]);
+    const size_t len = Utf8SequenceLength(lead);
+    if (len == 1) return {lead, 1};
+    if (len == 0 || i + len > text.size()) return replacement;
+    char32_t code = lead & (0x7F >> len);
+    for (size_t k = 1; k < len; ++k) {
+        const unsigned char c = static_cast<unsigned char>(text[i + k]);
+        if ((c & 0xC0) != 0x80) return replacement;
+        code = (code << 6) | (c & 0x3F);
+    }
+    static constexpr char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < smallest[len] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return replacement;
+    return {code, len};
+}

@@ -14,3 +14,13 @@ size_t Utf16Length(const std::string& text);
 
 // The first n characters of the text, never cutting a sequence.
 std::string Utf8Prefix(const std::string& text, size_t n);
+
+// The character whose sequence starts at byte i of the text, and the sequence's
+// length in bytes (1 to 4). A byte that does not begin a valid sequence (cut short,
+// overlong, a surrogate, above U+10FFFF, a stray continuation byte) reads as one
+// U+FFFD of length 1, so a walk over any text advances and ends.
+struct Utf8Char {
+    char32_t code = 0;
+    size_t length = 0;
+};
+Utf8Char Utf8CharAt(const std::string& text, size_t i);

@@ -1,7 +1,9 @@
 #pragma once
 // Fast stand-ins for the OS ports, for the portable tests. The registry is the
 // program's own in-memory registry, not a fake.
+#include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <set>
@@ -65,6 +67,8 @@ public:
         return true;
     }
     bool webView = false, desktopHtml = false;
+    uint32_t desktopColor = 0x804020;
+    uint32_t DesktopColor() override { return desktopColor; }
     bool DesktopHostsWebView() override { return webView; }
     bool DesktopHtmlSetting() override { return desktopHtml; }
     intptr_t ShellExecuteVerb(const std::string& verb, const std::string& file, const std::string& params,
@@ -246,6 +250,42 @@ public:
     bool LocalTime(long long, int&, int&, int&, int&, int&, int&) override { return false; }
 };
 
+// Surfaces that are plain buffers: the pixel work of the drawing is real, text and
+// lines are recorded instead of drawn.
+class FakeCanvasFactory : public ICanvasFactory {
+public:
+    struct Canvas : ICanvas {
+        std::vector<std::uint8_t> buffer;
+        int width = 0, height = 0;
+        std::vector<std::string>* texts = nullptr;
+        PixelSurface Pixels() override { return PixelSurface{buffer.data(), width, height, width * 4}; }
+        void Flush() override {}
+        void MarkDirty() override {}
+        void SetFont(const FontSpec&) override {}
+        void SetTextColor(Colorref) override {}
+        void SetBackground(bool, Colorref) override {}
+        void DrawText(int x, int y, const std::string& text) override {
+            texts->push_back(std::to_string(x) + "," + std::to_string(y) + " " + text);
+        }
+        TextSize MeasureText(const std::string& text) override { return {static_cast<int>(text.size()) * 6, 12}; }
+        size_t FitText(const std::string& text, int width) override {
+            return std::min(text.size(), static_cast<size_t>(std::max(width, 0) / 6));
+        }
+        void DrawLine(int, int, int, int, Colorref) override {}
+    };
+    std::vector<std::string> texts;
+    int refuseAbove = 1 << 14; // a side longer than this cannot be made
+    std::unique_ptr<ICanvas> CreateSurface(int width, int height) override {
+        if (width <= 0 || height <= 0 || width > refuseAbove || height > refuseAbove) return nullptr;
+        auto c = std::make_unique<Canvas>();
+        c->buffer.assign(static_cast<size_t>(width) * height * 4, 0);
+        c->width = width;
+        c->height = height;
+        c->texts = &texts;
+        return c;
+    }
+};
+
 // The fakes in place for one test; the locale stays the platform's.
 struct FakeEnvironment {
     CMemoryRegistry registry;
@@ -253,10 +293,12 @@ struct FakeEnvironment {
     FakeMutexPort mutexes;
     FakeUiPort ui;
     FakeAutomationPort automation;
+    FakeCanvasFactory canvas;
     ScopedPort<IRegistryPort> registryScope{registry};
     ScopedPort<ISystemPort> systemScope{system};
     ScopedPort<IMutexPort> mutexScope{mutexes};
     ScopedPort<IDialogPort> dialogScope{ui};
     ScopedPort<IWindowKit> windowScope{ui};
     ScopedPort<IAutomationPort> automationScope{automation};
+    ScopedPort<ICanvasFactory> canvasScope{canvas};
 };

@@ -2,6 +2,8 @@
 // transfers and the whole-file routines. Runs natively and under Wine.
 #include <gtest/gtest.h>
 
+#include "TempFolder.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -180,33 +182,6 @@ int MaxDifference(const Bytes& a, const Bytes& b) {
     return most;
 }
 
-class TempFolder {
-public:
-    TempFolder() {
-        std::random_device rd;
-        m_path = fs::temp_directory_path() / ("orvanta-image-" + std::to_string(rd()) + std::to_string(rd()));
-        fs::create_directories(m_path);
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(m_path, ec);
-    }
-    std::string File(const std::string& utf8Name) const {
-        const auto u8 = (m_path / fs::path(std::u8string(utf8Name.begin(), utf8Name.end()))).u8string();
-        return std::string(u8.begin(), u8.end());
-    }
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(m_path)) {
-            const auto u8 = e.path().filename().u8string();
-            names.emplace_back(u8.begin(), u8.end());
-        }
-        return names;
-    }
-
-private:
-    fs::path m_path;
-};
 
 Bytes Slurp(const std::string& utf8Path) {
     std::ifstream in(PathFromUtf8(utf8Path), std::ios::binary);
@@ -418,6 +393,26 @@ TEST(ReadJpg, DecodesBaselineAndProgressiveCloseToTheOriginal) {
         EXPECT_LE(MaxDifference(r.Pixels(), rgb), 12) << progressive;
     }
     // Grey and CMYK files are compared with ImageMagick in the Linux tests.
+}
+
+// A picture that will be shrunk anyway is decoded at the smallest scale n/8 that
+// still covers the size asked for, never below it.
+TEST(ReadJpg, DecodesAtAReducedScaleThatStillCoversTheSizeAskedFor) {
+    const int w = 160, h = 96;
+    const Bytes file = EncodeJpeg(Gradient(w, h), w, h);
+    struct Case {
+        int minW, minH, wantW, wantH;
+    } cases[] = {{0, 0, 160, 96}, {80, 48, 80, 48}, {81, 20, 100, 60}, {20, 20, 40, 24}, {20, 12, 20, 12}, {160, 96, 160, 96},
+                 {500, 500, 160, 96}};
+    for (const auto& c : cases) {
+        ImageLimits limits;
+        limits.minWidth = c.minW;
+        limits.minHeight = c.minH;
+        Read r = ReadJpg(file, limits);
+        ASSERT_TRUE(r.rgb) << c.minW;
+        EXPECT_EQ(r.width, c.wantW) << c.minW << "x" << c.minH;
+        EXPECT_EQ(r.height, c.wantH) << c.minW << "x" << c.minH;
+    }
 }
 
 TEST(ReadJpg, RefusesDamagedAndTruncatedFilesQuietly) {

@@ -6,6 +6,7 @@
 #include "util/Parser.h"
 #include "util/SplitPath.h"
 #include "util/Strings.h"
+#include "util/Utf8.h"
 #include "settings/SystemInfo.h"
 
 namespace {
@@ -174,6 +175,41 @@ TEST(Text, HelpersAndNumbers) {
     EXPECT_EQ(EParser::ParseInt(""), 0);
     EXPECT_EQ(EParser::ParseInt("99999999999999999999"), 2147483647);
     EXPECT_EQ(EParser::ParseInt("-99999999999999999999"), -2147483647 - 1);
+}
+
+TEST(Utf8, CharacterAtAPositionOrOneReplacementPerBadByte) {
+    const std::string text = "a\xC3\xBC\xE6\x97\xA5\xF0\x9F\x98\x80"; // a, ü, 日, 😀
+    struct Want {
+        size_t at;
+        char32_t code;
+        size_t length;
+    };
+    for (const Want& w : {Want{0, U'a', 1}, Want{1, 0xFC, 2}, Want{3, 0x65E5, 3}, Want{6, 0x1F600, 4}}) {
+        const Utf8Char c = Utf8CharAt(text, w.at);
+        EXPECT_EQ(c.code, w.code) << "at " << w.at;
+        EXPECT_EQ(c.length, w.length) << "at " << w.at;
+    }
+    // Each of these begins no valid character: the walk takes one byte as U+FFFD.
+    const char* bad[] = {
+        "\x80",             // continuation byte alone
+        "\xC3",             // cut short at the end
+        "\xC3(",            // cut short by an ASCII byte
+        "\xC0\xAF",         // overlong '/'
+        "\xE0\x80\xAF",     // overlong '/' in three bytes
+        "\xED\xA0\x80",     // a surrogate
+        "\xF4\x90\x80\x80", // above U+10FFFF
+        "\xFF",
+    };
+    for (const char* b : bad) {
+        const Utf8Char c = Utf8CharAt(b, 0);
+        EXPECT_EQ(c.code, 0xFFFDu) << b;
+        EXPECT_EQ(c.length, 1u) << b;
+    }
+    // The largest of each length are valid.
+    EXPECT_EQ(Utf8CharAt("\x7F", 0).code, 0x7Fu);
+    EXPECT_EQ(Utf8CharAt("\xDF\xBF", 0).code, 0x7FFu);
+    EXPECT_EQ(Utf8CharAt("\xEF\xBF\xBF", 0).code, 0xFFFFu);
+    EXPECT_EQ(Utf8CharAt("\xF4\x8F\xBF\xBF", 0).code, 0x10FFFFu);
 }
 
 TEST(BuildStamp, FromCompilerDate) {

@@ -1,5 +1,7 @@
 #include "../Platform.h"
+#include "PosixArtwork.h"
 #include "PosixAutomation.h"
+#include "PosixCanvas.h"
 #include "PosixDialogs.h"
 #include "PosixLocale.h"
 #include "PosixMutex.h"
@@ -15,7 +17,10 @@ Ports& RealPorts() {
     static CPosixAutomationPort automation;
     static CPosixDialogPort dialogs;
     static CPosixWindowKit windows;
-    static Ports ports{&registry, &system, &mutexes, &locale, &automation, &dialogs, &windows, nullptr, nullptr};
+    static CPosixArtworkPort artwork;
+    static CPosixCanvasFactory canvas;
+    static Ports ports{&registry, &system, &mutexes, &locale, &automation, &dialogs, &windows, nullptr, &canvas,
+                       &artwork};
     return ports;
 }
 

@@ -101,3 +101,7 @@ intptr_t CPosixSystemPort::ShellExecuteVerb(const std::string& verb, const std::
 // No shell desktop with a web view exists here.
 bool CPosixSystemPort::DesktopHostsWebView() { return false; }
 bool CPosixSystemPort::DesktopHtmlSetting() { return false; }
+
+// A Linux session has no desktop colour to read; this slate blue is Windows' own
+// default for an empty desktop.
+uint32_t CPosixSystemPort::DesktopColor() { return 0xA56E3A; }

@@ -1,5 +1,7 @@
 #include "../Platform.h"
+#include "Win32Artwork.h"
 #include "Win32Automation.h"
+#include "Win32Canvas.h"
 #include "Win32Dialogs.h"
 #include "Win32Locale.h"
 #include "Win32Mutex.h"
@@ -15,6 +17,9 @@ Ports& RealPorts() {
     static CWin32AutomationPort automation;
     static CWin32DialogPort dialogs;
     static CWin32WindowKit windows;
-    static Ports ports{&registry, &system, &mutexes, &locale, &automation, &dialogs, &windows, nullptr, nullptr};
+    static CWin32ArtworkPort artwork;
+    static CWin32CanvasFactory canvas;
+    static Ports ports{&registry, &system, &mutexes, &locale, &automation, &dialogs, &windows, nullptr, &canvas,
+                       &artwork};
     return ports;
 }

@@ -101,3 +101,5 @@ bool CWin32SystemPort::DesktopHtmlSetting() {
     get(&state, SSF_DESKTOPHTML);
     return state.fDesktopHTML != 0;
 }
+
+uint32_t CWin32SystemPort::DesktopColor() { return GetSysColor(COLOR_BACKGROUND); }

@@ -21,6 +21,7 @@ public:
     bool MakeDirectory(const std::string& path) override;
     intptr_t ShellExecuteVerb(const std::string& verb, const std::string& file,
                           const std::string& params, int showCmd) override;
+    uint32_t DesktopColor() override;
     bool DesktopHostsWebView() override;
     bool DesktopHtmlSetting() override;
 };

@@ -296,4 +296,22 @@ TEST_F(Driver, BadStoredValuesNeitherCrashNorSurvive) {
     EXPECT_EQ(GetRaw(HKEY_CURRENT_USER, kKey, "Wallpaper").type, static_cast<DWORD>(REG_SZ));
 }
 
+// The program declares itself per-monitor DPI aware (so the wallpaper is composed
+// in the screen's physical pixels), wants common controls 6, runs as the invoker
+// and names the systems it supports.
+TEST(ProgramFile, CarriesItsApplicationManifest) {
+    HMODULE exe = LoadLibraryExW(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(exe) << GetLastError();
+    HRSRC found = FindResourceW(exe, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_TRUE(found) << GetLastError();
+    const char* data = static_cast<const char*>(LockResource(LoadResource(exe, found)));
+    ASSERT_TRUE(data);
+    const std::string manifest(data, SizeofResource(exe, found));
+    FreeLibrary(exe);
+    for (const char* must : {"PerMonitorV2", "true/pm", "Microsoft.Windows.Common-Controls", "6.0.0.0",
+                             "asInvoker", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+                             "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})
+        EXPECT_NE(manifest.find(must), std::string::npos) << must;
+}
+
 } // namespace

@@ -1,0 +1,47 @@
+#include "PosixArtwork.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+std::string ProgramFolder() {
+    char buf[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return ".";
+    std::string path(buf, static_cast<size_t>(n));
+    return path.substr(0, path.find_last_of('/'));
+}
+
+} // namespace
+
+CPosixArtworkPort::CPosixArtworkPort(std::string folder)
+    : m_folder(folder.empty() ? ProgramFolder() + "/artwork" : std::move(folder)) {}
+
+bool CPosixArtworkPort::Read(const std::string& relative, std::vector<std::uint8_t>& bytes) {
+    bytes.clear();
+    std::ifstream in(m_folder + "/" + relative, std::ios::binary);
+    if (!in) return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    // Pictures are small; anything past a few megabytes is not ours.
+    return !bytes.empty() && bytes.size() < (8u << 20);
+}
+
+bool CPosixArtworkPort::Bitmap(int id, std::vector<std::uint8_t>& bmp) {
+    return Read("bmp/" + std::to_string(id) + ".bmp", bmp);
+}
+
+bool CPosixArtworkPort::Icon(int id, std::vector<std::uint8_t>& bmp) {
+    return Read("ico/" + std::to_string(id) + ".bmp", bmp);
+}
+
+bool CPosixArtworkPort::LibraryIcon(const std::string& library, int index, std::vector<std::uint8_t>& bmp) {
+    const std::string stem = library.substr(0, library.find_last_of('.'));
+    if (stem.empty() || stem.find('/') != std::string::npos || index < 0 || index > 99) return false;
+    char name[16];
+    std::snprintf(name, sizeof name, "%02d.bmp", index);
+    return Read(stem + "/" + name, bmp);
+}

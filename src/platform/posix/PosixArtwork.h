@@ -1,0 +1,21 @@
+#pragma once
+// The generated pictures of the artwork folder (build/native/artwork, beside the
+// program), read as files.
+//
+// Implements: bmp/<id>.bmp, ico/<id>.bmp, <library stem>/<NN>.bmp.
+// Does not implement: icon files (.ico, .icl): the generator writes BMP copies here.
+#include "../ArtworkPort.h"
+
+class CPosixArtworkPort : public IArtworkPort {
+public:
+    // folder empty: "artwork" beside the running program.
+    explicit CPosixArtworkPort(std::string folder = std::string());
+    bool Bitmap(int id, std::vector<std::uint8_t>& bmp) override;
+    bool Icon(int id, std::vector<std::uint8_t>& bmp) override;
+    bool LibraryIcon(const std::string& library, int index, std::vector<std::uint8_t>& bmp) override;
+    const std::string& Folder() const { return m_folder; }
+
+private:
+    bool Read(const std::string& relative, std::vector<std::uint8_t>& bytes);
+    std::string m_folder;
+};

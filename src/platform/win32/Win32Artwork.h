@@ -1,0 +1,16 @@
+#pragma once
+// The pictures delivered with the Windows program.
+//
+// Implements: bitmap resources (RT_BITMAP) given a BMP file header; icon resources
+//   (LoadImageW) and icons of the libraries beside the program (ExtractIconW), each
+//   drawn at 32 x 32 onto black with DrawIconEx and returned as a 32-bit BMP.
+// Does not implement: libraries given by a full path elsewhere (names are looked up
+//   in the program's folder, where they are installed, not the current directory).
+#include "../ArtworkPort.h"
+
+class CWin32ArtworkPort : public IArtworkPort {
+public:
+    bool Bitmap(int id, std::vector<std::uint8_t>& bmp) override;
+    bool Icon(int id, std::vector<std::uint8_t>& bmp) override;
+    bool LibraryIcon(const std::string& library, int index, std::vector<std::uint8_t>& bmp) override;
+};

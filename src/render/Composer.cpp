@@ -1,0 +1,171 @@
+#include "Composer.h"
+
+#include <cstdlib>
+#include <vector>
+
+#include "../platform/Platform.h"
+#include "../settings/FileSystem.h"
+#include "../settings/Settings.h"
+#include "../settings/SystemInfo.h"
+#include "../util/Parser.h"
+#include "../util/Strings.h"
+#include "AlphaBlend.h"
+#include "ImageLayer.h"
+#include "MaskedBitmap.h"
+#include "SurfaceOps.h"
+
+namespace {
+
+void Message(const std::string& text) {
+    Port<IDialogPort>().ShowMessageBox(text, LoadResString(IDS_APP_TITLE), MsgBox::Ok);
+}
+
+// Paints the picture 1:1 at (x, y); a failed paint shows its message.
+void Paint(CMemDC& surface, const std::uint8_t* rgb, int w, int h, int x, int y, const char* failure) {
+    const std::span<const std::uint8_t> bytes(rgb, static_cast<size_t>(w) * h * 3);
+    if (!IS40_DrawRGB(surface.Pixels(), bytes, w, h, w * 3, x, y)) Message(failure);
+    surface.EndPixelWork();
+}
+
+bool SamePath(const std::string& a, const std::string& b) {
+    return Port<ISystemPort>().CaseInsensitivePaths() ? EParser::EqualsNoCase(a, b) : a == b;
+}
+
+} // namespace
+
+CComposer::CComposer(CSettings& settings, std::string outputPath)
+    : m_settings(settings), m_outputPath(std::move(outputPath)) {}
+
+std::string CComposer::BuildOutputPath() {
+    std::string folder = EFileSystem::Join(
+        EFileSystem::Join(EFileSystem::SpecialFolderPath(SpecialFolder::AppData), LoadResString(IDS_COMPANY)),
+        LoadResString(IDS_PRODUCT));
+    const std::string shortFolder = EFileSystem::ShortPath(folder);
+    if (!shortFolder.empty()) folder = shortFolder;
+    std::string path = EFileSystem::Join(folder, "orvanta.bmp");
+    return Port<ISystemPort>().CaseInsensitivePaths() ? EParser::ToLower(path) : path;
+}
+
+bool CComposer::LoadPicture(RgbImage& picture, int minWidth, int minHeight) {
+    picture = RgbImage{};
+    std::string path = m_settings.m_converted ? m_settings.m_convertedPath : m_settings.m_wallpaper;
+    // The program never composes over its own output.
+    if (path.empty() || SamePath(path, m_outputPath)) return true;
+    auto source = IS40_OpenFileSource(path);
+    if (!source) return false;
+    int w = 0, h = 0;
+    const std::string ext = EFileSystem::Extension(path, true);
+    ImageLimits limits;
+    limits.minWidth = minWidth;
+    limits.minHeight = minHeight;
+    RgbBuffer rgb = ext == "bmp" ? IS40_ReadBMP(source.get(), w, h) : IS40_ReadJPG(source.get(), w, h, 24, 0, limits);
+    IS40_CloseSource(std::move(source));
+    if (!rgb) {
+        // It opened but is no picture this program can read: the desktop colour shows.
+        Message("The background picture \"" + path + "\" could not be read; the desktop colour is shown instead.");
+        return true;
+    }
+    picture.pixels = std::move(rgb);
+    picture.width = w;
+    picture.height = h;
+    return true;
+}
+
+void CComposer::PaintPicture(CMemDC& background, const RgbImage& picture, int style, int sw, int sh) {
+    const int w = picture.width, h = picture.height;
+    if (!picture.pixels || w <= 0 || h <= 0) return;
+    const int vw = background.Width(), vh = background.Height();
+    const bool big = w > sw || h > sh;
+    switch (style) {
+    case 0: { // centred on the primary screen, and again on a screen to its right
+        const int dx = std::abs(sw - w) / 2, dy = std::abs(sh - h) / 2;
+        const int cw = std::min(w, sw), ch = std::min(h, sh);
+        const int x0 = w <= sw ? dx : 0, y0 = h <= sh ? dy : 0;
+        if (big) {
+            std::vector<std::uint8_t> crop(static_cast<size_t>(cw) * ch * 3);
+            const ImageRect r{w > sw ? dx : 0, h > sh ? dy : 0, (w > sw ? dx : 0) + cw, (h > sh ? dy : 0) + ch};
+            if (!IS40_CropImage({picture.pixels.get(), picture.Size()}, w, h, w * 3, crop, cw * 3, r, 3)) {
+                Message(LoadResString(IDS_CROP_ERROR));
+                return;
+            }
+            Paint(background, crop.data(), cw, ch, x0, y0, "ISDrawRGB Centered Error");
+            Paint(background, crop.data(), cw, ch, x0 + vw - sw, y0, "ISDrawRGB Centered Error");
+        } else {
+            Paint(background, picture.pixels.get(), w, h, x0, y0, "ISDrawRGB Centered Error");
+            Paint(background, picture.pixels.get(), w, h, x0 + vw - sw, y0, "ISDrawRGB Centered Error");
+        }
+        break;
+    }
+    case 1: // tiled over the virtual screen
+        for (int i = 0; i < vw / w + 1; ++i)
+            for (int j = 0; j < vh / h + 1; ++j)
+                Paint(background, picture.pixels.get(), w, h, i * w, j * h, "ISDrawRGB Tiled Error");
+        break;
+    case 2: { // stretched to the primary screen, and again to its right
+        std::vector<std::uint8_t> scaled(static_cast<size_t>(sw) * sh * 3);
+        if (sw <= 0 || sh <= 0 ||
+            !IS40_ResizeImage({picture.pixels.get(), picture.Size()}, w, h, w * 3, scaled, sw, sh, sw * 3, 3)) {
+            Message(big ? "resize resize" : "error while resizeing");
+            return;
+        }
+        Paint(background, scaled.data(), sw, sh, 0, 0, "ISDrawRGB Centered Error");
+        Paint(background, scaled.data(), sw, sh, sw, 0, "ISDrawRGB Stretched Error");
+        break;
+    }
+    default: break; // no picture: the desktop colour stays
+    }
+}
+
+bool CComposer::Compose() {
+    CSettings& s = m_settings;
+    CAlphaBlend blender;
+    const int panelW = s.m_layout.panelWidth, panelH = s.m_layout.panelHeight;
+    const ScreenRect screen = ESystemInfo::VirtualScreenRect();
+    const ScreenMetrics metrics = Port<ISystemPort>().GetScreenMetrics();
+    const int vw = screen.width, vh = screen.height;
+
+    const int style = EParser::ParseInt(s.m_wpStyle);
+    RgbImage picture;
+    if (!LoadPicture(picture, style == 2 ? metrics.primaryWidth : 0, style == 2 ? metrics.primaryHeight : 0))
+        return false;
+    CMemDC background(vw, vh, Port<ISystemPort>().DesktopColor());
+    if (!background.IsValid()) return false;
+    PaintPicture(background, picture, style, metrics.primaryWidth, metrics.primaryHeight);
+    picture = RgbImage{};
+
+    // The panel's origin: the user's position in the central view, else centred.
+    m_originX = (vw - panelW) / 2;
+    m_originY = (vh - panelH) / 2;
+    if (s.m_sideBarStyle && s.m_offsetType) {
+        m_originX = s.m_calendarPosX;
+        m_originY = s.m_calendarPosY;
+    }
+    CMemDC data(panelW, panelH, s.m_keyColor);
+    if (data.IsValid()) {
+        if (m_painter) m_painter(data, s, m_originX, m_originY);
+        // The panel over the background under it (at the panel origin, so its empty
+        // parts show the picture behind them), blended on with the transparency. Where
+        // the panel holds the key colour the blend gives the background back exactly,
+        // so only the panel's own pixels are blended.
+        const int alpha = 255 - s.m_transparency * 255 / 100;
+        blender.DrawKeyed(background, m_originX, m_originY, data, s.m_keyColor, alpha);
+    }
+    const bool written = SaveSurfaceAsBmp(background.Pixels(), m_outputPath);
+    ComposePopup();
+    return written;
+}
+
+void CComposer::ComposePopup() {
+    // The pop-up shows the central view whatever the desktop shows, always with the
+    // contacts button when contacts are on.
+    CSettings popup = m_settings;
+    popup.m_sideBarStyle = true;
+    popup.m_useInteractiveDesktop = true;
+    popup.ApplyStyle(popup.m_style);
+    m_popup = std::make_unique<CMemDC>(popup.m_layout.panelWidth, popup.m_layout.panelHeight, popup.m_keyColor);
+    if (!m_popup->IsValid()) {
+        m_popup.reset();
+        return;
+    }
+    if (m_painter) m_painter(*m_popup, popup, 0, 0);
+}

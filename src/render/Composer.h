@@ -1,0 +1,59 @@
+#pragma once
+// The wallpaper composition: the user's picture painted over the virtual screen by
+// its style, the data panel merged with its key colour transparent and blended on at
+// the panel origin, the whole written as the output BMP; and the pop-up copy of the
+// panel.
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "MemDC.h"
+#include "RgbImage.h"
+
+class CSettings;
+
+class CComposer {
+public:
+    // Draws the panel's blocks into the data surface (the surface's size is the
+    // panel's); origin is where the panel lands on the virtual screen.
+    using PanelPainter = std::function<void(CMemDC& data, const CSettings& settings, int originX, int originY)>;
+
+    CComposer(CSettings& settings, std::string outputPath);
+    void SetPanelPainter(PanelPainter painter) { m_painter = std::move(painter); }
+
+    // True when the output picture was written. False when the user's picture cannot
+    // be opened (nothing is written) or the output could not be written (the previous
+    // output stays as it was).
+    bool Compose();
+
+    const std::string& OutputPath() const { return m_outputPath; }
+    void SetOutputPath(std::string path) { m_outputPath = std::move(path); }
+    // The panel as the pop-up window shows it (central view); null before the first Compose.
+    CMemDC* PopupSurface() const { return m_popup.get(); }
+    // Where the panel of the last Compose landed on the virtual screen.
+    int OriginX() const { return m_originX; }
+    int OriginY() const { return m_originY; }
+
+    // "<application data>\Kestrova\Orvanta for Outlook\orvanta.bmp": the short form,
+    // lower-cased where the file system ignores case.
+    static std::string BuildOutputPath();
+
+    // Paints the picture onto the background by the wallpaper style (0 centred, 1
+    // tiled, 2 stretched; other values paint nothing); screen sizes are the primary
+    // screen's (sw, sh) and the virtual screen's (surface size).
+    static void PaintPicture(CMemDC& background, const RgbImage& picture, int style, int sw, int sh);
+
+private:
+    // The picture named by the settings, or an empty image; false when a named
+    // picture cannot be opened. A JPEG may come at a reduced scale that still covers
+    // minWidth x minHeight (when the picture will be stretched to that size anyway).
+    bool LoadPicture(RgbImage& picture, int minWidth, int minHeight);
+    void ComposePopup();
+
+    CSettings& m_settings;
+    std::string m_outputPath;
+    PanelPainter m_painter;
+    std::unique_ptr<CMemDC> m_popup;
+    int m_originX = 0;
+    int m_originY = 0;
+};

@@ -1,0 +1,26 @@
+#include "MemDC.h"
+
+#include "../platform/Platform.h"
+#include "SurfaceOps.h"
+
+CMemDC::CMemDC(int width, int height, Colorref fill) : m_width(width), m_height(height) {
+    if (ICanvasFactory* factory = PortOrNull<ICanvasFactory>()) m_canvas = factory->CreateSurface(width, height);
+    if (m_canvas) FillRect(0, 0, width, height, fill);
+}
+
+CMemDC::~CMemDC() = default;
+
+PixelSurface CMemDC::Pixels() {
+    if (!m_canvas) return PixelSurface{};
+    m_canvas->Flush();
+    return m_canvas->Pixels();
+}
+
+void CMemDC::EndPixelWork() {
+    if (m_canvas) m_canvas->MarkDirty();
+}
+
+void CMemDC::FillRect(int x, int y, int width, int height, Colorref color) {
+    SurfaceOps::Fill(Pixels(), {x, y, width, height}, color);
+    EndPixelWork();
+}

@@ -1,0 +1,321 @@
+// The surfaces' pixel work and the wallpaper composition over real files. The same
+// pixels are expected on both builds (the buffer work is portable).
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <vector>
+
+#include "FakePorts.h"
+#include "TempFolder.h"
+#include "render/AlphaBlend.h"
+#include "render/Composer.h"
+#include "render/ImageLayer.h"
+#include "render/MaskedBitmap.h"
+#include "render/MemDC.h"
+#include "render/SurfaceOps.h"
+#include "settings/Settings.h"
+
+namespace {
+
+constexpr Colorref kRed = MakeColorref(255, 0, 0);
+constexpr Colorref kBlue = MakeColorref(0, 0, 255);
+
+std::vector<std::uint8_t> Buffer(int w, int h) { return std::vector<std::uint8_t>(static_cast<size_t>(w) * h * 4); }
+PixelSurface Surface(std::vector<std::uint8_t>& b, int w, int h) { return PixelSurface{b.data(), w, h, w * 4}; }
+
+TEST(SurfaceOps, FillAndCopyClipToBothSurfaces) {
+    auto a = Buffer(4, 3), b = Buffer(2, 2);
+    const PixelSurface dst = Surface(a, 4, 3), src = Surface(b, 2, 2);
+    SurfaceOps::Fill(dst, {-2, -2, 4, 4}, kRed); // only (0,0)-(1,1) lies inside
+    EXPECT_EQ(SurfaceOps::At(dst, 1, 1), kRed);
+    EXPECT_EQ(SurfaceOps::At(dst, 2, 0), 0u);
+    EXPECT_EQ(a[0], 0); // blue byte first
+    EXPECT_EQ(a[2], 255);
+    SurfaceOps::Fill(src, {0, 0, 2, 2}, kBlue);
+    SurfaceOps::Copy(dst, 3, 2, src, 0, 0, 2, 2); // one pixel lands inside
+    EXPECT_EQ(SurfaceOps::At(dst, 3, 2), kBlue);
+    SurfaceOps::Copy(dst, -1, -1, src, 0, 0, 2, 2);
+    EXPECT_EQ(SurfaceOps::At(dst, 0, 0), kBlue);
+    EXPECT_EQ(SurfaceOps::At(dst, 1, 1), kRed);
+    SurfaceOps::Copy(dst, 100, 100, src, 0, 0, 2, 2); // wholly outside: nothing
+}
+
+TEST(SurfaceOps, TransparentCopyLeavesTheKeyColourOut) {
+    auto a = Buffer(3, 1), b = Buffer(3, 1);
+    const PixelSurface dst = Surface(a, 3, 1), src = Surface(b, 3, 1);
+    SurfaceOps::Fill(dst, {0, 0, 3, 1}, kBlue);
+    SurfaceOps::Fill(src, {0, 0, 3, 1}, kDefaultKeyColor);
+    SurfaceOps::Fill(src, {1, 0, 1, 1}, kRed);
+    SurfaceOps::CopyTransparent(dst, 0, 0, src, kDefaultKeyColor);
+    EXPECT_EQ(SurfaceOps::At(dst, 0, 0), kBlue);
+    EXPECT_EQ(SurfaceOps::At(dst, 1, 0), kRed);
+    // A key colour the picture does not hold: the picture covers the target completely.
+    SurfaceOps::CopyTransparent(dst, 0, 0, src, MakeColorref(1, 2, 3));
+    EXPECT_EQ(SurfaceOps::At(dst, 0, 0), kDefaultKeyColor);
+}
+
+TEST(SurfaceOps, BlendClampsAlphaAndRounds) {
+    auto a = Buffer(1, 1), b = Buffer(1, 1);
+    const PixelSurface dst = Surface(a, 1, 1), src = Surface(b, 1, 1);
+    auto blended = [&](Colorref under, Colorref over, int alpha) {
+        SurfaceOps::Fill(dst, {0, 0, 1, 1}, under);
+        SurfaceOps::Fill(src, {0, 0, 1, 1}, over);
+        SurfaceOps::Blend(dst, 0, 0, src, alpha);
+        return SurfaceOps::At(dst, 0, 0);
+    };
+    EXPECT_EQ(blended(kBlue, kRed, 255), kRed);
+    EXPECT_EQ(blended(kBlue, kRed, 0), kBlue);
+    EXPECT_EQ(blended(kBlue, kRed, 300), kRed); // clamped to 255
+    EXPECT_EQ(blended(kBlue, kRed, -5), kBlue); // clamped to 0
+    EXPECT_EQ(blended(MakeColorref(0, 0, 0), MakeColorref(255, 255, 255), 179), MakeColorref(179, 179, 179));
+    EXPECT_EQ(blended(MakeColorref(100, 0, 0), MakeColorref(200, 0, 0), 128), MakeColorref(150, 0, 0));
+}
+
+TEST(SurfaceOps, KeyedBlendEqualsAKeyedCopyBlendedOn) {
+    auto a = Buffer(3, 1), b = Buffer(3, 1), c = Buffer(3, 1), d = Buffer(3, 1);
+    const PixelSurface under = Surface(a, 3, 1), panel = Surface(b, 3, 1), merged = Surface(c, 3, 1),
+                       direct = Surface(d, 3, 1);
+    SurfaceOps::Fill(under, {0, 0, 1, 1}, MakeColorref(10, 200, 30));
+    SurfaceOps::Fill(under, {1, 0, 2, 1}, MakeColorref(250, 3, 90));
+    SurfaceOps::Fill(panel, {0, 0, 3, 1}, kDefaultKeyColor);
+    SurfaceOps::Fill(panel, {1, 0, 1, 1}, MakeColorref(7, 77, 177));
+    for (int alpha : {0, 1, 128, 179, 254, 255}) {
+        SurfaceOps::Copy(merged, 0, 0, under, 0, 0, 3, 1);
+        SurfaceOps::Copy(direct, 0, 0, under, 0, 0, 3, 1);
+        // The long way: the panel over a copy of what lies under it, then blended on.
+        auto e = Buffer(3, 1);
+        const PixelSurface copy = Surface(e, 3, 1);
+        SurfaceOps::Copy(copy, 0, 0, under, 0, 0, 3, 1);
+        SurfaceOps::CopyTransparent(copy, 0, 0, panel, kDefaultKeyColor);
+        SurfaceOps::Blend(merged, 0, 0, copy, alpha);
+        SurfaceOps::BlendKeyed(direct, 0, 0, panel, kDefaultKeyColor, alpha);
+        EXPECT_EQ(c, d) << alpha;
+    }
+}
+
+TEST(SurfaceOps, StretchAveragesWhenShrinkingAndInterpolatesWhenGrowing) {
+    auto a = Buffer(2, 2), b = Buffer(1, 1);
+    const PixelSurface big = Surface(a, 2, 2), one = Surface(b, 1, 1);
+    SurfaceOps::Fill(big, {0, 0, 1, 1}, MakeColorref(0, 0, 0));
+    SurfaceOps::Fill(big, {1, 0, 1, 1}, MakeColorref(100, 0, 0));
+    SurfaceOps::Fill(big, {0, 1, 1, 1}, MakeColorref(200, 0, 0));
+    SurfaceOps::Fill(big, {1, 1, 1, 1}, MakeColorref(100, 0, 0));
+    SurfaceOps::Stretch(one, big);
+    EXPECT_EQ(SurfaceOps::At(one, 0, 0), MakeColorref(100, 0, 0));
+    auto c = Buffer(3, 3);
+    const PixelSurface three = Surface(c, 3, 3);
+    SurfaceOps::Stretch(three, one); // one pixel grows into all nine
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 3; ++x) EXPECT_EQ(SurfaceOps::At(three, x, y), MakeColorref(100, 0, 0));
+    // A ramp stays a ramp: growing 2 to 4 pixels keeps the ends and orders the middle.
+    auto d = Buffer(2, 1), e = Buffer(4, 1);
+    SurfaceOps::Fill(Surface(d, 2, 1), {0, 0, 1, 1}, MakeColorref(0, 0, 0));
+    SurfaceOps::Fill(Surface(d, 2, 1), {1, 0, 1, 1}, MakeColorref(200, 0, 0));
+    SurfaceOps::Stretch(Surface(e, 4, 1), Surface(d, 2, 1));
+    const PixelSurface ramp = Surface(e, 4, 1);
+    EXPECT_EQ(SurfaceOps::At(ramp, 0, 0), 0u);
+    EXPECT_EQ(SurfaceOps::At(ramp, 3, 0), MakeColorref(200, 0, 0));
+    EXPECT_LT(SurfaceOps::At(ramp, 1, 0) & 0xFF, SurfaceOps::At(ramp, 2, 0) & 0xFF);
+}
+
+TEST(Surfaces, AlphaBlenderFallsBackToAnOpaqueCopy) {
+    FakeEnvironment env;
+    CMemDC target(4, 4, kBlue), panel(4, 4, kRed);
+    CAlphaBlend missing(false);
+    EXPECT_TRUE(missing.IsMissing());
+    EXPECT_TRUE(missing.Draw(target, 0, 0, 4, 4, panel, 0, 0, 4, 4, 0)); // alpha ignored
+    EXPECT_EQ(SurfaceOps::At(target.Pixels(), 2, 2), kRed);
+    CMemDC other(4, 4, kBlue);
+    EXPECT_TRUE(CAlphaBlend().Draw(other, 0, 0, 4, 4, panel, 0, 0, 4, 4, 0));
+    EXPECT_EQ(SurfaceOps::At(other.Pixels(), 2, 2), kBlue);
+    EXPECT_FALSE(CAlphaBlend().Draw(other, 0, 0, 4, 4, panel, 2, 2, 4, 4, 255)); // source outside its surface
+    env.canvas.refuseAbove = 2;
+    EXPECT_FALSE(CMemDC(4, 4, kBlue).IsValid());
+}
+
+TEST(Surfaces, MaskedBitmapDrawsPlainStretchedAndKeyed) {
+    FakeEnvironment env;
+    const std::uint8_t rgb[] = {255, 0, 0, 0, 255, 255}; // red, key colour
+    CMaskedBitmap bitmap = CMaskedBitmap::FromRgb(rgb, 2, 1);
+    ASSERT_FALSE(bitmap.IsEmpty());
+    EXPECT_TRUE(CMaskedBitmap::FromRgb(rgb, 3, 1).IsEmpty()); // size and bytes disagree
+    CMemDC target(4, 2, kBlue);
+    bitmap.DrawTransparent(target, 1, 1, kDefaultKeyColor);
+    EXPECT_EQ(SurfaceOps::At(target.Pixels(), 1, 1), kRed);
+    EXPECT_EQ(SurfaceOps::At(target.Pixels(), 2, 1), kBlue);
+    bitmap.Draw(target, 0, 0);
+    EXPECT_EQ(SurfaceOps::At(target.Pixels(), 1, 0), kDefaultKeyColor);
+    bitmap.DrawStretched(target, 0, 0, 4, 2);
+    EXPECT_EQ(SurfaceOps::At(target.Pixels(), 0, 1), kRed);
+    EXPECT_EQ(SurfaceOps::At(target.Pixels(), 3, 0), kDefaultKeyColor);
+}
+
+// Writes a 24-bit BMP of one colour, or with a left and a right half.
+void WriteBmp(const std::string& path, int w, int h, Colorref left, Colorref right) {
+    std::vector<std::uint8_t> rgb(static_cast<size_t>(w) * h * 3);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const Colorref c = x < w / 2 ? left : right;
+            std::uint8_t* p = &rgb[(static_cast<size_t>(y) * w + x) * 3];
+            p[0] = c & 0xFF, p[1] = (c >> 8) & 0xFF, p[2] = (c >> 16) & 0xFF;
+        }
+    auto dest = IS40_OpenFileDest(path, false);
+    ASSERT_TRUE(dest);
+    ASSERT_TRUE(IS40_WriteBMP(dest.get(), rgb, w, h, 24, w * 3));
+    ASSERT_TRUE(IS40_CloseDest(std::move(dest)));
+}
+
+class CompositionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Two 100 x 60 screens side by side.
+        env.system.screen = ScreenMetrics{2, 0, 0, 200, 60, 100, 60, 100};
+        settings.m_screenWidth = 200;
+        settings.m_screenHeight = 60;
+        settings.m_sideBarStyle = true; // central view: a fixed panel
+        settings.ApplyStyle(0);
+        settings.m_layout.panelWidth = 40;
+        settings.m_layout.panelHeight = 20;
+    }
+    // The output picture as read back: colour at (x, y).
+    Colorref Out(int x, int y) {
+        if (!output.pixels) {
+            auto src = IS40_OpenFileSource(outPath);
+            EXPECT_TRUE(src);
+            if (!src) return 0xFFFFFFFF;
+            output.pixels = IS40_ReadBMP(src.get(), output.width, output.height);
+        }
+        const std::uint8_t* p = &output.pixels[(static_cast<size_t>(y) * output.width + x) * 3];
+        return MakeColorref(p[0], p[1], p[2]);
+    }
+    bool Compose() {
+        output = RgbImage{};
+        CComposer composer(settings, outPath);
+        composer.SetPanelPainter(painter);
+        return composer.Compose();
+    }
+
+    FakeEnvironment env;
+    CSettings settings{"Software\\Kestrova\\Orvanta for Outlook\\3.5"};
+    TempFolder dir;
+    std::string outPath = dir.File("orvanta.bmp");
+    CComposer::PanelPainter painter;
+    RgbImage output;
+};
+
+TEST_F(CompositionTest, WithoutAPictureTheDesktopColourShowsAndOwnOutputIsNeverABackground) {
+    const Colorref desktop = env.system.desktopColor;
+    ASSERT_TRUE(Compose());
+    EXPECT_EQ(Out(0, 0), desktop);
+    EXPECT_EQ(Out(100, 30), desktop); // the empty panel shows what lies behind it
+    EXPECT_EQ(output.width, 200);
+    EXPECT_EQ(output.height, 60);
+    settings.m_wallpaper = outPath; // the program's own output as the user's picture
+    ASSERT_TRUE(Compose());
+    EXPECT_EQ(Out(5, 5), desktop);
+    EXPECT_TRUE(env.ui.boxes.empty());
+}
+
+TEST_F(CompositionTest, CentredPictureBiggerInOneDimensionIsCroppedThereAndCentredInTheOther) {
+    const std::string pic = dir.File("tall.bmp");
+    WriteBmp(pic, 50, 80, kRed, kBlue); // narrower than the 100 x 60 screen, taller
+    settings.m_wallpaper = pic;
+    settings.m_wpStyle = "0";
+    settings.m_transparency = 100; // the panel lets everything through
+    ASSERT_TRUE(Compose());
+    const Colorref desktop = env.system.desktopColor;
+    EXPECT_EQ(Out(24, 0), desktop);  // centred horizontally: x 25..74
+    EXPECT_EQ(Out(25, 0), kRed);
+    EXPECT_EQ(Out(74, 59), kBlue);
+    EXPECT_EQ(Out(75, 30), desktop);
+    EXPECT_EQ(Out(125, 10), kRed); // the same picture on the second screen
+    EXPECT_TRUE(env.ui.boxes.empty());
+}
+
+TEST_F(CompositionTest, TilingAndStretchingCoverTheScreensAndStyleThreePaintsNothing) {
+    const std::string pic = dir.File("wide.bmp");
+    WriteBmp(pic, 200, 10, kRed, kBlue); // as wide as the virtual screen
+    settings.m_wallpaper = pic;
+    settings.m_transparency = 100;
+    settings.m_wpStyle = "1";
+    ASSERT_TRUE(Compose());
+    EXPECT_EQ(Out(0, 0), kRed);
+    EXPECT_EQ(Out(199, 59), kBlue); // the sixth row of tiles
+    settings.m_wpStyle = "2";
+    ASSERT_TRUE(Compose());
+    EXPECT_EQ(Out(10, 59), kRed);   // stretched to 100 x 60 ...
+    EXPECT_EQ(Out(90, 0), kBlue);
+    EXPECT_EQ(Out(110, 30), kRed);  // ... and again on the second screen
+    settings.m_wpStyle = "3";
+    ASSERT_TRUE(Compose());
+    EXPECT_EQ(Out(10, 10), env.system.desktopColor);
+    EXPECT_TRUE(env.ui.boxes.empty());
+}
+
+TEST_F(CompositionTest, TransparencyDecidesHowMuchOfThePanelShows) {
+    painter = [](CMemDC& data, const CSettings&, int, int) { data.FillRect(0, 0, 10, 10, MakeColorref(255, 0, 0)); };
+    const Colorref desktop = env.system.desktopColor;
+    settings.m_transparency = 0;
+    ASSERT_TRUE(Compose());
+    EXPECT_EQ(Out(80, 20), kRed); // panel origin ((200-40)/2, (60-20)/2) = (80, 20)
+    EXPECT_EQ(Out(95, 25), desktop); // the key colour of the panel shows the background
+    settings.m_transparency = 100;
+    ASSERT_TRUE(Compose());
+    EXPECT_EQ(Out(80, 20), desktop);
+    settings.m_transparency = 30; // alpha 179
+    ASSERT_TRUE(Compose());
+    const Colorref mixed = Out(80, 20);
+    EXPECT_EQ(mixed & 0xFF, (255u * 179 + (desktop & 0xFF) * 76 + 127) / 255);
+    settings.m_offsetType = true; // the user's own position
+    settings.m_calendarPosX = 3;
+    settings.m_calendarPosY = 4;
+    settings.m_transparency = 0;
+    ASSERT_TRUE(Compose());
+    EXPECT_EQ(Out(3, 4), kRed);
+    EXPECT_EQ(Out(80, 20), desktop);
+}
+
+TEST_F(CompositionTest, FailuresLoseNothing) {
+    ASSERT_TRUE(Compose());
+    auto read = [](const std::string& path) { // closed at once: Windows cannot replace an open file
+        std::ifstream in(path, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+    const std::string previous = read(outPath);
+    ASSERT_FALSE(previous.empty());
+
+    settings.m_wallpaper = dir.File("missing.jpg"); // cannot be opened: nothing written
+    EXPECT_FALSE(Compose());
+    settings.m_wallpaper = dir.File("broken.jpg"); // opens, is no picture: one message, desktop colour
+    std::ofstream(settings.m_wallpaper) << "not a picture";
+    EXPECT_TRUE(Compose());
+    ASSERT_EQ(env.ui.boxes.size(), 1u);
+    EXPECT_NE(env.ui.boxes[0].text.find("broken.jpg"), std::string::npos);
+
+    CSettings s = settings; // an output that cannot be written leaves the old one
+    s.m_wallpaper.clear();
+    CComposer unwritable(s, dir.File("no-such-folder/orvanta.bmp"));
+    EXPECT_FALSE(unwritable.Compose());
+    EXPECT_EQ(read(outPath), previous);
+}
+
+TEST_F(CompositionTest, PopupIsTheCentralPanelWhateverTheDesktopShows) {
+    std::vector<std::pair<int, int>> sizes;
+    painter = [&](CMemDC& data, const CSettings& s, int, int) {
+        sizes.emplace_back(data.Width(), data.Height());
+        EXPECT_TRUE(s.m_useInteractiveDesktop);
+    };
+    settings.m_sideBarStyle = false;
+    settings.ApplyStyle(1);
+    settings.m_useInteractiveDesktop = false;
+    CComposer composer(settings, outPath);
+    composer.SetPanelPainter([&](CMemDC& d, const CSettings& s, int x, int y) {
+        if (d.Width() == 700) painter(d, s, x, y);
+    });
+    ASSERT_TRUE(composer.Compose());
+    ASSERT_NE(composer.PopupSurface(), nullptr);
+    EXPECT_EQ(sizes, (std::vector<std::pair<int, int>>{{700, 526}}));
+    EXPECT_FALSE(settings.m_sideBarStyle); // the user's own record is untouched
+}
+
+} // namespace
