@@ -44,13 +44,34 @@
 /* Dialogs and their controls. */
 #define IDD_ABOUTBOX 100
 #define IDD_ALREADY_RUNNING 246
-#define IDB_SPLASH 203
 #define IDC_ABOUT_PICTURE 1003
 #define IDC_ABOUT_VERSION 1043
 #define IDC_ABOUT_COMPANY 1048
 #define IDC_ABOUT_CLOSE 1051
 #define IDC_ALREADY_RUNNING_MESSAGE 1082
-#define IDR_MAINFRAME 128
+
+/* Pictures. Those of a colour style are a base number plus the style index (0 Blue,
+   1 Green, 2 Brown). */
+#define IDR_MAINFRAME 128 /* the program icon, 16, 32 and 48 pixels */
+#define IDI_TRAY_START 200 /* the tray icon until the date icon is chosen */
+#define IDI_TODAY 205 /* + style: the mark laid over today in the month calendar, 32 x 32 */
+#define IDB_SPLASH 203 /* 400 x 300, 8 bits with its own colour table */
+#define IDB_STARTUP_INFO 244 /* 640 x 400, the start-up information text */
+#define IDB_HEADER 187 /* + style: header of the data panel, 700 x 64 */
+#define IDB_CONTACTS 236 /* + style: contacts button over the header, 25 x 32 */
+#define IDB_CALENDAR_BACK 196 /* + style: calendar block, 450 x 264, 450 x 269, 455 x 269 */
+#define IDB_APPOINTMENT_STRIP 223 /* + style: side-bar strips, 400 x 26 */
+#define IDB_TASK_STRIP 226
+#define IDB_FOLDER_STRIP 230
+/* State marks of appointments and tasks, 10 x 12 on the key colour (0, 255, 255). */
+#define IDB_TASK_COMPLETE 130
+#define IDB_IMPORTANCE_HIGH 183
+#define IDB_IMPORTANCE_LOW 184
+#define IDB_ATTACHMENT 190
+#define IDB_REMINDER 191
+#define IDB_RECURRING 192
+#define IDB_TASK_NOT_STARTED 193
+#define IDB_TASK_IN_PROGRESS 194
 
 // Menu commands.
 #define ID_NEW_APPOINTMENT 32799
