@@ -12,6 +12,7 @@
 #include "render/ImageLayer.h"
 #include "render/MaskedBitmap.h"
 #include "render/MemDC.h"
+#include "render/MemWallPaper.h"
 #include "render/SurfaceOps.h"
 #include "settings/Settings.h"
 
@@ -316,6 +317,52 @@ TEST_F(CompositionTest, PopupIsTheCentralPanelWhateverTheDesktopShows) {
     ASSERT_NE(composer.PopupSurface(), nullptr);
     EXPECT_EQ(sizes, (std::vector<std::pair<int, int>>{{700, 526}}));
     EXPECT_FALSE(settings.m_sideBarStyle); // the user's own record is untouched
+}
+
+} // namespace
+
+namespace {
+
+// The text operations over a canvas whose characters are all 6 pixels wide.
+TEST(MemWallPaper, WrappedAndFittedLines) {
+    FakeEnvironment env;
+    CSettings s("Software\\Kestrova\\Orvanta for Outlook\\3.5");
+    CMemWallPaper paper(200, 100, s, kDefaultKeyColor);
+    ASSERT_TRUE(paper.IsValid());
+    EXPECT_EQ(paper.DrawLineWrapped("Team stand-up meeting", 1, 2, 60), "stand-up meeting"); // 10 fit
+    EXPECT_EQ(paper.DrawLineWrapped("Supercalifragilistic", 1, 14, 30), "califragilistic"); // one word: cut
+    EXPECT_EQ(paper.DrawLineWrapped("Fits", 1, 26, 60), "");
+    EXPECT_EQ(paper.DrawLineWrapped("", 1, 38, 60), "");
+    EXPECT_EQ(paper.DrawLineFitted("abcde", 1, 50, 30), ""); // exactly fits: no dots
+    EXPECT_EQ(paper.DrawLineFitted("abcdefghij", 1, 62, 30), "cdefghij");
+    EXPECT_EQ(env.canvas.texts, (std::vector<std::string>{"1,2 Team", "1,14 Super", "1,26 Fits", "1,50 abcde",
+                                                          "1,62 ab..."}));
+}
+
+// The pictures the blocks draw come from the artwork of this build.
+TEST(MemWallPaper, LoadsTheIconsAndStatePicturesOfTheBuild) {
+    FakeEnvironment env;
+    CSettings s("Software\\Kestrova\\Orvanta for Outlook\\3.5");
+    for (int style : {0, 2}) {
+        s.ApplyStyle(style);
+        CMemWallPaper paper(10, 10, s, kDefaultKeyColor);
+        ASSERT_TRUE(paper.LoadIcons(s.m_iconLibrary)) << s.m_iconLibrary;
+        ASSERT_TRUE(paper.LoadTaskBitmaps());
+        ASSERT_TRUE(paper.LoadHeaderBitmap(s.m_headerBitmap));
+        EXPECT_EQ(paper.DayNumber(1).Width(), 32);
+        EXPECT_EQ(paper.DayNumber(31).Height(), 32);
+        EXPECT_EQ(paper.Today().Width(), 32);
+        EXPECT_EQ(paper.Header().Width(), 700);
+        // Day pictures are keyed on black and differ from each other.
+        EXPECT_EQ(SurfaceOps::At(paper.DayNumber(5).Pixels(), 0, 0), 0u);
+        const PixelSurface a = paper.DayNumber(7).Pixels(), b = paper.DayNumber(8).Pixels();
+        EXPECT_NE(std::vector<std::uint8_t>(a.pixels, a.pixels + 32 * 32 * 4),
+                  std::vector<std::uint8_t>(b.pixels, b.pixels + 32 * 32 * 4));
+        // State pictures are keyed on the data surface's key colour.
+        EXPECT_EQ(SurfaceOps::At(paper.TaskState(CMemWallPaper::Attachment).Pixels(), 9, 0), kDefaultKeyColor);
+    }
+    CMemWallPaper paper(10, 10, s, kDefaultKeyColor);
+    EXPECT_FALSE(paper.LoadIcons("no-such-library.icl"));
 }
 
 } // namespace

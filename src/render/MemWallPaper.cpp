@@ -1,0 +1,65 @@
+#include "MemWallPaper.h"
+
+#include "../settings/Settings.h"
+#include "../settings/StyleSet.h"
+
+CMemWallPaper::CMemWallPaper(int width, int height, const CSettings& settings, Colorref fill)
+    : CMemDC(width, height, fill), m_settings(settings) {}
+
+bool CMemWallPaper::LoadIcons(const std::string& library) {
+    bool all = true;
+    for (int i = 0; i < 31; ++i) {
+        m_days[static_cast<size_t>(i)] = CMaskedBitmap::LoadLibraryIcon(library, i);
+        all = all && !m_days[static_cast<size_t>(i)].IsEmpty();
+    }
+    for (int i = 0; i < 7; ++i) {
+        m_weekdays[static_cast<size_t>(i)] = CMaskedBitmap::LoadLibraryIcon(library, 31 + i);
+        all = all && !m_weekdays[static_cast<size_t>(i)].IsEmpty();
+    }
+    m_today = CMaskedBitmap::LoadIcon(CStyleSet::kTodayIcon + m_settings.m_style);
+    return all && !m_today.IsEmpty();
+}
+
+bool CMemWallPaper::LoadTaskBitmaps() {
+    static const int kIds[8] = {190, 183, 184, 191, 192, 130, 193, 194};
+    bool all = true;
+    for (size_t i = 0; i < 8; ++i) {
+        m_taskStates[i] = CMaskedBitmap::LoadBitmap(kIds[i]);
+        all = all && !m_taskStates[i].IsEmpty();
+    }
+    return all;
+}
+
+bool CMemWallPaper::LoadHeaderBitmap(int id) {
+    m_header = CMaskedBitmap::LoadBitmap(id);
+    return !m_header.IsEmpty();
+}
+
+std::string CMemWallPaper::DrawLineWrapped(const std::string& text, int x, int y, int width) {
+    if (text.empty() || !IsValid()) return text;
+    const size_t fits = Canvas().FitText(text, width);
+    if (fits >= text.size()) {
+        Canvas().DrawText(x, y, text);
+        return std::string();
+    }
+    // Break before the last blank that still lies in the part that fits; a first word
+    // wider than the line is cut where the line ends.
+    size_t lineEnd = text.rfind(' ', fits);
+    if (lineEnd == std::string::npos || lineEnd == 0) lineEnd = fits;
+    Canvas().DrawText(x, y, text.substr(0, lineEnd));
+    const size_t rest = text.find_first_not_of(' ', lineEnd);
+    return rest == std::string::npos ? std::string() : text.substr(rest);
+}
+
+std::string CMemWallPaper::DrawLineFitted(const std::string& text, int x, int y, int width) {
+    if (text.empty() || !IsValid()) return text;
+    const size_t fits = Canvas().FitText(text, width);
+    if (fits >= text.size()) {
+        Canvas().DrawText(x, y, text);
+        return std::string();
+    }
+    const int dots = Canvas().MeasureText("...").width;
+    const size_t part = Canvas().FitText(text, width - dots);
+    Canvas().DrawText(x, y, text.substr(0, part) + "...");
+    return text.substr(part);
+}
