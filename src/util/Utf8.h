@@ -12,6 +12,9 @@ size_t Utf8SequenceLength(unsigned char lead);
 // character and for each byte that is not part of a valid sequence.
 size_t Utf16Length(const std::string& text);
 
+// Appends the code point as UTF-8.
+void AppendUtf8(std::string& out, char32_t c);
+
 // The first n characters of the text, never cutting a sequence.
 std::string Utf8Prefix(const std::string& text, size_t n);
 

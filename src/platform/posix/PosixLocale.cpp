@@ -11,25 +11,6 @@
 
 namespace {
 
-std::string EncodeUtf8(char32_t c) {
-    std::string out;
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return out;
-}
 
 class PosixLocaleSource : public ILocaleSource {
 public:
@@ -110,7 +91,7 @@ private:
             wint_t w = static_cast<wint_t>(cp);
             wint_t mapped = upper ? (m_loc ? towupper_l(w, m_loc) : std::towupper(w))
                                   : (m_loc ? towlower_l(w, m_loc) : std::towlower(w));
-            out += EncodeUtf8(static_cast<char32_t>(mapped));
+            AppendUtf8(out, static_cast<char32_t>(mapped));
             i += len;
         }
         return out;
