@@ -308,6 +308,8 @@ bool CRegistryTree::Parse(const std::string& text, std::string& error) {
             } else {
                 return fail(startLine, "key outside " + m_rootName);
             }
+            // What a write refuses is refused here too, so whatever is read can be written back.
+            if (!NameFits(rel)) return fail(startLine, "a line break inside a key name");
             current = Ensure(keys, rel);
             if (!current) return fail(startLine, "malformed key path");
             continue;
@@ -320,6 +322,7 @@ bool CRegistryTree::Parse(const std::string& text, std::string& error) {
         } else if (!Unquote(trimmed, pos, name)) {
             return fail(startLine, "malformed value name");
         }
+        if (!NameFits(name)) return fail(startLine, "a line break inside a value name");
         if (pos >= trimmed.size() || trimmed[pos] != '=') return fail(startLine, "expected '=' after the value name");
         std::string data = trimmed.substr(pos + 1);
         while (!data.empty() && (data.back() == ' ' || data.back() == '\t')) data.pop_back();
