@@ -8,6 +8,7 @@
 #define IDS_PRODUCT 10001
 #define IDS_ALREADY_ACTIVE 10002
 #define IDS_OLE_INIT_FAILED 10004
+#define IDS_LOCK_FAILED 10005
 #define IDS_SPLASH_FAILED 10007
 #define IDS_RATIO 10013
 #define IDS_CROP_ERROR 10017
@@ -22,6 +23,8 @@
     X(IDS_ALREADY_ACTIVE, "Orvanta for Outlook is already active")                           \
     X(IDS_OLE_INIT_FAILED, "AfxOleInit initialization fails, possibly because incorrect "   \
                            "versions \nof the OLE system DLLs are installed.\x22")           \
+    X(IDS_LOCK_FAILED, "Orvanta for Outlook cannot start: its single-instance lock "          \
+                       "could not be made")                                                  \
     X(IDS_SPLASH_FAILED, "Failed to create splash screen")                                   \
     X(IDS_RATIO, "Appointments/Tasks ratio (%d : %d) %%")                                    \
     X(IDS_CROP_ERROR, "Crop image error")                                                    \

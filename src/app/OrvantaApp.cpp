@@ -82,10 +82,15 @@ bool COrvantaApp::CheckRunningInstances() {
     MutexOutcome outcome = MutexOutcome::Failed;
     m_ownMutex = mutexes.Create(kOwnMutex, outcome);
     if (outcome != MutexOutcome::Created) {
-        // Only a mutex this process created is ours to hold.
+        // Only a mutex this process created is ours to hold. A lock that could not be
+        // made at all is no running copy: the port has said why, and the start fails.
         m_ownMutex.reset();
-        Port<IDialogPort>().ShowMessageBox(LoadResString(IDS_ALREADY_ACTIVE), LoadResString(IDS_APP_TITLE),
-                                           MsgBox::Ok);
+        if (outcome == MutexOutcome::Failed)
+            Port<IDialogPort>().ShowMessageBox(LoadResString(IDS_LOCK_FAILED), LoadResString(IDS_APP_TITLE),
+                                               MsgBox::Ok | MsgBox::IconError);
+        else
+            Port<IDialogPort>().ShowMessageBox(LoadResString(IDS_ALREADY_ACTIVE),
+                                               LoadResString(IDS_APP_TITLE), MsgBox::Ok);
         return false;
     }
     for (const auto& sibling : kSiblings) {

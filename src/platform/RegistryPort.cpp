@@ -38,6 +38,9 @@ public:
     long DeleteValue(const std::string& name) override {
         return m_access == RegAccess::Read ? RegError::AccessDenied : m_key->DeleteValue(name);
     }
+    long SetValues(const std::vector<std::pair<std::string, RegValue>>& values) override {
+        return m_access == RegAccess::Read ? RegError::AccessDenied : m_key->SetValues(values);
+    }
 
 private:
     std::unique_ptr<IRegistryKey> m_key;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 enum class RegRoot { CurrentUser, LocalMachine, ClassesRoot };
@@ -50,6 +51,16 @@ public:
     virtual long QueryValue(const std::string& name, RegValue& out) = 0;
     virtual long SetValue(const std::string& name, const RegValue& value) = 0;
     virtual long DeleteValue(const std::string& name) = 0;
+    // Sets several values of this key. Ports whose store rewrites a whole file do it in
+    // one rewrite, so that another process sees all of them or none; the others set
+    // them one by one and stop at the first failure.
+    virtual long SetValues(const std::vector<std::pair<std::string, RegValue>>& values) {
+        for (const auto& [name, value] : values) {
+            long rc = SetValue(name, value);
+            if (rc != 0) return rc;
+        }
+        return 0;
+    }
 };
 
 // A key that refuses the operations its access does not allow, for ports whose

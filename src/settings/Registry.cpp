@@ -88,6 +88,19 @@ bool CRegistry::DeleteValue(const std::string& name) {
     return m_lastError == RegError::Success;
 }
 
+bool CRegistry::WriteValues(const std::vector<std::pair<std::string, RegValue>>& values) {
+    if (!m_key) return false;
+    m_lastError = m_key->SetValues(values);
+    return m_lastError == RegError::Success;
+}
+
+bool CRegistry::ValueExists(const std::string& name) {
+    if (!m_key) return false;
+    RegValue v;
+    m_lastError = m_key->QueryValue(name, v);
+    return m_lastError == RegError::Success;
+}
+
 bool CRegistry::RunEntryExists(const std::string& name, IRegistryPort* port) {
     CRegistry reg(port);
     if (!reg.Open(RegRoot::CurrentUser, kRunKey)) return false;

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "../platform/RegistryPort.h"
 
@@ -35,6 +37,11 @@ public:
     bool WriteText(const std::string& name, const std::string& text);
     bool WriteNumber(const std::string& name, int32_t value);
     bool DeleteValue(const std::string& name);
+    // Writes all the values at once where the port can (one rewrite of the settings
+    // file on Linux), else one by one.
+    bool WriteValues(const std::vector<std::pair<std::string, RegValue>>& values);
+    // True when the open key holds a value of that name, of any type.
+    bool ValueExists(const std::string& name);
 
     long LastError() const { return m_lastError; }
     RegRoot Root() const { return m_root; }

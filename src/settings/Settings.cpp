@@ -115,8 +115,19 @@ void CSettings::Open() {
     ApplyStyle(m_style);
     Load();
     // On a first start the user finds every setting in the registry at once, not
-    // only after the first change.
-    if (m_createdKey) Save();
+    // only after the first change; a start that finds some missing (an earlier start
+    // ended before its first save) writes those, keeping what the others hold.
+    if (m_createdKey) {
+        Save();
+    } else if (!m_missingValues.empty()) {
+        CRegistry reg(m_port);
+        if (!OpenKey(reg, RegAccess::Write)) return;
+        std::vector<std::pair<std::string, RegValue>> values;
+        for (auto& nv : PersistedValues())
+            if (std::find(m_missingValues.begin(), m_missingValues.end(), nv.first) != m_missingValues.end())
+                values.push_back(std::move(nv));
+        reg.WriteValues(values);
+    }
 }
 
 bool CSettings::OpenKey(CRegistry& reg, RegAccess access) {
@@ -159,6 +170,10 @@ void CSettings::Load() {
     m_wpStyle.clear();
     CRegistry reg(m_port);
     if (!OpenKey(reg, RegAccess::ReadWrite)) return; // "Refresh" is written back
+
+    m_missingValues.clear();
+    for (const auto& v : SaveOrder())
+        if (!reg.ValueExists(v.name)) m_missingValues.emplace_back(v.name);
 
     m_wallpaper = ReadTextOrEmpty(reg, "Wallpaper");
     m_wpStyle = ReadTextOrEmpty(reg, "WPStyle");
@@ -222,26 +237,36 @@ void CSettings::Load() {
 void CSettings::Save() {
     CRegistry reg(m_port);
     if (!OpenKey(reg, RegAccess::Write)) return;
+    // One write for all: another process reading or saving at the same time sees
+    // either the whole of this save or none of it.
+    reg.WriteValues(PersistedValues());
+}
+
+std::vector<std::pair<std::string, RegValue>> CSettings::PersistedValues() const {
+    std::vector<std::pair<std::string, RegValue>> values;
+    values.reserve(SaveOrder().size());
     for (const auto& v : SaveOrder()) {
         switch (v.encoding) {
         case Encoding::Text:
-            reg.WriteText(v.name, this->*std::get<std::string CSettings::*>(v.field));
+            values.emplace_back(v.name, RegValue::Text(this->*std::get<std::string CSettings::*>(v.field)));
             break;
         case Encoding::Number:
-            reg.WriteNumber(v.name, this->*std::get<int32_t CSettings::*>(v.field));
+            values.emplace_back(v.name, RegValue::Number(this->*std::get<int32_t CSettings::*>(v.field)));
             break;
         case Encoding::Flag:
-            reg.WriteText(v.name, (this->*std::get<bool CSettings::*>(v.field)) ? "TRUE" : "FALSE");
+            values.emplace_back(v.name,
+                                RegValue::Text((this->*std::get<bool CSettings::*>(v.field)) ? "TRUE" : "FALSE"));
             break;
         case Encoding::NumberText: {
             int32_t n = std::holds_alternative<bool CSettings::*>(v.field)
                             ? (this->*std::get<bool CSettings::*>(v.field) ? 1 : 0)
                             : this->*std::get<int32_t CSettings::*>(v.field);
-            reg.WriteText(v.name, std::to_string(n));
+            values.emplace_back(v.name, RegValue::Text(std::to_string(n)));
             break;
         }
         }
     }
+    return values;
 }
 
 std::string CSettings::LogonCommand() {

@@ -33,10 +33,13 @@ public:
     explicit CSettings(std::string registryRoot, IRegistryPort* port = nullptr);
 
     // The first load: the values derived from the screen and the data folder, then
-    // Load; on a first start (the key did not exist) every value is written at once.
+    // Load; on a first start (the key did not exist), or when a persisted value is
+    // missing, every value is written at once.
     void Open();
     void Load();
     void Save();
+    // Every persisted value as Save writes it, in SaveOrder.
+    std::vector<std::pair<std::string, RegValue>> PersistedValues() const;
     // 0 Monday ... 6 Sunday: "FDOW" 1 is Sunday, 2 Monday, anything else Outlook's own.
     int EffectiveFirstDayOfWeek() const;
     // Stores the colour style index (0 Blue, 1 Green, 2 Brown; anything else is Blue)
@@ -132,5 +135,6 @@ private:
 
     std::string m_registryRoot;
     bool m_createdKey = false;
+    std::vector<std::string> m_missingValues; // persisted values Load did not find
     IRegistryPort* m_port;
 };

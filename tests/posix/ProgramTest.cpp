@@ -62,6 +62,22 @@ TEST_F(Program, SecondCopySaysItIsAlreadyActive) {
     EXPECT_EQ(first.WaitExit(), 0);
 }
 
+// A lock folder that cannot be used is a failed start that says why, never "already active".
+TEST_F(Program, ALockFolderThatCannotBeUsedFailsTheStartAndSaysWhy) {
+    const std::string file = dir.Path() + "/not-a-folder";
+    WriteFile(file, "x");
+    for (const std::string& bad : {file, file + "/run"}) {
+        env["XDG_RUNTIME_DIR"] = bad;
+        ChildProgram p(ORVANTA_PROGRAM, env, Err(1));
+        EXPECT_EQ(p.WaitExit(), 1) << bad;
+        std::string err = ReadFile(Err(1));
+        EXPECT_NE(err.find("lock folder " + bad), std::string::npos) << err;
+        EXPECT_NE(err.find("cannot start"), std::string::npos) << err;
+        EXPECT_EQ(err.find("already active"), std::string::npos) << err;
+        EXPECT_FALSE(Exists(RegFile())); // it stopped before touching the settings
+    }
+}
+
 TEST_F(Program, RunningSiblingIsNamedFirstRowFirst) {
     int corvinel = ::open((run + "/CorvinelMutex.lock").c_str(), O_RDWR | O_CREAT, 0600);
     int lotus = ::open((run + "/OrvantaLotusMutex.lock").c_str(), O_RDWR | O_CREAT, 0600);

@@ -112,12 +112,15 @@ TEST_F(AppTest, SecondCopyIsRefusedBeforeAnySiblingIsLookedAt) {
     EXPECT_FALSE(env.registry.Tree(RegRoot::CurrentUser).KeyExists("Software\\Kestrova"));
 }
 
-TEST_F(AppTest, FailingOwnMutexCountsAsAlreadyActive) {
+// A mutex that cannot be made is no running copy: the start fails and says so.
+TEST_F(AppTest, FailingOwnMutexIsAFailedStartNotAnotherCopy) {
     env.mutexes.failing = {"OrvantaOutlookMutex"};
     COrvantaApp app;
     EXPECT_FALSE(app.InitInstance());
     ASSERT_EQ(env.ui.boxes.size(), 1u);
-    EXPECT_EQ(env.ui.boxes[0].text, "Orvanta for Outlook is already active");
+    EXPECT_EQ(env.ui.boxes[0].text,
+              "Orvanta for Outlook cannot start: its single-instance lock could not be made");
+    EXPECT_FALSE(env.ui.mainWindowCreated);
 }
 
 TEST_F(AppTest, FirstRunningSiblingIsNamedInBothPlaces) {

@@ -127,3 +127,31 @@ TEST(RegistryTree, TruncatedFileIsDamaged) {
 }
 
 } // namespace
+
+// Names the text form cannot hold are refused both ways: a write refuses them, and a
+// file that holds one (by hand) is reported with its line, so that whatever is read
+// can always be written back.
+namespace {
+TEST(RegistryTree, LineBreaksInNamesAreRefusedOnWriteAndOnRead) {
+    CRegistryTree t("HKEY_CURRENT_USER");
+    ASSERT_TRUE(t.CreateKey("a"));
+    EXPECT_EQ(t.SetValue("a", "x\ny", RegValue::Number(1)), RegError::InvalidParameter);
+    EXPECT_EQ(t.SetValue("a", "x\r", RegValue::Number(1)), RegError::InvalidParameter);
+    EXPECT_FALSE(t.CreateKey("a\\b\nc"));
+    EXPECT_EQ(t.Values("a").size(), 0u);
+
+    std::string error;
+    const std::string header = "Windows Registry Editor Version 5.00\n\n";
+    EXPECT_FALSE(t.Parse(header + "[HKEY_CURRENT_USER\\a\rb]\n", error));
+    EXPECT_EQ(error, "line 3: a line break inside a key name");
+    EXPECT_FALSE(t.Parse(header + "[HKEY_CURRENT_USER\\a]\n\"v\rw\"=dword:1\n", error));
+    EXPECT_EQ(error, "line 4: a line break inside a value name");
+
+    // Text ending in a backslash after a name holding "=hex" is not a continued hex list.
+    ASSERT_EQ(t.SetValue("a", "n=hex", RegValue::Text("ends\\")), RegError::Success);
+    ASSERT_EQ(t.SetValue("a", "after", RegValue::Number(2)), RegError::Success);
+    CRegistryTree back("HKEY_CURRENT_USER");
+    ASSERT_TRUE(back.Parse(t.Serialize(), error)) << error;
+    EXPECT_EQ(back.Serialize(), t.Serialize());
+}
+} // namespace

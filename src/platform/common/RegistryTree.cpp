@@ -55,6 +55,20 @@ bool Unquote(const std::string& s, size_t& pos, std::string& out) {
     return false;
 }
 
+// A value line whose data is a hex list, which may go on over the next lines after
+// a trailing backslash. Text data may end in a backslash too and never continues.
+bool IsHexLine(const std::string& line) {
+    size_t pos = line.find_first_not_of(" \t");
+    if (pos == std::string::npos) return false;
+    if (line[pos] == '@') {
+        ++pos;
+    } else {
+        std::string name;
+        if (!Unquote(line, pos, name)) return false;
+    }
+    return line.compare(pos, 4, "=hex") == 0;
+}
+
 bool ParseHexList(const std::string& s, std::vector<uint8_t>& out) {
     out.clear();
     size_t i = 0;
@@ -142,7 +156,13 @@ CRegistryTree::Key* CRegistryTree::Ensure(std::map<std::string, Key>& keys, cons
     return key ? key : &keys[""]; // the root itself
 }
 
-bool CRegistryTree::CreateKey(const std::string& path) { return Ensure(m_keys, path) != nullptr; }
+bool CRegistryTree::NameFits(const std::string& name) {
+    return name.find_first_of("\r\n") == std::string::npos;
+}
+
+bool CRegistryTree::CreateKey(const std::string& path) {
+    return NameFits(path) && Ensure(m_keys, path) != nullptr;
+}
 
 bool CRegistryTree::DeleteKeyTree(const std::string& path) {
     std::string n;
@@ -173,6 +193,7 @@ long CRegistryTree::QueryValue(const std::string& path, const std::string& name,
 
 long CRegistryTree::SetValue(const std::string& path, const std::string& name,
                              const RegValue& value) {
+    if (!NameFits(name)) return RegError::InvalidParameter;
     Key* key = Find(path);
     if (!key) return RegError::FileNotFound;
     std::string folded = Fold(name);
@@ -255,7 +276,7 @@ bool CRegistryTree::Parse(const std::string& text, std::string& error) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (lineNo == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
         // hex lists may continue on following lines after a trailing backslash
-        while (!line.empty() && line.back() == '\\' && line.find("=hex") != std::string::npos) {
+        while (!line.empty() && line.back() == '\\' && IsHexLine(line)) {
             line.pop_back();
             std::string next;
             if (!std::getline(in, next)) return fail(startLine, "continued line ends the file");
@@ -287,6 +308,8 @@ bool CRegistryTree::Parse(const std::string& text, std::string& error) {
             } else {
                 return fail(startLine, "key outside " + m_rootName);
             }
+            // What a write refuses is refused here too, so whatever is read can be written back.
+            if (!NameFits(rel)) return fail(startLine, "a line break inside a key name");
             current = Ensure(keys, rel);
             if (!current) return fail(startLine, "malformed key path");
             continue;
@@ -299,6 +322,7 @@ bool CRegistryTree::Parse(const std::string& text, std::string& error) {
         } else if (!Unquote(trimmed, pos, name)) {
             return fail(startLine, "malformed value name");
         }
+        if (!NameFits(name)) return fail(startLine, "a line break inside a value name");
         if (pos >= trimmed.size() || trimmed[pos] != '=') return fail(startLine, "expected '=' after the value name");
         std::string data = trimmed.substr(pos + 1);
         while (!data.empty() && (data.back() == ' ' || data.back() == '\t')) data.pop_back();

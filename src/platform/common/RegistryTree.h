@@ -18,11 +18,13 @@ public:
     const std::string& RootName() const { return m_rootName; }
 
     bool KeyExists(const std::string& path) const;
-    // Creates the key and every missing parent; false for a malformed path.
+    // Creates the key and every missing parent; false for a malformed path or a
+    // name that does not fit (NameFits).
     bool CreateKey(const std::string& path);
     bool DeleteKeyTree(const std::string& path);
 
     long QueryValue(const std::string& path, const std::string& name, RegValue& out) const;
+    // InvalidParameter for a name that does not fit (NameFits).
     long SetValue(const std::string& path, const std::string& name, const RegValue& value);
     long DeleteValue(const std::string& path, const std::string& name);
 
@@ -34,6 +36,9 @@ public:
     // Replaces the tree with the parsed text. On a syntax error the tree is left
     // unchanged and error names the line and the fault.
     bool Parse(const std::string& text, std::string& error);
+
+    // False for a key or value name the text form cannot hold (a line break).
+    static bool NameFits(const std::string& name);
 
     // Splits "a\b\c" into its parts; false for empty parts in the middle.
     static bool SplitPath(const std::string& path, std::vector<std::string>& parts);

@@ -1,8 +1,10 @@
 #include "PosixMutex.h"
+#include "PosixFiles.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -41,14 +43,19 @@ std::string CPosixMutexPort::LockPath(const std::string& name) const {
 }
 
 bool CPosixMutexPort::FolderIsOurs(std::string& why) const {
-    if (::mkdir(m_dir.c_str(), 0700) != 0 && errno != EEXIST) {
-        why = "cannot be created";
+    // Missing parents are made as far as the system allows (mode 0700).
+    if (!MakeFolders(m_dir)) {
+        why = std::string("cannot be created (") + std::strerror(errno) + ")";
         return false;
     }
     // In a shared folder such as /tmp another user could make the folder first and
     // so keep the program from starting, or watch and break its locks.
     struct stat st {};
-    if (::lstat(m_dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    if (::lstat(m_dir.c_str(), &st) != 0) {
+        why = std::string("cannot be examined (") + std::strerror(errno) + ")";
+        return false;
+    }
+    if (!S_ISDIR(st.st_mode)) {
         why = "is not a folder";
         return false;
     }
@@ -72,13 +79,20 @@ std::unique_ptr<INamedMutex> CPosixMutexPort::Create(const std::string& name, Mu
                      m_dir.c_str(), why.c_str());
         return nullptr;
     }
-    int fd = ::open(LockPath(name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return nullptr;
+    std::string path = LockPath(name);
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        std::fprintf(stderr, "orvanta: the lock file %s cannot be made in the lock folder %s (%s)\n",
+                     path.c_str(), m_dir.c_str(), std::strerror(errno));
+        return nullptr;
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
         outcome = MutexOutcome::Created;
     } else if (errno == EWOULDBLOCK) {
         outcome = MutexOutcome::AlreadyExists;
     } else {
+        std::fprintf(stderr, "orvanta: the lock file %s in the lock folder %s cannot be locked (%s)\n",
+                     path.c_str(), m_dir.c_str(), std::strerror(errno));
         ::close(fd);
         return nullptr;
     }

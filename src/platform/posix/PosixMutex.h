@@ -2,7 +2,9 @@
 // Named mutexes for Linux: an flock on "<name>.lock" in $XDG_RUNTIME_DIR (or
 // /tmp/orvanta-<uid>). The lock goes when the holder closes it or exits, however it ends.
 //
-// Implements: create-and-own, "already exists" when another process holds the name.
+// Implements: create-and-own, "already exists" when another process holds the name;
+//   Failed, with the reason and the folder on standard error, when the folder (made
+//   with its missing parents) or the lock file cannot be made or locked.
 // Does not implement: waiting for or releasing a held mutex other than by closing it.
 #include "../MutexPort.h"
 

@@ -39,9 +39,9 @@ std::string CPosixSystemPort::SpecialFolderPath(int folderId) {
     if (xdg && *xdg == '/') {
         dir = xdg;
     } else {
-        const char* home = std::getenv("HOME");
-        if (!home || *home != '/') return std::string();
-        dir = std::string(home) + "/.local/share";
+        std::string home = HomeFolder();
+        if (home.empty()) return std::string();
+        dir = home + "/.local/share";
     }
     return MakeFolders(dir) ? dir : std::string();
 }

@@ -26,7 +26,9 @@ std::unique_ptr<INamedMutex> CWin32MutexPort::Create(const std::string& name, Mu
     HANDLE h = CreateMutexW(nullptr, TRUE, Widen(name).c_str());
     DWORD error = GetLastError();
     if (!h) {
-        outcome = MutexOutcome::Failed;
+        // A mutex of that name made by a process with other rights (another user's
+        // copy, or one started elevated) is refused to us: it is still a running copy.
+        outcome = error == ERROR_ACCESS_DENIED ? MutexOutcome::AlreadyExists : MutexOutcome::Failed;
         return nullptr;
     }
     // An existing mutex is opened, not owned: the initial-owner request is ignored then.
