@@ -558,7 +558,7 @@ TEST_F(EngineTest, HostileStoresAreRefusedWithTheirPlace) {
         }
         return store("", "", "," + open + close);
     };
-    EXPECT_TRUE(CSubstituteOutlook::Load(nested(99), Today().m_dt, error)) << error; // levels 1..99 below the top
+    EXPECT_TRUE(CSubstituteOutlook::Load(nested(100), Today().m_dt, error)) << error; // levels 1..100 below the top
     for (int depth : {101, 50000}) {
         error.clear();
         EXPECT_FALSE(CSubstituteOutlook::Load(nested(depth), Today().m_dt, error));
