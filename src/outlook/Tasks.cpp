@@ -62,16 +62,20 @@ int CTasks::Compare(const CTask& a, const CTask& b, const CSettings& s) {
     return a.m_creationTime < b.m_creationTime ? -1 : 1;
 }
 
-void CTasks::Insert(std::unique_ptr<CTask> task, const CSettings& settings) {
-    // The list is always in order, so the place is found by halving.
-    auto it = std::upper_bound(m_tasks.begin(), m_tasks.end(), task,
-                               [&](const std::unique_ptr<CTask>& a, const std::unique_ptr<CTask>& b) {
-                                   return Compare(*a, *b, settings) == -1;
-                               });
-    m_tasks.insert(it, std::move(task));
+void CTasks::Sort(const CSettings& settings) {
+    // Stable: tasks that compare equal keep Outlook's order.
+    std::stable_sort(m_tasks.begin(), m_tasks.end(), [&](const std::unique_ptr<CTask>& a, const std::unique_ptr<CTask>& b) {
+        return Compare(*a, *b, settings) == -1;
+    });
 }
 
 bool CTasks::Read(IAutoObject& items, const CSettings& settings, const COleDateTime& now) {
+    // The tasks are sorted once when the walk ends, also when Outlook fails part-way.
+    struct SortAtEnd {
+        CTasks& tasks;
+        const CSettings& settings;
+        ~SortAtEnd() { tasks.Sort(settings); }
+    } sortAtEnd{*this, settings};
     const double today = std::floor(COleDateTime::ToLinear(now.m_dt));
     AutoObjectPtr item = AsInterface(items.Call("GetFirst", {}).AsObject(), "_TaskItem");
     while (item) {
@@ -84,7 +88,7 @@ bool CTasks::Read(IAutoObject& items, const CSettings& settings, const COleDateT
             COleDateTime due(item->Get("DueDate").AsDate());
             take = now >= due || (settings.m_includeNoDueDate && due.m_dt == COleDateTime::kNoDate);
         }
-        if (take) Insert(std::make_unique<CTask>(*item), settings);
+        if (take) m_tasks.push_back(std::make_unique<CTask>(*item));
         item = AsInterface(items.Call("GetNext", {}).AsObject(), "_TaskItem");
     }
     return true;

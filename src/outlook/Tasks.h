@@ -16,11 +16,11 @@ public:
     // Walks the tasks folder's items in Outlook's order, taking what the task filter
     // selects; throws CAutoError from Outlook (the tasks taken so far stay).
     bool Read(IAutoObject& items, const CSettings& settings, const COleDateTime& now);
-    // Places the task before the first one it sorts before; equal tasks keep their order.
-    void Insert(std::unique_ptr<CTask> task, const CSettings& settings);
+    // Puts the tasks in order; equal tasks keep the order Outlook gave them.
+    void Sort(const CSettings& settings);
     // -1 when a comes before b, 0 or 1.
     static int Compare(const CTask& a, const CTask& b, const CSettings& settings);
 
 private:
-    std::vector<std::unique_ptr<CTask>> m_tasks; // kept in order by Insert
+    std::vector<std::unique_ptr<CTask>> m_tasks; // in order once Read ends
 };

@@ -56,7 +56,9 @@ double COleDateTime::FromLinear(double x) {
 }
 
 bool COleDateTime::FieldsFromOle(double v, DateFields& out) {
-    if (!std::isfinite(v) || v < kMinDate || v >= 2958466.0) return false;
+    // Before the epoch the fraction counts forward from the day: 1 January 100 at noon
+    // is -657434.5, so the range is checked on the continuous axis.
+    if (!std::isfinite(v) || ToLinear(v) < kMinDate || v >= 2958466.0) return false;
     // Whole seconds, rounded to the nearest one.
     int64_t total = std::llround(ToLinear(v) * 86400.0);
     int64_t days = total >= 0 ? total / 86400 : -((-total + 86399) / 86400);
@@ -150,7 +152,7 @@ COleDateTime COleDateTime::operator+(const COleDateTimeSpan& span) const {
         return r;
     }
     r.m_dt = FromLinear(ToLinear(m_dt) + span.GetTotalDays());
-    r.m_status = (r.m_dt >= kMinDate && r.m_dt < 2958466.0) ? valid : invalid;
+    r.m_status = (ToLinear(r.m_dt) >= kMinDate && r.m_dt < 2958466.0) ? valid : invalid;
     return r;
 }
 

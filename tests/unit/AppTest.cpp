@@ -71,7 +71,8 @@ TEST_F(AppTest, CommandsReachTheDocumentAndTheApplication) {
         void StopOle() override {}
     } outlook;
     std::string error;
-    outlook.store = CSubstituteOutlook::Load(R"({"folders": [{"name": "Inbox", "role": "inbox"}]})", 46000, error);
+    outlook.store = CSubstituteOutlook::Load(R"({"folders": [{"name": "Inbox", "role": "inbox"},
+        {"name": "Calendar", "role": "calendar"}, {"name": "Tasks", "role": "tasks"}]})", 46000, error);
     ASSERT_TRUE(outlook.store) << error;
     ScopedPort<IAutomationPort> withOutlook{outlook};
     COrvantaApp app;

@@ -52,6 +52,23 @@ TEST(DateTime, TheOleDateAxis) {
     EXPECT_EQ(nan.Format("%Y"), "Invalid DateTime");
 }
 
+// Before the epoch the fraction runs forward from the day, so the range's first day
+// spans OLE values below -657434: every hour of it is valid, the day before is not.
+TEST(DateTime, TheFirstDayOfTheRangeHoldsEveryHour) {
+    for (int h : {0, 12, 23}) {
+        COleDateTime d = Date(100, 1, 1, h, 59, 59);
+        ASSERT_EQ(d.GetStatus(), COleDateTime::valid) << h;
+        EXPECT_EQ(d.GetYear(), 100);
+        EXPECT_EQ(d.GetHour(), h);
+    }
+    EXPECT_DOUBLE_EQ(Date(100, 1, 1, 12, 0, 0).m_dt, -657434.5);
+    EXPECT_EQ(COleDateTime(-657434.5).GetDay(), 1);
+    COleDateTime noon = Date(100, 1, 1, 12, 0, 0);
+    EXPECT_EQ((noon - COleDateTimeSpan(0, 12, 0, 0)).GetStatus(), COleDateTime::valid);
+    EXPECT_EQ((noon - COleDateTimeSpan(0, 12, 0, 1)).GetStatus(), COleDateTime::invalid);
+    EXPECT_EQ((noon + COleDateTimeSpan(0, 6, 0, 0)).GetHour(), 18);
+}
+
 TEST(DateTime, ArithmeticOnTheContinuousAxis) {
     COleDateTime d = Date(1899, 12, 29, 6, 0, 0);
     COleDateTime next = d + COleDateTimeSpan(1.0);

@@ -1,6 +1,8 @@
 // The engine, the records and the refresh over the substitute Outlook store.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <cmath>
 
 #include "FakePorts.h"
@@ -231,6 +233,28 @@ TEST_F(EngineTest, OverdueFilterTakesPastAndTodayAndUndated) {
     SetToday("IncNoDueDate", "False");
     ASSERT_TRUE(Doc().RefreshData());
     EXPECT_EQ(TaskSubjects(), (std::vector<std::string>{"overdue", "due today"}));
+}
+
+// Many tasks with few distinct keys: they come out by due date, then creation, and
+// tasks equal in both keep the store's order.
+TEST_F(EngineTest, ManyTasksSortStablyInOnePass) {
+    const int n = 20000;
+    std::string tasks;
+    for (int i = 0; i < n; ++i) {
+        if (i) tasks += ",";
+        tasks += R"({"subject": ")" + std::to_string(i) + R"(", "due": "today-)" + std::to_string((i * 7) % 5) +
+                 R"(", "created": "today-)" + std::to_string(10 + i % 2) + R"("})";
+    }
+    Load(TaskStore(tasks));
+    SetToday("TaskFilter", "All");
+    SetToday("Sort1", "~"); // the base order: due date, then creation
+    ASSERT_TRUE(Doc().RefreshData());
+    ASSERT_EQ(Doc().Tasks().GetCount(), n);
+    auto key = [](int i) { return std::make_tuple(-((i * 7) % 5), -(10 + i % 2), i); };
+    for (int k = 1; k < n; ++k) {
+        int a = std::stoi(Doc().Tasks().GetAt(k - 1).GetSubject()), b = std::stoi(Doc().Tasks().GetAt(k).GetSubject());
+        ASSERT_LT(key(a), key(b)) << "at " << k;
+    }
 }
 
 TEST_F(EngineTest, TaskSortKeys) {
@@ -487,6 +511,63 @@ TEST_F(EngineTest, StoreFaultsAreReportedWithTheirPlace) {
         }
     }
     EXPECT_THROW(ns->Get("NoSuchMember"), CAutoError);
+}
+
+// Stores built to hurt: dates beyond the range, misspelt top-level fields, missing
+// default folders and deep nesting are each refused once, naming the place.
+TEST_F(EngineTest, HostileStoresAreRefusedWithTheirPlace) {
+    auto store = [](const std::string& appointment, const std::string& task = "", const std::string& extra = "") {
+        return R"({"folders": [{"name": "Inbox", "role": "inbox"},
+            {"name": "Calendar", "role": "calendar", "appointments": [)" + appointment + R"(]},
+            {"name": "Tasks", "role": "tasks", "tasks": [)" + task + "]}" + extra + "]}";
+    };
+    struct Case {
+        std::string json;
+        const char* message;
+    } cases[] = {
+        {store(R"({"start": "today-100000000", "recurrence": {"type": "daily"}})"),
+         R"(/folders/1/appointments/0/start: "today-100000000" is outside the dates from 1 January 100)"},
+        {store(R"({"start": "today+2930000"})"), "/folders/1/appointments/0/start: \"today+2930000\" is outside"},
+        {store(R"({"start": "today-99999999999999999999"})"), "/folders/1/appointments/0/start: bad day offset"},
+        {store(R"({"start": "today", "recurrence": {"type": "daily", "until": "today+9999999"}})"),
+         "/folders/1/appointments/0/recurrence/until: \"today+9999999\" is outside"},
+        {store(R"({"start": "today", "recurrence": {"type": "weekly", "start": "today-800000"}})"),
+         "/recurrence/start: \"today-800000\" is outside"},
+        {store(R"({"start": "today", "recurrence": {"type": "daily", "exceptions": [{"date": "today-900000", "deleted": true}]}})"),
+         "/recurrence/exceptions/0/date: \"today-900000\" is outside"},
+        {store("", R"({"due": "today-1000000"})"), "/folders/2/tasks/0/due: \"today-1000000\" is outside"},
+        {store(R"({"start": "0099-12-31 12:00"})"), "/folders/1/appointments/0/start: no such day"},
+        {store(R"({"start": "2026-12-07 09:00", "end": "2026-12-09 09:00", "recurrence": {"type": "daily"}})"),
+         "/folders/1/appointments/0/recurrence: an occurrence lasts longer than its recurrence period of 1 days"},
+        {R"({"verison": "16.0", "folders": []})", "/verison: unknown field"},
+        {R"({"folders": [{"name": "Calendar", "role": "calendar"}]})", R"(/folders: no folder has the role "tasks")"},
+        {R"({"folders": [{"name": "Tasks", "role": "tasks"}]})", R"(/folders: no folder has the role "calendar")"},
+    };
+    std::string error;
+    for (const auto& c : cases) {
+        error.clear();
+        EXPECT_FALSE(CSubstituteOutlook::Load(c.json, Today().m_dt, error)) << c.json;
+        EXPECT_NE(error.find(c.message), std::string::npos) << error;
+    }
+    // Folders nest up to 100 levels; one more, or fifty thousand, is refused.
+    auto nested = [&](int depth) {
+        std::string open, close;
+        for (int i = 0; i < depth; ++i) {
+            open += R"({"name": "F", "folders": [)";
+            close += "]}";
+        }
+        return store("", "", "," + open + close);
+    };
+    EXPECT_TRUE(CSubstituteOutlook::Load(nested(100), Today().m_dt, error)) << error; // levels 1..100 below the top
+    for (int depth : {101, 50000}) {
+        error.clear();
+        EXPECT_FALSE(CSubstituteOutlook::Load(nested(depth), Today().m_dt, error));
+        EXPECT_NE(error.find("folders nested deeper than 100 levels"), std::string::npos) << error.substr(0, 200);
+    }
+    // The first day of the date range holds at noon; relative dates at the range's ends load.
+    EXPECT_TRUE(CSubstituteOutlook::Load(store(R"({"start": "0100-01-01 12:00", "end": "0100-01-01 13:00"})"),
+                                         Today().m_dt, error))
+        << error;
 }
 
 } // namespace

@@ -82,4 +82,30 @@ TEST_F(StoreFilterTest, MonthNamesWithAPrefixWrittenOnto) {
     RoundTripTheDay();
 }
 
+// Deep nesting and endless chains are refused with a message instead of exhausting the
+// stack; the same shapes within the limits still parse and evaluate.
+TEST_F(StoreFilterTest, NestingAndLengthAreLimited) {
+    CLocaleValues locale = LocaleValues();
+    const std::string cmp = "[Start] >= '" + locale.DateTimeText(COleDateTime(2026, 12, 7, 0, 0, 0)) + "'";
+    auto nested = [&](int depth) { return std::string(depth, '(') + cmp + std::string(depth, ')'); };
+    std::string error;
+    auto ok = CStoreFilter::Parse(nested(100), locale, error);
+    ASSERT_TRUE(ok) << error;
+    EXPECT_TRUE(ok->Matches(COleDateTime(2026, 12, 8, 0, 0, 0).m_dt, 0));
+    EXPECT_FALSE(ok->Matches(COleDateTime(2026, 12, 6, 0, 0, 0).m_dt, 0));
+    for (int depth : {101, 20000}) {
+        error.clear();
+        EXPECT_EQ(CStoreFilter::Parse(nested(depth), locale, error), nullptr);
+        EXPECT_NE(error.find("nested deeper than 100 levels"), std::string::npos) << error;
+    }
+    std::string chain = cmp;
+    for (int i = 1; i < 1000; ++i) chain += " or " + cmp;
+    error.clear();
+    EXPECT_TRUE(CStoreFilter::Parse(chain, locale, error)) << error;
+    for (int i = 0; i < 20000; ++i) chain += " and " + cmp;
+    error.clear();
+    EXPECT_EQ(CStoreFilter::Parse(chain, locale, error), nullptr);
+    EXPECT_NE(error.find("more than 1000 comparisons"), std::string::npos) << error;
+}
+
 } // namespace

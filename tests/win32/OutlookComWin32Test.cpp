@@ -151,7 +151,8 @@ TEST(Win32OutlookCom, TheEngineReadsOutlookOverCom) {
         AutoObjectPtr inbox = ns->Call("GetDefaultFolder", {CAutoValue::Int(6)}).AsObject();
         ASSERT_TRUE(inbox);
         std::string error;
-        auto foreign = CSubstituteOutlook::Load(R"({"folders": []})", 46000, error);
+        auto foreign = CSubstituteOutlook::Load(
+            R"({"folders": [{"name": "C", "role": "calendar"}, {"name": "T", "role": "tasks"}]})", 46000, error);
         ASSERT_TRUE(foreign) << error;
         const long before = LiveServerObjects();
         EXPECT_THROW(app->Call("CreateItem", {CAutoValue::String("text"), CAutoValue::Object(inbox),

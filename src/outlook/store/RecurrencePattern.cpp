@@ -1,9 +1,12 @@
 #include "RecurrencePattern.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 constexpr int64_t kEpochShift = 693899; // civil-day offset of 30 Dec 1899 in the algorithm below
+
+constexpr int64_t kNone = INT64_MIN;
 
 int64_t FloorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 } // namespace
@@ -39,69 +42,94 @@ int CRecurrencePattern::DaysInMonth(int year, int month) {
 
 namespace {
 
-// The instance-th day of the month matching mask (5 = the last one); -1 when none.
+// The instance-th day of the month matching mask (5 = the last one); kNone when none.
 int64_t NthInMonth(int year, int month, int mask, int instance) {
     int dim = CRecurrencePattern::DaysInMonth(year, month);
     int64_t first = CRecurrencePattern::DayNumber(year, month, 1);
     if (instance >= 5) {
         for (int d = dim; d >= 1; --d)
             if (mask & (1 << CRecurrencePattern::Weekday(first + d - 1))) return first + d - 1;
-        return -1;
+        return kNone;
     }
     int seen = 0;
     for (int d = 1; d <= dim; ++d)
         if ((mask & (1 << CRecurrencePattern::Weekday(first + d - 1))) && ++seen == instance) return first + d - 1;
-    return -1;
+    return kNone;
 }
 
 } // namespace
 
-bool CRecurrencePattern::Matches(int64_t day) const {
-    if (day < m_startDay) return false;
-    int interval = std::max(1, m_interval);
-    int y, m, d, sy, sm, sd;
-    CivilDate(day, y, m, d);
-    CivilDate(m_startDay, sy, sm, sd);
-    switch (m_type) {
-    case Type::Daily: return (day - m_startDay) % interval == 0;
-    case Type::Weekly: {
-        if (!(m_dayMask & (1 << Weekday(day)))) return false;
-        auto weekStart = [&](int64_t n) { return n - ((Weekday(n) - m_firstDayOfWeek + 7) % 7); };
-        return FloorDiv(weekStart(day) - weekStart(m_startDay), 7) % interval == 0;
-    }
-    case Type::Monthly: {
-        int months = (y - sy) * 12 + (m - sm);
-        if (months % interval != 0) return false;
-        return d == std::min(m_dayOfMonth, DaysInMonth(y, m)); // day 31 falls on the last day
-    }
-    case Type::MonthNth: {
-        int months = (y - sy) * 12 + (m - sm);
-        return months % interval == 0 && NthInMonth(y, m, m_dayMask, m_instance) == day;
-    }
-    case Type::Yearly:
-        return m == m_monthOfYear && (y - sy) % interval == 0 &&
-               d == std::min(m_dayOfMonth, DaysInMonth(y, m));
-    case Type::YearNth:
-        return m == m_monthOfYear && (y - sy) % interval == 0 &&
-               NthInMonth(y, m, m_dayMask, m_instance) == day;
-    }
-    return false;
-}
-
+// The occurrences are found period by period (the interval's days, weeks, months or
+// years), so the cost follows the periods inside the window and never the pattern's
+// age. A counted pattern numbers its occurrences from the first one; the count is at
+// most a few thousand, so those patterns walk their periods from the start.
 std::vector<int64_t> CRecurrencePattern::Days(int64_t fromDay, int64_t toDay) const {
     std::vector<int64_t> out;
-    int64_t last = m_hasEnd ? std::min(toDay, m_endDay) : toDay;
-    if (m_occurrences > 0) {
-        // Counted from the start: every occurrence up to the window's end must be seen.
-        int count = 0;
-        for (int64_t day = m_startDay; day <= last && count < m_occurrences; ++day) {
-            if (!Matches(day)) continue;
-            ++count;
-            if (day >= fromDay) out.push_back(day);
-        }
-        return out;
+    const int64_t last = m_hasEnd ? std::min(toDay, m_endDay) : toDay;
+    if (last < m_startDay) return out;
+    const int64_t interval = std::max(1, m_interval);
+    const bool counted = m_occurrences > 0;
+    const int64_t first = counted ? m_startDay : std::max(fromDay, m_startDay);
+    if (first > last) return out;
+
+    int sy, sm, sd;
+    CivilDate(m_startDay, sy, sm, sd);
+    int fy, fm, fd;
+    CivilDate(first, fy, fm, fd);
+    auto weekStart = [&](int64_t n) { return n - ((Weekday(n) - m_firstDayOfWeek + 7) % 7); };
+    const int64_t week0 = weekStart(m_startDay);
+    const int64_t month0 = static_cast<int64_t>(sy) * 12 + (sm - 1);
+
+    // The period holding the first day asked for.
+    int64_t k = 0;
+    switch (m_type) {
+    case Type::Daily: k = (first - m_startDay) / interval; break;
+    case Type::Weekly: k = (weekStart(first) - week0) / 7 / interval; break;
+    case Type::Monthly:
+    case Type::MonthNth: k = (static_cast<int64_t>(fy) * 12 + (fm - 1) - month0) / interval; break;
+    case Type::Yearly:
+    case Type::YearNth: k = (fy - sy) / interval; break;
     }
-    for (int64_t day = std::max(fromDay, m_startDay); day <= last; ++day)
-        if (Matches(day)) out.push_back(day);
+
+    int count = 0;
+    // Takes day when it belongs to the pattern; false once the walk is over.
+    auto take = [&](int64_t day) {
+        if (day < m_startDay) return true;
+        if (day > last) return false;
+        if (counted && ++count > m_occurrences) return false;
+        if (day >= fromDay) out.push_back(day);
+        return true;
+    };
+    for (;; ++k) {
+        int64_t periodStart = 0;
+        bool more = true;
+        switch (m_type) {
+        case Type::Daily:
+            periodStart = m_startDay + k * interval;
+            more = take(periodStart);
+            break;
+        case Type::Weekly:
+            periodStart = week0 + k * interval * 7;
+            for (int64_t day = periodStart; day < periodStart + 7 && more; ++day)
+                if (m_dayMask & (1 << Weekday(day))) more = take(day);
+            break;
+        case Type::Monthly:
+        case Type::MonthNth:
+        case Type::Yearly:
+        case Type::YearNth: {
+            const bool yearly = m_type == Type::Yearly || m_type == Type::YearNth;
+            int64_t index = yearly ? (static_cast<int64_t>(sy) + k * interval) * 12 + (m_monthOfYear - 1)
+                                   : month0 + k * interval;
+            int year = static_cast<int>(FloorDiv(index, 12)), month = static_cast<int>(index - FloorDiv(index, 12) * 12) + 1;
+            periodStart = DayNumber(year, month, 1);
+            int64_t day = (m_type == Type::Monthly || m_type == Type::Yearly)
+                              ? DayNumber(year, month, std::min(m_dayOfMonth, DaysInMonth(year, month)))
+                              : NthInMonth(year, month, m_dayMask, m_instance);
+            if (day != kNone) more = take(day);
+            break;
+        }
+        }
+        if (!more || periodStart > last) break;
+    }
     return out;
 }

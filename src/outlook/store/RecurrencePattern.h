@@ -27,7 +27,4 @@ public:
     static void CivilDate(int64_t dayNumber, int& year, int& month, int& day);
     static int Weekday(int64_t dayNumber); // 0 Sunday ... 6 Saturday
     static int DaysInMonth(int year, int month);
-
-private:
-    bool Matches(int64_t day) const;
 };

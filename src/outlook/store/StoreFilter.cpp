@@ -198,8 +198,12 @@ private:
     NodePtr Factor() {
         Skip();
         if (m_pos < m_s.size() && m_s[m_pos] == '(') {
+            if (m_depth >= kMaxDepth)
+                return Fail("parentheses nested deeper than " + std::to_string(kMaxDepth) + " levels");
             ++m_pos;
+            ++m_depth;
             NodePtr n = Expr();
+            --m_depth;
             Skip();
             if (!n) return nullptr;
             if (m_pos >= m_s.size() || m_s[m_pos] != ')') return Fail("expected ')'");
@@ -211,6 +215,8 @@ private:
     NodePtr Comparison() {
         Skip();
         if (m_pos >= m_s.size() || m_s[m_pos] != '[') return Fail("expected a [field]");
+        if (++m_comparisons > kMaxComparisons)
+            return Fail("more than " + std::to_string(kMaxComparisons) + " comparisons");
         size_t close = m_s.find(']', m_pos);
         if (close == std::string::npos) return Fail("expected ']'");
         std::string field = m_s.substr(m_pos + 1, close - m_pos - 1);
@@ -245,8 +251,14 @@ private:
         return n;
     }
 
+    // The tree is evaluated and freed recursively: its depth is bounded by both limits.
+    static constexpr int kMaxDepth = 100;
+    static constexpr int kMaxComparisons = 1000;
+
     const std::string& m_s;
     const CLocaleValues& m_locale;
+    int m_depth = 0;
+    int m_comparisons = 0;
     std::vector<double>& m_dates;
     size_t m_pos = 0;
     std::string m_error;

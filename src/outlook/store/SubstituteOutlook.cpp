@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <list>
 #include <map>
@@ -84,14 +85,22 @@ public:
 
     void Load(const json& doc) {
         if (!doc.is_object()) Fail("", "the store must be a JSON object");
+        Known(doc, "", {"version", "store", "folders"});
         if (doc.contains("version")) m_s.version = Text(doc["version"], "/version");
         m_s.root = std::make_unique<FolderData>();
         m_s.root->name = doc.contains("store") ? Text(doc["store"], "/store") : "Personal Folders";
         m_s.root->entryId = NewId();
         if (!doc.contains("folders") || !doc["folders"].is_array()) Fail("/folders", "expected a list of folders");
         for (size_t i = 0; i < doc["folders"].size(); ++i)
-            LoadFolder(doc["folders"][i], "/folders/" + std::to_string(i), *m_s.root);
+            LoadFolder(doc["folders"][i], "/folders/" + std::to_string(i), *m_s.root, 1);
+        // The program reads these two on every refresh: a store without them is refused
+        // once here rather than failing each day and the task list.
+        for (const char* role : {"calendar", "tasks"})
+            if (!m_s.roles.count(role)) Fail("/folders", std::string("no folder has the role \"") + role + "\"");
     }
+
+    // Folders nest at most this deep (the top folder's children are level 1).
+    static constexpr int kMaxFolderDepth = 100;
 
     [[noreturn]] static void Fail(const std::string& where, const std::string& what) {
         throw std::runtime_error((where.empty() ? std::string("/") : where) + ": " + what);
@@ -135,7 +144,9 @@ private:
                 }
                 pos += used;
             }
-            day = m_today + offset;
+            // Beyond the whole date range the sum could overflow; the result is checked below.
+            if (offset < -kRangeDays || offset > kRangeDays) Fail(where, OutOfRange(s));
+            day = m_today + static_cast<double>(offset);
             rest = s.substr(pos);
         } else {
             int y = 0, m = 0, d = 0, n = 0;
@@ -153,7 +164,14 @@ private:
                 Fail(where, "not a time: \"" + rest + "\"");
         }
         double time = (hh * 3600 + mm * 60 + ss) / 86400.0;
-        return COleDateTime::FromLinear(COleDateTime::ToLinear(day) + time);
+        double value = COleDateTime::FromLinear(COleDateTime::ToLinear(day) + time);
+        DateFields fields;
+        if (!COleDateTime::FieldsFromOle(value, fields)) Fail(where, OutOfRange(s));
+        return value;
+    }
+    static constexpr long kRangeDays = 3700000; // more than 1 January 100 to 31 December 9999
+    static std::string OutOfRange(const std::string& s) {
+        return "\"" + s + "\" is outside the dates from 1 January 100 to 31 December 9999";
     }
     std::vector<std::string> Names(const json& j, const std::string& where) {
         if (!j.is_array()) Fail(where, "expected a list of names");
@@ -168,8 +186,10 @@ private:
         }
     }
 
-    void LoadFolder(const json& j, const std::string& where, FolderData& parent) {
+    void LoadFolder(const json& j, const std::string& where, FolderData& parent, int depth) {
         if (!j.is_object()) Fail(where, "expected a folder object");
+        if (depth > kMaxFolderDepth)
+            Fail(where, "folders nested deeper than " + std::to_string(kMaxFolderDepth) + " levels");
         Known(j, where, {"name", "kind", "role", "unread", "items", "entryId", "folders", "appointments", "tasks"});
         auto f = std::make_unique<FolderData>();
         f->parent = &parent;
@@ -209,7 +229,7 @@ private:
         if (j.contains("folders")) {
             const json& c = j["folders"];
             if (!c.is_array()) Fail(where + "/folders", "expected a list");
-            for (size_t i = 0; i < c.size(); ++i) LoadFolder(c[i], where + "/folders/" + std::to_string(i), *f);
+            for (size_t i = 0; i < c.size(); ++i) LoadFolder(c[i], where + "/folders/" + std::to_string(i), *f, depth + 1);
         }
         parent.children.push_back(std::move(f));
     }
@@ -303,6 +323,15 @@ private:
                 a.exceptions.push_back(e);
             }
         }
+        // Outlook's own rule: an occurrence ends before the next period begins. It also
+        // bounds how many occurrences can cover any one day.
+        static const std::map<CRecurrencePattern::Type, int> kPeriodDays = {
+            {CRecurrencePattern::Type::Daily, 1},    {CRecurrencePattern::Type::Weekly, 7},
+            {CRecurrencePattern::Type::Monthly, 31}, {CRecurrencePattern::Type::MonthNth, 31},
+            {CRecurrencePattern::Type::Yearly, 366}, {CRecurrencePattern::Type::YearNth, 366}};
+        const int period = kPeriodDays.at(p.m_type) * p.m_interval;
+        if (COleDateTime::ToLinear(a.end) - COleDateTime::ToLinear(a.start) > period)
+            Fail(where, "an occurrence lasts longer than its recurrence period of " + std::to_string(period) + " days");
         a.recurring = true;
     }
 
@@ -589,32 +618,27 @@ private:
             double length = COleDateTime::ToLinear(a.end) - s0;
             double timeOfDay = s0 - std::floor(s0 + 1e-9);
             int64_t from = static_cast<int64_t>(std::floor(lo - length)) - 1, to = static_cast<int64_t>(std::floor(hi)) + 1;
+            // Only occurrences the filter keeps are built: each carries a copy of its subject.
+            auto add = [&](double start, double end, const std::string& subject) {
+                if (!filter.Matches(start, end)) return;
+                out.push_back({e.appt, nullptr, start, end, subject});
+            };
             for (int64_t day : a.pattern.Days(from, to)) {
                 auto ex = std::find_if(a.exceptions.begin(), a.exceptions.end(),
                                        [&](const ApptData::Exception& x) { return x.day == day; });
-                Entry o = e;
                 if (ex != a.exceptions.end()) {
                     // A deleted occurrence is gone; a moved one is listed once, on its
                     // new day, by the loop below.
                     if (ex->deleted || DayOf(ex->start) != ex->day) continue;
-                    o.start = ex->start;
-                    o.end = ex->end;
-                    o.subject = ex->subject;
+                    add(ex->start, ex->end, ex->subject);
                 } else {
-                    o.start = COleDateTime::FromLinear(static_cast<double>(day) + timeOfDay);
-                    o.end = COleDateTime::FromLinear(static_cast<double>(day) + timeOfDay + length);
+                    add(COleDateTime::FromLinear(static_cast<double>(day) + timeOfDay),
+                        COleDateTime::FromLinear(static_cast<double>(day) + timeOfDay + length), a.subject);
                 }
-                out.push_back(o);
             }
             // changed occurrences moved to another day still show there
-            for (const auto& ex : a.exceptions) {
-                if (ex.deleted || DayOf(ex.start) == ex.day) continue;
-                Entry o = e;
-                o.start = ex.start;
-                o.end = ex.end;
-                o.subject = ex.subject;
-                out.push_back(o);
-            }
+            for (const auto& ex : a.exceptions)
+                if (!ex.deleted && DayOf(ex.start) != ex.day) add(ex.start, ex.end, ex.subject);
         }
         std::stable_sort(out.begin(), out.end(), [](const Entry& a, const Entry& b) {
             return COleDateTime::ToLinear(a.start) < COleDateTime::ToLinear(b.start);
@@ -805,14 +829,48 @@ std::shared_ptr<CSubstituteOutlook> CSubstituteOutlook::Load(const std::string& 
 }
 
 std::shared_ptr<CSubstituteOutlook> CSubstituteOutlook::LoadFile(const std::string& path, double today, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
+    // Only a regular file of bounded size is read: a device or a pipe could be endless
+    // and a folder has no text at all.
+    std::error_code ec;
+    const std::filesystem::path file(path);
+    const auto status = std::filesystem::status(file, ec);
+    if (ec || !std::filesystem::exists(status)) {
+        error = path + ": cannot be read (" + (ec ? ec.message() : std::string("no such file")) + ")";
+        return nullptr;
+    }
+    if (std::filesystem::is_directory(status)) {
+        error = path + ": is a folder, not a store file";
+        return nullptr;
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        error = path + ": is not a regular file (a device, pipe or socket)";
+        return nullptr;
+    }
+    const uintmax_t size = std::filesystem::file_size(file, ec);
+    if (ec || size > kMaxFileBytes) {
+        error = path + ": is larger than " + std::to_string(kMaxFileBytes >> 20) + " MB";
+        return nullptr;
+    }
+    std::ifstream in(file, std::ios::binary);
     if (!in) {
         error = path + ": cannot be read";
         return nullptr;
     }
-    std::stringstream s;
-    s << in.rdbuf();
-    auto r = Load(s.str(), today, error);
+    // The file may grow after the size was taken: read no more than the limit allows.
+    std::string text;
+    text.reserve(static_cast<size_t>(size));
+    char chunk[65536];
+    while (text.size() <= kMaxFileBytes && in.read(chunk, sizeof chunk).gcount() > 0)
+        text.append(chunk, static_cast<size_t>(in.gcount()));
+    if (in.bad()) {
+        error = path + ": cannot be read";
+        return nullptr;
+    }
+    if (text.size() > kMaxFileBytes) {
+        error = path + ": is larger than " + std::to_string(kMaxFileBytes >> 20) + " MB";
+        return nullptr;
+    }
+    auto r = Load(text, today, error);
     if (!r) error = path + ": " + error;
     return r;
 }

@@ -3,6 +3,7 @@
 // docs/store-format.md), with the members the engine uses. It expands
 // recurrences, answers Restrict and Sort, and records the display, open and new
 // actions it receives so that tests and users can see them.
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +15,8 @@ public:
     // Loads text; on a fault returns null and error names the place ("/folders/2/start: ...").
     // today is the day "today" means in relative dates (an OLE date, whole day).
     static std::shared_ptr<CSubstituteOutlook> Load(const std::string& json, double today, std::string& error);
+    // Reads a regular file of at most kMaxFileBytes.
+    static constexpr uintmax_t kMaxFileBytes = 64u << 20;
     static std::shared_ptr<CSubstituteOutlook> LoadFile(const std::string& path, double today, std::string& error);
 
     AutoObjectPtr Application();
