@@ -8,6 +8,7 @@
 #include <cmath>
 #include <fstream>
 
+#include "OutlookIds.h"
 #include "Win32Automation.h"
 #include "Win32TestUtil.h"
 #include "app/OrvantaDoc.h"
@@ -17,7 +18,12 @@
 
 namespace {
 
-const wchar_t* kClsid = L"{0006F03A-0000-0000-C000-000000000046}";
+// Outlook's class id in its registry form, from the one place the program spells it.
+const std::wstring kClsid = [] {
+    wchar_t text[40] = {};
+    StringFromGUID2(kOutlookApplicationClsid, text, 40);
+    return std::wstring(text);
+}();
 
 LONG SetHklm(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
     HKEY h = nullptr;
