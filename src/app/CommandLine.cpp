@@ -3,6 +3,7 @@
 #include "Agenda.h"
 #include "ComposeCommand.h"
 #include "OrvantaApp.h"
+#include "RegionsCommand.h"
 
 void CCommandLine::Usage(std::ostream& out) {
     out << "Usage: orvanta [COMMAND]\n"
@@ -17,6 +18,10 @@ void CCommandLine::Usage(std::ostream& out) {
            "  compose [--png FILE]\n"
            "            read once, compose the wallpaper and print where it is (and write\n"
            "            a PNG copy to FILE)\n"
+           "  regions [--popup]\n"
+           "            read once, compose, and print every spot a click opens: kind,\n"
+           "            rectangle, tooltip and what the click does (--popup: the same for\n"
+           "            the pop-up picture, in its own coordinates)\n"
            "  help      print this text (also --help, -h)\n"
            "\n"
            "Environment: ORVANTA_STORE names the Outlook store file; XDG_CONFIG_HOME and\n"
@@ -32,6 +37,8 @@ int CCommandLine::Run(const std::vector<std::string>& args, std::ostream& out, s
     if (args.size() == 1 && args[0] == "agenda") return CAgenda::Run(out);
     if (!args.empty() && args[0] == "compose" && (args.size() == 1 || (args.size() == 3 && args[1] == "--png")))
         return CComposeCommand::Run(args.size() == 3 ? args[2] : std::string(), out, err);
+    if (!args.empty() && args[0] == "regions" && (args.size() == 1 || (args.size() == 2 && args[1] == "--popup")))
+        return CRegionsCommand::Run(args.size() == 2, out, err);
     err << "orvanta: unknown command \"" << args[0] << "\"" << (args.size() > 1 ? " or extra arguments" : "")
         << "\n\n";
     Usage(err);

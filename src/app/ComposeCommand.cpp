@@ -7,24 +7,29 @@
 #include "../util/Strings.h"
 #include "OrvantaDoc.h"
 
-int CComposeCommand::Run(const std::string& pngPath, std::ostream& out, std::ostream& err) {
+bool CComposeCommand::ComposeOnce(COrvantaDoc& doc, std::ostream& err) {
     const std::string appData = EFileSystem::SpecialFolderPath(SpecialFolder::AppData);
     if (appData.empty() ||
         !EFileSystem::EnsureDirectoryChain(appData, {LoadResString(IDS_COMPANY), LoadResString(IDS_PRODUCT)})) {
         err << "orvanta: the data folder cannot be made\n";
-        return 1;
+        return false;
     }
-    CSettings settings(CSettings::ProgramRegistryRoot());
-    settings.Open();
-    COrvantaDoc doc(settings);
     doc.Composer().SetOutputPath(CComposer::BuildOutputPath());
     doc.Engine().EnsureConnected();
     doc.RefreshData();
     doc.ConvertBackground();
     if (!doc.Compose()) {
         err << "orvanta: the wallpaper could not be composed into " << doc.Composer().OutputPath() << "\n";
-        return 1;
+        return false;
     }
+    return true;
+}
+
+int CComposeCommand::Run(const std::string& pngPath, std::ostream& out, std::ostream& err) {
+    CSettings settings(CSettings::ProgramRegistryRoot());
+    settings.Open();
+    COrvantaDoc doc(settings);
+    if (!ComposeOnce(doc, err)) return 1;
     out << doc.Composer().OutputPath() << "\n";
     if (pngPath.empty()) return 0;
     auto source = IS40_OpenFileSource(doc.Composer().OutputPath());

@@ -8,18 +8,29 @@
 #include "../platform/Platform.h"
 #include "../settings/Settings.h"
 #include "../render/ImageLayer.h"
-#include "../render/PanelHeader.h"
+#include "../render/DataPanel.h"
 #include "../settings/FileSystem.h"
 #include "../util/LocaleValues.h"
 #include "../util/Strings.h"
 
 COrvantaDoc::COrvantaDoc(CSettings& settings)
     : m_settings(settings), m_engine(settings), m_composer(settings, std::string()) {
-    // The blocks of the panel are drawn by the panel layout; until then the panel
-    // carries its header.
-    m_composer.SetPanelPainter([this](CMemDC& data, const CSettings& s, int, int) {
-        CPanelHeader::Draw(data, s, LocaleValues().LongDateText(m_clock()));
+    m_composer.SetPanelPainter([this](CMemWallPaper& data, CRegionList& regions) {
+        const CLocaleValues locale = LocaleValues();
+        PanelData panel;
+        panel.now = m_clock();
+        panel.days = std::span<const CAppointments>(m_days.data(), static_cast<size_t>(std::clamp(m_settings.m_calDays, 1, kDayLists)));
+        panel.tasks = &m_tasks;
+        panel.folders = &m_folders;
+        panel.locale = &locale;
+        CDataPanel::Draw(data, regions, panel);
     });
+}
+
+bool COrvantaDoc::Compose() {
+    // The side-bar column makes room for the folders there are.
+    if (!m_settings.m_sideBarStyle) m_settings.LayoutSideBar(m_folders.GetCount(), m_settings.ListLineHeight());
+    return m_composer.Compose();
 }
 
 void COrvantaDoc::ConvertBackground() {

@@ -29,7 +29,7 @@ public:
     // the copy is good); any other picture clears the flag.
     void ConvertBackground();
     // Composes the wallpaper from the data of the last refresh into the output path.
-    bool Compose() { return m_composer.Compose(); }
+    bool Compose();
     CComposer& Composer() { return m_composer; }
     bool RefreshAndCompare();
     uint32_t BuildSignature();

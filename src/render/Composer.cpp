@@ -140,9 +140,11 @@ bool CComposer::Compose() {
         m_originX = s.m_calendarPosX;
         m_originY = s.m_calendarPosY;
     }
-    CMemDC data(panelW, panelH, s.m_keyColor);
+    CMemWallPaper data(panelW, panelH, s, s.m_keyColor);
+    m_regions.Clear();
     if (data.IsValid()) {
-        if (m_painter) m_painter(data, s, m_originX, m_originY);
+        data.SetPanelOrigin(m_originX, m_originY);
+        if (m_painter) m_painter(data, m_regions);
         // The panel over the background under it (at the panel origin, so its empty
         // parts show the picture behind them), blended on with the transparency. Where
         // the panel holds the key colour the blend gives the background back exactly,
@@ -158,14 +160,19 @@ bool CComposer::Compose() {
 void CComposer::ComposePopup() {
     // The pop-up shows the central view whatever the desktop shows, always with the
     // contacts button when contacts are on.
-    CSettings popup = m_settings;
-    popup.m_sideBarStyle = true;
-    popup.m_useInteractiveDesktop = true;
-    popup.ApplyStyle(popup.m_style);
-    m_popup = std::make_unique<CMemDC>(popup.m_layout.panelWidth, popup.m_layout.panelHeight, popup.m_keyColor);
-    if (!m_popup->IsValid()) {
-        m_popup.reset();
-        return;
-    }
-    if (m_painter) m_painter(*m_popup, popup, 0, 0);
+    // Every tooltip of the pop-up uses the single-click wording: one click opens there.
+    auto popup = std::make_unique<CSettings>(m_settings);
+    popup->m_sideBarStyle = true;
+    popup->m_offsetType = 0;
+    popup->m_desktopMouseMode = 1;
+    popup->m_useInteractiveDesktop = true;
+    popup->ApplyStyle(popup->m_style);
+    m_popupRegions.Clear();
+    m_popup.reset();
+    auto surface = std::make_unique<CMemWallPaper>(popup->m_layout.panelWidth, popup->m_layout.panelHeight, *popup,
+                                                   popup->m_keyColor);
+    if (!surface->IsValid()) return;
+    if (m_painter) m_painter(*surface, m_popupRegions);
+    m_popupSettings = std::move(popup);
+    m_popup = std::move(surface);
 }

@@ -7,7 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "MemDC.h"
+#include "MemWallPaper.h"
+#include "RegionList.h"
 #include "RgbImage.h"
 
 class CSettings;
@@ -15,8 +16,9 @@ class CSettings;
 class CComposer {
 public:
     // Draws the panel's blocks into the data surface (the surface's size is the
-    // panel's); origin is where the panel lands on the virtual screen.
-    using PanelPainter = std::function<void(CMemDC& data, const CSettings& settings, int originX, int originY)>;
+    // panel's; it carries the settings to draw with and the panel's origin on the
+    // virtual screen), recording the regions into the list given.
+    using PanelPainter = std::function<void(CMemWallPaper& data, CRegionList& regions)>;
 
     CComposer(CSettings& settings, std::string outputPath);
     void SetPanelPainter(PanelPainter painter) { m_painter = std::move(painter); }
@@ -30,6 +32,10 @@ public:
     void SetOutputPath(std::string path) { m_outputPath = std::move(path); }
     // The panel as the pop-up window shows it (central view); null before the first Compose.
     CMemDC* PopupSurface() const { return m_popup.get(); }
+    // The regions of the last picture written, in virtual-screen coordinates, and
+    // those of the pop-up picture, in its own.
+    const CRegionList& Regions() const { return m_regions; }
+    const CRegionList& PopupRegions() const { return m_popupRegions; }
     // Where the panel of the last Compose landed on the virtual screen.
     int OriginX() const { return m_originX; }
     int OriginY() const { return m_originY; }
@@ -53,7 +59,10 @@ private:
     CSettings& m_settings;
     std::string m_outputPath;
     PanelPainter m_painter;
-    std::unique_ptr<CMemDC> m_popup;
+    std::unique_ptr<CSettings> m_popupSettings; // what the pop-up picture was drawn with
+    std::unique_ptr<CMemWallPaper> m_popup;
+    CRegionList m_regions;
+    CRegionList m_popupRegions;
     int m_originX = 0;
     int m_originY = 0;
 };

@@ -24,3 +24,9 @@ void CMemDC::FillRect(int x, int y, int width, int height, Colorref color) {
     SurfaceOps::Fill(Pixels(), {x, y, width, height}, color);
     EndPixelWork();
 }
+
+void CMemDC::DrawSurface(int x, int y, CMemDC& source) {
+    if (!m_canvas || !source.IsValid()) return;
+    SurfaceOps::Copy(Pixels(), x, y, source.Pixels(), 0, 0, source.Width(), source.Height());
+    EndPixelWork();
+}

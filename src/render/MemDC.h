@@ -25,6 +25,8 @@ public:
     void EndPixelWork();
 
     void FillRect(int x, int y, int width, int height, Colorref color);
+    // Copies the whole of source to (x, y), cut to this surface.
+    void DrawSurface(int x, int y, CMemDC& source);
 
 private:
     int m_width;

@@ -1,7 +1,10 @@
 #include "MemWallPaper.h"
 
+#include <algorithm>
+
 #include "../settings/Settings.h"
 #include "../settings/StyleSet.h"
+#include "../util/Utf8.h"
 
 CMemWallPaper::CMemWallPaper(int width, int height, const CSettings& settings, Colorref fill)
     : CMemDC(width, height, fill), m_settings(settings) {}
@@ -35,18 +38,24 @@ bool CMemWallPaper::LoadHeaderBitmap(int id) {
     return !m_header.IsEmpty();
 }
 
-std::string CMemWallPaper::DrawLineWrapped(const std::string& text, int x, int y, int width) {
+std::string CMemWallPaper::DrawLineWrapped(const std::string& text, int x, int y, int width, std::string* drawn) {
+    if (drawn) drawn->clear();
     if (text.empty() || !IsValid()) return text;
-    const size_t fits = Canvas().FitText(text, width);
+    size_t fits = Canvas().FitText(text, width);
     if (fits >= text.size()) {
         Canvas().DrawText(x, y, text);
+        if (drawn) *drawn = text;
         return std::string();
     }
+    // Never cut inside a character cluster; a line always takes at least one, so a
+    // width too narrow for any text still comes to an end.
+    fits = std::max(Utf8ClusterBoundary(text, fits), Utf8FirstClusterEnd(text));
     // Break before the last blank that still lies in the part that fits; a first word
     // wider than the line is cut where the line ends.
     size_t lineEnd = text.rfind(' ', fits);
     if (lineEnd == std::string::npos || lineEnd == 0) lineEnd = fits;
     Canvas().DrawText(x, y, text.substr(0, lineEnd));
+    if (drawn) *drawn = text.substr(0, lineEnd);
     const size_t rest = text.find_first_not_of(' ', lineEnd);
     return rest == std::string::npos ? std::string() : text.substr(rest);
 }
@@ -59,7 +68,7 @@ std::string CMemWallPaper::DrawLineFitted(const std::string& text, int x, int y,
         return std::string();
     }
     const int dots = Canvas().MeasureText("...").width;
-    const size_t part = Canvas().FitText(text, width - dots);
+    const size_t part = Utf8ClusterBoundary(text, Canvas().FitText(text, width - dots));
     Canvas().DrawText(x, y, text.substr(0, part) + "...");
     return text.substr(part);
 }

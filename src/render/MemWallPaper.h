@@ -35,8 +35,9 @@ public:
     const CMaskedBitmap& TaskState(TaskBitmap which) const { return m_taskStates[which]; }
 
     // Draws as much of text as fits in width at (x, y), broken after a word where it
-    // can; returns the rest, its leading blanks removed.
-    std::string DrawLineWrapped(const std::string& text, int x, int y, int width);
+    // can; returns the rest, its leading blanks removed. drawn, when given, receives
+    // the line as drawn.
+    std::string DrawLineWrapped(const std::string& text, int x, int y, int width, std::string* drawn = nullptr);
     // Draws text at (x, y), cut to width with "..." when it does not fit; returns
     // what was not drawn.
     std::string DrawLineFitted(const std::string& text, int x, int y, int width);

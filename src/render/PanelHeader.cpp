@@ -3,23 +3,50 @@
 #include <algorithm>
 
 #include "../settings/Settings.h"
+#include "HeaderRegion.h"
 #include "MaskedBitmap.h"
-#include "MemDC.h"
+#include "MemWallPaper.h"
+#include "RegionList.h"
 #include "SurfaceOps.h"
 
 namespace {
-constexpr int kHeaderHeight = 32;
 constexpr int kDateRight = 692; // the date ends here in the central header
 constexpr int kDateTop = 10;
+constexpr int kOutlookButtonWidth = 120;
+constexpr int kContactsButtonLeft = 125, kContactsButtonWidth = 25;
 } // namespace
 
-void CPanelHeader::Draw(CMemDC& data, const CSettings& s, const std::string& dateText) {
+void CPanelHeader::Draw(CMemWallPaper& data, CRegionList& regions, const std::string& dateText) {
+    const CSettings& s = data.Settings();
     const StyleGeometry& g = s.m_layout;
+    const bool singleClick = s.m_desktopMouseMode != 0;
+    const int ox = data.OriginX(), oy = data.OriginY();
     const CMaskedBitmap header = CMaskedBitmap::LoadBitmap(s.m_headerBitmap);
+    // Regions on the header: Outlook, then contacts; both at the list's tail.
+    auto buttons = [&] {
+        regions.AddHeaderRegion(RegionRect{g.header.x, g.header.y, g.header.x + kOutlookButtonWidth, g.header.y + kHeight}
+                                    .Offset(ox, oy),
+                                singleClick, CHeaderRegion::Outlook);
+        if (s.m_showContacts) {
+            const int left = g.header.x + kContactsButtonLeft;
+            regions.AddHeaderRegion(RegionRect{left, g.header.y, left + kContactsButtonWidth, g.header.y + kHeight}
+                                        .Offset(ox, oy),
+                                    singleClick, CHeaderRegion::Contacts);
+        }
+    };
+    const bool contactsButton = s.m_showContacts && s.m_useInteractiveDesktop;
+
     if (s.m_sideBarStyle) {
         header.Draw(data, g.header.x, g.header.y);
-        if (s.m_showContacts && s.m_useInteractiveDesktop)
+        if (contactsButton)
             CMaskedBitmap::LoadBitmap(CStyleSet::kContactsButton + s.m_style).Draw(data, g.header.x + 126, g.header.y);
+        buttons();
+        // The band above each block opens a new item of its kind, shown or not.
+        const BlockRect* blocks[3] = {&g.appointments, &g.tasks, &g.folders};
+        for (int kind = 0; kind < 3; ++kind) {
+            const BlockRect& b = *blocks[kind];
+            regions.AddHeaderRegion(RegionRect{b.x, b.y - kHeight, b.x + b.width, b.y}.Offset(ox, oy), singleClick, kind);
+        }
         ICanvas& canvas = data.Canvas();
         canvas.SetFont(s.m_fonts.date);
         canvas.SetTextColor(MakeColorref(255, 255, 255));
@@ -32,9 +59,14 @@ void CPanelHeader::Draw(CMemDC& data, const CSettings& s, const std::string& dat
     const int width = std::min(s.m_sideBarWidth, CSettings::kMaxSideBarWidth);
     if (!header.IsEmpty()) {
         SurfaceOps::Copy(data.Pixels(), g.header.x, g.header.y, header.Pixels(), 0, 0, std::min(width, header.Width()),
-                         std::min(kHeaderHeight, header.Height()));
+                         std::min(kHeight, header.Height()));
         data.EndPixelWork();
     }
-    const int bodyHeight = s.m_screenHeight - s.m_footerBlank - s.m_headerBlank - kHeaderHeight;
-    data.FillRect(g.header.x, s.m_headerBlank + kHeaderHeight, width, bodyHeight, s.m_colors[2]);
+    // The side-bar header has the same contacts button as the central one, so that
+    // the spot that opens the contacts shows what it does.
+    if (contactsButton && width >= kContactsButtonLeft + kContactsButtonWidth + 1)
+        CMaskedBitmap::LoadBitmap(CStyleSet::kContactsButton + s.m_style).Draw(data, g.header.x + 126, g.header.y);
+    buttons();
+    const int bodyHeight = s.m_screenHeight - s.m_footerBlank - s.m_headerBlank - kHeight;
+    data.FillRect(g.header.x, s.m_headerBlank + kHeight, width, bodyHeight, s.m_colors[2]);
 }

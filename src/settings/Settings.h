@@ -45,6 +45,12 @@ public:
     // Stores the colour style index (0 Blue, 1 Green, 2 Brown; anything else is Blue)
     // and puts that style's colours, pictures and, for the view in force, geometry in place.
     void ApplyStyle(int style);
+    // Divides the side-bar column between the appointments, the tasks and folderCount
+    // mail folders; lineHeight is the height of a folder line in the list-text font.
+    // A "SideBar Width" above the largest is brought down to it.
+    void LayoutSideBar(int folderCount, int lineHeight);
+    // The height of a line of the list-text font as the canvas draws it.
+    int ListLineHeight() const;
     const std::string& RegistryRoot() const { return m_registryRoot; }
     // True when the key did not exist and this record created it (a first start).
     bool CreatedKey() const { return m_createdKey; }

@@ -72,3 +72,40 @@ void AppendUtf8(std::string& out, char32_t c) {
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
 }
+
+namespace {
+// Code points that attach to the character before them.
+bool Attaches(char32_t c) {
+    return (c >= 0x0300 && c <= 0x036F) || (c >= 0x1AB0 && c <= 0x1AFF) || (c >= 0x1DC0 && c <= 0x1DFF) ||
+           (c >= 0x20D0 && c <= 0x20FF) || (c >= 0xFE00 && c <= 0xFE0F) || (c >= 0xFE20 && c <= 0xFE2F) ||
+           c == 0x200D || (c >= 0x1F3FB && c <= 0x1F3FF) || (c >= 0xE0020 && c <= 0xE007F) ||
+           (c >= 0xE0100 && c <= 0xE01EF);
+}
+} // namespace
+
+size_t Utf8ClusterBoundary(const std::string& text, size_t i) {
+    if (i >= text.size()) return text.size();
+    // Walk the text from its start, remembering the last place a cut is allowed.
+    size_t boundary = 0, pos = 0;
+    char32_t previous = 0;
+    while (pos < text.size() && pos <= i) {
+        const Utf8Char ch = Utf8CharAt(text, pos);
+        if (pos == 0 || (!Attaches(ch.code) && previous != 0x200D)) boundary = pos;
+        previous = ch.code;
+        pos += ch.length;
+    }
+    return boundary;
+}
+
+size_t Utf8FirstClusterEnd(const std::string& text) {
+    if (text.empty()) return 0;
+    size_t pos = Utf8CharAt(text, 0).length;
+    char32_t previous = Utf8CharAt(text, 0).code;
+    while (pos < text.size()) {
+        const Utf8Char ch = Utf8CharAt(text, pos);
+        if (!Attaches(ch.code) && previous != 0x200D) break;
+        previous = ch.code;
+        pos += ch.length;
+    }
+    return pos;
+}

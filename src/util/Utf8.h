@@ -27,3 +27,9 @@ struct Utf8Char {
     size_t length = 0;
 };
 Utf8Char Utf8CharAt(const std::string& text, size_t i);
+// The largest position at or before byte i of the text at which a line may be cut
+// without separating a character from the marks, joiners, variation selectors or
+// skin tones that belong to it (i itself when the text ends there).
+size_t Utf8ClusterBoundary(const std::string& text, size_t i);
+// The end of the first whole character cluster of the text (0 for an empty text).
+size_t Utf8FirstClusterEnd(const std::string& text);

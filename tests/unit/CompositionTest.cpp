@@ -254,7 +254,7 @@ TEST_F(CompositionTest, TilingAndStretchingCoverTheScreensAndStyleThreePaintsNot
 }
 
 TEST_F(CompositionTest, TransparencyDecidesHowMuchOfThePanelShows) {
-    painter = [](CMemDC& data, const CSettings&, int, int) { data.FillRect(0, 0, 10, 10, MakeColorref(255, 0, 0)); };
+    painter = [](CMemWallPaper& data, CRegionList&) { data.FillRect(0, 0, 10, 10, MakeColorref(255, 0, 0)); };
     const Colorref desktop = env.system.desktopColor;
     settings.m_transparency = 0;
     ASSERT_TRUE(Compose());
@@ -302,16 +302,18 @@ TEST_F(CompositionTest, FailuresLoseNothing) {
 
 TEST_F(CompositionTest, PopupIsTheCentralPanelWhateverTheDesktopShows) {
     std::vector<std::pair<int, int>> sizes;
-    painter = [&](CMemDC& data, const CSettings& s, int, int) {
+    painter = [&](CMemWallPaper& data, CRegionList&) {
         sizes.emplace_back(data.Width(), data.Height());
-        EXPECT_TRUE(s.m_useInteractiveDesktop);
+        EXPECT_TRUE(data.Settings().m_useInteractiveDesktop);
+        EXPECT_EQ(data.Settings().m_desktopMouseMode, 1); // one click opens in the pop-up
     };
     settings.m_sideBarStyle = false;
     settings.ApplyStyle(1);
     settings.m_useInteractiveDesktop = false;
     CComposer composer(settings, outPath);
-    composer.SetPanelPainter([&](CMemDC& d, const CSettings& s, int x, int y) {
-        if (d.Width() == 700) painter(d, s, x, y);
+    settings.m_desktopMouseMode = 0;
+    composer.SetPanelPainter([&](CMemWallPaper& d, CRegionList& r) {
+        if (d.Width() == 700) painter(d, r);
     });
     ASSERT_TRUE(composer.Compose());
     ASSERT_NE(composer.PopupSurface(), nullptr);

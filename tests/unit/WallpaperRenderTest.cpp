@@ -41,8 +41,8 @@ TEST_P(WallpaperRender, PanelHeaderOverTheDesktop) {
     s.m_sideBarStyle = central;
     s.ApplyStyle(style);
     CComposer composer(s, dir.File("orvanta.bmp"));
-    composer.SetPanelPainter([](CMemDC& data, const CSettings& settings, int, int) {
-        CPanelHeader::Draw(data, settings, "Monday, 7 December 2026");
+    composer.SetPanelPainter([](CMemWallPaper& data, CRegionList& regions) {
+        CPanelHeader::Draw(data, regions, "Monday, 7 December 2026");
     });
     ASSERT_TRUE(composer.Compose()) << (ui.boxes.empty() ? "" : ui.boxes[0].text);
     EXPECT_TRUE(ui.boxes.empty()) << ui.boxes[0].text;

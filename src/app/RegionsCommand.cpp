@@ -1,0 +1,39 @@
+#include "RegionsCommand.h"
+
+#include "../render/AppointmentRegion.h"
+#include "../render/DayRegion.h"
+#include "../render/FolderRegion.h"
+#include "../render/HeaderRegion.h"
+#include "../render/RegionList.h"
+#include "../render/TaskRegion.h"
+#include "../settings/Settings.h"
+#include "ComposeCommand.h"
+#include "OrvantaDoc.h"
+
+namespace {
+const char* KindName(const CActiveRegion& r) {
+    if (dynamic_cast<const CAppointmentRegion*>(&r)) return "appointment";
+    if (dynamic_cast<const CTaskRegion*>(&r)) return "task";
+    if (dynamic_cast<const CFolderRegion*>(&r)) return "folder";
+    if (dynamic_cast<const CDayRegion*>(&r)) return "day";
+    return "header";
+}
+} // namespace
+
+void CRegionsCommand::Print(const CRegionList& regions, std::ostream& out) {
+    for (size_t i = 0; i < regions.GetCount(); ++i) {
+        const CActiveRegion& r = regions.GetAt(i);
+        const RegionRect& rc = r.Rect();
+        out << KindName(r) << ' ' << rc.left << ',' << rc.top << '-' << rc.right << ',' << rc.bottom << " \""
+            << r.TooltipText() << "\" -> " << r.Describe() << "\n";
+    }
+}
+
+int CRegionsCommand::Run(bool popup, std::ostream& out, std::ostream& err) {
+    CSettings settings(CSettings::ProgramRegistryRoot());
+    settings.Open();
+    COrvantaDoc doc(settings);
+    if (!CComposeCommand::ComposeOnce(doc, err)) return 1;
+    Print(popup ? doc.Composer().PopupRegions() : doc.Composer().Regions(), out);
+    return 0;
+}

@@ -1,0 +1,81 @@
+#pragma once
+// A spot of a drawn picture that the user can click: a rectangle in the coordinates
+// of the picture (the virtual screen for the wallpaper) and what it stands for.
+// Regions copy what they need from the records they were drawn from, so the data can
+// be read again while the regions live.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+struct RegionRect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    // Left and top inclusive, right and bottom exclusive; an empty rectangle holds nothing.
+    bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
+    RegionRect Offset(int dx, int dy) const { return {left + dx, top + dy, right + dx, bottom + dy}; }
+    bool operator==(const RegionRect&) const = default;
+};
+
+// The main frame's messages of the regions.
+namespace RegionMessages {
+constexpr unsigned kNewAppointment = 0x501;
+constexpr unsigned kNewTask = 0x502;
+constexpr unsigned kNewMail = 0x503;
+constexpr unsigned kOpenAppointment = 0x504;
+constexpr unsigned kOpenTask = 0x505;
+constexpr unsigned kOpenFolder = 0x506;
+constexpr unsigned kOpenDay = 0x507;
+constexpr unsigned kStartOutlook = 0x508;
+constexpr unsigned kOpenContacts = 0x509;
+} // namespace RegionMessages
+
+// What a region sends to the main window: the message, the whole day for a day
+// region, the entry identifier for an item or folder region.
+struct RegionMessage {
+    unsigned message = 0;
+    std::uint64_t day = 0;
+    std::string entryId;
+};
+
+// Where activated regions send their message: the program's main window, looked up
+// when the message is sent. Unset, activation does nothing.
+using RegionSender = std::function<void(const RegionMessage&)>;
+void SetRegionSender(RegionSender sender);
+
+// Shows a region's tooltip text at a screen point; the key tells tooltips of the same
+// spot apart from new ones.
+class IRegionTooltip {
+public:
+    virtual ~IRegionTooltip() = default;
+    virtual void Show(const std::string& text, std::uint64_t key, int screenX, int screenY) = 0;
+};
+
+class CActiveRegion {
+public:
+    CActiveRegion(const RegionRect& rect, bool singleClick) : m_rect(rect), m_singleClick(singleClick) {}
+    virtual ~CActiveRegion() = default;
+    CActiveRegion(const CActiveRegion&) = delete;
+    CActiveRegion& operator=(const CActiveRegion&) = delete;
+
+    const RegionRect& Rect() const { return m_rect; }
+    bool SingleClick() const { return m_singleClick; }
+
+    virtual std::string TooltipText() const = 0;
+    virtual std::uint64_t TooltipKey() const = 0;
+    virtual RegionMessage Message() const = 0;
+    // What a click does, in words, for people reading a list of regions.
+    virtual std::string Describe() const = 0;
+
+    void ShowTooltip(IRegionTooltip& tooltip, int screenX, int screenY) const {
+        tooltip.Show(TooltipText(), TooltipKey(), screenX, screenY);
+    }
+    // Sends the region's message to the main window.
+    void Activate() const;
+
+protected:
+    // "Click to open <what>" or "Double click to open <what>" by the flag.
+    std::string OpenText(const std::string& what) const;
+
+private:
+    RegionRect m_rect;
+    bool m_singleClick;
+};

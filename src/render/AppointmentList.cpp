@@ -1,0 +1,138 @@
+#include "AppointmentList.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "../outlook/Appointments.h"
+#include "../settings/Settings.h"
+#include "../util/LocaleValues.h"
+#include "MaskedBitmap.h"
+#include "MemWallPaper.h"
+#include "RegionList.h"
+
+namespace {
+
+constexpr Colorref kWhite = MakeColorref(255, 255, 255);
+
+std::string Hour12(const COleDateTime& t) {
+    char text[16];
+    const int h = t.GetHour() % 12 == 0 ? 12 : t.GetHour() % 12;
+    std::snprintf(text, sizeof text, "%02d:%02d", h, std::max(0, t.GetMinute()));
+    return text;
+}
+
+} // namespace
+
+std::string CAppointmentList::TimeTemplate(int timeStyle, const CLocaleValues& locale) {
+    if (timeStyle == 1) return "12:00-12:30 ";
+    if (timeStyle != 0) return "12:00am-12:30pm  ";
+    if (locale.m_clockFormat == 1) return "12:00-12:30 ";
+    const std::string& longer = locale.m_am.size() >= locale.m_pm.size() ? locale.m_am : locale.m_pm;
+    return "12:00" + longer + "-12:00" + longer + " ";
+}
+
+void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLocaleValues& locale,
+                            std::span<const CAppointments> days) {
+    const CSettings& s = data.Settings();
+    const StyleGeometry& g = s.m_layout;
+    if (!g.showAppointments) return;
+    const BlockRect& block = g.appointments;
+    CMemWallPaper surface(block.width, block.height, s, s.m_colors[3]);
+    if (!surface.IsValid()) return;
+    surface.LoadTaskBitmaps();
+    ICanvas& canvas = surface.Canvas();
+    const bool central = s.m_sideBarStyle;
+    const bool singleClick = s.m_desktopMouseMode != 0;
+    const int dx = block.x + data.OriginX(), dy = block.y + data.OriginY();
+
+    const int left = g.appointmentInsets[0];
+    const int usable = block.width - g.appointmentInsets[0] - g.appointmentInsets[1];
+    // Measures, all in the item font but the line height.
+    canvas.SetFont(s.m_fonts.item);
+    // The column also holds the two fixed texts, so a subject never runs into them.
+    int timeWidth = 0;
+    for (const std::string& text : {std::string("all-day event"), TimeTemplate(s.m_timeStyle, locale),
+                                    std::string("All day event "), std::string("Multi - day ")})
+        timeWidth = std::max(timeWidth, canvas.MeasureText(text).width);
+    const int designatorWidth = std::max(canvas.MeasureText(locale.m_am).width, canvas.MeasureText(locale.m_pm).width);
+    const int clockWidth = canvas.MeasureText("12:00").width;
+    const int dashWidth = canvas.MeasureText("-").width;
+    canvas.SetFont(s.m_fonts.small);
+    const int h = canvas.MeasureText("all-day event").height;
+
+    int y = 20;
+    if (!central) {
+        CMaskedBitmap::LoadBitmap(CStyleSet::kAppointmentStrip + s.m_style).Draw(surface, 0, 5);
+        regions.AddHeaderRegion(RegionRect{0, 5, block.width, 31}.Offset(dx, dy), singleClick, 0);
+        y = 31;
+    }
+    // In the central Brown view the calendar lies over the lower part of the block.
+    const int limit = central && s.m_style == 2 ? g.calendar.y - block.y : block.height;
+    const bool locale12 = s.m_timeStyle == 0 && locale.m_clockFormat != 1;
+    const bool hours24 = (s.m_timeStyle == 0 && locale.m_clockFormat == 1) || s.m_timeStyle == 1;
+
+    for (size_t day = 0; day < days.size(); ++day) {
+        const CAppointments& list = days[day];
+        if (list.GetCount() == 0) continue;
+        // What lies below the block is cut off anyway.
+        if (y >= block.height) break;
+        canvas.DrawLine(left, y + h, usable, y + h, s.m_colors[10]);
+        canvas.SetBackground(false, 0);
+        canvas.SetFont(s.m_fonts.heading);
+        canvas.SetTextColor(s.m_colors[8]);
+        canvas.DrawText(left, y, day == 0 ? std::string("Today") : locale.DayName(list.m_dayStart.GetDayOfWeek()));
+        y += h * 11 / 10;
+        canvas.SetBackground(true, kWhite);
+
+        for (int i = 0; i < list.GetCount() && y < block.height; ++i) {
+            const CAppointment& a = list.GetAt(i);
+            if (i > 0) {
+                canvas.DrawLine(left, y + 3, usable, y + 3, s.m_colors[11]);
+                y += 6;
+            }
+            const int top = y;
+            canvas.SetFont(s.m_fonts.item);
+            canvas.SetTextColor(s.m_colors[8]);
+            if (a.IsMultiDay()) {
+                canvas.DrawText(left, y, "Multi - day");
+            } else if (a.IsAllDay()) {
+                canvas.DrawText(left, y, "All day event");
+            } else if (locale12) {
+                const COleDateTime& start = a.GetStart();
+                const COleDateTime& end = a.GetEnd();
+                int x = left;
+                canvas.DrawText(x, y, Hour12(start));
+                canvas.DrawText(x += clockWidth, y, start.GetHour() < 12 ? locale.m_am : locale.m_pm);
+                canvas.DrawText(x += designatorWidth, y, "-");
+                canvas.DrawText(x += dashWidth, y, Hour12(end));
+                canvas.DrawText(x += clockWidth, y, end.GetHour() < 12 ? locale.m_am : locale.m_pm);
+            } else {
+                canvas.DrawText(left, y, a.FormatStartTime(hours24) + "-" + a.FormatEndTime(hours24));
+            }
+
+            canvas.SetTextColor(s.m_colors[7]);
+            canvas.SetFont(s.m_fonts.small);
+            const int row = y + h;
+            if (a.HasAttachments()) surface.TaskState(CMemWallPaper::Attachment).DrawTransparent(surface, left, row, s.m_keyColor);
+            if (a.GetImportance() == 0) surface.TaskState(CMemWallPaper::ImportanceLow).DrawTransparent(surface, left + 10, row, s.m_keyColor);
+            if (a.GetImportance() == 2) surface.TaskState(CMemWallPaper::ImportanceHigh).DrawTransparent(surface, left + 10, row, s.m_keyColor);
+            if (a.HasReminder()) surface.TaskState(CMemWallPaper::Reminder).DrawTransparent(surface, left + 20, row, s.m_keyColor);
+            if (a.IsRecurring()) surface.TaskState(CMemWallPaper::Recurring).DrawTransparent(surface, left + 30, row, s.m_keyColor);
+            const int rowEnd = y + 17 + h;
+
+            const int x = left + timeWidth;
+            std::string rest = surface.DrawLineWrapped(a.GetSubject(), x, y, usable - x);
+            if (!a.GetSubject().empty()) y += h;
+            while (!rest.empty() && y < block.height) {
+                rest = surface.DrawLineWrapped(rest, x, y, usable - x - 5);
+                y += h;
+            }
+            const int bottom = std::max(y, rowEnd);
+            if (top < limit)
+                regions.AddAppointmentRegion(RegionRect{left, top, left + usable, std::min(limit, bottom)}.Offset(dx, dy),
+                                             singleClick, a.GetEntryID());
+            y = bottom;
+        }
+    }
+    data.DrawSurface(block.x, block.y, surface);
+}

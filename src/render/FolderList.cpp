@@ -1,0 +1,62 @@
+#include "FolderList.h"
+
+#include <algorithm>
+#include <string>
+
+#include "../outlook/MailFolders.h"
+#include "../settings/Settings.h"
+#include "MaskedBitmap.h"
+#include "MemWallPaper.h"
+#include "RegionList.h"
+
+namespace {
+constexpr Colorref kWhite = MakeColorref(255, 255, 255);
+constexpr Colorref kBlack = MakeColorref(0, 0, 0);
+} // namespace
+
+void CFolderList::Draw(CMemWallPaper& data, CRegionList& regions, const CMailFolders& folders) {
+    const CSettings& s = data.Settings();
+    const StyleGeometry& g = s.m_layout;
+    if (!g.showFolders) return;
+    const BlockRect& block = g.folders;
+    CMemWallPaper surface(block.width, block.height, s, s.m_colors[4]);
+    if (!surface.IsValid()) return;
+    ICanvas& canvas = surface.Canvas();
+    canvas.SetTextColor(kBlack);
+    canvas.SetBackground(true, kWhite);
+    const bool central = s.m_sideBarStyle;
+    const bool singleClick = s.m_desktopMouseMode != 0;
+    const int dx = block.x + data.OriginX(), dy = block.y + data.OriginY();
+
+    int x = 10, y = 15;
+    if (!central) {
+        CMaskedBitmap::LoadBitmap(CStyleSet::kFolderStrip + s.m_style).Draw(surface, 0, 2);
+        regions.AddHeaderRegion(RegionRect{0, 2, block.width, 28}.Offset(dx, dy), singleClick, 2);
+        x = 2;
+        y = 28;
+    }
+    canvas.SetFont(s.m_fonts.listText);
+    const int lineHeight = canvas.MeasureText("all-day event").height;
+    // In the central Blue view the calendar lies over the lower part of the block.
+    const int limit = central && s.m_style == 0 ? g.calendar.y - block.y : block.height;
+
+    for (int i = 0; i < folders.GetCount() && y < block.height; ++i) {
+        const CMailFolder& folder = folders.GetAt(i);
+        if (i > 0) {
+            canvas.DrawLine(g.folderInsets[0], y + 5, block.width - g.folderInsets[1], y + 5, s.m_colors[12]);
+            y += 10;
+        }
+        const int count = folder.GetDisplayCount();
+        canvas.SetFont(count >= 1 ? s.m_fonts.folderUnread : s.m_fonts.listText);
+        const std::string countText = std::to_string(count);
+        const int countWidth = canvas.MeasureText(countText).width;
+        surface.DrawLineFitted(folder.GetName(), x, y, block.width - countWidth - 35);
+        canvas.DrawText(block.width - 10 - countWidth, y, countText);
+        const int top = y, bottom = y + lineHeight;
+        if (top < limit)
+            regions.AddFolderRegion(RegionRect{x, top, block.width - countWidth + x, std::min(limit, bottom)}.Offset(dx, dy),
+                                    singleClick, folder.GetEntryID());
+        y = bottom;
+    }
+    data.DrawSurface(block.x, block.y, surface);
+}

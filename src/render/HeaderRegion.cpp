@@ -1,0 +1,37 @@
+#include "HeaderRegion.h"
+
+std::string CHeaderRegion::TooltipText() const {
+    switch (m_kind) {
+    case NewAppointment: return OpenText("New Appointment");
+    case NewTask: return OpenText("New Task");
+    case NewMail: return OpenText("New Mail");
+    case Outlook: return OpenText("Outlook");
+    case Contacts: return OpenText("Outlook Contacts");
+    default: return std::string();
+    }
+}
+
+// Tooltips of header regions are told apart by the region itself.
+std::uint64_t CHeaderRegion::TooltipKey() const { return reinterpret_cast<std::uintptr_t>(this); }
+
+RegionMessage CHeaderRegion::Message() const {
+    RegionMessage m;
+    switch (m_kind) {
+    case NewAppointment: m.message = RegionMessages::kNewAppointment; break;
+    case NewTask: m.message = RegionMessages::kNewTask; break;
+    case Outlook: m.message = RegionMessages::kStartOutlook; break;
+    case Contacts: m.message = RegionMessages::kOpenContacts; break;
+    default: m.message = RegionMessages::kNewMail; break;
+    }
+    return m;
+}
+
+std::string CHeaderRegion::Describe() const {
+    switch (m_kind) {
+    case NewAppointment: return "new appointment";
+    case NewTask: return "new task";
+    case Outlook: return "start Outlook";
+    case Contacts: return "open contacts";
+    default: return "new mail";
+    }
+}

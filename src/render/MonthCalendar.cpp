@@ -1,0 +1,161 @@
+#include "MonthCalendar.h"
+
+#include "../settings/Settings.h"
+#include "../util/LocaleValues.h"
+#include "../util/WeekNumber.h"
+#include "MaskedBitmap.h"
+#include "MemWallPaper.h"
+#include "RegionList.h"
+
+namespace {
+
+constexpr Colorref kBlack = MakeColorref(0, 0, 0);
+
+COleDateTime FirstOfMonth(const COleDateTime& d) { return COleDateTime(d.GetYear(), d.GetMonth(), 1, 0, 0, 0); }
+
+COleDateTime AddMonths(const COleDateTime& first, int months) {
+    int y = first.GetYear(), m = first.GetMonth() + months;
+    while (m < 1) m += 12, --y;
+    while (m > 12) m -= 12, ++y;
+    return COleDateTime(y, m, 1, 0, 0, 0);
+}
+
+COleDateTime NextDay(const COleDateTime& d) { return d + COleDateTimeSpan(1.0); }
+
+bool SameDay(const COleDateTime& a, const COleDateTime& b) {
+    return a.GetYear() == b.GetYear() && a.GetMonth() == b.GetMonth() && a.GetDay() == b.GetDay();
+}
+
+} // namespace
+
+int CMonthCalendar::Column(const COleDateTime& date, int firstDayOfWeek) {
+    const int mondayFirst = (date.GetDayOfWeek() + 5) % 7; // 0 Monday ... 6 Sunday
+    return ((mondayFirst - firstDayOfWeek) % 7 + 7) % 7;
+}
+
+std::vector<CMonthCalendar::Cell> CMonthCalendar::IconMonthCells(const COleDateTime& date, int firstDayOfWeek) {
+    std::vector<Cell> cells;
+    COleDateTime d = FirstOfMonth(date);
+    const int month = d.GetMonth();
+    int column = Column(d, firstDayOfWeek);
+    for (int row = 0; row < 6 && d.GetMonth() == month; ++row, column = 0) {
+        for (; column <= 6 && d.GetMonth() == month; ++column, d = NextDay(d))
+            cells.push_back({kIconPitchX * column, kIconPitchY + kIconPitchY * row, d, false});
+    }
+    return cells;
+}
+
+std::string CMonthCalendar::SmallDayText(int day, bool leading) {
+    return (!leading && day < 10 ? "0" : "") + std::to_string(day);
+}
+
+std::vector<CMonthCalendar::Cell> CMonthCalendar::SmallMonthCells(const COleDateTime& date, int firstDayOfWeek) {
+    std::vector<Cell> cells;
+    const COleDateTime first = FirstOfMonth(date);
+    const int month = first.GetMonth();
+    // Days of the previous month before the 1st: one less than the 1st's column
+    // counted from 1, so none when the month starts on the first day of the week.
+    const int leading = Column(first, firstDayOfWeek);
+    int column = 0, row = 0;
+    const int rowTop = 29;
+    for (int k = leading; k >= 1; --k, ++column)
+        cells.push_back({kSmallPitchX * column, rowTop, first - COleDateTimeSpan(static_cast<double>(k)), true});
+    COleDateTime d = first;
+    while (row < 6) {
+        const bool inMonth = d.GetMonth() == month;
+        if (!inMonth && column == 0) break; // the month ended with the row
+        cells.push_back({kSmallPitchX * column, rowTop + kSmallPitchY * row, d, !inMonth});
+        d = NextDay(d);
+        if (++column == 7) column = 0, ++row;
+    }
+    return cells;
+}
+
+void CMonthCalendar::Draw(CMemWallPaper& data, CRegionList& regions, const CLocaleValues& locale,
+                          const COleDateTime& today) {
+    const CSettings& s = data.Settings();
+    const StyleGeometry& g = s.m_layout;
+    const BlockRect& block = g.calendar;
+    CMemWallPaper surface(block.width, block.height, s, s.m_colors[5]);
+    if (!surface.IsValid()) return;
+    const CMaskedBitmap background = CMaskedBitmap::LoadBitmap(CStyleSet::kCalendarBackground + s.m_style);
+    if (!s.m_sideBarStyle && s.m_style == 2)
+        background.DrawStretched(surface, 0, 0, block.width, block.height);
+    else
+        background.Draw(surface, 0, 0);
+
+    const int dx = block.x + data.OriginX(), dy = block.y + data.OriginY();
+    const COleDateTime first = FirstOfMonth(today);
+    // The small months go with this month's grid.
+    if (g.showCurrentMonth) {
+        if (g.showPreviousMonth)
+            DrawSmallMonth(surface, regions, locale, g.previousMonth.x, g.previousMonth.y, AddMonths(first, -1), dx, dy);
+        if (g.showNextMonth)
+            DrawSmallMonth(surface, regions, locale, g.nextMonth.x, g.nextMonth.y, AddMonths(first, 1), dx, dy);
+        surface.LoadIcons(s.m_iconLibrary);
+        DrawIconMonth(surface, regions, g.currentMonth.x, g.currentMonth.y, today, dx, dy);
+    }
+    data.DrawSurface(block.x, block.y, surface);
+}
+
+void CMonthCalendar::DrawIconMonth(CMemWallPaper& block, CRegionList& regions, int px, int py,
+                                   const COleDateTime& date, int regionDx, int regionDy) {
+    const CSettings& s = block.Settings();
+    const int fdow = s.EffectiveFirstDayOfWeek();
+    const bool singleClick = s.m_desktopMouseMode != 0;
+    CMemDC month(kIconMonthWidth, kIconMonthHeight, s.m_colors[6]);
+    if (!month.IsValid()) return;
+    for (int i = 0; i < 7; ++i) block.Weekday((fdow + i) % 7).Draw(month, kIconPitchX * i, 0);
+
+    ICanvas& canvas = block.Canvas();
+    canvas.SetFont(s.m_fonts.calendar);
+    canvas.SetTextColor(kSmallCalendarGrey);
+    canvas.SetBackground(false, 0);
+    const std::vector<Cell> cells = IconMonthCells(date, fdow);
+    for (size_t i = 0; i < cells.size(); ++i) {
+        const Cell& c = cells[i];
+        block.DayNumber(c.date.GetDay()).DrawTransparent(month, c.x, c.y, kBlack);
+        if (SameDay(c.date, date)) block.Today().DrawTransparent(month, c.x, c.y, kBlack);
+        const RegionRect rect{c.x, c.y, c.x + kIconSize, c.y + kIconSize};
+        regions.AddDayRegion(rect.Offset(px + regionDx, py + regionDy), singleClick, c.date.m_dt);
+        const bool rowEnds = i + 1 == cells.size() || cells[i + 1].y != c.y;
+        if (rowEnds && s.m_showWeekNumbers) {
+            // The week of the row's first day.
+            size_t rowStart = i;
+            while (rowStart > 0 && cells[rowStart - 1].y == c.y) --rowStart;
+            const int week = WeekNumber(cells[rowStart].date, s.m_firstWeekOfYear, fdow);
+            canvas.DrawText(px + kIconMonthWidth, py + c.y + 8, std::to_string(week));
+        }
+    }
+    const CMaskedBitmap picture = CMaskedBitmap::FromSurface(month.Pixels());
+    picture.DrawTransparent(block, px, py, kBlack);
+}
+
+void CMonthCalendar::DrawSmallMonth(CMemWallPaper& block, CRegionList& regions, const CLocaleValues& locale,
+                                    int a, int b, const COleDateTime& first, int regionDx, int regionDy) {
+    const CSettings& s = block.Settings();
+    const int fdow = s.EffectiveFirstDayOfWeek();
+    const bool singleClick = s.m_desktopMouseMode != 0;
+    ICanvas& canvas = block.Canvas();
+    canvas.SetBackground(false, 0);
+    canvas.SetFont(s.m_fonts.calendarBold);
+    canvas.SetTextColor(s.m_colors[8]);
+    canvas.DrawText(a, b, locale.ToUpper(locale.m_monthNames[first.GetMonth() - 1]));
+
+    canvas.SetFont(s.m_fonts.calendar);
+    canvas.DrawLine(a, b + 13, a + kRuleLength, b + 13, kSmallCalendarGrey);
+    canvas.SetTextColor(s.m_colors[7]);
+    for (int j = 0; j < 7; ++j) canvas.DrawText(a + kSmallPitchX * j, b + 15, locale.ShortDayCaption((fdow + j) % 7));
+    canvas.DrawLine(a, b + 27, a + kRuleLength, b + 27, kSmallCalendarGrey);
+
+    const TextSize cell = canvas.MeasureText(locale.ShortDayCaption(6));
+    for (const Cell& c : SmallMonthCells(first, fdow)) {
+        const bool leading = c.otherMonth && c.date < first;
+        canvas.SetTextColor(c.otherMonth ? kSmallCalendarGrey : s.m_colors[7]);
+        canvas.DrawText(a + c.x, b + c.y, SmallDayText(c.date.GetDay(), leading));
+        // Leading days are one row of 13 pixels high; the others as high as the caption.
+        const int height = leading ? kSmallPitchY : cell.height;
+        const RegionRect rect{a + c.x, b + c.y, a + c.x + cell.width, b + c.y + height};
+        regions.AddDayRegion(rect.Offset(regionDx, regionDy), singleClick, c.date.m_dt);
+    }
+}

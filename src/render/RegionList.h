@@ -1,0 +1,28 @@
+#pragma once
+// The regions recorded while one picture was drawn, in hit-test order: items and
+// days at the head (the one recorded last is found first), header regions at the
+// tail (found only where nothing else lies).
+#include <deque>
+#include <memory>
+#include <string>
+
+#include "ActiveRegion.h"
+
+class CRegionList {
+public:
+    void AddHeaderRegion(const RegionRect& rect, bool singleClick, int kind);
+    void AddAppointmentRegion(const RegionRect& rect, bool singleClick, const std::string& entryId);
+    void AddTaskRegion(const RegionRect& rect, bool singleClick, const std::string& entryId);
+    void AddFolderRegion(const RegionRect& rect, bool singleClick, const std::string& entryId);
+    void AddDayRegion(const RegionRect& rect, bool singleClick, double day);
+    void Clear() { m_regions.clear(); }
+
+    // The region under the point, or null.
+    const CActiveRegion* HitTest(int x, int y) const;
+
+    size_t GetCount() const { return m_regions.size(); }
+    const CActiveRegion& GetAt(size_t i) const { return *m_regions[i]; }
+
+private:
+    std::deque<std::unique_ptr<CActiveRegion>> m_regions;
+};

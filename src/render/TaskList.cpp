@@ -1,0 +1,91 @@
+#include "TaskList.h"
+
+#include <algorithm>
+
+#include "../outlook/Tasks.h"
+#include "../settings/Settings.h"
+#include "../util/LocaleValues.h"
+#include "MaskedBitmap.h"
+#include "MemWallPaper.h"
+#include "RegionList.h"
+
+namespace {
+constexpr Colorref kWhite = MakeColorref(255, 255, 255);
+constexpr int kTextOffset = 58; // right of the separator inset: room for five state pictures
+} // namespace
+
+void CTaskList::Draw(CMemWallPaper& data, CRegionList& regions, const CLocaleValues& locale, const CTasks& tasks) {
+    const CSettings& s = data.Settings();
+    const StyleGeometry& g = s.m_layout;
+    if (!g.showTasks) return;
+    const BlockRect& block = g.tasks;
+    CMemWallPaper surface(block.width, block.height, s, s.m_colors[2]);
+    if (!surface.IsValid()) return;
+    surface.LoadTaskBitmaps();
+    ICanvas& canvas = surface.Canvas();
+    canvas.SetFont(s.m_fonts.task);
+    canvas.SetTextColor(s.m_colors[7]);
+    canvas.SetBackground(true, kWhite);
+    const bool central = s.m_sideBarStyle;
+    const bool singleClick = s.m_desktopMouseMode != 0;
+    const int dx = block.x + data.OriginX(), dy = block.y + data.OriginY();
+
+    int y = 15;
+    if (!central) {
+        CMaskedBitmap::LoadBitmap(CStyleSet::kTaskStrip + s.m_style).Draw(surface, 0, 2);
+        regions.AddHeaderRegion(RegionRect{0, 2, block.width, 28}.Offset(dx, dy), singleClick, 1);
+        y = 31;
+    }
+    const int t = canvas.MeasureText("all-day event").height;
+    // In the central Blue and Green views the calendar lies over the lower part.
+    const int limit = central && s.m_style != 2 ? g.calendar.y - block.y : block.height;
+    const int left = g.taskInsets[0];
+    const int textX = left + kTextOffset;
+    const int textWidth = block.width - textX - 5;
+
+    for (int i = 0; i < tasks.GetCount() && y < block.height; ++i) {
+        const CTask& task = tasks.GetAt(i);
+        const int top = y;
+        auto state = [&](CMemWallPaper::TaskBitmap which, int offset) {
+            surface.TaskState(which).DrawTransparent(surface, left + offset, y, s.m_keyColor);
+        };
+        if (task.IsComplete())
+            state(CMemWallPaper::Complete, 0);
+        else
+            state(task.GetPercentComplete() > 0 ? CMemWallPaper::InProgress : CMemWallPaper::NotStarted, 0);
+        if (task.HasAttachments()) state(CMemWallPaper::Attachment, 10);
+        if (task.GetImportance() == 2) state(CMemWallPaper::ImportanceHigh, 20);
+        if (task.GetImportance() == 0) state(CMemWallPaper::ImportanceLow, 20);
+        if (task.HasReminder()) state(CMemWallPaper::Reminder, 30);
+        if (task.IsRecurring()) state(CMemWallPaper::Recurring, 40);
+
+        // The subject, one line at a time; an empty subject still takes a line.
+        std::string rest = task.GetSubject();
+        std::string line;
+        do {
+            rest = surface.DrawLineWrapped(rest, textX, y, textWidth, &line);
+            y += t;
+        } while (!rest.empty() && y < block.height);
+        int bottom = y;
+
+        if (task.HasDueDate()) {
+            const std::string due = " (" + locale.LongDateText(task.GetDueDate()) + ")";
+            const int lastWidth = canvas.MeasureText(line).width;
+            const int dueWidth = canvas.MeasureText(due).width;
+            canvas.SetTextColor(s.m_colors[9]);
+            if (DueDateFitsOnLine(block.width, textX, lastWidth, dueWidth)) {
+                canvas.DrawText(textX + lastWidth + 1, bottom - t, due);
+            } else {
+                canvas.DrawText(textX, bottom, due);
+                bottom += t;
+            }
+            canvas.SetTextColor(s.m_colors[7]);
+        }
+        if (top < limit)
+            regions.AddTaskRegion(RegionRect{left, top, block.width, std::min(limit, bottom)}.Offset(dx, dy), singleClick,
+                                  task.GetEntryID());
+        canvas.DrawLine(left, bottom + 5, block.width - g.taskInsets[1], bottom + 5, s.m_colors[10]);
+        y = bottom + 10;
+    }
+    data.DrawSurface(block.x, block.y, surface);
+}
