@@ -1,0 +1,630 @@
+// The data panel over a canvas whose characters are all 6 pixels wide and 12 high:
+// the side-bar column, the month grids, what each block writes where, and the regions
+// a click finds.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "FakePorts.h"
+#include "app/OrvantaDoc.h"
+#include "outlook/store/SubstituteOutlook.h"
+#include "render/AppointmentList.h"
+#include "render/DataPanel.h"
+#include "render/DayRegion.h"
+#include "render/EntryRegion.h"
+#include "render/HeaderRegion.h"
+#include "render/MemWallPaper.h"
+#include "render/MonthCalendar.h"
+#include "render/RegionList.h"
+#include "render/TaskList.h"
+#include "settings/Settings.h"
+#include "util/LocaleValues.h"
+#include "util/Utf8.h"
+
+namespace {
+
+const char* kRoot = "Software\\Kestrova\\Orvanta for Outlook\\3.5";
+
+COleDateTime Day(int y, int m, int d) { return COleDateTime(y, m, d, 0, 0, 0); }
+
+// ---------------------------------------------------------------- side-bar column
+
+class SideBarColumn : public ::testing::Test {
+protected:
+    SideBarColumn() {
+        s.m_screenWidth = 1600;
+        s.m_screenHeight = 433; // with no blanks: 401 pixels below the header
+        s.m_headerBlank = s.m_footerBlank = s.m_rightMarginBlank = 0;
+        s.m_sideBarWidth = 300;
+        s.m_sideBarStyle = 0;
+    }
+    FakeEnvironment env;
+    CSettings s{kRoot};
+    const StyleGeometry& g = s.m_layout;
+};
+
+TEST_F(SideBarColumn, AppointmentsTakeTheirShareOfWhatTheFoldersLeave) {
+    s.m_showMessages = false;
+    s.LayoutSideBar(3, 13);
+    EXPECT_EQ(g.appointments.height, 300); // 75 % of 401, rounded down
+    EXPECT_EQ(g.tasks.height, 101);
+    EXPECT_EQ(g.folders.height, 0);
+    EXPECT_EQ(g.appointments.y, 32);
+    EXPECT_EQ(g.tasks.y, 332);
+    EXPECT_EQ(g.folders.y, 433);
+
+    s.m_showMessages = true;
+    s.m_screenHeight = 900;
+    s.m_headerBlank = 10;
+    s.m_footerBlank = 40;
+    s.m_rightMarginBlank = 5;
+    s.LayoutSideBar(3, 13);
+    // 900 - (40 + 10 + 32) = 818; three folders of 13 + 10 plus 20 take 89.
+    EXPECT_EQ(g.folders.height, 89);
+    EXPECT_EQ(g.appointments.height, 729 * 75 / 100);
+    EXPECT_EQ(g.tasks.height, 729 - 729 * 75 / 100);
+    for (const BlockRect* b : {&g.appointments, &g.tasks, &g.folders}) {
+        EXPECT_EQ(b->x, 1600 - 5 - 300);
+        EXPECT_EQ(b->width, 300);
+    }
+    EXPECT_EQ(g.header.x, 1295);
+    EXPECT_EQ(g.header.y, 10);
+    EXPECT_EQ(g.appointments.y, 42);
+    EXPECT_EQ(g.folders.y + g.folders.height, 900 - 40); // the column ends at the footer
+}
+
+TEST_F(SideBarColumn, SwitchedOffBlocksGiveTheirRoomAway) {
+    s.m_showAppointments = s.m_showTasks = false;
+    s.LayoutSideBar(3, 13);
+    EXPECT_EQ(g.folders.height, 401); // only folders: the whole column
+    EXPECT_EQ(g.appointments.height + g.tasks.height, 0);
+
+    s.m_showMessages = false;
+    s.m_showTasks = true;
+    s.LayoutSideBar(3, 13);
+    EXPECT_EQ(g.tasks.height, 401);
+}
+
+TEST_F(SideBarColumn, ManyFoldersOnAShortScreenAreCutToTheColumn) {
+    s.m_screenHeight = 300;
+    s.LayoutSideBar(30, 13);
+    EXPECT_EQ(g.folders.height, 268);
+    EXPECT_EQ(g.appointments.height, 0);
+    EXPECT_EQ(g.tasks.height, 0);
+    // Blanks larger than the screen leave nothing, never a negative height.
+    s.m_footerBlank = 1000;
+    s.LayoutSideBar(3, 13);
+    EXPECT_EQ(g.folders.height, 0);
+    EXPECT_EQ(g.appointments.height, 0);
+}
+
+TEST_F(SideBarColumn, AWidthAboveTheLargestIsDrawnAndKeptAsTheLargest) {
+    s.m_sideBarWidth = 500;
+    s.ApplyStyle(1);
+    EXPECT_EQ(s.m_sideBarWidth, 400);
+    EXPECT_EQ(g.appointments.width, 400);
+    EXPECT_EQ(g.header.x, 1200);
+    // The style lays the column out for three folders with the measured line (12 here).
+    EXPECT_EQ(g.folders.height, 3 * 22 + 20);
+}
+
+// ---------------------------------------------------------------- month grids
+
+TEST(MonthGrid, AMonthStartingOnTheFirstDayOfTheWeek) {
+    // February 2026 begins on a Sunday and has 28 days.
+    const auto icons = CMonthCalendar::IconMonthCells(Day(2026, 2, 14), 6);
+    ASSERT_EQ(icons.size(), 28u);
+    EXPECT_EQ(icons.front().x, 0);
+    EXPECT_EQ(icons.back().y, 36 + 3 * 36); // exactly four rows
+    const auto small = CMonthCalendar::SmallMonthCells(Day(2026, 2, 1), 6);
+    EXPECT_EQ(small.size(), 28u); // no leading days, and the month ends with its row
+    EXPECT_TRUE(std::none_of(small.begin(), small.end(), [](const auto& c) { return c.otherMonth; }));
+}
+
+TEST(MonthGrid, MondayFirstWithTheFirstOnASunday) {
+    const auto icons = CMonthCalendar::IconMonthCells(Day(2026, 2, 1), 0);
+    EXPECT_EQ(icons.front().x, 6 * 38);
+    EXPECT_EQ(icons[1].x, 0); // the 2nd opens the next row
+    EXPECT_EQ(icons[1].y, 72);
+
+    const auto small = CMonthCalendar::SmallMonthCells(Day(2026, 2, 1), 0);
+    ASSERT_EQ(small.size(), 6u + 28u + 1u);
+    for (int k = 0; k < 6; ++k) {
+        EXPECT_TRUE(small[k].otherMonth);
+        EXPECT_EQ(small[k].date.GetDay(), 26 + k); // 26 ... 31 January
+        EXPECT_EQ(small[k].x, 22 * k);
+    }
+    EXPECT_EQ(small[6].date.GetDay(), 1);
+    EXPECT_EQ(small[6].x, 132);
+    EXPECT_TRUE(small.back().otherMonth); // 1 March completes the last row
+    EXPECT_EQ(small.back().date.GetMonth(), 3);
+    EXPECT_EQ(small.back().y, 29 + 4 * 13);
+}
+
+TEST(MonthGrid, SixRowsAtMost) {
+    // August 2026 begins on a Saturday: with Sunday first it needs six rows.
+    const auto icons = CMonthCalendar::IconMonthCells(Day(2026, 8, 1), 6);
+    ASSERT_EQ(icons.size(), 31u);
+    EXPECT_EQ(icons.back().y, 36 + 5 * 36);
+    const auto small = CMonthCalendar::SmallMonthCells(Day(2026, 8, 1), 6);
+    EXPECT_EQ(small.size(), 42u);
+    EXPECT_EQ(small.back().date.GetDay(), 5); // 5 September ends the sixth row
+}
+
+TEST(MonthGrid, DayTexts) {
+    EXPECT_EQ(CMonthCalendar::SmallDayText(7, false), "07");
+    EXPECT_EQ(CMonthCalendar::SmallDayText(12, false), "12");
+    EXPECT_EQ(CMonthCalendar::SmallDayText(30, true), "30");
+    EXPECT_EQ(CMonthCalendar::SmallDayText(3, true), "3");
+}
+
+// ---------------------------------------------------------------- drawing fixtures
+
+std::shared_ptr<ILocaleSource> English(FakeLocalePort& port) {
+    port.EnglishNames();
+    return std::shared_ptr<ILocaleSource>(port.Open(""));
+}
+
+bool HasText(const std::vector<std::string>& texts, const std::string& t) {
+    return std::find(texts.begin(), texts.end(), t) != texts.end();
+}
+
+std::vector<std::string> TextsAtX(const std::vector<std::string>& texts, int x) {
+    std::vector<std::string> out;
+    const std::string prefix = std::to_string(x) + ",";
+    for (const auto& t : texts)
+        if (t.rfind(prefix, 0) == 0) out.push_back(t);
+    return out;
+}
+
+class CalendarDrawing : public ::testing::Test {
+protected:
+    CalendarDrawing() {
+        s.m_sideBarStyle = 1;
+        s.ApplyStyle(0);
+        locale = CLocaleValues(English(localePort));
+    }
+    void Draw(const COleDateTime& today) {
+        env.canvas.texts.clear();
+        regions.Clear();
+        CMemWallPaper data(700, 526, s, s.m_keyColor);
+        data.SetPanelOrigin(100, 40);
+        CMonthCalendar::Draw(data, regions, locale, today);
+    }
+    FakeEnvironment env;
+    FakeLocalePort localePort;
+    CSettings s{kRoot};
+    CLocaleValues locale;
+    CRegionList regions;
+};
+
+TEST_F(CalendarDrawing, JanuaryShowsDecemberOfThePreviousYearAndFebruary) {
+    s.m_fdow = 1; // Sunday
+    Draw(Day(2027, 1, 15));
+    const auto& t = env.canvas.texts;
+    EXPECT_TRUE(HasText(t, "10,12 DECEMBER"));
+    EXPECT_TRUE(HasText(t, "10,135 FEBRUARY"));
+    EXPECT_TRUE(HasText(t, "10,27 SU"));
+    EXPECT_TRUE(HasText(t, "142,27 SA"));
+    // December 2026 begins on a Tuesday: 29 and 30 November lead, as they are.
+    EXPECT_TRUE(HasText(t, "10,41 29"));
+    EXPECT_TRUE(HasText(t, "32,41 30"));
+    EXPECT_TRUE(HasText(t, "54,41 01"));
+    EXPECT_TRUE(HasText(t, "142,41 05")); // Saturday ends the first row
+    EXPECT_TRUE(HasText(t, "32,54 07"));
+}
+
+TEST_F(CalendarDrawing, WeekNumbersFollowTheRuleAndTheFirstDay) {
+    s.m_fdow = 2; // Monday
+    s.m_firstWeekOfYear = 1; // the first week with four days
+    Draw(Day(2027, 1, 15));
+    // January 2027 begins on a Friday: five rows starting 1, 4, 11, 18 and 25 January.
+    EXPECT_EQ(TextsAtX(env.canvas.texts, 165 + 266),
+              (std::vector<std::string>{"431,54 53", "431,90 1", "431,126 2", "431,162 3", "431,198 4"}));
+    s.m_firstWeekOfYear = 0; // the week of 1 January
+    Draw(Day(2027, 1, 15));
+    EXPECT_EQ(TextsAtX(env.canvas.texts, 431),
+              (std::vector<std::string>{"431,54 1", "431,90 2", "431,126 3", "431,162 4", "431,198 5"}));
+    s.m_fdow = 1; // Sunday: the rows start 1, 3, 10, 17, 24 and 31 January
+    Draw(Day(2027, 1, 15));
+    EXPECT_EQ(TextsAtX(env.canvas.texts, 431).size(), 6u);
+    EXPECT_EQ(TextsAtX(env.canvas.texts, 431)[1], "431,90 2");
+    s.m_showWeekNumbers = false;
+    Draw(Day(2027, 1, 15));
+    EXPECT_TRUE(TextsAtX(env.canvas.texts, 431).empty());
+}
+
+TEST_F(CalendarDrawing, EveryDayShownOpensItsDate) {
+    s.m_fdow = 1;
+    s.m_desktopMouseMode = 1;
+    Draw(Day(2026, 12, 7));
+    // 31 icon days; November in small from a Sunday, five rows with 1 to 5 December;
+    // January from a Friday, six rows from 27 December to 6 February.
+    EXPECT_EQ(regions.GetCount(), 31u + 35u + 42u);
+    // 7 December, a Monday, in the second row's second column of the icon month:
+    // the month at (165, 10) in the block at (248, 260), the panel at (100, 40).
+    const int x = 100 + 248 + 165 + 38, y = 40 + 260 + 10 + 72;
+    const auto* day = dynamic_cast<const CDayRegion*>(regions.HitTest(x, y));
+    ASSERT_NE(day, nullptr);
+    EXPECT_EQ(day->Rect(), (RegionRect{x, y, x + 32, y + 32}));
+    EXPECT_EQ(day->Message().message, 0x507u);
+    EXPECT_EQ(day->Message().day, static_cast<std::uint64_t>(Day(2026, 12, 7).m_dt));
+    EXPECT_EQ(day->TooltipText(), "Click to open Day Calendar");
+    EXPECT_EQ(regions.HitTest(x + 32, y), nullptr); // right edge: the gap between cells
+    EXPECT_EQ(regions.HitTest(x, y + 32), nullptr);
+    EXPECT_NE(regions.HitTest(x + 31, y + 31), nullptr);
+    // A grey leading day of the small January opens 28 December.
+    const auto* lead = dynamic_cast<const CDayRegion*>(regions.HitTest(100 + 248 + 10 + 22, 40 + 260 + 135 + 29));
+    ASSERT_NE(lead, nullptr);
+    EXPECT_EQ(COleDateTime(lead->GetDay()).GetDay(), 28);
+}
+
+TEST_F(CalendarDrawing, BrownCentralViewShowsOnlyThisMonth) {
+    s.ApplyStyle(2);
+    Draw(Day(2026, 12, 7));
+    EXPECT_FALSE(HasText(env.canvas.texts, "10,12 NOVEMBER"));
+    EXPECT_EQ(regions.GetCount(), 31u);
+}
+
+// ---------------------------------------------------------------- the lists and their regions
+
+std::string Store(const std::string& folders) {
+    return R"({"store": "Personal Folders", "folders": [
+        {"name": "Inbox", "role": "inbox", "unread": 3, "entryId": "F-INBOX", "folders": [)" +
+           folders + R"(]},
+        {"name": "Drafts", "role": "drafts", "items": 2, "entryId": "F-DRAFTS"},
+        {"name": "Outbox", "role": "outbox", "items": 0, "entryId": "F-OUTBOX"},
+        {"name": "Calendar", "role": "calendar", "appointments": [
+            {"subject": "Stand-up", "start": "today 09:00", "end": "today 09:15", "entryId": "A1"},
+            {"subject": "Design review", "start": "today 11:30", "end": "today 12:30", "entryId": "A2",
+             "importance": 2, "reminder": true},
+            {"subject": "Holiday", "start": "today+1", "end": "today+2", "allDay": true, "entryId": "A3"},
+            {"subject": "Early", "start": "today+2 06:00", "end": "today+2 07:00", "entryId": "A4"}]},
+        {"name": "Tasks", "role": "tasks", "tasks": [
+            {"subject": "Write report", "due": "today+2", "created": "today-3", "entryId": "T1"},
+            {"subject": "Call Ann", "created": "today-2", "entryId": "T2"}]}]})";
+}
+
+class StorePort : public IAutomationPort {
+public:
+    std::shared_ptr<CSubstituteOutlook> store;
+    long CreateOutlook(AutoObjectPtr& app) override {
+        app = store ? store->Application() : nullptr;
+        return store ? 0 : AutoCode::ClassNotRegistered;
+    }
+    bool StartOle() override { return true; }
+    void StopOle() override {}
+    std::string ErrorText(long) override { return std::string(); }
+};
+
+class PanelDrawing : public ::testing::Test {
+protected:
+    void Load(const std::string& json) {
+        std::string error;
+        port.store = CSubstituteOutlook::Load(json, Day(2026, 12, 7).m_dt, error);
+        ASSERT_TRUE(port.store) << error;
+        settings.Open();
+        settings.m_timeStyle = 1;
+        doc = std::make_unique<COrvantaDoc>(settings);
+        doc->m_clock = [] { return COleDateTime(2026, 12, 7, 10, 30, 0); };
+        ASSERT_TRUE(doc->Engine().EnsureConnected());
+        ASSERT_TRUE(doc->RefreshData());
+        locale = CLocaleValues(English(localePort));
+    }
+    // The panel drawn with the settings as they are, at the panel origin (100, 40).
+    void Draw() {
+        env.canvas.texts.clear();
+        regions.Clear();
+        CMemWallPaper data(settings.m_layout.panelWidth, settings.m_layout.panelHeight, settings, settings.m_keyColor);
+        data.SetPanelOrigin(100, 40);
+        PanelData panel;
+        panel.now = doc->m_clock();
+        panel.days = std::span<const CAppointments>(&doc->Day(0), static_cast<size_t>(settings.m_calDays));
+        panel.tasks = &doc->Tasks();
+        panel.folders = &doc->Folders();
+        panel.locale = &locale;
+        CDataPanel::Draw(data, regions, panel);
+    }
+    void Central(int style) {
+        settings.m_sideBarStyle = 1;
+        settings.ApplyStyle(style);
+    }
+    const CEntryRegion* EntryAt(int x, int y) { return dynamic_cast<const CEntryRegion*>(regions.HitTest(x, y)); }
+    std::vector<RegionRect> RectsOf(unsigned message) {
+        std::vector<RegionRect> out;
+        for (size_t i = 0; i < regions.GetCount(); ++i)
+            if (regions.GetAt(i).Message().message == message && !dynamic_cast<const CHeaderRegion*>(&regions.GetAt(i)))
+                out.push_back(regions.GetAt(i).Rect());
+        std::sort(out.begin(), out.end(), [](auto& a, auto& b) { return a.top < b.top; });
+        return out;
+    }
+
+    FakeEnvironment env;
+    StorePort port;
+    ScopedPort<IAutomationPort> automation{port};
+    FakeLocalePort localePort;
+    CLocaleValues locale;
+    CSettings settings{kRoot};
+    std::unique_ptr<COrvantaDoc> doc;
+    CRegionList regions;
+};
+
+TEST_F(PanelDrawing, CentralBlueItemsHaveTheirRegionsWhereTheyAreDrawn) {
+    Load(Store(""));
+    Central(0);
+    Draw();
+    // Appointments: block (0, 64), insets 2 and 15; the heading takes 13 pixels from
+    // y 20, each item the bitmap row's 17 + 12 pixels, 6 more between two items.
+    const int ax = 100 + 0, ay = 40 + 64;
+    EXPECT_EQ(RectsOf(0x504), (std::vector<RegionRect>{{ax + 2, ay + 33, ax + 235, ay + 62},
+                                                        {ax + 2, ay + 68, ax + 235, ay + 97},
+                                                        {ax + 2, ay + 110, ax + 235, ay + 139},
+                                                        {ax + 2, ay + 152, ax + 235, ay + 181}}));
+    const auto* first = EntryAt(ax + 2, ay + 33);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->GetEntryID(), "A1");
+    EXPECT_EQ(first->TooltipText(), "Double click to open Appointment");
+    EXPECT_EQ(EntryAt(ax + 2, ay + 68)->GetEntryID(), "A2");
+    EXPECT_EQ(EntryAt(ax + 234, ay + 138)->GetEntryID(), "A3");
+    EXPECT_EQ(regions.HitTest(ax + 235, ay + 40), nullptr); // right edge
+    EXPECT_EQ(regions.HitTest(ax + 100, ay + 62), nullptr); // bottom edge, in the gap
+    // Headings and times where the Part of the block says.
+    EXPECT_TRUE(HasText(env.canvas.texts, "2,20 Today"));
+    EXPECT_TRUE(HasText(env.canvas.texts, "2,97 Tuesday"));
+    EXPECT_TRUE(HasText(env.canvas.texts, "2,33 09:00-09:15"));
+    EXPECT_TRUE(HasText(env.canvas.texts, "2,110 All day event"));
+    EXPECT_TRUE(HasText(env.canvas.texts, "86,33 Stand-up")); // after the widest time text
+
+    // Tasks: block (403, 64), inset 15, text 58 further right; one line each.
+    const int tx = 100 + 403, ty = 40 + 64;
+    EXPECT_EQ(RectsOf(0x505), (std::vector<RegionRect>{{tx + 15, ty + 15, tx + 297, ty + 27},
+                                                        {tx + 15, ty + 37, tx + 297, ty + 49}}));
+    EXPECT_EQ(EntryAt(tx + 15, ty + 15)->GetEntryID(), doc->Tasks().GetAt(0).GetEntryID());
+    EXPECT_EQ(EntryAt(tx + 296, ty + 48)->GetEntryID(), doc->Tasks().GetAt(1).GetEntryID());
+
+    // Folders: block (250, 64), x 10, counts right-aligned 10 from the block's end.
+    const int fx = 100 + 250, fy = 40 + 64;
+    ASSERT_EQ(doc->Folders().GetCount(), 3);
+    EXPECT_EQ(RectsOf(0x506), (std::vector<RegionRect>{{fx + 10, fy + 15, fx + 157, fy + 27},
+                                                        {fx + 10, fy + 37, fx + 157, fy + 49},
+                                                        {fx + 10, fy + 59, fx + 157, fy + 71}}));
+    EXPECT_EQ(EntryAt(fx + 10, fy + 15)->GetEntryID(), "F-INBOX");
+    EXPECT_EQ(EntryAt(fx + 10, fy + 59)->Message().entryId, "F-OUTBOX");
+    EXPECT_TRUE(HasText(env.canvas.texts, "137,15 3"));
+}
+
+TEST_F(PanelDrawing, HeaderButtonsAndBandsAreFoundOnlyWhereNothingElseLies) {
+    Load(Store(""));
+    Central(1); // Green: no folder block, yet its band is a button
+    settings.m_desktopMouseMode = 1;
+    Draw();
+    std::vector<std::pair<int, RegionRect>> headers;
+    for (size_t i = 0; i < regions.GetCount(); ++i)
+        if (auto* h = dynamic_cast<const CHeaderRegion*>(&regions.GetAt(i))) headers.emplace_back(h->GetKind(), h->Rect());
+    // Outlook, contacts, then the bands of appointments, tasks and folders, all at the tail.
+    const BlockRect& f = settings.m_layout.folders;
+    const RegionRect folders = {100 + f.x, 40 + f.y - 32, 100 + f.x + f.width, 40 + f.y};
+    EXPECT_EQ(headers, (std::vector<std::pair<int, RegionRect>>{{3, {100, 40, 220, 72}},
+                                                                 {4, {225, 40, 250, 72}},
+                                                                 {0, {100, 72, 350, 104}},
+                                                                 {1, {350, 72, 800, 104}},
+                                                                 {2, folders}}));
+    for (size_t i = regions.GetCount() - headers.size(); i < regions.GetCount(); ++i)
+        EXPECT_NE(dynamic_cast<const CHeaderRegion*>(&regions.GetAt(i)), nullptr);
+    EXPECT_EQ(regions.HitTest(100, 40)->TooltipText(), "Click to open Outlook");
+    EXPECT_EQ(regions.HitTest(230, 50)->TooltipText(), "Click to open Outlook Contacts");
+    EXPECT_EQ(regions.HitTest(222, 50), nullptr); // between the two buttons
+    EXPECT_EQ(regions.HitTest(360, 80)->Message().message, 0x502u);
+}
+
+TEST_F(PanelDrawing, ItemsBelowTheCalendarRecordNothing) {
+    std::string appointments;
+    for (int i = 0; i < 12; ++i)
+        appointments += std::string(i ? "," : "") + R"({"subject": "Item", "start": "today 1)" + std::to_string(i % 10) +
+                        R"(:00", "end": "today 1)" + std::to_string(i % 10) + R"(:30"})";
+    std::string folders;
+    for (int i = 0; i < 20; ++i) folders += std::string(i ? "," : "") + R"({"name": "F)" + std::to_string(i) + R"("})";
+    std::string json = Store(folders);
+    json.replace(json.find(R"({"subject": "Stand-up")"), 0, appointments + ",");
+    Load(json);
+    auto& hkcu = env.registry.Tree(RegRoot::CurrentUser);
+    const char* kFolders = "Software\\Microsoft\\Office\\16.0\\Outlook\\Today\\Folders";
+    hkcu.CreateKey(kFolders);
+    for (int i = 0; i < 20; ++i)
+        hkcu.SetValue(kFolders, std::to_string(i), RegValue::Text("Personal Folders\\Inbox\\F" + std::to_string(i)));
+    ASSERT_TRUE(doc->RefreshData());
+    ASSERT_EQ(doc->Folders().GetCount(), 20);
+
+    // Brown: the calendar's top (y 255) limits the appointments (block y 64).
+    Central(2);
+    Draw();
+    const int limit = 40 + 255;
+    const auto apps = RectsOf(0x504);
+    ASSERT_FALSE(apps.empty());
+    EXPECT_LT(apps.size(), 14u);
+    for (const auto& r : apps) EXPECT_LE(r.bottom, limit);
+    EXPECT_EQ(apps.back().bottom, limit); // the item across the calendar's top is cut there
+    // 1 December in the calendar below: month at (5, 10) in the block at (408, 255).
+    EXPECT_NE(dynamic_cast<const CDayRegion*>(regions.HitTest(100 + 408 + 5 + 76 + 1, 40 + 255 + 10 + 36 + 1)), nullptr);
+
+    // Blue: the calendar (y 260) limits the folders and the tasks, not the appointments.
+    Central(0);
+    Draw();
+    const auto folderRects = RectsOf(0x506);
+    EXPECT_LT(folderRects.size(), 20u);
+    for (const auto& r : folderRects) EXPECT_LE(r.bottom, 40 + 260);
+    EXPECT_GT(RectsOf(0x504).back().bottom, 40 + 260);
+}
+
+TEST_F(PanelDrawing, SideBarStripsOpenNewItems) {
+    Load(Store(""));
+    settings.m_sideBarStyle = 0;
+    settings.m_screenWidth = 1600;
+    settings.m_screenHeight = 900;
+    settings.m_sideBarWidth = 300;
+    settings.ApplyStyle(0);
+    settings.LayoutSideBar(doc->Folders().GetCount(), 12);
+    Draw();
+    const StyleGeometry& g = settings.m_layout;
+    const int x = 100 + g.appointments.x;
+    EXPECT_EQ(regions.HitTest(x, 40 + g.appointments.y + 5)->Message().message, 0x501u);
+    EXPECT_EQ(regions.HitTest(x, 40 + g.tasks.y + 2)->Message().message, 0x502u);
+    EXPECT_EQ(regions.HitTest(x + 299, 40 + g.folders.y + 27)->Message().message, 0x503u);
+    EXPECT_EQ(regions.HitTest(x + 2, 40 + g.folders.y + 28)->Message().message, 0x506u); // the first folder
+    // The first appointment starts below the strip.
+    EXPECT_EQ(RectsOf(0x504).front().top, 40 + g.appointments.y + 31 + 13);
+}
+
+TEST_F(PanelDrawing, TwelveHourTimesPutTheDesignatorsInTheirColumns) {
+    Load(Store(""));
+    Central(0);
+    settings.m_timeStyle = 0;
+    locale.m_clockFormat = 0;
+    locale.m_am = "AM";
+    locale.m_pm = "PM";
+    Draw();
+    // 11:30 to 12:30: "12:00" is 30 pixels wide, a designator 12, "-" 6.
+    const auto& t = env.canvas.texts;
+    EXPECT_TRUE(HasText(t, "2,68 11:30"));
+    EXPECT_TRUE(HasText(t, "32,68 AM"));
+    EXPECT_TRUE(HasText(t, "44,68 -"));
+    EXPECT_TRUE(HasText(t, "50,68 12:30"));
+    EXPECT_TRUE(HasText(t, "80,68 PM"));
+    EXPECT_EQ(CAppointmentList::TimeTemplate(0, locale), "12:00AM-12:00AM ");
+    locale.m_clockFormat = 1;
+    EXPECT_EQ(CAppointmentList::TimeTemplate(0, locale), "12:00-12:30 ");
+    EXPECT_EQ(CAppointmentList::TimeTemplate(2, locale), "12:00am-12:30pm  ");
+    EXPECT_EQ(CAppointmentList::TimeTemplate(7, locale), "12:00am-12:30pm  ");
+}
+
+TEST_F(PanelDrawing, ADueDateWithoutRoomOnTheLastLineTakesALineOfItsOwn) {
+    EXPECT_TRUE(CTaskList::DueDateFitsOnLine(297, 73, 100, 119));
+    EXPECT_FALSE(CTaskList::DueDateFitsOnLine(297, 73, 100, 120));
+    std::string json = Store("");
+    const std::string longName = "Prepare the slides for the quarterly planning meeting now";
+    json.replace(json.find("Write report"), 12, longName);
+    Load(json);
+    Central(0);
+    Draw();
+    // 36 of 56 characters fit: the line breaks after "quarterly"; " (December 9 2026)"
+    // does not fit after "planning meeting now" and moves one line down.
+    const auto tasks = RectsOf(0x505);
+    ASSERT_EQ(tasks.size(), 2u);
+    const auto* task = EntryAt(tasks[0].left, tasks[0].top);
+    ASSERT_NE(task, nullptr);
+    const int rows = (tasks[0].bottom - tasks[0].top) / 12;
+    EXPECT_EQ(rows, task->GetEntryID() == "T1" ? 3 : 1);
+}
+
+// ---------------------------------------------------------------- regions
+
+TEST(RegionList, LaterItemsWinAndHeadersOnlyWhereNothingElseLies) {
+    CRegionList list;
+    list.AddHeaderRegion({0, 0, 100, 100}, true, CHeaderRegion::NewTask);
+    list.AddDayRegion({50, 50, 80, 80}, true, 46363.0);
+    list.AddAppointmentRegion({0, 0, 100, 20}, true, "first");
+    list.AddAppointmentRegion({0, 10, 100, 30}, true, "second");
+    EXPECT_NE(dynamic_cast<const CDayRegion*>(list.HitTest(60, 60)), nullptr);
+    EXPECT_NE(dynamic_cast<const CHeaderRegion*>(list.HitTest(10, 90)), nullptr);
+    EXPECT_EQ(list.HitTest(5, 15)->Message().entryId, "second");
+    EXPECT_EQ(list.HitTest(5, 5)->Message().entryId, "first");
+    EXPECT_EQ(list.HitTest(100, 5), nullptr);
+    EXPECT_EQ(list.HitTest(5, 100), nullptr);
+    list.AddTaskRegion({10, 10, 10, 40}, true, "empty"); // no width: never hit
+    EXPECT_EQ(list.HitTest(10, 15)->Message().entryId, "second");
+    list.Clear();
+    EXPECT_EQ(list.HitTest(5, 5), nullptr);
+}
+
+TEST(RegionList, ActivationSendsTheTableMessagesAndTheFlagChoosesTheWording) {
+    std::vector<RegionMessage> sent;
+    SetRegionSender([&](const RegionMessage& m) { sent.push_back(m); });
+    CRegionList list;
+    const std::pair<int, unsigned> kinds[] = {{0, 0x501}, {1, 0x502}, {2, 0x503}, {3, 0x508}, {4, 0x509}, {7, 0x503}};
+    for (const auto& [kind, message] : kinds) {
+        list.Clear();
+        list.AddHeaderRegion({0, 0, 5, 5}, kind % 2 == 0, kind);
+        list.HitTest(1, 1)->Activate();
+        ASSERT_FALSE(sent.empty());
+        EXPECT_EQ(sent.back().message, message) << kind;
+    }
+    EXPECT_EQ(list.HitTest(1, 1)->TooltipText(), ""); // kind 7 has no text
+    list.Clear();
+    list.AddHeaderRegion({0, 0, 5, 5}, false, 2);
+    EXPECT_EQ(list.HitTest(1, 1)->TooltipText(), "Double click to open New Mail");
+    list.AddDayRegion({0, 0, 5, 5}, true, 46363.75);
+    list.HitTest(1, 1)->Activate();
+    EXPECT_EQ(sent.back().message, 0x507u);
+    EXPECT_EQ(sent.back().day, 46363u); // the time of day dropped
+    EXPECT_EQ(list.HitTest(1, 1)->TooltipKey(), 46363u);
+    list.AddFolderRegion({0, 0, 5, 5}, false, "F-7");
+    list.HitTest(1, 1)->Activate();
+    EXPECT_EQ(sent.back().message, 0x506u);
+    EXPECT_EQ(sent.back().entryId, "F-7");
+    EXPECT_EQ(list.HitTest(1, 1)->TooltipText(), "Double click to open folder");
+    list.AddTaskRegion({0, 0, 5, 5}, true, "T-1");
+    EXPECT_EQ(list.HitTest(1, 1)->TooltipText(), "Click to open Task");
+    EXPECT_EQ(list.HitTest(1, 1)->Message().message, 0x505u);
+    SetRegionSender(nullptr);
+    list.HitTest(1, 1)->Activate(); // nobody to send to: nothing happens
+    EXPECT_EQ(sent.size(), 8u);
+}
+
+// ---------------------------------------------------------------- lines of text
+
+// Every line a wrap draws of text outside Latin-1 is whole characters: valid UTF-8
+// that does not begin with a mark or joiner belonging to the line before.
+TEST(TextLines, WrappingNeverSplitsACharacterOrItsMarks) {
+    FakeEnvironment env;
+    CSettings s{kRoot};
+    CMemWallPaper paper(400, 100, s, kDefaultKeyColor);
+    const std::string subjects[] = {
+        "Συνάντηση με την ομάδα για τον προϋπολογισμό",
+        "Встреча с командой по бюджету на следующий год",
+        "予算についてのチーム会議と来年の計画",
+        "Family 👨\u200D👩\u200D👧 dinner 👍🏽 e\u0301te\u0301",
+    };
+    for (const std::string& subject : subjects) {
+        for (int width : {0, 7, 13, 40, 61}) {
+            env.canvas.texts.clear();
+            std::string rest = subject, drawn, joined;
+            int lines = 0;
+            while (!rest.empty() && lines < 200) {
+                rest = paper.DrawLineWrapped(rest, 0, 0, width, &drawn);
+                ASSERT_FALSE(drawn.empty()) << subject << " at " << width;
+                const Utf8Char first = Utf8CharAt(drawn, 0);
+                EXPECT_NE(first.code, 0xFFFDu) << drawn;
+                EXPECT_FALSE(first.code == 0x200D || first.code == 0x0301 || (first.code >= 0x1F3FB && first.code <= 0x1F3FF))
+                    << drawn;
+                for (size_t i = 0; i < drawn.size(); i += std::max<size_t>(1, Utf8CharAt(drawn, i).length))
+                    EXPECT_NE(Utf8CharAt(drawn, i).code, 0xFFFDu) << drawn;
+                joined += drawn;
+                ++lines;
+            }
+            EXPECT_TRUE(rest.empty()) << "a wrap that never ends: " << subject << " at " << width;
+            std::string compact = subject;
+            compact.erase(std::remove(compact.begin(), compact.end(), ' '), compact.end());
+            joined.erase(std::remove(joined.begin(), joined.end(), ' '), joined.end());
+            EXPECT_EQ(joined, compact); // nothing lost, nothing doubled
+        }
+    }
+}
+
+TEST(TextLines, FittedNamesEndInDotsOnWholeCharacters) {
+    FakeEnvironment env;
+    CSettings s{kRoot};
+    CMemWallPaper paper(400, 100, s, kDefaultKeyColor);
+    paper.DrawLineFitted("Входящие от руководства", 0, 0, 60);
+    ASSERT_EQ(env.canvas.texts.size(), 1u);
+    const std::string& t = env.canvas.texts[0];
+    ASSERT_GE(t.size(), 3u);
+    EXPECT_EQ(t.substr(t.size() - 3), "...");
+    for (size_t i = 4; i < t.size(); i += std::max<size_t>(1, Utf8CharAt(t, i).length))
+        EXPECT_NE(Utf8CharAt(t, i).code, 0xFFFDu) << t;
+    env.canvas.texts.clear();
+    paper.DrawLineFitted("Inbox", 0, 0, 30); // fits exactly: no dots
+    EXPECT_EQ(env.canvas.texts, std::vector<std::string>{"0,0 Inbox"});
+}
+
+} // namespace
