@@ -68,14 +68,15 @@ void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLo
     }
     // In the central Brown view the calendar lies over the lower part of the block.
     const int limit = central && s.m_style == 2 ? g.calendar.y - block.y : block.height;
+    // Items that would start under the calendar (or below the block) are not drawn.
+    const int drawEnd = std::min(limit, block.height);
     const bool locale12 = s.m_timeStyle == 0 && locale.m_clockFormat != 1;
     const bool hours24 = (s.m_timeStyle == 0 && locale.m_clockFormat == 1) || s.m_timeStyle == 1;
 
     for (size_t day = 0; day < days.size(); ++day) {
         const CAppointments& list = days[day];
         if (list.GetCount() == 0) continue;
-        // What lies below the block is cut off anyway.
-        if (y >= block.height) break;
+        if (y >= drawEnd) break;
         canvas.DrawLine(left, y + h, usable, y + h, s.m_colors[10]);
         canvas.SetBackground(false, 0);
         canvas.SetFont(s.m_fonts.heading);
@@ -84,7 +85,7 @@ void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLo
         y += h * 11 / 10;
         canvas.SetBackground(true, kWhite);
 
-        for (int i = 0; i < list.GetCount() && y < block.height; ++i) {
+        for (int i = 0; i < list.GetCount() && y < drawEnd; ++i) {
             const CAppointment& a = list.GetAt(i);
             if (i > 0) {
                 canvas.DrawLine(left, y + 3, usable, y + 3, s.m_colors[11]);

@@ -39,8 +39,10 @@ void CFolderList::Draw(CMemWallPaper& data, CRegionList& regions, const CMailFol
     const int lineHeight = canvas.MeasureText("all-day event").height;
     // In the central Blue view the calendar lies over the lower part of the block.
     const int limit = central && s.m_style == 0 ? g.calendar.y - block.y : block.height;
+    // Folders that would start under the calendar (or below the block) are not drawn.
+    const int drawEnd = std::min(limit, block.height);
 
-    for (int i = 0; i < folders.GetCount() && y < block.height; ++i) {
+    for (int i = 0; i < folders.GetCount() && y < drawEnd; ++i) {
         const CMailFolder& folder = folders.GetAt(i);
         if (i > 0) {
             canvas.DrawLine(g.folderInsets[0], y + 5, block.width - g.folderInsets[1], y + 5, s.m_colors[12]);

@@ -39,11 +39,13 @@ void CTaskList::Draw(CMemWallPaper& data, CRegionList& regions, const CLocaleVal
     const int t = canvas.MeasureText("all-day event").height;
     // In the central Blue and Green views the calendar lies over the lower part.
     const int limit = central && s.m_style != 2 ? g.calendar.y - block.y : block.height;
+    // Tasks that would start under the calendar (or below the block) are not drawn.
+    const int drawEnd = std::min(limit, block.height);
     const int left = g.taskInsets[0];
     const int textX = left + kTextOffset;
     const int textWidth = block.width - textX - 5;
 
-    for (int i = 0; i < tasks.GetCount() && y < block.height; ++i) {
+    for (int i = 0; i < tasks.GetCount() && y < drawEnd; ++i) {
         const CTask& task = tasks.GetAt(i);
         const int top = y;
         auto state = [&](CMemWallPaper::TaskBitmap which, int offset) {

@@ -445,6 +445,9 @@ TEST_F(PanelDrawing, ItemsBelowTheCalendarRecordNothing) {
     EXPECT_LT(apps.size(), 14u);
     for (const auto& r : apps) EXPECT_LE(r.bottom, limit);
     EXPECT_EQ(apps.back().bottom, limit); // the item across the calendar's top is cut there
+    // Items that would start under the calendar are not drawn either: one subject
+    // (at the time column's end, x 84) for each region.
+    EXPECT_EQ(TextsAtX(env.canvas.texts, 84).size(), apps.size());
     // 1 December in the calendar below: month at (5, 10) in the block at (408, 255).
     EXPECT_NE(dynamic_cast<const CDayRegion*>(regions.HitTest(100 + 408 + 5 + 76 + 1, 40 + 255 + 10 + 36 + 1)), nullptr);
 

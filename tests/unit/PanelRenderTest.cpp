@@ -1,0 +1,242 @@
+// The whole panel over the sample week with the real canvas, the real artwork and a
+// real locale of each build: both views, the three styles, 12- and 24-hour times,
+// English and German, the pop-up picture, and a month of full days with long
+// subjects. Each picture goes as a PNG into $ORVANTA_RENDER_DIR for a person to look
+// at, together with digests of the parts no font touches (header, strips, the icon
+// month, the regions of buttons and days), which the test run compares between the
+// two builds.
+#include <gtest/gtest.h>
+
+#include <zlib.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "FakePorts.h"
+#include "SampleStore.h"
+#include "TempFolder.h"
+#include "app/OrvantaDoc.h"
+#include "outlook/store/SubstituteOutlook.h"
+#include "render/DataPanel.h"
+#include "render/DayRegion.h"
+#include "render/HeaderRegion.h"
+#include "render/ImageLayer.h"
+#include "render/PngWriter.h"
+#include "render/SurfaceOps.h"
+#include "settings/Settings.h"
+#include "util/LocaleValues.h"
+
+namespace {
+
+const char* kRoot = "Software\\Kestrova\\Orvanta for Outlook\\3.5";
+
+#ifdef _WIN32
+const char* kEnglish = "en-US";
+const char* kGerman = "de-DE";
+#else
+const char* kEnglish = "en_US.UTF-8";
+const char* kGerman = "de_DE.UTF-8";
+#endif
+
+std::string RenderDir() {
+    const char* folder = std::getenv("ORVANTA_RENDER_DIR");
+    return folder && *folder ? folder : "";
+}
+
+class StorePort : public IAutomationPort {
+public:
+    std::shared_ptr<CSubstituteOutlook> store;
+    long CreateOutlook(AutoObjectPtr& app) override {
+        app = store ? store->Application() : nullptr;
+        return store ? 0 : AutoCode::ClassNotRegistered;
+    }
+    bool StartOle() override { return true; }
+    void StopOle() override {}
+    std::string ErrorText(long) override { return std::string(); }
+};
+
+struct RenderCase {
+    const char* name;
+    bool central;
+    int style;
+    int timeStyle; // 0 the locale's clock, 1 24 hours, 2 12 hours
+    bool german;
+    bool busyMonth = false;
+};
+
+// A week of 30 appointments a day (the most a day shows) with long subjects, beside
+// the sample's folders and tasks.
+std::string BusyStore() {
+    std::string json = kSampleStoreJson;
+    std::string appointments;
+    for (int day = 0; day < 7; ++day)
+        for (int i = 0; i < 30; ++i) {
+            char item[400];
+            std::snprintf(item, sizeof item,
+                          R"({"subject": "Appointment %d of day %d with a subject far too long for one line of the column, so that it wraps over several", "start": "today+%d %02d:%02d", "end": "today+%d %02d:%02d", "reminder": %s},)",
+                          i + 1, day, day, 7 + i / 4, (i % 4) * 15, day, 7 + i / 4, (i % 4) * 15 + 10,
+                          i % 3 ? "false" : "true");
+            appointments += item;
+        }
+    const std::string key = "\"appointments\": [";
+    json.insert(json.find(key) + key.size(), appointments);
+    return json;
+}
+
+class PanelRender : public ::testing::TestWithParam<RenderCase> {
+protected:
+    void SetUp() override {
+        system.screen = ScreenMetrics{1, 0, 0, kWidth, kHeight, kWidth, kHeight, kWidth};
+        system.desktopColor = MakeColorref(46, 74, 107);
+    }
+
+    static constexpr int kWidth = 1600, kHeight = 900;
+    FakeSystemPort system;
+    CMemoryRegistry registry;
+    FakeUiPort ui;
+    StorePort port;
+    ScopedPort<ISystemPort> withScreen{system};
+    ScopedPort<IRegistryPort> withRegistry{registry};
+    ScopedPort<IDialogPort> withDialogs{ui};
+    ScopedPort<IAutomationPort> withStore{port};
+    TempFolder dir;
+};
+
+std::uint32_t Crc(const PixelSurface& s, int x, int y, int w, int h) {
+    uLong crc = crc32(0L, Z_NULL, 0);
+    for (int row = y; row < y + h; ++row)
+        for (int col = x; col < x + w; ++col) {
+            const Colorref c = SurfaceOps::At(s, col, row);
+            const Bytef px[3] = {static_cast<Bytef>(c), static_cast<Bytef>(c >> 8), static_cast<Bytef>(c >> 16)};
+            crc = crc32(crc, px, 3);
+        }
+    return static_cast<std::uint32_t>(crc);
+}
+
+TEST_P(PanelRender, SampleWeek) {
+    const RenderCase& c = GetParam();
+    std::string error;
+    const COleDateTime today(2026, 12, 7, 0, 0, 0);
+    port.store = CSubstituteOutlook::Load(c.busyMonth ? BusyStore() : std::string(kSampleStoreJson), today.m_dt, error);
+    ASSERT_TRUE(port.store) << error;
+
+    CSettings s(kRoot);
+    s.Open();
+    s.m_sideBarStyle = c.central;
+    s.m_sideBarWidth = 360;
+    s.m_timeStyle = c.timeStyle;
+    s.ApplyStyle(c.style);
+    if (c.busyMonth) {
+        const char* kTodayKey = "Software\\Microsoft\\Office\\16.0\\Outlook\\Today\\";
+        registry.Tree(RegRoot::CurrentUser).CreateKey(kTodayKey);
+        registry.Tree(RegRoot::CurrentUser).SetValue(kTodayKey, "CalDays", RegValue::Text("7"));
+    }
+    COrvantaDoc doc(s);
+    doc.m_clock = [] { return COleDateTime(2026, 12, 7, 10, 30, 0); };
+    ASSERT_TRUE(doc.Engine().EnsureConnected());
+    ASSERT_TRUE(doc.RefreshData());
+    if (c.busyMonth) {
+        ASSERT_EQ(s.m_calDays, 7);
+        EXPECT_EQ(doc.Day(3).GetCount(), 30); // the cap of a day
+    }
+
+    const CLocaleValues locale = LocaleValues(c.german ? kGerman : kEnglish);
+    ASSERT_EQ(locale.m_monthNames[11], c.german ? "Dezember" : "December") << "locale missing on this machine";
+    CComposer& composer = doc.Composer();
+    composer.SetOutputPath(dir.File("orvanta.bmp"));
+    composer.SetPanelPainter([&](CMemWallPaper& data, CRegionList& regions) {
+        PanelData panel;
+        panel.now = doc.m_clock();
+        panel.days = std::span<const CAppointments>(&doc.Day(0), static_cast<size_t>(s.m_calDays));
+        panel.tasks = &doc.Tasks();
+        panel.folders = &doc.Folders();
+        panel.locale = &locale;
+        CDataPanel::Draw(data, regions, panel);
+    });
+    if (!c.central) s.LayoutSideBar(doc.Folders().GetCount(), s.ListLineHeight());
+    ASSERT_TRUE(composer.Compose());
+    EXPECT_TRUE(ui.boxes.empty()) << ui.boxes[0].text;
+
+    auto source = IS40_OpenFileSource(composer.OutputPath());
+    int w = 0, h = 0;
+    RgbBuffer rgb = source ? IS40_ReadBMP(source.get(), w, h) : nullptr;
+    ASSERT_TRUE(rgb);
+    IS40_CloseSource(std::move(source));
+    std::vector<std::uint8_t> pixels(static_cast<size_t>(w) * h * 4);
+    const PixelSurface out{pixels.data(), w, h, w * 4};
+    ASSERT_TRUE(IS40_DrawRGB(out, {rgb.get(), static_cast<size_t>(w) * h * 3}, w, h, w * 3, 0, 0));
+
+    // Every item the data holds that lies in view has a region; the panel is not empty.
+    const CRegionList& regions = composer.Regions();
+    int days = 0, headers = 0, items = 0;
+    for (size_t i = 0; i < regions.GetCount(); ++i) {
+        const CActiveRegion& r = regions.GetAt(i);
+        if (dynamic_cast<const CDayRegion*>(&r)) ++days;
+        else if (dynamic_cast<const CHeaderRegion*>(&r)) ++headers;
+        else ++items;
+        EXPECT_LT(r.Rect().left, r.Rect().right);
+        EXPECT_LT(r.Rect().top, r.Rect().bottom);
+    }
+    EXPECT_GE(days, 31);
+    EXPECT_GE(headers, 2);
+    EXPECT_GT(items, doc.Folders().GetCount());
+
+    // Where the panel shows nothing but the style's own colours it is not the desktop.
+    const StyleGeometry& g = s.m_layout;
+    const int ox = composer.OriginX(), oy = composer.OriginY();
+    const Colorref desktop = system.desktopColor;
+    EXPECT_NE(SurfaceOps::At(out, ox + g.calendar.x + 3, oy + g.calendar.y + g.calendar.height - 3), desktop);
+
+    const std::string folder = RenderDir();
+    if (folder.empty()) return;
+    const std::string base = folder + "/panel-" + c.name;
+    EXPECT_TRUE(WritePng(out, base + ".png")) << base;
+    if (CMemDC* popup = composer.PopupSurface(); popup && c.timeStyle == 0 && !c.busyMonth) {
+        EXPECT_TRUE(WritePng(popup->Pixels(), base + "-popup.png"));
+    }
+
+    // What no font touches, for the comparison of the builds.
+    std::ostringstream digest;
+    auto area = [&](const char* what, int x, int y, int aw, int ah) {
+        digest << c.name << ' ' << what << ' ' << x << ',' << y << ' ' << aw << 'x' << ah << ' ' << std::hex
+               << Crc(out, x, y, aw, ah) << std::dec << '\n';
+    };
+    area("outlook-button", ox + g.header.x, oy + g.header.y, 120, 32);
+    area("icon-month", ox + g.calendar.x + g.currentMonth.x, oy + g.calendar.y + g.currentMonth.y + 36, 266, 288 - 36);
+    if (!c.central) area("appointment-strip", ox + g.appointments.x, oy + g.appointments.y + 5, g.appointments.width, 26);
+    for (size_t i = 0; i < regions.GetCount(); ++i) {
+        const CActiveRegion& r = regions.GetAt(i);
+        const auto* header = dynamic_cast<const CHeaderRegion*>(&r);
+        const auto* day = dynamic_cast<const CDayRegion*>(&r);
+        // Header buttons, and the days of the icon month (32 pixels square).
+        if ((header && header->GetKind() >= 3) || (day && r.Rect().right - r.Rect().left == 32))
+            digest << c.name << " region " << r.Rect().left << ',' << r.Rect().top << ',' << r.Rect().right << ','
+                   << r.Rect().bottom << ' ' << r.Describe() << '\n';
+    }
+    std::ofstream(folder + "/panel-digest-" + c.name + ".txt", std::ios::binary) << digest.str();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Views, PanelRender,
+    ::testing::Values(RenderCase{"sidebar-blue-12h-en", false, 0, 0, false},
+                      RenderCase{"sidebar-green-12h-en", false, 1, 0, false},
+                      RenderCase{"sidebar-brown-12h-en", false, 2, 0, false},
+                      RenderCase{"central-blue-12h-en", true, 0, 0, false},
+                      RenderCase{"central-green-12h-en", true, 1, 0, false},
+                      RenderCase{"central-brown-12h-en", true, 2, 0, false},
+                      RenderCase{"central-blue-24h-de", true, 0, 0, true},
+                      RenderCase{"sidebar-brown-24h-de", false, 2, 1, true},
+                      RenderCase{"sidebar-green-12h-de", false, 1, 2, true},
+                      RenderCase{"central-green-24h-en", true, 1, 1, false},
+                      RenderCase{"sidebar-blue-busy-month", false, 0, 1, false, true},
+                      RenderCase{"central-brown-busy-month", true, 2, 1, false, true}),
+    [](const auto& info) {
+        std::string n = info.param.name;
+        for (char& ch : n)
+            if (ch == '-') ch = '_';
+        return n;
+    });
+
+} // namespace
