@@ -3,6 +3,9 @@
 
 #include <sys/file.h>
 
+#include <cstdio>
+#include <sstream>
+
 #include "PosixTestUtil.h"
 
 namespace {
@@ -143,7 +146,9 @@ TEST_F(Program, BadStoredValuesAreMendedOnSave) {
 
 namespace {
 
-std::string RunAgenda(const std::map<std::string, std::string>& env, const std::string& errPath, int& rc) {
+// Runs the program with the arguments; its standard output is the result.
+std::string RunCommand(const std::map<std::string, std::string>& env, const std::string& errPath, int& rc,
+                       const std::vector<std::string>& args) {
     std::string outPath = errPath + ".out";
     pid_t pid = ::fork();
     if (pid == 0) {
@@ -152,13 +157,58 @@ std::string RunAgenda(const std::map<std::string, std::string>& env, const std::
         int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         ::dup2(out, 1);
         ::dup2(err, 2);
-        ::execl(ORVANTA_PROGRAM, ORVANTA_PROGRAM, "agenda", static_cast<char*>(nullptr));
+        std::vector<char*> argv{const_cast<char*>(ORVANTA_PROGRAM)};
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(ORVANTA_PROGRAM, argv.data());
         ::_exit(127);
     }
     int status = 0;
     ::waitpid(pid, &status, 0);
     rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return ReadFile(outPath);
+}
+
+std::string RunAgenda(const std::map<std::string, std::string>& env, const std::string& errPath, int& rc) {
+    return RunCommand(env, errPath, rc, {"agenda"});
+}
+
+// Every line: kind, rectangle, tooltip, and what a click does.
+TEST_F(Program, RegionsListsEveryClickableSpotOfThePicture) {
+    env["LANG"] = env["LC_ALL"] = "en_US.UTF-8";
+    int rc = -1;
+    const std::string out = RunCommand(env, Err(1), rc, {"regions"});
+    ASSERT_EQ(rc, 0) << ReadFile(Err(1));
+    std::map<std::string, int> kinds;
+    std::istringstream lines(out);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        std::string kind, rect;
+        fields >> kind >> rect;
+        ++kinds[kind];
+        int l = 0, t = 0, r = 0, b = 0;
+        ASSERT_EQ(std::sscanf(rect.c_str(), "%d,%d-%d,%d", &l, &t, &r, &b), 4) << line;
+        EXPECT_TRUE(l < r && t < b && r <= 1600 && b <= 900) << line; // on the 1600x900 screen
+        EXPECT_NE(line.find(" \"Double click to open "), std::string::npos) << line;
+        EXPECT_NE(line.find("\" -> "), std::string::npos) << line;
+    }
+    // The sample week: its folders, its tasks, its days' appointments, this month's 31
+    // days and the small months' days, the header's two buttons and three strips.
+    EXPECT_EQ(kinds["folder"], 3);
+    EXPECT_GE(kinds["task"], 5);
+    EXPECT_GE(kinds["appointment"], 10);
+    EXPECT_GE(kinds["day"], 31 + 2 * 35);
+    EXPECT_EQ(kinds["header"], 5);
+    EXPECT_NE(out.find("\" -> open folder "), std::string::npos);
+    EXPECT_NE(out.find("\"Double click to open Outlook\" -> start Outlook"), std::string::npos) << out;
+
+    const std::string popup = RunCommand(env, Err(2), rc, {"regions", "--popup"});
+    ASSERT_EQ(rc, 0) << ReadFile(Err(2));
+    EXPECT_EQ(popup.find("Double click"), std::string::npos); // one click opens in the pop-up
+    EXPECT_NE(popup.find("header 0,0-120,32 \"Click to open Outlook\""), std::string::npos) << popup;
+    EXPECT_EQ(RunCommand(env, Err(3), rc, {"regions", "--everything"}), "");
+    EXPECT_EQ(rc, 2);
 }
 
 TEST_F(Program, AgendaPrintsTheSampleWeekAndItsSignature) {
