@@ -21,6 +21,7 @@
 
 #include "app/OrvantaDoc.h"
 #include "outlook/store/SubstituteOutlook.h"
+#include "StorePort.h"
 #include "platform/Platform.h"
 #include "platform/common/MemoryRegistry.h"
 #include "render/Composer.h"
@@ -29,18 +30,6 @@
 #include "util/LocaleValues.h"
 
 namespace {
-
-class StorePort : public IAutomationPort {
-public:
-    std::shared_ptr<CSubstituteOutlook> store;
-    long CreateOutlook(AutoObjectPtr& app) override {
-        app = store ? store->Application() : nullptr;
-        return store ? 0 : AutoCode::ClassNotRegistered;
-    }
-    bool StartOle() override { return true; }
-    void StopOle() override {}
-    std::string ErrorText(long) override { return std::string(); }
-};
 
 class Screens : public ISystemPort {
 public:

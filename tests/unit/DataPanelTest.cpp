@@ -9,6 +9,7 @@
 #include "FakePorts.h"
 #include "app/OrvantaDoc.h"
 #include "outlook/store/SubstituteOutlook.h"
+#include "StorePort.h"
 #include "render/AppointmentList.h"
 #include "render/DataPanel.h"
 #include "render/DayRegion.h"
@@ -285,18 +286,6 @@ std::string Store(const std::string& folders) {
             {"subject": "Write report", "due": "today+2", "created": "today-3", "entryId": "T1"},
             {"subject": "Call Ann", "created": "today-2", "entryId": "T2"}]}]})";
 }
-
-class StorePort : public IAutomationPort {
-public:
-    std::shared_ptr<CSubstituteOutlook> store;
-    long CreateOutlook(AutoObjectPtr& app) override {
-        app = store ? store->Application() : nullptr;
-        return store ? 0 : AutoCode::ClassNotRegistered;
-    }
-    bool StartOle() override { return true; }
-    void StopOle() override {}
-    std::string ErrorText(long) override { return std::string(); }
-};
 
 class PanelDrawing : public ::testing::Test {
 protected:

@@ -19,6 +19,7 @@
 #include "TempFolder.h"
 #include "app/OrvantaDoc.h"
 #include "outlook/store/SubstituteOutlook.h"
+#include "StorePort.h"
 #include "render/DataPanel.h"
 #include "render/DayRegion.h"
 #include "render/HeaderRegion.h"
@@ -44,18 +45,6 @@ std::string RenderDir() {
     const char* folder = std::getenv("ORVANTA_RENDER_DIR");
     return folder && *folder ? folder : "";
 }
-
-class StorePort : public IAutomationPort {
-public:
-    std::shared_ptr<CSubstituteOutlook> store;
-    long CreateOutlook(AutoObjectPtr& app) override {
-        app = store ? store->Application() : nullptr;
-        return store ? 0 : AutoCode::ClassNotRegistered;
-    }
-    bool StartOle() override { return true; }
-    void StopOle() override {}
-    std::string ErrorText(long) override { return std::string(); }
-};
 
 struct RenderCase {
     const char* name;
