@@ -32,7 +32,7 @@ wine_env_start() {
 
     mkdir -p "$(dirname "$WINEPREFIX")"
     # The marker names the last change to this setup, so an older prefix is set up again.
-    if [ ! -f "$WINEPREFIX/.orvanta-ready-2" ]; then
+    if [ ! -f "$WINEPREFIX/.orvanta-ready-4" ]; then
         wineboot -i >/dev/null 2>&1 || true
         wineserver -w
         # Every program of the prefix runs inside one virtual desktop of the display.
@@ -43,8 +43,12 @@ wine_env_start() {
         # are not case-sensitive: "MS Sans Serif" also stands for "Ms Sans Serif".)
         wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Verdana' /d 'DejaVu Sans' /f >/dev/null 2>&1
         wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Sans Serif' /d 'DejaVu Sans' /f >/dev/null 2>&1
+        # Characters DejaVu Sans lacks (Chinese, Japanese, Korean, emoji) come from the
+        # fonts linked to it, as Windows links its own fonts to its CJK and symbol fonts.
+        wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v 'DejaVu Sans' \
+            /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei\0Symbola_hint.ttf,Symbola' /f >/dev/null 2>&1
         wineserver -w
-        touch "$WINEPREFIX/.orvanta-ready-2"
+        touch "$WINEPREFIX/.orvanta-ready-4"
     fi
 }
 

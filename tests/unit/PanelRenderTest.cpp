@@ -53,6 +53,7 @@ struct RenderCase {
     int timeStyle; // 0 the locale's clock, 1 24 hours, 2 12 hours
     bool german;
     bool busyMonth = false;
+    bool scripts = false; // subjects and a folder name in Greek, Cyrillic, Chinese and emoji
 };
 
 // A week of 30 appointments a day (the most a day shows) with long subjects, beside
@@ -71,6 +72,23 @@ std::string BusyStore() {
         }
     const std::string key = "\"appointments\": [";
     json.insert(json.find(key) + key.size(), appointments);
+    return json;
+}
+
+// The sample week with subjects and the inbox's name in other scripts.
+std::string ScriptsStore() {
+    std::string json = kSampleStoreJson;
+    const std::string appointments = "\"appointments\": [";
+    json.insert(json.find(appointments) + appointments.size(),
+                R"({"subject": "Συνάντηση με την ομάδα για τον προϋπολογισμό του επόμενου έτους", "start": "today 08:00", "end": "today 08:30"},
+                   {"subject": "Встреча с командой по бюджету на следующий год и планирование", "start": "today 08:30", "end": "today 09:00"},
+                   {"subject": "预算会议：讨论明年的计划和团队的目标以及每个季度的安排", "start": "today 10:00", "end": "today 10:30"},
+                   {"subject": "Family dinner 👨‍👩‍👧 🍝 👍🏽 — café déjà vu", "start": "today 19:00", "end": "today 21:00"},)");
+    const std::string tasks = "\"tasks\": [";
+    json.insert(json.find(tasks) + tasks.size(),
+                R"({"subject": "年度报告的最终审阅与提交给董事会之前的所有修改", "due": "today+1", "created": "today-1"},)");
+    const std::string inbox = "\"name\": \"Inbox\"";
+    json.replace(json.find(inbox), inbox.size(), "\"name\": \"Εισερχόμενα · Входящие · 收件箱 · Posteingang\"");
     return json;
 }
 
@@ -108,7 +126,8 @@ TEST_P(PanelRender, SampleWeek) {
     const RenderCase& c = GetParam();
     std::string error;
     const COleDateTime today(2026, 12, 7, 0, 0, 0);
-    port.store = CSubstituteOutlook::Load(c.busyMonth ? BusyStore() : std::string(kSampleStoreJson), today.m_dt, error);
+    port.store = CSubstituteOutlook::Load(c.busyMonth ? BusyStore() : c.scripts ? ScriptsStore() : std::string(kSampleStoreJson),
+                                          today.m_dt, error);
     ASSERT_TRUE(port.store) << error;
 
     CSettings s(kRoot);
@@ -220,7 +239,9 @@ INSTANTIATE_TEST_SUITE_P(
                       RenderCase{"sidebar-green-12h-de", false, 1, 2, true},
                       RenderCase{"central-green-24h-en", true, 1, 1, false},
                       RenderCase{"sidebar-blue-busy-month", false, 0, 1, false, true},
-                      RenderCase{"central-brown-busy-month", true, 2, 1, false, true}),
+                      RenderCase{"central-brown-busy-month", true, 2, 1, false, true},
+                      RenderCase{"sidebar-blue-scripts", false, 0, 1, false, false, true},
+                      RenderCase{"central-green-scripts", true, 1, 1, false, false, true}),
     [](const auto& info) {
         std::string n = info.param.name;
         for (char& ch : n)

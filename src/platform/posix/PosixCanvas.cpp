@@ -82,15 +82,39 @@ public:
     std::pair<cairo_font_face_t*, double> Find(const std::string& family, int weight, int height) {
         std::lock_guard<std::mutex> lock(m_mutex);
         cairo_font_face_t*& face = m_faces[{family, weight}];
-        if (!face) face = Resolve(family, weight);
+        if (!face) face = Resolve(family, weight, nullptr);
         if (!face) return {nullptr, 0.0};
         double& size = m_sizes[{family, weight, height}];
         if (size == 0.0) size = SizeForCellHeight(face, height);
         return {face, size};
     }
 
+    // Whether the face has a glyph for the character.
+    bool Has(cairo_font_face_t* face, char32_t c) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        auto it = m_charsets.find(face);
+        return it == m_charsets.end() || FcCharSetHasChar(it->second, c);
+    }
+
+    // A face of the weight that has the character, as fontconfig ranks them; null when
+    // no installed font has it.
+    cairo_font_face_t* Fallback(char32_t c, int weight) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        auto key = std::make_pair(static_cast<std::uint32_t>(c), weight);
+        auto found = m_fallbacks.find(key);
+        if (found != m_fallbacks.end()) return found->second;
+        cairo_font_face_t* face = nullptr;
+        FcCharSet* wanted = FcCharSetCreate();
+        if (wanted && FcCharSetAddChar(wanted, c)) face = Resolve("sans-serif", weight, wanted);
+        if (wanted) FcCharSetDestroy(wanted);
+        m_fallbacks[key] = face;
+        return face;
+    }
+
 private:
-    static cairo_font_face_t* Resolve(const std::string& family, int weight) {
+    // The face of the family (or, given a character set, of the best font that covers
+    // it); its character set is kept for Has.
+    cairo_font_face_t* Resolve(const std::string& family, int weight, const FcCharSet* covering) {
         FcPattern* pattern = FcPatternCreate();
         if (!pattern) return nullptr;
         FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
@@ -102,10 +126,25 @@ private:
         FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
         FcDefaultSubstitute(pattern);
         FcResult result = FcResultNoMatch;
-        FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+        FcPattern* match = nullptr;
+        if (!covering) {
+            match = FcFontMatch(nullptr, pattern, &result);
+        } else if (FcFontSet* fonts = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result)) {
+            for (int i = 0; i < fonts->nfont && !match; ++i) {
+                FcCharSet* has = nullptr;
+                if (FcPatternGetCharSet(fonts->fonts[i], FC_CHARSET, 0, &has) == FcResultMatch &&
+                    FcCharSetIsSubset(covering, has))
+                    match = FcFontRenderPrepare(nullptr, pattern, fonts->fonts[i]);
+            }
+            FcFontSetDestroy(fonts);
+        }
         FcPatternDestroy(pattern);
         if (!match) return nullptr;
         cairo_font_face_t* face = cairo_ft_font_face_create_for_pattern(match);
+        FcCharSet* charset = nullptr;
+        if (cairo_font_face_status(face) == CAIRO_STATUS_SUCCESS &&
+            FcPatternGetCharSet(match, FC_CHARSET, 0, &charset) == FcResultMatch && !m_charsets.count(face))
+            m_charsets[face] = FcCharSetCopy(charset);
         FcPatternDestroy(match); // the face holds a reference of its own
         if (cairo_font_face_status(face) != CAIRO_STATUS_SUCCESS) {
             cairo_font_face_destroy(face);
@@ -132,6 +171,8 @@ private:
     std::mutex m_mutex;
     std::map<std::pair<std::string, int>, cairo_font_face_t*> m_faces;
     std::map<std::tuple<std::string, int, int>, double> m_sizes;
+    std::map<cairo_font_face_t*, FcCharSet*> m_charsets;
+    std::map<std::pair<std::uint32_t, int>, cairo_font_face_t*> m_fallbacks;
 };
 
 
@@ -202,6 +243,40 @@ private:
     std::vector<size_t> m_sourceOffset;
 };
 
+// Characters that belong to the one before them and are drawn with its face.
+bool Attaches(char32_t c) {
+    return (c >= 0x0300 && c <= 0x036F) || (c >= 0xFE00 && c <= 0xFE0F) || c == 0x200D || c == 0x200C ||
+           (c >= 0x1F3FB && c <= 0x1F3FF) || (c >= 0xE0020 && c <= 0xE007F);
+}
+
+struct Segment {
+    cairo_font_face_t* face;
+    size_t begin, end; // bytes of the text
+};
+
+// The text cut where the face changes: the font's own face wherever it has the
+// glyph, else the first installed font that has it (so Chinese, Japanese or Korean
+// in a subject is drawn, not shown as boxes).
+std::vector<Segment> Segments(const std::string& text, cairo_font_face_t* primary, int weight) {
+    std::vector<Segment> out;
+    FontCache& cache = FontCache::Instance();
+    for (size_t i = 0; i < text.size();) {
+        const Utf8Char ch = Utf8CharAt(text, i);
+        cairo_font_face_t* face = primary;
+        if (!out.empty() && (Attaches(ch.code) || ch.code == ' ')) {
+            face = out.back().face;
+        } else if (ch.code >= 0x80 && !cache.Has(primary, ch.code)) {
+            if (cairo_font_face_t* other = cache.Fallback(ch.code, weight)) face = other;
+        }
+        if (out.empty() || out.back().face != face)
+            out.push_back({face, i, i + ch.length});
+        else
+            out.back().end = i + ch.length;
+        i += ch.length;
+    }
+    return out;
+}
+
 void SetSource(cairo_t* cr, Colorref c) {
     cairo_set_source_rgb(cr, (c & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, ((c >> 16) & 0xFF) / 255.0);
 }
@@ -250,6 +325,8 @@ void CPosixCanvas::SetFont(const FontSpec& font) {
     cairo_t* cr = m_cr.get();
     cairo_set_font_face(cr, face);
     cairo_set_font_size(cr, size);
+    m_face = face;
+    m_weight = weight;
 
     cairo_font_extents_t e;
     cairo_font_extents(cr, &e);
@@ -291,11 +368,27 @@ void CPosixCanvas::SetBackground(bool opaque, Colorref color) {
     m_background = color;
 }
 
-void CPosixCanvas::DrawText(int x, int y, const std::string& text) {
+// Runs each segment of the text through its face, from x on the baseline; returns
+// the advance of the whole. draw: show the glyphs too.
+double CPosixCanvas::LayOut(const std::string& text, double x, double baseline, bool draw) {
     cairo_t* cr = m_cr.get();
-    const GlyphRun run(cr, text, x, y + m_ascent);
-    if (!run.Ok()) return;
-    const double width = std::round(run.Advance());
+    double advance = 0;
+    for (const Segment& seg : Segments(text, m_face, m_weight)) {
+        if (seg.face != m_face) cairo_set_font_face(cr, seg.face);
+        const GlyphRun run(cr, text.substr(seg.begin, seg.end - seg.begin), x + advance, baseline);
+        if (run.Ok()) {
+            if (draw) cairo_show_glyphs(cr, run.Glyphs(), run.Count());
+            advance += run.Advance();
+        }
+        if (seg.face != m_face) cairo_set_font_face(cr, m_face);
+    }
+    return advance;
+}
+
+void CPosixCanvas::DrawText(int x, int y, const std::string& text) {
+    if (text.empty() || !m_face) return;
+    cairo_t* cr = m_cr.get();
+    const double width = std::round(LayOut(text, x, y + m_ascent, false));
     cairo_save(cr);
     if (m_opaque) {
         SetSource(cr, m_background);
@@ -303,7 +396,7 @@ void CPosixCanvas::DrawText(int x, int y, const std::string& text) {
         cairo_fill(cr);
     }
     SetSource(cr, m_textColor);
-    cairo_show_glyphs(cr, run.Glyphs(), run.Count());
+    LayOut(text, x, y + m_ascent, true);
     if (m_strikeThickness > 0) {
         cairo_rectangle(cr, x, y + m_strikeTop, width, m_strikeThickness);
         cairo_fill(cr);
@@ -312,13 +405,26 @@ void CPosixCanvas::DrawText(int x, int y, const std::string& text) {
 }
 
 TextSize CPosixCanvas::MeasureText(const std::string& text) {
-    const GlyphRun run(m_cr.get(), text, 0, 0);
-    return {static_cast<int>(std::lround(run.Advance())), m_ascent + m_descent};
+    const double advance = m_face ? LayOut(text, 0, 0, false) : 0;
+    return {static_cast<int>(std::lround(advance)), m_ascent + m_descent};
 }
 
 size_t CPosixCanvas::FitText(const std::string& text, int width) {
-    if (text.empty() || width <= 0) return 0;
-    return GlyphRun(m_cr.get(), text, 0, 0).Fit(width);
+    if (text.empty() || width <= 0 || !m_face) return 0;
+    cairo_t* cr = m_cr.get();
+    double used = 0;
+    size_t fits = 0;
+    for (const Segment& seg : Segments(text, m_face, m_weight)) {
+        if (seg.face != m_face) cairo_set_font_face(cr, seg.face);
+        const GlyphRun run(cr, text.substr(seg.begin, seg.end - seg.begin), 0, 0);
+        const size_t part = run.Fit(width - used);
+        const double advance = run.Ok() ? run.Advance() : 0;
+        if (seg.face != m_face) cairo_set_font_face(cr, m_face);
+        fits = seg.begin + part;
+        if (part < seg.end - seg.begin) break;
+        used += advance;
+    }
+    return fits;
 }
 
 // The pixels GDI's LineTo sets for a pen one pixel wide: one per step along the

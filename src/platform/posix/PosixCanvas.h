@@ -14,7 +14,8 @@
 // The fourth byte of a pixel is unused: it is 0 in a new surface, and Cairo (pixman)
 //   writes 0xFF there wherever it draws, so code reading the buffer ignores it.
 // Does not implement: blits, blending, stretching (portable code over the buffer);
-//   kerning and complex-script shaping.
+//   kerning and complex-script shaping. Characters the font has no glyph for are
+//   drawn with the first installed font that has them (fontconfig's order).
 #include <cairo.h>
 
 #include <cstdlib>
@@ -45,6 +46,7 @@ public:
 
 private:
     CPosixCanvas() = default;
+    double LayOut(const std::string& text, double x, double baseline, bool draw);
 
     struct FreeBuffer {
         void operator()(std::uint8_t* p) const { std::free(p); }
@@ -69,6 +71,8 @@ private:
     Colorref m_background = 0;
     // Of the current font, in whole pixels: ascent and descent; the strike-out
     // line's top below the cell's top, and its thickness (0: no strike-out).
+    cairo_font_face_t* m_face = nullptr; // the font cache's
+    int m_weight = 400;
     int m_ascent = 0;
     int m_descent = 0;
     int m_strikeTop = 0;
