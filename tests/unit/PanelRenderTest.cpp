@@ -75,7 +75,9 @@ std::string BusyStore() {
     return json;
 }
 
-// The sample week with subjects and the inbox's name in other scripts.
+const char* kScriptsFolder = "Ενημερωτικά · Рассылки · 新闻通讯 · Rundbriefe";
+
+// The sample week with subjects and a folder's name in other scripts.
 std::string ScriptsStore() {
     std::string json = kSampleStoreJson;
     const std::string appointments = "\"appointments\": [";
@@ -87,8 +89,8 @@ std::string ScriptsStore() {
     const std::string tasks = "\"tasks\": [";
     json.insert(json.find(tasks) + tasks.size(),
                 R"({"subject": "年度报告的最终审阅与提交给董事会之前的所有修改", "due": "today+1", "created": "today-1"},)");
-    const std::string inbox = "\"name\": \"Inbox\"";
-    json.replace(json.find(inbox), inbox.size(), "\"name\": \"Εισερχόμενα · Входящие · 收件箱 · Posteingang\"");
+    const std::string newsletters = "\"name\": \"Newsletters\"";
+    json.replace(json.find(newsletters), newsletters.size(), std::string("\"name\": \"") + kScriptsFolder + "\"");
     return json;
 }
 
@@ -141,10 +143,22 @@ TEST_P(PanelRender, SampleWeek) {
         registry.Tree(RegRoot::CurrentUser).CreateKey(kTodayKey);
         registry.Tree(RegRoot::CurrentUser).SetValue(kTodayKey, "CalDays", RegValue::Text("7"));
     }
+    if (c.scripts) {
+        const char* kFolders = "Software\\Microsoft\\Office\\16.0\\Outlook\\Today\\Folders";
+        auto& hkcu = registry.Tree(RegRoot::CurrentUser);
+        hkcu.CreateKey(kFolders);
+        hkcu.SetValue(kFolders, "0", RegValue::Text("Personal Folders\\Inbox"));
+        hkcu.SetValue(kFolders, "1", RegValue::Text(std::string("Personal Folders\\Inbox\\") + kScriptsFolder));
+        hkcu.SetValue(kFolders, "2", RegValue::Text("Personal Folders\\Drafts"));
+    }
     COrvantaDoc doc(s);
     doc.m_clock = [] { return COleDateTime(2026, 12, 7, 10, 30, 0); };
     ASSERT_TRUE(doc.Engine().EnsureConnected());
     ASSERT_TRUE(doc.RefreshData());
+    if (c.scripts) {
+        ASSERT_EQ(doc.Folders().GetCount(), 3);
+        EXPECT_EQ(doc.Folders().GetAt(1).GetName(), kScriptsFolder);
+    }
     if (c.busyMonth) {
         ASSERT_EQ(s.m_calDays, 7);
         EXPECT_EQ(doc.Day(3).GetCount(), 30); // the cap of a day
@@ -241,7 +255,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RenderCase{"sidebar-blue-busy-month", false, 0, 1, false, true},
                       RenderCase{"central-brown-busy-month", true, 2, 1, false, true},
                       RenderCase{"sidebar-blue-scripts", false, 0, 1, false, false, true},
-                      RenderCase{"central-green-scripts", true, 1, 1, false, false, true}),
+                      RenderCase{"central-blue-scripts", true, 0, 1, false, false, true}),
     [](const auto& info) {
         std::string n = info.param.name;
         for (char& ch : n)
