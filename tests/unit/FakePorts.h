@@ -494,9 +494,9 @@ public:
         return true;
     }
     void Close() override { target = nullptr; }
-    bool Send(unsigned id, std::string&) override {
+    bool Send(unsigned id, unsigned argument, std::string&) override {
         sent.push_back(id);
-        return target && target->Post(Msg::Command, id, 0);
+        return target && target->Post(Msg::Command, id, argument);
     }
 };
 

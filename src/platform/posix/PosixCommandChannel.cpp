@@ -92,10 +92,16 @@ void CPosixCommandChannel::Accept() {
         const char* answer = "refused\n";
         if (::getsockopt(client, SOL_SOCKET, SO_PEERCRED, &cred, &len) == 0 && cred.uid == ::getuid()) {
             answer = "bad request\n";
-            if (ReadLine(client, line, 1000) && !line.empty() && line.size() <= 6 &&
-                line.find_first_not_of("0123456789") == std::string::npos) {
+            unsigned argument = 0;
+            if (ReadLine(client, line, 1000) && line.size() >= 3 && line[line.size() - 2] == ' ' &&
+                line.back() >= '0' && line.back() <= '9') {
+                argument = static_cast<unsigned>(line.back() - '0');
+                line.resize(line.size() - 2);
+            }
+            if (!line.empty() && line.size() <= 5 && line.find_first_not_of("0123456789") == std::string::npos) {
                 const unsigned long id = std::strtoul(line.c_str(), nullptr, 10);
-                if (id > 0 && id <= 0xFFFF && m_target && m_target->Post(Msg::Command, id, 0)) answer = "ok\n";
+                if (id > 0 && id <= 0xFFFF && m_target && m_target->Post(Msg::Command, id, argument))
+                    answer = "ok\n";
             }
         }
         (void)!::write(client, answer, std::strlen(answer));
@@ -103,7 +109,7 @@ void CPosixCommandChannel::Accept() {
     }
 }
 
-bool CPosixCommandChannel::Send(unsigned commandId, std::string& error) {
+bool CPosixCommandChannel::Send(unsigned commandId, unsigned argument, std::string& error) {
     sockaddr_un addr;
     if (!MakeAddress(SocketPath(), addr, error)) return false;
     int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -115,7 +121,8 @@ bool CPosixCommandChannel::Send(unsigned commandId, std::string& error) {
     if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
         error = "Orvanta for Outlook is not running (" + std::string(std::strerror(errno)) + ")";
     } else {
-        const std::string request = std::to_string(commandId) + "\n";
+        const std::string request =
+            std::to_string(commandId) + (argument ? " " + std::to_string(argument % 10) : std::string()) + "\n";
         std::string reply;
         if (::write(fd, request.data(), request.size()) != static_cast<ssize_t>(request.size()) ||
             !ReadLine(fd, reply, 5000))

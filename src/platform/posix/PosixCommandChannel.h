@@ -5,7 +5,7 @@
 //   socket of a copy that ended is replaced); requests accepted on the loop of the
 //   window kit; SO_PEERCRED checked against the program's own user; the client side
 //   with a timeout of 5 s.
-// Does not implement: commands with arguments (every request is one command id).
+// Does not implement: commands with text arguments (a request is a command id and a digit).
 #include <string>
 
 #include "../CommandChannel.h"
@@ -18,7 +18,7 @@ public:
     ~CPosixCommandChannel() override;
     bool Listen(IWindow& target, std::string& error) override;
     void Close() override;
-    bool Send(unsigned commandId, std::string& error) override;
+    bool Send(unsigned commandId, unsigned argument, std::string& error) override;
     std::string SocketPath() const { return m_dir + "/orvanta.sock"; }
 
 private:
