@@ -17,7 +17,8 @@ public:
     bool Create(const std::string& caption) {
         // Top-level (not message-only), so the shell's broadcasts ("TaskbarCreated",
         // WM_SETTINGCHANGE, WM_ENDSESSION) reach it; never shown.
-        return CreateWin(CWin32WindowKit::kWindowClass, Widen(caption).c_str(), WS_OVERLAPPEDWINDOW | WS_MINIMIZE,
+        return CreateWin(m_main ? CWin32WindowKit::kMainWindowClass : CWin32WindowKit::kWindowClass,
+                         Widen(caption).c_str(), WS_OVERLAPPEDWINDOW | WS_MINIMIZE,
                          0, nullptr);
     }
     uintptr_t Handle() const override { return reinterpret_cast<uintptr_t>(Hwnd()); }
