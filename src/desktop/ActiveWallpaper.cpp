@@ -148,7 +148,9 @@ bool CActiveWallpaper::AdoptChanged(Check variant) {
     if (m_settings.m_hideData)
         changed = tick ? m_current != FoldPath(m_settings.m_wallpaper) : sys.picture != m_displayed;
     else
-        changed = m_current != m_output;
+        // The user's own picture still on show (our picture could not be installed, or
+        // not yet) is no change: taking it again would recompose at every tick.
+        changed = m_current != m_output && m_current != FoldPath(m_settings.m_wallpaper);
     if (name == kSiblingPicture) changed = false;
     if (!(tick && !m_settings.m_hideData) && name == EParser::ToLower(kProductPicture)) changed = false;
     if (!changed) return false;

@@ -162,6 +162,10 @@ TEST_F(ActiveWallpaperTest, AdoptsAWallpaperTheUserSetButNotOurOwnNames) {
     EXPECT_EQ(settings.m_wallpaper, "c:\\pics\\forest.bmp");
     EXPECT_EQ(wallpaper.UserStyle(), 2);
 
+    // Our picture not shown (the install failed): the user's picture is no news.
+    EXPECT_FALSE(wallpaper.AdoptChanged(CActiveWallpaper::Check::Timer));
+    EXPECT_FALSE(wallpaper.AdoptChanged(CActiveWallpaper::Check::RefreshTick));
+
     // The product's own name in any case, or the sibling's, is never the user's.
     for (const char* ours : {"D:\\x\\ORVANTA.bmp", "D:\\x\\orvanta.jpg", "D:\\x\\Corvinel.bmp"}) {
         Desktop("Wallpaper", ours);
