@@ -274,6 +274,18 @@ TEST_F(Daemon, TheSocketAnswersOnlyCommandIds) {
     EXPECT_EQ(ask("99999999\n"), "bad request\n");
     EXPECT_EQ(ask("0\n"), "bad request\n");
     EXPECT_EQ(ask("32790\n"), "ok\n");
+    // Another user cannot even reach the socket (it is the owner's alone).
+    if (::getuid() == 0) {
+        pid_t other = ::fork();
+        if (other == 0) {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
+            const std::string reply = ask("32790\n");
+            ::_exit(reply.empty() ? 0 : 1);
+        }
+        int status = 0;
+        ::waitpid(other, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a peer of another user was answered";
+    }
     ::kill(p.Pid(), SIGTERM);
     EXPECT_EQ(p.WaitExit(), 0);
 }

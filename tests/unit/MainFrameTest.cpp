@@ -315,3 +315,25 @@ TEST_P(AppShutdownTest, ExitRestoresTheUsersPictureUnlessKeptOnExit) {
 INSTANTIATE_TEST_SUITE_P(KeepOnExit, AppShutdownTest, ::testing::Bool());
 
 } // namespace
+
+namespace {
+
+TEST_F(MainFrameTest, LogOffSavesAndRestoresTheUsersPicture) {
+    env.wallpaper.WriteWallpaper("C:\\pics\\lake.bmp");
+    Start();
+    env.windows.Advance(300);
+    settings.m_transparency = 61;
+    EXPECT_EQ(frame.Window()->Send(Msg::QueryEndSession), 1); // the session may end
+    CSettings stored(kRoot);
+    stored.Load();
+    EXPECT_EQ(stored.m_transparency, 61);
+    env.wallpaper.sets.clear();
+    frame.Window()->Send(Msg::EndSession, 0); // the end was cancelled: nothing
+    EXPECT_TRUE(env.wallpaper.sets.empty());
+    frame.Window()->Send(Msg::EndSession, 1);
+    EXPECT_EQ(env.wallpaper.sets, std::vector<std::string>{"spi|c:\\pics\\lake.bmp|0"});
+    EXPECT_FALSE(env.tray.shown);
+    EXPECT_FALSE(env.windows.TimerRunning(CMainFrame::kRefreshTimer));
+}
+
+} // namespace
