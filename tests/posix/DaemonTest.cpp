@@ -291,3 +291,47 @@ TEST_F(Daemon, TheSocketAnswersOnlyCommandIds) {
 }
 
 } // namespace
+
+namespace {
+
+// "Refresh" at its least (5 s): an unchanged store leaves the picture alone; an
+// appointment added to the store file is drawn within one period.
+TEST_F(Daemon, AChangedStoreIsDrawnWithinOnePeriodAndAnUnchangedOneNever) {
+    const std::string store = dir.Path() + "/store.json";
+    std::string json = ReadFile(ORVANTA_SOURCE_DIR "/examples/sample-store.json");
+    WriteFile(store, json);
+    env["ORVANTA_STORE"] = store;
+    std::string reg = ReadFile(config + "/orvanta/HKEY_CURRENT_USER.reg");
+    reg += "[HKEY_CURRENT_USER\\Software\\Kestrova\\Orvanta for Outlook\\3.5]\n\"Refresh\"=dword:00000005\n\n";
+    WriteFile(config + "/orvanta/HKEY_CURRENT_USER.reg", reg);
+    auto modified = [this] {
+        struct stat st {};
+        if (::stat(output.c_str(), &st) != 0) return -1LL;
+        return static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    };
+    ChildProgram p(ORVANTA_PROGRAM, env, Err(0));
+    ASSERT_TRUE(p.WaitReady());
+    for (int i = 0; i < 50 && modified() < 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const long long first = modified();
+    ASSERT_GE(first, 0) << ReadFile(Err(0));
+    std::this_thread::sleep_for(std::chrono::milliseconds(2 * 5000 + 500));
+    EXPECT_EQ(modified(), first); // two periods, nothing new
+
+    const std::string marker = "\"appointments\": [";
+    const size_t at = json.find(marker);
+    ASSERT_NE(at, std::string::npos);
+    json.insert(at + marker.size(),
+                R"({"subject": "Added while running", "start": "today 16:00", "end": "today 16:30"},)");
+    WriteFile(store, json);
+    const auto changedAt = std::chrono::steady_clock::now();
+    bool redrawn = false;
+    while (!redrawn && std::chrono::steady_clock::now() - changedAt < std::chrono::milliseconds(5000 + 1500)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        redrawn = modified() != first;
+    }
+    EXPECT_TRUE(redrawn) << ReadFile(Err(0));
+    ::kill(p.Pid(), SIGTERM);
+    EXPECT_EQ(p.WaitExit(), 0);
+}
+
+} // namespace
