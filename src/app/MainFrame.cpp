@@ -66,7 +66,10 @@ bool CMainFrame::OnMessage(unsigned msg, uintptr_t wp, intptr_t lp, intptr_t& re
         case kDeferredTimer: OnDeferredWork(); break;
         case kRefreshTimer: OnRefreshTick(); break;
         case kWallpaperTimer: CheckWallpaperChange(); break;
-        case kDayTimer: CheckDayChange(); break;
+        case kDayTimer:
+            CheckDayChange();
+            if (m_tray) m_tray->RetryAdd(); // a taskbar that came late gets the icon
+            break;
         default: return false;
         }
         return true;

@@ -85,6 +85,10 @@ bool CSystemTray::OnMessage(unsigned msg, uintptr_t wp, intptr_t lp) {
     return false;
 }
 
+void CSystemTray::RetryAdd() {
+    if (m_removed) AddAgain();
+}
+
 void CSystemTray::AddAgain() {
     if (!m_port || m_hidden) return;
     m_removed = !m_port->Add();

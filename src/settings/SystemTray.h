@@ -36,6 +36,9 @@ public:
     void SetMenuDefaultItem(unsigned item, bool byPosition);
     void SetTargetWindow(IWindow* target) { m_target = target; }
     void Remove();
+    // Adds an icon the shell refused (or lost) again; the owner calls it now and then,
+    // since not every shell announces a new taskbar (Wine never does).
+    void RetryAdd();
 
     // Commands the menu shows checked (the frame fills them before the menu opens).
     void SetChecked(std::vector<unsigned> ids) { m_checked = std::move(ids); }

@@ -240,6 +240,19 @@ TEST_F(MainFrameTest, TrayIconMenuAndDoubleClick) {
     EXPECT_EQ(env.ui.boxes[0].flags, MsgBox::Ok | MsgBox::IconError);
 }
 
+TEST_F(MainFrameTest, AnIconTheShellRefusedIsAddedOnceTheTaskbarIsThere) {
+    env.tray.shellWorks = false; // no taskbar yet, and none will announce itself
+    Start();
+    env.windows.Advance(3300);
+    EXPECT_FALSE(env.tray.shown);
+    env.tray.shellWorks = true;
+    env.windows.Advance(3000);
+    EXPECT_TRUE(env.tray.shown);
+    const int adds = env.tray.adds;
+    env.windows.Advance(30000);
+    EXPECT_EQ(env.tray.adds, adds); // once there, never added again
+}
+
 TEST_F(MainFrameTest, TrayIconComesBackWhenTheTaskbarIsCreatedAgain) {
     Start();
     ASSERT_EQ(env.tray.adds, 1);
