@@ -80,6 +80,25 @@ public:
         return out;
     }
 
+    // The pixmap the root window shows, as root-window setters publish it.
+    uint32_t RootPixmap() const {
+        xcb_connection_t* c = xcb_connect(m_name.c_str(), nullptr);
+        uint32_t id = 0;
+        if (!xcb_connection_has_error(c)) {
+            xcb_screen_t* s = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+            xcb_intern_atom_reply_t* a = xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, 13, "_XROOTPMAP_ID"), nullptr);
+            if (a) {
+                xcb_get_property_reply_t* r =
+                    xcb_get_property_reply(c, xcb_get_property(c, 0, s->root, a->atom, XCB_ATOM_PIXMAP, 0, 1), nullptr);
+                if (r && xcb_get_property_value_length(r) == 4) std::memcpy(&id, xcb_get_property_value(r), 4);
+                std::free(r);
+                std::free(a);
+            }
+        }
+        xcb_disconnect(c);
+        return id;
+    }
+
 private:
     void Stop() {
         if (m_pid > 0) {
@@ -314,8 +333,12 @@ TEST_F(Daemon, AChangedStoreIsDrawnWithinOnePeriodAndAnUnchangedOneNever) {
     for (int i = 0; i < 50 && modified() < 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
     const long long first = modified();
     ASSERT_GE(first, 0) << ReadFile(Err(0));
+    ASSERT_TRUE(WaitRoot([&](const auto&) { return display.RootPixmap() != 0; }, 5000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const uint32_t shown = display.RootPixmap();
     std::this_thread::sleep_for(std::chrono::milliseconds(2 * 5000 + 500));
     EXPECT_EQ(modified(), first); // two periods, nothing new
+    EXPECT_EQ(display.RootPixmap(), shown);
 
     const std::string marker = "\"appointments\": [";
     const size_t at = json.find(marker);
@@ -330,6 +353,8 @@ TEST_F(Daemon, AChangedStoreIsDrawnWithinOnePeriodAndAnUnchangedOneNever) {
         redrawn = modified() != first;
     }
     EXPECT_TRUE(redrawn) << ReadFile(Err(0));
+    // ... and shown: the root has a new picture.
+    EXPECT_TRUE(WaitRoot([&](const auto&) { return display.RootPixmap() != shown; }, 2000));
     ::kill(p.Pid(), SIGTERM);
     EXPECT_EQ(p.WaitExit(), 0);
 }
