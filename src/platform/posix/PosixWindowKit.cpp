@@ -170,7 +170,9 @@ int CPosixWindowKit::RunMessageLoop() {
         int timeout = 60000;
         for (const auto& [handle, entry] : s.windows)
             for (const auto& [id, timer] : entry.timers) {
-                auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(timer.due - now).count();
+                // Rounded up: a timer due in less than a millisecond would otherwise
+                // make the loop spin until it is due.
+                auto ms = std::chrono::ceil<std::chrono::milliseconds>(timer.due - now).count();
                 if (ms < timeout) timeout = ms < 0 ? 0 : static_cast<int>(ms);
             }
         std::vector<pollfd> fds{{s.wakePipe[0], POLLIN, 0}, {g_signalPipe[0], POLLIN, 0}};
