@@ -182,7 +182,9 @@ void CMainFrame::RestartRefreshTimer() {
 
 void CMainFrame::ComposeAndInstall(bool installOnlyWhenComposed) {
     const bool composed = m_doc->Compose();
-    if (composed || !installOnlyWhenComposed) m_wallpaper.Install();
+    // Every data load reads the settings again, which clears the "Hide Data" the lock
+    // set in memory only: a locked desktop keeps the user's picture all the same.
+    if ((composed || !installOnlyWhenComposed) && !m_hiddenByLock) m_wallpaper.Install();
     ++m_redraws;
 }
 
@@ -280,10 +282,15 @@ void CMainFrame::ToggleHideData() {
 void CMainFrame::OnDesktopLock(bool locked) {
     if (locked == m_hiddenByLock) return;
     m_hiddenByLock = locked;
-    // Not persisted: the data come back on unlock.
-    m_settings.m_hideData = locked;
-    if (locked) m_wallpaper.Restore();
-    else m_wallpaper.Install();
+    // Not persisted: on unlock the data come back as the user had them.
+    if (locked) {
+        m_hideDataBeforeLock = m_settings.m_hideData;
+        m_settings.m_hideData = true;
+        m_wallpaper.Restore();
+    } else {
+        m_settings.m_hideData = m_hideDataBeforeLock;
+        m_wallpaper.Install();
+    }
 }
 
 void CMainFrame::StartOutlook() {

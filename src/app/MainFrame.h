@@ -102,6 +102,7 @@ private:
     bool m_firstTickPending = true;
     bool m_settingsRequested = false;
     bool m_hiddenByLock = false;
+    bool m_hideDataBeforeLock = false;
     bool m_settingsSheetOpen = false;
     bool m_shutDown = false;
     int m_storedDay = -1; // no day yet: the first check counts as a change

@@ -153,9 +153,21 @@ TEST_F(MainFrameTest, NothingHappensOnRefreshTicksWhileHiddenByDesktopLock) {
     env.windows.Advance(60000);
     EXPECT_EQ(frame.Refreshes(), refreshes);
     EXPECT_EQ(env.wallpaper.sets.size(), sets);
+    // A refresh asked for while locked reads, but leaves the user's picture up.
+    ASSERT_TRUE(frame.RouteCommand(ID_REFRESH));
+    env.windows.Advance(300);
+    EXPECT_EQ(frame.Refreshes(), refreshes + 1);
+    EXPECT_EQ(env.wallpaper.sets.size(), sets);
     frame.Window()->Send(CMainFrame::kDesktopLockMsg, 0, 0);
     EXPECT_FALSE(frame.HiddenByLock());
     EXPECT_FALSE(settings.m_hideData);
+    EXPECT_EQ(Installs(), 2); // shown again on unlock
+
+    // Data the user had hidden stay hidden after an unlock.
+    ASSERT_TRUE(frame.RouteCommand(ID_HIDE_DATA));
+    frame.Window()->Send(CMainFrame::kDesktopLockMsg, 0, 1);
+    frame.Window()->Send(CMainFrame::kDesktopLockMsg, 0, 0);
+    EXPECT_TRUE(settings.m_hideData);
 }
 
 TEST_F(MainFrameTest, HideDataRestoresTheUsersPictureAndShowingInstallsOursAgain) {
