@@ -11,6 +11,8 @@
 #include <random>
 
 #include "PosixTestUtil.h"
+#include "platform/Platform.h"
+#include "platform/common/MemoryRegistry.h"
 #include "platform/posix/PosixWallpaper.h"
 
 namespace {
@@ -357,6 +359,70 @@ TEST_F(Daemon, AChangedStoreIsDrawnWithinOnePeriodAndAnUnchangedOneNever) {
     EXPECT_TRUE(WaitRoot([&](const auto&) { return display.RootPixmap() != shown; }, 2000));
     ::kill(p.Pid(), SIGTERM);
     EXPECT_EQ(p.WaitExit(), 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST(PosixWallpaperSetter, TheUsersCommandComesFirstAndGetsThePicture) {
+    TempDir dir;
+    CMemoryRegistry registry;
+    ScopedPort<IRegistryPort> withRegistry(registry);
+    const std::string picture = dir.Path() + "/our picture.bmp";
+    WriteFile(picture, "BM not really");
+    ::setenv("ORVANTA_WALLPAPER_COMMAND", ("cp \"$1\" '" + dir.Path() + "/shown.bmp'").c_str(), 1);
+    EXPECT_EQ(CPosixWallpaperPort::ChosenSetter(), "command");
+    CPosixWallpaperPort port;
+    EXPECT_NE(port.CreateActiveDesktop(), 0); // no Active Desktop here
+    EXPECT_TRUE(port.SystemSet(picture, 0));
+    EXPECT_EQ(ReadFile(dir.Path() + "/shown.bmp"), "BM not really");
+    RegValue v;
+    ASSERT_EQ(registry.Tree(RegRoot::CurrentUser).QueryValue("Control Panel\\Desktop", "Wallpaper", v), 0);
+    EXPECT_EQ(v.AsText(), picture);
+    // A command that fails is a failed set.
+    ::setenv("ORVANTA_WALLPAPER_COMMAND", "exit 3", 1);
+    EXPECT_FALSE(port.SystemSet(picture, 0));
+    ::unsetenv("ORVANTA_WALLPAPER_COMMAND");
+
+    // Without a desktop and a display there is nothing to set it with.
+    const char* display = std::getenv("DISPLAY");
+    const std::string saved = display ? display : "";
+    ::unsetenv("DISPLAY");
+    ::setenv("XDG_CURRENT_DESKTOP", "", 1);
+    EXPECT_EQ(CPosixWallpaperPort::ChosenSetter(), "");
+    ::setenv("DISPLAY", ":1234", 1);
+    EXPECT_EQ(CPosixWallpaperPort::ChosenSetter(), "x11");
+    if (display) ::setenv("DISPLAY", saved.c_str(), 1);
+    else ::unsetenv("DISPLAY");
+
+    EXPECT_EQ(port.NameOnDisk(picture), "our picture.bmp");
+    EXPECT_EQ(port.NameOnDisk(dir.Path() + "/missing.bmp"), "");
+    ::setenv("ORVANTA_TEST_FOLDER", "/srv/pics", 1);
+    EXPECT_EQ(port.ExpandEnvironment("%ORVANTA_TEST_FOLDER%/a.bmp"), "/srv/pics/a.bmp");
+    EXPECT_EQ(port.ExpandEnvironment("%NO_SUCH_NAME_HERE%/a.bmp"), "%NO_SUCH_NAME_HERE%/a.bmp");
+    EXPECT_EQ(port.ExpandEnvironment("100%"), "100%");
+}
+
+TEST(PosixWallpaperSetter, TheRootWindowRefusesWhatItCannotShow) {
+    TempDir dir;
+    std::string error;
+    WriteFile(dir.Path() + "/bad.bmp", "BM");
+    EXPECT_FALSE(CPosixWallpaperPort::SetRootWindow(dir.Path() + "/bad.bmp", 0, error));
+    EXPECT_EQ(error, "not a BMP file");
+    EXPECT_FALSE(CPosixWallpaperPort::SetRootWindow(dir.Path() + "/missing.bmp", 0, error));
+}
+
+TEST_F(Daemon, InstallAutostartWritesTheEntry) {
+    EXPECT_EQ(Orvanta(env, {"install-autostart"}, Err(0)), 0) << ReadFile(Err(0));
+    const std::string entry = ReadFile(config + "/autostart/orvanta.desktop");
+    EXPECT_NE(entry.find("[Desktop Entry]\nType=Application\nName=Orvanta for Outlook\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("Exec=\"" ORVANTA_PROGRAM "\" run\n"), std::string::npos) << entry;
+    // A configuration folder that is a file: said, and nothing half written.
+    auto broken = env;
+    broken["XDG_CONFIG_HOME"] = dir.Path() + "/user.bmp";
+    EXPECT_EQ(Orvanta(broken, {"install-autostart"}, Err(1)), 1);
+    EXPECT_NE(ReadFile(Err(1)).find("cannot be written"), std::string::npos) << ReadFile(Err(1));
 }
 
 } // namespace
