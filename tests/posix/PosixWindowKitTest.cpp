@@ -2,6 +2,7 @@
 // threads, sending, registered messages, a throwing handler, the end of the loop.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <atomic>
 #include <chrono>
 #include <stdexcept>
@@ -21,7 +22,24 @@ struct Events : IWindowEvents {
     }
 };
 
+// The main window catches the stop signals; the tests that start the program judge its
+// readiness by the signals it catches, so this process gives them back afterwards.
+class KeepSignals {
+public:
+    KeepSignals() {
+        for (size_t i = 0; i < 3; ++i) sigaction(kSignals[i], nullptr, &m_saved[i]);
+    }
+    ~KeepSignals() {
+        for (size_t i = 0; i < 3; ++i) sigaction(kSignals[i], &m_saved[i], nullptr);
+    }
+
+private:
+    static constexpr int kSignals[3] = {SIGTERM, SIGINT, SIGHUP};
+    struct sigaction m_saved[3] {};
+};
+
 TEST(PosixWindowKit, TimersPostsAndTheEndOfTheLoop) {
+    KeepSignals keep;
     CPosixWindowKit kit;
     Events main, other;
     auto window = kit.MakeWindow(WindowDesc{"main", true}, main);
