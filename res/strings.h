@@ -82,5 +82,18 @@
 #define ID_NEW_MAIL 32801
 #define ID_APP_ABOUT 57664
 #define ID_APP_EXIT 57665
+#define ID_SETTINGS 32785
+#define ID_STYLE_BLUE 32776
+#define ID_STYLE_GREEN 32777
+#define ID_STYLE_BROWN 32778
+#define ID_HELP_INDEX 32786
+#define ID_SHOW_STARTUP_INFO 32803
+#define ID_HIDE_DATA 32795
+#define ID_START_OUTLOOK 32788
+#define ID_REFRESH 32790
+#define ID_POPUP 32798 /* the double-click action 3; no item of the tray menu */
+
+/* The tray icon's identifier and its menu. */
+#define IDR_TRAY_MENU 195
 
 #endif

@@ -30,6 +30,12 @@ wine_env_start() {
     done
     [ -n "$wine_xvfb_pid" ] || { echo "could not start Xvfb" >&2; return 1; }
 
+    wine_prefix_setup
+}
+
+# The private prefix, made once: every program of it inside one virtual desktop, the
+# program's faces drawn with DejaVu Sans.
+wine_prefix_setup() {
     mkdir -p "$(dirname "$WINEPREFIX")"
     # The marker names the last change to this setup, so an older prefix is set up again.
     if [ ! -f "$WINEPREFIX/.orvanta-ready-4" ]; then

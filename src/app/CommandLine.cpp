@@ -2,6 +2,7 @@
 
 #include "Agenda.h"
 #include "ComposeCommand.h"
+#include "DaemonCommand.h"
 #include "OrvantaApp.h"
 #include "RegionsCommand.h"
 
@@ -22,6 +23,12 @@ void CCommandLine::Usage(std::ostream& out) {
            "            read once, compose, and print every spot a click opens: kind,\n"
            "            rectangle, tooltip and what the click does (--popup: the same for\n"
            "            the pop-up picture, in its own coordinates)\n"
+           "  refresh, hide, show, popup, exit\n"
+           "  style blue|green|brown\n"
+           "  new appointment|task|mail\n"
+           "            the tray menu's commands, sent to the running copy\n"
+           "  install-autostart\n"
+           "            start the program at log-on (an XDG autostart entry)\n"
            "  help      print this text (also --help, -h)\n"
            "\n"
            "Environment: ORVANTA_STORE names the Outlook store file; XDG_CONFIG_HOME and\n"
@@ -35,6 +42,9 @@ int CCommandLine::Run(const std::vector<std::string>& args, std::ostream& out, s
         return 0;
     }
     if (args.size() == 1 && args[0] == "agenda") return CAgenda::Run(out);
+    if (args.size() == 1 && args[0] == "install-autostart") return CDaemonCommand::InstallAutostart(out, err);
+    CDaemonCommand::Request request;
+    if (CDaemonCommand::Parse(args, request)) return CDaemonCommand::Send(request, err);
     if (!args.empty() && args[0] == "compose" && (args.size() == 1 || (args.size() == 3 && args[1] == "--png")))
         return CComposeCommand::Run(args.size() == 3 ? args[2] : std::string(), out, err);
     if (!args.empty() && args[0] == "regions" && (args.size() == 1 || (args.size() == 2 && args[1] == "--popup")))

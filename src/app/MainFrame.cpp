@@ -1,32 +1,309 @@
 #include "MainFrame.h"
 
+#include "../desktop/ActiveWallpaper.h"
 #include "../platform/Platform.h"
+#include "../settings/FileSystem.h"
 #include "../settings/Settings.h"
+#include "../settings/SystemInfo.h"
+#include "../settings/SystemTray.h"
+#include "../util/Strings.h"
+#include "OrvantaDoc.h"
 
-CMainFrame::CMainFrame(CSettings& settings) : m_settings(settings) {}
+namespace {
+constexpr int kInformationIcon = 32516; // IDI_ASTERISK
+constexpr const char* kPopupFailed = "Failed to create PopUp screen";
+} // namespace
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::CMainFrame(CSettings& settings, CActiveWallpaper& wallpaper)
+    : m_clock([] { return LocalNow(); }), m_settings(settings), m_wallpaper(wallpaper) {}
+
+CMainFrame::~CMainFrame() {
+    Shutdown();
+    m_tray.reset();
+    m_window.reset();
+}
 
 bool CMainFrame::Create(const std::string& caption) {
-    m_window = Port<IWindowKit>().CreateMainWindow(caption, [this] { OnClose(); });
-    return m_window != nullptr;
+    m_window = Port<IWindowKit>().MakeWindow(WindowDesc{caption, true}, *this);
+    if (!m_window) return false;
+    OnCreate();
+    return true;
 }
 
 void CMainFrame::SetCaption(const std::string& caption) {
-    if (!m_window) return;
-    m_window->SetCaption(caption);
-    m_window->Update();
+    if (m_window) m_window->SetCaption(caption);
 }
 
 std::string CMainFrame::Caption() const { return m_window ? m_window->Caption() : std::string(); }
 
+unsigned CMainFrame::DefaultTrayItem() const {
+    switch (m_settings.m_doubleclickAction) {
+    case 1: return ID_START_OUTLOOK;
+    case 2: return ID_HIDE_DATA;
+    case 3: return ID_POPUP;
+    default: return ID_SETTINGS;
+    }
+}
+
+void CMainFrame::OnCreate() {
+    m_tray = std::make_unique<CSystemTray>();
+    m_tray->Create(kTrayNotify, LoadResString(IDS_PRODUCT), kInformationIcon, kTrayId, false);
+    m_tray->SetMenuDefaultItem(DefaultTrayItem(), false);
+    if (m_settings.m_launchOutlook) StartOutlook();
+    m_tray->SetTargetWindow(m_window.get());
+    m_tray->SetIcon(IDI_TRAY_START);
+    m_tray->SetChecked({static_cast<unsigned>(ID_STYLE_BLUE + m_settings.m_style)});
+    m_storedTime = m_clock();
+    CheckDayChange();
+    m_window->SetTimer(kDeferredTimer, kDeferredPeriod);
+}
+
+bool CMainFrame::OnMessage(unsigned msg, uintptr_t wp, intptr_t lp, intptr_t& result) {
+    result = 0;
+    switch (msg) {
+    case Msg::Timer:
+        switch (wp) {
+        case kDeferredTimer: OnDeferredWork(); break;
+        case kRefreshTimer: OnRefreshTick(); break;
+        case kWallpaperTimer: CheckWallpaperChange(); break;
+        case kDayTimer:
+            CheckDayChange();
+            if (m_tray) m_tray->RetryAdd(); // a taskbar that came late gets the icon
+            break;
+        default: return false;
+        }
+        return true;
+    case Msg::Command:
+        // lParam of a command from the Linux command line: 1 hide, 2 show (the menu
+        // item itself toggles).
+        if (wp == ID_HIDE_DATA && lp != 0) {
+            if ((lp == 1) != m_settings.m_hideData) ToggleHideData();
+            return true;
+        }
+        RouteCommand(static_cast<int>(wp & 0xFFFF));
+        return true;
+    case Msg::Close:
+        Shutdown();
+        m_window->Destroy();
+        return true;
+    case Msg::QueryEndSession:
+        m_settings.Save();
+        result = 1; // the session may end
+        return true;
+    case Msg::EndSession:
+        if (wp != 0) {
+            if (!m_settings.m_keepOnExit) m_wallpaper.Restore();
+            Shutdown();
+        }
+        return true;
+    case Msg::SettingChange:
+        if (wp == kSetDeskWallpaper || wp == 0) CheckWallpaperChange();
+        return false; // the platform's own handling goes on
+    case kTrayNotify:
+        if (m_tray) m_tray->OnMessage(msg, wp, lp);
+        return true;
+    case kNewAppointmentMsg:
+        m_window->SetForeground();
+        if (m_doc) m_doc->Engine().NewAppointment();
+        return true;
+    case kNewTaskMsg:
+        if (m_doc) m_doc->Engine().NewTask();
+        return true;
+    case kNewMailMsg:
+        if (m_doc) m_doc->Engine().NewMail();
+        return true;
+    case kOpenAppointmentMsg:
+        if (m_doc && wp) m_doc->Engine().OpenAppointment(std::string(reinterpret_cast<const char*>(wp)));
+        return true;
+    case kOpenTaskMsg:
+        if (m_doc && wp) m_doc->Engine().OpenTask(std::string(reinterpret_cast<const char*>(wp)));
+        return true;
+    case kStartOutlookMsg:
+        StartOutlook();
+        return true;
+    case kOpenFolderMsg:
+    case kOpenDayMsg:
+    case kContactsMsg:
+    case kNothingMsg:
+        return true; // the Outlook actions of folders, days and contacts plug in here
+    case kDesktopLockMsg:
+        OnDesktopLock(lp == 1);
+        return true;
+    case kRefreshRequestMsg:
+        m_refreshRequested = true;
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool CMainFrame::RouteCommand(int id) {
+    if (OnFrameCommand(id)) return true;
     for (const auto& target : m_targets)
         if (target(id)) return true;
     return false;
 }
 
-void CMainFrame::OnClose() {
+bool CMainFrame::OnFrameCommand(int id) {
+    switch (id) {
+    case ID_SETTINGS: m_settingsRequested = true; return true;
+    case ID_STYLE_BLUE:
+    case ID_STYLE_GREEN:
+    case ID_STYLE_BROWN:
+        m_settings.ApplyStyle(id - ID_STYLE_BLUE);
+        m_settings.Save();
+        if (m_tray) m_tray->SetChecked({static_cast<unsigned>(id)});
+        m_refreshRequested = true;
+        return true;
+    case ID_HELP_INDEX: {
+        const std::string folder = EFileSystem::DirectoryPart(EFileSystem::ProgramFilePath(false));
+        ESystemInfo::OpenInBrowser(EFileSystem::Join(EFileSystem::Join(folder.empty() ? "." : folder, "help"),
+                                                     "Index.html"));
+        return true;
+    }
+    case ID_HIDE_DATA: ToggleHideData(); return true;
+    case ID_START_OUTLOOK: StartOutlook(); return true;
+    case ID_REFRESH: m_refreshRequested = true; return true;
+    case ID_POPUP:
+        // The pop-up data window is not part of this program yet: said as a failure.
+        Port<IDialogPort>().ShowMessageBox(kPopupFailed, LoadResString(IDS_APP_TITLE), MsgBox::Ok | MsgBox::IconError);
+        return true;
+    case ID_APP_EXIT:
+        if (m_window) m_window->Post(Msg::Close);
+        return true;
+    default: return false;
+    }
+}
+
+void CMainFrame::RestartRefreshTimer() {
+    const int seconds = m_settings.m_refresh > 0 ? m_settings.m_refresh : CSettings::kDefaultRefresh;
+    m_window->SetTimer(kRefreshTimer, static_cast<unsigned>(seconds) * 1000u);
+}
+
+void CMainFrame::ComposeAndInstall(bool installOnlyWhenComposed) {
+    const bool composed = m_doc->Compose();
+    // Every data load reads the settings again, which clears the "Hide Data" the lock
+    // set in memory only: a locked desktop keeps the user's picture all the same.
+    if ((composed || !installOnlyWhenComposed) && !m_hiddenByLock) m_wallpaper.Install();
+    ++m_redraws;
+}
+
+void CMainFrame::OnDeferredWork() {
+    if (m_firstTickPending && m_doc) {
+        m_firstTickPending = false;
+        if (m_doc->Engine().EnsureConnected()) {
+            ++m_refreshes;
+            m_doc->RefreshData();
+            ConvertBackground();
+            ComposeAndInstall(false);
+        }
+        RestartRefreshTimer();
+        m_window->SetTimer(kWallpaperTimer, kWallpaperPeriod);
+        m_window->SetTimer(kDayTimer, kDayPeriod);
+    }
+    if (m_refreshRequested && m_doc && !m_firstTickPending) {
+        m_refreshRequested = false;
+        m_window->KillTimer(kRefreshTimer);
+        ++m_refreshes;
+        if (m_doc->RefreshData()) {
+            ConvertBackground();
+            ComposeAndInstall(true);
+        }
+        RestartRefreshTimer();
+    }
+    if (m_settingsRequested) {
+        // The settings sheet is not part of this program yet; the request is taken.
+        m_settingsRequested = false;
+    }
+}
+
+void CMainFrame::OnRefreshTick() {
+    if (m_hiddenByLock || !m_doc) return;
+    if (m_wallpaper.AdoptChanged(CActiveWallpaper::Check::RefreshTick)) {
+        // The next deferred tick recomposes over the new picture.
+        ConvertBackground();
+        m_settings.Save();
+        m_refreshRequested = true;
+        if (m_settings.m_hideData) RestartRefreshTimer();
+        return;
+    }
+    m_window->KillTimer(kRefreshTimer);
+    ++m_refreshes;
+    if (m_doc->RefreshAndCompare()) ComposeAndInstall(false);
+    RestartRefreshTimer();
+}
+
+void CMainFrame::CheckWallpaperChange() {
+    if (m_hiddenByLock) return;
+    if (!m_wallpaper.AdoptChanged(CActiveWallpaper::Check::Timer)) return;
+    ConvertBackground();
+    m_settings.Save();
+    m_refreshRequested = true;
+    if (m_window) RestartRefreshTimer();
+}
+
+void CMainFrame::CheckDayChange() {
+    const COleDateTime now = m_clock();
+    if (m_storedDay == now.GetDay() - 1 && now.GetMonth() == m_storedTime.GetMonth() &&
+        now.GetYear() == m_storedTime.GetYear())
+        return;
+    m_storedDay = now.GetDay() - 1;
+    m_storedTime = now;
+    if (m_tray) m_tray->SetIconBySetting(m_settings.m_systrayIcon, now.GetDay());
+    if (!m_doc) return;
+    // The calendar's "today" moved: drawn again whether or not the data changed.
+    m_window->KillTimer(kRefreshTimer);
+    ++m_refreshes;
+    if (m_doc->RefreshData()) ComposeAndInstall(false);
+    RestartRefreshTimer();
+}
+
+void CMainFrame::ConvertBackground() {
+    if (m_doc) m_doc->ConvertBackground();
+}
+
+void CMainFrame::ToggleHideData() {
+    if (m_settings.m_hideData) CheckWallpaperChange();
+    m_settings.m_hideData = !m_settings.m_hideData;
+    if (!m_settings.m_hideData) {
+        m_wallpaper.Install();
+        m_settings.Save();
+    } else {
+        m_wallpaper.Restore();
+        m_settings.Save();
+    }
+    if (m_tray) {
+        std::vector<unsigned> checked{static_cast<unsigned>(ID_STYLE_BLUE + m_settings.m_style)};
+        if (m_settings.m_hideData) checked.push_back(ID_HIDE_DATA);
+        m_tray->SetChecked(checked);
+    }
+}
+
+void CMainFrame::OnDesktopLock(bool locked) {
+    if (locked == m_hiddenByLock) return;
+    m_hiddenByLock = locked;
+    // Not persisted: on unlock the data come back as the user had them.
+    if (locked) {
+        m_hideDataBeforeLock = m_settings.m_hideData;
+        m_settings.m_hideData = true;
+        m_wallpaper.Restore();
+    } else {
+        m_settings.m_hideData = m_hideDataBeforeLock;
+        m_wallpaper.Install();
+    }
+}
+
+void CMainFrame::StartOutlook() {
+    // Outlook keeps one copy per user: asking the shell to open it brings the running
+    // one forward.
+    Port<ISystemPort>().ShellExecuteVerb("open", "Outlook", "", ShowCmd::Normal);
+}
+
+void CMainFrame::Shutdown() {
+    if (m_shutDown || !m_window) return;
+    m_shutDown = true;
     // What the user changed while the program ran is kept for the next start.
     m_settings.Save();
+    if (m_tray) m_tray->Remove();
+    for (unsigned id : {kDeferredTimer, kRefreshTimer, kWallpaperTimer, kDayTimer}) m_window->KillTimer(id);
 }

@@ -1,30 +1,112 @@
 #pragma once
-// The hidden main window. It is never shown; closing it ends the program.
+// The hidden main window and the program's clock: the tray icon, the four timers of
+// the refresh cycle, the tray's commands and the requests of other parts. It is never
+// shown; closing it ends the program.
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-class IMainWindow;
-class CSettings;
+#include "../platform/WindowKit.h"
+#include "../util/OleDateTime.h"
 
-class CMainFrame {
+class CActiveWallpaper;
+class COrvantaDoc;
+class CSettings;
+class CSystemTray;
+
+class CMainFrame : public IWindowEvents {
 public:
-    explicit CMainFrame(CSettings& settings);
-    ~CMainFrame();
+    // Timer ids and periods.
+    static constexpr unsigned kDayTimer = 101;
+    static constexpr unsigned kRefreshTimer = 103;
+    static constexpr unsigned kDeferredTimer = 105;
+    static constexpr unsigned kWallpaperTimer = 106;
+    static constexpr unsigned kDeferredPeriod = 300;
+    static constexpr unsigned kWallpaperPeriod = 5000;
+    static constexpr unsigned kDayPeriod = 3000;
+    // Messages of other parts of the program.
+    static constexpr unsigned kTrayNotify = 0x8001;
+    static constexpr unsigned kNewAppointmentMsg = 0x501;
+    static constexpr unsigned kNewTaskMsg = 0x502;
+    static constexpr unsigned kNewMailMsg = 0x503;
+    static constexpr unsigned kOpenAppointmentMsg = 0x504;
+    static constexpr unsigned kOpenTaskMsg = 0x505;
+    static constexpr unsigned kOpenFolderMsg = 0x506;
+    static constexpr unsigned kOpenDayMsg = 0x507;
+    static constexpr unsigned kStartOutlookMsg = 0x508;
+    static constexpr unsigned kContactsMsg = 0x509;
+    static constexpr unsigned kNothingMsg = 0x510;
+    static constexpr unsigned kDesktopLockMsg = 0x511;
+    static constexpr unsigned kRefreshRequestMsg = 0x512;
+    static constexpr unsigned kSetDeskWallpaper = 20; // SPI_SETDESKWALLPAPER
+    static constexpr unsigned kTrayId = 195;
+
+    CMainFrame(CSettings& settings, CActiveWallpaper& wallpaper);
+    ~CMainFrame() override;
+    CMainFrame(const CMainFrame&) = delete;
+    CMainFrame& operator=(const CMainFrame&) = delete;
+
+    // Creates the hidden window; OnCreate follows.
     bool Create(const std::string& caption);
     void SetCaption(const std::string& caption);
     std::string Caption() const;
+    // Published after the frame exists; the first deferred tick finds it.
+    void SetDocument(COrvantaDoc* doc) { m_doc = doc; }
 
     // A menu command: the frame's own, else each target in the order added (view,
     // document, application). True when someone handled it.
     bool RouteCommand(int id);
     void AddCommandTarget(std::function<bool(int)> target) { m_targets.push_back(std::move(target)); }
 
+    bool OnMessage(unsigned msg, uintptr_t wParam, intptr_t lParam, intptr_t& result) override;
+
+    void OnDeferredWork();
+    void OnRefreshTick();
+    void CheckWallpaperChange();
+    void CheckDayChange();
+    void ToggleHideData();
+    void StartOutlook();
+    void ConvertBackground();
+    // The desktop lock watcher's report: hide the data while locked (not persisted).
+    void OnDesktopLock(bool locked);
+
+    IWindow* Window() const { return m_window.get(); }
+    CSystemTray* Tray() const { return m_tray.get(); }
+    bool RefreshRequested() const { return m_refreshRequested; }
+    bool HiddenByLock() const { return m_hiddenByLock; }
+    // Compositions and installs since start (what the tests and benchmarks count).
+    int Redraws() const { return m_redraws; }
+    int Refreshes() const { return m_refreshes; }
+
+    // The local time the day check and the document see; tests set their own.
+    std::function<COleDateTime()> m_clock;
+
 private:
-    void OnClose();
+    void OnCreate();
+    bool OnFrameCommand(int id);
+    void OnTrayNotify(uintptr_t wp, intptr_t lp);
+    void RestartRefreshTimer();
+    void ComposeAndInstall(bool installOnlyWhenComposed);
+    void Shutdown();
+    unsigned DefaultTrayItem() const;
 
     CSettings& m_settings;
-    std::unique_ptr<IMainWindow> m_window;
+    CActiveWallpaper& m_wallpaper;
+    COrvantaDoc* m_doc = nullptr;
+    std::unique_ptr<IWindow> m_window;
+    std::unique_ptr<CSystemTray> m_tray;
     std::vector<std::function<bool(int)>> m_targets;
+    bool m_refreshRequested = false;
+    bool m_firstTickPending = true;
+    bool m_settingsRequested = false;
+    bool m_hiddenByLock = false;
+    bool m_hideDataBeforeLock = false;
+    bool m_settingsSheetOpen = false;
+    bool m_shutDown = false;
+    int m_storedDay = -1; // no day yet: the first check counts as a change
+    COleDateTime m_storedTime;
+    int m_redraws = 0;
+    int m_refreshes = 0;
 };

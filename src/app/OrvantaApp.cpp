@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "../desktop/ActiveWallpaper.h"
 #include "../platform/Platform.h"
 #include "../settings/AboutDlg.h"
 #include "../settings/AlreadyRunningDlg.h"
@@ -23,12 +24,7 @@ const COrvantaApp::Sibling COrvantaApp::kSiblings[4] = {
 
 COrvantaApp::COrvantaApp() = default;
 
-COrvantaApp::~COrvantaApp() {
-    m_view.reset();
-    m_mainFrame.reset();
-    m_document.reset();
-    m_settings.reset();
-}
+COrvantaApp::~COrvantaApp() { ExitInstance(); }
 
 std::string COrvantaApp::MakeBuildLabel(const std::string& buildDate) {
     return MakeBuildStamp(buildDate) + "x64";
@@ -66,14 +62,31 @@ bool COrvantaApp::InitInstance() {
     // The command line has no effect: the program always starts hidden in the tray.
     // The document (with its Outlook engine) comes first, then the main frame, then
     // the view; commands reach them in the order frame, view, document, application.
+    // The document at once learns which picture is the user's own, before anything of
+    // ours can become the wallpaper; it learns it again at every data load.
+    m_wallpaper = std::make_unique<CActiveWallpaper>(*m_settings);
     m_document = std::make_unique<COrvantaDoc>(*m_settings);
-    m_mainFrame = std::make_unique<CMainFrame>(*m_settings);
+    m_document->Composer().SetOutputPath(CComposer::BuildOutputPath());
+    m_document->m_beforeRead = [this] { m_wallpaper->Capture(m_document->Composer().OutputPath()); };
+    m_wallpaper->Capture(m_document->Composer().OutputPath());
+    m_mainFrame = std::make_unique<CMainFrame>(*m_settings, *m_wallpaper);
     if (!m_mainFrame->Create(LoadResString(IDS_APP_TITLE))) return false;
+    m_document->m_clock = [frame = m_mainFrame.get()] { return frame->m_clock(); };
+    // Commands of the Linux command line ("orvanta refresh") reach the frame as the
+    // tray's commands do.
+    if (ICommandChannel* channel = PortOrNull<ICommandChannel>()) {
+        std::string error;
+        m_listening = channel->Listen(*m_mainFrame->Window(), error);
+        if (!m_listening)
+            dialogs.ShowMessageBox("Commands cannot reach this copy: " + error, LoadResString(IDS_APP_TITLE),
+                                   MsgBox::Ok | MsgBox::IconError);
+    }
     m_view = std::make_unique<COrvantaView>(*m_document, *m_mainFrame);
     m_mainFrame->AddCommandTarget([view = m_view.get()](int id) { return view->OnCommand(id); });
     m_mainFrame->AddCommandTarget([doc = m_document.get()](int id) { return doc->OnCommand(id); });
     m_mainFrame->AddCommandTarget([this](int id) { return OnCommand(id); });
     m_mainFrame->SetCaption(LoadResString(IDS_APP_TITLE));
+    m_mainFrame->SetDocument(m_document.get());
     return true;
 }
 
@@ -117,9 +130,18 @@ int COrvantaApp::Execute() {
 int COrvantaApp::Run() { return Port<IWindowKit>().RunMessageLoop(); }
 
 int COrvantaApp::ExitInstance() {
+    if (m_listening) {
+        PortOrNull<ICommandChannel>()->Close();
+        m_listening = false;
+    }
+    // The frame saves the settings and removes the tray icon; then the document goes,
+    // and with it our picture unless the user wants to keep it.
     m_view.reset();
     m_mainFrame.reset();
+    const bool hadDocument = m_document != nullptr;
     m_document.reset();
+    if (hadDocument && m_wallpaper && m_settings && !m_settings->m_keepOnExit) m_wallpaper->Restore();
+    m_wallpaper.reset();
     m_settings.reset();
     if (m_oleInitialized) {
         Port<IAutomationPort>().StopOle();

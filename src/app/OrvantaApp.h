@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+class CActiveWallpaper;
 class CMainFrame;
 class COrvantaDoc;
 class COrvantaView;
@@ -41,6 +42,7 @@ public:
     // The one document; null until the start-up has created it.
     COrvantaDoc* Document() const { return m_document.get(); }
     COrvantaView* View() const { return m_view.get(); }
+    CActiveWallpaper* Wallpaper() const { return m_wallpaper.get(); }
 
     // "Nov  4 2008" gives "081104x64".
     static std::string MakeBuildLabel(const std::string& buildDate);
@@ -53,7 +55,9 @@ private:
     std::string m_buildLabel;
     bool m_newerThanWin2000 = false;
     bool m_oleInitialized = false;
+    bool m_listening = false;
     std::unique_ptr<CSettings> m_settings;
+    std::unique_ptr<CActiveWallpaper> m_wallpaper;
     std::unique_ptr<COrvantaDoc> m_document;
     std::unique_ptr<CMainFrame> m_mainFrame;
     std::unique_ptr<COrvantaView> m_view;

@@ -43,6 +43,7 @@ void COrvantaDoc::ConvertBackground() {
 bool COrvantaDoc::RefreshData() {
     m_tasks.RemoveAll();
     m_folders.RemoveAll();
+    if (m_beforeRead) m_beforeRead();
     bool ok = false;
     const COleDateTime now = m_clock();
     const COleDateTime today(now.GetYear(), now.GetMonth(), now.GetDay(), 0, 0, 0);

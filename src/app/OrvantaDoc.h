@@ -41,6 +41,10 @@ public:
     const CMailFolders& Folders() const { return m_folders; }
     uint32_t LastSignature() const { return m_lastSignature; }
 
+    // Runs at the start of every data load, before Outlook is read: the capture of the
+    // user's wallpaper (the application sets it).
+    std::function<void()> m_beforeRead;
+
     // The clock the refresh reads; tests set their own.
     std::function<COleDateTime()> m_clock = [] { return LocalNow(); };
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "../outlook/store/SubstituteOutlook.h"
+#include "LiveStore.h"
 #include "../platform/Platform.h"
 #include "../settings/FileSystem.h"
 #include "../settings/Registry.h"
@@ -23,13 +24,15 @@ std::string CStoreConnection::StorePath() {
 
 long CStoreConnection::Connect(AutoObjectPtr& application) {
     application.reset();
-    const COleDateTime now = LocalNow();
+    auto live = std::make_shared<CLiveStore>(StorePath());
     std::string error;
-    m_store = CSubstituteOutlook::LoadFile(StorePath(), std::floor(COleDateTime::ToLinear(now.m_dt)), error);
-    if (!m_store) {
+    if (!live->Load(error)) {
         std::fprintf(stderr, "orvanta: the Outlook store %s\n", error.c_str());
         return AutoCode::ClassNotRegistered;
     }
-    application = m_store->Application();
+    m_live = std::move(live);
+    application = m_live->Application();
     return 0;
 }
+
+std::shared_ptr<CSubstituteOutlook> CStoreConnection::Store() const { return m_live ? m_live->Store() : nullptr; }

@@ -5,12 +5,14 @@
 #include "ArtworkPort.h"
 #include "AutomationPort.h"
 #include "CanvasPort.h"
+#include "CommandChannel.h"
 #include "DialogPort.h"
 #include "LocalePort.h"
 #include "MutexPort.h"
 #include "RegistryPort.h"
 #include "SystemPort.h"
 #include "TrayPort.h"
+#include "WallpaperPort.h"
 #include "WindowKit.h"
 
 struct Ports {
@@ -24,6 +26,8 @@ struct Ports {
     ITrayPort* tray = nullptr;
     ICanvasFactory* canvas = nullptr;
     IArtworkPort* artwork = nullptr;
+    IWallpaperPort* wallpaper = nullptr;
+    ICommandChannel* commands = nullptr;
 
     template <typename P>
     P*& Slot();
@@ -39,6 +43,8 @@ template <> inline IWindowKit*& Ports::Slot<IWindowKit>() { return windows; }
 template <> inline ITrayPort*& Ports::Slot<ITrayPort>() { return tray; }
 template <> inline ICanvasFactory*& Ports::Slot<ICanvasFactory>() { return canvas; }
 template <> inline IArtworkPort*& Ports::Slot<IArtworkPort>() { return artwork; }
+template <> inline IWallpaperPort*& Ports::Slot<IWallpaperPort>() { return wallpaper; }
+template <> inline ICommandChannel*& Ports::Slot<ICommandChannel>() { return commands; }
 
 // The platform's own ports (each build links one implementation).
 Ports& RealPorts();

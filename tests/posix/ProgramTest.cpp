@@ -18,7 +18,10 @@ protected:
         run = dir.Path() + "/run";
         ::mkdir(run.c_str(), 0700);
         env = {{"XDG_CONFIG_HOME", config}, {"XDG_DATA_HOME", data}, {"XDG_RUNTIME_DIR", run},
-               {"ORVANTA_SCREEN", "1600x900"}};
+               {"ORVANTA_SCREEN", "1600x900"},
+               // The program sets the wallpaper once it has drawn it: never the
+               // desktop of whoever runs the tests.
+               {"ORVANTA_WALLPAPER_COMMAND", "true"}};
     }
     std::string RegFile() const { return config + "/orvanta/HKEY_CURRENT_USER.reg"; }
     std::string Err(int n) const { return dir.Path() + "/stderr" + std::to_string(n); }

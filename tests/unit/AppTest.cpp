@@ -31,10 +31,10 @@ TEST_F(AppTest, StartUpCreatesFolderKeyAndHiddenWindowThenShutsDownCleanly) {
         EXPECT_EQ(app.BuildLabel().size(), 9u);
         EXPECT_EQ(app.BuildLabel().substr(6), "x64");
         EXPECT_TRUE(app.NewerThanWindows2000());
-        EXPECT_TRUE(env.ui.mainWindowCreated);
+        EXPECT_TRUE(env.windows.mainWindowCreated);
         ASSERT_NE(app.Document(), nullptr);
         EXPECT_FALSE(app.Document()->Engine().IsConnected()); // Outlook is reached later, by the timers
-        EXPECT_EQ(env.ui.mainCaption, "Orvanta for Outlook");
+        EXPECT_EQ(env.windows.mainCaption(), "Orvanta for Outlook");
         EXPECT_EQ(env.automation.oleStarts, 1);
         EXPECT_TRUE(env.ui.boxes.empty());
         EXPECT_TRUE(env.mutexes.heldHere.count("OrvantaOutlookMutex"));
@@ -107,7 +107,7 @@ TEST_F(AppTest, SecondCopyIsRefusedBeforeAnySiblingIsLookedAt) {
     EXPECT_EQ(env.ui.boxes[0].caption, "Orvanta for Outlook");
     EXPECT_TRUE(env.ui.dialogs.empty());
     EXPECT_EQ(env.mutexes.created, std::vector<std::string>{"OrvantaOutlookMutex"});
-    EXPECT_FALSE(env.ui.mainWindowCreated);
+    EXPECT_FALSE(env.windows.mainWindowCreated);
     EXPECT_EQ(env.automation.oleStarts, 0);
     // Nothing was written for the user: no settings key.
     EXPECT_FALSE(env.registry.Tree(RegRoot::CurrentUser).KeyExists("Software\\Kestrova"));
@@ -121,7 +121,7 @@ TEST_F(AppTest, FailingOwnMutexIsAFailedStartNotAnotherCopy) {
     ASSERT_EQ(env.ui.boxes.size(), 1u);
     EXPECT_EQ(env.ui.boxes[0].text,
               "Orvanta for Outlook cannot start: its single-instance lock could not be made");
-    EXPECT_FALSE(env.ui.mainWindowCreated);
+    EXPECT_FALSE(env.windows.mainWindowCreated);
 }
 
 TEST_F(AppTest, FirstRunningSiblingIsNamedInBothPlaces) {

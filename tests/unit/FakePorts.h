@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -116,9 +117,8 @@ public:
     }
 };
 
-// Message boxes and dialogs are recorded and answered with OK; the main window is an
-// object with a caption whose loop closes it at once.
-class FakeUiPort : public IDialogPort, public IWindowKit {
+// Message boxes and dialogs are recorded and answered with OK.
+class FakeUiPort : public IDialogPort {
 public:
     struct Box {
         std::string text, caption;
@@ -130,9 +130,6 @@ public:
     };
     std::vector<Box> boxes;
     std::vector<Dialog> dialogs;
-    std::string mainCaption;
-    bool mainWindowCreated = false;
-    std::function<void()> onClose;
 
     int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags) override {
         boxes.push_back({text, caption, flags});
@@ -149,23 +146,142 @@ public:
         dialogs.push_back({spec.templateId, controls.texts});
         return MsgBox::IdOk;
     }
-    void InitCommonControls() override {}
-    std::unique_ptr<IMainWindow> CreateMainWindow(const std::string& caption,
-                                                  std::function<void()> close) override {
-        struct Window : IMainWindow {
-            FakeUiPort& ui;
-            explicit Window(FakeUiPort& u) : ui(u) {}
-            void SetCaption(const std::string& c) override { ui.mainCaption = c; }
-            std::string Caption() const override { return ui.mainCaption; }
-            void Update() override {}
-        };
-        mainWindowCreated = true;
-        mainCaption = caption;
-        onClose = std::move(close);
-        return std::make_unique<Window>(*this);
+};
+
+// Windows on a clock the test moves: Advance(ms) delivers the posted messages and
+// fires every timer that falls due, in time order, without waiting. The loop of
+// RunMessageLoop delivers what is posted and then closes the main window.
+class FakeWindowKit : public IWindowKit {
+public:
+    struct Timer {
+        unsigned period;
+        long long due;
+    };
+    struct Win {
+        IWindowEvents* events;
+        bool main;
+        std::string caption;
+        std::map<unsigned, Timer> timers;
+        bool alive = true;
+    };
+    long long nowMs = 0;
+    std::map<uintptr_t, Win> windows;
+    std::vector<std::tuple<uintptr_t, unsigned, uintptr_t, intptr_t>> posted;
+    std::vector<MenuRequest> menus; // every menu opened
+    std::map<std::string, unsigned> registered;
+    uintptr_t next = 1;
+    bool mainWindowCreated = false;
+    std::string mainCaption() const {
+        for (const auto& [h, w] : windows)
+            if (w.main) return w.caption;
+        return {};
     }
+
+    class Window : public IWindow {
+    public:
+        Window(FakeWindowKit& kit, uintptr_t h) : m_kit(kit), m_h(h) {}
+        ~Window() override { Destroy(); }
+        uintptr_t Handle() const override { return m_h; }
+        void SetCaption(const std::string& c) override { m_kit.windows[m_h].caption = c; }
+        std::string Caption() const override { return m_kit.windows[m_h].caption; }
+        bool SetTimer(unsigned id, unsigned period) override {
+            if (!m_kit.windows[m_h].alive) return false;
+            m_kit.windows[m_h].timers[id] = {period, m_kit.nowMs + period};
+            return true;
+        }
+        void KillTimer(unsigned id) override { m_kit.windows[m_h].timers.erase(id); }
+        bool Post(unsigned msg, uintptr_t wp, intptr_t lp) override {
+            m_kit.posted.emplace_back(m_h, msg, wp, lp);
+            return true;
+        }
+        intptr_t Send(unsigned msg, uintptr_t wp, intptr_t lp) override { return m_kit.Deliver(m_h, msg, wp, lp); }
+        void Destroy() override {
+            auto& w = m_kit.windows[m_h];
+            w.alive = false;
+            w.timers.clear();
+        }
+        void SetForeground() override {}
+
+    private:
+        FakeWindowKit& m_kit;
+        uintptr_t m_h;
+    };
+
+    intptr_t Deliver(uintptr_t h, unsigned msg, uintptr_t wp, intptr_t lp) {
+        auto& w = windows[h];
+        if (!w.alive) return 0;
+        intptr_t r = 0;
+        if (w.events->OnMessage(msg, wp, lp, r)) return r;
+        if (msg == Msg::Close) w.alive = false;
+        return 0;
+    }
+    bool MainAlive() const {
+        for (const auto& [h, w] : windows)
+            if (w.main && w.alive) return true;
+        return false;
+    }
+    void DeliverPosted() {
+        while (!posted.empty()) {
+            auto [h, msg, wp, lp] = posted.front();
+            posted.erase(posted.begin());
+            Deliver(h, msg, wp, lp);
+        }
+    }
+    // Moves the clock by ms: posted messages first, then each timer at its due time.
+    void Advance(long long ms) {
+        const long long end = nowMs + ms;
+        DeliverPosted();
+        for (;;) {
+            long long best = end + 1;
+            uintptr_t bh = 0;
+            unsigned bid = 0;
+            for (auto& [h, w] : windows)
+                for (auto& [id, t] : w.timers)
+                    if (t.due < best) {
+                        best = t.due;
+                        bh = h;
+                        bid = id;
+                    }
+            if (best > end) break;
+            nowMs = best;
+            windows[bh].timers[bid].due = best + windows[bh].timers[bid].period;
+            Deliver(bh, Msg::Timer, bid, 0);
+            DeliverPosted();
+        }
+        nowMs = end;
+    }
+    bool TimerRunning(unsigned id) const {
+        for (const auto& [h, w] : windows)
+            if (w.timers.count(id)) return true;
+        return false;
+    }
+    unsigned TimerPeriod(unsigned id) const {
+        for (const auto& [h, w] : windows) {
+            auto it = w.timers.find(id);
+            if (it != w.timers.end()) return it->second.period;
+        }
+        return 0;
+    }
+
+    void InitCommonControls() override {}
+    std::unique_ptr<IWindow> MakeWindow(const WindowDesc& desc, IWindowEvents& events) override {
+        uintptr_t h = next++;
+        windows[h] = Win{&events, desc.main, desc.caption, {}, true};
+        if (desc.main) mainWindowCreated = true;
+        return std::make_unique<Window>(*this, h);
+    }
+    unsigned RegisterMessage(const std::string& name) override {
+        return registered.emplace(name, 0xC000u + static_cast<unsigned>(registered.size())).first->second;
+    }
+    bool TrackMenu(const MenuRequest& request, IWindow&) override {
+        menus.push_back(request);
+        return true;
+    }
+    unsigned MenuItemId(int, int, int position) override { return position == 2 ? 32785u : 0u; }
     int RunMessageLoop() override {
-        if (onClose) onClose();
+        DeliverPosted();
+        for (auto& [h, w] : windows)
+            if (w.main && w.alive) Deliver(h, Msg::Close, 0, 0);
         return 0;
     }
 };
@@ -286,19 +402,124 @@ public:
     }
 };
 
+// The system wallpaper as Windows keeps it: the plain call writes "Wallpaper" under
+// "Control Panel\Desktop" of the registry in use; the Active Desktop object answers
+// as the test says. Every set is recorded.
+class FakeWallpaperPort : public IWallpaperPort {
+public:
+    long activeDesktopResult = static_cast<long>(0x80040154); // not registered
+    bool activeDesktopShows = false; // the object's set reaches the registry
+    bool activeDesktopThrows = false;
+    std::vector<std::string> sets;   // "ad|path|style" or "spi|path|style"
+    std::map<std::string, std::string> env{{"SystemRoot", "C:\\Windows"}};
+    std::set<std::string, NoCaseLess> files; // names as stored on disk
+
+    long CreateActiveDesktop() override { return activeDesktopResult; }
+    bool ActiveDesktopSet(const std::string& path, int style) override {
+        sets.push_back("ad|" + path + "|" + std::to_string(style));
+        if (activeDesktopThrows) return false;
+        if (activeDesktopShows) WriteWallpaper(path);
+        return true;
+    }
+    bool SystemSet(const std::string& path, int style) override {
+        sets.push_back("spi|" + path + "|" + std::to_string(style));
+        WriteWallpaper(path);
+        return true;
+    }
+    std::string ExpandEnvironment(const std::string& text) override {
+        std::string out = text;
+        for (const auto& [k, v] : env) {
+            const std::string ref = "%" + k + "%";
+            for (size_t at; (at = out.find(ref)) != std::string::npos;) out.replace(at, ref.size(), v);
+        }
+        return out;
+    }
+    std::string NameOnDisk(const std::string& path) override {
+        auto it = files.find(path);
+        if (it == files.end()) return {};
+        return it->substr(it->find_last_of('\\') + 1);
+    }
+    static void WriteWallpaper(const std::string& path) {
+        std::unique_ptr<IRegistryKey> key;
+        if (Port<IRegistryPort>().CreateKey(RegRoot::CurrentUser, "Control Panel\\Desktop", "", key) == 0)
+            key->SetValue("Wallpaper", RegValue::Text(path));
+    }
+};
+
+// The shell's notification area: what it holds and every call it got.
+class FakeTrayPort : public ITrayPort {
+public:
+    bool shellWorks = true;
+    bool shown = false;
+    int adds = 0;
+    int picture = 0; // a resource number, or -1 - index of a library icon
+    std::set<std::string> libraries{"bw.icl"}; // libraries that give icons
+    unsigned callback = 0, id = 0;
+    std::string tip;
+    void Prepare(IWindow&, unsigned cb, unsigned i, const std::string& t, int icon) override {
+        callback = cb;
+        id = i;
+        tip = t;
+        picture = icon;
+    }
+    bool Add() override {
+        ++adds;
+        if (shellWorks) shown = true;
+        return shellWorks;
+    }
+    bool SetIconResource(int icon, bool) override {
+        picture = icon;
+        return true;
+    }
+    bool SetIconFromLibrary(const std::string& library, int index, bool) override {
+        if (!libraries.count(library)) return false;
+        picture = -1 - index;
+        return true;
+    }
+    void Remove() override { shown = false; }
+};
+
+// Commands of another process: recorded; Listen succeeds unless the test says not.
+class FakeCommandChannel : public ICommandChannel {
+public:
+    IWindow* target = nullptr;
+    bool listenWorks = true;
+    std::vector<unsigned> sent;
+    bool Listen(IWindow& t, std::string& error) override {
+        if (!listenWorks) {
+            error = "refused by the test";
+            return false;
+        }
+        target = &t;
+        return true;
+    }
+    void Close() override { target = nullptr; }
+    bool Send(unsigned id, unsigned argument, std::string&) override {
+        sent.push_back(id);
+        return target && target->Post(Msg::Command, id, argument);
+    }
+};
+
 // The fakes in place for one test; the locale stays the platform's.
 struct FakeEnvironment {
     CMemoryRegistry registry;
     FakeSystemPort system;
     FakeMutexPort mutexes;
     FakeUiPort ui;
+    FakeWindowKit windows;
     FakeAutomationPort automation;
     FakeCanvasFactory canvas;
+    FakeWallpaperPort wallpaper;
+    FakeCommandChannel commands;
+    FakeTrayPort tray;
     ScopedPort<IRegistryPort> registryScope{registry};
     ScopedPort<ISystemPort> systemScope{system};
     ScopedPort<IMutexPort> mutexScope{mutexes};
     ScopedPort<IDialogPort> dialogScope{ui};
-    ScopedPort<IWindowKit> windowScope{ui};
+    ScopedPort<IWindowKit> windowScope{windows};
     ScopedPort<IAutomationPort> automationScope{automation};
     ScopedPort<ICanvasFactory> canvasScope{canvas};
+    ScopedPort<IWallpaperPort> wallpaperScope{wallpaper};
+    ScopedPort<ICommandChannel> commandScope{commands};
+    ScopedPort<ITrayPort> trayScope{tray};
 };

@@ -1,5 +1,6 @@
 #include "../Platform.h"
 #include "PosixArtwork.h"
+#include "PosixCommandChannel.h"
 #include "PosixAutomation.h"
 #include "PosixCanvas.h"
 #include "PosixDialogs.h"
@@ -7,6 +8,7 @@
 #include "PosixMutex.h"
 #include "PosixRegistry.h"
 #include "PosixSystem.h"
+#include "PosixWallpaper.h"
 #include "PosixWindowKit.h"
 
 Ports& RealPorts() {
@@ -19,8 +21,10 @@ Ports& RealPorts() {
     static CPosixWindowKit windows;
     static CPosixArtworkPort artwork;
     static CPosixCanvasFactory canvas;
+    static CPosixWallpaperPort wallpaper;
+    static CPosixCommandChannel commands(windows, CPosixMutexPort::DefaultDirectory());
     static Ports ports{&registry, &system, &mutexes, &locale, &automation, &dialogs, &windows, nullptr, &canvas,
-                       &artwork};
+                       &artwork, &wallpaper, &commands};
     return ports;
 }
 

@@ -1,17 +1,38 @@
 #pragma once
 // Windows and the loop for Linux, where the program runs as a daemon.
 //
-// Implements: a main window that exists only as an object with a caption; a loop
-//   that ends when SIGTERM, SIGINT or SIGHUP asks the main window to close, and that
-//   reaps the programs the shell port started.
-// Does not implement: common controls (nothing to set up), timers, posted messages,
-//   menus (later).
+// Implements: windows that exist as objects with a caption and a handler; a
+//   single-threaded loop over poll() with a timer queue on the steady clock and a post
+//   queue any thread may fill (a pipe wakes the loop); sending calls the handler at
+//   once; registered messages numbered from 0xC000 by name; SIGTERM, SIGINT and SIGHUP
+//   post WM_CLOSE to the main window; extra file descriptors watched for reading (the
+//   daemon's command socket); programs the shell port started are reaped.
+// Does not implement: common controls and menus (the daemon has none).
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+
 #include "../WindowKit.h"
 
 class CPosixWindowKit : public IWindowKit {
 public:
+    CPosixWindowKit();
+    ~CPosixWindowKit() override;
+
     void InitCommonControls() override {}
-    std::unique_ptr<IMainWindow> CreateMainWindow(const std::string& caption,
-                                                  std::function<void()> onClose) override;
+    std::unique_ptr<IWindow> MakeWindow(const WindowDesc& desc, IWindowEvents& events) override;
+    unsigned RegisterMessage(const std::string& name) override;
+    bool TrackMenu(const MenuRequest&, IWindow&) override { return false; }
+    unsigned MenuItemId(int, int, int) override { return 0; }
     int RunMessageLoop() override;
+
+    // Calls onReadable on the loop whenever fd can be read, until Unwatch.
+    void Watch(int fd, std::function<void()> onReadable);
+    void Unwatch(int fd);
+
+    struct State; // shared with the windows
+
+private:
+    std::shared_ptr<State> m_state;
 };

@@ -68,6 +68,14 @@ struct ModuleTraits {
     static HMODULE Invalid() { return nullptr; }
     static void Close(HMODULE h) { FreeLibrary(h); }
 };
+struct MenuTraits {
+    static HMENU Invalid() { return nullptr; }
+    static void Close(HMENU h) { DestroyMenu(h); }
+};
+struct IconTraits {
+    static HICON Invalid() { return nullptr; }
+    static void Close(HICON h) { DestroyIcon(h); }
+};
 struct HookTraits {
     static HHOOK Invalid() { return nullptr; }
     static void Close(HHOOK h) { UnhookWindowsHookEx(h); }
@@ -77,6 +85,8 @@ using ScopedKernelHandle = ScopedHandle<HANDLE, HandleTraits>;
 using ScopedKey = ScopedHandle<HKEY, KeyTraits>;
 using ScopedFind = ScopedHandle<HANDLE, FindTraits>;
 using ScopedWindow = ScopedHandle<HWND, WindowTraits>;
+using ScopedMenu = ScopedHandle<HMENU, MenuTraits>;
+using ScopedIcon = ScopedHandle<HICON, IconTraits>; // icons made or extracted, not shared ones
 using ScopedGdiObject = ScopedHandle<HGDIOBJ, GdiObjectTraits>; // pens, fonts, bitmaps, brushes
 using ScopedMemoryDc = ScopedHandle<HDC, MemoryDcTraits>;       // from CreateCompatibleDC
 using ScopedModule = ScopedHandle<HMODULE, ModuleTraits>;       // from LoadLibraryW

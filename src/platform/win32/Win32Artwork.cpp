@@ -10,12 +10,6 @@
 
 namespace {
 
-struct IconTraits {
-    static HICON Invalid() { return nullptr; }
-    static void Close(HICON h) { DestroyIcon(h); }
-};
-using ScopedIcon = ScopedHandle<HICON, IconTraits>;
-
 void Put(std::vector<std::uint8_t>& out, const void* p, size_t n) {
     const auto* b = static_cast<const std::uint8_t*>(p);
     out.insert(out.end(), b, b + n);

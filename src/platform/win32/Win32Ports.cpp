@@ -7,6 +7,8 @@
 #include "Win32Mutex.h"
 #include "Win32Registry.h"
 #include "Win32System.h"
+#include "Win32Tray.h"
+#include "Win32Wallpaper.h"
 #include "Win32WindowKit.h"
 
 Ports& RealPorts() {
@@ -19,7 +21,9 @@ Ports& RealPorts() {
     static CWin32WindowKit windows;
     static CWin32ArtworkPort artwork;
     static CWin32CanvasFactory canvas;
-    static Ports ports{&registry, &system, &mutexes, &locale, &automation, &dialogs, &windows, nullptr, &canvas,
-                       &artwork};
+    static CWin32TrayPort tray;
+    static CWin32WallpaperPort wallpaper;
+    static Ports ports{&registry, &system, &mutexes, &locale, &automation, &dialogs, &windows, &tray, &canvas,
+                       &artwork, &wallpaper};
     return ports;
 }

@@ -3,85 +3,66 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <exception>
-
 #include "ScopedWin.h"
 #include "Utf.h"
-#include "Win32Log.h"
+#include "Win32Window.h"
 
 namespace {
 
-class Win32MainWindow : public IMainWindow {
+class Win32KitWindow : public CWin32Window, public IWindow {
 public:
-    explicit Win32MainWindow(std::function<void()> onClose) : m_onClose(std::move(onClose)) {}
+    Win32KitWindow(IWindowEvents& events, bool main) : m_events(events), m_main(main) {}
+    ~Win32KitWindow() override { DestroyNow(); }
+
     bool Create(const std::string& caption) {
-        HINSTANCE inst = GetModuleHandleW(nullptr);
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = &Win32MainWindow::WndProc;
-        wc.hInstance = inst;
-        wc.lpszClassName = CWin32WindowKit::kMainWindowClass;
-        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
-        HWND hwnd = CreateWindowExW(0, CWin32WindowKit::kMainWindowClass, Widen(caption).c_str(),
-                                    WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                    CW_USEDEFAULT, nullptr, nullptr, inst, this);
-        m_hwnd.Reset(hwnd);
-        return hwnd != nullptr;
+        // Top-level (not message-only), so the shell's broadcasts ("TaskbarCreated",
+        // WM_SETTINGCHANGE, WM_ENDSESSION) reach it; never shown.
+        return CreateWin(m_main ? CWin32WindowKit::kMainWindowClass : CWin32WindowKit::kWindowClass,
+                         Widen(caption).c_str(), WS_OVERLAPPEDWINDOW | WS_MINIMIZE,
+                         0, nullptr);
     }
-    void SetCaption(const std::string& caption) override {
-        SetWindowTextW(m_hwnd.Get(), Widen(caption).c_str());
-    }
+    uintptr_t Handle() const override { return reinterpret_cast<uintptr_t>(Hwnd()); }
+    void SetCaption(const std::string& caption) override { SetWindowTextW(Hwnd(), Widen(caption).c_str()); }
     std::string Caption() const override {
         wchar_t buf[256] = {};
-        int n = GetWindowTextW(m_hwnd.Get(), buf, 256);
+        int n = GetWindowTextW(Hwnd(), buf, 256);
         return Narrow(buf, static_cast<size_t>(n > 0 ? n : 0));
     }
-    void Update() override { UpdateWindow(m_hwnd.Get()); }
+    bool SetTimer(unsigned id, unsigned periodMs) override {
+        return Hwnd() && ::SetTimer(Hwnd(), id, periodMs, nullptr) != 0;
+    }
+    void KillTimer(unsigned id) override {
+        if (Hwnd()) ::KillTimer(Hwnd(), id);
+    }
+    bool Post(unsigned msg, uintptr_t wp, intptr_t lp) override {
+        return Hwnd() && PostMessageW(Hwnd(), msg, wp, lp);
+    }
+    intptr_t Send(unsigned msg, uintptr_t wp, intptr_t lp) override {
+        return Hwnd() ? SendMessageW(Hwnd(), msg, wp, lp) : 0;
+    }
+    void Destroy() override { DestroyNow(); }
+    void SetForeground() override { SetForegroundWindow(Hwnd()); }
+
+protected:
+    bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+        if (msg == WM_DESTROY && m_main) PostQuitMessage(0);
+        intptr_t r = 0;
+        if (m_events.OnMessage(msg, wp, lp, r)) {
+            result = r;
+            return true;
+        }
+        // A close that the owner did not take ends the window (and the loop).
+        if (msg == WM_CLOSE) {
+            DestroyNow();
+            result = 0;
+            return true;
+        }
+        return false;
+    }
 
 private:
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-        if (msg == WM_NCCREATE) {
-            auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-        }
-        auto* self = reinterpret_cast<Win32MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        switch (msg) {
-        case WM_CLOSE:
-            if (self) {
-                self->NotifyClose();
-                self->m_hwnd.Reset(); // destroys the window
-            } else {
-                DestroyWindow(hwnd);
-            }
-            return 0;
-        case WM_ENDSESSION:
-            if (wp && self) {
-                self->NotifyClose();
-            }
-            return 0;
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            return 0;
-        case WM_NCDESTROY:
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-            break;
-        }
-        return DefWindowProcW(hwnd, msg, wp, lp);
-    }
-
-    void NotifyClose() noexcept {
-        try {
-            if (m_onClose) m_onClose();
-        } catch (const std::exception& e) {
-            LogCaught("main window close", e.what());
-        } catch (...) {
-            LogCaught("main window close", "unknown exception");
-        }
-    }
-
-    ScopedWindow m_hwnd;
-    std::function<void()> m_onClose;
+    IWindowEvents& m_events;
+    bool m_main;
 };
 
 } // namespace
@@ -91,11 +72,41 @@ void CWin32WindowKit::InitCommonControls() {
     InitCommonControlsEx(&icc);
 }
 
-std::unique_ptr<IMainWindow> CWin32WindowKit::CreateMainWindow(const std::string& caption,
-                                                               std::function<void()> onClose) {
-    auto window = std::make_unique<Win32MainWindow>(std::move(onClose));
-    if (!window->Create(caption)) return nullptr;
+std::unique_ptr<IWindow> CWin32WindowKit::MakeWindow(const WindowDesc& desc, IWindowEvents& events) {
+    auto window = std::make_unique<Win32KitWindow>(events, desc.main);
+    if (!window->Create(desc.caption)) return nullptr;
     return window;
+}
+
+unsigned CWin32WindowKit::RegisterMessage(const std::string& name) {
+    return RegisterWindowMessageW(Widen(name).c_str());
+}
+
+bool CWin32WindowKit::TrackMenu(const MenuRequest& request, IWindow& owner) {
+    ScopedMenu menu(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(request.menuId)));
+    if (!menu) return false;
+    HMENU sub = GetSubMenu(menu.Get(), request.submenu);
+    if (!sub) return false;
+    SetMenuDefaultItem(sub, request.defaultItem, request.defaultByPosition ? TRUE : FALSE);
+    for (unsigned id : request.checked) CheckMenuItem(sub, id, MF_BYCOMMAND | MF_CHECKED);
+    POINT pt{};
+    GetCursorPos(&pt);
+    HWND hwnd = reinterpret_cast<HWND>(owner.Handle());
+    // Without the owner in the foreground the menu stays open when the user clicks
+    // elsewhere; the empty message afterwards lets it close properly the next time.
+    SetForegroundWindow(hwnd);
+    BOOL ok = TrackPopupMenuEx(sub, TPM_LEFTALIGN | TPM_LEFTBUTTON, pt.x, pt.y, hwnd, nullptr);
+    PostMessageW(hwnd, WM_NULL, 0, 0);
+    return ok != FALSE;
+}
+
+unsigned CWin32WindowKit::MenuItemId(int menuId, int submenu, int position) {
+    ScopedMenu menu(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(menuId)));
+    if (!menu) return 0;
+    HMENU sub = GetSubMenu(menu.Get(), submenu);
+    if (!sub) return 0;
+    UINT id = GetMenuItemID(sub, position);
+    return id == static_cast<UINT>(-1) ? 0 : id;
 }
 
 int CWin32WindowKit::RunMessageLoop() {

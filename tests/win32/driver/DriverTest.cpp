@@ -136,6 +136,9 @@ void ForgetEverything() {
         RegCloseKey(run);
     }
     std::wstring base = AppDataFolder() + L"\\Kestrova";
+    // The pictures the program draws live in its data folder.
+    DeleteFileW((base + L"\\Orvanta for Outlook\\orvanta.bmp").c_str());
+    DeleteFileW((base + L"\\Orvanta for Outlook\\wallpaper.bmp").c_str());
     RemoveDirectoryW((base + L"\\Orvanta for Outlook").c_str());
     RemoveDirectoryW(base.c_str());
 }

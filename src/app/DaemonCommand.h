@@ -1,0 +1,23 @@
+#pragma once
+// The Linux command line's commands for the running copy ("orvanta refresh",
+// "orvanta exit", ...): each sends the tray menu's command id over the command
+// channel; and "orvanta install-autostart", which makes the program start at log-on.
+#include <ostream>
+#include <string>
+#include <vector>
+
+class CDaemonCommand {
+public:
+    struct Request {
+        unsigned id = 0;
+        unsigned argument = 0; // lParam: for Hide Data, 1 hide and 2 show
+    };
+    // The request of args, or false when args name no command for the running copy.
+    static bool Parse(const std::vector<std::string>& args, Request& request);
+    // Sends it; 0 when the running copy took it, 1 with the reason on err when not.
+    static int Send(const Request& request, std::ostream& err);
+    // Writes the XDG autostart entry for this program; 0, or 1 with the reason.
+    static int InstallAutostart(std::ostream& out, std::ostream& err);
+    // The autostart entry's text for the program at programPath.
+    static std::string AutostartEntry(const std::string& programPath);
+};

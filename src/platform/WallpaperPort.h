@@ -1,0 +1,32 @@
+#pragma once
+// Setting the system's wallpaper.
+//
+// win32: the shell's Active Desktop object (CLSID_ActiveDesktop, context 0x17) and
+//   SystemParametersInfoW(SPI_SETDESKWALLPAPER, ..., SPIF_UPDATEINIFILE |
+//   SPIF_SENDWININICHANGE); ExpandEnvironmentStringsW; FindFirstFileW.
+// posix: no Active Desktop (creation reports "class not registered"); the plain call
+//   writes "Wallpaper" under HKEY_CURRENT_USER "Control Panel\Desktop" of the file
+//   registry, as the Windows call does, and shows the picture with a setter chosen
+//   at run time: a command the user configures (ORVANTA_WALLPAPER_COMMAND), GNOME and
+//   Cinnamon (gsettings, when the schema exists), XFCE (xfconf-query), else the X
+//   root window itself (root pixmap published as _XROOTPMAP_ID).
+#include <string>
+
+class IWallpaperPort {
+public:
+    virtual ~IWallpaperPort() = default;
+    // Creates the Active Desktop object; the COM result (0 when it is available). The
+    // object lives until ActiveDesktopSet has run.
+    virtual long CreateActiveDesktop() = 0;
+    // On the object just created: SetWallpaperOptions, SetWallpaper, SetWallpaperOptions,
+    // ApplyChanges(7), Release. A failing call is ignored; false when a COM error was
+    // raised on the way.
+    virtual bool ActiveDesktopSet(const std::string& path, int styleCode) = 0;
+    // The plain system call. styleCode is used only where the port draws the picture
+    // itself (the X root window); Windows keeps the style values it has.
+    virtual bool SystemSet(const std::string& path, int styleCode) = 0;
+    // %NAME% references expanded; the text unchanged when expansion fails.
+    virtual std::string ExpandEnvironment(const std::string& text) = 0;
+    // The file's name as stored on disk (FindFirstFile); empty when there is no file.
+    virtual std::string NameOnDisk(const std::string& path) = 0;
+};

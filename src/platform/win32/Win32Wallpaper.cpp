@@ -1,0 +1,76 @@
+#include "Win32Wallpaper.h"
+
+#include <windows.h>
+// MinGW's shlobj.h declares IActiveDesktop only with wininet.h before it.
+#include <wininet.h>
+#include <shlobj.h>
+
+#include <exception>
+
+#include "ScopedWin.h"
+#include "Utf.h"
+#include "Win32Log.h"
+
+CWin32WallpaperPort::CWin32WallpaperPort() = default;
+
+CWin32WallpaperPort::~CWin32WallpaperPort() {
+    if (m_desktop) m_desktop->Release();
+}
+
+long CWin32WallpaperPort::CreateActiveDesktop() {
+    if (m_desktop) {
+        m_desktop->Release();
+        m_desktop = nullptr;
+    }
+    HRESULT hr = CoCreateInstance(CLSID_ActiveDesktop, nullptr, 0x17, IID_IActiveDesktop,
+                                  reinterpret_cast<void**>(&m_desktop));
+    if (FAILED(hr)) m_desktop = nullptr;
+    return hr;
+}
+
+bool CWin32WallpaperPort::ActiveDesktopSet(const std::string& path, int styleCode) {
+    ComPtr<IActiveDesktop> desktop = ComPtr<IActiveDesktop>::Adopt(m_desktop);
+    m_desktop = nullptr;
+    if (!desktop) return false;
+    try {
+        WALLPAPEROPT options{};
+        options.dwSize = sizeof options;
+        if (styleCode == 0) options.dwStyle = WPSTYLE_CENTER;
+        else if (styleCode == 1) options.dwStyle = WPSTYLE_TILE;
+        else if (styleCode == 2) options.dwStyle = WPSTYLE_STRETCH;
+        const std::wstring wide = Widen(path);
+        // Each call's failure is ignored: the caller checks what the system shows.
+        desktop->SetWallpaperOptions(&options, 0);
+        desktop->SetWallpaper(wide.c_str(), 0);
+        desktop->SetWallpaperOptions(&options, 0);
+        desktop->ApplyChanges(AD_APPLY_ALL);
+        return true;
+    } catch (const std::exception& e) {
+        LogCaught("Active Desktop", e.what());
+        return false;
+    }
+}
+
+bool CWin32WallpaperPort::SystemSet(const std::string& path, int) {
+    std::wstring wide = Widen(path);
+    return SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, wide.data(), SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE) !=
+           FALSE;
+}
+
+std::string CWin32WallpaperPort::ExpandEnvironment(const std::string& text) {
+    const std::wstring wide = Widen(text);
+    DWORD n = ExpandEnvironmentStringsW(wide.c_str(), nullptr, 0);
+    if (n == 0) return text;
+    std::wstring out(n, L'\0');
+    DWORD m = ExpandEnvironmentStringsW(wide.c_str(), out.data(), n);
+    if (m == 0 || m > n) return text;
+    out.resize(m - 1);
+    return Narrow(out);
+}
+
+std::string CWin32WallpaperPort::NameOnDisk(const std::string& path) {
+    WIN32_FIND_DATAW data{};
+    ScopedFind find(FindFirstFileW(Widen(path).c_str(), &data));
+    if (!find) return {};
+    return Narrow(data.cFileName);
+}

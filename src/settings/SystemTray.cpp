@@ -1,0 +1,117 @@
+#include "SystemTray.h"
+
+#include "../platform/Platform.h"
+#include "../../res/strings.h"
+
+class CSystemTray::Events : public IWindowEvents {
+public:
+    explicit Events(CSystemTray& tray) : m_tray(tray) {}
+    bool OnMessage(unsigned msg, uintptr_t wp, intptr_t lp, intptr_t& result) override {
+        result = 0;
+        return m_tray.OnMessage(msg, wp, lp);
+    }
+
+private:
+    CSystemTray& m_tray;
+};
+
+CSystemTray::CSystemTray() : m_events(std::make_unique<Events>(*this)) {}
+
+CSystemTray::~CSystemTray() { Remove(); }
+
+bool CSystemTray::Create(unsigned callbackMessage, const std::string& tip, int iconResource, unsigned id,
+                         bool hidden) {
+    m_port = PortOrNull<ITrayPort>();
+    if (!m_port) return false;
+    IWindowKit& kit = Port<IWindowKit>();
+    m_window = kit.MakeWindow(WindowDesc{"OrvantaTray", false}, *m_events);
+    if (!m_window) {
+        m_port = nullptr;
+        return false;
+    }
+    m_taskbarCreated = kit.RegisterMessage(kTaskbarCreated);
+    m_id = id;
+    m_callback = callbackMessage;
+    m_port->Prepare(*m_window, callbackMessage, id, tip.substr(0, 127), iconResource);
+    m_hidden = hidden;
+    m_removed = true;
+    if (!hidden) m_removed = !m_port->Add();
+    // An icon the shell refused (no taskbar yet) is added when the taskbar announces
+    // itself.
+    m_pending = m_removed && !hidden;
+    return !m_removed;
+}
+
+bool CSystemTray::SetIcon(int iconResource) {
+    if (!m_port) return false;
+    return m_port->SetIconResource(iconResource, !m_removed);
+}
+
+void CSystemTray::SetIconBySetting(int systrayIco, int dayOfMonth) {
+    if (!m_port) return;
+    if (systrayIco == 0 && dayOfMonth >= 1 && dayOfMonth <= 31 &&
+        m_port->SetIconFromLibrary(kDateIconLibrary, dayOfMonth - 1, !m_removed))
+        return;
+    m_port->SetIconResource(IDR_MAINFRAME, !m_removed);
+}
+
+void CSystemTray::SetMenuDefaultItem(unsigned item, bool byPosition) {
+    m_defaultItem = item;
+    m_defaultByPosition = byPosition;
+}
+
+void CSystemTray::Remove() {
+    if (!m_port || m_removed) return;
+    m_port->Remove();
+    m_removed = true;
+    m_hidden = true;
+}
+
+bool CSystemTray::OnMessage(unsigned msg, uintptr_t wp, intptr_t lp) {
+    if (msg == m_callback) {
+        OnNotify(static_cast<unsigned>(wp), static_cast<unsigned>(lp));
+        return true;
+    }
+    if (m_taskbarCreated != 0 && msg == m_taskbarCreated) {
+        // The shell restarted: every icon it had is gone, ours included.
+        m_removed = true;
+        AddAgain();
+        return true;
+    }
+    if (msg == Msg::SettingChange && wp == kSettingWorkArea) {
+        if (m_removed) AddAgain();
+        return false;
+    }
+    return false;
+}
+
+void CSystemTray::RetryAdd() {
+    if (m_removed) AddAgain();
+}
+
+void CSystemTray::AddAgain() {
+    if (!m_port || m_hidden) return;
+    m_removed = !m_port->Add();
+    m_pending = m_removed;
+}
+
+void CSystemTray::OnNotify(unsigned id, unsigned mouseMsg) {
+    if (id != m_id) return;
+    IWindow* target = m_target;
+    if (!target) return;
+    IWindowKit& kit = Port<IWindowKit>();
+    if (mouseMsg == Msg::RButtonUp) {
+        MenuRequest menu;
+        menu.menuId = static_cast<int>(m_id);
+        menu.submenu = 0;
+        menu.defaultItem = m_defaultItem;
+        menu.defaultByPosition = m_defaultByPosition;
+        menu.checked = m_checked;
+        kit.TrackMenu(menu, *target);
+    } else if (mouseMsg == Msg::LButtonDblClk) {
+        target->SetForeground();
+        unsigned command = m_defaultItem;
+        if (m_defaultByPosition) command = kit.MenuItemId(static_cast<int>(m_id), 0, static_cast<int>(m_defaultItem));
+        if (command != 0) target->Send(Msg::Command, command, 0);
+    }
+}

@@ -1,0 +1,428 @@
+// The Linux program as a daemon on a private Xvfb display, with the X root window as
+// its wallpaper: it draws the week over the user's picture, answers the command line
+// over its socket, and puts the user's picture back when it ends.
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <xcb/xcb.h>
+
+#include <cstring>
+#include <random>
+
+#include "PosixTestUtil.h"
+#include "platform/Platform.h"
+#include "platform/common/MemoryRegistry.h"
+#include "platform/posix/PosixWallpaper.h"
+
+namespace {
+
+// A private X server for one test, on a display number nobody uses. It must not
+// reset when its last client leaves, as a bare server does: the root picture is kept
+// by the server after the setter has gone, as in any session.
+class PrivateDisplay {
+public:
+    PrivateDisplay(int width, int height) {
+        std::random_device rd;
+        for (int attempt = 0; attempt < 10 && m_pid <= 0; ++attempt) {
+            const int number = 200 + static_cast<int>(rd() % 500);
+            if (Exists("/tmp/.X11-unix/X" + std::to_string(number)) || Exists("/tmp/.X" + std::to_string(number) + "-lock"))
+                continue;
+            m_name = ":" + std::to_string(number);
+            m_pid = ::fork();
+            if (m_pid == 0) {
+                int fd = ::open("/dev/null", O_WRONLY);
+                ::dup2(fd, 1);
+                ::dup2(fd, 2);
+                const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+                ::execlp("Xvfb", "Xvfb", m_name.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp", "-noreset",
+                         static_cast<char*>(nullptr));
+                ::_exit(127);
+            }
+            for (int waited = 0; waited < 10000; waited += 50) {
+                if (Exists("/tmp/.X11-unix/X" + std::to_string(number))) {
+                    xcb_connection_t* c = xcb_connect(m_name.c_str(), nullptr);
+                    const bool up = !xcb_connection_has_error(c);
+                    xcb_disconnect(c);
+                    if (up) return;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+            Stop();
+        }
+    }
+    ~PrivateDisplay() { Stop(); }
+    const std::string& Name() const { return m_name; }
+    bool Up() const { return m_pid > 0; }
+
+    // The root window's pixels, 0x00RRGGBB, rows top down.
+    std::vector<uint32_t> Root(int& width, int& height) const {
+        std::vector<uint32_t> out;
+        xcb_connection_t* c = xcb_connect(m_name.c_str(), nullptr);
+        if (xcb_connection_has_error(c)) {
+            xcb_disconnect(c);
+            width = height = 0;
+            return out;
+        }
+        xcb_screen_t* s = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+        width = s->width_in_pixels;
+        height = s->height_in_pixels;
+        for (int y = 0; y < height; y += 100) { // in bands: one request is limited in size
+            const int rows = std::min(100, height - y);
+            xcb_get_image_reply_t* r = xcb_get_image_reply(
+                c, xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, s->root, 0, static_cast<int16_t>(y),
+                                 static_cast<uint16_t>(width), static_cast<uint16_t>(rows), ~0u),
+                nullptr);
+            if (!r) break;
+            const auto* p = reinterpret_cast<const uint32_t*>(xcb_get_image_data(r));
+            for (int i = 0; i < width * rows; ++i) out.push_back(p[i] & 0xFFFFFF);
+            std::free(r);
+        }
+        xcb_disconnect(c);
+        return out;
+    }
+
+    // The pixmap the root window shows, as root-window setters publish it.
+    uint32_t RootPixmap() const {
+        xcb_connection_t* c = xcb_connect(m_name.c_str(), nullptr);
+        uint32_t id = 0;
+        if (!xcb_connection_has_error(c)) {
+            xcb_screen_t* s = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+            xcb_intern_atom_reply_t* a = xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, 13, "_XROOTPMAP_ID"), nullptr);
+            if (a) {
+                xcb_get_property_reply_t* r =
+                    xcb_get_property_reply(c, xcb_get_property(c, 0, s->root, a->atom, XCB_ATOM_PIXMAP, 0, 1), nullptr);
+                if (r && xcb_get_property_value_length(r) == 4) std::memcpy(&id, xcb_get_property_value(r), 4);
+                std::free(r);
+                std::free(a);
+            }
+        }
+        xcb_disconnect(c);
+        return id;
+    }
+
+private:
+    void Stop() {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGTERM);
+            ::waitpid(m_pid, nullptr, 0);
+            m_pid = -1;
+        }
+    }
+    std::string m_name;
+    pid_t m_pid = -1;
+};
+
+// A 24-bit BMP of one colour with a stripe of another, so that position matters.
+void WriteBmp(const std::string& path, int w, int h, uint32_t rgb, uint32_t stripe) {
+    const int stride = (w * 3 + 3) & ~3;
+    std::string f(54 + static_cast<size_t>(stride) * h, '\0');
+    auto put = [&f](size_t at, uint32_t v, int n) {
+        for (int i = 0; i < n; ++i) f[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    f[0] = 'B';
+    f[1] = 'M';
+    put(2, static_cast<uint32_t>(f.size()), 4);
+    put(10, 54, 4);
+    put(14, 40, 4);
+    put(18, static_cast<uint32_t>(w), 4);
+    put(22, static_cast<uint32_t>(h), 4);
+    put(26, 1, 2);
+    put(28, 24, 2);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const uint32_t c = (x / 40) % 2 ? stripe : rgb;
+            const size_t at = 54 + static_cast<size_t>(h - 1 - y) * stride + x * 3;
+            f[at] = static_cast<char>(c & 0xFF);
+            f[at + 1] = static_cast<char>((c >> 8) & 0xFF);
+            f[at + 2] = static_cast<char>((c >> 16) & 0xFF);
+        }
+    WriteFile(path, f);
+}
+
+// Runs "orvanta ARGS" with env; its exit code.
+int Orvanta(const std::map<std::string, std::string>& env, std::vector<std::string> args, const std::string& errPath) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        for (const auto& [k, v] : env) ::setenv(k.c_str(), v.c_str(), 1);
+        int fd = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (fd >= 0) ::dup2(fd, 2);
+        std::vector<char*> argv{const_cast<char*>(ORVANTA_PROGRAM)};
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        ::execv(ORVANTA_PROGRAM, argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class Daemon : public ::testing::Test {
+protected:
+    static constexpr int kW = 1024, kH = 600;
+    void SetUp() override {
+        ASSERT_TRUE(display.Up()) << "no Xvfb";
+        config = dir.Path() + "/config";
+        run = dir.Path() + "/run";
+        ::mkdir(run.c_str(), 0700);
+        ::mkdir(config.c_str(), 0700);
+        ::mkdir((config + "/orvanta").c_str(), 0700);
+        user = dir.Path() + "/user.bmp";
+        WriteBmp(user, kW, kH, 0x205080, 0x802050);
+        // The user's wallpaper, set beforehand: in the configuration and on the root.
+        WriteFile(config + "/orvanta/HKEY_CURRENT_USER.reg",
+                  "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"
+                  "\"Wallpaper\"=\"" + user + "\"\n\"WallpaperStyle\"=\"0\"\n\"TileWallpaper\"=\"0\"\n\n");
+        ::setenv("DISPLAY", display.Name().c_str(), 1);
+        std::string error;
+        ASSERT_TRUE(CPosixWallpaperPort::SetRootWindow(user, 0, error)) << error;
+        ::unsetenv("DISPLAY");
+        env = {{"XDG_CONFIG_HOME", config}, {"XDG_DATA_HOME", dir.Path() + "/data"}, {"XDG_RUNTIME_DIR", run},
+               {"ORVANTA_SCREEN", std::to_string(kW) + "x" + std::to_string(kH)}, {"DISPLAY", display.Name()},
+               {"XDG_CURRENT_DESKTOP", ""}, {"ORVANTA_WALLPAPER_COMMAND", ""},
+               {"ORVANTA_STORE", ORVANTA_SOURCE_DIR "/examples/sample-store.json"}};
+        output = dir.Path() + "/data/Kestrova/Orvanta for Outlook/orvanta.bmp";
+    }
+    std::vector<uint32_t> Root() {
+        int w = 0, h = 0;
+        return display.Root(w, h);
+    }
+    // Waits until the root shows what pred accepts.
+    bool WaitRoot(const std::function<bool(const std::vector<uint32_t>&)>& pred, int ms) {
+        for (int waited = 0; waited <= ms; waited += 100) {
+            const std::vector<uint32_t> r = Root();
+            // A read the server refused (it can while another client sets the root) is no picture.
+            if (r.size() == static_cast<size_t>(kW) * kH && pred(r)) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return false;
+    }
+    std::string Err(int n) const { return dir.Path() + "/err" + std::to_string(n); }
+
+    TempDir dir;
+    PrivateDisplay display{kW, kH};
+    std::string config, run, user, output;
+    std::map<std::string, std::string> env;
+};
+
+TEST_F(Daemon, DrawsOverTheUsersPictureAnswersCommandsAndRestoresOnExit) {
+    const std::vector<uint32_t> userRoot = Root();
+    ASSERT_EQ(userRoot.size(), static_cast<size_t>(kW) * kH);
+    EXPECT_EQ(userRoot[0], 0x205080u);
+    EXPECT_EQ(userRoot[40], 0x802050u);
+
+    ChildProgram p(ORVANTA_PROGRAM, env, Err(0));
+    ASSERT_TRUE(p.WaitReady()) << ReadFile(Err(0));
+    // Within 5 s the root shows the composed picture: the user's picture with the panel.
+    ASSERT_TRUE(WaitRoot([&](const auto& r) { return r != userRoot; }, 5000)) << ReadFile(Err(0));
+    std::vector<uint32_t> ours = Root();
+    EXPECT_EQ(ours[0], 0x205080u) << ReadFile(Err(0)); // the user's picture is the background
+    EXPECT_TRUE(Exists(output)) << ReadFile(config + "/orvanta/HKEY_CURRENT_USER.reg");
+    EXPECT_TRUE(Exists(run + "/orvanta.sock"));
+    struct stat st {};
+    ASSERT_EQ(::stat((run + "/orvanta.sock").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    // A second copy is refused; commands reach the first.
+    EXPECT_EQ(Orvanta(env, {"run"}, Err(1)), 1);
+    EXPECT_NE(ReadFile(Err(1)).find("Orvanta for Outlook is already active"), std::string::npos);
+    EXPECT_EQ(Orvanta(env, {"style", "green"}, Err(2)), 0) << ReadFile(Err(2));
+    ASSERT_TRUE(WaitRoot([&](const auto& r) { return r != ours && r != userRoot; }, 5000));
+    const std::vector<uint32_t> green = Root();
+    EXPECT_EQ(Orvanta(env, {"hide"}, Err(3)), 0) << ReadFile(Err(3));
+    EXPECT_TRUE(WaitRoot([&](const auto& r) { return r == userRoot; }, 3000));
+    EXPECT_EQ(Orvanta(env, {"hide"}, Err(4)), 0); // hiding what is hidden changes nothing
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(Root(), userRoot);
+    EXPECT_EQ(Orvanta(env, {"show"}, Err(5)), 0);
+    EXPECT_TRUE(WaitRoot([&](const auto& r) { return r == green; }, 3000));
+    EXPECT_EQ(Orvanta(env, {"style", "purple"}, Err(6)), 2); // not a command: the usage
+
+    EXPECT_EQ(Orvanta(env, {"exit"}, Err(7)), 0);
+    EXPECT_EQ(p.WaitExit(), 0) << ReadFile(Err(0));
+    EXPECT_EQ(Root(), userRoot);
+    EXPECT_FALSE(Exists(run + "/orvanta.sock"));
+    EXPECT_EQ(Orvanta(env, {"refresh"}, Err(8)), 1);
+    EXPECT_NE(ReadFile(Err(8)).find("not running"), std::string::npos);
+}
+
+TEST_F(Daemon, KeepOnExitLeavesOurPicture) {
+    {
+        ChildProgram p(ORVANTA_PROGRAM, env, Err(0));
+        ASSERT_TRUE(p.WaitReady());
+        ::kill(p.Pid(), SIGTERM);
+        ASSERT_EQ(p.WaitExit(), 0);
+    }
+    std::string reg = ReadFile(config + "/orvanta/HKEY_CURRENT_USER.reg");
+    const std::string flag = "\"KeepOnExit\"=\"FALSE\"";
+    ASSERT_NE(reg.find(flag), std::string::npos);
+    reg.replace(reg.find(flag), flag.size(), "\"KeepOnExit\"=\"TRUE\"");
+    WriteFile(config + "/orvanta/HKEY_CURRENT_USER.reg", reg);
+    const std::vector<uint32_t> userRoot = Root();
+    ChildProgram p(ORVANTA_PROGRAM, env, Err(1));
+    ASSERT_TRUE(p.WaitReady());
+    ASSERT_TRUE(WaitRoot([&](const auto& r) { return r != userRoot; }, 5000));
+    const std::vector<uint32_t> ours = Root();
+    ::kill(p.Pid(), SIGTERM);
+    ASSERT_EQ(p.WaitExit(), 0);
+    EXPECT_EQ(Root(), ours);
+}
+
+// Another user's process cannot be simulated without privileges; what the socket
+// refuses is checked from this side: a request that is not a command id.
+TEST_F(Daemon, TheSocketAnswersOnlyCommandIds) {
+    ChildProgram p(ORVANTA_PROGRAM, env, Err(0));
+    ASSERT_TRUE(p.WaitReady());
+    auto ask = [&](const std::string& line) {
+        int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::strcpy(addr.sun_path, (run + "/orvanta.sock").c_str());
+        std::string reply;
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
+            (void)!::write(fd, line.data(), line.size());
+            char buf[64];
+            ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n > 0) reply.assign(buf, static_cast<size_t>(n));
+        }
+        ::close(fd);
+        return reply;
+    };
+    for (int i = 0; i < 50 && !Exists(run + "/orvanta.sock"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(ask("hello\n"), "bad request\n");
+    EXPECT_EQ(ask("99999999\n"), "bad request\n");
+    EXPECT_EQ(ask("0\n"), "bad request\n");
+    EXPECT_EQ(ask("32790\n"), "ok\n");
+    // Another user cannot even reach the socket (it is the owner's alone).
+    if (::getuid() == 0) {
+        pid_t other = ::fork();
+        if (other == 0) {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
+            const std::string reply = ask("32790\n");
+            ::_exit(reply.empty() ? 0 : 1);
+        }
+        int status = 0;
+        ::waitpid(other, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a peer of another user was answered";
+    }
+    ::kill(p.Pid(), SIGTERM);
+    EXPECT_EQ(p.WaitExit(), 0);
+}
+
+} // namespace
+
+namespace {
+
+// "Refresh" at its least (5 s): an unchanged store leaves the picture alone; an
+// appointment added to the store file is drawn within one period.
+TEST_F(Daemon, AChangedStoreIsDrawnWithinOnePeriodAndAnUnchangedOneNever) {
+    const std::string store = dir.Path() + "/store.json";
+    std::string json = ReadFile(ORVANTA_SOURCE_DIR "/examples/sample-store.json");
+    WriteFile(store, json);
+    env["ORVANTA_STORE"] = store;
+    std::string reg = ReadFile(config + "/orvanta/HKEY_CURRENT_USER.reg");
+    reg += "[HKEY_CURRENT_USER\\Software\\Kestrova\\Orvanta for Outlook\\3.5]\n\"Refresh\"=dword:00000005\n\n";
+    WriteFile(config + "/orvanta/HKEY_CURRENT_USER.reg", reg);
+    auto modified = [this] {
+        struct stat st {};
+        if (::stat(output.c_str(), &st) != 0) return -1LL;
+        return static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    };
+    ChildProgram p(ORVANTA_PROGRAM, env, Err(0));
+    ASSERT_TRUE(p.WaitReady());
+    for (int i = 0; i < 50 && modified() < 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const long long first = modified();
+    ASSERT_GE(first, 0) << ReadFile(Err(0));
+    ASSERT_TRUE(WaitRoot([&](const auto&) { return display.RootPixmap() != 0; }, 5000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const uint32_t shown = display.RootPixmap();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2 * 5000 + 500));
+    EXPECT_EQ(modified(), first); // two periods, nothing new
+    EXPECT_EQ(display.RootPixmap(), shown);
+
+    const std::string marker = "\"appointments\": [";
+    const size_t at = json.find(marker);
+    ASSERT_NE(at, std::string::npos);
+    json.insert(at + marker.size(),
+                R"({"subject": "Added while running", "start": "today 16:00", "end": "today 16:30"},)");
+    WriteFile(store, json);
+    const auto changedAt = std::chrono::steady_clock::now();
+    bool redrawn = false;
+    while (!redrawn && std::chrono::steady_clock::now() - changedAt < std::chrono::milliseconds(5000 + 1500)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        redrawn = modified() != first;
+    }
+    EXPECT_TRUE(redrawn) << ReadFile(Err(0));
+    // ... and shown: the root has a new picture.
+    EXPECT_TRUE(WaitRoot([&](const auto&) { return display.RootPixmap() != shown; }, 2000));
+    ::kill(p.Pid(), SIGTERM);
+    EXPECT_EQ(p.WaitExit(), 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST(PosixWallpaperSetter, TheUsersCommandComesFirstAndGetsThePicture) {
+    TempDir dir;
+    CMemoryRegistry registry;
+    ScopedPort<IRegistryPort> withRegistry(registry);
+    const std::string picture = dir.Path() + "/our picture.bmp";
+    WriteFile(picture, "BM not really");
+    ::setenv("ORVANTA_WALLPAPER_COMMAND", ("cp \"$1\" '" + dir.Path() + "/shown.bmp'").c_str(), 1);
+    EXPECT_EQ(CPosixWallpaperPort::ChosenSetter(), "command");
+    CPosixWallpaperPort port;
+    EXPECT_NE(port.CreateActiveDesktop(), 0); // no Active Desktop here
+    EXPECT_TRUE(port.SystemSet(picture, 0));
+    EXPECT_EQ(ReadFile(dir.Path() + "/shown.bmp"), "BM not really");
+    RegValue v;
+    ASSERT_EQ(registry.Tree(RegRoot::CurrentUser).QueryValue("Control Panel\\Desktop", "Wallpaper", v), 0);
+    EXPECT_EQ(v.AsText(), picture);
+    // A command that fails is a failed set.
+    ::setenv("ORVANTA_WALLPAPER_COMMAND", "exit 3", 1);
+    EXPECT_FALSE(port.SystemSet(picture, 0));
+    ::unsetenv("ORVANTA_WALLPAPER_COMMAND");
+
+    // Without a desktop and a display there is nothing to set it with.
+    const char* display = std::getenv("DISPLAY");
+    const std::string saved = display ? display : "";
+    ::unsetenv("DISPLAY");
+    ::setenv("XDG_CURRENT_DESKTOP", "", 1);
+    EXPECT_EQ(CPosixWallpaperPort::ChosenSetter(), "");
+    ::setenv("DISPLAY", ":1234", 1);
+    EXPECT_EQ(CPosixWallpaperPort::ChosenSetter(), "x11");
+    if (display) ::setenv("DISPLAY", saved.c_str(), 1);
+    else ::unsetenv("DISPLAY");
+
+    EXPECT_EQ(port.NameOnDisk(picture), "our picture.bmp");
+    EXPECT_EQ(port.NameOnDisk(dir.Path() + "/missing.bmp"), "");
+    ::setenv("ORVANTA_TEST_FOLDER", "/srv/pics", 1);
+    EXPECT_EQ(port.ExpandEnvironment("%ORVANTA_TEST_FOLDER%/a.bmp"), "/srv/pics/a.bmp");
+    EXPECT_EQ(port.ExpandEnvironment("%NO_SUCH_NAME_HERE%/a.bmp"), "%NO_SUCH_NAME_HERE%/a.bmp");
+    EXPECT_EQ(port.ExpandEnvironment("100%"), "100%");
+}
+
+TEST(PosixWallpaperSetter, TheRootWindowRefusesWhatItCannotShow) {
+    TempDir dir;
+    std::string error;
+    WriteFile(dir.Path() + "/bad.bmp", "BM");
+    EXPECT_FALSE(CPosixWallpaperPort::SetRootWindow(dir.Path() + "/bad.bmp", 0, error));
+    EXPECT_EQ(error, "not a BMP file");
+    EXPECT_FALSE(CPosixWallpaperPort::SetRootWindow(dir.Path() + "/missing.bmp", 0, error));
+}
+
+TEST_F(Daemon, InstallAutostartWritesTheEntry) {
+    EXPECT_EQ(Orvanta(env, {"install-autostart"}, Err(0)), 0) << ReadFile(Err(0));
+    const std::string entry = ReadFile(config + "/autostart/orvanta.desktop");
+    EXPECT_NE(entry.find("[Desktop Entry]\nType=Application\nName=Orvanta for Outlook\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("Exec=\"" ORVANTA_PROGRAM "\" run\n"), std::string::npos) << entry;
+    // A configuration folder that is a file: said, and nothing half written.
+    auto broken = env;
+    broken["XDG_CONFIG_HOME"] = dir.Path() + "/user.bmp";
+    EXPECT_EQ(Orvanta(broken, {"install-autostart"}, Err(1)), 1);
+    EXPECT_NE(ReadFile(Err(1)).find("cannot be written"), std::string::npos) << ReadFile(Err(1));
+}
+
+} // namespace

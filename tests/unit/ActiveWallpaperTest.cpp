@@ -1,0 +1,188 @@
+// The system wallpaper rules over the in-memory registry and a recording setter.
+#include <gtest/gtest.h>
+
+#include "FakePorts.h"
+#include "desktop/ActiveWallpaper.h"
+#include "settings/Registry.h"
+#include "settings/Settings.h"
+
+namespace {
+
+constexpr const char* kRoot = "Software\\Kestrova\\Orvanta for Outlook\\3.5";
+constexpr const char* kOutput = "c:\\users\\tester\\appdata\\roaming\\kestrova\\orvanta for outlook\\orvanta.bmp";
+
+class ActiveWallpaperTest : public ::testing::Test {
+protected:
+    void SetUp() override { settings.Open(); }
+    void Desktop(const std::string& name, const std::string& value) {
+        Write(CActiveWallpaper::kDesktopKey, name, value);
+    }
+    void General(const std::string& name, const std::string& value) {
+        Write(CActiveWallpaper::kGeneralKey, name, value);
+    }
+    void Write(const char* key, const std::string& name, const std::string& value) {
+        std::unique_ptr<IRegistryKey> k;
+        ASSERT_EQ(env.registry.CreateKey(RegRoot::CurrentUser, key, "", k), 0);
+        ASSERT_EQ(k->SetValue(name, RegValue::Text(value)), 0);
+    }
+    std::string Stored(const std::string& name) {
+        RegValue v;
+        if (env.registry.Tree(RegRoot::CurrentUser).QueryValue(kRoot, name, v) != 0) return "<missing>";
+        return v.AsText();
+    }
+    FakeEnvironment env;
+    CSettings settings{kRoot};
+    CActiveWallpaper wallpaper{settings};
+};
+
+TEST_F(ActiveWallpaperTest, ReadsTheSystemConfiguration) {
+    // No key at all: empty paths and style 0.
+    auto sys = wallpaper.ReadSystemWallpaper();
+    EXPECT_EQ(sys.wallpaper, "");
+    EXPECT_EQ(sys.style, 0);
+
+    Desktop("Wallpaper", "%SystemRoot%\\Web\\bliss.bmp");
+    Desktop("WallpaperStyle", "2");
+    Desktop("TileWallpaper", "0");
+    sys = wallpaper.ReadSystemWallpaper();
+    EXPECT_EQ(sys.wallpaper, "C:\\Windows\\Web\\bliss.bmp");
+    EXPECT_EQ(sys.picture, sys.wallpaper);
+    EXPECT_EQ(sys.style, 2);
+
+    Desktop("WallpaperStyle", "0");
+    Desktop("TileWallpaper", "1");
+    EXPECT_EQ(wallpaper.ReadSystemWallpaper().style, 1);
+    Desktop("WallpaperStyle", "wide"); // not a number: 0
+    EXPECT_EQ(wallpaper.ReadSystemWallpaper().style, 1);
+
+    // Internet Explorer's key: its JPEG picture is what the system shows, and its backup.
+    General("Wallpaper", "C:\\pics\\beach.JPG");
+    General("BackupWallpaper", "C:\\pics\\old.bmp");
+    sys = wallpaper.ReadSystemWallpaper();
+    EXPECT_EQ(sys.picture, "C:\\pics\\beach.JPG");
+    EXPECT_EQ(sys.backup, "C:\\pics\\old.bmp");
+    EXPECT_EQ(sys.wallpaper, "C:\\Windows\\Web\\bliss.bmp"); // XP and later keep the desktop value
+    General("Wallpaper", "C:\\pics\\beach.gif");
+    EXPECT_EQ(wallpaper.ReadSystemWallpaper().picture, "C:\\Windows\\Web\\bliss.bmp");
+
+    // "OriginalWallpaper" present: the other key is not read at all.
+    Desktop("OriginalWallpaper", "%SystemRoot%\\Web\\bliss.bmp");
+    Desktop("ConvertedWallpaper", "C:\\pics\\converted.bmp");
+    sys = wallpaper.ReadSystemWallpaper();
+    EXPECT_EQ(sys.picture, "C:\\pics\\converted.bmp");
+    EXPECT_EQ(sys.backup, "");
+    Desktop("OriginalWallpaper", "C:\\other.bmp"); // not the wallpaper: the converted one is not shown
+    EXPECT_EQ(wallpaper.ReadSystemWallpaper().picture, "C:\\Windows\\Web\\bliss.bmp");
+}
+
+TEST_F(ActiveWallpaperTest, SetsThroughActiveDesktopOrThePlainCall) {
+    // Not available: the plain call alone.
+    EXPECT_TRUE(wallpaper.SetWallpaper("C:\\a.bmp", 0));
+    EXPECT_EQ(env.wallpaper.sets, std::vector<std::string>{"spi|C:\\a.bmp|0"});
+    // Available but showing nothing (Wine's stubs): the plain call follows.
+    env.wallpaper.sets.clear();
+    env.wallpaper.activeDesktopResult = 0;
+    EXPECT_TRUE(wallpaper.SetWallpaper("C:\\b.bmp", 2));
+    EXPECT_EQ(env.wallpaper.sets, (std::vector<std::string>{"ad|C:\\b.bmp|2", "spi|C:\\b.bmp|2"}));
+    // Available and working: nothing more; a name differing only in case is the same.
+    env.wallpaper.sets.clear();
+    env.wallpaper.activeDesktopShows = true;
+    EXPECT_TRUE(wallpaper.SetWallpaper("C:\\C.bmp", 1));
+    EXPECT_EQ(env.wallpaper.sets, std::vector<std::string>{"ad|C:\\C.bmp|1"});
+    // A COM error on the way: false, nothing else tried.
+    env.wallpaper.sets.clear();
+    env.wallpaper.activeDesktopThrows = true;
+    EXPECT_FALSE(wallpaper.SetWallpaper("C:\\d.bmp", 0));
+    EXPECT_EQ(env.wallpaper.sets.size(), 1u);
+}
+
+TEST_F(ActiveWallpaperTest, InstallsTiledOverSeveralMonitorsAndNothingWhileHidden) {
+    wallpaper.SetOutputPath(kOutput);
+    settings.m_hideData = true;
+    EXPECT_FALSE(wallpaper.Install());
+    EXPECT_TRUE(env.wallpaper.sets.empty());
+    settings.m_hideData = false;
+    EXPECT_TRUE(wallpaper.Install());
+    env.system.screen.monitorCount = 2;
+    EXPECT_TRUE(wallpaper.Install());
+    EXPECT_EQ(env.wallpaper.sets,
+              (std::vector<std::string>{std::string("spi|") + kOutput + "|0", std::string("spi|") + kOutput + "|1"}));
+}
+
+TEST_F(ActiveWallpaperTest, CaptureTakesTheUsersPictureAndNeverOurs) {
+    Desktop("Wallpaper", "C:\\Pics\\Lake.bmp");
+    Desktop("WallpaperStyle", "2");
+    Desktop("TileWallpaper", "0");
+    wallpaper.Capture(kOutput);
+    EXPECT_EQ(settings.m_wallpaper, "c:\\pics\\lake.bmp");
+    EXPECT_EQ(settings.m_wpStyle, "2");
+    EXPECT_EQ(Stored("Wallpaper"), "c:\\pics\\lake.bmp");
+    EXPECT_EQ(Stored("WPStyle"), "2");
+    EXPECT_EQ(wallpaper.UserStyle(), 2);
+    EXPECT_EQ(wallpaper.DisplayedPicture(), "C:\\Pics\\Lake.bmp");
+
+    // A start while the system still shows our picture (an earlier run ended without
+    // restoring): the picture and style of the program's key stay.
+    Desktop("Wallpaper", "C:\\Users\\Tester\\AppData\\Roaming\\Kestrova\\Orvanta for Outlook\\orvanta.bmp");
+    Desktop("WallpaperStyle", "0");
+    CSettings again(kRoot);
+    CActiveWallpaper second(again);
+    second.Capture(kOutput);
+    EXPECT_EQ(again.m_wallpaper, "c:\\pics\\lake.bmp");
+    EXPECT_EQ(second.UserStyle(), 2);
+    EXPECT_EQ(Stored("Wallpaper"), "c:\\pics\\lake.bmp");
+
+    // The key holding our own picture is emptied rather than kept.
+    Write(kRoot, "Wallpaper", kOutput);
+    second.Capture(kOutput);
+    EXPECT_EQ(again.m_wallpaper, "");
+    EXPECT_EQ(Stored("Wallpaper"), "");
+}
+
+TEST_F(ActiveWallpaperTest, RestorePutsTheUsersPictureBackByItsNameOnDisk) {
+    Desktop("Wallpaper", "C:\\Pics\\Lake.bmp");
+    Desktop("TileWallpaper", "1");
+    wallpaper.Capture(kOutput); // stored lower-cased
+    env.wallpaper.files.insert("C:\\Pics\\Lake.bmp");
+    env.wallpaper.sets.clear();
+    EXPECT_TRUE(wallpaper.Restore());
+    EXPECT_EQ(env.wallpaper.sets, std::vector<std::string>{"spi|c:\\pics\\Lake.bmp|1"});
+}
+
+TEST_F(ActiveWallpaperTest, AdoptsAWallpaperTheUserSetButNotOurOwnNames) {
+    Desktop("Wallpaper", "C:\\Pics\\Lake.bmp");
+    wallpaper.Capture(kOutput);
+    settings.m_hideData = false;
+    Desktop("Wallpaper", kOutput); // installed
+    EXPECT_FALSE(wallpaper.AdoptChanged(CActiveWallpaper::Check::Timer));
+
+    Desktop("Wallpaper", "C:\\Pics\\Forest.bmp");
+    Desktop("WallpaperStyle", "2");
+    EXPECT_TRUE(wallpaper.AdoptChanged(CActiveWallpaper::Check::Timer));
+    EXPECT_EQ(settings.m_wallpaper, "c:\\pics\\forest.bmp");
+    EXPECT_EQ(wallpaper.UserStyle(), 2);
+
+    // Our picture not shown (the install failed): the user's picture is no news.
+    EXPECT_FALSE(wallpaper.AdoptChanged(CActiveWallpaper::Check::Timer));
+    EXPECT_FALSE(wallpaper.AdoptChanged(CActiveWallpaper::Check::RefreshTick));
+
+    // The product's own name in any case, or the sibling's, is never the user's.
+    for (const char* ours : {"D:\\x\\ORVANTA.bmp", "D:\\x\\orvanta.jpg", "D:\\x\\Corvinel.bmp"}) {
+        Desktop("Wallpaper", ours);
+        EXPECT_FALSE(wallpaper.AdoptChanged(CActiveWallpaper::Check::Timer)) << ours;
+    }
+    // At a refresh tick with the data shown only the sibling's name is refused.
+    Desktop("Wallpaper", "D:\\x\\Orvanta.bmp");
+    EXPECT_TRUE(wallpaper.AdoptChanged(CActiveWallpaper::Check::RefreshTick));
+    Desktop("Wallpaper", "D:\\x\\corvinel.bmp");
+    EXPECT_FALSE(wallpaper.AdoptChanged(CActiveWallpaper::Check::RefreshTick));
+
+    // While hidden, a change is what the system shows against what it showed.
+    settings.m_hideData = true;
+    Desktop("Wallpaper", "C:\\Pics\\Forest.bmp");
+    EXPECT_TRUE(wallpaper.AdoptChanged(CActiveWallpaper::Check::Timer));
+    EXPECT_FALSE(wallpaper.AdoptChanged(CActiveWallpaper::Check::Timer));
+    EXPECT_FALSE(wallpaper.AdoptChanged(CActiveWallpaper::Check::RefreshTick));
+}
+
+} // namespace

@@ -1,0 +1,364 @@
+// The main frame's refresh cycle on a clock the test moves: timers, day change,
+// refresh requests, the desktop lock, hiding the data, the tray and the shutdown.
+#include <gtest/gtest.h>
+
+#include "FakePorts.h"
+#include "TempFolder.h"
+#include "app/MainFrame.h"
+#include "app/OrvantaApp.h"
+#include "app/OrvantaDoc.h"
+#include "desktop/ActiveWallpaper.h"
+#include "outlook/store/SubstituteOutlook.h"
+#include "settings/Settings.h"
+#include "settings/SystemTray.h"
+#include "util/Strings.h"
+
+namespace {
+
+constexpr const char* kRoot = "Software\\Kestrova\\Orvanta for Outlook\\3.5";
+constexpr double kToday = 46363.0; // Monday 7 December 2026
+
+struct StoreOutlook : IAutomationPort {
+    std::shared_ptr<CSubstituteOutlook> store;
+    int connections = 0;
+    long CreateOutlook(AutoObjectPtr& app) override {
+        ++connections;
+        if (!store) return AutoCode::ClassNotRegistered;
+        app = store->Application();
+        return 0;
+    }
+    std::string ErrorText(long) override { return {}; }
+    bool StartOle() override { return true; }
+    void StopOle() override {}
+};
+
+class MainFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        outlook.store = CSubstituteOutlook::Load(R"({"folders": [{"name": "Inbox", "role": "inbox", "unread": 2},
+            {"name": "Calendar", "role": "calendar", "appointments": [
+                {"subject": "Stand-up", "start": "today 09:00", "end": "today 09:15"}]},
+            {"name": "Tasks", "role": "tasks"}]})",
+                                                 kToday, error);
+        ASSERT_TRUE(outlook.store) << error;
+        settings.Open();
+        settings.m_hideData = false;
+        settings.m_refresh = 20;
+        settings.Save();
+        doc.Composer().SetOutputPath(dir.File("orvanta.bmp"));
+        doc.m_beforeRead = [this] { wallpaper.Capture(doc.Composer().OutputPath()); };
+        doc.m_clock = [this] { return Now(); };
+        frame.m_clock = [this] { return Now(); };
+    }
+    COleDateTime Now() const { return COleDateTime(start + env.windows.nowMs / 86400000.0); }
+    // Creates the frame and publishes the document, as the start-up does.
+    void Start() {
+        ASSERT_TRUE(frame.Create("Orvanta for Outlook"));
+        frame.SetDocument(&doc);
+    }
+    int Installs() const {
+        int n = 0;
+        for (const auto& s : env.wallpaper.sets)
+            if (s.find("orvanta.bmp") != std::string::npos) ++n;
+        return n;
+    }
+    void SetRegistryNumber(const char* name, int value) {
+        std::unique_ptr<IRegistryKey> key;
+        ASSERT_EQ(env.registry.OpenKey(RegRoot::CurrentUser, kRoot, RegAccess::Write, key), 0);
+        ASSERT_EQ(key->SetValue(name, RegValue::Number(value)), 0);
+    }
+
+    FakeEnvironment env;
+    StoreOutlook outlook;
+    ScopedPort<IAutomationPort> withOutlook{outlook};
+    TempFolder dir;
+    double start = kToday + 10.0 / 24; // 10:00
+    CSettings settings{kRoot};
+    CActiveWallpaper wallpaper{settings};
+    COrvantaDoc doc{settings};
+    CMainFrame frame{settings, wallpaper};
+};
+
+TEST_F(MainFrameTest, FirstTickConnectsDrawsInstallsAndStartsTheTimers) {
+    Start();
+    EXPECT_EQ(env.windows.TimerPeriod(CMainFrame::kDeferredTimer), 300u);
+    EXPECT_FALSE(env.windows.TimerRunning(CMainFrame::kRefreshTimer));
+    env.windows.Advance(299);
+    EXPECT_EQ(outlook.connections, 0);
+    env.windows.Advance(1);
+    EXPECT_EQ(outlook.connections, 1);
+    EXPECT_EQ(frame.Redraws(), 1);
+    EXPECT_EQ(Installs(), 1);
+    EXPECT_EQ(env.windows.TimerPeriod(CMainFrame::kRefreshTimer), 20000u);
+    EXPECT_EQ(env.windows.TimerPeriod(CMainFrame::kWallpaperTimer), 5000u);
+    EXPECT_EQ(env.windows.TimerPeriod(CMainFrame::kDayTimer), 3000u);
+    // Unchanged data: the refresh ticks read but never draw again.
+    const int refreshes = frame.Refreshes();
+    env.windows.Advance(60000);
+    EXPECT_EQ(frame.Refreshes(), refreshes + 3);
+    EXPECT_EQ(frame.Redraws(), 1);
+    EXPECT_EQ(Installs(), 1);
+}
+
+TEST_F(MainFrameTest, DayChangeRedrawsWithinThreeSecondsOfMidnight) {
+    start = kToday + (23 * 3600 + 59 * 60 + 50) / 86400.0; // 23:59:50
+    Start();
+    env.windows.Advance(1000);
+    const int redraws = frame.Redraws();
+    env.windows.Advance(9000); // 23:59:59
+    EXPECT_EQ(frame.Redraws(), redraws);
+    env.windows.Advance(3000); // midnight passed, at most one 3 s tick later
+    EXPECT_EQ(frame.Redraws(), redraws + 1);
+    EXPECT_EQ(env.tray.picture, -1 - 7); // the 8th: index 7 of the date icons
+    env.windows.Advance(9000);
+    EXPECT_EQ(frame.Redraws(), redraws + 1); // once per day
+}
+
+TEST_F(MainFrameTest, TwoRefreshRequestsWithin300MsGiveOneRefresh) {
+    Start();
+    env.windows.Advance(300);
+    const int refreshes = frame.Refreshes();
+    const int redraws = frame.Redraws();
+    ASSERT_TRUE(frame.RouteCommand(ID_REFRESH));
+    env.windows.Advance(100);
+    frame.Window()->Post(CMainFrame::kRefreshRequestMsg);
+    env.windows.Advance(200);
+    EXPECT_EQ(frame.Refreshes(), refreshes + 1);
+    EXPECT_EQ(frame.Redraws(), redraws + 1); // asked for: drawn even without a change
+    env.windows.Advance(600);
+    EXPECT_EQ(frame.Refreshes(), refreshes + 1);
+}
+
+TEST_F(MainFrameTest, RefreshTimerPicksUpAChangedRefreshValue) {
+    Start();
+    env.windows.Advance(300);
+    EXPECT_EQ(env.windows.TimerPeriod(CMainFrame::kRefreshTimer), 20000u);
+    SetRegistryNumber("Refresh", 7); // the settings are read again at every data load
+    env.windows.Advance(20000);
+    EXPECT_EQ(env.windows.TimerPeriod(CMainFrame::kRefreshTimer), 7000u);
+    const int refreshes = frame.Refreshes();
+    env.windows.Advance(7000);
+    EXPECT_EQ(frame.Refreshes(), refreshes + 1);
+}
+
+TEST_F(MainFrameTest, NothingHappensOnRefreshTicksWhileHiddenByDesktopLock) {
+    Start();
+    env.windows.Advance(300);
+    frame.Window()->Send(CMainFrame::kDesktopLockMsg, 0, 1);
+    EXPECT_TRUE(frame.HiddenByLock());
+    const int refreshes = frame.Refreshes();
+    const size_t sets = env.wallpaper.sets.size();
+    env.wallpaper.WriteWallpaper("C:\\pics\\other.bmp"); // a wallpaper check would adopt it
+    env.windows.Advance(60000);
+    EXPECT_EQ(frame.Refreshes(), refreshes);
+    EXPECT_EQ(env.wallpaper.sets.size(), sets);
+    // A refresh asked for while locked reads, but leaves the user's picture up.
+    ASSERT_TRUE(frame.RouteCommand(ID_REFRESH));
+    env.windows.Advance(300);
+    EXPECT_EQ(frame.Refreshes(), refreshes + 1);
+    EXPECT_EQ(env.wallpaper.sets.size(), sets);
+    frame.Window()->Send(CMainFrame::kDesktopLockMsg, 0, 0);
+    EXPECT_FALSE(frame.HiddenByLock());
+    EXPECT_FALSE(settings.m_hideData);
+    EXPECT_EQ(Installs(), 2); // shown again on unlock
+
+    // Data the user had hidden stay hidden after an unlock.
+    ASSERT_TRUE(frame.RouteCommand(ID_HIDE_DATA));
+    frame.Window()->Send(CMainFrame::kDesktopLockMsg, 0, 1);
+    frame.Window()->Send(CMainFrame::kDesktopLockMsg, 0, 0);
+    EXPECT_TRUE(settings.m_hideData);
+}
+
+TEST_F(MainFrameTest, HideDataRestoresTheUsersPictureAndShowingInstallsOursAgain) {
+    env.wallpaper.WriteWallpaper("C:\\pics\\lake.bmp");
+    Start();
+    env.windows.Advance(300);
+    ASSERT_EQ(Installs(), 1);
+    env.wallpaper.sets.clear();
+    ASSERT_TRUE(frame.RouteCommand(ID_HIDE_DATA));
+    EXPECT_TRUE(settings.m_hideData);
+    ASSERT_EQ(env.wallpaper.sets.size(), 1u);
+    EXPECT_EQ(env.wallpaper.sets[0], "spi|c:\\pics\\lake.bmp|0");
+    // Refresh ticks while hidden change nothing on screen.
+    env.windows.Advance(40000);
+    EXPECT_EQ(env.wallpaper.sets.size(), 1u);
+    ASSERT_TRUE(frame.RouteCommand(ID_HIDE_DATA));
+    EXPECT_FALSE(settings.m_hideData);
+    EXPECT_EQ(Installs(), 1);
+    CSettings stored(kRoot);
+    stored.Load();
+    EXPECT_FALSE(stored.m_hideData); // saved
+}
+
+TEST_F(MainFrameTest, AWallpaperSetByTheUserIsAdoptedAndRedrawnOver) {
+    env.wallpaper.WriteWallpaper("C:\\pics\\lake.bmp");
+    Start();
+    env.windows.Advance(300);
+    const int redraws = frame.Redraws();
+    env.wallpaper.WriteWallpaper("C:\\pics\\forest.bmp");
+    frame.Window()->Send(Msg::SettingChange, CMainFrame::kSetDeskWallpaper, 0);
+    EXPECT_EQ(settings.m_wallpaper, "c:\\pics\\forest.bmp");
+    EXPECT_TRUE(frame.RefreshRequested());
+    env.windows.Advance(300);
+    EXPECT_EQ(frame.Redraws(), redraws + 1);
+    CSettings stored(kRoot);
+    stored.Load();
+    EXPECT_EQ(stored.m_wallpaper, "c:\\pics\\forest.bmp");
+}
+
+TEST_F(MainFrameTest, StyleCommandsApplyCheckAndRedraw) {
+    Start();
+    env.windows.Advance(300);
+    const int redraws = frame.Redraws();
+    ASSERT_TRUE(frame.RouteCommand(ID_STYLE_BROWN));
+    EXPECT_EQ(settings.m_style, 2);
+    env.windows.Advance(300);
+    EXPECT_EQ(frame.Redraws(), redraws + 1);
+    frame.Tray()->Window()->Send(CSystemTray::kCallbackMessage, CMainFrame::kTrayId, Msg::RButtonUp);
+    ASSERT_EQ(env.windows.menus.size(), 1u);
+    EXPECT_EQ(env.windows.menus[0].checked, std::vector<unsigned>{ID_STYLE_BROWN});
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainFrameTest, TrayIconMenuAndDoubleClick) {
+    settings.m_doubleclickAction = 3;
+    Start();
+    EXPECT_TRUE(env.tray.shown);
+    EXPECT_EQ(env.tray.id, 195u);
+    EXPECT_EQ(env.tray.callback, 0x8001u);
+    EXPECT_EQ(env.tray.tip, "Orvanta for Outlook");
+    EXPECT_EQ(env.tray.picture, -1 - 6); // the 7th: the date icon of the day
+    IWindow& tray = *frame.Tray()->Window();
+
+    // Another icon's notification opens nothing.
+    tray.Send(CSystemTray::kCallbackMessage, 196, Msg::RButtonUp);
+    EXPECT_TRUE(env.windows.menus.empty());
+    tray.Send(CSystemTray::kCallbackMessage, 195, Msg::RButtonUp);
+    ASSERT_EQ(env.windows.menus.size(), 1u);
+    EXPECT_EQ(env.windows.menus[0].menuId, 195);
+    EXPECT_EQ(env.windows.menus[0].submenu, 0);
+    EXPECT_EQ(env.windows.menus[0].defaultItem, static_cast<unsigned>(ID_POPUP));
+    EXPECT_FALSE(env.windows.menus[0].defaultByPosition);
+
+    // Action 3 sends 32798, though the menu has no such item; the pop-up window does
+    // not exist yet, which is said.
+    tray.Send(CSystemTray::kCallbackMessage, 195, Msg::LButtonDblClk);
+    ASSERT_EQ(env.ui.boxes.size(), 1u);
+    EXPECT_EQ(env.ui.boxes[0].text, "Failed to create PopUp screen");
+    EXPECT_EQ(env.ui.boxes[0].flags, MsgBox::Ok | MsgBox::IconError);
+}
+
+TEST_F(MainFrameTest, AnIconTheShellRefusedIsAddedOnceTheTaskbarIsThere) {
+    env.tray.shellWorks = false; // no taskbar yet, and none will announce itself
+    Start();
+    env.windows.Advance(3300);
+    EXPECT_FALSE(env.tray.shown);
+    env.tray.shellWorks = true;
+    env.windows.Advance(3000);
+    EXPECT_TRUE(env.tray.shown);
+    const int adds = env.tray.adds;
+    env.windows.Advance(30000);
+    EXPECT_EQ(env.tray.adds, adds); // once there, never added again
+}
+
+TEST_F(MainFrameTest, TrayIconComesBackWhenTheTaskbarIsCreatedAgain) {
+    Start();
+    ASSERT_EQ(env.tray.adds, 1);
+    IWindow& tray = *frame.Tray()->Window();
+    env.tray.shown = false; // the shell restarted and lost its icons
+    tray.Send(env.windows.RegisterMessage("TaskbarCreated"));
+    EXPECT_EQ(env.tray.adds, 2);
+    EXPECT_TRUE(env.tray.shown);
+    EXPECT_FALSE(frame.Tray()->Removed());
+}
+
+TEST(SystemTray, AnIconRefusedAtStartIsAddedWhenTheTaskbarAppears) {
+    FakeEnvironment env;
+    env.tray.shellWorks = false;
+    CSystemTray tray;
+    EXPECT_FALSE(tray.Create(0x8001, "Orvanta for Outlook", 32516, 195, false));
+    EXPECT_TRUE(tray.Removed());
+    EXPECT_TRUE(tray.Pending());
+    env.tray.shellWorks = true;
+    tray.Window()->Send(Msg::SettingChange, CSystemTray::kSettingWorkArea, 0);
+    EXPECT_TRUE(env.tray.shown);
+    EXPECT_FALSE(tray.Removed());
+    // Program icon when asked for, and when the date icons cannot be had.
+    tray.SetIconBySetting(1, 31);
+    EXPECT_EQ(env.tray.picture, 128);
+    tray.SetIconBySetting(0, 31);
+    EXPECT_EQ(env.tray.picture, -1 - 30);
+    tray.SetIconBySetting(0, 1);
+    EXPECT_EQ(env.tray.picture, -1);
+    env.tray.libraries.clear();
+    tray.SetIconBySetting(0, 5);
+    EXPECT_EQ(env.tray.picture, 128);
+    tray.Remove();
+    EXPECT_FALSE(env.tray.shown);
+}
+
+// The shutdown order: settings saved, tray icon removed, then the user's picture back
+// unless "KeepOnExit"; the exit also ends the loop.
+class AppShutdownTest : public ::testing::TestWithParam<bool> {};
+
+TEST_P(AppShutdownTest, ExitRestoresTheUsersPictureUnlessKeptOnExit) {
+    const bool keep = GetParam();
+    FakeEnvironment env;
+    TempFolder dir;
+    env.wallpaper.WriteWallpaper("C:\\pics\\lake.bmp");
+    {
+        CSettings s(kRoot);
+        s.Open();
+        s.m_hideData = false;
+        s.m_keepOnExit = keep;
+        s.Save();
+    }
+    COrvantaApp app;
+    ASSERT_TRUE(app.InitInstance());
+    EXPECT_EQ(app.Settings()->m_wallpaper, "c:\\pics\\lake.bmp");
+    EXPECT_TRUE(env.tray.shown);
+    app.Settings()->m_transparency = 55;
+    env.wallpaper.sets.clear();
+    app.MainFrame()->RouteCommand(ID_APP_EXIT);
+    EXPECT_EQ(app.Run(), 0);
+    EXPECT_FALSE(env.tray.shown);
+    EXPECT_TRUE(env.wallpaper.sets.empty()); // not before the document goes
+    app.ExitInstance();
+    if (keep)
+        EXPECT_TRUE(env.wallpaper.sets.empty());
+    else
+        EXPECT_EQ(env.wallpaper.sets, std::vector<std::string>{"spi|c:\\pics\\lake.bmp|0"});
+    CSettings stored(kRoot);
+    stored.Load();
+    EXPECT_EQ(stored.m_transparency, 55);
+}
+
+INSTANTIATE_TEST_SUITE_P(KeepOnExit, AppShutdownTest, ::testing::Bool());
+
+} // namespace
+
+namespace {
+
+TEST_F(MainFrameTest, LogOffSavesAndRestoresTheUsersPicture) {
+    env.wallpaper.WriteWallpaper("C:\\pics\\lake.bmp");
+    Start();
+    env.windows.Advance(300);
+    settings.m_transparency = 61;
+    EXPECT_EQ(frame.Window()->Send(Msg::QueryEndSession), 1); // the session may end
+    CSettings stored(kRoot);
+    stored.Load();
+    EXPECT_EQ(stored.m_transparency, 61);
+    env.wallpaper.sets.clear();
+    frame.Window()->Send(Msg::EndSession, 0); // the end was cancelled: nothing
+    EXPECT_TRUE(env.wallpaper.sets.empty());
+    frame.Window()->Send(Msg::EndSession, 1);
+    EXPECT_EQ(env.wallpaper.sets, std::vector<std::string>{"spi|c:\\pics\\lake.bmp|0"});
+    EXPECT_FALSE(env.tray.shown);
+    EXPECT_FALSE(env.windows.TimerRunning(CMainFrame::kRefreshTimer));
+}
+
+} // namespace

@@ -1,0 +1,327 @@
+// orvanta.exe on its own, end to end: the store served over COM by fake-outlook.dll,
+// a wallpaper of the user's set beforehand, the prefix's virtual desktop painting the
+// system wallpaper. The desktop is read back from the screen and kept as
+// build/desktop-e2e.png.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "../Win32TestUtil.h"
+#include "OutlookIds.h"
+#include "render/PngWriter.h"
+#include "util/PixelSurface.h"
+
+namespace {
+
+const char* kKey = "Software\\Kestrova\\Orvanta for Outlook\\3.5";
+const char* kDesktop = "Control Panel\\Desktop";
+
+std::wstring Folder(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\') + 1); }
+
+std::wstring Self() {
+    wchar_t buf[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, buf, MAX_PATH);
+    return buf;
+}
+
+std::wstring FullPath(const wchar_t* relative) {
+    wchar_t buf[MAX_PATH] = {};
+    GetFullPathNameW(relative, MAX_PATH, buf, nullptr);
+    return buf;
+}
+
+LONG SetHklm(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+    HKEY h = nullptr;
+    LONG rc = RegCreateKeyExW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + key).c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &h, nullptr);
+    if (rc != ERROR_SUCCESS) return rc;
+    rc = RegSetValueExW(h, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(h);
+    return rc;
+}
+
+// A 24-bit picture of two colours in vertical bands, written as BMP.
+bool WriteBmp(const std::wstring& path, int w, int h, COLORREF a, COLORREF b) {
+    const int stride = (w * 3 + 3) & ~3;
+    std::vector<unsigned char> f(54 + static_cast<size_t>(stride) * h, 0);
+    auto put = [&f](size_t at, uint32_t v, int n) {
+        for (int i = 0; i < n; ++i) f[at + i] = static_cast<unsigned char>((v >> (8 * i)) & 0xFF);
+    };
+    f[0] = 'B';
+    f[1] = 'M';
+    put(2, static_cast<uint32_t>(f.size()), 4);
+    put(10, 54, 4);
+    put(14, 40, 4);
+    put(18, static_cast<uint32_t>(w), 4);
+    put(22, static_cast<uint32_t>(h), 4);
+    put(26, 1, 2);
+    put(28, 24, 2);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const COLORREF c = (x / 64) % 2 ? b : a;
+            unsigned char* p = &f[54 + static_cast<size_t>(y) * stride + static_cast<size_t>(x) * 3];
+            p[0] = GetBValue(c);
+            p[1] = GetGValue(c);
+            p[2] = GetRValue(c);
+        }
+    FILE* out = _wfopen(path.c_str(), L"wb");
+    if (!out) return false;
+    const bool ok = fwrite(f.data(), 1, f.size(), out) == f.size();
+    return fclose(out) == 0 && ok;
+}
+
+// The desktop as the screen shows it, 0x00RRGGBB, rows top down.
+std::vector<uint32_t> Screen(int& w, int& h) {
+    w = GetSystemMetrics(SM_CXSCREEN);
+    h = GetSystemMetrics(SM_CYSCREEN);
+    std::vector<uint32_t> px(static_cast<size_t>(w) * h);
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    std::memcpy(px.data(), bits, px.size() * 4);
+    SelectObject(mem, old);
+    DeleteObject(dib);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    for (auto& p : px) p &= 0xFFFFFF;
+    return px;
+}
+
+// A 24-bit BMP file's pixels as 0x00RRGGBB, rows top down.
+std::vector<uint32_t> ReadBmp(const std::wstring& path, int& w, int& h) {
+    std::vector<uint32_t> px;
+    FILE* in = _wfopen(path.c_str(), L"rb");
+    if (!in) return px;
+    std::vector<unsigned char> f;
+    unsigned char buf[65536];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, in)) > 0) f.insert(f.end(), buf, buf + n);
+    fclose(in);
+    if (f.size() < 54) return px;
+    auto le = [&f](size_t at) { return f[at] | (f[at + 1] << 8) | (f[at + 2] << 16) | (f[at + 3] << 24); };
+    w = le(18);
+    h = le(22);
+    const int bpp = f[28];
+    const size_t offset = static_cast<size_t>(le(10));
+    if (bpp != 24 || w <= 0 || h <= 0) return px;
+    const size_t stride = (static_cast<size_t>(w) * 3 + 3) & ~size_t(3);
+    if (f.size() < offset + stride * h) return px;
+    px.resize(static_cast<size_t>(w) * h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const unsigned char* p = &f[offset + stride * (h - 1 - y) + static_cast<size_t>(x) * 3];
+            px[static_cast<size_t>(y) * w + x] = (p[2] << 16) | (p[1] << 8) | p[0];
+        }
+    return px;
+}
+
+std::wstring SystemWallpaper() { return GetRaw(HKEY_CURRENT_USER, kDesktop, "Wallpaper").text; }
+
+// The same file: short (8.3) and long forms, any letter case.
+std::wstring LongForm(const std::wstring& p) {
+    wchar_t buf[MAX_PATH] = {};
+    DWORD n = GetLongPathNameW(p.c_str(), buf, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::wstring(buf, n) : p;
+}
+bool Same(const std::wstring& a, const std::wstring& b) {
+    return _wcsicmp(LongForm(a).c_str(), LongForm(b).c_str()) == 0;
+}
+
+bool WaitFor(const std::function<bool()>& done, DWORD ms) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > ms) return false;
+        Sleep(100);
+    }
+    return true;
+}
+
+FILETIME Modified(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+class Running {
+public:
+    Running() {
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        wchar_t exe[MAX_PATH] = {};
+        DWORD n = GetEnvironmentVariableW(L"ORVANTA_EXE", exe, MAX_PATH);
+        std::wstring path = n ? exe : Folder(Self()) + L"orvanta.exe";
+        std::wstring cmd = L"\"" + path + L"\"";
+        // The program finds "bw.icl" relative to its current folder, as from its shortcut.
+        started = CreateProcessW(path.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                 Folder(path).c_str(), &si, &pi) != 0;
+    }
+    ~Running() {
+        if (!started) return;
+        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(pi.hProcess, 99);
+            WaitForSingleObject(pi.hProcess, 5000);
+        }
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    HWND MainWindow() {
+        HWND found = nullptr;
+        WaitFor(
+            [&] {
+                found = nullptr;
+                HWND h = nullptr;
+                while ((h = FindWindowExW(nullptr, h, L"OrvantaMainFrame", L"Orvanta for Outlook")) != nullptr) {
+                    DWORD pid = 0;
+                    GetWindowThreadProcessId(h, &pid);
+                    if (pid == pi.dwProcessId) found = h;
+                }
+                return found != nullptr;
+            },
+            30000);
+        return found;
+    }
+    DWORD WaitExit(DWORD ms) {
+        WaitForSingleObject(pi.hProcess, ms);
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(pi.hProcess, &code);
+        return code;
+    }
+    bool started = false;
+    PROCESS_INFORMATION pi{};
+};
+
+class WallpaperEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        wchar_t text[40] = {};
+        StringFromGUID2(kOutlookApplicationClsid, text, 40);
+        clsid = text;
+        // The store served as Outlook for the program (and only for it: the variable is
+        // the server's, inherited by the program).
+        const std::wstring dll = Folder(Self()) + L"fake-outlook.dll";
+        ASSERT_NE(GetFileAttributesW(dll.c_str()), INVALID_FILE_ATTRIBUTES);
+        ASSERT_EQ(SetHklm(L"CLSID\\" + clsid + L"\\InprocServer32", nullptr, dll), ERROR_SUCCESS);
+        ASSERT_EQ(SetHklm(L"CLSID\\" + clsid + L"\\InprocServer32", L"ThreadingModel", L"Apartment"), ERROR_SUCCESS);
+        ASSERT_EQ(SetHklm(L"CLSID\\" + clsid + L"\\ProgID", nullptr, L"Outlook.Application"), ERROR_SUCCESS);
+        ASSERT_EQ(SetHklm(L"Outlook.Application\\CLSID", nullptr, clsid), ERROR_SUCCESS);
+        SetEnvironmentVariableW(L"ORVANTA_FAKE_OUTLOOK_STORE", FullPath(L"examples\\sample-store.json").c_str());
+
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Kestrova");
+        wchar_t appData[MAX_PATH] = {};
+        SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, appData);
+        output = std::wstring(appData) + L"\\Kestrova\\Orvanta for Outlook\\orvanta.bmp";
+        DeleteFileW(output.c_str());
+        ASSERT_EQ(SetRawText(kKey, "Hide Data", "FALSE"), ERROR_SUCCESS);
+        ASSERT_EQ(SetRawText(kKey, "ShowStartup", "TRUE"), ERROR_SUCCESS);
+
+        wchar_t tmp[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, tmp);
+        user = std::wstring(tmp) + L"Users Lake.bmp";
+        user2 = std::wstring(tmp) + L"Users Forest.bmp";
+        const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+        ASSERT_TRUE(WriteBmp(user, w, h, RGB(32, 80, 128), RGB(128, 32, 80)));
+        ASSERT_TRUE(WriteBmp(user2, w, h, RGB(20, 120, 40), RGB(200, 200, 40)));
+        SetRawText(kDesktop, "TileWallpaper", "0");
+        SetRawText(kDesktop, "WallpaperStyle", "0");
+        ASSERT_TRUE(SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, user.data(), SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE));
+    }
+    void TearDown() override {
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\CLSID\\" + clsid).c_str());
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\CLSID\\" + clsid).c_str());
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\Outlook.Application");
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\Outlook.Application");
+        SetEnvironmentVariableW(L"ORVANTA_FAKE_OUTLOOK_STORE", nullptr);
+        std::wstring none;
+        SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, none.data(), SPIF_UPDATEINIFILE);
+        DeleteFileW(user.c_str());
+        DeleteFileW(user2.c_str());
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Kestrova");
+    }
+    bool Ours() { return Same(SystemWallpaper(), output); }
+
+    std::wstring clsid, output, user, user2;
+};
+
+TEST_F(WallpaperEndToEnd, OurPictureWhileRunningTheUsersWhenHiddenOrGone) {
+    Running p;
+    ASSERT_TRUE(p.started);
+    HWND main = p.MainWindow();
+    ASSERT_NE(main, nullptr);
+    const DWORD start = GetTickCount();
+    ASSERT_TRUE(WaitFor([&] { return Ours(); }, 5000)) << Narrow(SystemWallpaper());
+    RecordProperty("SecondsToWallpaper", std::to_string((GetTickCount() - start) / 1000.0));
+
+    // What the desktop paints is the composed picture: the user's picture with the panel.
+    int bw = 0, bh = 0;
+    const std::vector<uint32_t> composed = ReadBmp(output, bw, bh);
+    ASSERT_FALSE(composed.empty());
+    int sw = 0, sh = 0;
+    std::vector<uint32_t> screen;
+    const bool painted = WaitFor(
+        [&] {
+            screen = Screen(sw, sh);
+            return sw == bw && sh == bh && screen == composed;
+        },
+        3000);
+    {
+        std::vector<uint32_t> shot(screen); // 0x00RRGGBB is blue, green, red in memory
+        PixelSurface s{reinterpret_cast<uint8_t*>(shot.data()), sw, sh, sw * 4};
+        CreateDirectoryW(L"build", nullptr);
+        EXPECT_TRUE(WritePng(s, "build\\desktop-e2e.png"));
+    }
+    ASSERT_TRUE(painted) << "the desktop does not show " << Narrow(output);
+    EXPECT_EQ(composed[0], 0x205080u); // the user's picture under the panel's column
+    size_t differing = 0;
+    int uw = 0, uh = 0;
+    const std::vector<uint32_t> userPixels = ReadBmp(user, uw, uh);
+    for (size_t i = 0; i < composed.size() && i < userPixels.size(); ++i) differing += composed[i] != userPixels[i];
+    EXPECT_GT(differing, composed.size() / 20) << "no panel drawn";
+
+    // "Hi&de Data" puts the user's picture back; again, ours.
+    PostMessageW(main, WM_COMMAND, 32795, 0);
+    EXPECT_TRUE(WaitFor([&] { return Same(SystemWallpaper(), user); }, 3000)) << Narrow(SystemWallpaper());
+    PostMessageW(main, WM_COMMAND, 32795, 0);
+    EXPECT_TRUE(WaitFor([&] { return Ours(); }, 3000));
+
+    // A wallpaper the user sets while it runs becomes the background.
+    ASSERT_TRUE(SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, user2.data(), SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE));
+    EXPECT_TRUE(WaitFor([&] { return Ours() && ReadBmp(output, bw, bh).at(0) == 0x147828u; }, 8000))
+        << Narrow(SystemWallpaper());
+    EXPECT_TRUE(Same(GetRaw(HKEY_CURRENT_USER, kKey, "Wallpaper").text, user2))
+        << Narrow(GetRaw(HKEY_CURRENT_USER, kKey, "Wallpaper").text);
+
+    // "E&xit" puts the user's (new) picture back.
+    PostMessageW(main, WM_COMMAND, 57665, 0);
+    EXPECT_EQ(p.WaitExit(10000), 0u);
+    EXPECT_TRUE(Same(SystemWallpaper(), user2)) << Narrow(SystemWallpaper());
+}
+
+TEST_F(WallpaperEndToEnd, UnchangedDataLeavesTheFileAloneAndKeepOnExitKeepsOurs) {
+    ASSERT_EQ(SetRawDword(kKey, "Refresh", 5), ERROR_SUCCESS);
+    ASSERT_EQ(SetRawText(kKey, "KeepOnExit", "TRUE"), ERROR_SUCCESS);
+    Running p;
+    ASSERT_TRUE(p.started);
+    HWND main = p.MainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return Ours(); }, 5000));
+    const FILETIME written = Modified(output);
+    Sleep(3 * 5000 + 500);
+    const FILETIME later = Modified(output);
+    EXPECT_EQ(CompareFileTime(&written, &later), 0);
+    PostMessageW(main, WM_COMMAND, 57665, 0);
+    EXPECT_EQ(p.WaitExit(10000), 0u);
+    EXPECT_TRUE(Ours()) << Narrow(SystemWallpaper());
+}
+
+} // namespace
