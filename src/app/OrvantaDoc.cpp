@@ -55,6 +55,7 @@ bool COrvantaDoc::RefreshData() {
         list.m_dayEnd = list.m_dayStart + COleDateTimeSpan(1.0);
         return list;
     };
+    m_engine.BeginRefresh(); // a lost connection is made again here, at most once a minute
     if (m_engine.IsConnected()) {
         m_engine.ReadOutlookOptions(m_settings);
         ok = m_engine.ReadTasks(m_tasks, now) == 1;

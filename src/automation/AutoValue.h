@@ -20,6 +20,19 @@ constexpr long InvalidArg = static_cast<long>(0x80070057);
 constexpr long ServerExecFailed = static_cast<long>(0x80080005);
 constexpr long ClassNotRegistered = static_cast<long>(0x80040154);
 constexpr long InvalidClassString = static_cast<long>(0x800401F3);
+// Outlook gone: the objects the program holds are no longer connected to a server.
+constexpr long Disconnected = static_cast<long>(0x80010108);        // RPC_E_DISCONNECTED
+constexpr long ServerUnavailable = static_cast<long>(0x800706BA);   // RPC_S_SERVER_UNAVAILABLE
+constexpr long CallFailed = static_cast<long>(0x800706BE);          // RPC_S_CALL_FAILED
+constexpr long CallFailedDne = static_cast<long>(0x800706BF);       // RPC_S_CALL_FAILED_DNE
+constexpr long ObjectNotConnected = static_cast<long>(0x800401FD);  // CO_E_OBJNOTCONNECTED
+constexpr long ServerDied = static_cast<long>(0x80010007);          // RPC_E_SERVER_DIED
+constexpr long ServerDiedDne = static_cast<long>(0x80010012);       // RPC_E_SERVER_DIED_DNE
+constexpr long ConnectionTerminated = static_cast<long>(0x80010006); // RPC_E_CONNECTION_TERMINATED
+constexpr long ServerStopping = static_cast<long>(0x80080008);      // CO_E_SERVER_STOPPING
+// Outlook busy (a dialog open): the call was rejected and retried until the bound.
+constexpr long CallRejected = static_cast<long>(0x80010001);        // RPC_E_CALL_REJECTED
+constexpr long RetryLater = static_cast<long>(0x8001010A);          // RPC_E_SERVERCALL_RETRYLATER
 } // namespace AutoCode
 
 class CAutoError : public std::runtime_error {

@@ -1,5 +1,6 @@
 #include "OutlookEngine.h"
 
+#include <chrono>
 #include <cstdio>
 
 #include "../platform/Platform.h"
@@ -10,6 +11,7 @@
 #include "Appointments.h"
 #include "MailFolders.h"
 #include "Tasks.h"
+#include "WindowsEnumer.h"
 
 namespace {
 const char kNoOutlookText[] =
@@ -17,9 +19,74 @@ const char kNoOutlookText[] =
     "this computer or it is installed but returned an error for this attempt.\nIn the latter case please try again.";
 
 IDialogPort& Ui() { return Port<IDialogPort>(); }
+
+// A missing interface or a null object from Outlook ends an action as a pointer error.
+constexpr long kPointerError = static_cast<long>(0x80004003); // E_POINTER
+AutoObjectPtr Required(const AutoObjectPtr& o, const char* iface) {
+    AutoObjectPtr r = AsInterface(o, iface);
+    if (!r) throw CAutoError(kPointerError, std::string("no ") + iface);
+    return r;
+}
+
+constexpr int kOlMaximized = 0, kOlNormalWindow = 2, kOlDiscard = 1;
+constexpr int kMenuPopupId = 30004, kGoToDayId = 1987;
 } // namespace
 
-COutlookEngine::COutlookEngine(CSettings& settings) : m_settings(settings) {}
+COutlookEngine::COutlookEngine(CSettings& settings)
+    : m_seconds([] {
+          return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+      }),
+      m_settings(settings) {}
+
+bool COutlookEngine::IsDisconnection(long code) {
+    switch (code) {
+    case AutoCode::Disconnected:
+    case AutoCode::ServerUnavailable:
+    case AutoCode::CallFailed:
+    case AutoCode::CallFailedDne:
+    case AutoCode::ObjectNotConnected:
+    case AutoCode::ServerDied:
+    case AutoCode::ServerDiedDne:
+    case AutoCode::ConnectionTerminated:
+    case AutoCode::ServerStopping: return true;
+    default: return false;
+    }
+}
+
+bool COutlookEngine::IsBusy(long code) { return code == AutoCode::CallRejected || code == AutoCode::RetryLater; }
+
+void COutlookEngine::Disconnected() {
+    Release();
+    m_connected = false;
+    m_lost = true;
+}
+
+bool COutlookEngine::HandledQuietly(const CAutoError& e) {
+    if (IsDisconnection(e.Code())) {
+        Disconnected();
+        return true;
+    }
+    if (IsBusy(e.Code())) {
+        if (!m_busy) ShowComError(e);
+        m_busy = true;
+        return true;
+    }
+    return false;
+}
+
+void COutlookEngine::ReconnectIfDue() {
+    if (!m_lost || m_seconds() - m_lastAttempt < kReconnectSeconds) return;
+    m_quiet = true;
+    const int rc = Connect();
+    m_quiet = false;
+    m_connected = rc == 1 && m_namespace != nullptr;
+    if (rc != 1) Release();
+}
+
+void COutlookEngine::BeginRefresh() {
+    m_busy = false;
+    ReconnectIfDue();
+}
 
 void COutlookEngine::FindOfficeVersion() {
     m_officeVersion = 0;
@@ -73,13 +140,16 @@ std::string COutlookEngine::VersionPart(const std::string& v) {
 void COutlookEngine::ShowComError(const CAutoError& e) { Ui().ShowMessageBox(ComErrorText(e.Code()), "Orvanta", MsgBox::Ok); }
 
 int COutlookEngine::Connect() {
+    m_lastAttempt = m_seconds();
+    m_lost = false;
     FindOfficeVersion();
     if (m_officeVersion == 7 || m_officeVersion == 8) {
-        Ui().ShowMessageBox("Warning! Orvanta does not support Outlook 97", "Orvanta", MsgBox::Ok);
+        if (!m_quiet) Ui().ShowMessageBox("Warning! Orvanta does not support Outlook 97", "Orvanta", MsgBox::Ok);
         return 1;
     }
     IAutomationPort* port = PortOrNull<IAutomationPort>();
     try {
+        Release(); // a reconnection starts from nothing
         m_application.reset();
         long rc = port ? port->CreateOutlook(m_application) : AutoCode::ClassNotRegistered;
         if (rc == AutoCode::ServerExecFailed) {
@@ -88,6 +158,9 @@ int COutlookEngine::Connect() {
         }
         if (rc != 0 || !m_application) {
             m_application.reset();
+            // Tried again later; the message is shown at the first attempt only.
+            m_lost = true;
+            if (m_quiet) return 1;
             char head[64];
             std::snprintf(head, sizeof head, "COM interface error code: %d\n", static_cast<int>(rc));
             std::string text = head;
@@ -101,9 +174,20 @@ int COutlookEngine::Connect() {
         m_settings.m_outlookVersion = m_application->Get("Version").AsString();
         m_namespace = m_application->Call("GetNamespace", {CAutoValue::String("MAPI")}).AsObject();
     } catch (const CAutoError& e) {
+        Release();
+        if (m_quiet || IsDisconnection(e.Code())) {
+            // Outlook went away while it was being connected to: tried again later.
+            m_lost = true;
+            return m_quiet ? 0 : 1;
+        }
         ShowComError(e);
         return 0;
     } catch (const std::exception&) {
+        Release();
+        if (m_quiet) {
+            m_lost = true;
+            return 0;
+        }
         Ui().ShowMessageBox(" CException at OutlookEngine.Conntect()", "Orvanta", MsgBox::Ok);
         return 0;
     }
@@ -124,6 +208,10 @@ int COutlookEngine::Connect() {
 
 bool COutlookEngine::EnsureConnected() {
     if (m_connected) return true;
+    if (m_lost) { // a lost connection is made again quietly, at its own pace
+        ReconnectIfDue();
+        return m_connected;
+    }
     m_connected = Connect() == 1;
     return m_connected;
 }
@@ -178,7 +266,7 @@ int COutlookEngine::ReadAppointments(CAppointments& dayList, const COleDateTime&
     dayList.m_dayEnd = dayEnd;
     // Without a namespace (Outlook missing, or the Outlook 97 warning) the connection
     // message has been shown once; every later read fails quietly.
-    if (!m_namespace) return 0;
+    if (!m_namespace || m_busy) return 0;
     try {
         AutoObjectPtr calendar = DefaultFolder(9);
         m_currentItems = calendar ? calendar->Get("Items").AsObject() : nullptr;
@@ -187,26 +275,29 @@ int COutlookEngine::ReadAppointments(CAppointments& dayList, const COleDateTime&
         dayList.Read(*m_currentItems, today, locale);
         return 1;
     } catch (const CAutoError& e) {
-        ShowComError(e);
+        if (!HandledQuietly(e)) ShowComError(e);
         return 0;
     }
 }
 
 int COutlookEngine::ReadTasks(CTasks& tasks, const COleDateTime& now) {
-    if (!m_namespace) return 0;
+    if (!m_namespace || m_busy) return 0;
     try {
         AutoObjectPtr folder = DefaultFolder(13);
         m_currentItems = folder ? folder->Get("Items").AsObject() : nullptr;
         if (!m_currentItems) return 0;
         tasks.Read(*m_currentItems, m_settings, now);
         return 1;
+    } catch (const CAutoError& e) {
+        HandledQuietly(e); // other errors of a task read are not reported
+        return 0;
     } catch (const std::exception&) {
         return 0; // a failing task read is not reported
     }
 }
 
 int COutlookEngine::ReadMailFolders(CMailFolders& list) {
-    if (!m_namespace) return 0;
+    if (!m_namespace || m_busy) return 0;
     const CLocaleValues locale = LocaleValues(); // default folders are named in the user's language
     try {
         for (const std::string& path : m_settings.m_outlookFolderPaths) {
@@ -234,7 +325,7 @@ int COutlookEngine::ReadMailFolders(CMailFolders& list) {
         }
         return 1;
     } catch (const CAutoError& e) {
-        ShowComError(e);
+        if (!HandledQuietly(e)) ShowComError(e);
         return 0;
     }
 }
@@ -247,20 +338,177 @@ void COutlookEngine::Show(const AutoObjectPtr& item) {
 }
 
 void COutlookEngine::NewItem(int kind, const char* iface) {
+    ReconnectIfDue();
     try {
         if (!m_application) return;
         Show(AsInterface(m_application->Call("CreateItem", {CAutoValue::Int(kind)}).AsObject(), iface));
     } catch (const CAutoError& e) {
-        ShowComError(e);
+        if (IsDisconnection(e.Code())) Disconnected();
+        else ShowComError(e);
     }
 }
 
 void COutlookEngine::OpenItem(const std::string& entryId, const char* iface) {
+    ReconnectIfDue();
     try {
         if (!m_namespace) return;
         Show(AsInterface(
             m_namespace->Call("GetItemFromID", {CAutoValue::String(entryId), CAutoValue::Missing()}).AsObject(), iface));
     } catch (const CAutoError& e) {
-        ShowComError(e);
+        if (IsDisconnection(e.Code())) Disconnected();
+        else ShowComError(e);
     }
+}
+
+// ---- Opening folders and windows ----------------------------------------
+
+bool COutlookEngine::FrameMeansMaximised(const std::string& frame) {
+    return frame.size() >= 27 && frame[17] == '2' && frame[25] == '3';
+}
+
+bool COutlookEngine::WasOutlookMaximised() {
+    try {
+        CRegistry reg;
+        // The Outlook key: from Outlook's own version once the options were
+        // read (Office 16 is not among the versions the connection scans), else from
+        // the installed Office's major version.
+        const std::string base = !m_outlookKey.empty()
+                                     ? m_outlookKey
+                                     : "Software\\Microsoft\\Office\\" + std::to_string(m_officeVersion) + ".0\\Outlook\\";
+        const std::string key = base + "Office Explorer";
+        std::string frame;
+        if (!reg.Open(RegRoot::CurrentUser, key) || !reg.ReadText("Frame", frame, 260)) return false;
+        return FrameMeansMaximised(frame);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+AutoObjectPtr COutlookEngine::ShowExplorer(const AutoObjectPtr& folder, bool display, bool maximised) {
+    AutoObjectPtr explorer = Required(folder->Call("GetExplorer", {CAutoValue::Missing()}).AsObject(), "_Explorer");
+    if (display) explorer->Call("Display", {});
+    if (maximised) explorer->Put("WindowState", CAutoValue::Int(kOlMaximized));
+    explorer->Call("Activate", {});
+    return explorer;
+}
+
+void COutlookEngine::OpenFolder(const std::string& folderId) {
+    ReconnectIfDue();
+    if (!m_namespace) return;
+    try {
+        const bool maximised = WasOutlookMaximised();
+        AutoObjectPtr folder = Required(
+            m_namespace->Call("GetFolderFromID", {CAutoValue::String(folderId), CAutoValue::Missing()}).AsObject(),
+            "MAPIFolder");
+        folder->Call("Display", {});
+        ShowExplorer(folder, false, maximised);
+    } catch (const CAutoError& e) {
+        if (IsDisconnection(e.Code())) Disconnected();
+        else ShowComError(e);
+    }
+}
+
+void COutlookEngine::OpenContacts() {
+    ReconnectIfDue();
+    if (!m_namespace) return;
+    try {
+        const bool maximised = WasOutlookMaximised();
+        AutoObjectPtr folder = Required(DefaultFolder(10), "MAPIFolder");
+        folder->Call("Display", {});
+        ShowExplorer(folder, false, maximised);
+    } catch (const CAutoError& e) {
+        if (IsDisconnection(e.Code())) Disconnected();
+        else ShowComError(e);
+    } catch (const std::exception&) {
+        // any other failure ends the action without a word
+    }
+}
+
+void COutlookEngine::OpenCalendarAtDay(int64_t dayNumber) {
+    ReconnectIfDue();
+    if (!m_namespace) return;
+    AutoObjectPtr inspector;
+    int width = 0, height = 0, state = kOlNormalWindow;
+    bool sized = false;
+    try {
+        const bool maximised = WasOutlookMaximised();
+        // 1-2: the temporary appointment on that day
+        AutoObjectPtr calendar = Required(DefaultFolder(9), "MAPIFolder");
+        AutoObjectPtr items = Required(calendar->Get("Items").AsObject(), "_Items");
+        AutoObjectPtr item = Required(items->Call("Add", {CAutoValue::Missing()}).AsObject(), "_AppointmentItem");
+        item->Put("Start", CAutoValue::Date(static_cast<double>(dayNumber)));
+        item->Put("Subject", CAutoValue::String("Orvanta helper"));
+        // 3: its inspector, tiny and normal
+        inspector = Required(item->Call("GetInspector", {}).AsObject(), "_Inspector");
+        width = inspector->Get("Width").AsInt();
+        height = inspector->Get("Height").AsInt();
+        sized = true;
+        inspector->Put("Width", CAutoValue::Int(10));
+        inspector->Put("Height", CAutoValue::Int(10));
+        inspector->Call("Display", {CAutoValue::String("FALSE")});
+        state = inspector->Get("WindowState").AsInt();
+        inspector->Put("WindowState", CAutoValue::Int(kOlNormalWindow));
+        // 4-5: "Menu Bar" -> pop-up 30004 -> the accessible child 1987
+        AutoObjectPtr entry;
+        AutoObjectPtr bars = Required(inspector->Get("CommandBars").AsObject(), "_CommandBars");
+        AutoObjectPtr menu;
+        for (int i = 1, n = bars->Get("Count").AsInt(); i <= n && !menu; ++i) {
+            AutoObjectPtr bar = AsInterface(bars->Call("Item", {CAutoValue::Int(i)}).AsObject(), "CommandBar");
+            if (bar && EParser::ToLower(bar->Get("Name").AsString()) == "menu bar") menu = bar;
+        }
+        AutoObjectPtr popup;
+        if (menu) {
+            AutoObjectPtr controls = Required(menu->Get("Controls").AsObject(), "CommandBarControls");
+            for (int i = 1, n = controls->Get("Count").AsInt(); i <= n && !popup; ++i) {
+                AutoObjectPtr c = AsInterface(controls->Call("Item", {CAutoValue::Int(i)}).AsObject(), "CommandBarControl");
+                if (c && c->Get("Id").AsInt() == kMenuPopupId) popup = c;
+            }
+        }
+        if (popup) {
+            for (int i = 1, n = popup->Get("accChildCount").AsInt(); i <= n && !entry; ++i) {
+                AutoObjectPtr child =
+                    AsInterface(popup->Call("accChild", {CAutoValue::Int(i)}).AsObject(), "CommandBarControl");
+                if (child && child->Get("Id").AsInt() == kGoToDayId) entry = child;
+            }
+        }
+        // 6: the calendar's explorer
+        AutoObjectPtr explorer = ShowExplorer(calendar, true, maximised);
+        // 7: jump to the day
+        if (entry) {
+            entry->Call("Execute", {});
+            explorer->Call("Activate", {});
+        }
+        // 8: the inspector as it was, and the appointment discarded
+        inspector->Put("Width", CAutoValue::Int(width));
+        inspector->Put("Height", CAutoValue::Int(height));
+        inspector->Put("WindowState", CAutoValue::Int(state));
+        inspector->Call("Close", {CAutoValue::Int(kOlDiscard)});
+    } catch (const CAutoError& e) {
+        if (IsDisconnection(e.Code())) {
+            Disconnected();
+            return;
+        }
+        ShowComError(e);
+        // The helper appointment is never left behind open in Outlook.
+        try {
+            if (inspector) {
+                if (sized) {
+                    inspector->Put("Width", CAutoValue::Int(width));
+                    inspector->Put("Height", CAutoValue::Int(height));
+                }
+                inspector->Call("Close", {CAutoValue::Int(kOlDiscard)});
+            }
+        } catch (const std::exception&) {
+        }
+    } catch (const std::exception&) {
+        // any other failure ends the action without a word
+    }
+}
+
+void COutlookEngine::StartOutlook() {
+    CWindowsEnumer enumer(CWindowsEnumer::Mode::BringForward);
+    if (enumer.Search()) return;
+    // Without a top-level windows port (Linux) there is no Outlook to start.
+    if (PortOrNull<ITopWindowsPort>() && PortOrNull<ISystemPort>())
+        Port<ISystemPort>().ShellExecuteVerb("open", "Outlook", "", ShowCmd::Normal);
 }

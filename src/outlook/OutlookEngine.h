@@ -1,6 +1,8 @@
 #pragma once
 // The program's only link to Outlook: connection, Outlook's own options, and the
 // reads of appointments, tasks and mail folders that every refresh makes.
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "../util/OleDateTime.h"
@@ -26,6 +28,21 @@ public:
     // Connected and holding Outlook's namespace: the reads can return data.
     bool CanRead() const { return m_connected && m_namespace != nullptr; }
 
+    // Called by the document before the reads of every refresh. A connection lost to
+    // Outlook closing (or never made because Outlook could not be started) is made again,
+    // without any message, when kReconnectSeconds have passed since the last attempt; a
+    // busy Outlook that made the previous refresh give up is asked again.
+    void BeginRefresh();
+    static constexpr double kReconnectSeconds = 60.0;
+    // Seconds on a steady clock; tests set their own.
+    void SetClock(std::function<double()> seconds) { m_seconds = std::move(seconds); }
+    // The connection was lost and is tried again by BeginRefresh.
+    bool ConnectionLost() const { return m_lost; }
+    // Result codes that mean Outlook's process is gone (the objects are disconnected).
+    static bool IsDisconnection(long code);
+    // Result codes of a call Outlook rejected as busy for longer than the message filter waits.
+    static bool IsBusy(long code);
+
     void ReadOutlookOptions(CSettings& settings);
     int ReadAppointments(CAppointments& dayList, const COleDateTime& dayStart, const COleDateTime& dayEnd,
                          const COleDateTime& today);
@@ -38,6 +55,22 @@ public:
     void OpenAppointment(const std::string& entryId) { OpenItem(entryId, "_AppointmentItem"); }
     void OpenTask(const std::string& entryId) { OpenItem(entryId, "_TaskItem"); }
 
+    // Opening folders and windows in Outlook. A COM error is shown with its
+    // text (a disconnection releases the connection quietly, as the reads do).
+    void OpenFolder(const std::string& folderId);
+    void OpenContacts();
+    // The day as a whole day number (the date value without its fraction): a temporary
+    // "Orvanta helper" appointment's inspector jumps the calendar there through the
+    // menu entry 1987, and is then discarded unsaved.
+    void OpenCalendarAtDay(int64_t dayNumber);
+    // Brings Outlook's main window forward (CWindowsEnumer), or starts Outlook.
+    void StartOutlook();
+    // Outlook's main window was last closed maximised: the "Frame" text of
+    // "<Outlook key>Office Explorer".
+    bool WasOutlookMaximised();
+    // At least 27 characters, "2" at position 17 and "3" at position 25.
+    static bool FrameMeansMaximised(const std::string& frame);
+
     // Found at each connection attempt.
     int OfficeVersion() const { return m_officeVersion; }
     const std::string& OutlookKey() const { return m_outlookKey; }
@@ -49,12 +82,20 @@ public:
 
 private:
     void ShowComError(const CAutoError& e);
+    // A disconnection releases everything quietly; a busy Outlook is reported once per
+    // refresh and ends the refresh's reads. True when e was one of those.
+    bool HandledQuietly(const CAutoError& e);
+    void Disconnected();
+    // Before a user's action: a lost connection is tried again (same rate as the refresh).
+    void ReconnectIfDue();
     AutoObjectPtr DefaultFolder(int which);
     void NewItem(int kind, const char* iface);
     // Display, then bring the item's window forward.
     void Show(const AutoObjectPtr& item);
     void OpenItem(const std::string& entryId, const char* iface);
     void Release();
+    // The folder's explorer: Display (when asked), maximised when Outlook was, Activate.
+    AutoObjectPtr ShowExplorer(const AutoObjectPtr& folder, bool display, bool maximised);
     // The installed Office's major version: the first of 15 down to 6 whose Outlook
     // key exists for the user; 0 when none does.
     void FindOfficeVersion();
@@ -64,5 +105,10 @@ private:
     int m_officeVersion = 0;
     std::string m_outlookKey;
     bool m_connected = false;
+    bool m_lost = false;      // connection to be made again by BeginRefresh
+    bool m_quiet = false;     // a reconnection: a failed creation shows nothing
+    bool m_busy = false;      // this refresh gave up on a busy Outlook
+    double m_lastAttempt = 0; // clock of the latest connection attempt
+    std::function<double()> m_seconds;
     CSettings& m_settings;
 };

@@ -11,6 +11,7 @@
 #include "MutexPort.h"
 #include "RegistryPort.h"
 #include "SystemPort.h"
+#include "TopWindowsPort.h"
 #include "TrayPort.h"
 #include "WallpaperPort.h"
 #include "WindowKit.h"
@@ -28,6 +29,7 @@ struct Ports {
     IArtworkPort* artwork = nullptr;
     IWallpaperPort* wallpaper = nullptr;
     ICommandChannel* commands = nullptr;
+    ITopWindowsPort* topWindows = nullptr; // Outlook's main window; none on posix
 
     template <typename P>
     P*& Slot();
@@ -45,6 +47,7 @@ template <> inline ICanvasFactory*& Ports::Slot<ICanvasFactory>() { return canva
 template <> inline IArtworkPort*& Ports::Slot<IArtworkPort>() { return artwork; }
 template <> inline IWallpaperPort*& Ports::Slot<IWallpaperPort>() { return wallpaper; }
 template <> inline ICommandChannel*& Ports::Slot<ICommandChannel>() { return commands; }
+template <> inline ITopWindowsPort*& Ports::Slot<ITopWindowsPort>() { return topWindows; }
 
 // The platform's own ports (each build links one implementation).
 Ports& RealPorts();

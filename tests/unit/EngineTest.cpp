@@ -29,6 +29,7 @@ public:
             failures.erase(failures.begin());
             return rc;
         }
+        if (store && !store->Running()) return AutoCode::ServerExecFailed; // Outlook not started yet
         app = store ? store->Application() : nullptr;
         return store ? 0 : AutoCode::ClassNotRegistered;
     }
@@ -441,6 +442,121 @@ TEST_F(EngineTest, NewAndOpenItemsReachOutlook) {
     EXPECT_EQ(port.store->Actions(), (std::vector<std::string>{"CreateItem 3", "Display new-1", "GetInspector new-1",
                                                                "Activate new-1", "Display APPT-1",
                                                                "GetInspector APPT-1", "Activate APPT-1"}));
+}
+
+// Outlook closed while the program runs: the next refresh fails without a message and
+// releases everything; the connection is made again at most once a minute, quietly
+// while Outlook is still gone, and a later refresh reads the data again.
+TEST_F(EngineTest, ClosedOutlookIsReconnectedQuietlyAtMostOnceAMinute) {
+    Load(Calendar(R"({"subject": "Review", "start": "today 09:00", "end": "today 10:00"})"));
+    double t = 1000;
+    settings->m_calDays = 2;
+    doc = std::make_unique<COrvantaDoc>(*settings);
+    doc->m_clock = [] { return COleDateTime(2026, 12, 7, 10, 30, 0); };
+    doc->Engine().SetClock([&t] { return t; });
+    ASSERT_TRUE(doc->Engine().EnsureConnected());
+    ASSERT_TRUE(doc->RefreshData());
+    const uint32_t crc = doc->LastSignature();
+    EXPECT_EQ(Subjects(0), std::vector<std::string>{"Review"});
+    EXPECT_EQ(port.attempts, 1);
+
+    port.store->Disconnect(); // the user closes Outlook
+    t += 20;
+    EXPECT_FALSE(doc->RefreshData());
+    EXPECT_TRUE(env.ui.boxes.empty()) << env.ui.boxes[0].text;
+    EXPECT_FALSE(doc->Engine().IsConnected());
+    EXPECT_TRUE(doc->Engine().ConnectionLost());
+    EXPECT_FALSE(doc->Engine().CanRead()); // every interface released
+    EXPECT_EQ(doc->Day(0).GetCount(), 0);
+    EXPECT_EQ(port.attempts, 1);
+
+    for (int i = 0; i < 2; ++i) { // 40 and 59 s after the first attempt: not yet
+        t += i == 0 ? 20 : 19;
+        EXPECT_FALSE(doc->RefreshData());
+        EXPECT_EQ(port.attempts, 1);
+    }
+    t += 1; // a minute after the last attempt: tried, Outlook still gone, no message
+    EXPECT_FALSE(doc->RefreshData());
+    EXPECT_EQ(port.attempts, 3); // 0x80080005, then the one retry
+    EXPECT_TRUE(env.ui.boxes.empty()) << env.ui.boxes[0].text;
+    EXPECT_TRUE(doc->Engine().ConnectionLost());
+    t += 59;
+    EXPECT_FALSE(doc->RefreshData());
+    EXPECT_EQ(port.attempts, 3);
+    EXPECT_FALSE(doc->Engine().EnsureConnected()); // asked again: no attempt before the minute, no message
+    EXPECT_EQ(port.attempts, 3);
+    EXPECT_TRUE(env.ui.boxes.empty());
+
+    port.store->Restart(); // Outlook started again
+    t += 1;
+    EXPECT_TRUE(doc->RefreshData());
+    EXPECT_EQ(port.attempts, 4);
+    EXPECT_TRUE(doc->Engine().IsConnected());
+    EXPECT_FALSE(doc->Engine().ConnectionLost());
+    EXPECT_EQ(Subjects(0), std::vector<std::string>{"Review"});
+    EXPECT_EQ(doc->LastSignature(), crc);
+    EXPECT_TRUE(env.ui.boxes.empty()) << env.ui.boxes[0].text;
+
+    // Every disconnection code is of the kind; a busy or an ordinary error is not.
+    for (long code : {AutoCode::Disconnected, AutoCode::ServerUnavailable, AutoCode::ObjectNotConnected,
+                      AutoCode::ServerDied, AutoCode::ServerDiedDne, AutoCode::CallFailed})
+        EXPECT_TRUE(COutlookEngine::IsDisconnection(code)) << std::hex << code;
+    for (long code : {AutoCode::Exception, AutoCode::CallRejected, AutoCode::RetryLater, AutoCode::UnknownName})
+        EXPECT_FALSE(COutlookEngine::IsDisconnection(code)) << std::hex << code;
+}
+
+// The same from a user's action: the item is not shown, nothing is said, and the
+// connection is made again by a later refresh.
+TEST_F(EngineTest, ClosedOutlookMeetsAnActionQuietly) {
+    Load(Calendar(R"({"subject": "Review", "start": "today 09:00", "end": "today 10:00", "entryId": "APPT-1"})"));
+    double t = 0;
+    doc = std::make_unique<COrvantaDoc>(*settings);
+    doc->Engine().SetClock([&t] { return t; });
+    ASSERT_TRUE(doc->Engine().EnsureConnected());
+    port.store->Disconnect();
+    Doc().Engine().OpenAppointment("APPT-1");
+    EXPECT_TRUE(env.ui.boxes.empty()) << env.ui.boxes[0].text;
+    EXPECT_TRUE(Doc().Engine().ConnectionLost());
+    port.store->Restart();
+    t = 61;
+    Doc().Engine().OpenAppointment("APPT-1"); // reconnects first
+    EXPECT_EQ(port.store->Actions(),
+              (std::vector<std::string>{"Display APPT-1", "GetInspector APPT-1", "Activate APPT-1"}));
+}
+
+// Other COM errors keep their message and the connection.
+TEST_F(EngineTest, OtherComErrorsKeepTheirMessagesAndTheConnection) {
+    Load(Calendar(R"({"subject": "Review", "start": "today 09:00", "end": "today 10:00"})"));
+    settings->m_calDays = 3;
+    Doc();
+    port.store->FailMember("Restrict", AutoCode::Exception);
+    EXPECT_FALSE(Doc().RefreshData());
+    EXPECT_EQ(env.ui.boxes.size(), 3u); // one per day read
+    EXPECT_TRUE(Doc().Engine().IsConnected());
+    EXPECT_FALSE(Doc().Engine().ConnectionLost());
+    port.store->FailMember("", 0);
+    env.ui.boxes.clear();
+    EXPECT_TRUE(Doc().RefreshData());
+    EXPECT_TRUE(env.ui.boxes.empty());
+}
+
+// A call Outlook rejected as busy beyond the message filter's bound fails that read
+// with one message; the other reads of that refresh are not made (each would wait the
+// bound again), and the next refresh reads everything.
+TEST_F(EngineTest, BusyOutlookFailsOneRefreshWithOneMessage) {
+    Load(Calendar(R"({"subject": "Review", "start": "today 09:00", "end": "today 10:00"})"));
+    settings->m_calDays = 5;
+    Doc();
+    port.store->FailMember("GetDefaultFolder", AutoCode::CallRejected);
+    port.store->ResetCalls();
+    EXPECT_FALSE(Doc().RefreshData());
+    ASSERT_EQ(env.ui.boxes.size(), 1u);
+    EXPECT_EQ(port.store->Calls(), 1); // the first read met it; nothing was asked after
+    EXPECT_TRUE(Doc().Engine().IsConnected());
+    port.store->FailMember("", 0);
+    EXPECT_TRUE(Doc().RefreshData());
+    EXPECT_EQ(Subjects(0), std::vector<std::string>{"Review"});
+    EXPECT_EQ(env.ui.boxes.size(), 1u);
 }
 
 TEST_F(EngineTest, SignatureFollowsWhatTheWallpaperShows) {

@@ -70,7 +70,27 @@ struct CSubstituteOutlook::State {
     std::unique_ptr<FolderData> root;
     std::map<std::string, FolderData*> roles;
     std::vector<std::string> actions;
+    std::function<void(const std::string&)> actionSink;
     int created = 0;
+    long calls = 0;
+    unsigned generation = 0; // objects of an earlier generation are disconnected
+    bool running = true;
+    std::string failMember;
+    long failCode = 0;
+    // Windows of Outlook the actions open: size and window state by item or folder id.
+    struct Window {
+        int width = 640, height = 480, windowState = 2;
+    };
+    std::map<std::string, Window> windows;
+    // Appointments added with Items.Add and not saved: a Close(1) discards them.
+    struct Pending {
+        std::string id;
+        FolderData* folder = nullptr;
+        ApptData data;
+    };
+    std::list<std::unique_ptr<Pending>> pending;
+    int added = 0;
+    bool menuEntry = true; // the inspector's "Menu Bar" pop-up 30004 holds the entry 1987
 };
 
 namespace {
@@ -374,26 +394,156 @@ public:
     bool Supports(const std::string&) override { return false; }
 
 protected:
-    void Log(const std::string& what) { m_s->actions.push_back(what); }
+    void Log(const std::string& what) {
+        m_s->actions.push_back(what);
+        if (m_s->actionSink) m_s->actionSink(what);
+    }
     static void Args(const std::vector<CAutoValue>& args, size_t lo, size_t hi) {
         if (args.size() < lo || args.size() > hi) throw CAutoError(AutoCode::BadParamCount, "wrong number of arguments");
     }
     std::shared_ptr<State> m_s;
 };
 
-class Inspector : public Base {
+// Office's command bars of an inspector: "Standard" and "Menu Bar"; the menu bar's
+// pop-up 30004 lists its entries as accessible children, 1987 among them unless the
+// store was told to leave it out.
+class CommandBarControl : public Base {
 public:
-    Inspector(std::shared_ptr<State> s, std::string id) : Base(std::move(s)), m_id(std::move(id)) {}
-    CAutoValue Get(const std::string& m) override { Unknown(m); }
-    CAutoValue Call(const std::string& m, const std::vector<CAutoValue>&) override {
-        if (m != "Activate") Unknown(m);
-        Log("Activate " + m_id);
-        return {};
+    CommandBarControl(std::shared_ptr<State> s, int id, std::vector<int> children)
+        : Base(std::move(s)), m_id(id), m_children(std::move(children)) {}
+    CAutoValue Get(const std::string& m) override {
+        if (m == "Id") return CAutoValue::Int(m_id);
+        if (m == "accChildCount") return CAutoValue::Int(static_cast<int32_t>(m_children.size()));
+        Unknown(m);
     }
-    bool Supports(const std::string& i) override { return i == "_Inspector"; }
+    CAutoValue Call(const std::string& m, const std::vector<CAutoValue>& args) override {
+        if (m == "Execute") {
+            Log("Execute " + std::to_string(m_id));
+            return {};
+        }
+        if (m == "accChild") {
+            Args(args, 1, 1);
+            const int i = args[0].AsInt();
+            if (i < 1 || i > static_cast<int>(m_children.size())) throw CAutoError(AutoCode::InvalidArg, "no such child");
+            return CAutoValue::Object(std::make_shared<CommandBarControl>(m_s, m_children[static_cast<size_t>(i - 1)],
+                                                                          std::vector<int>{}));
+        }
+        Unknown(m);
+    }
+    bool Supports(const std::string& i) override { return i == "CommandBarControl"; }
 
 private:
-    std::string m_id;
+    int m_id;
+    std::vector<int> m_children;
+};
+
+class CommandBarControls : public Base {
+public:
+    CommandBarControls(std::shared_ptr<State> s, bool menu) : Base(std::move(s)), m_menu(menu) {}
+    CAutoValue Get(const std::string& m) override {
+        if (m == "Count") return CAutoValue::Int(static_cast<int32_t>(Ids().size()));
+        Unknown(m);
+    }
+    CAutoValue Call(const std::string& m, const std::vector<CAutoValue>& args) override {
+        if (m != "Item") Unknown(m);
+        Args(args, 1, 1);
+        const int i = args[0].AsInt();
+        const std::vector<int> ids = Ids();
+        if (i < 1 || i > static_cast<int>(ids.size())) throw CAutoError(AutoCode::InvalidArg, "no such control");
+        const int id = ids[static_cast<size_t>(i - 1)];
+        std::vector<int> children;
+        if (id == 30004) {
+            children = {1990, 5488};
+            if (m_s->menuEntry) children.insert(children.begin() + 1, 1987);
+        }
+        return CAutoValue::Object(std::make_shared<CommandBarControl>(m_s, id, children));
+    }
+    bool Supports(const std::string& i) override { return i == "CommandBarControls"; }
+
+private:
+    std::vector<int> Ids() const { return m_menu ? std::vector<int>{30002, 30003, 30004, 30005} : std::vector<int>{3, 4}; }
+    bool m_menu;
+};
+
+class CommandBar : public Base {
+public:
+    CommandBar(std::shared_ptr<State> s, std::string name) : Base(std::move(s)), m_name(std::move(name)) {}
+    CAutoValue Get(const std::string& m) override {
+        if (m == "Name") return CAutoValue::String(m_name);
+        if (m == "Controls") return CAutoValue::Object(std::make_shared<CommandBarControls>(m_s, m_name == "Menu Bar"));
+        Unknown(m);
+    }
+    bool Supports(const std::string& i) override { return i == "CommandBar"; }
+
+private:
+    std::string m_name;
+};
+
+class CommandBars : public Base {
+public:
+    using Base::Base;
+    CAutoValue Get(const std::string& m) override {
+        if (m == "Count") return CAutoValue::Int(2);
+        Unknown(m);
+    }
+    CAutoValue Call(const std::string& m, const std::vector<CAutoValue>& args) override {
+        if (m != "Item") Unknown(m);
+        Args(args, 1, 1);
+        const int i = args[0].AsInt();
+        if (i < 1 || i > 2) throw CAutoError(AutoCode::InvalidArg, "no such command bar");
+        return CAutoValue::Object(std::make_shared<CommandBar>(m_s, i == 1 ? "Standard" : "Menu Bar"));
+    }
+    bool Supports(const std::string& i) override { return i == "_CommandBars"; }
+};
+
+// A window of Outlook: the inspector of an item or the explorer of a folder.
+class Window : public Base {
+public:
+    Window(std::shared_ptr<State> s, std::string kind, std::string id)
+        : Base(std::move(s)), m_kind(std::move(kind)), m_id(std::move(id)) {}
+    CAutoValue Get(const std::string& m) override {
+        State::Window& w = m_s->windows[m_id];
+        if (m == "Width") return CAutoValue::Int(w.width);
+        if (m == "Height") return CAutoValue::Int(w.height);
+        if (m == "WindowState") return CAutoValue::Int(w.windowState);
+        if (m == "CommandBars" && Inspector()) return CAutoValue::Object(std::make_shared<CommandBars>(m_s));
+        Unknown(m);
+    }
+    void Put(const std::string& m, const CAutoValue& v) override {
+        State::Window& w = m_s->windows[m_id];
+        int* field = m == "Width" ? &w.width : m == "Height" ? &w.height : m == "WindowState" ? &w.windowState : nullptr;
+        if (!field) Unknown(m);
+        *field = v.AsInt();
+        Log(m_kind + "." + m + " " + std::to_string(*field) + " " + m_id);
+    }
+    CAutoValue Call(const std::string& m, const std::vector<CAutoValue>& args) override {
+        if (m == "Activate") {
+            Log(Inspector() ? "Activate " + m_id : m_kind + ".Activate " + m_id);
+            return {};
+        }
+        if (m == "Display") {
+            Args(args, 0, 1);
+            Log(m_kind + ".Display " + m_id);
+            return {};
+        }
+        if (m == "Close" && Inspector()) {
+            Args(args, 1, 1);
+            const int mode = args[0].AsInt();
+            Log("Close " + std::to_string(mode) + " " + m_id);
+            auto it = std::find_if(m_s->pending.begin(), m_s->pending.end(), [&](const auto& p) { return p->id == m_id; });
+            if (it != m_s->pending.end()) {
+                if (mode != 1 && (*it)->folder) (*it)->folder->appointments.push_back((*it)->data); // saved
+                m_s->pending.erase(it);
+            }
+            return {};
+        }
+        Unknown(m);
+    }
+    bool Supports(const std::string& i) override { return i == (Inspector() ? "_Inspector" : "_Explorer"); }
+
+private:
+    bool Inspector() const { return m_kind == "Inspector"; }
+    std::string m_kind, m_id;
 };
 
 class Attachments : public Base {
@@ -436,7 +586,7 @@ public:
         }
         if (m == "GetInspector") {
             Log("GetInspector " + Id());
-            return CAutoValue::Object(std::make_shared<Inspector>(m_s, Id()));
+            return CAutoValue::Object(std::make_shared<Window>(m_s, "Inspector", Id()));
         }
         Unknown(m);
     }
@@ -515,6 +665,43 @@ private:
     std::string m_id;
 };
 
+// An appointment made by Items.Add: its start and subject can be set; it is saved
+// into its folder or discarded when its inspector closes.
+class AddedAppointment : public Item {
+public:
+    AddedAppointment(std::shared_ptr<State> s, std::string id) : Item(std::move(s), "_AppointmentItem"), m_id(std::move(id)) {}
+    CAutoValue Get(const std::string& m) override {
+        ApptData& a = Data();
+        if (m == "Subject") return CAutoValue::String(a.subject);
+        if (m == "Start") return CAutoValue::Date(a.start);
+        if (m == "End") return CAutoValue::Date(a.end);
+        if (m == "EntryID") return CAutoValue::String(m_id);
+        Unknown(m);
+    }
+    void Put(const std::string& m, const CAutoValue& v) override {
+        ApptData& a = Data();
+        if (m == "Subject") {
+            a.subject = v.AsString();
+            Log("Subject " + a.subject + " " + m_id);
+        } else if (m == "Start") {
+            a.start = v.AsDate();
+            a.end = COleDateTime::FromLinear(COleDateTime::ToLinear(a.start) + 30.0 / 1440.0);
+            Log("Start " + COleDateTime(a.start).Format("%Y-%m-%d %H:%M") + " " + m_id);
+        } else {
+            Unknown(m);
+        }
+    }
+    std::string Id() const override { return m_id; }
+
+private:
+    ApptData& Data() {
+        for (auto& p : m_s->pending)
+            if (p->id == m_id) return p->data;
+        throw CAutoError(AutoCode::Exception, "the item has been closed");
+    }
+    std::string m_id;
+};
+
 // One entry of an item collection.
 struct Entry {
     const ApptData* appt = nullptr;
@@ -566,6 +753,18 @@ public:
             Args(args, 1, 1);
             m_pos = static_cast<size_t>(args[0].AsInt() - 1);
             return Current();
+        }
+        if (m == "Add") {
+            Args(args, 0, 1);
+            if (m_folder->kind != 1) throw CAutoError(AutoCode::Exception, "only appointments can be added here");
+            auto p = std::make_unique<State::Pending>();
+            p->id = "added-" + std::to_string(++m_s->added);
+            p->folder = m_folder;
+            p->data.entryId = p->id;
+            Log("Items.Add " + m_folder->entryId);
+            const std::string id = p->id;
+            m_s->pending.push_back(std::move(p));
+            return CAutoValue::Object(std::make_shared<AddedAppointment>(m_s, id));
         }
         Unknown(m);
     }
@@ -694,6 +893,19 @@ public:
         }
         Unknown(m);
     }
+    CAutoValue Call(const std::string& m, const std::vector<CAutoValue>& args) override {
+        if (m == "Display") {
+            Args(args, 0, 0);
+            Log("Display " + m_f->entryId);
+            return {};
+        }
+        if (m == "GetExplorer") {
+            Args(args, 0, 1);
+            Log("GetExplorer " + m_f->entryId);
+            return CAutoValue::Object(std::make_shared<Window>(m_s, "Explorer", m_f->entryId));
+        }
+        Unknown(m);
+    }
     bool Supports(const std::string& i) override { return i == "MAPIFolder"; }
 
 private:
@@ -722,6 +934,14 @@ FolderData* FindFolder(FolderData& f, const std::string& id) {
     return nullptr;
 }
 
+FolderData* FirstOfKind(FolderData& f, int kind) {
+    for (auto& c : f.children) {
+        if (c->kind == kind) return c.get();
+        if (FolderData* r = FirstOfKind(*c, kind)) return r;
+    }
+    return nullptr;
+}
+
 class Namespace : public Base {
 public:
     using Base::Base;
@@ -731,6 +951,10 @@ public:
             Args(args, 1, 1);
             static const std::map<int, std::string> kRoles = {
                 {6, "inbox"}, {4, "outbox"}, {16, "drafts"}, {9, "calendar"}, {13, "tasks"}};
+            if (args[0].AsInt() == 10) { // contacts: the first folder of that kind
+                if (FolderData* c = FirstOfKind(*m_s->root, 2)) return CAutoValue::Object(std::make_shared<Folder>(m_s, c));
+                throw CAutoError(AutoCode::Exception, "the default folder 10 does not exist");
+            }
             auto role = kRoles.find(args[0].AsInt());
             if (role == kRoles.end() || !m_s->roles.count(role->second))
                 throw CAutoError(AutoCode::Exception, "the default folder " + std::to_string(args[0].AsInt()) + " does not exist");
@@ -809,6 +1033,50 @@ private:
     std::list<TaskData> m_newTasks;
 };
 
+// What every object handed out answers first: the count of calls, Outlook closed,
+// and a member made to fail. Objects it returns are wrapped in turn.
+class Counted : public IAutoObject {
+public:
+    Counted(std::shared_ptr<State> s, AutoObjectPtr inner)
+        : m_s(std::move(s)), m_inner(std::move(inner)), m_generation(m_s->generation) {}
+    static AutoObjectPtr Wrap(const std::shared_ptr<State>& s, AutoObjectPtr o) {
+        if (!o || dynamic_cast<Counted*>(o.get())) return o;
+        return std::make_shared<Counted>(s, std::move(o));
+    }
+    CAutoValue Get(const std::string& m) override {
+        Check(m);
+        return Out(m_inner->Get(m));
+    }
+    void Put(const std::string& m, const CAutoValue& v) override {
+        Check(m);
+        m_inner->Put(m, v);
+    }
+    CAutoValue Call(const std::string& m, const std::vector<CAutoValue>& args) override {
+        Check(m);
+        return Out(m_inner->Call(m, args));
+    }
+    bool Supports(const std::string& i) override {
+        ++m_s->calls;
+        return Live() && m_inner->Supports(i);
+    }
+
+private:
+    bool Live() const { return m_s->running && m_generation == m_s->generation; }
+    void Check(const std::string& m) {
+        ++m_s->calls;
+        if (!Live()) throw CAutoError(AutoCode::Disconnected, "the object invoked has disconnected from its clients");
+        if (!m_s->failMember.empty() && m == m_s->failMember)
+            throw CAutoError(m_s->failCode, m + " failed as the test asked");
+    }
+    CAutoValue Out(CAutoValue v) {
+        if (v.GetKind() == CAutoValue::Kind::Object) return CAutoValue::Object(Wrap(m_s, v.AsObject()));
+        return v;
+    }
+    std::shared_ptr<State> m_s;
+    AutoObjectPtr m_inner;
+    unsigned m_generation;
+};
+
 } // namespace
 
 CSubstituteOutlook::CSubstituteOutlook(std::shared_ptr<State> state) : m_state(std::move(state)) {}
@@ -875,6 +1143,34 @@ std::shared_ptr<CSubstituteOutlook> CSubstituteOutlook::LoadFile(const std::stri
     return r;
 }
 
-AutoObjectPtr CSubstituteOutlook::Application() { return std::make_shared<::Application>(m_state); }
+AutoObjectPtr CSubstituteOutlook::Application() {
+    return Counted::Wrap(m_state, std::make_shared<::Application>(m_state));
+}
 
 const std::vector<std::string>& CSubstituteOutlook::Actions() const { return m_state->actions; }
+void CSubstituteOutlook::SetActionSink(std::function<void(const std::string&)> sink) {
+    m_state->actionSink = std::move(sink);
+}
+long CSubstituteOutlook::Calls() const { return m_state->calls; }
+void CSubstituteOutlook::ResetCalls() { m_state->calls = 0; }
+void CSubstituteOutlook::Disconnect() {
+    m_state->running = false;
+    ++m_state->generation;
+}
+void CSubstituteOutlook::Restart() { m_state->running = true; }
+bool CSubstituteOutlook::Running() const { return m_state->running; }
+void CSubstituteOutlook::SetMenuEntry(bool present) { m_state->menuEntry = present; }
+int CSubstituteOutlook::PendingItems() const { return static_cast<int>(m_state->pending.size()); }
+int CSubstituteOutlook::CountSubject(const std::string& subject) const {
+    std::function<int(const FolderData&)> count = [&](const FolderData& f) {
+        int n = 0;
+        for (const auto& a : f.appointments) n += a.subject == subject;
+        for (const auto& c : f.children) n += count(*c);
+        return n;
+    };
+    return count(*m_state->root);
+}
+void CSubstituteOutlook::FailMember(const std::string& member, long code) {
+    m_state->failMember = member;
+    m_state->failCode = code;
+}

@@ -4,6 +4,7 @@
 // recurrences, answers Restrict and Sort, and records the display, open and new
 // actions it receives so that tests and users can see them.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +23,28 @@ public:
     AutoObjectPtr Application();
     // "Display 00000001", "GetInspector", "Activate", "CreateItem 1", ... in order.
     const std::vector<std::string>& Actions() const;
+    // Called with each action as it is recorded (the test server writes its log file).
+    void SetActionSink(std::function<void(const std::string&)> sink);
+
+    // Member calls answered (property gets and puts, method calls and interface
+    // requests) by every object handed out: across processes each is a round trip.
+    long Calls() const;
+    void ResetCalls();
+
+    // Outlook closed: every object handed out so far answers each member with
+    // RPC_E_DISCONNECTED (and offers no interface) from now on, also after Restart.
+    void Disconnect();
+    // Outlook started again: Application() hands out live objects again.
+    void Restart();
+    bool Running() const;
+    // Whether the inspector's menu holds the entry 1987 that jumps the calendar to a day.
+    void SetMenuEntry(bool present);
+    // Appointments added with Items.Add whose inspector has not been closed.
+    int PendingItems() const;
+    // Saved appointments with this subject, in every folder.
+    int CountSubject(const std::string& subject) const;
+    // Raises code on every call of the named member ("GetDefaultFolder"); empty: none.
+    void FailMember(const std::string& member, long code);
 
     struct State;
     explicit CSubstituteOutlook(std::shared_ptr<State> state);

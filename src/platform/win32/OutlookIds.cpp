@@ -5,7 +5,7 @@
 
 namespace {
 
-// Outlook's ids share one pattern: {000630xx-0000-0000-C000-000000000046}.
+// Outlook's ids share one pattern: {000630xx-0000-0000-C000-000000000046}; Office's too.
 constexpr BYTE kTail[8] = {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
 
 const std::map<std::string, unsigned long>& Interfaces() {
@@ -13,7 +13,10 @@ const std::map<std::string, unsigned long>& Interfaces() {
         {"_Application", 0x00063001}, {"_NameSpace", 0x00063002},       {"_Inspector", 0x00063005},
         {"MAPIFolder", 0x00063006},   {"Attachment", 0x00063007},       {"_AppointmentItem", 0x00063033},
         {"_MailItem", 0x00063034},    {"_TaskItem", 0x00063035},        {"Attachments", 0x0006303C},
-        {"_Folders", 0x00063040},     {"_Items", 0x00063041}};
+        {"_Folders", 0x00063040},     {"_Items", 0x00063041},           {"_Explorer", 0x00063003},
+        // Office's command bars share the pattern: {000C03xx-0000-0000-C000-000000000046}.
+        {"_CommandBars", 0x000C0302}, {"CommandBar", 0x000C0304},       {"CommandBarControls", 0x000C0306},
+        {"CommandBarControl", 0x000C0308}};
     return ids;
 }
 

@@ -4,6 +4,8 @@
 #include <oleauto.h>
 #include <ole2.h>
 
+#include <algorithm>
+#include <atomic>
 #include <vector>
 
 #include "OutlookIds.h"
@@ -14,6 +16,8 @@
 namespace {
 
 AutoObjectPtr WrapDispatch(IDispatch* d) { return CWin32AutomationPort::Wrap(d); }
+// Makes a call again while the server answers it as busy, as the message filter says.
+template <class Call> HRESULT RetryWhileBusy(Call call);
 IDispatch* DispatchOf(const AutoObjectPtr& o);
 
 class DispatchObject : public IAutoObject {
@@ -39,7 +43,7 @@ private:
         std::wstring wname = Widen(member);
         LPOLESTR names[] = {wname.data()};
         DISPID id = 0;
-        HRESULT hr = m_d->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+        HRESULT hr = RetryWhileBusy([&] { return m_d->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id); });
         if (FAILED(hr)) throw CAutoError(hr, "unknown member " + member);
         // Each converted argument is owned at once, so one that fails to convert
         // leaves none of the others behind.
@@ -57,9 +61,17 @@ private:
         }
         ScopedVariant result;
         EXCEPINFO info{};
-        UINT argErr = 0;
-        hr = m_d->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
-                         flags == DISPATCH_PROPERTYPUT ? nullptr : &result.v, &info, &argErr);
+        hr = RetryWhileBusy([&] {
+            // A busy answer carries nothing to keep: each attempt starts empty.
+            VariantClear(&result.v);
+            SysFreeString(info.bstrDescription);
+            SysFreeString(info.bstrSource);
+            SysFreeString(info.bstrHelpFile);
+            info = EXCEPINFO{};
+            UINT argErr = 0;
+            return m_d->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
+                               flags == DISPATCH_PROPERTYPUT ? nullptr : &result.v, &info, &argErr);
+        });
         ScopedBstr description(info.bstrDescription), source(info.bstrSource), help(info.bstrHelpFile);
         if (hr == DISP_E_EXCEPTION) {
             std::string text = description.Get() ? Narrow(description.Get(), description.Length()) : "";
@@ -97,8 +109,11 @@ long Create(const CLSID& clsid, const IID* wanted, AutoObjectPtr& out) {
     return S_OK;
 }
 
-// Calls into another program's COM server (Outlook) are retried quietly for a while
-// instead of showing the system's "server busy" dialogs.
+std::atomic<DWORD> g_busyLimitMs{CWin32AutomationPort::kDefaultBusyLimitMs};
+
+// Calls into another program's COM server (Outlook) that it rejects as busy are
+// retried quietly for a bounded time instead of showing the system's "server busy"
+// and "not responding" dialogs; then the call fails with its error.
 class QuietMessageFilter : public IMessageFilter {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
@@ -113,22 +128,48 @@ public:
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; } // static lifetime
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    // Outlook does not call the program; whatever arrives is served.
     DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override {
         return SERVERCALL_ISHANDLED;
     }
-    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD elapsedMs, DWORD) override {
-        return elapsedMs < kGiveUpMs ? kRetryMs : static_cast<DWORD>(-1);
+    // "Retry later" is retried every kRetryMs until the bound; a plain rejection is final.
+    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD elapsedMs, DWORD rejectType) override {
+        if (rejectType != SERVERCALL_RETRYLATER) return kCancel;
+        const DWORD limit = g_busyLimitMs.load();
+        if (elapsedMs >= limit) return kCancel;
+        return std::min<DWORD>(kRetryMs, limit - elapsedMs);
     }
-    DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override {
-        return PENDINGMSG_WAITDEFPROCESS;
-    }
+    // A message arriving while a call waits: window-management and paint messages are
+    // dispatched, input is kept for later, and the call goes on waiting; never the
+    // "not responding" dialog.
+    DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override { return PENDINGMSG_WAITDEFPROCESS; }
+
+    static constexpr DWORD kCancel = static_cast<DWORD>(-1);
 
 private:
     static constexpr DWORD kRetryMs = 100;
-    static constexpr DWORD kGiveUpMs = 30000;
 };
 
 QuietMessageFilter g_filter;
+
+bool IsBusy(HRESULT hr) { return hr == RPC_E_CALL_REJECTED || hr == RPC_E_SERVERCALL_RETRYLATER; }
+
+// On Windows COM itself asks the filter while the call is rejected and returns
+// RPC_E_CALL_REJECTED once the filter gives up, so this loop ends at once. Wine does
+// not retry (its server side treats SERVERCALL_RETRYLATER as handled), and a server
+// can answer RPC_E_SERVERCALL_RETRYLATER itself: then the program retries here, by
+// the same filter and the same bound, counted from the first attempt.
+template <class Call> HRESULT RetryWhileBusy(Call call) {
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
+        HRESULT hr = call();
+        if (!IsBusy(hr)) return hr;
+        const DWORD elapsed = static_cast<DWORD>(std::min<ULONGLONG>(GetTickCount64() - start, 0x7FFFFFFF));
+        const DWORD wait = g_filter.RetryRejectedCall(nullptr, elapsed, SERVERCALL_RETRYLATER);
+        if (wait == QuietMessageFilter::kCancel) return hr;
+        Sleep(wait);
+    }
+}
 
 } // namespace
 
@@ -144,6 +185,9 @@ void CWin32AutomationPort::StopOle() {
     CoRegisterMessageFilter(nullptr, previous.Put());
     OleUninitialize();
 }
+
+void CWin32AutomationPort::SetBusyLimitMs(unsigned ms) { g_busyLimitMs = ms; }
+unsigned CWin32AutomationPort::BusyLimitMs() { return g_busyLimitMs; }
 
 AutoObjectPtr CWin32AutomationPort::Wrap(IDispatch* dispatch) {
     return dispatch ? std::make_shared<DispatchObject>(dispatch) : nullptr;

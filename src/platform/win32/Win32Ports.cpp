@@ -9,6 +9,7 @@
 #include "Win32System.h"
 #include "Win32Tray.h"
 #include "Win32Wallpaper.h"
+#include "Win32TopWindows.h"
 #include "Win32WindowKit.h"
 
 Ports& RealPorts() {
@@ -23,7 +24,8 @@ Ports& RealPorts() {
     static CWin32CanvasFactory canvas;
     static CWin32TrayPort tray;
     static CWin32WallpaperPort wallpaper;
+    static CWin32TopWindows topWindows;
     static Ports ports{&registry, &system, &mutexes, &locale, &automation, &dialogs, &windows, &tray, &canvas,
-                       &artwork, &wallpaper};
+                       &artwork, &wallpaper, nullptr, &topWindows};
     return ports;
 }
