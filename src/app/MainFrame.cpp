@@ -2,6 +2,7 @@
 
 #include "../desktop/ActiveWallpaper.h"
 #include "../platform/Platform.h"
+#include "../render/ActiveRegion.h"
 #include "../settings/FileSystem.h"
 #include "../settings/Settings.h"
 #include "../settings/SystemInfo.h"
@@ -18,6 +19,7 @@ CMainFrame::CMainFrame(CSettings& settings, CActiveWallpaper& wallpaper)
     : m_clock([] { return LocalNow(); }), m_settings(settings), m_wallpaper(wallpaper) {}
 
 CMainFrame::~CMainFrame() {
+    SetRegionSender(nullptr);
     Shutdown();
     m_tray.reset();
     m_window.reset();
@@ -56,6 +58,16 @@ void CMainFrame::OnCreate() {
     m_storedTime = m_clock();
     CheckDayChange();
     m_window->SetTimer(kDeferredTimer, kDeferredPeriod);
+    // A clicked region (on the desktop or in the pop-up) reaches this window's
+    // handlers, on whichever thread the click was seen: item and folder ids travel as
+    // a string that lives until the handler returned, the day as a number.
+    SetRegionSender([this](const RegionMessage& m) {
+        if (!m_window || m_shutDown) return;
+        if (m.message == kOpenDayMsg)
+            m_window->Send(m.message, 0, static_cast<intptr_t>(m.day));
+        else
+            m_window->Send(m.message, reinterpret_cast<uintptr_t>(m.entryId.c_str()), 0);
+    });
 }
 
 bool CMainFrame::OnMessage(unsigned msg, uintptr_t wp, intptr_t lp, intptr_t& result) {
@@ -122,10 +134,16 @@ bool CMainFrame::OnMessage(unsigned msg, uintptr_t wp, intptr_t lp, intptr_t& re
         StartOutlook();
         return true;
     case kOpenFolderMsg:
+        if (m_doc && wp) m_doc->Engine().OpenFolder(std::string(reinterpret_cast<const char*>(wp)));
+        return true;
     case kOpenDayMsg:
+        if (m_doc && lp > 0) m_doc->Engine().OpenCalendarAtDay(static_cast<int64_t>(lp));
+        return true;
     case kContactsMsg:
+        if (m_doc) m_doc->Engine().OpenContacts();
+        return true;
     case kNothingMsg:
-        return true; // the Outlook actions of folders, days and contacts plug in here
+        return true;
     case kDesktopLockMsg:
         OnDesktopLock(lp == 1);
         return true;
@@ -294,8 +312,13 @@ void CMainFrame::OnDesktopLock(bool locked) {
 }
 
 void CMainFrame::StartOutlook() {
-    // Outlook keeps one copy per user: asking the shell to open it brings the running
-    // one forward.
+    // Once the document exists the engine brings Outlook's own window forward (or
+    // starts it); before that, the shell is asked to open Outlook, which keeps one
+    // copy per user.
+    if (m_doc) {
+        m_doc->Engine().StartOutlook();
+        return;
+    }
     Port<ISystemPort>().ShellExecuteVerb("open", "Outlook", "", ShowCmd::Normal);
 }
 

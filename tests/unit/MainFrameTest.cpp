@@ -2,6 +2,9 @@
 // refresh requests, the desktop lock, hiding the data, the tray and the shutdown.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+
 #include "FakePorts.h"
 #include "TempFolder.h"
 #include "app/MainFrame.h"
@@ -10,6 +13,7 @@
 #include "desktop/ActiveWallpaper.h"
 #include "outlook/store/SubstituteOutlook.h"
 #include "settings/Settings.h"
+#include "render/RegionList.h"
 #include "settings/SystemTray.h"
 #include "util/Strings.h"
 
@@ -359,6 +363,79 @@ TEST_F(MainFrameTest, LogOffSavesAndRestoresTheUsersPicture) {
     EXPECT_EQ(env.wallpaper.sets, std::vector<std::string>{"spi|c:\\pics\\lake.bmp|0"});
     EXPECT_FALSE(env.tray.shown);
     EXPECT_FALSE(env.windows.TimerRunning(CMainFrame::kRefreshTimer));
+}
+
+} // namespace
+
+namespace {
+
+// Every region of the composed wallpaper, clicked, reaches the frame's handler and
+// through it Outlook: the store's action log shows what each click did.
+TEST_F(MainFrameTest, EveryDrawnRegionOpensWhatItStandsForInOutlook) {
+    std::string error;
+    outlook.store = CSubstituteOutlook::Load(R"({"folders": [
+        {"name": "Inbox", "role": "inbox", "unread": 2, "entryId": "FOLDER-INBOX"},
+        {"name": "Contacts", "kind": "contacts", "entryId": "FOLDER-CONTACTS"},
+        {"name": "Calendar", "role": "calendar", "entryId": "FOLDER-CALENDAR", "appointments": [
+            {"subject": "Stand-up", "start": "today 09:00", "end": "today 09:15", "entryId": "APPT-1"}]},
+        {"name": "Tasks", "role": "tasks", "tasks": [{"subject": "Expenses", "entryId": "TASK-1"}]}]})",
+                                             kToday, error);
+    ASSERT_TRUE(outlook.store) << error;
+    Start();
+    env.windows.Advance(300);
+    const CRegionList& regions = doc.Composer().Regions();
+    ASSERT_GT(regions.GetCount(), 0u);
+
+    std::map<unsigned, int> clicked;
+    for (size_t i = 0; i < regions.GetCount(); ++i) {
+        const CActiveRegion& region = regions.GetAt(i);
+        const RegionMessage m = region.Message();
+        const size_t before = outlook.store->Actions().size();
+        region.Activate();
+        const std::vector<std::string> done(outlook.store->Actions().begin() + static_cast<long>(before),
+                                            outlook.store->Actions().end());
+        auto did = [&](const std::string& action) {
+            return std::find(done.begin(), done.end(), action) != done.end();
+        };
+        SCOPED_TRACE(region.Describe());
+        switch (m.message) {
+        case CMainFrame::kOpenAppointmentMsg:
+        case CMainFrame::kOpenTaskMsg:
+            EXPECT_TRUE(did("Display " + m.entryId));
+            EXPECT_TRUE(did("GetInspector " + m.entryId));
+            break;
+        case CMainFrame::kOpenFolderMsg:
+            EXPECT_TRUE(did("Display " + m.entryId));
+            EXPECT_TRUE(did("GetExplorer " + m.entryId));
+            break;
+        case CMainFrame::kOpenDayMsg:
+        {
+            const std::string start = "Start " + COleDateTime(static_cast<double>(m.day)).Format("%Y-%m-%d") + " 00:00";
+            EXPECT_TRUE(std::any_of(done.begin(), done.end(),
+                                    [&](const std::string& a) { return a.rfind(start, 0) == 0; }));
+        }
+            EXPECT_TRUE(did("Items.Add FOLDER-CALENDAR"));
+            EXPECT_EQ(outlook.store->CountSubject("Orvanta helper"), 0);
+            break;
+        case CMainFrame::kNewAppointmentMsg: EXPECT_TRUE(did("CreateItem 1")); break;
+        case CMainFrame::kNewTaskMsg: EXPECT_TRUE(did("CreateItem 3")); break;
+        case CMainFrame::kNewMailMsg: EXPECT_TRUE(did("CreateItem 0")); break;
+        case CMainFrame::kContactsMsg: EXPECT_TRUE(did("Display FOLDER-CONTACTS")); break;
+        case CMainFrame::kStartOutlookMsg: EXPECT_TRUE(done.empty()); break; // no Outlook window here to bring forward
+        default: ADD_FAILURE() << "unexpected message " << m.message;
+        }
+        ++clicked[m.message];
+    }
+    for (unsigned message : {CMainFrame::kOpenAppointmentMsg, CMainFrame::kOpenTaskMsg, CMainFrame::kOpenFolderMsg,
+                             CMainFrame::kOpenDayMsg, CMainFrame::kNewAppointmentMsg})
+        EXPECT_GT(clicked[message], 0) << "no region sends " << message;
+    EXPECT_TRUE(env.ui.boxes.empty());
+
+    // After the frame is gone a stale click does nothing.
+    frame.Window()->Send(Msg::Close);
+    const size_t before = outlook.store->Actions().size();
+    regions.GetAt(0).Activate();
+    EXPECT_EQ(outlook.store->Actions().size(), before);
 }
 
 } // namespace
