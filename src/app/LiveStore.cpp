@@ -60,6 +60,7 @@ bool CLiveStore::Load(std::string& error) {
     const COleDateTime now = LocalNow();
     auto store = CSubstituteOutlook::LoadFile(m_path, std::floor(COleDateTime::ToLinear(now.m_dt)), error);
     if (!store) return false;
+    if (m_onLoad) m_onLoad(*store);
     m_store = std::move(store);
     m_application = m_store->Application();
     m_namespace.reset();

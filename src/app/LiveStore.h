@@ -5,6 +5,7 @@
 // and size) at each call of the namespace, which the engine makes at every read. A
 // file that changed but cannot be read leaves the last good store in use, said once.
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -24,6 +25,9 @@ public:
     std::shared_ptr<CSubstituteOutlook> Store() const { return m_store; }
     AutoObjectPtr CurrentApplication() const { return m_application; }
     AutoObjectPtr CurrentNamespace();
+    // Called with each store read, before it is used (what a server sets up on its
+    // store: an action log, members made to fail).
+    std::function<void(CSubstituteOutlook&)> m_onLoad;
 
 private:
     bool Stamp(long long& mtimeNs, long long& size) const;

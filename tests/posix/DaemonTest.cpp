@@ -338,6 +338,7 @@ TEST_F(Daemon, AChangedStoreIsDrawnWithinOnePeriodAndAnUnchangedOneNever) {
     ASSERT_TRUE(WaitRoot([&](const auto&) { return display.RootPixmap() != 0; }, 5000));
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     const uint32_t shown = display.RootPixmap();
+    const std::vector<uint32_t> shownPixels = Root();
     std::this_thread::sleep_for(std::chrono::milliseconds(2 * 5000 + 500));
     EXPECT_EQ(modified(), first); // two periods, nothing new
     EXPECT_EQ(display.RootPixmap(), shown);
@@ -355,8 +356,13 @@ TEST_F(Daemon, AChangedStoreIsDrawnWithinOnePeriodAndAnUnchangedOneNever) {
         redrawn = modified() != first;
     }
     EXPECT_TRUE(redrawn) << ReadFile(Err(0));
-    // ... and shown: the root has a new picture.
+    // ... and shown: the root has a new picture, and what it shows is different (the
+    // new appointment in the panel) while the user's picture around it is the same.
     EXPECT_TRUE(WaitRoot([&](const auto&) { return display.RootPixmap() != shown; }, 2000));
+    EXPECT_TRUE(WaitRoot([&](const auto& r) { return r != shownPixels; }, 2000));
+    const std::vector<uint32_t> changedPixels = Root();
+    ASSERT_EQ(changedPixels.size(), shownPixels.size());
+    EXPECT_EQ(changedPixels[0], shownPixels[0]);
     ::kill(p.Pid(), SIGTERM);
     EXPECT_EQ(p.WaitExit(), 0);
 }

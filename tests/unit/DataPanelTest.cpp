@@ -358,7 +358,7 @@ TEST_F(PanelDrawing, CentralBlueItemsHaveTheirRegionsWhereTheyAreDrawn) {
     EXPECT_EQ(EntryAt(ax + 234, ay + 138)->GetEntryID(), "A3");
     EXPECT_EQ(regions.HitTest(ax + 235, ay + 40), nullptr); // right edge
     EXPECT_EQ(regions.HitTest(ax + 100, ay + 62), nullptr); // bottom edge, in the gap
-    // Headings and times where the Part of the block says.
+    // Headings and times where the block puts them.
     EXPECT_TRUE(HasText(env.canvas.texts, "2,20 Today"));
     EXPECT_TRUE(HasText(env.canvas.texts, "2,97 Tuesday"));
     EXPECT_TRUE(HasText(env.canvas.texts, "2,33 09:00-09:15"));

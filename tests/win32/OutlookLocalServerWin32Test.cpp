@@ -28,7 +28,6 @@
 
 namespace {
 
-const wchar_t kLibId[] = L"{6C0A3F51-7D2E-4B8A-9A11-0F4E3C2B7A01}";
 
 std::wstring ClsidText() {
     wchar_t text[40] = {};
@@ -232,7 +231,7 @@ protected:
         DeleteHklmTree(L"Outlook.Application");
         if (registered) {
             GUID libid;
-            CLSIDFromString(kLibId, &libid);
+            CLSIDFromString(kFakeOutlookLibId, &libid);
             UnRegisterTypeLib(libid, 1, 0, LOCALE_NEUTRAL, SYS_WIN64);
             registered = false;
         }
@@ -353,7 +352,7 @@ TEST_F(OutlookLocalServer, RefreshAcrossProcessesEqualsTheStoreReadDirectly) {
     EXPECT_TRUE(ui.boxes.empty());
 }
 
-// The actions reach the server in the member order of Parts 2.1 and 2.6.
+// The actions reach the server in the engine's member order.
 TEST_F(OutlookLocalServer, ActionsReachTheServerInTheirMemberOrder) {
     Register();
     auto doc = NewDoc();
@@ -500,7 +499,7 @@ namespace {
 
 // With no server registered, the connection's text is shown once, in a real message
 // box read off the desktop, and the later refreshes say nothing.
-TEST_F(OutlookLocalServer, NoServerRegisteredShowsThePartsTextOnce) {
+TEST_F(OutlookLocalServer, NoServerRegisteredShowsTheConnectionTextOnce) {
     CWin32DialogPort dialogs;
     ScopedPort<IDialogPort> withRealBoxes(dialogs);
     std::vector<std::string> texts;

@@ -7,6 +7,10 @@
 
 #include "Utf.h"
 
+// The library id of fake-outlook.tlb, the type library of the test server's
+// dispinterfaces (tests/win32/fake-outlook/FakeOutlook.idl).
+inline constexpr wchar_t kFakeOutlookLibId[] = L"{6C0A3F51-7D2E-4B8A-9A11-0F4E3C2B7A01}";
+
 // A key below HKEY_CURRENT_USER that is removed again when the test ends.
 class TempRegistryKey {
 public:

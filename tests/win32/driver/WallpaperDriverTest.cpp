@@ -1,12 +1,16 @@
-// orvanta.exe on its own, end to end: the store served over COM by fake-outlook.dll,
-// a wallpaper of the user's set beforehand, the prefix's virtual desktop painting the
+// orvanta.exe on its own, end to end: the store served over COM by the test server in
+// a process of its own (fake-outlook-server.exe as Outlook's LocalServer32, reading
+// its store file again when it changes), a wallpaper of the user's set beforehand, the prefix's virtual desktop painting the
 // system wallpaper. The desktop is read back from the screen and kept as
 // build/desktop-e2e.png.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <oleauto.h>
 #include <shlobj.h>
 
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -207,15 +211,32 @@ protected:
         wchar_t text[40] = {};
         StringFromGUID2(kOutlookApplicationClsid, text, 40);
         clsid = text;
-        // The store served as Outlook for the program (and only for it: the variable is
-        // the server's, inherited by the program).
-        const std::wstring dll = Folder(Self()) + L"fake-outlook.dll";
-        ASSERT_NE(GetFileAttributesW(dll.c_str()), INVALID_FILE_ATTRIBUTES);
-        ASSERT_EQ(SetHklm(L"CLSID\\" + clsid + L"\\InprocServer32", nullptr, dll), ERROR_SUCCESS);
-        ASSERT_EQ(SetHklm(L"CLSID\\" + clsid + L"\\InprocServer32", L"ThreadingModel", L"Apartment"), ERROR_SUCCESS);
+        // Outlook for the program: the test server started by COM, serving a copy of the
+        // sample week that the test may change.
+        wchar_t tmp[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, tmp);
+        store = std::wstring(tmp) + L"orvanta-e2e-store.json";
+        serverLog = std::wstring(tmp) + L"orvanta-e2e-server.log";
+        DeleteFileW(serverLog.c_str());
+        {
+            std::ifstream in(FullPath(L"examples\\sample-store.json").c_str(), std::ios::binary);
+            std::ostringstream text;
+            text << in.rdbuf();
+            sampleStore = text.str();
+        }
+        ASSERT_FALSE(sampleStore.empty());
+        ASSERT_TRUE(WriteStore(sampleStore));
+        const std::wstring server = Folder(Self()) + L"fake-outlook-server.exe";
+        ASSERT_NE(GetFileAttributesW(server.c_str()), INVALID_FILE_ATTRIBUTES);
+        const std::wstring command =
+            L"\"" + server + L"\" --store \"" + store + L"\" --log \"" + serverLog + L"\"";
+        ASSERT_EQ(SetHklm(L"CLSID\\" + clsid + L"\\LocalServer32", nullptr, command), ERROR_SUCCESS);
         ASSERT_EQ(SetHklm(L"CLSID\\" + clsid + L"\\ProgID", nullptr, L"Outlook.Application"), ERROR_SUCCESS);
         ASSERT_EQ(SetHklm(L"Outlook.Application\\CLSID", nullptr, clsid), ERROR_SUCCESS);
-        SetEnvironmentVariableW(L"ORVANTA_FAKE_OUTLOOK_STORE", FullPath(L"examples\\sample-store.json").c_str());
+        ITypeLib* lib = nullptr;
+        const HRESULT hr = LoadTypeLibEx((Folder(Self()) + L"fake-outlook.tlb").c_str(), REGKIND_REGISTER, &lib);
+        ASSERT_EQ(hr, S_OK) << std::hex << hr;
+        lib->Release();
 
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Kestrova");
         wchar_t appData[MAX_PATH] = {};
@@ -225,8 +246,6 @@ protected:
         ASSERT_EQ(SetRawText(kKey, "Hide Data", "FALSE"), ERROR_SUCCESS);
         ASSERT_EQ(SetRawText(kKey, "ShowStartup", "TRUE"), ERROR_SUCCESS);
 
-        wchar_t tmp[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, tmp);
         user = std::wstring(tmp) + L"Users Lake.bmp";
         user2 = std::wstring(tmp) + L"Users Forest.bmp";
         const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
@@ -241,7 +260,12 @@ protected:
         RegDeleteKeyW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\CLSID\\" + clsid).c_str());
         RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\Outlook.Application");
         RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\Outlook.Application");
-        SetEnvironmentVariableW(L"ORVANTA_FAKE_OUTLOOK_STORE", nullptr);
+        GUID libid;
+        CLSIDFromString(kFakeOutlookLibId, &libid);
+        UnRegisterTypeLib(libid, 1, 0, LOCALE_NEUTRAL, SYS_WIN64);
+        // The server ends 3 s after the program let go of it; the next test starts its own.
+        WaitFor([&] { return ServerEnded(); }, 10000);
+        DeleteFileW(store.c_str());
         std::wstring none;
         SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, none.data(), SPIF_UPDATEINIFILE);
         DeleteFileW(user.c_str());
@@ -249,8 +273,26 @@ protected:
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Kestrova");
     }
     bool Ours() { return Same(SystemWallpaper(), output); }
+    // Written whole and renamed over the old file, as an editor saves it.
+    bool WriteStore(const std::string& text) {
+        const std::wstring part = store + L".part";
+        {
+            std::ofstream out(part.c_str(), std::ios::binary | std::ios::trunc);
+            out << text;
+            if (!out.flush()) return false;
+        }
+        return MoveFileExW(part.c_str(), store.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    }
+    bool ServerEnded() {
+        std::ifstream in(serverLog.c_str(), std::ios::binary);
+        std::string line, last;
+        while (std::getline(in, line))
+            if (!line.empty()) last = line;
+        return last.empty() || last.rfind("ended", 0) == 0 || last.rfind("store error", 0) == 0;
+    }
 
-    std::wstring clsid, output, user, user2;
+    std::wstring clsid, output, user, user2, store, serverLog;
+    std::string sampleStore;
 };
 
 TEST_F(WallpaperEndToEnd, OurPictureWhileRunningTheUsersWhenHiddenOrGone) {
@@ -322,6 +364,61 @@ TEST_F(WallpaperEndToEnd, UnchangedDataLeavesTheFileAloneAndKeepOnExitKeepsOurs)
     PostMessageW(main, WM_COMMAND, 57665, 0);
     EXPECT_EQ(p.WaitExit(10000), 0u);
     EXPECT_TRUE(Ours()) << Narrow(SystemWallpaper());
+}
+
+TEST_F(WallpaperEndToEnd, AnAppointmentAddedInOutlookIsOnTheWallpaperWithinOneRefresh) {
+    ASSERT_EQ(SetRawDword(kKey, "Refresh", 5), ERROR_SUCCESS);
+    Running p;
+    ASSERT_TRUE(p.started);
+    HWND main = p.MainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return Ours(); }, 5000));
+    int bw = 0, bh = 0;
+    const std::vector<uint32_t> before = ReadBmp(output, bw, bh);
+    ASSERT_FALSE(before.empty());
+
+    // The user adds an appointment for this afternoon in Outlook.
+    const std::string marker = "\"appointments\": [";
+    std::string changed = sampleStore;
+    const size_t at = changed.find(marker);
+    ASSERT_NE(at, std::string::npos);
+    changed.insert(at + marker.size(),
+                   "\n        { \"subject\": \"Dentist (added while running)\", \"start\": \"today 16:30\", "
+                   "\"end\": \"today 17:15\" },");
+    const DWORD changedAt = GetTickCount();
+    ASSERT_TRUE(WriteStore(changed));
+
+    // Read at the next refresh tick, at most one period (5 s) later, then drawn and
+    // installed; the margin is for Wine's drawing.
+    std::vector<uint32_t> after;
+    const bool redrawn = WaitFor(
+        [&] {
+            after = ReadBmp(output, bw, bh);
+            return !after.empty() && after != before;
+        },
+        5000 + 3000);
+    ASSERT_TRUE(redrawn) << "the picture did not change after the store did";
+    RecordProperty("SecondsToChangedWallpaper", std::to_string((GetTickCount() - changedAt) / 1000.0));
+    EXPECT_TRUE(Ours()) << Narrow(SystemWallpaper());
+    int sw = 0, sh = 0;
+    std::vector<uint32_t> screen;
+    const bool painted = WaitFor(
+        [&] {
+            screen = Screen(sw, sh);
+            return sw == bw && sh == bh && screen == after;
+        },
+        3000);
+    {
+        PixelSurface s{reinterpret_cast<uint8_t*>(screen.data()), sw, sh, sw * 4};
+        CreateDirectoryW(L"build", nullptr);
+        EXPECT_TRUE(WritePng(s, "build\\desktop-e2e-added.png"));
+    }
+    EXPECT_TRUE(painted) << "the desktop does not show the changed picture";
+    // Only the panel changed: the user's picture beside it is untouched.
+    EXPECT_EQ(after[0], before[0]);
+
+    PostMessageW(main, WM_COMMAND, 57665, 0);
+    EXPECT_EQ(p.WaitExit(10000), 0u);
 }
 
 } // namespace

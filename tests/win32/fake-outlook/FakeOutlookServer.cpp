@@ -4,7 +4,8 @@
 // the test registered. Everything users meet across that process boundary can be
 // played with it:
 //
-//   --store PATH           the store file (required)
+//   --store PATH           the store file (required); read again when it changes, as
+//                          Outlook shows what the user added meanwhile
 //   --log PATH             appends one line per event: "started PID", each action the
 //                          store records ("CreateItem 1", "Display ID", ...), "calls N"
 //                          when the last object is released, "exit"
@@ -37,6 +38,7 @@
 #include <vector>
 
 #include "FakeOutlookObjects.h"
+#include "app/LiveStore.h"
 #include "OutlookIds.h"
 #include "ScopedWin.h"
 #include "Utf.h"
@@ -56,7 +58,7 @@ struct Options {
 };
 
 Options g_options;
-std::shared_ptr<CSubstituteOutlook> g_store;
+std::shared_ptr<CLiveStore> g_live;
 ULONGLONG g_busyUntil = 0;
 bool g_everServed = false;
 ULONGLONG g_idleSince = 0;
@@ -68,7 +70,10 @@ void Log(const std::string& line) {
 }
 
 void Fail(const std::string& member, long code) {
-    if (g_store) g_store->FailMember(member, code);
+    // Kept for a store read again later.
+    g_options.failMember = member;
+    g_options.failCode = code;
+    if (g_live && g_live->Store()) g_live->Store()->FailMember(member, code);
 }
 
 void RunCommand(const std::string& line) {
@@ -162,7 +167,7 @@ public:
         }
         g_everServed = true;
         Log("created");
-        ComPtr<IDispatch> s = ComPtr<IDispatch>::Adopt(FakeDispatch(g_store->Application()));
+        ComPtr<IDispatch> s = ComPtr<IDispatch>::Adopt(FakeDispatch(g_live->Application()));
         return s->QueryInterface(iid, out);
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
@@ -200,18 +205,17 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (argv) LocalFree(argv);
     if (!parsed) return 2;
     InstallPorts(RealPorts()); // the store's filter reads the user's locale
-    SYSTEMTIME st{};
-    GetLocalTime(&st);
-    COleDateTime today(st.wYear, st.wMonth, st.wDay, 0, 0, 0);
+    g_live = std::make_shared<CLiveStore>(Narrow(g_options.store));
+    g_live->m_onLoad = [](CSubstituteOutlook& store) {
+        store.SetActionSink([](const std::string& action) { Log(action); });
+        if (!g_options.failMember.empty()) store.FailMember(g_options.failMember, g_options.failCode);
+        if (g_options.noMenuEntry) store.SetMenuEntry(false);
+    };
     std::string error;
-    g_store = CSubstituteOutlook::LoadFile(Narrow(g_options.store), std::floor(COleDateTime::ToLinear(today.m_dt)), error);
-    if (!g_store) {
+    if (!g_live->Load(error)) {
         Log("store error " + error);
         return 3;
     }
-    g_store->SetActionSink([](const std::string& action) { Log(action); });
-    if (!g_options.failMember.empty()) g_store->FailMember(g_options.failMember, g_options.failCode);
-    if (g_options.noMenuEntry) g_store->SetMenuEntry(false);
     g_busyUntil = g_options.busyMs ? GetTickCount64() + g_options.busyMs : 0;
     SetFakeCallGate([]() -> HRESULT {
         PollControl();
@@ -244,7 +248,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             } else if (g_everServed || now - started > 60000) {
                 if (!g_idleSince) {
                     g_idleSince = now;
-                    Log("calls " + std::to_string(g_store->Calls()));
+                    Log("calls " + std::to_string(g_live->Store()->Calls()));
                 }
                 if (now - g_idleSince > 3000) break; // nobody holds an object: end as a local server does
             }
