@@ -43,9 +43,12 @@ bool CActiveWallpaper::SetWallpaper(const std::string& path, int styleCode) {
     IWallpaperPort& port = Port<IWallpaperPort>();
     m_lastResult = port.CreateActiveDesktop();
     if (m_lastResult != 0) return port.SystemSet(path, styleCode);
-    if (!port.ActiveDesktopSet(path, styleCode)) return false;
-    // The object may accept every call and still show nothing (it does so under Wine
-    // and with Active Desktop switched off): the plain call then does the work.
+    // An object that did not apply the picture (under Wine every call answers "not
+    // implemented") leaves the work to the plain call, also for a picture of the same
+    // name: a recomposed wallpaper is a new picture under the old name, which the
+    // system reads again only when told.
+    if (!port.ActiveDesktopSet(path, styleCode)) return port.SystemSet(path, styleCode);
+    // It may also apply and still show nothing (Active Desktop switched off).
     if (!SamePath(ReadSystemWallpaper().picture, path)) port.SystemSet(path, styleCode);
     return true;
 }

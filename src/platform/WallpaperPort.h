@@ -19,8 +19,9 @@ public:
     // object lives until ActiveDesktopSet has run.
     virtual long CreateActiveDesktop() = 0;
     // On the object just created: SetWallpaperOptions, SetWallpaper, SetWallpaperOptions,
-    // ApplyChanges(7), Release. A failing call is ignored; false when a COM error was
-    // raised on the way.
+    // ApplyChanges(7), Release. A failing call does not stop the sequence; false when
+    // the changes were not applied (ApplyChanges failed, or a COM error was raised on
+    // the way), so that the caller makes the plain call.
     virtual bool ActiveDesktopSet(const std::string& path, int styleCode) = 0;
     // The plain system call. styleCode is used only where the port draws the picture
     // itself (the X root window); Windows keeps the style values it has.

@@ -79,7 +79,7 @@ TEST_F(ActiveWallpaperTest, SetsThroughActiveDesktopOrThePlainCall) {
     // Not available: the plain call alone.
     EXPECT_TRUE(wallpaper.SetWallpaper("C:\\a.bmp", 0));
     EXPECT_EQ(env.wallpaper.sets, std::vector<std::string>{"spi|C:\\a.bmp|0"});
-    // Available but showing nothing (Wine's stubs): the plain call follows.
+    // Available, applying, but showing nothing (Active Desktop switched off): the plain call follows.
     env.wallpaper.sets.clear();
     env.wallpaper.activeDesktopResult = 0;
     EXPECT_TRUE(wallpaper.SetWallpaper("C:\\b.bmp", 2));
@@ -89,11 +89,25 @@ TEST_F(ActiveWallpaperTest, SetsThroughActiveDesktopOrThePlainCall) {
     env.wallpaper.activeDesktopShows = true;
     EXPECT_TRUE(wallpaper.SetWallpaper("C:\\C.bmp", 1));
     EXPECT_EQ(env.wallpaper.sets, std::vector<std::string>{"ad|C:\\C.bmp|1"});
-    // A COM error on the way: false, nothing else tried.
+    // A COM error on the way: the plain call does the work.
     env.wallpaper.sets.clear();
     env.wallpaper.activeDesktopThrows = true;
-    EXPECT_FALSE(wallpaper.SetWallpaper("C:\\d.bmp", 0));
-    EXPECT_EQ(env.wallpaper.sets.size(), 1u);
+    EXPECT_TRUE(wallpaper.SetWallpaper("C:\\d.bmp", 0));
+    EXPECT_EQ(env.wallpaper.sets, (std::vector<std::string>{"ad|C:\\d.bmp|0", "spi|C:\\d.bmp|0"}));
+    env.wallpaper.activeDesktopThrows = false;
+    // The same name again after the picture was drawn anew, with an object that does
+    // not apply (Wine's): the system is told again, or it keeps the old picture.
+    env.wallpaper.activeDesktopShows = false;
+    env.wallpaper.activeDesktopApplies = false;
+    env.wallpaper.sets.clear();
+    EXPECT_TRUE(wallpaper.SetWallpaper("C:\\d.bmp", 0));
+    EXPECT_EQ(env.wallpaper.sets, (std::vector<std::string>{"ad|C:\\d.bmp|0", "spi|C:\\d.bmp|0"}));
+    // ... and with one that applies, the object's own refresh is enough.
+    env.wallpaper.activeDesktopShows = true;
+    env.wallpaper.activeDesktopApplies = true;
+    env.wallpaper.sets.clear();
+    EXPECT_TRUE(wallpaper.SetWallpaper("C:\\d.bmp", 0));
+    EXPECT_EQ(env.wallpaper.sets, std::vector<std::string>{"ad|C:\\d.bmp|0"});
 }
 
 TEST_F(ActiveWallpaperTest, InstallsTiledOverSeveralMonitorsAndNothingWhileHidden) {

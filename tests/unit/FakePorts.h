@@ -408,7 +408,8 @@ public:
 class FakeWallpaperPort : public IWallpaperPort {
 public:
     long activeDesktopResult = static_cast<long>(0x80040154); // not registered
-    bool activeDesktopShows = false; // the object's set reaches the registry
+    bool activeDesktopShows = false;   // the object's set reaches the registry
+    bool activeDesktopApplies = true;  // ApplyChanges succeeds
     bool activeDesktopThrows = false;
     std::vector<std::string> sets;   // "ad|path|style" or "spi|path|style"
     std::map<std::string, std::string> env{{"SystemRoot", "C:\\Windows"}};
@@ -419,7 +420,7 @@ public:
         sets.push_back("ad|" + path + "|" + std::to_string(style));
         if (activeDesktopThrows) return false;
         if (activeDesktopShows) WriteWallpaper(path);
-        return true;
+        return activeDesktopApplies;
     }
     bool SystemSet(const std::string& path, int style) override {
         sets.push_back("spi|" + path + "|" + std::to_string(style));

@@ -256,6 +256,11 @@ TEST_F(Win32Wallpaper, SetReadRestoreAndTheNameOnDisk) {
     EXPECT_EQ(Narrow(GetRaw(HKEY_CURRENT_USER, CActiveWallpaper::kDesktopKey, "Wallpaper").text), path);
 
     IWallpaperPort& port = Port<IWallpaperPort>();
+    // The object says it did not apply the picture, so that the plain call is made even
+    // for the name the system already has (a picture drawn anew under the same name).
+    ASSERT_EQ(port.CreateActiveDesktop(), 0);
+    EXPECT_FALSE(port.ActiveDesktopSet(path, 0));
+
     EXPECT_EQ(port.NameOnDisk(EParser::ToLower(path)), "Lake View.BMP");
     EXPECT_EQ(port.NameOnDisk(Utf8(folder / "missing.bmp")), "");
     const std::string expanded = port.ExpandEnvironment("%SystemRoot%\\x.bmp");

@@ -43,8 +43,7 @@ bool CWin32WallpaperPort::ActiveDesktopSet(const std::string& path, int styleCod
         desktop->SetWallpaperOptions(&options, 0);
         desktop->SetWallpaper(wide.c_str(), 0);
         desktop->SetWallpaperOptions(&options, 0);
-        desktop->ApplyChanges(AD_APPLY_ALL);
-        return true;
+        return SUCCEEDED(desktop->ApplyChanges(AD_APPLY_ALL));
     } catch (const std::exception& e) {
         LogCaught("Active Desktop", e.what());
         return false;
