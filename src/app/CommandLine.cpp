@@ -5,6 +5,7 @@
 #include "DaemonCommand.h"
 #include "OrvantaApp.h"
 #include "RegionsCommand.h"
+#include "SettingsCommand.h"
 
 void CCommandLine::Usage(std::ostream& out) {
     out << "Usage: orvanta [COMMAND]\n"
@@ -27,6 +28,12 @@ void CCommandLine::Usage(std::ostream& out) {
            "  style blue|green|brown\n"
            "  new appointment|task|mail\n"
            "            the tray menu's commands, sent to the running copy\n"
+           "  settings  list every setting of the settings sheet: its value and what it\n"
+           "            accepts\n"
+           "  settings NAME VALUE\n"
+           "            change one (NAME is its registry value name, e.g. \"Orvanta style\")\n"
+           "            with the sheet's checks; saved, and the running copy takes it over\n"
+           "            at once. A value out of range is refused (exit 1) and nothing changes\n"
            "  install-autostart\n"
            "            start the program at log-on (an XDG autostart entry)\n"
            "  help      print this text (also --help, -h)\n"
@@ -43,6 +50,8 @@ int CCommandLine::Run(const std::vector<std::string>& args, std::ostream& out, s
     }
     if (args.size() == 1 && args[0] == "agenda") return CAgenda::Run(out);
     if (args.size() == 1 && args[0] == "install-autostart") return CDaemonCommand::InstallAutostart(out, err);
+    if (args[0] == "settings" && args.size() == 1) return CSettingsCommand::List(out);
+    if (args[0] == "settings" && args.size() == 3) return CSettingsCommand::Set(args[1], args[2], out, err);
     CDaemonCommand::Request request;
     if (CDaemonCommand::Parse(args, request)) return CDaemonCommand::Send(request, err);
     if (!args.empty() && args[0] == "compose" && (args.size() == 1 || (args.size() == 3 && args[1] == "--png")))

@@ -92,6 +92,10 @@ bool CMainFrame::OnMessage(unsigned msg, uintptr_t wp, intptr_t lp, intptr_t& re
             if ((lp == 1) != m_settings.m_hideData) ToggleHideData();
             return true;
         }
+        if (wp == ID_SETTINGS && lp == kSettingsSaved) {
+            OnSettingsSavedElsewhere();
+            return true;
+        }
         RouteCommand(static_cast<int>(wp & 0xFFFF));
         return true;
     case Msg::Close:
@@ -295,6 +299,57 @@ void CMainFrame::ToggleHideData() {
         if (m_settings.m_hideData) checked.push_back(ID_HIDE_DATA);
         m_tray->SetChecked(checked);
     }
+}
+
+void CMainFrame::ApplySettings(const std::vector<ApplyStep>& steps) {
+    // Before the first tick the timers have not started and nothing is drawn yet;
+    // that tick reads, composes and starts them with the values now in force.
+    const bool running = m_window && !m_firstTickPending;
+    for (ApplyStep step : steps) {
+        switch (step) {
+        case ApplyStep::UpdateTray:
+            if (!m_tray) break;
+            m_tray->SetIconBySetting(m_settings.m_systrayIcon, m_clock().GetDay());
+            m_tray->SetMenuDefaultItem(DefaultTrayItem(), false);
+            {
+                std::vector<unsigned> checked{static_cast<unsigned>(ID_STYLE_BLUE + m_settings.m_style)};
+                if (m_settings.m_hideData) checked.push_back(ID_HIDE_DATA);
+                m_tray->SetChecked(checked);
+            }
+            break;
+        case ApplyStep::StopRefreshTimer:
+            if (running) m_window->KillTimer(kRefreshTimer);
+            break;
+        case ApplyStep::SaveSettings: m_settings.Save(); break;
+        case ApplyStep::ReadAndRecompose:
+            if (!running || !m_doc) break;
+            ++m_refreshes;
+            if (m_doc->RefreshData()) {
+                ConvertBackground();
+                ComposeAndInstall(true);
+            }
+            break;
+        case ApplyStep::StartRefreshTimer:
+            if (running) RestartRefreshTimer();
+            break;
+        case ApplyStep::StopWatcher:
+        case ApplyStep::StartWatcher:
+        case ApplyStep::RemoveHook:
+        case ApplyStep::InstallHook:
+            // The desktop-lock watcher and the desktop mouse hook are not part of
+            // this program yet: there is nothing to stop or start.
+            break;
+        }
+    }
+}
+
+void CMainFrame::OnSettingsSavedElsewhere() {
+    m_settings.Load();
+    std::vector<ApplyStep> steps = CSettingsSheetModel::StepsAfterTakeOver(m_settings);
+    // What was just read is what the file holds: saving it again could only overwrite
+    // a newer change.
+    std::erase(steps, ApplyStep::SaveSettings);
+    ApplySettings(steps);
 }
 
 void CMainFrame::OnDesktopLock(bool locked) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "../platform/WindowKit.h"
+#include "../settings/SettingsSheetModel.h"
 #include "../util/OleDateTime.h"
 
 class CActiveWallpaper;
@@ -69,6 +70,13 @@ public:
     void ToggleHideData();
     void StartOutlook();
     void ConvertBackground();
+    // Puts settings the sheet took over into effect, step by step in the order given.
+    void ApplySettings(const std::vector<ApplyStep>& steps);
+    // Another process (the Linux "orvanta settings") saved new settings: they are read
+    // again and put into effect as the sheet's Apply would.
+    void OnSettingsSavedElsewhere();
+    // lParam of the settings command that says the settings were saved elsewhere.
+    static constexpr intptr_t kSettingsSaved = 1;
     // The desktop lock watcher's report: hide the data while locked (not persisted).
     void OnDesktopLock(bool locked);
 

@@ -11,22 +11,22 @@ std::string CRangeCheck::RangeMessage(int min, int max) {
 }
 
 bool CRangeCheck::ParseInteger(const std::string& text, int& value, std::string& message) {
-    size_t begin = text.find_first_not_of(" \t");
-    size_t end = text.find_last_not_of(" \t");
+    const size_t begin = text.find_first_not_of(" \t");
     if (begin == std::string::npos) {
         message = NotIntegerMessage();
         return false;
     }
+    const size_t end = text.find_last_not_of(" \t");
     const std::string digits = text.substr(begin, end - begin + 1);
-    size_t i = (digits[0] == '-' || digits[0] == '+') ? 1 : 0;
-    if (i == digits.size() || digits.find_first_not_of("0123456789", i) != std::string::npos) {
+    const size_t first = (digits[0] == '-' || digits[0] == '+') ? 1 : 0;
+    if (first == digits.size() || digits.find_first_not_of("0123456789", first) != std::string::npos) {
         message = NotIntegerMessage();
         return false;
     }
     errno = 0;
     const long long n = std::strtoll(digits.c_str(), nullptr, 10);
-    // A number too long for the field is no integer the field holds: said as such,
-    // never wrapped into a small one that would pass the range check.
+    // A number too long for the field is said to be no integer, never wrapped into a
+    // small one that would pass the range check.
     if (errno == ERANGE || n < INT_MIN || n > INT_MAX) {
         message = NotIntegerMessage();
         return false;

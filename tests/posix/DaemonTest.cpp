@@ -432,3 +432,35 @@ TEST_F(Daemon, InstallAutostartWritesTheEntry) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Daemon, SettingsCommandIsTakenOverByTheRunningCopyAtOnce) {
+    ChildProgram p(ORVANTA_PROGRAM, env, Err(0));
+    ASSERT_TRUE(p.WaitReady()) << ReadFile(Err(0));
+    const std::string reg = config + "/orvanta/HKEY_CURRENT_USER.reg";
+    const std::vector<uint32_t> userRoot = Root();
+    ASSERT_TRUE(WaitRoot([&](const auto& r) { return r != userRoot; }, 5000)) << ReadFile(Err(0));
+    const std::vector<uint32_t> blue = Root();
+    const std::string bluePicture = ReadFile(output);
+    const std::string settingsBefore = ReadFile(reg);
+
+    // Refused: the message, a failed exit, the file and the picture as they were.
+    EXPECT_EQ(Orvanta(env, {"settings", "Refresh", "4"}, Err(1)), 1);
+    EXPECT_EQ(ReadFile(Err(1)), "orvanta: Refresh: Please enter an integer between 5 and 3600.\n");
+    EXPECT_EQ(ReadFile(reg), settingsBefore);
+
+    // Taken: saved, and the running copy draws the green style well before its next
+    // refresh tick (20 s).
+    EXPECT_EQ(Orvanta(env, {"settings", "Orvanta style", "1"}, Err(2)), 0) << ReadFile(Err(2));
+    EXPECT_NE(ReadFile(reg).find("\"Orvanta style\"=dword:00000001\n"), std::string::npos);
+    EXPECT_TRUE(WaitRoot([&](const auto& r) { return r != blue; }, 5000)) << ReadFile(Err(0));
+    EXPECT_NE(ReadFile(output), bluePicture);
+
+    // The running copy keeps the new value: its own save on the way out does not undo it.
+    EXPECT_EQ(Orvanta(env, {"exit"}, Err(3)), 0);
+    EXPECT_EQ(p.WaitExit(), 0) << ReadFile(Err(0));
+    EXPECT_NE(ReadFile(reg).find("\"Orvanta style\"=dword:00000001\n"), std::string::npos);
+}
+
+} // namespace

@@ -439,3 +439,34 @@ TEST_F(MainFrameTest, EveryDrawnRegionOpensWhatItStandsForInOutlook) {
 }
 
 } // namespace
+
+namespace {
+
+// Settings saved by another process ("orvanta settings") reach the frame as the
+// settings command with lParam 1: read again, redrawn at once, tray and timer follow.
+TEST_F(MainFrameTest, SettingsSavedElsewhereAreTakenOverAtOnce) {
+    Start();
+    env.windows.Advance(300);
+    ASSERT_EQ(frame.Tray()->DefaultItem(), static_cast<unsigned>(ID_POPUP));
+    const int redraws = frame.Redraws();
+    SetRegistryNumber("Refresh", 45);
+    SetRegistryNumber("Doubleclick Action", 1);
+    SetRegistryNumber("Systray Ico", 1);
+    SetRegistryNumber("Orvanta style", 2);
+
+    frame.Window()->Post(Msg::Command, ID_SETTINGS, CMainFrame::kSettingsSaved);
+    env.windows.Advance(1);
+    EXPECT_EQ(settings.m_style, 2);
+    EXPECT_EQ(frame.Redraws(), redraws + 1);
+    EXPECT_EQ(env.windows.TimerPeriod(CMainFrame::kRefreshTimer), 45000u);
+    EXPECT_EQ(frame.Tray()->DefaultItem(), static_cast<unsigned>(ID_START_OUTLOOK));
+    EXPECT_EQ(env.tray.picture, IDR_MAINFRAME);
+    EXPECT_FALSE(frame.RefreshRequested());
+
+    // The plain settings command is the tray's: it asks for the sheet and redraws nothing.
+    frame.Window()->Post(Msg::Command, ID_SETTINGS, 0);
+    env.windows.Advance(300);
+    EXPECT_EQ(frame.Redraws(), redraws + 1);
+}
+
+} // namespace

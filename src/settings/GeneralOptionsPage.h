@@ -1,0 +1,78 @@
+#pragma once
+// What the "General Options" page of the settings sheet holds and decides: one member
+// per control, the interval's range check, which controls are enabled, and the
+// factory settings. The dialog (dialog resource 239) only moves values between its
+// controls and this object.
+#include <string>
+
+class CSettings;
+
+class CGeneralOptionsPage {
+public:
+    static constexpr int kDialogId = 239;
+    // Control ids of the dialog.
+    static constexpr int kLaunchAtStartup = 1012;
+    static constexpr int kLaunchOutlook = 1024;
+    static constexpr int kShowSplash = 1013;
+    static constexpr int kKeepOnExit = 1014;
+    static constexpr int kRefreshEdit = 1028;
+    static constexpr int kRefreshSpin = 1029;
+    static constexpr int kUseInteractiveDesktop = 1052;
+    static constexpr int kDoubleClick = 1053;
+    static constexpr int kSingleClick = 1054;
+    static constexpr int kShowDesktopTooltip = 1055;
+    static constexpr int kShowContacts = 1057;
+    static constexpr int kHideOnDesktopLock = 1056;
+    static constexpr int kActionSettings = 1019;
+    static constexpr int kActionStartOutlook = 1020;
+    static constexpr int kActionShowHide = 1025;
+    static constexpr int kActionPopup = 1026;
+    static constexpr int kDateIcon = 1011;
+    static constexpr int kProgramIcon = 1010;
+    static constexpr int kFactorySettings = 7;
+    static constexpr int kHelp = 5;
+    static constexpr int kAbout = 57664;
+
+    static constexpr int kMinRefresh = 5;
+    static constexpr int kMaxRefresh = 3600;
+    static constexpr int kFactoryRefresh = 20;
+
+    // Copies the record's values. launchEntryExists: whether the logon entry is in the
+    // Run key (the box shows that, not the stored flag); ntFamily: whether "Hide On
+    // Desktop Lock" applies to this system.
+    void Init(const CSettings& settings, bool launchEntryExists, bool ntFamily);
+
+    // The text of the interval's edit field: taken over when it is an integer of
+    // 5..3600; otherwise false with the message, and the interval keeps its value.
+    bool TakeRefresh(const std::string& text, std::string& message);
+
+    // Whether the control is enabled by the page's rules (any id the rules do not name
+    // is enabled).
+    bool IsEnabled(int controlId) const;
+
+    // The initial values of the settings store for this page's controls. The launch
+    // box is shown selected; the logon entry itself is written by Apply, so a sheet
+    // cancelled afterwards leaves the Run key as it was.
+    void FactorySettings();
+
+    // Every control change marks the page; Apply clears it.
+    void SetModified(bool modified = true) { m_modified = modified; }
+    bool IsModified() const { return m_modified; }
+
+    bool m_launchAtStartup = true;
+    bool m_launchOutlook = false;
+    bool m_showSplash = true;
+    bool m_keepOnExit = false;
+    int m_refresh = kFactoryRefresh;
+    bool m_useInteractiveDesktop = true;
+    int m_desktopMouseMode = 0; // 0 double click, 1 single click
+    bool m_showDesktopTooltip = true;
+    bool m_showContacts = true;
+    bool m_hideOnDesktopLock = false;
+    int m_doubleclickAction = 3; // 0 settings, 1 start Outlook, 2 show/hide, 3 pop-up
+    int m_systrayIcon = 0;       // 0 date icon, 1 program icon
+    bool m_ntFamily = false;
+
+private:
+    bool m_modified = false;
+};

@@ -1,0 +1,275 @@
+#include "SettingsSheetModel.h"
+
+#include <variant>
+
+#include "../util/Parser.h"
+#include "../util/Strings.h"
+#include "RangeCheck.h"
+#include "Registry.h"
+#include "Settings.h"
+#include "SystemInfo.h"
+
+namespace {
+
+using G = CGeneralOptionsPage;
+using A = CAppearancePage;
+
+enum class Kind {
+    Flag,   // a check box: "TRUE" or "FALSE"
+    Choice, // a radio group: min..max, each named in choices
+    Number, // an edit field with an accepted range
+    Blank,  // header, footer, right margin: an edit kept in bounds while typed
+};
+
+struct Field {
+    const char* name;
+    Kind kind;
+    std::variant<bool G::*, int G::*, bool A::*, int A::*> member;
+    int min = 0;
+    int max = 1;
+    const char* choices = nullptr;
+    int editId = 0;
+    bool sideBarOnly = false; // taken over by Apply in the side-bar view only
+};
+
+const std::vector<Field>& Fields() {
+    static const std::vector<Field> fields = {
+        {"LaunchAtStartup", Kind::Flag, &G::m_launchAtStartup},
+        {"Lounch Outlook", Kind::Flag, &G::m_launchOutlook},
+        {"ShowSplash", Kind::Flag, &G::m_showSplash},
+        {"KeepOnExit", Kind::Flag, &G::m_keepOnExit},
+        {"Refresh", Kind::Number, &G::m_refresh, G::kMinRefresh, G::kMaxRefresh, nullptr, G::kRefreshEdit},
+        {"Use Interactive Desktop", Kind::Flag, &G::m_useInteractiveDesktop},
+        {"Desktop Mouse Mode", Kind::Choice, &G::m_desktopMouseMode, 0, 1, "0 double click, 1 single click"},
+        {"Show Desktop Tooltip", Kind::Flag, &G::m_showDesktopTooltip},
+        {"Show Contacts", Kind::Flag, &G::m_showContacts},
+        {"Hide On Desktop Lock", Kind::Flag, &G::m_hideOnDesktopLock},
+        {"Doubleclick Action", Kind::Choice, &G::m_doubleclickAction, 0, 3,
+         "0 settings, 1 start Outlook, 2 show/hide data, 3 pop-up data"},
+        {"Systray Ico", Kind::Choice, &G::m_systrayIcon, 0, 1, "0 date icon, 1 program icon"},
+        {"SideBarStyle", Kind::Choice, &A::m_centralView, 0, 1, "0 side bar view, 1 central view"},
+        {"OffsetType", Kind::Choice, &A::m_offsetPosition, 0, 1, "0 centred, 1 at CalendarPosX/CalendarPosY"},
+        {"CalendarPosX", Kind::Number, &A::m_calendarPosX, 0, A::kMaxPosition, nullptr, A::kCalendarPosXEdit},
+        {"CalendarPosY", Kind::Number, &A::m_calendarPosY, 0, A::kMaxPosition, nullptr, A::kCalendarPosYEdit},
+        {"SideBarCalPosX", Kind::Number, &A::m_sideBarCalPosX, 0, A::kMaxPosition, nullptr, A::kSideBarCalPosXEdit},
+        {"SideBarCalPosY", Kind::Number, &A::m_sideBarCalPosY, 0, A::kMaxPosition, nullptr, A::kSideBarCalPosYEdit},
+        {"Show Calendar", Kind::Flag, &A::m_showCalendar, 0, 1, nullptr, 0, true},
+        {"Show Appointments", Kind::Flag, &A::m_showAppointments, 0, 1, nullptr, 0, true},
+        {"Show Tasks", Kind::Flag, &A::m_showTasks, 0, 1, nullptr, 0, true},
+        {"Show Messages", Kind::Flag, &A::m_showMessages, 0, 1, nullptr, 0, true},
+        {"SideBar Width", Kind::Number, &A::m_sideBarWidth, A::kMinSideBarWidth, A::kMaxSideBarWidth, nullptr,
+         A::kSideBarWidthEdit, true},
+        {"Header Blank", Kind::Blank, &A::m_headerBlank, 0, 0, nullptr, A::kHeaderEdit, true},
+        {"Footer Blank", Kind::Blank, &A::m_footerBlank, 0, 0, nullptr, A::kFooterEdit, true},
+        {"Right Margin Blank", Kind::Blank, &A::m_rightMarginBlank, 0, 0, nullptr, A::kRightMarginEdit, true},
+        {"AppointmentsTask", Kind::Choice, &A::m_appointmentsTask, 0, A::kSliderMax, nullptr, 0, true},
+        {"Transparency", Kind::Number, &A::m_transparency, 0, A::kMaxTransparency, nullptr, A::kTransparencyEdit},
+        {"FDOW", Kind::Choice, &A::m_fdow, 0, 2, "0 Outlook's, 1 Sunday, 2 Monday"},
+        {"ShowWeekNumbers", Kind::Flag, &A::m_showWeekNumbers},
+        {"Time Style", Kind::Choice, &A::m_timeStyle, 0, 2, "0 Outlook's, 1 24 hours, 2 12 hours (am/pm)"},
+        {"Orvanta style", Kind::Choice, &A::m_style, 0, 2, "0 Blue, 1 Green, 2 Brown"},
+    };
+    return fields;
+}
+
+const Field* Find(const std::string& name) {
+    for (const Field& f : Fields())
+        if (name == f.name) return &f;
+    return nullptr;
+}
+
+int Get(const CSettingsSheetModel& m, const Field& f) {
+    return std::visit(
+        [&](auto member) -> int {
+            using P = decltype(member);
+            if constexpr (std::is_same_v<P, bool G::*> || std::is_same_v<P, int G::*>)
+                return static_cast<int>(m.General().*member);
+            else
+                return static_cast<int>(m.Appearance().*member);
+        },
+        f.member);
+}
+
+void Set(CSettingsSheetModel& m, const Field& f, int value) {
+    std::visit(
+        [&](auto member) {
+            using P = decltype(member);
+            if constexpr (std::is_same_v<P, bool G::*>) m.General().*member = value != 0;
+            else if constexpr (std::is_same_v<P, int G::*>) m.General().*member = value;
+            else if constexpr (std::is_same_v<P, bool A::*>) m.Appearance().*member = value != 0;
+            else m.Appearance().*member = value;
+        },
+        f.member);
+}
+
+bool OnGeneralPage(const Field& f) {
+    return std::holds_alternative<bool G::*>(f.member) || std::holds_alternative<int G::*>(f.member);
+}
+
+} // namespace
+
+void CSettingsSheetModel::Init(const CSettings& settings, bool launchEntryExists, bool ntFamily, int screenWidth,
+                               int screenHeight) {
+    m_general.Init(settings, launchEntryExists, ntFamily);
+    m_appearance.Init(settings, screenWidth, screenHeight);
+}
+
+void CSettingsSheetModel::Open(const CSettings& settings, IRegistryPort* port) {
+    const ScreenRect screen = ESystemInfo::VirtualScreenRect();
+    Init(settings, CRegistry::RunEntryExists(LoadResString(IDS_PRODUCT), port), ESystemInfo::IsNtFamily(),
+         screen.width, screen.height);
+}
+
+std::vector<ApplyStep> CSettingsSheetModel::Apply(CSettings& s, IRegistryPort* port) {
+    const CGeneralOptionsPage& g = m_general;
+    const CAppearancePage& a = m_appearance;
+    s.m_refresh = g.m_refresh;
+    s.m_transparency = a.m_transparency;
+    s.m_fdow = a.m_fdow;
+    s.m_style = a.m_style;
+    s.m_systrayIcon = g.m_systrayIcon;
+    s.m_doubleclickAction = g.m_doubleclickAction;
+    s.m_keepOnExit = g.m_keepOnExit;
+    s.m_sideBarStyle = a.m_centralView;
+    s.m_offsetType = a.m_offsetPosition;
+    s.m_timeStyle = a.m_timeStyle;
+    s.m_launchOutlook = g.m_launchOutlook;
+    s.m_calendarPosX = a.m_calendarPosX;
+    s.m_calendarPosY = a.m_calendarPosY;
+    s.m_sideBarCalPosX = a.m_sideBarCalPosX;
+    s.m_sideBarCalPosY = a.m_sideBarCalPosY;
+    if (!a.m_centralView) {
+        s.m_sideBarWidth = a.m_sideBarWidth;
+        s.m_showAppointments = a.m_showAppointments;
+        s.m_showTasks = a.m_showTasks;
+        s.m_showMessages = a.m_showMessages;
+        s.m_showCalendar = a.m_showCalendar;
+        s.m_appointmentsTask = a.m_appointmentsTask;
+        s.m_headerBlank = a.m_headerBlank;
+        s.m_footerBlank = a.m_footerBlank;
+        s.m_rightMarginBlank = a.m_rightMarginBlank;
+    }
+    s.m_launchAtStartup = g.m_launchAtStartup;
+    const std::string entry = LoadResString(IDS_PRODUCT);
+    if (s.m_launchAtStartup) {
+        const std::string command = CSettings::LogonCommand();
+        if (!command.empty()) CRegistry::SetRunEntry(entry, command, port);
+    } else {
+        CRegistry::DeleteRunEntry(entry, port);
+    }
+    s.m_hideOnDesktopLock = g.m_hideOnDesktopLock;
+    s.m_desktopMouseMode = g.m_desktopMouseMode;
+    s.m_useInteractiveDesktop = g.m_useInteractiveDesktop;
+    s.m_showDesktopTooltip = g.m_showDesktopTooltip;
+    s.m_showContacts = g.m_showContacts;
+    s.m_showSplash = g.m_showSplash;
+    s.m_showWeekNumbers = a.m_showWeekNumbers;
+    // The style's colours and the view's geometry follow the values just taken.
+    s.ApplyStyle(s.m_style);
+    m_general.SetModified(false);
+    m_appearance.SetModified(false);
+    return StepsAfterTakeOver(s);
+}
+
+std::vector<ApplyStep> CSettingsSheetModel::StepsAfterTakeOver(const CSettings& s) {
+    std::vector<ApplyStep> steps{ApplyStep::UpdateTray, ApplyStep::StopRefreshTimer, ApplyStep::StopWatcher};
+    if (!s.m_hideData && s.m_hideOnDesktopLock) steps.push_back(ApplyStep::StartWatcher);
+    steps.push_back(ApplyStep::SaveSettings);
+    if (!s.m_useInteractiveDesktop) steps.push_back(ApplyStep::RemoveHook);
+    else if (!s.m_hideData) steps.push_back(ApplyStep::InstallHook);
+    steps.push_back(ApplyStep::ReadAndRecompose);
+    steps.push_back(ApplyStep::StartRefreshTimer);
+    return steps;
+}
+
+const std::vector<std::string>& CSettingsSheetModel::SettingNames() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> n;
+        for (const Field& f : Fields()) n.emplace_back(f.name);
+        return n;
+    }();
+    return names;
+}
+
+std::string CSettingsSheetModel::ValueText(const std::string& name) const {
+    const Field* f = Find(name);
+    if (!f) return {};
+    const int v = Get(*this, *f);
+    if (f->kind == Kind::Flag) return v ? "TRUE" : "FALSE";
+    return std::to_string(v);
+}
+
+std::string CSettingsSheetModel::RangeText(const std::string& name) const {
+    const Field* f = Find(name);
+    if (!f) return {};
+    std::string text;
+    switch (f->kind) {
+    case Kind::Flag: text = "TRUE or FALSE"; break;
+    case Kind::Choice: text = f->choices ? f->choices : std::to_string(f->min) + " to " + std::to_string(f->max); break;
+    case Kind::Number: text = std::to_string(f->min) + " to " + std::to_string(f->max); break;
+    case Kind::Blank: {
+        const CAppearancePage& a = m_appearance;
+        const int room = std::max(0, a.ScreenHeight() - CAppearancePage::kMinSideBarHeight);
+        int max = 0;
+        if (f->editId == CAppearancePage::kHeaderEdit) max = room - a.m_footerBlank;
+        else if (f->editId == CAppearancePage::kFooterEdit) max = room - a.m_headerBlank;
+        else max = a.SpinRange(CAppearancePage::kRightMarginSpin).max;
+        text = "0 to " + std::to_string(std::max(0, max)) + " (larger values are brought down to fit the screen)";
+        break;
+    }
+    }
+    if (f->sideBarOnly) text += "; side bar view only";
+    if (std::string(f->name) == "Hide On Desktop Lock" && !m_general.m_ntFamily) text += "; not on this system";
+    return text;
+}
+
+CSettingsSheetModel::SetResult CSettingsSheetModel::SetByName(const std::string& name, const std::string& text,
+                                                              std::string& message) {
+    const Field* f = Find(name);
+    if (!f) {
+        message = "\"" + name + "\" is not a setting of the settings sheet.";
+        return SetResult::Unknown;
+    }
+    // A value Apply would not take over (its control is disabled) is refused rather
+    // than dropped without a word.
+    if (f->sideBarOnly && m_appearance.m_centralView) {
+        message = "\"" + name + "\" belongs to the side bar view; set \"SideBarStyle\" to 0 first.";
+        return SetResult::Refused;
+    }
+    if (!m_general.IsEnabled(CGeneralOptionsPage::kHideOnDesktopLock) && name == "Hide On Desktop Lock") {
+        message = "\"Hide On Desktop Lock\" does not apply to this system.";
+        return SetResult::Refused;
+    }
+    int value = 0;
+    switch (f->kind) {
+    case Kind::Flag: {
+        const std::string upper = EParser::ToUpper(text);
+        if (upper != "TRUE" && upper != "FALSE") {
+            message = "Please enter TRUE or FALSE.";
+            return SetResult::Refused;
+        }
+        Set(*this, *f, upper == "TRUE" ? 1 : 0);
+        break;
+    }
+    case Kind::Choice:
+        if (!CRangeCheck::ParseInRange(text, f->min, f->max, value, message)) return SetResult::Refused;
+        Set(*this, *f, value);
+        break;
+    case Kind::Number: {
+        const bool taken = OnGeneralPage(*f) ? m_general.TakeRefresh(text, message)
+                                             : m_appearance.TakeEdit(f->editId, text, message);
+        if (!taken) return SetResult::Refused;
+        break;
+    }
+    case Kind::Blank:
+        if (!m_appearance.TakeEdit(f->editId, text, message)) return SetResult::Refused;
+        value = Get(*this, *f);
+        if (f->editId == CAppearancePage::kHeaderEdit) m_appearance.OnHeaderChanged(value);
+        else if (f->editId == CAppearancePage::kFooterEdit) m_appearance.OnFooterChanged(value);
+        else m_appearance.OnRightMarginChanged(value);
+        break;
+    }
+    if (OnGeneralPage(*f)) m_general.SetModified();
+    else m_appearance.SetModified();
+    return SetResult::Taken;
+}
