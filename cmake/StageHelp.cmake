@@ -52,9 +52,13 @@ foreach(page "general;General Options" "appearance;Appearance & Positioning")
       message(WARNING "No screenshot ${SCREENS}/${name} and no ImageMagick to draw its placeholder")
       continue()
     endif()
+    set(font)
+    if(EXISTS "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf")
+      set(font -font "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf")
+    endif()
     execute_process(
-      COMMAND "${CONVERT}" -size 520x400 xc:#e8ebf0 -fill none -stroke #8a94a6 -strokewidth 2
-              -draw "rectangle 6,6 513,393" -stroke none -fill #3a4356 -font DejaVu-Sans
+      COMMAND "${CONVERT}" -size 520x400 "xc:#e8ebf0" -fill none -stroke "#8a94a6" -strokewidth 2
+              -draw "rectangle 6,6 513,393" -stroke none -fill "#3a4356" ${font}
               -pointsize 20 -gravity center
               -annotate +0-30 "PLACEHOLDER"
               -pointsize 15 -annotate +0+10 "Settings: ${caption} page"
@@ -62,6 +66,7 @@ foreach(page "general;General Options" "appearance;Appearance & Positioning")
               "PNG24:${DEST}/images/${name}"
       RESULT_VARIABLE rc)
     if(NOT rc EQUAL 0)
+      file(REMOVE "${DEST}/images/${name}")
       message(WARNING "The placeholder ${DEST}/images/${name} could not be drawn (${rc})")
     endif()
   endif()
