@@ -200,7 +200,7 @@ std::vector<std::string> CManualChecker::Check(const std::string& htmlPath) {
     std::vector<const Tag*> open;
     bool sawHtml = false, sawBody = false;
     for (const Tag& tag : tags) {
-        if (tag.name == "script") problems.push_back(at(tag.line) + "a script in a plain HTML manual");
+        if (tag.name == "script" && !tag.closing) problems.push_back(at(tag.line) + "a script in a plain HTML manual");
         if (tag.name == "html") sawHtml = true;
         if (tag.name == "body") sawBody = true;
         for (const auto& [name, value] : tag.attributes) {
@@ -223,20 +223,17 @@ std::vector<std::string> CManualChecker::Check(const std::string& htmlPath) {
             open.push_back(&tag);
             continue;
         }
-        if (open.empty()) {
+        // The element this end tag closes; those opened inside it and left open are faults.
+        size_t k = open.size();
+        while (k > 0 && open[k - 1]->name != tag.name) --k;
+        if (k == 0) {
             problems.push_back(at(tag.line) + "</" + tag.name + "> closes nothing");
-        } else if (open.back()->name != tag.name) {
-            problems.push_back(at(tag.line) + "</" + tag.name + "> closes <" + open.back()->name + "> opened on line " +
-                               std::to_string(open.back()->line));
-            // Resynchronise on the element it does close, if any, so that one slip is one problem.
-            for (size_t k = open.size(); k-- > 0;)
-                if (open[k]->name == tag.name) {
-                    open.resize(k);
-                    break;
-                }
-        } else {
-            open.pop_back();
+            continue;
         }
+        for (size_t j = k; j < open.size(); ++j)
+            problems.push_back(at(open[j]->line) + "<" + open[j]->name + "> is never closed (</" + tag.name +
+                               "> on line " + std::to_string(tag.line) + " comes first)");
+        open.resize(k - 1);
     }
     for (const Tag* tag : open) problems.push_back(at(tag->line) + "<" + tag->name + "> is never closed");
     if (!sawHtml || !sawBody) problems.push_back("the page has no <html> or no <body>");
