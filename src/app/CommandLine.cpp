@@ -3,6 +3,7 @@
 #include "Agenda.h"
 #include "ComposeCommand.h"
 #include "DaemonCommand.h"
+#include "HelpCommand.h"
 #include "OrvantaApp.h"
 #include "RegionsCommand.h"
 #include "SettingsCommand.h"
@@ -36,7 +37,9 @@ void CCommandLine::Usage(std::ostream& out) {
            "            at once. A value out of range is refused (exit 1) and nothing changes\n"
            "  install-autostart\n"
            "            start the program at log-on (an XDG autostart entry)\n"
-           "  help      print this text (also --help, -h)\n"
+           "  help      open the user manual in the browser (without one, print its path)\n"
+           "  --help, -h\n"
+           "            print this text\n"
            "\n"
            "Environment: ORVANTA_STORE names the Outlook store file; XDG_CONFIG_HOME and\n"
            "XDG_DATA_HOME move the settings and the data folder.\n";
@@ -44,7 +47,8 @@ void CCommandLine::Usage(std::ostream& out) {
 
 int CCommandLine::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.empty() || (args.size() == 1 && args[0] == "run")) return RunProgram();
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
+    if (args.size() == 1 && args[0] == "help") return CHelpCommand::Run(out, err);
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
         Usage(out);
         return 0;
     }
