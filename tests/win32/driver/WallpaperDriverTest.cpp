@@ -217,7 +217,9 @@ protected:
         GetTempPathW(MAX_PATH, tmp);
         store = std::wstring(tmp) + L"orvanta-e2e-store.json";
         serverLog = std::wstring(tmp) + L"orvanta-e2e-server.log";
+        control = std::wstring(tmp) + L"orvanta-e2e-server.control";
         DeleteFileW(serverLog.c_str());
+        DeleteFileW(control.c_str());
         {
             std::ifstream in(FullPath(L"examples\\sample-store.json").c_str(), std::ios::binary);
             std::ostringstream text;
@@ -229,7 +231,7 @@ protected:
         const std::wstring server = Folder(Self()) + L"fake-outlook-server.exe";
         ASSERT_NE(GetFileAttributesW(server.c_str()), INVALID_FILE_ATTRIBUTES);
         const std::wstring command =
-            L"\"" + server + L"\" --store \"" + store + L"\" --log \"" + serverLog + L"\"";
+            L"\"" + server + L"\" --store \"" + store + L"\" --log \"" + serverLog + L"\" --control \"" + control + L"\"";
         ASSERT_EQ(SetHklm(L"CLSID\\" + clsid + L"\\LocalServer32", nullptr, command), ERROR_SUCCESS);
         ASSERT_EQ(SetHklm(L"CLSID\\" + clsid + L"\\ProgID", nullptr, L"Outlook.Application"), ERROR_SUCCESS);
         ASSERT_EQ(SetHklm(L"Outlook.Application\\CLSID", nullptr, clsid), ERROR_SUCCESS);
@@ -266,6 +268,7 @@ protected:
         // The server ends 3 s after the program let go of it; the next test starts its own.
         WaitFor([&] { return ServerEnded(); }, 10000);
         DeleteFileW(store.c_str());
+        DeleteFileW(control.c_str());
         std::wstring none;
         SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, none.data(), SPIF_UPDATEINIFILE);
         DeleteFileW(user.c_str());
@@ -291,7 +294,16 @@ protected:
         return last.empty() || last.rfind("ended", 0) == 0 || last.rfind("store error", 0) == 0;
     }
 
-    std::wstring clsid, output, user, user2, store, serverLog;
+    // Lines of the server's log that start with the text, from every server process.
+    int ServerLogCount(const std::string& start) {
+        std::ifstream in(serverLog.c_str(), std::ios::binary);
+        std::string line;
+        int n = 0;
+        while (std::getline(in, line)) n += line.rfind(start, 0) == 0;
+        return n;
+    }
+
+    std::wstring clsid, output, user, user2, store, serverLog, control;
     std::string sampleStore;
 };
 
@@ -416,6 +428,79 @@ TEST_F(WallpaperEndToEnd, AnAppointmentAddedInOutlookIsOnTheWallpaperWithinOneRe
     EXPECT_TRUE(painted) << "the desktop does not show the changed picture";
     // Only the panel changed: the user's picture beside it is untouched.
     EXPECT_EQ(after[0], before[0]);
+
+    PostMessageW(main, WM_COMMAND, 57665, 0);
+    EXPECT_EQ(p.WaitExit(10000), 0u);
+}
+
+// Visible dialog boxes (message boxes among them) of a process.
+std::vector<std::wstring> DialogsOf(DWORD pid) {
+    struct Search {
+        DWORD pid;
+        std::vector<std::wstring> texts;
+    } search{pid, {}};
+    EnumWindows(
+        [](HWND w, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            wchar_t cls[64] = {};
+            GetClassNameW(w, cls, 64);
+            if (owner == s->pid && IsWindowVisible(w) && wcscmp(cls, L"#32770") == 0) {
+                wchar_t text[256] = {};
+                GetWindowTextW(w, text, 256);
+                s->texts.push_back(text);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.texts;
+}
+
+// Outlook closed by the user while the program runs: two minutes of refresh ticks
+// every 5 s show no message, the program keeps running, connects again on its own
+// (COM starts the server anew) and shows what was added meanwhile.
+TEST_F(WallpaperEndToEnd, OutlookClosedWhileRunningIsReconnectedQuietly) {
+    ASSERT_EQ(SetRawDword(kKey, "Refresh", 5), ERROR_SUCCESS);
+    Running p;
+    ASSERT_TRUE(p.started);
+    HWND main = p.MainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return Ours(); }, 5000));
+    ASSERT_EQ(ServerLogCount("started"), 1);
+    int bw = 0, bh = 0;
+    const std::vector<uint32_t> before = ReadBmp(output, bw, bh);
+
+    {
+        std::ofstream(control.c_str(), std::ios::binary) << "exit\r\n";
+    }
+    ASSERT_TRUE(WaitFor([&] { return ServerLogCount("exit") == 1; }, 5000));
+    // Meanwhile the user's calendar gains an appointment.
+    std::string changed = sampleStore;
+    const std::string marker = "\"appointments\": [";
+    const size_t at = changed.find(marker);
+    ASSERT_NE(at, std::string::npos);
+    changed.insert(at + marker.size(),
+                   "\n        { \"subject\": \"Added while Outlook was closed\", \"start\": \"today 15:00\", "
+                   "\"end\": \"today 15:30\" },");
+    ASSERT_TRUE(WriteStore(changed));
+
+    const DWORD start = GetTickCount();
+    std::vector<std::wstring> dialogs;
+    DWORD reconnectedAfter = 0, redrawnAfter = 0;
+    while (GetTickCount() - start < 125000) {
+        dialogs = DialogsOf(p.pi.dwProcessId);
+        if (!dialogs.empty()) break;
+        ASSERT_EQ(WaitForSingleObject(p.pi.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the program ended";
+        if (!reconnectedAfter && ServerLogCount("started") >= 2) reconnectedAfter = GetTickCount() - start;
+        if (!redrawnAfter && ReadBmp(output, bw, bh) != before) redrawnAfter = GetTickCount() - start;
+        Sleep(500);
+    }
+    EXPECT_TRUE(dialogs.empty()) << "a message box appeared: " << (dialogs.empty() ? "" : Narrow(dialogs[0]));
+    EXPECT_GT(reconnectedAfter, 0u) << "no second server was started";
+    EXPECT_GT(redrawnAfter, 0u) << "the appointment added meanwhile never reached the wallpaper";
+    RecordProperty("SecondsToReconnect", std::to_string(reconnectedAfter / 1000.0));
+    EXPECT_TRUE(Ours());
 
     PostMessageW(main, WM_COMMAND, 57665, 0);
     EXPECT_EQ(p.WaitExit(10000), 0u);
