@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/OrvantaDoc.h"
+#include "StorePort.h"
 #include "outlook/store/SubstituteOutlook.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
@@ -19,17 +20,6 @@
 
 namespace {
 
-class StorePort : public IAutomationPort {
-public:
-    std::shared_ptr<CSubstituteOutlook> store;
-    long CreateOutlook(AutoObjectPtr& app) override {
-        app = store->Application();
-        return 0;
-    }
-    std::string ErrorText(long) override { return {}; }
-    bool StartOle() override { return true; }
-    void StopOle() override {}
-};
 
 std::string BuildStore() {
     std::string appts, tasks, folders;

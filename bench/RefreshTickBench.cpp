@@ -14,23 +14,10 @@
 
 #include "app/OrvantaDoc.h"
 #include "desktop/ActiveWallpaper.h"
+#include "StorePort.h"
 #include "outlook/store/SubstituteOutlook.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
-
-namespace {
-class StorePort : public IAutomationPort {
-public:
-    std::shared_ptr<CSubstituteOutlook> store;
-    long CreateOutlook(AutoObjectPtr& app) override {
-        app = store->Application();
-        return 0;
-    }
-    std::string ErrorText(long) override { return {}; }
-    bool StartOle() override { return true; }
-    void StopOle() override {}
-};
-} // namespace
 
 int main(int argc, char** argv) {
     // A settings file of its own, so the user's are never touched.

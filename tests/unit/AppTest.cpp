@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "FakePorts.h"
+#include "StorePort.h"
 #include "app/MainFrame.h"
 #include "app/OrvantaDoc.h"
 #include "app/OrvantaApp.h"
@@ -60,16 +61,7 @@ TEST_F(AppTest, StartUpCreatesFolderKeyAndHiddenWindowThenShutsDownCleanly) {
 // Tray commands travel frame, view, document, application: "New Item" reaches the
 // document's engine and "About" the application's dialog; others are nobody's.
 TEST_F(AppTest, CommandsReachTheDocumentAndTheApplication) {
-    struct Recorder : IAutomationPort {
-        std::shared_ptr<CSubstituteOutlook> store;
-        long CreateOutlook(AutoObjectPtr& app) override {
-            app = store->Application();
-            return 0;
-        }
-        std::string ErrorText(long) override { return {}; }
-        bool StartOle() override { return true; }
-        void StopOle() override {}
-    } outlook;
+    StorePort outlook;
     std::string error;
     outlook.store = CSubstituteOutlook::Load(R"({"folders": [{"name": "Inbox", "role": "inbox"},
         {"name": "Calendar", "role": "calendar"}, {"name": "Tasks", "role": "tasks"}]})", 46000, error);

@@ -7,6 +7,7 @@
 #include "FakePorts.h"
 #include "app/OrvantaDoc.h"
 #include "outlook/WindowsEnumer.h"
+#include "StorePort.h"
 #include "outlook/store/SubstituteOutlook.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
@@ -47,17 +48,6 @@ public:
     void SetForeground(Handle w) override { calls.push_back("foreground " + std::to_string(w)); }
 };
 
-class StorePort : public IAutomationPort {
-public:
-    std::shared_ptr<CSubstituteOutlook> store;
-    long CreateOutlook(AutoObjectPtr& app) override {
-        app = store->Application();
-        return 0;
-    }
-    bool StartOle() override { return true; }
-    void StopOle() override {}
-    std::string ErrorText(long) override { return {}; }
-};
 
 class OutlookActions : public ::testing::Test {
 protected:

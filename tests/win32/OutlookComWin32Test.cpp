@@ -25,17 +25,6 @@ const std::wstring kClsid = [] {
     return std::wstring(text);
 }();
 
-LONG SetHklm(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
-    HKEY h = nullptr;
-    LONG rc = RegCreateKeyExW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + key).c_str(), 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &h, nullptr);
-    if (rc != ERROR_SUCCESS) return rc;
-    rc = RegSetValueExW(h, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(h);
-    return rc;
-}
-
 // Registers fake-outlook.dll (beside this test program) for the time of one test.
 class FakeOutlookRegistration {
 public:

@@ -35,22 +35,6 @@ std::wstring ClsidText() {
     return text;
 }
 
-LONG SetHklm(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
-    HKEY h = nullptr;
-    LONG rc = RegCreateKeyExW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + key).c_str(), 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &h, nullptr);
-    if (rc != ERROR_SUCCESS) return rc;
-    rc = RegSetValueExW(h, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(h);
-    return rc;
-}
-
-void DeleteHklmTree(const std::wstring& key) {
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + key).c_str());
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + key).c_str());
-}
-
 std::wstring Beside(const wchar_t* name) {
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);

@@ -11,6 +11,23 @@
 // dispinterfaces (tests/win32/fake-outlook/FakeOutlook.idl).
 inline constexpr wchar_t kFakeOutlookLibId[] = L"{6C0A3F51-7D2E-4B8A-9A11-0F4E3C2B7A01}";
 
+// COM registrations of the test prefix: Wine reads them from HKLM\Software\Classes only.
+inline LONG SetHklm(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+    HKEY h = nullptr;
+    LONG rc = RegCreateKeyExW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + key).c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &h, nullptr);
+    if (rc != ERROR_SUCCESS) return rc;
+    rc = RegSetValueExW(h, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(h);
+    return rc;
+}
+
+inline void DeleteHklmTree(const std::wstring& key) {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + key).c_str());
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + key).c_str());
+}
+
 // A key below HKEY_CURRENT_USER that is removed again when the test ends.
 class TempRegistryKey {
 public:

@@ -38,17 +38,6 @@ std::wstring FullPath(const wchar_t* relative) {
     return buf;
 }
 
-LONG SetHklm(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
-    HKEY h = nullptr;
-    LONG rc = RegCreateKeyExW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + key).c_str(), 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &h, nullptr);
-    if (rc != ERROR_SUCCESS) return rc;
-    rc = RegSetValueExW(h, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(h);
-    return rc;
-}
-
 // A 24-bit picture of two colours in vertical bands, written as BMP.
 bool WriteBmp(const std::wstring& path, int w, int h, COLORREF a, COLORREF b) {
     const int stride = (w * 3 + 3) & ~3;
@@ -294,6 +283,16 @@ protected:
         return last.empty() || last.rfind("ended", 0) == 0 || last.rfind("store error", 0) == 0;
     }
 
+    // The sample week with one more appointment, as the user adds it in Outlook.
+    std::string WithAppointment(const std::string& subject, const std::string& start, const std::string& end) {
+        const std::string marker = "\"appointments\": [";
+        std::string changed = sampleStore;
+        const size_t at = changed.find(marker);
+        if (at == std::string::npos) return std::string();
+        changed.insert(at + marker.size(), "\n        { \"subject\": \"" + subject + "\", \"start\": \"" + start +
+                                               "\", \"end\": \"" + end + "\" },");
+        return changed;
+    }
     // Lines of the server's log that start with the text, from every server process.
     int ServerLogCount(const std::string& start) {
         std::ifstream in(serverLog.c_str(), std::ios::binary);
@@ -390,13 +389,8 @@ TEST_F(WallpaperEndToEnd, AnAppointmentAddedInOutlookIsOnTheWallpaperWithinOneRe
     ASSERT_FALSE(before.empty());
 
     // The user adds an appointment for this afternoon in Outlook.
-    const std::string marker = "\"appointments\": [";
-    std::string changed = sampleStore;
-    const size_t at = changed.find(marker);
-    ASSERT_NE(at, std::string::npos);
-    changed.insert(at + marker.size(),
-                   "\n        { \"subject\": \"Dentist (added while running)\", \"start\": \"today 16:30\", "
-                   "\"end\": \"today 17:15\" },");
+    const std::string changed = WithAppointment("Dentist (added while running)", "today 16:30", "today 17:15");
+    ASSERT_FALSE(changed.empty());
     const DWORD changedAt = GetTickCount();
     ASSERT_TRUE(WriteStore(changed));
 
@@ -476,13 +470,8 @@ TEST_F(WallpaperEndToEnd, OutlookClosedWhileRunningIsReconnectedQuietly) {
     }
     ASSERT_TRUE(WaitFor([&] { return ServerLogCount("exit") == 1; }, 5000));
     // Meanwhile the user's calendar gains an appointment.
-    std::string changed = sampleStore;
-    const std::string marker = "\"appointments\": [";
-    const size_t at = changed.find(marker);
-    ASSERT_NE(at, std::string::npos);
-    changed.insert(at + marker.size(),
-                   "\n        { \"subject\": \"Added while Outlook was closed\", \"start\": \"today 15:00\", "
-                   "\"end\": \"today 15:30\" },");
+    const std::string changed = WithAppointment("Added while Outlook was closed", "today 15:00", "today 15:30");
+    ASSERT_FALSE(changed.empty());
     ASSERT_TRUE(WriteStore(changed));
 
     const DWORD start = GetTickCount();
