@@ -187,8 +187,9 @@ bool CMainFrame::OnFrameCommand(int id) {
     case ID_START_OUTLOOK: StartOutlook(); return true;
     case ID_REFRESH: m_refreshRequested = true; return true;
     case ID_POPUP:
-        // The pop-up data window is not part of this program yet: said as a failure.
-        Port<IDialogPort>().ShowMessageBox(kPopupFailed, LoadResString(IDS_APP_TITLE), MsgBox::Ok | MsgBox::IconError);
+        if (!m_doc || !m_doc->OpenPopup())
+            Port<IDialogPort>().ShowMessageBox(kPopupFailed, LoadResString(IDS_APP_TITLE),
+                                               MsgBox::Ok | MsgBox::IconError);
         return true;
     case ID_APP_EXIT:
         if (m_window) m_window->Post(Msg::Close);
@@ -219,6 +220,7 @@ void CMainFrame::OnDeferredWork() {
             ConvertBackground();
             ComposeAndInstall(false);
         }
+        if (m_settings.m_useInteractiveDesktop && !m_settings.m_hideData) InstallHook();
         RestartRefreshTimer();
         m_window->SetTimer(kWallpaperTimer, kWallpaperPeriod);
         m_window->SetTimer(kDayTimer, kDayPeriod);
@@ -290,9 +292,12 @@ void CMainFrame::ToggleHideData() {
     if (!m_settings.m_hideData) {
         m_wallpaper.Install();
         m_settings.Save();
+        if (m_settings.m_useInteractiveDesktop) InstallHook();
     } else {
         m_wallpaper.Restore();
         m_settings.Save();
+        // Nothing of ours is on the desktop: its clicks are the shell's alone.
+        if (m_settings.m_useInteractiveDesktop) RemoveHook();
     }
     if (m_tray) {
         std::vector<unsigned> checked{static_cast<unsigned>(ID_STYLE_BLUE + m_settings.m_style)};
@@ -332,12 +337,15 @@ void CMainFrame::ApplySettings(const std::vector<ApplyStep>& steps) {
         case ApplyStep::StartRefreshTimer:
             if (running) RestartRefreshTimer();
             break;
+        case ApplyStep::RemoveHook: RemoveHook(); break;
+        case ApplyStep::InstallHook:
+            // Before the first tick, that tick sets the hook.
+            if (running) InstallHook();
+            break;
         case ApplyStep::StopWatcher:
         case ApplyStep::StartWatcher:
-        case ApplyStep::RemoveHook:
-        case ApplyStep::InstallHook:
-            // The desktop-lock watcher and the desktop mouse hook are not part of
-            // this program yet: there is nothing to stop or start.
+            // The desktop-lock watcher is not part of this program yet: there is
+            // nothing to stop or start.
             break;
         }
     }
@@ -360,10 +368,22 @@ void CMainFrame::OnDesktopLock(bool locked) {
         m_hideDataBeforeLock = m_settings.m_hideData;
         m_settings.m_hideData = true;
         m_wallpaper.Restore();
+        if (m_settings.m_useInteractiveDesktop) RemoveHook();
     } else {
         m_settings.m_hideData = m_hideDataBeforeLock;
         m_wallpaper.Install();
+        if (m_settings.m_useInteractiveDesktop && !m_settings.m_hideData) InstallHook();
     }
+}
+
+bool CMainFrame::InstallHook() {
+    CDesktopMapper* mapper = m_doc ? m_doc->DesktopMapper() : nullptr;
+    return mapper && mapper->InstallHook();
+}
+
+bool CMainFrame::RemoveHook() {
+    CDesktopMapper* mapper = m_doc ? m_doc->DesktopMapper() : nullptr;
+    return !mapper || mapper->RemoveHook();
 }
 
 void CMainFrame::StartOutlook() {

@@ -70,6 +70,10 @@ public:
     void ToggleHideData();
     void StartOutlook();
     void ConvertBackground();
+    // The desktop mapper's mouse hook; false when it could not be set
+    // (removed: true when it is off).
+    bool InstallHook();
+    bool RemoveHook();
     // Puts settings the sheet took over into effect, step by step in the order given.
     void ApplySettings(const std::vector<ApplyStep>& steps);
     // Another process (the Linux "orvanta settings") saved new settings: they are read

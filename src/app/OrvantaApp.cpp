@@ -71,6 +71,9 @@ bool COrvantaApp::InitInstance() {
     m_wallpaper->Capture(m_document->Composer().OutputPath());
     m_mainFrame = std::make_unique<CMainFrame>(*m_settings, *m_wallpaper);
     if (!m_mainFrame->Create(LoadResString(IDS_APP_TITLE))) return false;
+    // The hidden windows the desktop's and the pop-up's mouse messages reach; without
+    // them the desktop is a picture only.
+    m_document->CreateMappers();
     m_document->m_clock = [frame = m_mainFrame.get()] { return frame->m_clock(); };
     // Commands of the Linux command line ("orvanta refresh") reach the frame as the
     // tray's commands do.

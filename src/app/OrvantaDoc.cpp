@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <fstream>
 
 #include "../platform/Platform.h"
 #include "../settings/Settings.h"
@@ -12,6 +14,7 @@
 #include "../settings/FileSystem.h"
 #include "../util/LocaleValues.h"
 #include "../util/Strings.h"
+#include "RegionsCommand.h"
 
 COrvantaDoc::COrvantaDoc(CSettings& settings)
     : m_settings(settings), m_engine(settings), m_composer(settings, std::string()) {
@@ -27,10 +30,43 @@ COrvantaDoc::COrvantaDoc(CSettings& settings)
     });
 }
 
+COrvantaDoc::~COrvantaDoc() {
+    // The mappers first: the desktop's takes its hook away; no pop-up reads the
+    // source after the process's last message (the pop-up threads end with it).
+    m_desktopMapper.reset();
+    m_popupMapper.reset();
+}
+
+bool COrvantaDoc::CreateMappers() {
+    m_desktopMapper = std::make_unique<CDesktopMapper>(m_settings, m_composer.Regions(), m_tooltip);
+    m_popupMapper = std::make_unique<CDesktopMapper>(m_settings, m_composer.PopupRegions(), m_tooltip);
+    m_popupSource = std::make_unique<CPopUpSource>(m_composer, *m_popupMapper);
+    return m_desktopMapper->Create() && m_popupMapper->Create();
+}
+
+bool COrvantaDoc::OpenPopup() {
+    IDesktopPort* desktop = PortOrNull<IDesktopPort>();
+    if (!desktop || !m_popupSource) return false;
+    m_popupSource->SetMouseMode(m_settings.m_desktopMouseMode);
+    return desktop->OpenPopup(*m_popupSource, kPopupWidth, kPopupHeight);
+}
+
 bool COrvantaDoc::Compose() {
     // The side-bar column makes room for the folders there are.
     if (!m_settings.m_sideBarStyle) m_settings.LayoutSideBar(m_folders.GetCount(), m_settings.ListLineHeight());
-    return m_composer.Compose();
+    const bool written = m_composer.Compose();
+    // Both region lists were recorded anew.
+    for (CDesktopMapper* m : {m_desktopMapper.get(), m_popupMapper.get()})
+        if (m) m->RegionsChanged(m_settings.m_showDesktopTooltip);
+    // For the end-to-end tests: where the regions of the drawn pictures lie.
+    if (const char* file = std::getenv("ORVANTA_REGIONS_FILE"); file && *file) {
+        std::ofstream out(file, std::ios::trunc);
+        out << "[desktop]\n";
+        CRegionsCommand::Print(m_composer.Regions(), out);
+        out << "[popup]\n";
+        CRegionsCommand::Print(m_composer.PopupRegions(), out);
+    }
+    return written;
 }
 
 void COrvantaDoc::ConvertBackground() {

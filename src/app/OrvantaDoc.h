@@ -4,12 +4,16 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "../outlook/Appointments.h"
 #include "../outlook/MailFolders.h"
 #include "../outlook/OutlookEngine.h"
 #include "../outlook/Tasks.h"
+#include "../desktop/DesktopMapper.h"
+#include "../desktop/PopUpSource.h"
+#include "../desktop/ToolTip.h"
 #include "../render/Composer.h"
 #include "../platform/Platform.h"
 
@@ -18,8 +22,23 @@ class CSettings;
 class COrvantaDoc {
 public:
     static constexpr int kDayLists = 7;
+    // The pop-up window's picture.
+    static constexpr int kPopupWidth = 700;
+    static constexpr int kPopupHeight = 526;
 
     explicit COrvantaDoc(CSettings& settings);
+    ~COrvantaDoc();
+
+    // The two hidden mapper windows: the desktop's, handed to the hook
+    // library, and the pop-up's. Made once the window kit is up; false when either
+    // window could not be made.
+    bool CreateMappers();
+    CDesktopMapper* DesktopMapper() const { return m_desktopMapper.get(); }
+    CDesktopMapper* PopupMapper() const { return m_popupMapper.get(); }
+    CToolTip& ToolTip() { return m_tooltip; }
+    // A pop-up data window in a thread of its own; false when it could not
+    // be started (or this platform has none).
+    bool OpenPopup();
 
     // The tray menu's "New Item" commands; true when id is one of them.
     bool OnCommand(int id);
@@ -56,4 +75,8 @@ private:
     CMailFolders m_folders;
     CComposer m_composer;
     uint32_t m_lastSignature = 0;
+    CToolTip m_tooltip; // the one desktop tooltip; goes after the mappers
+    std::unique_ptr<CDesktopMapper> m_desktopMapper;
+    std::unique_ptr<CDesktopMapper> m_popupMapper;
+    std::unique_ptr<CPopUpSource> m_popupSource;
 };

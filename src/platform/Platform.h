@@ -6,6 +6,7 @@
 #include "AutomationPort.h"
 #include "CanvasPort.h"
 #include "CommandChannel.h"
+#include "DesktopPort.h"
 #include "DialogPort.h"
 #include "LocalePort.h"
 #include "MutexPort.h"
@@ -30,6 +31,7 @@ struct Ports {
     IWallpaperPort* wallpaper = nullptr;
     ICommandChannel* commands = nullptr;
     ITopWindowsPort* topWindows = nullptr; // Outlook's main window; none on posix
+    IDesktopPort* desktop = nullptr;       // hook, icon test, tooltip, pop-up; none on posix
 
     template <typename P>
     P*& Slot();
@@ -48,6 +50,7 @@ template <> inline IArtworkPort*& Ports::Slot<IArtworkPort>() { return artwork; 
 template <> inline IWallpaperPort*& Ports::Slot<IWallpaperPort>() { return wallpaper; }
 template <> inline ICommandChannel*& Ports::Slot<ICommandChannel>() { return commands; }
 template <> inline ITopWindowsPort*& Ports::Slot<ITopWindowsPort>() { return topWindows; }
+template <> inline IDesktopPort*& Ports::Slot<IDesktopPort>() { return desktop; }
 
 // The platform's own ports (each build links one implementation).
 Ports& RealPorts();

@@ -168,11 +168,24 @@ void CComposer::ComposePopup() {
     popup->m_useInteractiveDesktop = true;
     popup->ApplyStyle(popup->m_style);
     m_popupRegions.Clear();
-    m_popup.reset();
     auto surface = std::make_unique<CMemWallPaper>(popup->m_layout.panelWidth, popup->m_layout.panelHeight, *popup,
                                                    popup->m_keyColor);
-    if (!surface->IsValid()) return;
+    if (!surface->IsValid()) {
+        std::lock_guard<std::mutex> lock(m_popupGuard);
+        m_popup.reset();
+        m_popupPixels = PixelSurface{};
+        return;
+    }
     if (m_painter) m_painter(*surface, m_popupRegions);
+    // Drawn into a new surface first; only the exchange waits for a painting pop-up.
+    const PixelSurface pixels = surface->Pixels();
+    std::lock_guard<std::mutex> lock(m_popupGuard);
     m_popupSettings = std::move(popup);
     m_popup = std::move(surface);
+    m_popupPixels = pixels;
+}
+
+void CComposer::ReadPopupPixels(const std::function<void(const PixelSurface&)>& read) const {
+    std::lock_guard<std::mutex> lock(m_popupGuard);
+    if (m_popup && m_popupPixels.Valid()) read(m_popupPixels);
 }

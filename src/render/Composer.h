@@ -5,6 +5,7 @@
 // panel.
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "MemWallPaper.h"
@@ -32,6 +33,10 @@ public:
     void SetOutputPath(std::string path) { m_outputPath = std::move(path); }
     // The panel as the pop-up window shows it (central view); null before the first Compose.
     CMemDC* PopupSurface() const { return m_popup.get(); }
+    // Calls read with the pop-up picture's pixels while no composition can replace
+    // them (the pop-up window paints from its own thread); not called before the
+    // first Compose.
+    void ReadPopupPixels(const std::function<void(const PixelSurface&)>& read) const;
     // The regions of the last picture written, in virtual-screen coordinates, and
     // those of the pop-up picture, in its own.
     const CRegionList& Regions() const { return m_regions; }
@@ -61,6 +66,8 @@ private:
     PanelPainter m_painter;
     std::unique_ptr<CSettings> m_popupSettings; // what the pop-up picture was drawn with
     std::unique_ptr<CMemWallPaper> m_popup;
+    PixelSurface m_popupPixels; // m_popup's, taken once drawing into it has ended
+    mutable std::mutex m_popupGuard; // held while m_popup is replaced or read by another thread
     CRegionList m_regions;
     CRegionList m_popupRegions;
     int m_originX = 0;

@@ -440,8 +440,9 @@ TEST_F(EngineTest, NewAndOpenItemsReachOutlook) {
     Doc().Engine().OpenAppointment("APPT-1");
     Doc().Engine().OpenTask("APPT-1"); // not a task: nothing is shown
     EXPECT_EQ(port.store->Actions(), (std::vector<std::string>{"CreateItem 3", "Display new-1", "GetInspector new-1",
-                                                               "Activate new-1", "Display APPT-1",
-                                                               "GetInspector APPT-1", "Activate APPT-1"}));
+                                                               "Activate new-1", "GetItemFromID APPT-1",
+                                                               "Display APPT-1", "GetInspector APPT-1",
+                                                               "Activate APPT-1", "GetItemFromID APPT-1"}));
 }
 
 // Outlook closed while the program runs: the next refresh fails without a message and
@@ -521,7 +522,8 @@ TEST_F(EngineTest, ClosedOutlookMeetsAnActionQuietly) {
     t = 61;
     Doc().Engine().OpenAppointment("APPT-1"); // reconnects first
     EXPECT_EQ(port.store->Actions(),
-              (std::vector<std::string>{"Display APPT-1", "GetInspector APPT-1", "Activate APPT-1"}));
+              (std::vector<std::string>{"GetItemFromID APPT-1", "Display APPT-1", "GetInspector APPT-1",
+                                        "Activate APPT-1"}));
 }
 
 // Other COM errors keep their message and the connection.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 
+#include "FakeDesktopPort.h"
 #include "FakePorts.h"
 #include "TempFolder.h"
 #include "app/MainFrame.h"
@@ -248,8 +249,8 @@ TEST_F(MainFrameTest, TrayIconMenuAndDoubleClick) {
     EXPECT_EQ(env.windows.menus[0].defaultItem, static_cast<unsigned>(ID_POPUP));
     EXPECT_FALSE(env.windows.menus[0].defaultByPosition);
 
-    // Action 3 sends 32798, though the menu has no such item; the pop-up window does
-    // not exist yet, which is said.
+    // Action 3 sends 32798, though the menu has no such item; without a pop-up window
+    // on this platform (no desktop port), that is said.
     tray.Send(CSystemTray::kCallbackMessage, 195, Msg::LButtonDblClk);
     ASSERT_EQ(env.ui.boxes.size(), 1u);
     EXPECT_EQ(env.ui.boxes[0].text, "Failed to create PopUp screen");
@@ -467,6 +468,80 @@ TEST_F(MainFrameTest, SettingsSavedElsewhereAreTakenOverAtOnce) {
     frame.Window()->Post(Msg::Command, ID_SETTINGS, 0);
     env.windows.Advance(300);
     EXPECT_EQ(frame.Redraws(), redraws + 1);
+}
+
+} // namespace
+
+namespace {
+
+// The desktop mouse hook follows the data on the desktop: set at the first tick when
+// "Use Interactive Desktop" is on and the data are shown, taken away while they are
+// hidden, set again when they come back; the settings sheet's steps do the same.
+TEST_F(MainFrameTest, TheHookIsSetAtStartRemovedWhileHiddenAndSetAgainWhenShown) {
+    FakeDesktopPort desktop;
+    ScopedPort<IDesktopPort> scope(desktop);
+    ASSERT_TRUE(doc.CreateMappers());
+    Start();
+    EXPECT_FALSE(desktop.hookSet);
+    env.windows.Advance(300);
+    ASSERT_TRUE(desktop.hookSet);
+    EXPECT_EQ(desktop.hookWindow, doc.DesktopMapper()->Handle());
+    EXPECT_NE(doc.DesktopMapper()->Handle(), doc.PopupMapper()->Handle());
+    frame.RouteCommand(ID_HIDE_DATA);
+    EXPECT_FALSE(desktop.hookSet);
+    EXPECT_FALSE(doc.DesktopMapper()->HookSet());
+    frame.RouteCommand(ID_HIDE_DATA);
+    EXPECT_TRUE(desktop.hookSet);
+    // The desktop lock hides the data, and the hook with them.
+    frame.OnDesktopLock(true);
+    EXPECT_FALSE(desktop.hookSet);
+    frame.OnDesktopLock(false);
+    EXPECT_TRUE(desktop.hookSet);
+    frame.ApplySettings({ApplyStep::RemoveHook});
+    EXPECT_FALSE(desktop.hookSet);
+    frame.ApplySettings({ApplyStep::InstallHook});
+    EXPECT_TRUE(desktop.hookSet);
+    // Each composition hands both mappers their new regions.
+    EXPECT_GT(doc.Composer().Regions().GetCount(), 0u);
+    EXPECT_GT(doc.Composer().PopupRegions().GetCount(), 0u);
+}
+
+TEST_F(MainFrameTest, NoHookWhenTheDesktopIsNotInteractiveOrTheDataAreHidden) {
+    FakeDesktopPort desktop;
+    ScopedPort<IDesktopPort> scope(desktop);
+    ASSERT_TRUE(doc.CreateMappers());
+    settings.m_useInteractiveDesktop = false;
+    settings.Save();
+    Start();
+    env.windows.Advance(300);
+    EXPECT_TRUE(desktop.calls.empty());
+    frame.RouteCommand(ID_HIDE_DATA);
+    frame.RouteCommand(ID_HIDE_DATA);
+    EXPECT_FALSE(desktop.hookSet);
+}
+
+TEST_F(MainFrameTest, ThePopupCommandOpensThePopUpWithThePanelPicture) {
+    FakeDesktopPort desktop;
+    ScopedPort<IDesktopPort> scope(desktop);
+    ASSERT_TRUE(doc.CreateMappers());
+    Start();
+    env.windows.Advance(300);
+    frame.RouteCommand(ID_POPUP);
+    ASSERT_EQ(desktop.popups, 1);
+    EXPECT_EQ(desktop.popupWidth, 700);
+    EXPECT_EQ(desktop.popupHeight, 526);
+    EXPECT_TRUE(env.ui.boxes.empty());
+    // It paints the pop-up picture of the last composition.
+    int width = 0;
+    desktop.popupSource->PaintPicture([](const PixelSurface& p, void* w) { *static_cast<int*>(w) = p.width; },
+                                      &width);
+    EXPECT_EQ(width, 700);
+    // A thread that cannot be started is said, and nothing else happens.
+    desktop.popupWorks = false;
+    frame.RouteCommand(ID_POPUP);
+    ASSERT_EQ(env.ui.boxes.size(), 1u);
+    EXPECT_EQ(env.ui.boxes[0].text, "Failed to create PopUp screen");
+    EXPECT_EQ(env.ui.boxes[0].flags, MsgBox::Ok | MsgBox::IconError);
 }
 
 } // namespace

@@ -348,7 +348,8 @@ TEST_F(OutlookLocalServer, ActionsReachTheServerInTheirMemberOrder) {
     EXPECT_TRUE(ui.boxes.empty()) << ui.boxes[0].text;
     EXPECT_EQ(Actions(), (std::vector<std::string>{
                              "CreateItem 1", "Display new-1", "GetInspector new-1", "Activate new-1",
-                             "Display TASK-REPORT", "GetInspector TASK-REPORT", "Activate TASK-REPORT",
+                             "GetItemFromID TASK-REPORT", "Display TASK-REPORT", "GetInspector TASK-REPORT",
+                             "Activate TASK-REPORT",
                              "Display FOLDER-PROJECTS", "GetExplorer FOLDER-PROJECTS", "Explorer.Activate FOLDER-PROJECTS",
                              "Display FOLDER-CONTACTS", "GetExplorer FOLDER-CONTACTS",
                              "Explorer.Activate FOLDER-CONTACTS"}));

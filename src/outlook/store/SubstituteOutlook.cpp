@@ -963,6 +963,7 @@ public:
         if (m == "GetItemFromID") {
             Args(args, 1, 2);
             std::string id = args[0].AsString();
+            Log("GetItemFromID " + id);
             AutoObjectPtr found = Find(*m_s->root, id);
             if (!found) throw CAutoError(AutoCode::Exception, "no item with the entry id " + id);
             return CAutoValue::Object(found);

@@ -2,6 +2,7 @@
 #include "Win32Artwork.h"
 #include "Win32Automation.h"
 #include "Win32Canvas.h"
+#include "Win32Desktop.h"
 #include "Win32Dialogs.h"
 #include "Win32Locale.h"
 #include "Win32Mutex.h"
@@ -25,7 +26,8 @@ Ports& RealPorts() {
     static CWin32TrayPort tray;
     static CWin32WallpaperPort wallpaper;
     static CWin32TopWindows topWindows;
+    static CWin32DesktopPort desktop;
     static Ports ports{&registry, &system, &mutexes, &locale, &automation, &dialogs, &windows, &tray, &canvas,
-                       &artwork, &wallpaper, nullptr, &topWindows};
+                       &artwork, &wallpaper, nullptr, &topWindows, &desktop};
     return ports;
 }

@@ -10,10 +10,13 @@
 
 #include <cstdio>
 #include <fstream>
+#include <functional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "../Win32DesktopTestUtil.h"
 #include "../Win32TestUtil.h"
 #include "OutlookIds.h"
 #include "render/PngWriter.h"
@@ -490,6 +493,314 @@ TEST_F(WallpaperEndToEnd, OutlookClosedWhileRunningIsReconnectedQuietly) {
     EXPECT_GT(redrawnAfter, 0u) << "the appointment added meanwhile never reached the wallpaper";
     RecordProperty("SecondsToReconnect", std::to_string(reconnectedAfter / 1000.0));
     EXPECT_TRUE(Ours());
+
+    PostMessageW(main, WM_COMMAND, 57665, 0);
+    EXPECT_EQ(p.WaitExit(10000), 0u);
+}
+
+// --- the interactive desktop, end to end ------------------------------------------
+// The program runs with ORVANTA_REGIONS_FILE set, so it writes where the regions of
+// both pictures lie after each composition; the pointer is moved and clicked by
+// xdotool; what opened is read from the test server's action log.
+
+struct Region {
+    std::string kind, tooltip, describe;
+    RECT rect{};
+};
+
+std::vector<Region> ReadRegions(const std::wstring& file, const std::string& section) {
+    std::vector<Region> out;
+    std::ifstream in(file.c_str());
+    std::string line, current;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line[0] == '[') {
+            current = line;
+            continue;
+        }
+        if (current != "[" + section + "]") continue;
+        Region r;
+        char kind[32] = {};
+        long l, t, rr, b;
+        if (std::sscanf(line.c_str(), "%31s %ld,%ld-%ld,%ld", kind, &l, &t, &rr, &b) != 5) continue;
+        r.kind = kind;
+        r.rect = RECT{l, t, rr, b};
+        const size_t q1 = line.find('"'), q2 = line.find('"', q1 + 1), arrow = line.find("-> ");
+        if (q1 != std::string::npos && q2 != std::string::npos) r.tooltip = line.substr(q1 + 1, q2 - q1 - 1);
+        if (arrow != std::string::npos) r.describe = line.substr(arrow + 3);
+        out.push_back(r);
+    }
+    return out;
+}
+
+POINT Centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+std::string LastWord(const std::string& s) { return s.substr(s.find_last_of(' ') + 1); }
+
+// A visible window of the process with the class, or null.
+HWND ProcessWindow(DWORD pid, const wchar_t* cls) {
+    struct Ctx {
+        DWORD pid;
+        const wchar_t* cls;
+        HWND found;
+    } ctx{pid, cls, nullptr};
+    EnumWindows(
+        [](HWND h, LPARAM lp) -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(lp);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(h, &pid);
+            wchar_t k[64] = {};
+            GetClassNameW(h, k, 64);
+            if (pid == c->pid && wcscmp(k, c->cls) == 0 && IsWindowVisible(h)) {
+                c->found = h;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&ctx));
+    return ctx.found;
+}
+
+// Waits while pumping this thread's messages (a window of the driver may be clicked).
+bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > ms) return false;
+        Gather(nullptr, 20);
+    }
+    return true;
+}
+
+void SaveScreen(const char* file) {
+    int sw = 0, sh = 0;
+    std::vector<uint32_t> shot = Screen(sw, sh);
+    PixelSurface s{reinterpret_cast<uint8_t*>(shot.data()), sw, sh, sw * 4};
+    CreateDirectoryW(L"build", nullptr);
+    EXPECT_TRUE(WritePng(s, file)) << file;
+}
+
+class InteractiveDesktop : public WallpaperEndToEnd {
+protected:
+    void SetUp() override {
+        WallpaperEndToEnd::SetUp();
+        wchar_t tmp[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, tmp);
+        regionsFile = std::wstring(tmp) + L"orvanta-e2e-regions.txt";
+        DeleteFileW(regionsFile.c_str());
+        SetEnvironmentVariableW(L"ORVANTA_REGIONS_FILE", regionsFile.c_str());
+        MovePointer(5, 5);
+    }
+    void TearDown() override {
+        SetEnvironmentVariableW(L"ORVANTA_REGIONS_FILE", nullptr);
+        DeleteFileW(regionsFile.c_str());
+        WallpaperEndToEnd::TearDown();
+    }
+    // Starts the program and waits for its wallpaper, its regions and its hook.
+    void Start(Running& p) {
+        ASSERT_TRUE(p.started);
+        main = p.MainWindow();
+        ASSERT_NE(main, nullptr);
+        ASSERT_TRUE(WaitFor([&] { return Ours() && !ReadRegions(regionsFile, "desktop").empty(); }, 15000));
+        desktop = ReadRegions(regionsFile, "desktop");
+        popup = ReadRegions(regionsFile, "popup");
+        Sleep(500); // the hook is set right after the first composition
+    }
+    const Region* Find(const std::vector<Region>& list, const std::string& kind, int skip = 0) {
+        for (const Region& r : list)
+            if (r.kind == kind && r.rect.bottom < 740 && r.rect.right - r.rect.left > 4 && skip-- == 0) return &r;
+        return nullptr;
+    }
+    // A point of the desktop outside every region.
+    POINT Outside() {
+        for (int x = 10; x < 1000; x += 40)
+            for (int y = 40; y < 700; y += 40) {
+                bool inside = false;
+                for (const Region& r : desktop)
+                    inside = inside || (x >= r.rect.left && x < r.rect.right && y >= r.rect.top && y < r.rect.bottom);
+                if (!inside) return POINT{x, y};
+            }
+        return POINT{0, 0};
+    }
+    std::vector<std::string> Actions() {
+        std::vector<std::string> out;
+        std::ifstream in(serverLog.c_str(), std::ios::binary);
+        std::string line;
+        while (std::getline(in, line))
+            if (!line.empty() && line.rfind("calls ", 0) != 0) out.push_back(line);
+        return out;
+    }
+    bool Logged(const std::string& action) {
+        for (const std::string& a : Actions())
+            if (a == action || a.rfind(action, 0) == 0) return true;
+        return false;
+    }
+    void Click(POINT p) {
+        ASSERT_TRUE(MovePointer(p.x, p.y));
+        ASSERT_TRUE(Xdotool(L"click 1"));
+    }
+
+    std::wstring regionsFile;
+    HWND main = nullptr;
+    std::vector<Region> desktop, popup;
+};
+
+TEST_F(InteractiveDesktop, TooltipsAfterTheRestSwitchingAtOnceGoneAfterTenSecondsAndSingleClicksOpen) {
+    ASSERT_EQ(SetRawText(kKey, "Desktop Mouse Mode", "1"), ERROR_SUCCESS);
+    Running p;
+    Start(p);
+    const Region* appointment = Find(desktop, "appointment");
+    const Region* day = Find(desktop, "day", 10);
+    ASSERT_TRUE(appointment && day) << "no appointment or day among " << desktop.size() << " regions";
+
+    // Resting on the appointment: its tooltip within the resting delay.
+    const POINT a = Centre(appointment->rect);
+    ASSERT_TRUE(MovePointer(a.x, a.y));
+    const DWORD rested = GetTickCount();
+    HWND tip = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (tip = ProcessWindow(p.pi.dwProcessId, L"OrvantaToolTip")) != nullptr; }, 5000))
+        << "no tooltip";
+    const DWORD shownAfter = GetTickCount() - rested;
+    RecordProperty("TooltipShownAfterMs", std::to_string(shownAfter));
+    EXPECT_LT(shownAfter, 864u + 50u + 1000u) << "the resting delay is 864 ms";
+    wchar_t text[128] = {};
+    GetWindowTextW(tip, text, 128);
+    EXPECT_EQ(Narrow(text), appointment->tooltip);
+    EXPECT_EQ(Narrow(text), "Click to open Appointment");
+    Sleep(200);
+    RECT tr{};
+    GetWindowRect(tip, &tr);
+    EXPECT_GT(tr.top, a.y) << "below the pointer";
+    // Read off the screen: the tooltip's background colour and text in its rectangle.
+    const std::vector<uint32_t> px = ScreenPixels(tr);
+    size_t background = 0, ink = 0;
+    for (uint32_t c : px) {
+        background += c == Rgb(GetSysColor(COLOR_INFOBK));
+        ink += c == Rgb(GetSysColor(COLOR_INFOTEXT));
+    }
+    EXPECT_GT(background, px.size() / 2);
+    EXPECT_GT(ink, 20u);
+    SaveScreen("build\\tooltip-e2e.png");
+
+    // Straight into another region: switched at once (well within the resting delay).
+    const POINT d = Centre(day->rect);
+    ASSERT_TRUE(MovePointer(d.x, d.y));
+    const DWORD moved = GetTickCount();
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            HWND t = ProcessWindow(p.pi.dwProcessId, L"OrvantaToolTip");
+            wchar_t now[128] = {};
+            if (t) GetWindowTextW(t, now, 128);
+            return Narrow(now) == "Click to open Day Calendar";
+        },
+        3000));
+    const DWORD switchedAfter = GetTickCount() - moved;
+    RecordProperty("TooltipSwitchedAfterMs", std::to_string(switchedAfter));
+    EXPECT_LT(switchedAfter, 700u);
+    // Gone after its 10 seconds.
+    Sleep(8000);
+    EXPECT_NE(ProcessWindow(p.pi.dwProcessId, L"OrvantaToolTip"), nullptr) << "gone too early";
+    EXPECT_TRUE(WaitFor([&] { return ProcessWindow(p.pi.dwProcessId, L"OrvantaToolTip") == nullptr; }, 3500))
+        << "still there after 10 s";
+
+    // A click opens the appointment.
+    const std::string id = LastWord(appointment->describe);
+    Click(a);
+    EXPECT_TRUE(WaitFor([&] { return Logged("Activate " + id); }, 5000)) << id;
+    for (const char* step : {"GetItemFromID ", "Display ", "GetInspector ", "Activate "})
+        EXPECT_TRUE(Logged(step + id)) << step << id;
+    // A click on a day opens the calendar at that day.
+    const std::string date = day->describe.substr(day->describe.size() - 10);
+    Sleep(700);
+    Click(d);
+    EXPECT_TRUE(WaitFor([&] { return Logged("Start " + date + " 00:00"); }, 8000)) << date;
+    // A click outside every region does nothing.
+    Sleep(2000);
+    const size_t before = Actions().size();
+    Click(Outside());
+    Sleep(1500);
+    EXPECT_EQ(Actions().size(), before);
+
+    PostMessageW(main, WM_COMMAND, 57665, 0);
+    EXPECT_EQ(p.WaitExit(10000), 0u);
+}
+
+TEST_F(InteractiveDesktop, InDoubleClickModeOnlyADoubleClickOpens) {
+    ASSERT_EQ(SetRawText(kKey, "Desktop Mouse Mode", "0"), ERROR_SUCCESS);
+    Running p;
+    Start(p);
+    const Region* appointment = Find(desktop, "appointment");
+    ASSERT_NE(appointment, nullptr);
+    EXPECT_EQ(appointment->tooltip, "Double click to open Appointment");
+    const std::string id = LastWord(appointment->describe);
+    Click(Centre(appointment->rect));
+    Sleep(1500);
+    EXPECT_FALSE(Logged("GetItemFromID " + id)) << "a single click opened it";
+    ASSERT_TRUE(Xdotool(L"click --repeat 2 --delay 80 1"));
+    EXPECT_TRUE(WaitFor([&] { return Logged("Activate " + id); }, 5000)) << id;
+    PostMessageW(main, WM_COMMAND, 57665, 0);
+    EXPECT_EQ(p.WaitExit(10000), 0u);
+}
+
+TEST_F(InteractiveDesktop, ThePopUpFromTheTrayOpensATaskClosesIgnoresAltF4AndGoesOnFocusLoss) {
+    ASSERT_EQ(SetRawDword(kKey, "Doubleclick Action", 3), ERROR_SUCCESS);
+    Running p;
+    Start(p);
+    const Region* task = Find(popup, "task");
+    ASSERT_NE(task, nullptr) << "no task in the pop-up picture";
+    HWND tray = nullptr;
+    for (HWND h = nullptr; (h = FindWindowExW(nullptr, h, nullptr, L"OrvantaTray")) != nullptr;) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(h, &pid);
+        if (pid == p.pi.dwProcessId) tray = h;
+    }
+    ASSERT_NE(tray, nullptr);
+    auto open = [&]() -> HWND {
+        PostMessageW(tray, 0x8001, 195, WM_LBUTTONDBLCLK); // the tray icon's double click
+        HWND w = nullptr;
+        WaitFor([&] { return (w = ProcessWindow(p.pi.dwProcessId, L"OrvantaPopUp")) != nullptr; }, 5000);
+        Sleep(500);
+        return w;
+    };
+    HWND w = open();
+    ASSERT_NE(w, nullptr) << "no pop-up";
+    RECT r{};
+    GetWindowRect(w, &r);
+    EXPECT_EQ(r.right - r.left, 700);
+    EXPECT_EQ(r.bottom - r.top, 526);
+    EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - 700) / 2);
+    EXPECT_TRUE(GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    HWND owner = GetWindow(w, GW_OWNER);
+    EXPECT_TRUE(owner && !IsWindowVisible(owner)) << "owned by an invisible window";
+    SaveScreen("build\\popup-e2e.png");
+    POINT origin{0, 0};
+    ClientToScreen(w, &origin);
+    std::vector<uint32_t> shown = ScreenPixels(RECT{origin.x, origin.y, origin.x + 690, origin.y + 516});
+    std::set<uint32_t> colours(shown.begin(), shown.end());
+    EXPECT_GT(colours.size(), 10u) << "the panel is painted";
+
+    // A click on a task opens it and closes the pop-up.
+    const std::string id = LastWord(task->describe);
+    const POINT t = Centre(task->rect);
+    Click(POINT{origin.x + t.x, origin.y + t.y});
+    EXPECT_TRUE(WaitFor([&] { return Logged("Display " + id); }, 5000)) << id;
+    EXPECT_TRUE(Logged("GetItemFromID " + id));
+    EXPECT_TRUE(WaitFor([&] { return ProcessWindow(p.pi.dwProcessId, L"OrvantaPopUp") == nullptr; }, 3000));
+
+    // Alt+F4 does not close it; a click on another window does.
+    MovePointer(5, 5);
+    w = open();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(GetForegroundWindow(), w);
+    ASSERT_TRUE(Xdotool(L"key alt+F4"));
+    Sleep(1500);
+    EXPECT_NE(ProcessWindow(p.pi.dwProcessId, L"OrvantaPopUp"), nullptr) << "Alt+F4 closed it";
+    HWND other = CreateWindowExW(0, L"STATIC", L"another program", WS_POPUP | WS_VISIBLE | WS_BORDER, 20, 20, 120, 80,
+                                 nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(other, nullptr);
+    Gather(nullptr, 200);
+    ASSERT_TRUE(MovePointer(60, 60));
+    ASSERT_TRUE(Xdotool(L"click 1"));
+    EXPECT_TRUE(PumpUntil([&] { return ProcessWindow(p.pi.dwProcessId, L"OrvantaPopUp") == nullptr; }, 5000))
+        << "still open after a click elsewhere";
+    DestroyWindow(other);
 
     PostMessageW(main, WM_COMMAND, 57665, 0);
     EXPECT_EQ(p.WaitExit(10000), 0u);

@@ -1,0 +1,134 @@
+#include "DesktopMapper.h"
+
+#include <chrono>
+
+#include "../platform/HookMessages.h"
+#include "../platform/Platform.h"
+#include "../settings/Settings.h"
+#include "ToolTip.h"
+
+CDesktopMapper::CDesktopMapper(const CSettings& settings, const CRegionList& regions, CToolTip& tooltip)
+    : m_clock([] {
+          return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                std::chrono::steady_clock::now().time_since_epoch())
+                                                .count());
+      }),
+      m_settings(settings), m_regions(regions), m_tooltip(tooltip), m_tracker(*this, regions) {}
+
+CDesktopMapper::~CDesktopMapper() {
+    if (m_window) {
+        RemoveHook();
+        m_window.reset();
+    }
+}
+
+bool CDesktopMapper::Create() {
+    IWindowKit& kit = Port<IWindowKit>();
+    m_moveMsg = kit.RegisterMessage(HookMessages::kMouseMove);
+    m_clickMsg = kit.RegisterMessage(HookMessages::kClick);
+    m_doubleClickMsg = kit.RegisterMessage(HookMessages::kDoubleClick);
+    m_otherMsg = kit.RegisterMessage(HookMessages::kOtherEvent);
+    m_window = kit.MakeWindow(WindowDesc{"DesktopMapper", false}, *this);
+    return m_window != nullptr;
+}
+
+bool CDesktopMapper::InstallHook() {
+    IDesktopPort* desktop = PortOrNull<IDesktopPort>();
+    if (!m_window) return false;
+    m_webView = desktop ? desktop->FindShellWebView() : 0;
+    // A failure leaves the flag clear; the re-hook check still runs, so a shell window
+    // that comes later gets the hook.
+    m_hookSet = desktop && desktop->SetHook(Handle());
+    m_window->SetTimer(kRehookTimer, kRehookPeriod);
+    return m_hookSet;
+}
+
+bool CDesktopMapper::RemoveHook() {
+    if (m_window) m_window->KillTimer(kRehookTimer);
+    IDesktopPort* desktop = PortOrNull<IDesktopPort>();
+    if (desktop && desktop->ClearHook(Handle())) m_hookSet = false;
+    if (!desktop) m_hookSet = false;
+    m_webView = 0;
+    return !m_hookSet;
+}
+
+void CDesktopMapper::OnRehookCheck() {
+    IDesktopPort* desktop = PortOrNull<IDesktopPort>();
+    if (!desktop) return;
+    const uintptr_t webView = desktop->FindShellWebView();
+    // The shell made its web view again (Active Desktop switched): hook anew.
+    if (webView && webView != m_webView) {
+        if (RemoveHook()) InstallHook();
+    }
+}
+
+void CDesktopMapper::RegionsChanged(bool tooltipsEnabled) {
+    m_tracker.SetTooltipsEnabled(tooltipsEnabled);
+    m_tracker.Forget();
+}
+
+bool CDesktopMapper::ClickAllowed(uintptr_t window, std::int64_t point) {
+    IDesktopPort* desktop = PortOrNull<IDesktopPort>();
+    // A click on a desktop icon belongs to the shell.
+    return !(desktop && window &&
+             desktop->IsIconAt(window, CHoverTracker::PointX(point), CHoverTracker::PointY(point)));
+}
+
+void CDesktopMapper::OnClick(uintptr_t window, std::int64_t point) {
+    if (m_settings.m_desktopMouseMode == 0) return; // double-click mode
+    if (!ClickAllowed(window, point)) return;
+    if (const CActiveRegion* r = m_regions.HitTest(CHoverTracker::PointX(point), CHoverTracker::PointY(point)))
+        r->Activate();
+}
+
+void CDesktopMapper::OnDoubleClick(uintptr_t window, std::int64_t point) {
+    if (m_settings.m_desktopMouseMode == 1 || point < 0) return;
+    if (!ClickAllowed(window, point)) return;
+    if (const CActiveRegion* r = m_regions.HitTest(CHoverTracker::PointX(point), CHoverTracker::PointY(point)))
+        r->Activate();
+}
+
+bool CDesktopMapper::OnMessage(unsigned msg, uintptr_t wp, intptr_t lp, intptr_t& result) {
+    result = 0;
+    const std::int64_t point = static_cast<std::int64_t>(lp);
+    if (msg == Msg::Timer) {
+        if (wp == CHoverTracker::kDelayTimer) m_tracker.OnDelayTimer();
+        else if (wp == kRehookTimer) OnRehookCheck();
+        else return false;
+        return true;
+    }
+    if (msg == 0) return false;
+    if (msg == m_moveMsg) {
+        m_tracker.OnMouseMove(static_cast<unsigned>(wp), point);
+    } else if (msg == m_clickMsg) {
+        OnClick(wp, point);
+    } else if (msg == m_doubleClickMsg) {
+        OnDoubleClick(wp, point);
+    } else if (msg == m_otherMsg) {
+        m_tracker.OnOtherEvent(point);
+    } else if (msg == kSetOffsetMsg) {
+        m_tracker.SetTooltipOffset(static_cast<std::int32_t>(wp), static_cast<std::int32_t>(lp));
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void CDesktopMapper::StartDelayTimer() {
+    if (m_window) m_window->SetTimer(CHoverTracker::kDelayTimer, CHoverTracker::kDelayPeriod);
+}
+
+void CDesktopMapper::StopDelayTimer() {
+    if (m_window) m_window->KillTimer(CHoverTracker::kDelayTimer);
+}
+
+bool CDesktopMapper::TooltipShown() { return m_tooltip.Shown(); }
+
+void CDesktopMapper::HideTooltip() { m_tooltip.Hide(); }
+
+void CDesktopMapper::ShowTooltip(const CActiveRegion& region, int screenX, int screenY) {
+    if (!m_tooltip.ShowTooltipText(region.TooltipText(), screenX, screenY,
+                                   static_cast<std::int64_t>(region.TooltipKey())))
+        return;
+    if (IDesktopPort* desktop = PortOrNull<IDesktopPort>()) desktop->SetExtraEvent(1);
+}

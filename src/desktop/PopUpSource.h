@@ -1,0 +1,38 @@
+#pragma once
+// What the pop-up data window does with its picture and its mouse, apart
+// from the window itself: painting reads the composer's pop-up picture under its
+// guard; a move stores the window's corner as the pop-up mapper's tooltip offset and
+// forwards the move; a press forwards the click (or the double click, so that the
+// mapper's mode test accepts it in either mode) and an other-event that hides the
+// tooltip. Everything reaches the mapper by posted messages, so the main thread
+// handles it.
+#include <atomic>
+
+#include "../platform/DesktopPort.h"
+
+class CComposer;
+class CDesktopMapper;
+
+class CPopUpSource : public IPopupSource {
+public:
+    CPopUpSource(const CComposer& composer, CDesktopMapper& popupMapper)
+        : m_composer(composer), m_mapper(popupMapper) {}
+
+    // "Desktop Mouse Mode" as it is when a pop-up opens (read on the main thread).
+    void SetMouseMode(int mode) { m_mouseMode = mode; }
+
+    void PaintPicture(void (*paint)(const PixelSurface& picture, void* context), void* context) override;
+    void MouseMove(int screenLeft, int screenTop, int x, int y) override;
+    void LeftButtonDown(int x, int y) override;
+
+    // x in bits 0-15, y in bits 16-31, as the hook's messages carry a point.
+    static std::int64_t PackPoint(int x, int y) {
+        return static_cast<std::int64_t>((static_cast<std::uint32_t>(y & 0xFFFF) << 16) |
+                                         static_cast<std::uint32_t>(x & 0xFFFF));
+    }
+
+private:
+    const CComposer& m_composer;
+    CDesktopMapper& m_mapper;
+    std::atomic<int> m_mouseMode{1};
+};

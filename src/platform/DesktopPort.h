@@ -1,0 +1,85 @@
+#pragma once
+// The interactive desktop's contact with the system: the mouse-hook library, the
+// shell's desktop windows, the desktop list view's icon test, the tooltip window and
+// the pop-up data window.
+//
+// win32: MouseHook.dll loaded at run time by name (setMyHook, clearMyHook,
+//   SetExtraEvent); FindWindow for "Program Manager"/ProgMan → SHELLDLL_DefView →
+//   "Internet Explorer_Server"; IsIconAt with LVM_HITTEST through memory in the list
+//   view's process (or a file mapping when the list view is in this process);
+//   the tooltip window CToolTipWnd (the placement is the portable
+//   CToolTip's); CPopUpThread/CPopUpWnd.
+// posix: none (no such port is installed: the Linux program has no desktop hook,
+//   tooltip or pop-up; the mapper's logic is tested with fakes).
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "../util/PixelSurface.h"
+#include "CanvasPort.h"
+
+// What placing a tooltip needs to know of the system.
+struct TooltipMetrics {
+    // The virtual screen (all monitors; left and top negative when a monitor lies
+    // left of or above the primary one).
+    int screenLeft = 0, screenTop = 0, screenWidth = 0, screenHeight = 0;
+    int captionHeight = 0, frameHeight = 0, cursorHeight = 0;
+    bool taskbarKnown = false;
+    int taskbarTop = 0;
+};
+
+struct TooltipWindowRect {
+    int left = 0, top = 0, width = 0, height = 0;
+    // The window region: (0, 0, regionWidth, regionHeight).
+    int regionWidth = 0, regionHeight = 0;
+};
+
+// What the pop-up window asks of the program, from the pop-up's own thread.
+class IPopupSource {
+public:
+    virtual ~IPopupSource() = default;
+    // Calls paint with the pop-up picture while the main thread cannot replace it;
+    // paint is not called when there is no picture.
+    virtual void PaintPicture(void (*paint)(const PixelSurface& picture, void* context), void* context) = 0;
+    // The window's top-left screen corner and a mouse move at a client point.
+    virtual void MouseMove(int screenLeft, int screenTop, int x, int y) = 0;
+    // A left button press at a client point (forwarded as a click and an other-event).
+    virtual void LeftButtonDown(int x, int y) = 0;
+};
+
+class IDesktopPort {
+public:
+    using Handle = uintptr_t;
+    virtual ~IDesktopPort() = default;
+
+    // The hook library's three functions; false when the library or the function is
+    // missing.
+    virtual bool SetHook(Handle window) = 0;
+    virtual bool ClearHook(Handle window) = 0;
+    virtual void SetExtraEvent(int flag) = 0;
+
+    // The shell's Active Desktop web view ("Internet Explorer_Server" below
+    // SHELLDLL_DefView below "Program Manager"); 0 when any step fails.
+    virtual Handle FindShellWebView() = 0;
+    // Whether a desktop icon lies under the point (client coordinates) of the list view.
+    virtual bool IsIconAt(Handle listView, int x, int y) = 0;
+
+    // The tooltip window, placed by the program's CToolTip: the sizes the
+    // placement needs, the text measured in the desktop icon-title font, and one
+    // borderless topmost window that never takes the activation.
+    virtual TooltipMetrics GetTooltipMetrics() = 0;
+    // The extent of each line, and the height of the whole text word-wrapped in width.
+    virtual std::vector<TextSize> MeasureTooltipLines(const std::vector<std::string>& lines) = 0;
+    virtual int WrappedTooltipHeight(const std::string& text, int width) = 0;
+    // Shows the tooltip window (a former one goes); dismissed is called, on the main
+    // thread, when the window hides itself: after 10 seconds, on a click or a key in
+    // it, or when it loses the focus.
+    virtual bool ShowTooltipWindow(const std::string& text, const TooltipWindowRect& rect,
+                                   std::function<void()> dismissed) = 0;
+    virtual void DestroyTooltipWindow() = 0;
+
+    // Starts a pop-up window in a thread of its own; false when the thread cannot be
+    // started. The source outlives every pop-up.
+    virtual bool OpenPopup(IPopupSource& source, int width, int height) = 0;
+};

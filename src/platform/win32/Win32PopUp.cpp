@@ -1,0 +1,138 @@
+#include "Win32PopUp.h"
+
+#include <windowsx.h>
+
+#include <exception>
+#include <memory>
+
+#include "Win32Log.h"
+#include "Win32ToolTip.h"
+
+CPopUpWnd::~CPopUpWnd() {
+    if (Hwnd()) DestroyNow();
+}
+
+bool CPopUpWnd::Create() {
+    m_owner = MakeInvisibleOwner();
+    if (!m_owner) return false;
+    // Pop-up, border, system menu (so Alt+F4 reaches it and is refused); shown once
+    // placed.
+    if (!CreateWin(kClass, L"", WS_POPUP | WS_BORDER | WS_SYSMENU, 0, m_owner.Get())) return false;
+    // Centred on the primary screen, above every window that is not topmost itself.
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - m_width) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - m_height) / 2;
+    SetWindowLongPtrW(Hwnd(), GWL_EXSTYLE, GetWindowLongPtrW(Hwnd(), GWL_EXSTYLE) | WS_EX_TOPMOST);
+    // The extended style alone does not move a window into the topmost band.
+    SetWindowPos(Hwnd(), HWND_TOPMOST, x, y, m_width, m_height, SWP_SHOWWINDOW);
+    SetForegroundWindow(Hwnd());
+    SetFocus(Hwnd());
+    return true;
+}
+
+void CPopUpWnd::CloseSelf() {
+    m_closing = true;
+    PostMessageW(Hwnd(), WM_CLOSE, 0, 0);
+}
+
+bool CPopUpWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    result = 0;
+    switch (msg) {
+    case WM_PAINT: Paint(); return true;
+    case WM_ERASEBKGND: result = 1; return true;
+    case WM_MOUSEMOVE: {
+        // The client area's screen corner turns the picture's points into screen
+        // points for the tooltips.
+        POINT corner{0, 0};
+        ClientToScreen(Hwnd(), &corner);
+        m_source.MouseMove(corner.x, corner.y, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+        return false;
+    }
+    case WM_LBUTTONDOWN:
+        m_source.LeftButtonDown(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+        CloseSelf();
+        return true;
+    case WM_KILLFOCUS:
+        if (!m_closing) CloseSelf();
+        return false;
+    case WM_ACTIVATE:
+        if (LOWORD(wp) == WA_INACTIVE && !m_closing) CloseSelf();
+        return false;
+    case WM_CLOSE:
+        // Only the window's own close request is honoured.
+        if (m_closing) DestroyNow();
+        return true;
+    case WM_DESTROY: PostQuitMessage(0); return false;
+    default: return false;
+    }
+}
+
+void CPopUpWnd::Paint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(Hwnd(), &ps);
+    struct Context {
+        HDC dc;
+        int width, height;
+        bool painted;
+    } ctx{dc, m_width, m_height, false};
+    m_source.PaintPicture(
+        [](const PixelSurface& p, void* c) {
+            auto* ctx = static_cast<Context*>(c);
+            BITMAPINFO bi{};
+            bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+            bi.bmiHeader.biWidth = p.stride / 4;
+            bi.bmiHeader.biHeight = -p.height;
+            bi.bmiHeader.biPlanes = 1;
+            bi.bmiHeader.biBitCount = 32;
+            bi.bmiHeader.biCompression = BI_RGB;
+            const int w = p.width < ctx->width ? p.width : ctx->width;
+            const int h = p.height < ctx->height ? p.height : ctx->height;
+            // The top-left width x height of the picture at the client's (0, 0).
+            StretchDIBits(ctx->dc, 0, 0, w, h, 0, 0, w, h, p.pixels, &bi, DIB_RGB_COLORS, SRCCOPY);
+            ctx->painted = true;
+        },
+        &ctx);
+    if (!ctx.painted) FillRect(dc, &ps.rcPaint, GetSysColorBrush(COLOR_WINDOW));
+    EndPaint(Hwnd(), &ps);
+}
+
+bool CPopUpThread::Start(IPopupSource& source, int width, int height, DWORD mainThreadId) {
+    auto thread = std::unique_ptr<CPopUpThread>(new CPopUpThread(source, width, height, mainThreadId));
+    HANDLE h = CreateThread(nullptr, 0, &CPopUpThread::Run, thread.get(), CREATE_SUSPENDED, nullptr);
+    if (!h) return false;
+    thread.release(); // the thread deletes it
+    SetThreadPriority(h, THREAD_PRIORITY_NORMAL);
+    ResumeThread(h);
+    CloseHandle(h);
+    return true;
+}
+
+DWORD WINAPI CPopUpThread::Run(LPVOID p) noexcept {
+    std::unique_ptr<CPopUpThread> self(static_cast<CPopUpThread*>(p));
+    try {
+        return static_cast<DWORD>(self->InstanceAndLoop());
+    } catch (const std::exception& e) {
+        LogCaught("pop-up thread", e.what());
+    } catch (...) {
+        LogCaught("pop-up thread", "unknown exception");
+    }
+    return 1;
+}
+
+int CPopUpThread::InstanceAndLoop() {
+    // Focus and activation behave as within one thread.
+    AttachThreadInput(GetCurrentThreadId(), m_mainThread, TRUE);
+    int rc = 1;
+    {
+        CPopUpWnd window(m_source, m_width, m_height);
+        if (window.Create()) {
+            MSG msg;
+            while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+            rc = 0;
+        }
+    }
+    AttachThreadInput(GetCurrentThreadId(), m_mainThread, FALSE);
+    return rc;
+}
