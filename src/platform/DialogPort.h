@@ -4,11 +4,13 @@
 // win32: MessageBoxW; dialogs from the program's templates in res/orvanta.rc.
 // posix: the program is a daemon; a box or dialog is written to standard error
 //   ("caption: text") and counts as answered with its default button.
-// Not yet: the property sheet (the settings sheet adds it).
+// Property sheets: PropertySheet.h says what each port does with them.
 #include <functional>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "PropertySheet.h"
 
 namespace MsgBox {
 constexpr unsigned Ok = 0x0;
@@ -17,6 +19,7 @@ constexpr unsigned IconQuestion = 0x20;
 constexpr unsigned IconWarning = 0x30;
 constexpr unsigned IconInformation = 0x40;
 constexpr int IdOk = 1;
+constexpr int IdCancel = 2;
 } // namespace MsgBox
 
 // The controls of a dialog while it initialises.
@@ -42,4 +45,9 @@ public:
     virtual int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags) = 0;
     // Runs the dialog modally; onInit sees its controls before it is shown.
     virtual int RunDialog(const DialogSpec& dialog, const std::function<void(IDialogControls&)>& onInit) = 0;
+    // Runs the sheet modally: MsgBox::IdOk when it ended with OK, MsgBox::IdCancel
+    // otherwise, kSheetUnavailable where no sheet can be shown.
+    virtual int RunPropertySheet(const PropertySheetSpec& /*sheet*/, IPropertySheetEvents& /*events*/) {
+        return kSheetUnavailable;
+    }
 };

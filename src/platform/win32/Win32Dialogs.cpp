@@ -6,6 +6,7 @@
 
 #include "Utf.h"
 #include "Win32Log.h"
+#include "Win32PropertySheet.h"
 
 namespace {
 
@@ -76,4 +77,8 @@ int CWin32DialogPort::RunDialog(const DialogSpec& dialog, const std::function<vo
     DialogContext ctx{&onInit};
     return static_cast<int>(DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(dialog.templateId),
                                             nullptr, DialogProc, reinterpret_cast<LPARAM>(&ctx)));
+}
+
+int CWin32DialogPort::RunPropertySheet(const PropertySheetSpec& sheet, IPropertySheetEvents& events) {
+    return CWin32PropertySheet(sheet, events).Run();
 }
