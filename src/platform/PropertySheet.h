@@ -38,7 +38,7 @@ public:
     // Marks the page changed (the sheet's Apply button follows) or unchanged.
     virtual void SetModified(bool modified) = 0;
     // A message box owned by the sheet.
-    virtual int MessageBox(const std::string& text, const std::string& caption, unsigned flags) = 0;
+    virtual int ShowMessage(const std::string& text, const std::string& caption, unsigned flags) = 0;
 };
 
 // What one page does; every call comes on the sheet's thread while its dialog exists.

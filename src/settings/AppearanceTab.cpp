@@ -205,7 +205,7 @@ bool CAppearanceTab::OnKillActive(IPageControls& c) {
     for (const Edit& e : kEdits) {
         std::string message;
         if (m_page.TakeEdit(e.edit, c.Text(e.edit), message)) continue;
-        c.MessageBox(message, LoadResString(IDS_APP_TITLE), MsgBox::Ok | MsgBox::IconWarning);
+        c.ShowMessage(message, LoadResString(IDS_APP_TITLE), MsgBox::Ok | MsgBox::IconWarning);
         m_filling = true;
         c.SetText(e.edit, std::to_string(m_page.*e.member));
         m_filling = false;

@@ -112,7 +112,7 @@ bool CGeneralOptionsTab::OnKillActive(IPageControls& c) {
     TakeChoices(c);
     std::string message;
     if (m_page.TakeRefresh(c.Text(G::kRefreshEdit), message)) return true;
-    c.MessageBox(message, LoadResString(IDS_APP_TITLE), MsgBox::Ok | MsgBox::IconWarning);
+    c.ShowMessage(message, LoadResString(IDS_APP_TITLE), MsgBox::Ok | MsgBox::IconWarning);
     // The interval keeps its value, shown again and selected for the user to correct.
     m_filling = true;
     c.SetText(G::kRefreshEdit, std::to_string(m_page.m_refresh));

@@ -46,7 +46,7 @@ public:
     void SetSliderPosition(int, int p) override { sliderPos = p; }
     void FocusEdit(int id) override { focus = id; }
     void SetModified(bool m) override { modified = m; }
-    int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override {
+    int ShowMessage(const std::string& text, const std::string& caption, unsigned flags) override {
         boxes.push_back({text, caption, flags});
         return MsgBox::IdOk;
     }

@@ -72,7 +72,7 @@ public:
         HWND sheet = GetParent(m_page);
         SendMessageW(sheet, modified ? PSM_CHANGED : PSM_UNCHANGED, reinterpret_cast<WPARAM>(m_page), 0);
     }
-    int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override {
+    int ShowMessage(const std::string& text, const std::string& caption, unsigned flags) override {
         return MessageBoxW(GetParent(m_page), Widen(text).c_str(), Widen(caption).c_str(), flags);
     }
 
