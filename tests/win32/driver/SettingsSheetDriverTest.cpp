@@ -598,4 +598,17 @@ TEST_F(SettingsSheetDriver, FactoryButtonsRestoreTheInitialValuesOfTheSettingsSt
     Close();
 }
 
+// The tray's "E&xit" while the sheet is open ends the program as always: the sheet goes
+// with its owner, the settings are saved and the process ends by itself.
+TEST_F(SettingsSheetDriver, ExitWhileTheSheetIsOpenEndsTheProgramCleanly) {
+    Start();
+    HWND sheet = OpenSheet();
+    ASSERT_NE(sheet, nullptr);
+    Type(Page(sheet), 1028, L"300"); // typed, never applied
+    PostMessageW(main, WM_COMMAND, 57665, 0);
+    EXPECT_EQ(program.WaitExit(15000), 0u);
+    EXPECT_FALSE(IsWindow(sheet));
+    EXPECT_EQ(Stored("Refresh"), "20");
+}
+
 } // namespace
