@@ -100,7 +100,7 @@ inline std::string Describe(const Box& b) {
 
 struct TableFont {
     const char* name;
-    FontSpec spec;
+    FontSpec desc;
 };
 
 // The eleven fonts the settings make for drawing: face, height, weight, strike-out.
@@ -235,7 +235,7 @@ TEST(CanvasPort, TextInkLiesInsideTheMeasuredCellInGreyShades) {
     ASSERT_TRUE(canvas);
     for (const TableFont& f : FontTable()) {
         Fill(*canvas, kWhite);
-        canvas->SetFont(f.spec);
+        canvas->SetFont(f.desc);
         canvas->SetTextColor(MakeColorref(0, 0, 0));
         const std::string text = "Monday 7 December  09:30 Wq";
         const TextSize size = canvas->MeasureText(text);
@@ -326,10 +326,10 @@ TEST(CanvasPort, MeasuredHeightIsTheCellHeightOfEachTableFont) {
     auto canvas = Make(8, 8);
     ASSERT_TRUE(canvas);
     for (const TableFont& f : FontTable()) {
-        canvas->SetFont(f.spec);
+        canvas->SetFont(f.desc);
         const TextSize size = canvas->MeasureText("Ag");
-        EXPECT_NEAR(size.height, f.spec.height, 1)
-            << f.name << " (" << f.spec.face << " " << f.spec.height << ")";
+        EXPECT_NEAR(size.height, f.desc.height, 1)
+            << f.name << " (" << f.desc.face << " " << f.desc.height << ")";
         EXPECT_GT(size.width, 0) << f.name;
         const TextSize empty = canvas->MeasureText("");
         EXPECT_EQ(empty.width, 0) << f.name;
@@ -341,8 +341,8 @@ TEST(CanvasPort, WeightAndHeightChangeTheWidth) {
     auto canvas = Make(8, 8);
     ASSERT_TRUE(canvas);
     const std::string text = "Monday 7 December";
-    auto width = [&](FontSpec spec) {
-        canvas->SetFont(spec);
+    auto width = [&](FontSpec desc) {
+        canvas->SetFont(desc);
         return canvas->MeasureText(text).width;
     };
     const int normal = width({"Ms Sans Serif", 12, 400, false});
@@ -471,11 +471,11 @@ TEST(CanvasPort, FontTableSampleIsWrittenForALook) {
     int y = 4;
     std::vector<std::pair<int, int>> bands;
     for (const TableFont& f : FontTable()) {
-        canvas->SetFont(f.spec);
+        canvas->SetFont(f.desc);
         const TextSize size = canvas->MeasureText(text);
         canvas->DrawText(6, y, text);
-        std::printf("%-13s %-13s %2d %d%s: %dx%d\n", f.name, f.spec.face.c_str(), f.spec.height,
-                    f.spec.weight, f.spec.strikeOut ? " struck" : "", size.width, size.height);
+        std::printf("%-13s %-13s %2d %d%s: %dx%d\n", f.name, f.desc.face.c_str(), f.desc.height,
+                    f.desc.weight, f.desc.strikeOut ? " struck" : "", size.width, size.height);
         bands.push_back({y, y + size.height});
         y += size.height + 8;
     }

@@ -5,6 +5,7 @@
 #include "../render/ActiveRegion.h"
 #include "../settings/FileSystem.h"
 #include "../settings/Settings.h"
+#include "../settings/SettingsPropSheet.h"
 #include "../settings/SystemInfo.h"
 #include "../settings/SystemTray.h"
 #include "../util/Strings.h"
@@ -236,9 +237,24 @@ void CMainFrame::OnDeferredWork() {
         RestartRefreshTimer();
     }
     if (m_settingsRequested) {
-        // The settings sheet is not part of this program yet; the request is taken.
         m_settingsRequested = false;
+        OpenSettingsSheet();
     }
+}
+
+void CMainFrame::OpenSettingsSheet() {
+    // The sheet runs modally inside this tick, and the timers go on meanwhile: a
+    // request that arrives while it is open finds it open and is dropped.
+    if (m_settingsSheetOpen || !m_window) return;
+    m_settingsSheetOpen = true;
+    struct Closed {
+        bool& open;
+        ~Closed() { open = false; }
+    } closed{m_settingsSheetOpen};
+    CSettingsPropSheet sheet(m_settings, {[this](const std::vector<ApplyStep>& steps) { ApplySettings(steps); },
+                                          [this] { RouteCommand(ID_HELP_INDEX); },
+                                          [this] { RouteCommand(ID_APP_ABOUT); }});
+    sheet.DoModal(m_window->Handle());
 }
 
 void CMainFrame::OnRefreshTick() {

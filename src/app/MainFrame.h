@@ -74,6 +74,9 @@ public:
     // (removed: true when it is off).
     bool InstallHook();
     bool RemoveHook();
+    // The settings sheet, modal; one at a time (a second request while it is open is dropped).
+    void OpenSettingsSheet();
+    bool SettingsSheetOpen() const { return m_settingsSheetOpen; }
     // Puts settings the sheet took over into effect, step by step in the order given.
     void ApplySettings(const std::vector<ApplyStep>& steps);
     // Another process (the Linux "orvanta settings") saved new settings: they are read

@@ -9,8 +9,8 @@ std::string CAboutDlg::VersionLine(const std::string& buildLabel) {
 }
 
 int CAboutDlg::DoModal() {
-    DialogSpec spec{IDD_ABOUTBOX, "", {{IDC_ABOUT_VERSION, ""}, {IDC_ABOUT_COMPANY, TXT_ABOUT_COMPANY}}};
-    return Port<IDialogPort>().RunDialog(spec, [this](IDialogControls& dlg) {
+    DialogDesc desc{IDD_ABOUTBOX, "", {{IDC_ABOUT_VERSION, ""}, {IDC_ABOUT_COMPANY, TXT_ABOUT_COMPANY}}};
+    return Port<IDialogPort>().RunDialog(desc, [this](IDialogControls& dlg) {
         dlg.SetItemText(IDC_ABOUT_VERSION, VersionLine(m_buildLabel));
     });
 }

@@ -20,10 +20,10 @@ std::string CAlreadyRunningDlg::FormatRunningMessage(const std::string& format,
 }
 
 int CAlreadyRunningDlg::DoModal() {
-    DialogSpec spec{IDD_ALREADY_RUNNING,
+    DialogDesc desc{IDD_ALREADY_RUNNING,
                     TXT_ALREADY_RUNNING_CAPTION,
                     {{IDC_ALREADY_RUNNING_MESSAGE, TXT_ALREADY_RUNNING_MESSAGE}, {-1, TXT_ALREADY_RUNNING_HINT}}};
-    return Port<IDialogPort>().RunDialog(spec, [this](IDialogControls& dlg) {
+    return Port<IDialogPort>().RunDialog(desc, [this](IDialogControls& dlg) {
         dlg.SetItemText(IDC_ALREADY_RUNNING_MESSAGE,
                         FormatRunningMessage(dlg.GetItemText(IDC_ALREADY_RUNNING_MESSAGE), m_programName));
     });

@@ -64,6 +64,8 @@ public:
     static constexpr int kStyleGreen = 1005;
     static constexpr int kStyleBrown = 1018;
     static constexpr int kFactorySettings = 1069;
+    static constexpr int kHelp = 5;
+    static constexpr int kAbout = 57664;
 
     // Accepted ranges of the edit fields.
     static constexpr int kMaxPosition = 3000;

@@ -135,15 +135,15 @@ public:
         boxes.push_back({text, caption, flags});
         return MsgBox::IdOk;
     }
-    int RunDialog(const DialogSpec& spec, const std::function<void(IDialogControls&)>& onInit) override {
+    int RunDialog(const DialogDesc& desc, const std::function<void(IDialogControls&)>& onInit) override {
         struct Controls : IDialogControls {
             std::map<int, std::string> texts;
             std::string GetItemText(int i) override { return texts[i]; }
             void SetItemText(int i, const std::string& t) override { texts[i] = t; }
         } controls;
-        for (const auto& [id, text] : spec.texts) controls.texts[id] = text;
+        for (const auto& [id, text] : desc.texts) controls.texts[id] = text;
         onInit(controls);
-        dialogs.push_back({spec.templateId, controls.texts});
+        dialogs.push_back({desc.templateId, controls.texts});
         return MsgBox::IdOk;
     }
 };

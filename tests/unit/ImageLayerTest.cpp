@@ -144,7 +144,7 @@ struct JpegSpec {
     std::vector<jpeg_scan_info> scans{};
 };
 
-Bytes EncodeJpeg(const Bytes& pixels, int width, int height, const JpegSpec& spec = JpegSpec()) {
+Bytes EncodeJpeg(const Bytes& pixels, int width, int height, const JpegSpec& desc = JpegSpec()) {
     jpeg_compress_struct c{};
     jpeg_error_mgr err{};
     c.err = jpeg_std_error(&err);
@@ -154,18 +154,18 @@ Bytes EncodeJpeg(const Bytes& pixels, int width, int height, const JpegSpec& spe
     jpeg_mem_dest(&c, &out, &size);
     c.image_width = width;
     c.image_height = height;
-    c.input_components = spec.components;
-    c.in_color_space = spec.space;
+    c.input_components = desc.components;
+    c.in_color_space = desc.space;
     jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, spec.quality, TRUE);
-    if (spec.progressive) jpeg_simple_progression(&c);
-    if (!spec.scans.empty()) {
-        c.scan_info = spec.scans.data();
-        c.num_scans = static_cast<int>(spec.scans.size());
+    jpeg_set_quality(&c, desc.quality, TRUE);
+    if (desc.progressive) jpeg_simple_progression(&c);
+    if (!desc.scans.empty()) {
+        c.scan_info = desc.scans.data();
+        c.num_scans = static_cast<int>(desc.scans.size());
     }
     jpeg_start_compress(&c, TRUE);
     while (c.next_scanline < c.image_height) {
-        JSAMPROW row = const_cast<JSAMPLE*>(&pixels[static_cast<std::size_t>(c.next_scanline) * width * spec.components]);
+        JSAMPROW row = const_cast<JSAMPLE*>(&pixels[static_cast<std::size_t>(c.next_scanline) * width * desc.components]);
         jpeg_write_scanlines(&c, &row, 1);
     }
     jpeg_finish_compress(&c);
@@ -262,7 +262,7 @@ TEST(ReadBmp, ReadsTheCommonVariants) {
 
     struct Case {
         const char* name;
-        BmpSpec spec;
+        BmpSpec desc;
     };
     std::vector<Case> cases = {
         {"24-bit bottom-up", {.pixels = bottom24}},
@@ -287,7 +287,7 @@ TEST(ReadBmp, ReadsTheCommonVariants) {
     core8.palette.resize(256);
 
     for (const auto& c : cases) {
-        Read r = ReadBmp(BuildBmp(c.spec));
+        Read r = ReadBmp(BuildBmp(c.desc));
         ASSERT_TRUE(r.rgb) << c.name;
         EXPECT_EQ(r.width, 3) << c.name;
         EXPECT_EQ(r.height, 2) << c.name;

@@ -30,7 +30,7 @@ int CPosixDialogPort::ShowMessageBox(const std::string& text, const std::string&
     return MsgBox::IdOk;
 }
 
-int CPosixDialogPort::RunDialog(const DialogSpec& dialog, const std::function<void(IDialogControls&)>& onInit) {
+int CPosixDialogPort::RunDialog(const DialogDesc& dialog, const std::function<void(IDialogControls&)>& onInit) {
     PosixDialogControls controls(dialog.texts);
     if (onInit) onInit(controls);
     for (const auto& [id, text] : controls.Texts()) {

@@ -10,5 +10,5 @@
 class CPosixDialogPort : public IDialogPort {
 public:
     int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags) override;
-    int RunDialog(const DialogSpec& dialog, const std::function<void(IDialogControls&)>& onInit) override;
+    int RunDialog(const DialogDesc& dialog, const std::function<void(IDialogControls&)>& onInit) override;
 };

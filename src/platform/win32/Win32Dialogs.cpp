@@ -6,6 +6,7 @@
 
 #include "Utf.h"
 #include "Win32Log.h"
+#include "Win32PropertySheet.h"
 
 namespace {
 
@@ -72,8 +73,12 @@ int CWin32DialogPort::ShowMessageBox(const std::string& text, const std::string&
     return MessageBoxW(nullptr, Widen(text).c_str(), Widen(caption).c_str(), flags | MB_SETFOREGROUND);
 }
 
-int CWin32DialogPort::RunDialog(const DialogSpec& dialog, const std::function<void(IDialogControls&)>& onInit) {
+int CWin32DialogPort::RunDialog(const DialogDesc& dialog, const std::function<void(IDialogControls&)>& onInit) {
     DialogContext ctx{&onInit};
     return static_cast<int>(DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(dialog.templateId),
                                             nullptr, DialogProc, reinterpret_cast<LPARAM>(&ctx)));
+}
+
+int CWin32DialogPort::RunPropertySheet(const PropertySheetDesc& sheet, IPropertySheetEvents& events) {
+    return CWin32PropertySheet(sheet, events).Run();
 }
