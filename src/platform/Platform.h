@@ -6,10 +6,12 @@
 #include "AutomationPort.h"
 #include "CanvasPort.h"
 #include "CommandChannel.h"
+#include "DesktopLockPort.h"
 #include "DialogPort.h"
 #include "LocalePort.h"
 #include "MutexPort.h"
 #include "RegistryPort.h"
+#include "SplashPort.h"
 #include "SystemPort.h"
 #include "TopWindowsPort.h"
 #include "TrayPort.h"
@@ -30,6 +32,8 @@ struct Ports {
     IWallpaperPort* wallpaper = nullptr;
     ICommandChannel* commands = nullptr;
     ITopWindowsPort* topWindows = nullptr; // Outlook's main window; none on posix
+    IDesktopLockPort* desktopLock = nullptr; // none on posix
+    ISplashPort* splash = nullptr;           // none on posix
 
     template <typename P>
     P*& Slot();
@@ -48,6 +52,8 @@ template <> inline IArtworkPort*& Ports::Slot<IArtworkPort>() { return artwork; 
 template <> inline IWallpaperPort*& Ports::Slot<IWallpaperPort>() { return wallpaper; }
 template <> inline ICommandChannel*& Ports::Slot<ICommandChannel>() { return commands; }
 template <> inline ITopWindowsPort*& Ports::Slot<ITopWindowsPort>() { return topWindows; }
+template <> inline IDesktopLockPort*& Ports::Slot<IDesktopLockPort>() { return desktopLock; }
+template <> inline ISplashPort*& Ports::Slot<ISplashPort>() { return splash; }
 
 // The platform's own ports (each build links one implementation).
 Ports& RealPorts();

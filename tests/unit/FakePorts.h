@@ -127,9 +127,12 @@ public:
     struct Dialog {
         int id;
         std::map<int, std::string> texts;
+        std::map<int, bool> checks; // as the dialog was closed
     };
     std::vector<Box> boxes;
     std::vector<Dialog> dialogs;
+    // What the user does in a dialog before closing it (ticks a box, types).
+    std::function<void(IDialogControls&)> user;
 
     int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags) override {
         boxes.push_back({text, caption, flags});
@@ -138,12 +141,17 @@ public:
     int RunDialog(const DialogSpec& spec, const std::function<void(IDialogControls&)>& onInit) override {
         struct Controls : IDialogControls {
             std::map<int, std::string> texts;
+            std::map<int, bool> checks;
             std::string GetItemText(int i) override { return texts[i]; }
             void SetItemText(int i, const std::string& t) override { texts[i] = t; }
+            bool GetCheck(int i) override { return checks[i]; }
+            void SetCheck(int i, bool c) override { checks[i] = c; }
         } controls;
         for (const auto& [id, text] : spec.texts) controls.texts[id] = text;
         onInit(controls);
-        dialogs.push_back({spec.templateId, controls.texts});
+        if (user) user(controls);
+        if (spec.onEnd) spec.onEnd(controls);
+        dialogs.push_back({spec.templateId, controls.texts, controls.checks});
         return MsgBox::IdOk;
     }
 };

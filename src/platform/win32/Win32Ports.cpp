@@ -2,10 +2,12 @@
 #include "Win32Artwork.h"
 #include "Win32Automation.h"
 #include "Win32Canvas.h"
+#include "Win32DesktopLock.h"
 #include "Win32Dialogs.h"
 #include "Win32Locale.h"
 #include "Win32Mutex.h"
 #include "Win32Registry.h"
+#include "Win32Splash.h"
 #include "Win32System.h"
 #include "Win32Tray.h"
 #include "Win32Wallpaper.h"
@@ -25,7 +27,9 @@ Ports& RealPorts() {
     static CWin32TrayPort tray;
     static CWin32WallpaperPort wallpaper;
     static CWin32TopWindows topWindows;
+    static CWin32DesktopLock desktopLock;
+    static CWin32SplashPort splash;
     static Ports ports{&registry, &system, &mutexes, &locale, &automation, &dialogs, &windows, &tray, &canvas,
-                       &artwork, &wallpaper, nullptr, &topWindows};
+                       &artwork, &wallpaper, nullptr, &topWindows, &desktopLock, &splash};
     return ports;
 }
