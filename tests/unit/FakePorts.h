@@ -509,6 +509,19 @@ public:
     }
 };
 
+// No port of this kind for its lifetime (as on a platform that has none).
+template <typename P>
+class NoPort {
+public:
+    NoPort() : m_saved(CurrentPorts().Slot<P>()) { CurrentPorts().Slot<P>() = nullptr; }
+    ~NoPort() { CurrentPorts().Slot<P>() = m_saved; }
+    NoPort(const NoPort&) = delete;
+    NoPort& operator=(const NoPort&) = delete;
+
+private:
+    P* m_saved;
+};
+
 // The fakes in place for one test; the locale stays the platform's.
 struct FakeEnvironment {
     CMemoryRegistry registry;
@@ -531,4 +544,7 @@ struct FakeEnvironment {
     ScopedPort<IWallpaperPort> wallpaperScope{wallpaper};
     ScopedPort<ICommandChannel> commandScope{commands};
     ScopedPort<ITrayPort> trayScope{tray};
+    // No real splash windows and no real lock watching inside the tests' frames.
+    NoPort<ISplashPort> noSplash;
+    NoPort<IDesktopLockPort> noDesktopLock;
 };
