@@ -110,7 +110,7 @@ bool CMainFrame::OnMessage(unsigned msg, uintptr_t wp, intptr_t lp, intptr_t& re
         m_window->Destroy();
         return true;
     case Msg::QueryEndSession:
-        m_settings.Save();
+        SaveSettings();
         result = 1; // the session may end
         return true;
     case Msg::EndSession:
@@ -183,7 +183,7 @@ bool CMainFrame::OnFrameCommand(int id) {
     case ID_STYLE_GREEN:
     case ID_STYLE_BROWN:
         m_settings.ApplyStyle(id - ID_STYLE_BLUE);
-        m_settings.Save();
+        SaveSettings();
         if (m_tray) m_tray->SetChecked({static_cast<unsigned>(id)});
         m_refreshRequested = true;
         return true;
@@ -256,7 +256,7 @@ void CMainFrame::OnRefreshTick() {
     if (m_wallpaper.AdoptChanged(CActiveWallpaper::Check::RefreshTick)) {
         // The next deferred tick recomposes over the new picture.
         ConvertBackground();
-        m_settings.Save();
+        SaveSettings();
         m_refreshRequested = true;
         if (m_settings.m_hideData) RestartRefreshTimer();
         return;
@@ -271,7 +271,7 @@ void CMainFrame::CheckWallpaperChange() {
     if (m_hiddenByLock) return;
     if (!m_wallpaper.AdoptChanged(CActiveWallpaper::Check::Timer)) return;
     ConvertBackground();
-    m_settings.Save();
+    SaveSettings();
     m_refreshRequested = true;
     if (m_window) RestartRefreshTimer();
 }
@@ -310,10 +310,10 @@ void CMainFrame::ToggleHideData() {
     if (!m_settings.m_hideData) {
         StartWatcherIfWanted();
         m_wallpaper.Install();
-        m_settings.Save();
+        SaveSettings();
     } else {
         m_wallpaper.Restore();
-        m_settings.Save();
+        SaveSettings();
     }
     if (m_tray) {
         std::vector<unsigned> checked{static_cast<unsigned>(ID_STYLE_BLUE + m_settings.m_style)};
@@ -341,7 +341,7 @@ void CMainFrame::ApplySettings(const std::vector<ApplyStep>& steps) {
         case ApplyStep::StopRefreshTimer:
             if (running) m_window->KillTimer(kRefreshTimer);
             break;
-        case ApplyStep::SaveSettings: m_settings.Save(); break;
+        case ApplyStep::SaveSettings: SaveSettings(); break;
         case ApplyStep::ReadAndRecompose:
             if (!running || !m_doc) break;
             ++m_refreshes;
@@ -400,6 +400,15 @@ void CMainFrame::OnDesktopLock(bool locked) {
     }
 }
 
+void CMainFrame::SaveSettings() {
+    // "Hide Data" set by a lock lives in memory only: a save while locked (the session
+    // ending from the lock screen) must not keep the data hidden at the next start.
+    const bool hideData = m_settings.m_hideData;
+    if (m_hiddenByLock) m_settings.m_hideData = false;
+    m_settings.Save();
+    m_settings.m_hideData = hideData;
+}
+
 void CMainFrame::StartWatcherIfWanted() {
     if (!m_window || m_shutDown) return;
     if (!m_settings.m_hideData && m_settings.m_hideOnDesktopLock) m_watcher.Start(kWatcherInterval, m_window->Handle());
@@ -409,7 +418,7 @@ void CMainFrame::ShowStartupInfo() {
     CInfoStartupDlg dlg(m_settings.m_showStartup);
     dlg.DoModal();
     m_settings.m_showStartup = dlg.m_dontShowAgain;
-    m_settings.Save();
+    SaveSettings();
 }
 
 void CMainFrame::StartOutlook() {
@@ -427,7 +436,7 @@ void CMainFrame::Shutdown() {
     if (m_shutDown || !m_window) return;
     m_shutDown = true;
     // What the user changed while the program ran is kept for the next start.
-    m_settings.Save();
+    SaveSettings();
     if (m_tray) m_tray->Remove();
     m_watcher.Stop();
     if (m_watchingSession) {

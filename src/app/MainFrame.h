@@ -107,6 +107,8 @@ private:
     unsigned DefaultTrayItem() const;
     // Starts the lock watcher when the data are shown and "Hide On Desktop Lock" is on.
     void StartWatcherIfWanted();
+    // Saves the settings, "Hide Data" as the user has it (not as a lock set it).
+    void SaveSettings();
 
     CSettings& m_settings;
     CActiveWallpaper& m_wallpaper;

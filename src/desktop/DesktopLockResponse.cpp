@@ -8,8 +8,10 @@ std::vector<LockStep> CDesktopLockResponse::Steps(const LockState& s, bool locke
         steps.push_back(LockStep::StopRefreshTimer);
         steps.push_back(LockStep::HideDataInMemory);
         if (s.useInteractiveDesktop) steps.push_back(LockStep::RemoveHook);
-        steps.push_back(LockStep::RestoreWallpaper);
+        // Marked before the restore: the system's notice of the new wallpaper must
+        // find the data hidden by the lock, or it would be taken for the user's change.
         steps.push_back(LockStep::MarkHiddenByLock);
+        steps.push_back(LockStep::RestoreWallpaper);
         return steps;
     }
     if (!s.hiddenByLock) return steps;

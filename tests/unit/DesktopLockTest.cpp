@@ -38,12 +38,12 @@ TEST(DesktopLockResponse, NothingHappensUnlessHideOnDesktopLockIsOn) {
 
 TEST(DesktopLockResponse, ALockHidesShownDataInTheOrderTheTimerFirst) {
     EXPECT_EQ(CDesktopLockResponse::Steps({true, false, true, false}, true),
-              (std::vector<LockStep>{S::StopRefreshTimer, S::HideDataInMemory, S::RemoveHook, S::RestoreWallpaper,
-                                     S::MarkHiddenByLock}));
+              (std::vector<LockStep>{S::StopRefreshTimer, S::HideDataInMemory, S::RemoveHook, S::MarkHiddenByLock,
+                                     S::RestoreWallpaper}));
     // Without the interactive desktop there is no hook to remove.
     EXPECT_EQ(CDesktopLockResponse::Steps({true, false, false, false}, true),
-              (std::vector<LockStep>{S::StopRefreshTimer, S::HideDataInMemory, S::RestoreWallpaper,
-                                     S::MarkHiddenByLock}));
+              (std::vector<LockStep>{S::StopRefreshTimer, S::HideDataInMemory, S::MarkHiddenByLock,
+                                     S::RestoreWallpaper}));
 }
 
 TEST(DesktopLockResponse, DataTheUserHidOrALockHidAlreadyAreLeftAlone) {
@@ -347,6 +347,11 @@ TEST_F(FrameLockTest, ASessionLockShowsTheUsersPictureAndTheUnlockOursWithoutSav
     EXPECT_TRUE(frame.HiddenByLock());
     EXPECT_TRUE(settings.m_hideData);
     EXPECT_FALSE(StoredHideData()); // in memory only
+    // The session ends from the lock screen: the settings are saved, "Hide Data" as
+    // the user had it, so the next start shows the data.
+    EXPECT_EQ(frame.Window()->Send(Msg::QueryEndSession), 1);
+    EXPECT_FALSE(StoredHideData());
+    EXPECT_TRUE(settings.m_hideData);
     EXPECT_EQ(UsersSet(), 1);
     EXPECT_FALSE(env.windows.TimerRunning(CMainFrame::kRefreshTimer));
     // The watcher's reports repeat while locked: nothing more happens.
