@@ -107,8 +107,16 @@ struct RecordingSplashPort : ISplashPort {
     }
 };
 
+// The program's data folder inside the test's own folder, so that a first tick's
+// picture never lands beside the sources.
+void DataFolderIn(FakeEnvironment& env, const TempFolder& dir) {
+    env.system.appData = dir.File("AppData");
+    env.system.dirs.insert(env.system.appData);
+}
+
 class AppSplashTest : public ::testing::Test {
 protected:
+    void SetUp() override { DataFolderIn(env, dir); }
     void SetShowSplash(bool show) {
         CSettings s("Software\\Kestrova\\Orvanta for Outlook\\3.5");
         s.Open();
@@ -170,6 +178,7 @@ TEST_F(AppSplashTest, ASplashThatCannotStartSaysSoAndEndsTheStartUp) {
 
 class StartupInfoTest : public ::testing::Test {
 protected:
+    void SetUp() override { DataFolderIn(env, dir); }
     static constexpr const char* kRoot = "Software\\Kestrova\\Orvanta for Outlook\\3.5";
     int StartupDialogs() const {
         int n = 0;
