@@ -43,6 +43,8 @@
     "\x22launch on startup\x22 option in the other program to prevent this situation from " \
     "happening on next startup again."
 #define TXT_ABOUT_COMPANY "Kestrova"
+#define TXT_STARTUP_INFO_CAPTION "Orvanta for Outlook - Startup Info"
+#define TXT_STARTUP_INFO_DONT_SHOW "Please do not show me this dialog again"
 
 /* Dialogs and their controls. */
 #define IDD_ABOUTBOX 100
@@ -52,6 +54,9 @@
 #define IDC_ABOUT_COMPANY 1048
 #define IDC_ABOUT_CLOSE 1051
 #define IDC_ALREADY_RUNNING_MESSAGE 1082
+#define IDD_STARTUP_INFO 108
+#define IDC_STARTUP_INFO_PICTURE 1079
+#define IDC_STARTUP_INFO_DONT_SHOW 1078
 
 /* Pictures. Those of a colour style are a base number plus the style index (0 Blue,
    1 Green, 2 Brown). */

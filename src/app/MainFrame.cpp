@@ -1,6 +1,7 @@
 #include "MainFrame.h"
 
 #include "../desktop/ActiveWallpaper.h"
+#include "../desktop/DesktopLockResponse.h"
 #include "../platform/Platform.h"
 #include "../render/ActiveRegion.h"
 #include "../settings/FileSystem.h"
@@ -9,6 +10,7 @@
 #include "../settings/SystemInfo.h"
 #include "../settings/SystemTray.h"
 #include "../util/Strings.h"
+#include "InfoStartupDlg.h"
 #include "OrvantaDoc.h"
 
 namespace {
@@ -59,6 +61,11 @@ void CMainFrame::OnCreate() {
     m_storedTime = m_clock();
     CheckDayChange();
     m_window->SetTimer(kDeferredTimer, kDeferredPeriod);
+    StartWatcherIfWanted();
+    // The session's own lock notices are seen at once; the watcher's poll stays for
+    // systems without them.
+    if (IDesktopLockPort* lock = PortOrNull<IDesktopLockPort>())
+        m_watchingSession = lock->WatchSession(m_window->Handle());
     // A clicked region (on the desktop or in the pop-up) reaches this window's
     // handlers, on whichever thread the click was seen: item and folder ids travel as
     // a string that lives until the handler returned, the day as a number.
@@ -104,7 +111,7 @@ bool CMainFrame::OnMessage(unsigned msg, uintptr_t wp, intptr_t lp, intptr_t& re
         m_window->Destroy();
         return true;
     case Msg::QueryEndSession:
-        m_settings.Save();
+        SaveSettings();
         result = 1; // the session may end
         return true;
     case Msg::EndSession:
@@ -150,7 +157,10 @@ bool CMainFrame::OnMessage(unsigned msg, uintptr_t wp, intptr_t lp, intptr_t& re
     case kNothingMsg:
         return true;
     case kDesktopLockMsg:
-        OnDesktopLock(lp == 1);
+        OnDesktopLock(lp != 0);
+        return true;
+    case SessionNotice::Message:
+        if (wp == SessionNotice::Lock || wp == SessionNotice::Unlock) OnDesktopLock(wp == SessionNotice::Lock);
         return true;
     case kRefreshRequestMsg:
         m_refreshRequested = true;
@@ -174,7 +184,7 @@ bool CMainFrame::OnFrameCommand(int id) {
     case ID_STYLE_GREEN:
     case ID_STYLE_BROWN:
         m_settings.ApplyStyle(id - ID_STYLE_BLUE);
-        m_settings.Save();
+        SaveSettings();
         if (m_tray) m_tray->SetChecked({static_cast<unsigned>(id)});
         m_refreshRequested = true;
         return true;
@@ -185,6 +195,7 @@ bool CMainFrame::OnFrameCommand(int id) {
         return true;
     }
     case ID_HIDE_DATA: ToggleHideData(); return true;
+    case ID_SHOW_STARTUP_INFO: ShowStartupInfo(); return true;
     case ID_START_OUTLOOK: StartOutlook(); return true;
     case ID_REFRESH: m_refreshRequested = true; return true;
     case ID_POPUP:
@@ -225,6 +236,7 @@ void CMainFrame::OnDeferredWork() {
         RestartRefreshTimer();
         m_window->SetTimer(kWallpaperTimer, kWallpaperPeriod);
         m_window->SetTimer(kDayTimer, kDayPeriod);
+        if (!m_settings.m_showStartup) ShowStartupInfo();
     }
     if (m_refreshRequested && m_doc && !m_firstTickPending) {
         m_refreshRequested = false;
@@ -262,7 +274,7 @@ void CMainFrame::OnRefreshTick() {
     if (m_wallpaper.AdoptChanged(CActiveWallpaper::Check::RefreshTick)) {
         // The next deferred tick recomposes over the new picture.
         ConvertBackground();
-        m_settings.Save();
+        SaveSettings();
         m_refreshRequested = true;
         if (m_settings.m_hideData) RestartRefreshTimer();
         return;
@@ -277,7 +289,7 @@ void CMainFrame::CheckWallpaperChange() {
     if (m_hiddenByLock) return;
     if (!m_wallpaper.AdoptChanged(CActiveWallpaper::Check::Timer)) return;
     ConvertBackground();
-    m_settings.Save();
+    SaveSettings();
     m_refreshRequested = true;
     if (m_window) RestartRefreshTimer();
 }
@@ -303,15 +315,24 @@ void CMainFrame::ConvertBackground() {
 }
 
 void CMainFrame::ToggleHideData() {
+    // The user's command decides: data a lock hid count as hidden, and showing them
+    // ends the lock's hiding (the refresh ticks would otherwise stay idle until an
+    // unlock that a restarted watcher never reports).
+    if (m_hiddenByLock) {
+        m_hiddenByLock = false;
+        if (m_window) RestartRefreshTimer();
+    }
     if (m_settings.m_hideData) CheckWallpaperChange();
     m_settings.m_hideData = !m_settings.m_hideData;
+    m_watcher.Stop();
     if (!m_settings.m_hideData) {
+        StartWatcherIfWanted();
         m_wallpaper.Install();
-        m_settings.Save();
+        SaveSettings();
         if (m_settings.m_useInteractiveDesktop) InstallHook();
     } else {
         m_wallpaper.Restore();
-        m_settings.Save();
+        SaveSettings();
         // Nothing of ours is on the desktop: its clicks are the shell's alone.
         if (m_settings.m_useInteractiveDesktop) RemoveHook();
     }
@@ -341,7 +362,7 @@ void CMainFrame::ApplySettings(const std::vector<ApplyStep>& steps) {
         case ApplyStep::StopRefreshTimer:
             if (running) m_window->KillTimer(kRefreshTimer);
             break;
-        case ApplyStep::SaveSettings: m_settings.Save(); break;
+        case ApplyStep::SaveSettings: SaveSettings(); break;
         case ApplyStep::ReadAndRecompose:
             if (!running || !m_doc) break;
             ++m_refreshes;
@@ -358,10 +379,9 @@ void CMainFrame::ApplySettings(const std::vector<ApplyStep>& steps) {
             // Before the first tick, that tick sets the hook.
             if (running) InstallHook();
             break;
-        case ApplyStep::StopWatcher:
+        case ApplyStep::StopWatcher: m_watcher.Stop(); break;
         case ApplyStep::StartWatcher:
-            // The desktop-lock watcher is not part of this program yet: there is
-            // nothing to stop or start.
+            if (m_window) StartWatcherIfWanted();
             break;
         }
     }
@@ -377,19 +397,49 @@ void CMainFrame::OnSettingsSavedElsewhere() {
 }
 
 void CMainFrame::OnDesktopLock(bool locked) {
-    if (locked == m_hiddenByLock) return;
-    m_hiddenByLock = locked;
-    // Not persisted: on unlock the data come back as the user had them.
-    if (locked) {
-        m_hideDataBeforeLock = m_settings.m_hideData;
-        m_settings.m_hideData = true;
-        m_wallpaper.Restore();
-        if (m_settings.m_useInteractiveDesktop) RemoveHook();
-    } else {
-        m_settings.m_hideData = m_hideDataBeforeLock;
-        m_wallpaper.Install();
-        if (m_settings.m_useInteractiveDesktop && !m_settings.m_hideData) InstallHook();
+    // A data load while locked reads "Hide Data" back from the registry; the lock's
+    // own flag still says the data are hidden.
+    const LockState state{m_settings.m_hideOnDesktopLock, m_settings.m_hideData || m_hiddenByLock,
+                          m_settings.m_useInteractiveDesktop, m_hiddenByLock};
+    for (LockStep step : CDesktopLockResponse::Steps(state, locked)) {
+        switch (step) {
+        case LockStep::StopRefreshTimer:
+            if (m_window) m_window->KillTimer(kRefreshTimer);
+            break;
+        case LockStep::HideDataInMemory: m_settings.m_hideData = true; break;
+        case LockStep::ShowDataInMemory: m_settings.m_hideData = false; break;
+        case LockStep::RemoveHook: ApplySettings({ApplyStep::RemoveHook}); break;
+        case LockStep::InstallHook: ApplySettings({ApplyStep::InstallHook}); break;
+        case LockStep::RestoreWallpaper: m_wallpaper.Restore(); break;
+        case LockStep::InstallWallpaper: m_wallpaper.Install(); break;
+        case LockStep::MarkHiddenByLock: m_hiddenByLock = true; break;
+        case LockStep::ClearHiddenByLock: m_hiddenByLock = false; break;
+        case LockStep::StartRefreshTimer:
+            if (m_window) RestartRefreshTimer();
+            break;
+        }
     }
+}
+
+void CMainFrame::SaveSettings() {
+    // "Hide Data" set by a lock lives in memory only: a save while locked (the session
+    // ending from the lock screen) must not keep the data hidden at the next start.
+    const bool hideData = m_settings.m_hideData;
+    if (m_hiddenByLock) m_settings.m_hideData = false;
+    m_settings.Save();
+    m_settings.m_hideData = hideData;
+}
+
+void CMainFrame::StartWatcherIfWanted() {
+    if (!m_window || m_shutDown) return;
+    if (!m_settings.m_hideData && m_settings.m_hideOnDesktopLock) m_watcher.Start(kWatcherInterval, m_window->Handle());
+}
+
+void CMainFrame::ShowStartupInfo() {
+    CInfoStartupDlg dlg(m_settings.m_showStartup);
+    dlg.DoModal();
+    m_settings.m_showStartup = dlg.m_dontShowAgain;
+    SaveSettings();
 }
 
 bool CMainFrame::InstallHook() {
@@ -417,7 +467,12 @@ void CMainFrame::Shutdown() {
     if (m_shutDown || !m_window) return;
     m_shutDown = true;
     // What the user changed while the program ran is kept for the next start.
-    m_settings.Save();
+    SaveSettings();
     if (m_tray) m_tray->Remove();
+    m_watcher.Stop();
+    if (m_watchingSession) {
+        if (IDesktopLockPort* lock = PortOrNull<IDesktopLockPort>()) lock->UnwatchSession(m_window->Handle());
+        m_watchingSession = false;
+    }
     for (unsigned id : {kDeferredTimer, kRefreshTimer, kWallpaperTimer, kDayTimer}) m_window->KillTimer(id);
 }

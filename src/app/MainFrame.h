@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "../desktop/ScreenSaverWatcher.h"
 #include "../platform/WindowKit.h"
 #include "../settings/SettingsSheetModel.h"
 #include "../util/OleDateTime.h"
@@ -43,6 +44,8 @@ public:
     static constexpr unsigned kRefreshRequestMsg = 0x512;
     static constexpr unsigned kSetDeskWallpaper = 20; // SPI_SETDESKWALLPAPER
     static constexpr unsigned kTrayId = 195;
+    // The lock watcher's pause between two polls.
+    static constexpr unsigned kWatcherInterval = 400;
 
     CMainFrame(CSettings& settings, CActiveWallpaper& wallpaper);
     ~CMainFrame() override;
@@ -86,6 +89,9 @@ public:
     static constexpr intptr_t kSettingsSaved = 1;
     // The desktop lock watcher's report: hide the data while locked (not persisted).
     void OnDesktopLock(bool locked);
+    // The start-up information dialog, modal; its box is kept in "ShowStartup".
+    void ShowStartupInfo();
+    const CScreenSaverWatcher& Watcher() const { return m_watcher; }
 
     IWindow* Window() const { return m_window.get(); }
     CSystemTray* Tray() const { return m_tray.get(); }
@@ -106,6 +112,10 @@ private:
     void ComposeAndInstall(bool installOnlyWhenComposed);
     void Shutdown();
     unsigned DefaultTrayItem() const;
+    // Starts the lock watcher when the data are shown and "Hide On Desktop Lock" is on.
+    void StartWatcherIfWanted();
+    // Saves the settings, "Hide Data" as the user has it (not as a lock set it).
+    void SaveSettings();
 
     CSettings& m_settings;
     CActiveWallpaper& m_wallpaper;
@@ -117,7 +127,8 @@ private:
     bool m_firstTickPending = true;
     bool m_settingsRequested = false;
     bool m_hiddenByLock = false;
-    bool m_hideDataBeforeLock = false;
+    bool m_watchingSession = false;
+    CScreenSaverWatcher m_watcher;
     bool m_settingsSheetOpen = false;
     bool m_shutDown = false;
     int m_storedDay = -1; // no day yet: the first check counts as a change

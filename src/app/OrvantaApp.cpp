@@ -14,6 +14,7 @@
 #include "MainFrame.h"
 #include "OrvantaDoc.h"
 #include "OrvantaView.h"
+#include "SplashThread.h"
 
 const COrvantaApp::Sibling COrvantaApp::kSiblings[4] = {
     {"CorvinelMutex", "Corvinel"},
@@ -58,6 +59,8 @@ bool COrvantaApp::InitInstance() {
 
     m_settings = std::make_unique<CSettings>(m_registryRoot);
     m_settings->Open();
+    // The splash runs on its own thread while this one connects and draws.
+    if (m_settings->m_showSplash && !CSplashThread::ShowSplash(m_buildLabel)) return false;
 
     // The command line has no effect: the program always starts hidden in the tray.
     // The document (with its Outlook engine) comes first, then the main frame, then

@@ -28,6 +28,9 @@ public:
     virtual ~IDialogControls() = default;
     virtual std::string GetItemText(int id) = 0;
     virtual void SetItemText(int id, const std::string& text) = 0;
+    // Check boxes: ticked or not.
+    virtual bool GetCheck(int /*id*/) { return false; }
+    virtual void SetCheck(int /*id*/, bool /*checked*/) {}
 };
 
 // A dialog as the program describes it: the template to run where dialogs are
@@ -37,6 +40,8 @@ struct DialogDesc {
     int templateId = 0;
     std::string caption;
     std::vector<std::pair<int, std::string>> texts;
+    // Sees the controls once more as the dialog ends, whichever way it was closed.
+    std::function<void(IDialogControls&)> onEnd = nullptr;
 };
 
 class IDialogPort {

@@ -7,10 +7,12 @@
 #include "CanvasPort.h"
 #include "CommandChannel.h"
 #include "DesktopPort.h"
+#include "DesktopLockPort.h"
 #include "DialogPort.h"
 #include "LocalePort.h"
 #include "MutexPort.h"
 #include "RegistryPort.h"
+#include "SplashPort.h"
 #include "SystemPort.h"
 #include "TopWindowsPort.h"
 #include "TrayPort.h"
@@ -32,6 +34,8 @@ struct Ports {
     ICommandChannel* commands = nullptr;
     ITopWindowsPort* topWindows = nullptr; // Outlook's main window; none on posix
     IDesktopPort* desktop = nullptr;       // hook, icon test, tooltip, pop-up; none on posix
+    IDesktopLockPort* desktopLock = nullptr; // none on posix
+    ISplashPort* splash = nullptr;           // none on posix
 
     template <typename P>
     P*& Slot();
@@ -51,6 +55,8 @@ template <> inline IWallpaperPort*& Ports::Slot<IWallpaperPort>() { return wallp
 template <> inline ICommandChannel*& Ports::Slot<ICommandChannel>() { return commands; }
 template <> inline ITopWindowsPort*& Ports::Slot<ITopWindowsPort>() { return topWindows; }
 template <> inline IDesktopPort*& Ports::Slot<IDesktopPort>() { return desktop; }
+template <> inline IDesktopLockPort*& Ports::Slot<IDesktopLockPort>() { return desktopLock; }
+template <> inline ISplashPort*& Ports::Slot<ISplashPort>() { return splash; }
 
 // The platform's own ports (each build links one implementation).
 Ports& RealPorts();

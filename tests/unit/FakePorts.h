@@ -127,9 +127,12 @@ public:
     struct Dialog {
         int id;
         std::map<int, std::string> texts;
+        std::map<int, bool> checks; // as the dialog was closed
     };
     std::vector<Box> boxes;
     std::vector<Dialog> dialogs;
+    // What the user does in a dialog before closing it (ticks a box, types).
+    std::function<void(IDialogControls&)> user;
 
     int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags) override {
         boxes.push_back({text, caption, flags});
@@ -138,12 +141,17 @@ public:
     int RunDialog(const DialogDesc& desc, const std::function<void(IDialogControls&)>& onInit) override {
         struct Controls : IDialogControls {
             std::map<int, std::string> texts;
+            std::map<int, bool> checks;
             std::string GetItemText(int i) override { return texts[i]; }
             void SetItemText(int i, const std::string& t) override { texts[i] = t; }
+            bool GetCheck(int i) override { return checks[i]; }
+            void SetCheck(int i, bool c) override { checks[i] = c; }
         } controls;
         for (const auto& [id, text] : desc.texts) controls.texts[id] = text;
         onInit(controls);
-        dialogs.push_back({desc.templateId, controls.texts});
+        if (user) user(controls);
+        if (desc.onEnd) desc.onEnd(controls);
+        dialogs.push_back({desc.templateId, controls.texts, controls.checks});
         return MsgBox::IdOk;
     }
 };
@@ -501,6 +509,19 @@ public:
     }
 };
 
+// No port of this kind for its lifetime (as on a platform that has none).
+template <typename P>
+class NoPort {
+public:
+    NoPort() : m_saved(CurrentPorts().Slot<P>()) { CurrentPorts().Slot<P>() = nullptr; }
+    ~NoPort() { CurrentPorts().Slot<P>() = m_saved; }
+    NoPort(const NoPort&) = delete;
+    NoPort& operator=(const NoPort&) = delete;
+
+private:
+    P* m_saved;
+};
+
 // The fakes in place for one test; the locale stays the platform's.
 struct FakeEnvironment {
     CMemoryRegistry registry;
@@ -523,4 +544,7 @@ struct FakeEnvironment {
     ScopedPort<IWallpaperPort> wallpaperScope{wallpaper};
     ScopedPort<ICommandChannel> commandScope{commands};
     ScopedPort<ITrayPort> trayScope{tray};
+    // No real splash windows and no real lock watching inside the tests' frames.
+    NoPort<ISplashPort> noSplash;
+    NoPort<IDesktopLockPort> noDesktopLock;
 };

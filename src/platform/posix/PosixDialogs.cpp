@@ -1,6 +1,7 @@
 #include "PosixDialogs.h"
 
 #include <cstdio>
+#include <map>
 
 namespace {
 
@@ -16,10 +17,14 @@ public:
         for (auto& [i, t] : m_texts)
             if (i == id) t = text;
     }
+    // Nobody changes a box here: it reads back as it was set.
+    bool GetCheck(int id) override { return m_checks[id]; }
+    void SetCheck(int id, bool checked) override { m_checks[id] = checked; }
     const std::vector<std::pair<int, std::string>>& Texts() const { return m_texts; }
 
 private:
     std::vector<std::pair<int, std::string>> m_texts;
+    std::map<int, bool> m_checks;
 };
 
 } // namespace
@@ -33,6 +38,7 @@ int CPosixDialogPort::ShowMessageBox(const std::string& text, const std::string&
 int CPosixDialogPort::RunDialog(const DialogDesc& dialog, const std::function<void(IDialogControls&)>& onInit) {
     PosixDialogControls controls(dialog.texts);
     if (onInit) onInit(controls);
+    if (dialog.onEnd) dialog.onEnd(controls);
     for (const auto& [id, text] : controls.Texts()) {
         if (text.empty()) continue;
         if (dialog.caption.empty())

@@ -3,10 +3,12 @@
 #include "Win32Automation.h"
 #include "Win32Canvas.h"
 #include "Win32Desktop.h"
+#include "Win32DesktopLock.h"
 #include "Win32Dialogs.h"
 #include "Win32Locale.h"
 #include "Win32Mutex.h"
 #include "Win32Registry.h"
+#include "Win32Splash.h"
 #include "Win32System.h"
 #include "Win32Tray.h"
 #include "Win32Wallpaper.h"
@@ -27,7 +29,9 @@ Ports& RealPorts() {
     static CWin32WallpaperPort wallpaper;
     static CWin32TopWindows topWindows;
     static CWin32DesktopPort desktop;
+    static CWin32DesktopLock desktopLock;
+    static CWin32SplashPort splash;
     static Ports ports{&registry, &system, &mutexes, &locale, &automation, &dialogs, &windows, &tray, &canvas,
-                       &artwork, &wallpaper, nullptr, &topWindows, &desktop};
+                       &artwork, &wallpaper, nullptr, &topWindows, &desktop, &desktopLock, &splash};
     return ports;
 }

@@ -239,6 +239,8 @@ protected:
         DeleteFileW(output.c_str());
         ASSERT_EQ(SetRawText(kKey, "Hide Data", "FALSE"), ERROR_SUCCESS);
         ASSERT_EQ(SetRawText(kKey, "ShowStartup", "TRUE"), ERROR_SUCCESS);
+        // The splash would cover the middle of the screen the tests read back.
+        ASSERT_EQ(SetRawText(kKey, "ShowSplash", "FALSE"), ERROR_SUCCESS);
 
         user = std::wstring(tmp) + L"Users Lake.bmp";
         user2 = std::wstring(tmp) + L"Users Forest.bmp";
@@ -493,6 +495,44 @@ TEST_F(WallpaperEndToEnd, OutlookClosedWhileRunningIsReconnectedQuietly) {
     EXPECT_GT(redrawnAfter, 0u) << "the appointment added meanwhile never reached the wallpaper";
     RecordProperty("SecondsToReconnect", std::to_string(reconnectedAfter / 1000.0));
     EXPECT_TRUE(Ours());
+
+    PostMessageW(main, WM_COMMAND, 57665, 0);
+    EXPECT_EQ(p.WaitExit(10000), 0u);
+}
+
+// The session's lock notice (WM_WTSSESSION_CHANGE) hides the data at once: the user's
+// own picture is installed and painted, nothing is saved; the unlock brings ours back.
+// Wine never locks a session, so the test sends the notices as the system would; the
+// watcher's own report (0x511) does the same.
+TEST_F(WallpaperEndToEnd, ASessionLockShowsTheUsersPictureAndTheUnlockOurs) {
+    constexpr UINT kSessionChange = 0x02B1; // WM_WTSSESSION_CHANGE
+    constexpr WPARAM kLock = 7, kUnlock = 8;
+    Running p;
+    ASSERT_TRUE(p.started);
+    HWND main = p.MainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return Ours(); }, 5000));
+    ASSERT_EQ(GetRaw(HKEY_CURRENT_USER, kKey, "Hide On Desktop Lock").text, L"TRUE");
+
+    SendMessageW(main, kSessionChange, kLock, 1);
+    EXPECT_TRUE(Same(SystemWallpaper(), user)) << Narrow(SystemWallpaper());
+    int uw = 0, uh = 0, sw = 0, sh = 0;
+    const std::vector<uint32_t> userPixels = ReadBmp(user, uw, uh);
+    EXPECT_TRUE(WaitFor([&] { return Screen(sw, sh) == userPixels; }, 3000)) << "the desktop does not paint the user's picture";
+    EXPECT_EQ(GetRaw(HKEY_CURRENT_USER, kKey, "Hide Data").text, L"FALSE"); // not saved
+    // Locked, the refresh ticks do nothing: the picture stays the user's.
+    SendMessageW(main, kSessionChange, kLock, 1);
+    Sleep(1500);
+    EXPECT_TRUE(Same(SystemWallpaper(), user));
+
+    SendMessageW(main, kSessionChange, kUnlock, 1);
+    EXPECT_TRUE(Ours()) << Narrow(SystemWallpaper());
+
+    // The watcher's report has the same effect.
+    SendMessageW(main, 0x511, 0, 1);
+    EXPECT_TRUE(Same(SystemWallpaper(), user)) << Narrow(SystemWallpaper());
+    SendMessageW(main, 0x511, 0, 0);
+    EXPECT_TRUE(Ours()) << Narrow(SystemWallpaper());
 
     PostMessageW(main, WM_COMMAND, 57665, 0);
     EXPECT_EQ(p.WaitExit(10000), 0u);

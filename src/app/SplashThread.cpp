@@ -1,0 +1,20 @@
+#include "SplashThread.h"
+
+#include "../platform/Platform.h"
+#include "../util/Strings.h"
+#include "SplashWnd.h"
+
+bool CSplashThread::CreateThread() {
+    ISplashPort* port = PortOrNull<ISplashPort>();
+    if (!port) return true;
+    const SplashSpec desc = m_wnd->Spec(m_versionText);
+    return port->Start(desc, m_wnd);
+}
+
+bool CSplashThread::ShowSplash(const std::string& buildLabel) {
+    CSplashThread thread(std::make_shared<CSplashWnd>(IDB_SPLASH), buildLabel);
+    if (thread.CreateThread()) return true;
+    Port<IDialogPort>().ShowMessageBox(LoadResString(IDS_SPLASH_FAILED), LoadResString(IDS_APP_TITLE),
+                                       MsgBox::Ok | MsgBox::IconError);
+    return false;
+}
