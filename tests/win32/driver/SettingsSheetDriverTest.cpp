@@ -18,7 +18,9 @@
 #include <string>
 #include <vector>
 
+#include "../Win32DesktopTestUtil.h"
 #include "../Win32TestUtil.h"
+#include "DriverUtil.h"
 #include "OutlookIds.h"
 #include "render/PngWriter.h"
 #include "util/PixelSurface.h"
@@ -30,34 +32,6 @@ const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr WPARAM kSettingsCommand = 32785; // the tray's "&Settings"
 constexpr int kApplyButton = 0x3021;       // the sheet's Apply button
 const wchar_t* kSheetCaption = L"Orvanta for Outlook Settings";
-
-std::wstring Folder(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\') + 1); }
-
-std::wstring Self() {
-    wchar_t buf[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, buf, MAX_PATH);
-    return buf;
-}
-
-bool WaitFor(const std::function<bool()>& done, DWORD ms) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > ms) return false;
-        Sleep(100);
-    }
-    return true;
-}
-
-LONG SetHklm(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
-    HKEY h = nullptr;
-    LONG rc = RegCreateKeyExW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + key).c_str(), 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &h, nullptr);
-    if (rc != ERROR_SUCCESS) return rc;
-    rc = RegSetValueExW(h, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(h);
-    return rc;
-}
 
 std::string ReadFile(const std::wstring& path) {
     std::ifstream in(path.c_str(), std::ios::binary);
@@ -160,21 +134,7 @@ bool Screenshot(HWND window, const char* path) {
     GetWindowRect(window, &r);
     const int w = r.right - r.left, h = r.bottom - r.top;
     if (w <= 0 || h <= 0) return false;
-    std::vector<uint32_t> px(static_cast<size_t>(w) * h);
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, dib);
-    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    std::memcpy(px.data(), bits, px.size() * 4);
-    SelectObject(mem, old);
-    DeleteObject(dib);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
+    std::vector<uint32_t> px = ScreenPixels(r);
     CreateDirectoryW(L"build", nullptr);
     CreateDirectoryW(L"build\\screens", nullptr);
     PixelSurface s{reinterpret_cast<uint8_t*>(px.data()), w, h, w * 4};
@@ -188,10 +148,10 @@ public:
         si.cb = sizeof si;
         wchar_t exe[MAX_PATH] = {};
         const DWORD n = GetEnvironmentVariableW(L"ORVANTA_EXE", exe, MAX_PATH);
-        const std::wstring path = n ? exe : Folder(Self()) + L"orvanta.exe";
+        const std::wstring path = n ? exe : FolderOf(Self()) + L"orvanta.exe";
         std::wstring cmd = L"\"" + path + L"\"";
         started = CreateProcessW(path.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                 Folder(path).c_str(), &si, &pi) != 0;
+                                 FolderOf(path).c_str(), &si, &pi) != 0;
     }
     ~Program() {
         if (!started) return;
@@ -284,13 +244,13 @@ protected:
             std::ofstream out(store.c_str(), std::ios::binary | std::ios::trunc);
             out << json;
         }
-        const std::wstring server = Folder(Self()) + L"fake-outlook-server.exe";
+        const std::wstring server = FolderOf(Self()) + L"fake-outlook-server.exe";
         const std::wstring command = L"\"" + server + L"\" --store \"" + store + L"\" --log \"" + serverLog + L"\"";
         ASSERT_EQ(SetHklm(L"CLSID\\" + clsid + L"\\LocalServer32", nullptr, command), ERROR_SUCCESS);
         ASSERT_EQ(SetHklm(L"CLSID\\" + clsid + L"\\ProgID", nullptr, L"Outlook.Application"), ERROR_SUCCESS);
         ASSERT_EQ(SetHklm(L"Outlook.Application\\CLSID", nullptr, clsid), ERROR_SUCCESS);
         ITypeLib* lib = nullptr;
-        const HRESULT hr = LoadTypeLibEx((Folder(Self()) + L"fake-outlook.tlb").c_str(), REGKIND_REGISTER, &lib);
+        const HRESULT hr = LoadTypeLibEx((FolderOf(Self()) + L"fake-outlook.tlb").c_str(), REGKIND_REGISTER, &lib);
         ASSERT_EQ(hr, S_OK) << std::hex << hr;
         lib->Release();
 

@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "../Win32DesktopTestUtil.h"
 #include "../Win32TestUtil.h"
+#include "DriverUtil.h"
 #include "render/PngWriter.h"
 #include "util/PixelSurface.h"
 
@@ -18,25 +20,10 @@ namespace {
 
 const char* kKey = "Software\\Kestrova\\Orvanta for Outlook\\3.5";
 
-std::wstring Self() {
-    wchar_t buf[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, buf, MAX_PATH);
-    return buf;
-}
-std::wstring Folder(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\') + 1); }
 std::wstring ProgramPath() {
     wchar_t buf[MAX_PATH] = {};
     DWORD n = GetEnvironmentVariableW(L"ORVANTA_EXE", buf, MAX_PATH);
-    return n ? std::wstring(buf, n) : Folder(Self()) + L"orvanta.exe";
-}
-
-bool WaitFor(const std::function<bool()>& done, DWORD ms) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > ms) return false;
-        Sleep(20);
-    }
-    return true;
+    return n ? std::wstring(buf, n) : FolderOf(Self()) + L"orvanta.exe";
 }
 
 class Program {
@@ -47,7 +34,7 @@ public:
         const std::wstring path = ProgramPath();
         std::wstring cmd = L"\"" + path + L"\"";
         started = CreateProcessW(path.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                 Folder(path).c_str(), &si, &pi) != 0;
+                                 FolderOf(path).c_str(), &si, &pi) != 0;
     }
     ~Program() {
         if (!started) return;
@@ -123,28 +110,6 @@ public:
 void ForgetSettings() {
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Kestrova");
     RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Kestrova");
-}
-
-// The screen's pixels in a rectangle, 0x00RRGGBB, rows top down.
-std::vector<uint32_t> ScreenPixels(const RECT& r) {
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    std::vector<uint32_t> px(static_cast<size_t>(w) * h);
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, dib);
-    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    std::memcpy(px.data(), bits, px.size() * 4);
-    SelectObject(mem, old);
-    DeleteObject(dib);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    for (auto& p : px) p &= 0xFFFFFF;
-    return px;
 }
 
 // Bitmap 203 of orvanta.exe as 0x00RRGGBB, rows top down.
@@ -407,9 +372,9 @@ std::wstring LaunchedWith(const std::string& line) {
 
 TEST_F(StartupDriver, HelpStartsTheRegisteredBrowserOrTheShellsOpenWithTheManual) {
     ASSERT_EQ(SetRawText(kKey, "ShowSplash", "FALSE"), ERROR_SUCCESS);
-    const std::wstring manual = Folder(ProgramPath()) + L"help\\Index.html";
+    const std::wstring manual = FolderOf(ProgramPath()) + L"help\\Index.html";
     ASSERT_NE(GetFileAttributesW(manual.c_str()), INVALID_FILE_ATTRIBUTES) << Narrow(manual) << " is missing";
-    const std::wstring browser = Folder(Self()) + L"fake-browser.exe";
+    const std::wstring browser = FolderOf(Self()) + L"fake-browser.exe";
     ASSERT_NE(GetFileAttributesW(browser.c_str()), INVALID_FILE_ATTRIBUTES);
     wchar_t tmp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, tmp);

@@ -18,6 +18,7 @@
 
 #include "../Win32DesktopTestUtil.h"
 #include "../Win32TestUtil.h"
+#include "DriverUtil.h"
 #include "OutlookIds.h"
 #include "render/PngWriter.h"
 #include "util/PixelSurface.h"
@@ -26,14 +27,6 @@ namespace {
 
 const char* kKey = "Software\\Kestrova\\Orvanta for Outlook\\3.5";
 const char* kDesktop = "Control Panel\\Desktop";
-
-std::wstring Folder(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\') + 1); }
-
-std::wstring Self() {
-    wchar_t buf[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, buf, MAX_PATH);
-    return buf;
-}
 
 std::wstring FullPath(const wchar_t* relative) {
     wchar_t buf[MAX_PATH] = {};
@@ -75,23 +68,7 @@ bool WriteBmp(const std::wstring& path, int w, int h, COLORREF a, COLORREF b) {
 std::vector<uint32_t> Screen(int& w, int& h) {
     w = GetSystemMetrics(SM_CXSCREEN);
     h = GetSystemMetrics(SM_CYSCREEN);
-    std::vector<uint32_t> px(static_cast<size_t>(w) * h);
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, dib);
-    BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
-    GdiFlush();
-    std::memcpy(px.data(), bits, px.size() * 4);
-    SelectObject(mem, old);
-    DeleteObject(dib);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    for (auto& p : px) p &= 0xFFFFFF;
-    return px;
+    return ScreenPixels(RECT{0, 0, w, h});
 }
 
 // A 24-bit BMP file's pixels as 0x00RRGGBB, rows top down.
@@ -134,15 +111,6 @@ bool Same(const std::wstring& a, const std::wstring& b) {
     return _wcsicmp(LongForm(a).c_str(), LongForm(b).c_str()) == 0;
 }
 
-bool WaitFor(const std::function<bool()>& done, DWORD ms) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > ms) return false;
-        Sleep(100);
-    }
-    return true;
-}
-
 FILETIME Modified(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
@@ -156,11 +124,11 @@ public:
         si.cb = sizeof si;
         wchar_t exe[MAX_PATH] = {};
         DWORD n = GetEnvironmentVariableW(L"ORVANTA_EXE", exe, MAX_PATH);
-        std::wstring path = n ? exe : Folder(Self()) + L"orvanta.exe";
+        std::wstring path = n ? exe : FolderOf(Self()) + L"orvanta.exe";
         std::wstring cmd = L"\"" + path + L"\"";
         // The program finds "bw.icl" relative to its current folder, as from its shortcut.
         started = CreateProcessW(path.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                 Folder(path).c_str(), &si, &pi) != 0;
+                                 FolderOf(path).c_str(), &si, &pi) != 0;
     }
     ~Running() {
         if (!started) return;
@@ -220,7 +188,7 @@ protected:
         }
         ASSERT_FALSE(sampleStore.empty());
         ASSERT_TRUE(WriteStore(sampleStore));
-        const std::wstring server = Folder(Self()) + L"fake-outlook-server.exe";
+        const std::wstring server = FolderOf(Self()) + L"fake-outlook-server.exe";
         ASSERT_NE(GetFileAttributesW(server.c_str()), INVALID_FILE_ATTRIBUTES);
         const std::wstring command =
             L"\"" + server + L"\" --store \"" + store + L"\" --log \"" + serverLog + L"\" --control \"" + control + L"\"";
@@ -228,7 +196,7 @@ protected:
         ASSERT_EQ(SetHklm(L"CLSID\\" + clsid + L"\\ProgID", nullptr, L"Outlook.Application"), ERROR_SUCCESS);
         ASSERT_EQ(SetHklm(L"Outlook.Application\\CLSID", nullptr, clsid), ERROR_SUCCESS);
         ITypeLib* lib = nullptr;
-        const HRESULT hr = LoadTypeLibEx((Folder(Self()) + L"fake-outlook.tlb").c_str(), REGKIND_REGISTER, &lib);
+        const HRESULT hr = LoadTypeLibEx((FolderOf(Self()) + L"fake-outlook.tlb").c_str(), REGKIND_REGISTER, &lib);
         ASSERT_EQ(hr, S_OK) << std::hex << hr;
         lib->Release();
 
