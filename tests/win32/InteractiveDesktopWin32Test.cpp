@@ -74,7 +74,14 @@ protected:
 TEST_F(HookLibrary, MovesClicksAndDoubleClicksOverTheDesktopReachTheWindowGiven) {
     ASSERT_TRUE(set(receiver));
     ASSERT_TRUE(MovePointer(200, 300));
-    std::vector<Seen> seen = Gather(receiver, 400);
+    auto count = [](UINT msg, size_t n) {
+        return [msg, n](const std::vector<Seen>& s) {
+            size_t k = 0;
+            for (const Seen& x : s) k += x.msg == msg;
+            return k >= n;
+        };
+    };
+    std::vector<Seen> seen = GatherUntil(receiver, count(move, 1), 3000, 100);
     std::vector<Seen> moves = Of(seen, move);
     ASSERT_FALSE(moves.empty()) << "no move message";
     EXPECT_EQ(moves.back().wp, static_cast<WPARAM>(WM_MOUSEMOVE));
@@ -82,7 +89,7 @@ TEST_F(HookLibrary, MovesClicksAndDoubleClicksOverTheDesktopReachTheWindowGiven)
     EXPECT_EQ(moves.back().lp, PackPoint(200, 300));
 
     ASSERT_TRUE(Xdotool(L"click 1"));
-    seen = Gather(receiver, 700);
+    seen = GatherUntil(receiver, count(click, 1), 3000, 300);
     std::vector<Seen> clicks = Of(seen, click);
     ASSERT_EQ(clicks.size(), 1u);
     EXPECT_EQ(reinterpret_cast<HWND>(clicks[0].wp), GetDesktopWindow()) << "the window under the mouse";
@@ -91,7 +98,7 @@ TEST_F(HookLibrary, MovesClicksAndDoubleClicksOverTheDesktopReachTheWindowGiven)
 
     // Two presses within the double-click time: a click, then a double click.
     ASSERT_TRUE(Xdotool(L"click --repeat 2 --delay 80 1"));
-    seen = Gather(receiver, 500);
+    seen = GatherUntil(receiver, count(dbl, 1), 3000, 200);
     EXPECT_EQ(Of(seen, click).size(), 1u);
     std::vector<Seen> doubles = Of(seen, dbl);
     ASSERT_EQ(doubles.size(), 1u);
@@ -107,7 +114,12 @@ TEST_F(HookLibrary, OverOtherWindowsNothingButOneOtherEventOnLeaving) {
     ASSERT_TRUE(MovePointer(650, 350)); // onto our window
     ASSERT_TRUE(MovePointer(660, 360));
     ASSERT_TRUE(Xdotool(L"click 1"));
-    std::vector<Seen> seen = Gather(receiver, 400);
+    auto hasOther = [this](const std::vector<Seen>& s) {
+        for (const Seen& x : s)
+            if (x.msg == other) return true;
+        return false;
+    };
+    std::vector<Seen> seen = GatherUntil(receiver, hasOther, 3000, 300);
     EXPECT_TRUE(Of(seen, move).empty());
     EXPECT_TRUE(Of(seen, click).empty());
     std::vector<Seen> others = Of(seen, other);
@@ -120,7 +132,8 @@ TEST_F(HookLibrary, OverOtherWindowsNothingButOneOtherEventOnLeaving) {
     ASSERT_TRUE(MovePointer(200, 300));
     ASSERT_TRUE(MovePointer(650, 350));
     ASSERT_TRUE(Xdotool(L"click 1"));
-    seen = Gather(receiver, 400);
+    seen = GatherUntil(
+        receiver, [this](const std::vector<Seen>& s) { return Of(s, other).size() >= 2; }, 3000, 200);
     others = Of(seen, other);
     ASSERT_EQ(others.size(), 2u);
     EXPECT_GE(others[0].lp, 0);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,21 @@ inline std::vector<Seen> Gather(HWND window, DWORD ms) {
         }
         Sleep(10);
     }
+    return seen;
+}
+
+// Pumps until done says the messages seen so far are enough (at most maxMs), then
+// settleMs more, so that a message too many is seen too. A busy machine delivers late.
+inline std::vector<Seen> GatherUntil(HWND window, const std::function<bool(const std::vector<Seen>&)>& done,
+                                     DWORD maxMs, DWORD settleMs) {
+    std::vector<Seen> seen;
+    const DWORD start = GetTickCount();
+    while (!done(seen) && GetTickCount() - start < maxMs) {
+        std::vector<Seen> more = Gather(window, 20);
+        seen.insert(seen.end(), more.begin(), more.end());
+    }
+    std::vector<Seen> more = Gather(window, settleMs);
+    seen.insert(seen.end(), more.begin(), more.end());
     return seen;
 }
 
