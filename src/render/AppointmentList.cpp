@@ -76,7 +76,9 @@ void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLo
     for (size_t day = 0; day < days.size(); ++day) {
         const CAppointments& list = days[day];
         if (list.GetCount() == 0) continue;
-        if (y >= drawEnd) break;
+        // A heading is drawn only with room for its first item's line under it: the
+        // calendar over the block must not cut a line of text in half.
+        if (y + h * 11 / 10 + h > drawEnd) break;
         canvas.DrawLine(left, y + h, usable, y + h, s.m_colors[10]);
         canvas.SetBackground(false, 0);
         canvas.SetFont(s.m_fonts.heading);
@@ -85,7 +87,7 @@ void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLo
         y += h * 11 / 10;
         canvas.SetBackground(true, kWhite);
 
-        for (int i = 0; i < list.GetCount() && y < drawEnd; ++i) {
+        for (int i = 0; i < list.GetCount() && y + (i > 0 ? 6 : 0) + h <= drawEnd; ++i) {
             const CAppointment& a = list.GetAt(i);
             if (i > 0) {
                 canvas.DrawLine(left, y + 3, usable, y + 3, s.m_colors[11]);
@@ -114,17 +116,23 @@ void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLo
             canvas.SetTextColor(s.m_colors[7]);
             canvas.SetFont(s.m_fonts.small);
             const int row = y + h;
-            if (a.HasAttachments()) surface.TaskState(CMemWallPaper::Attachment).DrawTransparent(surface, left, row, s.m_keyColor);
-            if (a.GetImportance() == 0) surface.TaskState(CMemWallPaper::ImportanceLow).DrawTransparent(surface, left + 10, row, s.m_keyColor);
-            if (a.GetImportance() == 2) surface.TaskState(CMemWallPaper::ImportanceHigh).DrawTransparent(surface, left + 10, row, s.m_keyColor);
-            if (a.HasReminder()) surface.TaskState(CMemWallPaper::Reminder).DrawTransparent(surface, left + 20, row, s.m_keyColor);
-            if (a.IsRecurring()) surface.TaskState(CMemWallPaper::Recurring).DrawTransparent(surface, left + 30, row, s.m_keyColor);
             const int rowEnd = y + 17 + h;
+            // The state marks only where they are seen whole.
+            if (rowEnd <= drawEnd) {
+                auto mark = [&](CMemWallPaper::TaskBitmap which, int offset) {
+                    surface.TaskState(which).DrawTransparent(surface, left + offset, row, s.m_keyColor);
+                };
+                if (a.HasAttachments()) mark(CMemWallPaper::Attachment, 0);
+                if (a.GetImportance() == 0) mark(CMemWallPaper::ImportanceLow, 10);
+                if (a.GetImportance() == 2) mark(CMemWallPaper::ImportanceHigh, 10);
+                if (a.HasReminder()) mark(CMemWallPaper::Reminder, 20);
+                if (a.IsRecurring()) mark(CMemWallPaper::Recurring, 30);
+            }
 
             const int x = left + timeWidth;
             std::string rest = surface.DrawLineWrapped(a.GetSubject(), x, y, usable - x);
             if (!a.GetSubject().empty()) y += h;
-            while (!rest.empty() && y < block.height) {
+            while (!rest.empty() && y + h <= drawEnd) {
                 rest = surface.DrawLineWrapped(rest, x, y, usable - x - 5);
                 y += h;
             }

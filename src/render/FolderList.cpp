@@ -42,7 +42,8 @@ void CFolderList::Draw(CMemWallPaper& data, CRegionList& regions, const CMailFol
     // Folders that would start under the calendar (or below the block) are not drawn.
     const int drawEnd = std::min(limit, block.height);
 
-    for (int i = 0; i < folders.GetCount() && y < drawEnd; ++i) {
+    // Only whole lines: the calendar over the block must not cut a line of text in half.
+    for (int i = 0; i < folders.GetCount() && y + (i > 0 ? 10 : 0) + lineHeight <= drawEnd; ++i) {
         const CMailFolder& folder = folders.GetAt(i);
         if (i > 0) {
             canvas.DrawLine(g.folderInsets[0], y + 5, block.width - g.folderInsets[1], y + 5, s.m_colors[12]);

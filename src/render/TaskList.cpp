@@ -45,7 +45,8 @@ void CTaskList::Draw(CMemWallPaper& data, CRegionList& regions, const CLocaleVal
     const int textX = left + kTextOffset;
     const int textWidth = block.width - textX - 5;
 
-    for (int i = 0; i < tasks.GetCount() && y < drawEnd; ++i) {
+    // Only whole lines: the calendar over the block must not cut a line of text in half.
+    for (int i = 0; i < tasks.GetCount() && y + t <= drawEnd; ++i) {
         const CTask& task = tasks.GetAt(i);
         const int top = y;
         auto state = [&](CMemWallPaper::TaskBitmap which, int offset) {
@@ -67,7 +68,7 @@ void CTaskList::Draw(CMemWallPaper& data, CRegionList& regions, const CLocaleVal
         do {
             rest = surface.DrawLineWrapped(rest, textX, y, textWidth, &line);
             y += t;
-        } while (!rest.empty() && y < block.height);
+        } while (!rest.empty() && y + t <= drawEnd);
         int bottom = y;
 
         if (task.HasDueDate()) {
@@ -77,7 +78,7 @@ void CTaskList::Draw(CMemWallPaper& data, CRegionList& regions, const CLocaleVal
             canvas.SetTextColor(s.m_colors[9]);
             if (DueDateFitsOnLine(block.width, textX, lastWidth, dueWidth)) {
                 canvas.DrawText(textX + lastWidth + 1, bottom - t, due);
-            } else {
+            } else if (bottom + t <= drawEnd) {
                 canvas.DrawText(textX, bottom, due);
                 bottom += t;
             }
@@ -86,7 +87,8 @@ void CTaskList::Draw(CMemWallPaper& data, CRegionList& regions, const CLocaleVal
         if (top < limit)
             regions.AddTaskRegion(RegionRect{left, top, block.width, std::min(limit, bottom)}.Offset(dx, dy), singleClick,
                                   task.GetEntryID());
-        canvas.DrawLine(left, bottom + 5, block.width - g.taskInsets[1], bottom + 5, s.m_colors[10]);
+        if (bottom + 5 < drawEnd)
+            canvas.DrawLine(left, bottom + 5, block.width - g.taskInsets[1], bottom + 5, s.m_colors[10]);
         y = bottom + 10;
     }
     data.DrawSurface(block.x, block.y, surface);

@@ -437,6 +437,12 @@ TEST_F(PanelDrawing, ItemsBelowTheCalendarRecordNothing) {
     // Items that would start under the calendar are not drawn either: one subject
     // (at the time column's end, x 84) for each region.
     EXPECT_EQ(TextsAtX(env.canvas.texts, 84).size(), apps.size());
+    // No line of text is cut by the calendar's top: every subject line (12 pixels high
+    // on this canvas) ends above it, in the block's coordinates (calendar 255, block 64).
+    for (const std::string& t : TextsAtX(env.canvas.texts, 84)) {
+        const int y = std::stoi(t.substr(t.find(',') + 1));
+        EXPECT_LE(y + 12, 255 - 64) << t;
+    }
     // 1 December in the calendar below: month at (5, 10) in the block at (408, 255).
     EXPECT_NE(dynamic_cast<const CDayRegion*>(regions.HitTest(100 + 408 + 5 + 76 + 1, 40 + 255 + 10 + 36 + 1)), nullptr);
 
