@@ -86,7 +86,10 @@ void CLiveStore::Refresh() {
     // Not again until the file changes once more.
     m_mtimeNs = mtime;
     m_size = size;
-    if (!m_reportedFailure) std::fprintf(stderr, "orvanta: the Outlook store %s (the last one read stays)\n", error.c_str());
+    if (!m_reportedFailure) {
+        if (m_onReadError) m_onReadError(error);
+        else std::fprintf(stderr, "orvanta: the Outlook store %s (the last one read stays)\n", error.c_str());
+    }
     m_reportedFailure = true;
 }
 

@@ -28,6 +28,8 @@ public:
     // Called with each store read, before it is used (what a server sets up on its
     // store: an action log, members made to fail).
     std::function<void(CSubstituteOutlook&)> m_onLoad;
+    // Told why a changed file could not be read (standard error when unset).
+    std::function<void(const std::string&)> m_onReadError;
 
 private:
     bool Stamp(long long& mtimeNs, long long& size) const;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "../Win32TestUtil.h"
+#include "DriverUtil.h"
 
 namespace {
 
@@ -16,85 +17,11 @@ const char* kKey = "Software\\Kestrova\\Orvanta for Outlook\\3.5";
 const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr DWORD kStartTimeoutMs = 30000;
 
-std::wstring ProgramPath() {
-    wchar_t buf[MAX_PATH] = {};
-    DWORD n = GetEnvironmentVariableW(L"ORVANTA_EXE", buf, MAX_PATH);
-    return n ? std::wstring(buf, n) : std::wstring(L"orvanta.exe");
-}
-
-class Program {
+// Started with arguments it ignores, as a shortcut may pass them.
+class Program : public DriverProgram {
 public:
-    Program() {
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        std::wstring cmd = L"\"" + ProgramPath() + L"\" ignored-argument C:\\some\\file.txt";
-        started = CreateProcessW(ProgramPath().c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                 nullptr, &si, &pi) != 0;
-        if (!started) error = GetLastError();
-    }
-    ~Program() {
-        if (!started) return;
-        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(pi.hProcess, 99);
-            WaitForSingleObject(pi.hProcess, 5000);
-        }
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
-
-    // Exit code, or STILL_ACTIVE when it did not end in time.
-    DWORD WaitExit(DWORD ms) {
-        WaitForSingleObject(pi.hProcess, ms);
-        DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(pi.hProcess, &code);
-        return code;
-    }
-    bool Running() { return WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT; }
-
-    // A top-level window of this process with the class and caption. Dialogs and message
-    // boxes count once they are shown, which is after their controls are filled; the
-    // main window is found while hidden.
-    HWND WaitWindow(const wchar_t* cls, const wchar_t* caption, DWORD ms) {
-        const bool mustBeVisible = wcscmp(cls, L"#32770") == 0;
-        DWORD start = GetTickCount();
-        do {
-            struct Ctx {
-                DWORD pid;
-                const wchar_t* cls;
-                const wchar_t* caption;
-                bool visible;
-                HWND found;
-            } ctx{pi.dwProcessId, cls, caption, mustBeVisible, nullptr};
-            EnumWindows(
-                [](HWND h, LPARAM lp) -> BOOL {
-                    auto* c = reinterpret_cast<Ctx*>(lp);
-                    DWORD pid = 0;
-                    GetWindowThreadProcessId(h, &pid);
-                    wchar_t k[128] = {}, t[256] = {};
-                    GetClassNameW(h, k, 128);
-                    GetWindowTextW(h, t, 256);
-                    if (pid == c->pid && wcscmp(k, c->cls) == 0 && wcscmp(t, c->caption) == 0 &&
-                        (!c->visible || IsWindowVisible(h))) {
-                        c->found = h;
-                        return FALSE;
-                    }
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&ctx));
-            if (ctx.found) return ctx.found;
-            if (!Running()) return nullptr;
-            Sleep(100);
-        } while (GetTickCount() - start < ms);
-        return nullptr;
-    }
-
-    HWND WaitMainWindow() { return WaitWindow(L"OrvantaMainFrame", L"Orvanta for Outlook", kStartTimeoutMs); }
-
-    bool started = false;
-    DWORD error = 0;
-    PROCESS_INFORMATION pi{};
+    Program() : DriverProgram(L"ignored-argument C:\\some\\file.txt") {}
+    HWND WaitWindow(const wchar_t* cls, const wchar_t* caption, DWORD ms) { return Wait(cls, caption, ms); }
 };
 
 std::wstring ItemText(HWND dlg, int id) {
@@ -153,7 +80,7 @@ TEST_F(Driver, FirstStartWritesSettingsLogonEntryAndFolderAndClosesCleanly) {
     {
         Program p;
         ASSERT_TRUE(p.started) << p.error;
-        HWND main = p.WaitMainWindow();
+        HWND main = p.MainWindow();
         ASSERT_NE(main, nullptr) << "no hidden main window";
         EXPECT_FALSE(IsWindowVisible(main));
 
@@ -202,7 +129,7 @@ TEST_F(Driver, FirstStartWritesSettingsLogonEntryAndFolderAndClosesCleanly) {
     // The mutex went with the process: a new start succeeds at once.
     Program again;
     ASSERT_TRUE(again.started);
-    HWND main = again.WaitMainWindow();
+    HWND main = again.MainWindow();
     ASSERT_NE(main, nullptr);
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(again.WaitExit(15000), 0u);
@@ -211,7 +138,7 @@ TEST_F(Driver, FirstStartWritesSettingsLogonEntryAndFolderAndClosesCleanly) {
 TEST_F(Driver, SecondCopySaysItIsAlreadyActiveAndEnds) {
     Program first;
     ASSERT_TRUE(first.started);
-    HWND main = first.WaitMainWindow();
+    HWND main = first.MainWindow();
     ASSERT_NE(main, nullptr);
 
     Program second;
@@ -219,7 +146,7 @@ TEST_F(Driver, SecondCopySaysItIsAlreadyActiveAndEnds) {
     HWND box = second.WaitWindow(L"#32770", L"Orvanta for Outlook", kStartTimeoutMs);
     ASSERT_NE(box, nullptr) << "no message box from the second copy";
     EXPECT_EQ(ItemText(box, 0xFFFF), L"Orvanta for Outlook is already active");
-    EXPECT_EQ(second.WaitWindow(L"OrvantaMainFrame", L"Orvanta for Outlook", 0), nullptr);
+    EXPECT_EQ(second.Find(L"OrvantaMainFrame", L"Orvanta for Outlook", false), nullptr);
     Press(box, IDOK);
     EXPECT_EQ(second.WaitExit(15000), 1u);
 
@@ -265,7 +192,7 @@ TEST_F(Driver, RunningSiblingsAreNamedFirstRowFirst) {
     CloseHandle(lotus);
     // With no sibling left, and no own mutex left behind by the refused starts, it runs.
     Program p;
-    HWND main = p.WaitMainWindow();
+    HWND main = p.MainWindow();
     ASSERT_NE(main, nullptr);
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(p.WaitExit(15000), 0u);
@@ -282,7 +209,7 @@ TEST_F(Driver, BadStoredValuesNeitherCrashNorSurvive) {
     SetRaw(kKey, "ShowSplash", REG_BINARY, junk, 5);
 
     Program p;
-    HWND main = p.WaitMainWindow();
+    HWND main = p.MainWindow();
     ASSERT_NE(main, nullptr);
     RawValue refresh = GetRaw(HKEY_CURRENT_USER, kKey, "Refresh");
     EXPECT_EQ(refresh.type, static_cast<DWORD>(REG_DWORD));

@@ -13,6 +13,7 @@
 
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <string>
@@ -21,7 +22,6 @@
 #include "../Win32DesktopTestUtil.h"
 #include "../Win32TestUtil.h"
 #include "DriverUtil.h"
-#include "OutlookIds.h"
 #include "render/PngWriter.h"
 #include "util/PixelSurface.h"
 
@@ -141,77 +141,7 @@ bool Screenshot(HWND window, const char* path) {
     return WritePng(s, path);
 }
 
-class Program {
-public:
-    Program() {
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        wchar_t exe[MAX_PATH] = {};
-        const DWORD n = GetEnvironmentVariableW(L"ORVANTA_EXE", exe, MAX_PATH);
-        const std::wstring path = n ? exe : FolderOf(Self()) + L"orvanta.exe";
-        std::wstring cmd = L"\"" + path + L"\"";
-        started = CreateProcessW(path.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                 FolderOf(path).c_str(), &si, &pi) != 0;
-    }
-    ~Program() {
-        if (!started) return;
-        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(pi.hProcess, 99);
-            WaitForSingleObject(pi.hProcess, 5000);
-        }
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
-
-    // The visible top-level windows of this process with the class and caption.
-    std::vector<HWND> Windows(const wchar_t* cls, const wchar_t* caption, bool visible = true) const {
-        struct Ctx {
-            DWORD pid;
-            const wchar_t* cls;
-            const wchar_t* caption;
-            bool visible;
-            std::vector<HWND> found;
-        } ctx{pi.dwProcessId, cls, caption, visible, {}};
-        EnumWindows(
-            [](HWND h, LPARAM lp) -> BOOL {
-                auto* c = reinterpret_cast<Ctx*>(lp);
-                DWORD pid = 0;
-                GetWindowThreadProcessId(h, &pid);
-                wchar_t k[64] = {}, t[256] = {};
-                GetClassNameW(h, k, 64);
-                GetWindowTextW(h, t, 256);
-                if (pid == c->pid && wcscmp(k, c->cls) == 0 && wcscmp(t, c->caption) == 0 &&
-                    (!c->visible || IsWindowVisible(h)))
-                    c->found.push_back(h);
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&ctx));
-        return ctx.found;
-    }
-    HWND WaitWindow(const wchar_t* cls, const wchar_t* caption, DWORD ms, bool visible = true) const {
-        HWND found = nullptr;
-        WaitFor(
-            [&] {
-                const auto all = Windows(cls, caption, visible);
-                found = all.empty() ? nullptr : all.front();
-                return found != nullptr;
-            },
-            ms);
-        return found;
-    }
-    HWND MainWindow() const { return WaitWindow(L"OrvantaMainFrame", L"Orvanta for Outlook", 30000, false); }
-    DWORD WaitExit(DWORD ms) {
-        WaitForSingleObject(pi.hProcess, ms);
-        DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(pi.hProcess, &code);
-        return code;
-    }
-
-    bool started = false;
-    PROCESS_INFORMATION pi{};
-};
+using Program = DriverProgram;
 
 // The settings of a user who changed many of them, none at its initial value.
 const std::pair<const char*, const char*> kUsersSettings[] = {
@@ -228,32 +158,7 @@ const std::pair<const char*, const char*> kUsersSettings[] = {
 class SettingsSheetDriver : public ::testing::Test {
 protected:
     void SetUp() override {
-        wchar_t text[40] = {};
-        StringFromGUID2(kOutlookApplicationClsid, text, 40);
-        clsid = text;
-        wchar_t tmp[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, tmp);
-        store = std::wstring(tmp) + L"orvanta-sheet-store.json";
-        serverLog = std::wstring(tmp) + L"orvanta-sheet-server.log";
-        DeleteFileW(serverLog.c_str());
-        {
-            wchar_t sample[MAX_PATH] = {};
-            GetFullPathNameW(L"examples\\sample-store.json", MAX_PATH, sample, nullptr);
-            const std::string json = ReadFile(sample);
-            ASSERT_FALSE(json.empty());
-            std::ofstream out(store.c_str(), std::ios::binary | std::ios::trunc);
-            out << json;
-        }
-        const std::wstring server = FolderOf(Self()) + L"fake-outlook-server.exe";
-        const std::wstring command = L"\"" + server + L"\" --store \"" + store + L"\" --log \"" + serverLog + L"\"";
-        ASSERT_EQ(SetHklm(L"CLSID\\" + clsid + L"\\LocalServer32", nullptr, command), ERROR_SUCCESS);
-        ASSERT_EQ(SetHklm(L"CLSID\\" + clsid + L"\\ProgID", nullptr, L"Outlook.Application"), ERROR_SUCCESS);
-        ASSERT_EQ(SetHklm(L"Outlook.Application\\CLSID", nullptr, clsid), ERROR_SUCCESS);
-        ITypeLib* lib = nullptr;
-        const HRESULT hr = LoadTypeLibEx((FolderOf(Self()) + L"fake-outlook.tlb").c_str(), REGKIND_REGISTER, &lib);
-        ASSERT_EQ(hr, S_OK) << std::hex << hr;
-        lib->Release();
-
+        ASSERT_TRUE(outlook.Register(SampleStore()));
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Kestrova");
         wchar_t appData[MAX_PATH] = {};
         SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, appData);
@@ -265,24 +170,8 @@ protected:
         Store("Hide Data", "FALSE");
     }
     void TearDown() override {
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\CLSID\\" + clsid).c_str());
-        RegDeleteKeyW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\CLSID\\" + clsid).c_str());
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\Outlook.Application");
-        RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\Outlook.Application");
-        GUID libid;
-        CLSIDFromString(kFakeOutlookLibId, &libid);
-        UnRegisterTypeLib(libid, 1, 0, LOCALE_NEUTRAL, SYS_WIN64);
-        // The server ends 3 s after the program let go of it; the next test starts its own.
-        WaitFor(
-            [&] {
-                std::istringstream log(ReadFile(serverLog));
-                std::string line, last;
-                while (std::getline(log, line))
-                    if (!line.empty()) last = line;
-                return last.empty() || last.rfind("ended", 0) == 0 || last.rfind("store error", 0) == 0;
-            },
-            10000);
-        DeleteFileW(store.c_str());
+        program.reset(); // ended, if the test left it running, before its Outlook goes
+        outlook.Unregister();
         std::wstring none;
         SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, none.data(), SPIF_UPDATEINIFILE);
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Kestrova");
@@ -290,15 +179,17 @@ protected:
 
     // Starts the program and waits for its first picture.
     void Start() {
-        ASSERT_TRUE(program.started);
-        main = program.MainWindow();
+        program = std::make_unique<Program>();
+        ASSERT_TRUE(program->started);
+        main = program->MainWindow();
         ASSERT_NE(main, nullptr);
         ASSERT_TRUE(WaitFor([&] { return !ReadFile(output).empty(); }, 15000)) << "no picture was drawn";
+        EXPECT_TRUE(outlook.ServedThisTest()) << "the program was not served by this test's Outlook";
     }
     // The tray's settings command; the sheet appears at the main frame's next tick.
     HWND OpenSheet() {
         PostMessageW(main, WM_COMMAND, kSettingsCommand, 0);
-        HWND sheet = program.WaitWindow(L"#32770", kSheetCaption, 10000);
+        HWND sheet = program->Wait(L"#32770", kSheetCaption, 10000);
         if (sheet) Sleep(300); // painted
         return sheet;
     }
@@ -314,11 +205,12 @@ protected:
     }
     void Close() {
         PostMessageW(main, WM_CLOSE, 0, 0);
-        EXPECT_EQ(program.WaitExit(15000), 0u);
+        EXPECT_EQ(program->WaitExit(15000), 0u);
     }
 
-    std::wstring clsid, store, serverLog, output;
-    Program program;
+    TestOutlook outlook;
+    std::wstring output;
+    std::unique_ptr<Program> program;
     HWND main = nullptr;
 };
 
@@ -328,7 +220,7 @@ TEST_F(SettingsSheetDriver, ShowsTheStoredValuesRefusesAnIntervalOf4GreysAndCanc
     const std::string picture = ReadFile(output);
     HWND sheet = OpenSheet();
     ASSERT_NE(sheet, nullptr) << "no settings sheet";
-    EXPECT_EQ(program.Windows(L"#32770", kSheetCaption).size(), 1u);
+    EXPECT_EQ(program->Windows(L"#32770", kSheetCaption).size(), 1u);
 
     // General Options, as stored.
     HWND g = Page(sheet);
@@ -403,7 +295,7 @@ TEST_F(SettingsSheetDriver, ShowsTheStoredValuesRefusesAnIntervalOf4GreysAndCanc
     Type(g, 1028, L"4");
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(sheet, kApplyButton)));
     Click(sheet, kApplyButton);
-    HWND box = program.WaitWindow(L"#32770", L"Orvanta for Outlook", 10000);
+    HWND box = program->Wait(L"#32770", L"Orvanta for Outlook", 10000);
     ASSERT_NE(box, nullptr) << "no message for the refused interval";
     EXPECT_EQ(Text(box, 0xFFFF), L"Please enter an integer between 5 and 3600.");
     EXPECT_EQ(GetWindow(box, GW_OWNER), sheet);
@@ -449,7 +341,7 @@ TEST_F(SettingsSheetDriver, ApplyWithANewStyleRedrawsAndStoresAndOkClosesTheOneS
     // The tray's command again while the sheet is open: still one sheet.
     PostMessageW(main, WM_COMMAND, kSettingsCommand, 0);
     Sleep(1000);
-    EXPECT_EQ(program.Windows(L"#32770", kSheetCaption).size(), 1u);
+    EXPECT_EQ(program->Windows(L"#32770", kSheetCaption).size(), 1u);
 
     HWND g = Page(sheet);
     Type(g, 1028, L"90");
@@ -566,7 +458,7 @@ TEST_F(SettingsSheetDriver, ExitWhileTheSheetIsOpenEndsTheProgramCleanly) {
     ASSERT_NE(sheet, nullptr);
     Type(Page(sheet), 1028, L"300"); // typed, never applied
     PostMessageW(main, WM_COMMAND, 57665, 0);
-    EXPECT_EQ(program.WaitExit(15000), 0u);
+    EXPECT_EQ(program->WaitExit(15000), 0u);
     EXPECT_FALSE(IsWindow(sheet));
     EXPECT_EQ(Stored("Refresh"), "20");
 }

@@ -20,75 +20,9 @@ namespace {
 
 const char* kKey = "Software\\Kestrova\\Orvanta for Outlook\\3.5";
 
-std::wstring ProgramPath() {
-    wchar_t buf[MAX_PATH] = {};
-    DWORD n = GetEnvironmentVariableW(L"ORVANTA_EXE", buf, MAX_PATH);
-    return n ? std::wstring(buf, n) : FolderOf(Self()) + L"orvanta.exe";
-}
-
-class Program {
+class Program : public DriverProgram {
 public:
-    Program() {
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        const std::wstring path = ProgramPath();
-        std::wstring cmd = L"\"" + path + L"\"";
-        started = CreateProcessW(path.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                 FolderOf(path).c_str(), &si, &pi) != 0;
-    }
-    ~Program() {
-        if (!started) return;
-        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(pi.hProcess, 99);
-            WaitForSingleObject(pi.hProcess, 5000);
-        }
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
-
-    // A visible top-level window of this process of the class (and caption, unless null).
-    HWND Find(const wchar_t* cls, const wchar_t* caption, bool visible = true) {
-        struct Ctx {
-            DWORD pid;
-            const wchar_t* cls;
-            const wchar_t* caption;
-            bool visible;
-            HWND found;
-        } ctx{pi.dwProcessId, cls, caption, visible, nullptr};
-        EnumWindows(
-            [](HWND h, LPARAM lp) -> BOOL {
-                auto* c = reinterpret_cast<Ctx*>(lp);
-                DWORD pid = 0;
-                GetWindowThreadProcessId(h, &pid);
-                wchar_t k[128] = {}, t[256] = {};
-                GetClassNameW(h, k, 128);
-                GetWindowTextW(h, t, 256);
-                if (pid == c->pid && wcscmp(k, c->cls) == 0 && (!c->caption || wcscmp(t, c->caption) == 0) &&
-                    (!c->visible || IsWindowVisible(h))) {
-                    c->found = h;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&ctx));
-        return ctx.found;
-    }
-    HWND Wait(const wchar_t* cls, const wchar_t* caption, DWORD ms, bool visible = true) {
-        HWND h = nullptr;
-        WaitFor([&] { return (h = Find(cls, caption, visible)) != nullptr || !Running(); }, ms);
-        return h;
-    }
-    HWND MainWindow() { return Wait(L"OrvantaMainFrame", L"Orvanta for Outlook", 30000, false); }
     HWND Splash() { return Find(L"OrvantaSplash", nullptr); }
-    bool Running() { return WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT; }
-    DWORD WaitExit(DWORD ms) {
-        WaitForSingleObject(pi.hProcess, ms);
-        DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(pi.hProcess, &code);
-        return code;
-    }
     // Answers the message box an absent Outlook gives at the first tick, if any
     // ("Orvanta could not initiate COM interface communication with Outlook.").
     void DismissBoxes() {
@@ -102,9 +36,6 @@ public:
         if (main) PostMessageW(main, WM_COMMAND, 57665, 0);
         WaitExit(15000);
     }
-
-    bool started = false;
-    PROCESS_INFORMATION pi{};
 };
 
 void ForgetSettings() {

@@ -20,7 +20,6 @@
 #include "../Win32DesktopTestUtil.h"
 #include "../Win32TestUtil.h"
 #include "DriverUtil.h"
-#include "OutlookIds.h"
 #include "render/PngWriter.h"
 #include "util/PixelSurface.h"
 
@@ -28,12 +27,6 @@ namespace {
 
 const char* kKey = "Software\\Kestrova\\Orvanta for Outlook\\3.5";
 const char* kDesktop = "Control Panel\\Desktop";
-
-std::wstring FullPath(const wchar_t* relative) {
-    wchar_t buf[MAX_PATH] = {};
-    GetFullPathNameW(relative, MAX_PATH, buf, nullptr);
-    return buf;
-}
 
 // A 24-bit picture of two colours in vertical bands, written as BMP.
 bool WriteBmp(const std::wstring& path, int w, int h, COLORREF a, COLORREF b) {
@@ -65,12 +58,6 @@ bool WriteBmp(const std::wstring& path, int w, int h, COLORREF a, COLORREF b) {
     return fclose(out) == 0 && ok;
 }
 
-// The desktop as the screen shows it, 0x00RRGGBB, rows top down.
-std::vector<uint32_t> Screen(int& w, int& h) {
-    w = GetSystemMetrics(SM_CXSCREEN);
-    h = GetSystemMetrics(SM_CYSCREEN);
-    return ScreenPixels(RECT{0, 0, w, h});
-}
 
 // A 24-bit BMP file's pixels as 0x00RRGGBB, rows top down.
 std::vector<uint32_t> ReadBmp(const std::wstring& path, int& w, int& h) {
@@ -118,89 +105,16 @@ FILETIME Modified(const std::wstring& path) {
     return data.ftLastWriteTime;
 }
 
-class Running {
-public:
-    Running() {
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        wchar_t exe[MAX_PATH] = {};
-        DWORD n = GetEnvironmentVariableW(L"ORVANTA_EXE", exe, MAX_PATH);
-        std::wstring path = n ? exe : FolderOf(Self()) + L"orvanta.exe";
-        std::wstring cmd = L"\"" + path + L"\"";
-        // The program finds "bw.icl" relative to its current folder, as from its shortcut.
-        started = CreateProcessW(path.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                 FolderOf(path).c_str(), &si, &pi) != 0;
-    }
-    ~Running() {
-        if (!started) return;
-        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(pi.hProcess, 99);
-            WaitForSingleObject(pi.hProcess, 5000);
-        }
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
-    HWND MainWindow() {
-        HWND found = nullptr;
-        WaitFor(
-            [&] {
-                found = nullptr;
-                HWND h = nullptr;
-                while ((h = FindWindowExW(nullptr, h, L"OrvantaMainFrame", L"Orvanta for Outlook")) != nullptr) {
-                    DWORD pid = 0;
-                    GetWindowThreadProcessId(h, &pid);
-                    if (pid == pi.dwProcessId) found = h;
-                }
-                return found != nullptr;
-            },
-            30000);
-        return found;
-    }
-    DWORD WaitExit(DWORD ms) {
-        WaitForSingleObject(pi.hProcess, ms);
-        DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(pi.hProcess, &code);
-        return code;
-    }
-    bool started = false;
-    PROCESS_INFORMATION pi{};
-};
+using Running = DriverProgram;
 
 class WallpaperEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        wchar_t text[40] = {};
-        StringFromGUID2(kOutlookApplicationClsid, text, 40);
-        clsid = text;
         // Outlook for the program: the test server started by COM, serving a copy of the
         // sample week that the test may change.
-        wchar_t tmp[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, tmp);
-        store = std::wstring(tmp) + L"orvanta-e2e-store.json";
-        serverLog = std::wstring(tmp) + L"orvanta-e2e-server.log";
-        control = std::wstring(tmp) + L"orvanta-e2e-server.control";
-        DeleteFileW(serverLog.c_str());
-        DeleteFileW(control.c_str());
-        {
-            std::ifstream in(FullPath(L"examples\\sample-store.json").c_str(), std::ios::binary);
-            std::ostringstream text;
-            text << in.rdbuf();
-            sampleStore = text.str();
-        }
+        sampleStore = SampleStore();
         ASSERT_FALSE(sampleStore.empty());
-        ASSERT_TRUE(WriteStore(sampleStore));
-        const std::wstring server = FolderOf(Self()) + L"fake-outlook-server.exe";
-        ASSERT_NE(GetFileAttributesW(server.c_str()), INVALID_FILE_ATTRIBUTES);
-        const std::wstring command =
-            L"\"" + server + L"\" --store \"" + store + L"\" --log \"" + serverLog + L"\" --control \"" + control + L"\"";
-        ASSERT_EQ(SetHklm(L"CLSID\\" + clsid + L"\\LocalServer32", nullptr, command), ERROR_SUCCESS);
-        ASSERT_EQ(SetHklm(L"CLSID\\" + clsid + L"\\ProgID", nullptr, L"Outlook.Application"), ERROR_SUCCESS);
-        ASSERT_EQ(SetHklm(L"Outlook.Application\\CLSID", nullptr, clsid), ERROR_SUCCESS);
-        ITypeLib* lib = nullptr;
-        const HRESULT hr = LoadTypeLibEx((FolderOf(Self()) + L"fake-outlook.tlb").c_str(), REGKIND_REGISTER, &lib);
-        ASSERT_EQ(hr, S_OK) << std::hex << hr;
-        lib->Release();
-
+        ASSERT_TRUE(outlook.Register(sampleStore));
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Kestrova");
         wchar_t appData[MAX_PATH] = {};
         SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, appData);
@@ -211,8 +125,8 @@ protected:
         // The splash would cover the middle of the screen the tests read back.
         ASSERT_EQ(SetRawText(kKey, "ShowSplash", "FALSE"), ERROR_SUCCESS);
 
-        user = std::wstring(tmp) + L"Users Lake.bmp";
-        user2 = std::wstring(tmp) + L"Users Forest.bmp";
+        user = TestFolder() + L"Users Lake.bmp";
+        user2 = TestFolder() + L"Users Forest.bmp";
         const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
         ASSERT_TRUE(WriteBmp(user, w, h, RGB(32, 80, 128), RGB(128, 32, 80)));
         ASSERT_TRUE(WriteBmp(user2, w, h, RGB(20, 120, 40), RGB(200, 200, 40)));
@@ -221,19 +135,7 @@ protected:
         ASSERT_TRUE(SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, user.data(), SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE));
     }
     void TearDown() override {
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\CLSID\\" + clsid).c_str());
-        RegDeleteKeyW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\CLSID\\" + clsid).c_str());
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\Outlook.Application");
-        RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\Outlook.Application");
-        GUID libid;
-        CLSIDFromString(kFakeOutlookLibId, &libid);
-        UnRegisterTypeLib(libid, 1, 0, LOCALE_NEUTRAL, SYS_WIN64);
-        // The server ends 3 s after the program let go of it; the next test starts its own.
-        // One left holding a killed program's references would serve the next test under
-        // this test's log: it is ended.
-        if (!WaitFor([&] { return ServerEnded(); }, 10000)) EndServers();
-        DeleteFileW(store.c_str());
-        DeleteFileW(control.c_str());
+        outlook.Unregister();
         std::wstring none;
         SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, none.data(), SPIF_UPDATEINIFILE);
         DeleteFileW(user.c_str());
@@ -241,37 +143,19 @@ protected:
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Kestrova");
     }
     bool Ours() { return Same(SystemWallpaper(), output); }
-    // Written whole and renamed over the old file, as an editor saves it.
-    bool WriteStore(const std::string& text) {
-        const std::wstring part = store + L".part";
-        {
-            std::ofstream out(part.c_str(), std::ios::binary | std::ios::trunc);
-            out << text;
-            if (!out.flush()) return false;
+    bool WriteStore(const std::string& text) { return outlook.WriteStore(text); }
+    // Started, with its own Outlook and its picture installed.
+    HWND Start(Running& p) {
+        if (!p.started) {
+            ADD_FAILURE() << "orvanta.exe did not start: " << p.error;
+            return nullptr;
         }
-        return MoveFileExW(part.c_str(), store.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+        HWND main = p.MainWindow();
+        EXPECT_NE(main, nullptr);
+        EXPECT_TRUE(WaitFor([&] { return Ours(); }, 15000)) << Narrow(SystemWallpaper());
+        EXPECT_TRUE(outlook.ServedThisTest()) << "the program was not served by this test's Outlook";
+        return HasFailure() ? nullptr : main;
     }
-    void EndServers() {
-        std::ifstream in(serverLog.c_str(), std::ios::binary);
-        std::string line;
-        while (std::getline(in, line)) {
-            if (line.rfind("started ", 0) != 0) continue;
-            const DWORD pid = static_cast<DWORD>(std::strtoul(line.c_str() + 8, nullptr, 10));
-            if (HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
-                TerminateProcess(h, 1);
-                WaitForSingleObject(h, 5000);
-                CloseHandle(h);
-            }
-        }
-    }
-    bool ServerEnded() {
-        std::ifstream in(serverLog.c_str(), std::ios::binary);
-        std::string line, last;
-        while (std::getline(in, line))
-            if (!line.empty()) last = line;
-        return last.empty() || last.rfind("ended", 0) == 0 || last.rfind("store error", 0) == 0;
-    }
-
     // The sample week with one more appointment, as the user adds it in Outlook.
     std::string WithAppointment(const std::string& subject, const std::string& start, const std::string& end) {
         const std::string marker = "\"appointments\": [";
@@ -282,26 +166,18 @@ protected:
                                                "\", \"end\": \"" + end + "\" },");
         return changed;
     }
-    // Lines of the server's log that start with the text, from every server process.
-    int ServerLogCount(const std::string& start) {
-        std::ifstream in(serverLog.c_str(), std::ios::binary);
-        std::string line;
-        int n = 0;
-        while (std::getline(in, line)) n += line.rfind(start, 0) == 0;
-        return n;
-    }
+    int ServerLogCount(const std::string& start) { return outlook.LogCount(start); }
 
-    std::wstring clsid, output, user, user2, store, serverLog, control;
+    TestOutlook outlook;
+    std::wstring output, user, user2;
     std::string sampleStore;
 };
 
 TEST_F(WallpaperEndToEnd, OurPictureWhileRunningTheUsersWhenHiddenOrGone) {
-    Running p;
-    ASSERT_TRUE(p.started);
-    HWND main = p.MainWindow();
-    ASSERT_NE(main, nullptr);
     const DWORD start = GetTickCount();
-    ASSERT_TRUE(WaitFor([&] { return Ours(); }, 5000)) << Narrow(SystemWallpaper());
+    Running p;
+    HWND main = Start(p);
+    ASSERT_NE(main, nullptr);
     RecordProperty("SecondsToWallpaper", std::to_string((GetTickCount() - start) / 1000.0));
 
     // What the desktop paints is the composed picture: the user's picture with the panel.
@@ -312,7 +188,7 @@ TEST_F(WallpaperEndToEnd, OurPictureWhileRunningTheUsersWhenHiddenOrGone) {
     std::vector<uint32_t> screen;
     const bool painted = WaitFor(
         [&] {
-            screen = Screen(sw, sh);
+            screen = ScreenShot(sw, sh);
             return sw == bw && sh == bh && screen == composed;
         },
         8000); // painting lags on a busy machine
@@ -353,10 +229,8 @@ TEST_F(WallpaperEndToEnd, UnchangedDataLeavesTheFileAloneAndKeepOnExitKeepsOurs)
     ASSERT_EQ(SetRawDword(kKey, "Refresh", 5), ERROR_SUCCESS);
     ASSERT_EQ(SetRawText(kKey, "KeepOnExit", "TRUE"), ERROR_SUCCESS);
     Running p;
-    ASSERT_TRUE(p.started);
-    HWND main = p.MainWindow();
+    HWND main = Start(p);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitFor([&] { return Ours(); }, 5000));
     const FILETIME written = Modified(output);
     Sleep(3 * 5000 + 500);
     const FILETIME later = Modified(output);
@@ -369,10 +243,8 @@ TEST_F(WallpaperEndToEnd, UnchangedDataLeavesTheFileAloneAndKeepOnExitKeepsOurs)
 TEST_F(WallpaperEndToEnd, AnAppointmentAddedInOutlookIsOnTheWallpaperWithinOneRefresh) {
     ASSERT_EQ(SetRawDword(kKey, "Refresh", 5), ERROR_SUCCESS);
     Running p;
-    ASSERT_TRUE(p.started);
-    HWND main = p.MainWindow();
+    HWND main = Start(p);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitFor([&] { return Ours(); }, 5000));
     int bw = 0, bh = 0;
     const std::vector<uint32_t> before = ReadBmp(output, bw, bh);
     ASSERT_FALSE(before.empty());
@@ -399,7 +271,7 @@ TEST_F(WallpaperEndToEnd, AnAppointmentAddedInOutlookIsOnTheWallpaperWithinOneRe
     std::vector<uint32_t> screen;
     const bool painted = WaitFor(
         [&] {
-            screen = Screen(sw, sh);
+            screen = ScreenShot(sw, sh);
             return sw == bw && sh == bh && screen == after;
         },
         8000); // painting lags on a busy machine
@@ -412,6 +284,43 @@ TEST_F(WallpaperEndToEnd, AnAppointmentAddedInOutlookIsOnTheWallpaperWithinOneRe
     // Only the panel changed: the user's picture beside it is untouched.
     EXPECT_EQ(after[0], before[0]);
 
+    PostMessageW(main, WM_COMMAND, 57665, 0);
+    EXPECT_EQ(p.WaitExit(10000), 0u);
+}
+
+// A test that breaks off with Outlook hung (its class object still registered, no call
+// answered) and the program still running does not reach the next one: the next test
+// ends both by their ids before it starts and is served by an Outlook of its own.
+class Isolation : public WallpaperEndToEnd {
+protected:
+    static DWORD s_hungServer;
+};
+DWORD Isolation::s_hungServer = 0;
+
+TEST_F(Isolation, AHungOutlookAndItsProgramAreLeftBehind) {
+    Running p;
+    ASSERT_NE(Start(p), nullptr);
+    const std::vector<DWORD> servers = outlook.AliveServers();
+    ASSERT_EQ(servers.size(), 1u);
+    ASSERT_TRUE(outlook.Command("hang"));
+    ASSERT_TRUE(WaitFor([&] { return outlook.LogCount("hang") == 1; }, 5000));
+    s_hungServer = servers[0];
+    // Neither is ended here, nor is the registration taken away.
+    outlook.Abandon();
+    p.Abandon();
+}
+
+TEST_F(Isolation, TheNextTestIsServedByItsOwnOutlook) {
+    if (s_hungServer) {
+        HANDLE h = OpenProcess(SYNCHRONIZE, FALSE, s_hungServer);
+        EXPECT_TRUE(!h || WaitForSingleObject(h, 0) == WAIT_OBJECT_0) << "the hung server is still alive";
+        if (h) CloseHandle(h);
+    }
+    EXPECT_TRUE(outlook.Probe());
+    Running p;
+    HWND main = Start(p);
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(outlook.LogCount("hang"), 0);
     PostMessageW(main, WM_COMMAND, 57665, 0);
     EXPECT_EQ(p.WaitExit(10000), 0u);
 }
@@ -446,17 +355,13 @@ std::vector<std::wstring> DialogsOf(DWORD pid) {
 TEST_F(WallpaperEndToEnd, OutlookClosedWhileRunningIsReconnectedQuietly) {
     ASSERT_EQ(SetRawDword(kKey, "Refresh", 5), ERROR_SUCCESS);
     Running p;
-    ASSERT_TRUE(p.started);
-    HWND main = p.MainWindow();
+    HWND main = Start(p);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitFor([&] { return Ours(); }, 5000));
     ASSERT_EQ(ServerLogCount("started"), 1);
     int bw = 0, bh = 0;
     const std::vector<uint32_t> before = ReadBmp(output, bw, bh);
 
-    {
-        std::ofstream(control.c_str(), std::ios::binary) << "exit\r\n";
-    }
+    ASSERT_TRUE(outlook.Command("exit"));
     ASSERT_TRUE(WaitFor([&] { return ServerLogCount("exit") == 1; }, 5000));
     // Meanwhile the user's calendar gains an appointment.
     const std::string changed = WithAppointment("Added while Outlook was closed", "today 15:00", "today 15:30");
@@ -492,17 +397,15 @@ TEST_F(WallpaperEndToEnd, ASessionLockShowsTheUsersPictureAndTheUnlockOurs) {
     constexpr UINT kSessionChange = 0x02B1; // WM_WTSSESSION_CHANGE
     constexpr WPARAM kLock = 7, kUnlock = 8;
     Running p;
-    ASSERT_TRUE(p.started);
-    HWND main = p.MainWindow();
+    HWND main = Start(p);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitFor([&] { return Ours(); }, 5000));
     ASSERT_EQ(GetRaw(HKEY_CURRENT_USER, kKey, "Hide On Desktop Lock").text, L"TRUE");
 
     SendMessageW(main, kSessionChange, kLock, 1);
     EXPECT_TRUE(Same(SystemWallpaper(), user)) << Narrow(SystemWallpaper());
     int uw = 0, uh = 0, sw = 0, sh = 0;
     const std::vector<uint32_t> userPixels = ReadBmp(user, uw, uh);
-    EXPECT_TRUE(WaitFor([&] { return Screen(sw, sh) == userPixels; }, 8000)) << "the desktop does not paint the user's picture";
+    EXPECT_TRUE(WaitFor([&] { return ScreenShot(sw, sh) == userPixels; }, 8000)) << "the desktop does not paint the user's picture";
     EXPECT_EQ(GetRaw(HKEY_CURRENT_USER, kKey, "Hide Data").text, L"FALSE"); // not saved
     // Locked, the refresh ticks do nothing: the picture stays the user's.
     SendMessageW(main, kSessionChange, kLock, 1);
@@ -593,21 +496,13 @@ bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
     return true;
 }
 
-void SaveScreen(const char* file) {
-    int sw = 0, sh = 0;
-    std::vector<uint32_t> shot = Screen(sw, sh);
-    PixelSurface s{reinterpret_cast<uint8_t*>(shot.data()), sw, sh, sw * 4};
-    CreateDirectoryW(L"build", nullptr);
-    EXPECT_TRUE(WritePng(s, file)) << file;
-}
+void SaveScreen(const char* file) { EXPECT_TRUE(SaveScreenShot(file)) << file; }
 
 class InteractiveDesktop : public WallpaperEndToEnd {
 protected:
     void SetUp() override {
         WallpaperEndToEnd::SetUp();
-        wchar_t tmp[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, tmp);
-        regionsFile = std::wstring(tmp) + L"orvanta-e2e-regions.txt";
+        regionsFile = TestFolder() + L"regions.txt";
         DeleteFileW(regionsFile.c_str());
         SetEnvironmentVariableW(L"ORVANTA_REGIONS_FILE", regionsFile.c_str());
         MovePointer(5, 5);
@@ -619,10 +514,9 @@ protected:
     }
     // Starts the program and waits for its wallpaper, its regions and its hook.
     void Start(Running& p) {
-        ASSERT_TRUE(p.started);
-        main = p.MainWindow();
+        main = WallpaperEndToEnd::Start(p);
         ASSERT_NE(main, nullptr);
-        ASSERT_TRUE(WaitFor([&] { return Ours() && !ReadRegions(regionsFile, "desktop").empty(); }, 15000));
+        ASSERT_TRUE(WaitFor([&] { return !ReadRegions(regionsFile, "desktop").empty(); }, 15000));
         desktop = ReadRegions(regionsFile, "desktop");
         popup = ReadRegions(regionsFile, "popup");
         Sleep(500); // the hook is set right after the first composition
@@ -645,10 +539,8 @@ protected:
     }
     std::vector<std::string> Actions() {
         std::vector<std::string> out;
-        std::ifstream in(serverLog.c_str(), std::ios::binary);
-        std::string line;
-        while (std::getline(in, line))
-            if (!line.empty() && line.rfind("calls ", 0) != 0) out.push_back(line);
+        for (const std::string& line : outlook.LogLines())
+            if (line.rfind("calls ", 0) != 0) out.push_back(line);
         return out;
     }
     bool Logged(const std::string& action) {

@@ -6,9 +6,12 @@
 //
 //   --store PATH           the store file (required); read again when it changes, as
 //                          Outlook shows what the user added meanwhile
-//   --log PATH             appends one line per event: "started PID", each action the
+//   --log PATH             appends one line per event: "started PID", "reload failed
+//                          WHY" for a changed store it cannot read, each action the
 //                          store records ("CreateItem 1", "Display ID", ...), "calls N"
 //                          when the last object is released, "exit"
+//   --folder DIR           DIR\store.json, DIR\server.log and DIR\server.ctl as the three
+//                          above (Wine reads at most MAX_PATH characters of a command)
 //   --control PATH         a file polled every 50 ms and before every call; its lines
 //                          are commands (below), and it is deleted once read
 //   --fail-first-creation  the first CreateInstance of this process fails with
@@ -19,7 +22,8 @@
 //   --no-menu-entry        the inspector's menu lacks the entry 1987
 //
 // Commands of the control file: "busy N" (reject calls as busy for N ms from now),
-// "fail MEMBER HEX", "fail" (no more), "exit" (end at once, as a user closing Outlook).
+// "fail MEMBER HEX", "fail" (no more), "exit" (end at once, as a user closing Outlook),
+// "hang" (stop answering for good, class object still registered, as a hung Outlook).
 // Busy: the server's message filter answers SERVERCALL_RETRYLATER, which Windows turns
 // into retries through the caller's message filter; Wine serves such a call anyway
 // (its HandleInComingCall answer is not acted on), so the objects also answer
@@ -90,6 +94,9 @@ void RunCommand(const std::string& line) {
         in >> member >> hex;
         Fail(member, member.empty() ? 0 : static_cast<long>(std::stoul(hex, nullptr, 16)));
         Log("fail " + member);
+    } else if (word == "hang") {
+        Log("hang");
+        for (;;) Sleep(INFINITE);
     } else if (word == "exit") {
         Log("exit");
         ExitProcess(0); // at once: every proxy the client holds is left disconnected
@@ -184,6 +191,12 @@ bool Parse(int argc, wchar_t** argv) {
         if (a == L"--store") g_options.store = next();
         else if (a == L"--log") g_options.log = next();
         else if (a == L"--control") g_options.control = next();
+        else if (a == L"--folder") {
+            const std::wstring folder = next() + L"\\";
+            g_options.store = folder + L"store.json";
+            g_options.log = folder + L"server.log";
+            g_options.control = folder + L"server.ctl";
+        }
         else if (a == L"--fail-first-creation") g_options.failFirstCreation = true;
         else if (a == L"--no-menu-entry") g_options.noMenuEntry = true;
         else if (a == L"--busy-ms") g_options.busyMs = static_cast<DWORD>(std::wcstoul(next().c_str(), nullptr, 10));
@@ -211,6 +224,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         if (!g_options.failMember.empty()) store.FailMember(g_options.failMember, g_options.failCode);
         if (g_options.noMenuEntry) store.SetMenuEntry(false);
     };
+    g_live->m_onReadError = [](const std::string& error) { Log("reload failed " + error); };
     std::string error;
     if (!g_live->Load(error)) {
         Log("store error " + error);
