@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 
@@ -55,6 +56,10 @@ bool COrvantaDoc::Compose() {
     // The side-bar column makes room for the folders there are.
     if (!m_settings.m_sideBarStyle) m_settings.LayoutSideBar(m_folders.GetCount(), m_settings.ListLineHeight());
     const bool written = m_composer.Compose();
+    if (!written && !m_pictureBehind)
+        std::fprintf(stderr, "orvanta: the wallpaper could not be composed into %s; the previous picture stays\n",
+                     m_composer.OutputPath().c_str());
+    m_pictureBehind = !written;
     // Both region lists were recorded anew.
     for (CDesktopMapper* m : {m_desktopMapper.get(), m_popupMapper.get()})
         if (m) m->RegionsChanged(m_settings.m_showDesktopTooltip);
@@ -106,7 +111,7 @@ bool COrvantaDoc::RefreshData() {
     } else {
         for (int i = 0; i < std::clamp(m_settings.m_calDays, 1, kDayLists); ++i) dayBounds(i);
     }
-    m_lastSignature = BuildSignature();
+    if (ok) m_lastSignature = BuildSignature();
     return ok;
 }
 
@@ -120,8 +125,8 @@ bool COrvantaDoc::OnCommand(int id) {
 }
 
 bool COrvantaDoc::RefreshAndCompare() {
-    uint32_t before = m_lastSignature;
-    return RefreshData() && m_lastSignature != before;
+    const uint32_t before = m_lastSignature;
+    return RefreshData() && (m_lastSignature != before || m_pictureBehind);
 }
 
 namespace {

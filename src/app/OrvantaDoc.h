@@ -50,6 +50,8 @@ public:
     // Composes the wallpaper from the data of the last refresh into the output path.
     bool Compose();
     CComposer& Composer() { return m_composer; }
+    // Reads Outlook; true when the read succeeded and the picture should be drawn
+    // again: the data changed, or the last picture could not be written.
     bool RefreshAndCompare();
     uint32_t BuildSignature();
     std::string SignatureText() const;
@@ -74,7 +76,12 @@ private:
     std::array<CAppointments, kDayLists> m_days;
     CMailFolders m_folders;
     CComposer m_composer;
+    // The data of the last successful read; a failed read leaves it, so that what it
+    // missed is still seen as a change once a read succeeds.
     uint32_t m_lastSignature = 0;
+    // The last composition could not be written: the picture shows older data than
+    // the last read, and the next refresh draws even when the data did not change.
+    bool m_pictureBehind = false;
     CToolTip m_tooltip; // the one desktop tooltip; goes after the mappers
     std::unique_ptr<CDesktopMapper> m_desktopMapper;
     std::unique_ptr<CDesktopMapper> m_popupMapper;

@@ -1,16 +1,20 @@
 #include "ImageLayer.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <new>
 #include <system_error>
+#include <thread>
 
 #include "BoxResampler.h"
 #include "JpegDecoder.h"
 #include "Utf8Path.h"
 
 namespace {
+
+constexpr int kReplaceAttempts = 20;
 
 // Whether bytes holds height rows of width pixels at bpp bytes, stride bytes apart.
 bool Holds(std::span<const std::uint8_t> bytes, long long width, long long height, long long stride, int bpp) {
@@ -45,7 +49,14 @@ bool WriteFileReplacing(const std::string& path, const std::function<bool(CImage
     ok = IS40_CloseDest(std::move(dest)) && ok;
     std::error_code error;
     if (ok) {
-        std::filesystem::rename(temp, target, error);
+        // Another program reading the old picture (the desktop painting it, a scanner)
+        // may hold it open without letting it be replaced; on Windows the rename then
+        // fails at once, so it is tried again for about a second before giving up.
+        for (int attempt = 0;; ++attempt) {
+            std::filesystem::rename(temp, target, error);
+            if (!error || attempt == kReplaceAttempts - 1) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
         ok = !error;
     }
     if (!ok) std::filesystem::remove(temp, error);

@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 
 #include "FakeDesktopPort.h"
 #include "FakePorts.h"
 #include "TempFolder.h"
+#include "app/LiveStore.h"
 #include "app/MainFrame.h"
 #include "app/OrvantaApp.h"
 #include "app/OrvantaDoc.h"
@@ -25,9 +29,14 @@ constexpr double kToday = 46363.0; // Monday 7 December 2026
 
 struct StoreOutlook : IAutomationPort {
     std::shared_ptr<CSubstituteOutlook> store;
+    std::shared_ptr<CLiveStore> live; // a store file read again when it changes, instead
     int connections = 0;
     long CreateOutlook(AutoObjectPtr& app) override {
         ++connections;
+        if (live) {
+            app = live->Application();
+            return 0;
+        }
         if (!store) return AutoCode::ClassNotRegistered;
         app = store->Application();
         return 0;
@@ -104,6 +113,50 @@ TEST_F(MainFrameTest, FirstTickConnectsDrawsInstallsAndStartsTheTimers) {
     EXPECT_EQ(frame.Refreshes(), refreshes + 3);
     EXPECT_EQ(frame.Redraws(), 1);
     EXPECT_EQ(Installs(), 1);
+}
+
+// A picture that could not be written (another program holding the old one, a full
+// disk) leaves the desktop behind the data: the next refresh draws again although
+// Outlook reports nothing new since the read that went with the lost picture.
+TEST_F(MainFrameTest, AChangeWhosePictureCouldNotBeWrittenIsDrawnAtTheNextTick) {
+    const std::string storeFile = dir.File("store.json");
+    auto writeStore = [&](const std::string& extra) {
+        std::ofstream(storeFile, std::ios::trunc)
+            << R"({"folders": [{"name": "Inbox", "role": "inbox", "unread": 2},
+            {"name": "Calendar", "role": "calendar", "appointments": [
+                {"subject": "Stand-up", "start": "2026-12-07 09:00", "end": "2026-12-07 09:15"})"
+            << extra << R"(]}, {"name": "Tasks", "role": "tasks"}]})";
+    };
+    auto picture = [&] {
+        std::ifstream in(doc.Composer().OutputPath(), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    writeStore("");
+    outlook.live = std::make_shared<CLiveStore>(storeFile);
+    std::string error;
+    ASSERT_TRUE(outlook.live->Load(error)) << error;
+    Start();
+    env.windows.Advance(300);
+    const std::string first = picture();
+    ASSERT_FALSE(first.empty());
+
+    // The user adds an appointment; the picture's temporary file cannot be made.
+    const std::string output = doc.Composer().OutputPath();
+    writeStore(R"(, {"subject": "Dentist", "start": "2026-12-07 16:30", "end": "2026-12-07 17:15"})");
+    std::filesystem::create_directory(output + ".tmp");
+    env.windows.Advance(20000);
+    EXPECT_TRUE(picture() == first) << "the previous picture stays";
+    std::filesystem::remove(output + ".tmp");
+
+    // Nothing new in Outlook since, yet the next tick draws what the lost picture held.
+    std::filesystem::remove(output);
+    env.windows.Advance(20000);
+    EXPECT_TRUE(std::filesystem::exists(output)) << "not drawn again";
+    EXPECT_NE(doc.SignatureText().find("Dentist"), std::string::npos) << doc.SignatureText();
+    // Once drawn, unchanged data are not drawn again.
+    std::filesystem::remove(output);
+    env.windows.Advance(20000);
+    EXPECT_FALSE(std::filesystem::exists(output));
 }
 
 TEST_F(MainFrameTest, DayChangeRedrawsWithinThreeSecondsOfMidnight) {
