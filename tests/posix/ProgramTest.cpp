@@ -152,23 +152,8 @@ namespace {
 // Runs the program with the arguments; its standard output is the result.
 std::string RunCommand(const std::map<std::string, std::string>& env, const std::string& errPath, int& rc,
                        const std::vector<std::string>& args) {
-    std::string outPath = errPath + ".out";
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        for (const auto& [k, v] : env) ::setenv(k.c_str(), v.c_str(), 1);
-        int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        ::dup2(out, 1);
-        ::dup2(err, 2);
-        std::vector<char*> argv{const_cast<char*>(ORVANTA_PROGRAM)};
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(ORVANTA_PROGRAM, argv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const std::string outPath = errPath + ".out";
+    rc = RunToEnd(ORVANTA_PROGRAM, env, args, outPath, errPath);
     return ReadFile(outPath);
 }
 
@@ -268,22 +253,10 @@ TEST_F(Program, AgendaWithoutAReachableStoreSaysSoOnceAndShowsRealDays) {
 // mistake, and a mistyped command never starts a second daemon.
 TEST_F(Program, CommandLineHelpAndUnknownCommands) {
     auto run = [&](const char* arg, std::string& out, std::string& err) {
-        const std::string outPath = Err(9) + ".out";
-        pid_t pid = ::fork();
-        if (pid == 0) {
-            for (const auto& [k, v] : env) ::setenv(k.c_str(), v.c_str(), 1);
-            int o = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            int e = ::open(Err(9).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            ::dup2(o, 1);
-            ::dup2(e, 2);
-            ::execl(ORVANTA_PROGRAM, ORVANTA_PROGRAM, arg, static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        out = ReadFile(outPath);
+        const int rc = RunToEnd(ORVANTA_PROGRAM, env, {arg}, Err(9) + ".out", Err(9));
+        out = ReadFile(Err(9) + ".out");
         err = ReadFile(Err(9));
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return rc;
     };
     std::string out, err;
     for (const char* help : {"--help", "-h"}) {

@@ -14,24 +14,12 @@ protected:
                {"ORVANTA_WALLPAPER_COMMAND", "true"}};
     }
     // Runs "orvanta ARGS"; its exit code, with what it printed in out and err.
-    int Run(std::vector<std::string> args) {
+    int Run(const std::vector<std::string>& args) {
         const std::string outPath = dir.Path() + "/out", errPath = dir.Path() + "/err";
-        pid_t pid = ::fork();
-        if (pid == 0) {
-            for (const auto& [k, v] : env) ::setenv(k.c_str(), v.c_str(), 1);
-            ::dup2(::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
-            ::dup2(::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
-            std::vector<char*> argv{const_cast<char*>(ORVANTA_PROGRAM)};
-            for (auto& a : args) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            ::execv(ORVANTA_PROGRAM, argv.data());
-            ::_exit(127);
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
+        const int rc = RunToEnd(ORVANTA_PROGRAM, env, args, outPath, errPath);
         out = ReadFile(outPath);
         err = ReadFile(errPath);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return rc;
     }
     std::string Reg() const { return ReadFile(dir.Path() + "/config/orvanta/HKEY_CURRENT_USER.reg"); }
 
