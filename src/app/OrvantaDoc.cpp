@@ -52,6 +52,8 @@ bool COrvantaDoc::OpenPopup() {
 }
 
 bool COrvantaDoc::Compose() {
+    // A copy made for another screen or style, or from an older file, is made again.
+    if (m_settings.m_converted) ConvertBackground();
     // The side-bar column makes room for the folders there are.
     if (!m_settings.m_sideBarStyle) m_settings.LayoutSideBar(m_folders.GetCount(), m_settings.ListLineHeight());
     const bool written = m_composer.Compose();
@@ -72,8 +74,29 @@ bool COrvantaDoc::Compose() {
 void COrvantaDoc::ConvertBackground() {
     m_settings.m_converted = false;
     const std::string ext = EFileSystem::Extension(m_settings.m_wallpaper, true);
-    if (ext == "jpg" || ext == "jpeg")
-        m_settings.m_converted = ConvertJpegToBmp(m_settings.m_wallpaper, m_settings.m_convertedPath);
+    if (ext != "jpg" && ext != "jpeg") return;
+    // The file's size and time of writing say whether it is the one converted last
+    // time; a file whose version cannot be told (a device, a pipe) is never taken as known.
+    Conversion now;
+    now.picture = m_settings.m_wallpaper;
+    now.limits = m_composer.PictureLimits();
+    now.copy = m_settings.m_convertedPath;
+    std::error_code sizeError, timeError, copyError;
+    const std::filesystem::path picture(now.picture);
+    const bool regular = std::filesystem::is_regular_file(picture, sizeError);
+    now.size = regular ? std::filesystem::file_size(picture, sizeError) : 0;
+    now.written = std::filesystem::last_write_time(picture, timeError);
+    const bool known = regular && !sizeError && !timeError;
+    if (known && m_conversion && *m_conversion == now &&
+        (!m_conversion->ok || std::filesystem::exists(std::filesystem::path(now.copy), copyError))) {
+        m_settings.m_converted = m_conversion->ok;
+        return;
+    }
+    ++m_conversions;
+    now.ok = ConvertJpegToBmp(now.picture, now.copy, now.limits);
+    m_settings.m_converted = now.ok;
+    if (known) m_conversion = now;
+    else m_conversion.reset();
 }
 
 bool COrvantaDoc::RefreshData() {

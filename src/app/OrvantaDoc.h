@@ -4,7 +4,9 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "../outlook/Appointments.h"
@@ -45,10 +47,16 @@ public:
 
     bool RefreshData();
     // The user's JPEG picture copied to the converted-copy BMP (the flag says whether
-    // the copy is good); any other picture clears the flag.
+    // the copy is good); any other picture clears the flag. The copy holds what the
+    // composition uses (CComposer::PictureLimits), and it is made once per version of
+    // the file, screen and style: while none of them changed, the copy made last time
+    // (or the failure) stands and the picture is not read again.
     void ConvertBackground();
-    // Composes the wallpaper from the data of the last refresh into the output path.
+    // Composes the wallpaper from the data of the last refresh into the output path
+    // (bringing the converted copy up to date first).
     bool Compose();
+    // How many times ConvertBackground actually read the user's picture.
+    int Conversions() const { return m_conversions; }
     CComposer& Composer() { return m_composer; }
     bool RefreshAndCompare();
     uint32_t BuildSignature();
@@ -68,6 +76,20 @@ public:
     std::function<COleDateTime()> m_clock = [] { return LocalNow(); };
 
 private:
+    // What a converted copy was made from, and whether the conversion succeeded.
+    struct Conversion {
+        std::string picture;
+        std::uintmax_t size = 0;
+        std::filesystem::file_time_type written;
+        ImageLimits limits;
+        std::string copy;
+        bool ok = false;
+        bool operator==(const Conversion& o) const {
+            return picture == o.picture && size == o.size && written == o.written && limits == o.limits &&
+                   copy == o.copy;
+        }
+    };
+
     CSettings& m_settings;
     COutlookEngine m_engine;
     CTasks m_tasks;
@@ -79,4 +101,6 @@ private:
     std::unique_ptr<CDesktopMapper> m_desktopMapper;
     std::unique_ptr<CDesktopMapper> m_popupMapper;
     std::unique_ptr<CPopUpSource> m_popupSource;
+    std::optional<Conversion> m_conversion; // the last one made
+    int m_conversions = 0;
 };

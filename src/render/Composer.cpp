@@ -46,23 +46,47 @@ std::string CComposer::BuildOutputPath() {
     return Port<ISystemPort>().CaseInsensitivePaths() ? EParser::ToLower(path) : path;
 }
 
-bool CComposer::LoadPicture(RgbImage& picture, int minWidth, int minHeight) {
+ImageLimits CComposer::PictureLimits() const {
+    const ScreenMetrics metrics = Port<ISystemPort>().GetScreenMetrics();
+    const ScreenRect screen = ESystemInfo::VirtualScreenRect();
+    ImageLimits limits;
+    switch (EParser::ParseInt(m_settings.m_wpStyle)) {
+    case 0:
+        limits.keepWidth = metrics.primaryWidth;
+        limits.keepHeight = metrics.primaryHeight;
+        limits.keepCentre = true;
+        break;
+    case 1:
+        limits.keepWidth = screen.width;
+        limits.keepHeight = screen.height;
+        break;
+    case 2:
+        limits.minWidth = metrics.primaryWidth;
+        limits.minHeight = metrics.primaryHeight;
+        break;
+    default: break;
+    }
+    return limits;
+}
+
+bool CComposer::LoadPicture(RgbImage& picture) {
     picture = RgbImage{};
     std::string path = m_settings.m_converted ? m_settings.m_convertedPath : m_settings.m_wallpaper;
     // The program never composes over its own output.
     if (path.empty() || SamePath(path, m_outputPath)) return true;
+    const ImageLimits limits = PictureLimits();
     auto source = IS40_OpenFileSource(path);
     if (!source) return false;
     int w = 0, h = 0;
     const std::string ext = EFileSystem::Extension(path, true);
-    ImageLimits limits;
-    limits.minWidth = minWidth;
-    limits.minHeight = minHeight;
-    RgbBuffer rgb = ext == "bmp" ? IS40_ReadBMP(source.get(), w, h) : IS40_ReadJPG(source.get(), w, h, 24, 0, limits);
+    RgbBuffer rgb = ext == "bmp" ? IS40_ReadBMP(source.get(), w, h, 24, nullptr, 0, limits)
+                                 : IS40_ReadJPG(source.get(), w, h, 24, 0, limits);
+    const std::string refusal = source->Refusal();
     IS40_CloseSource(std::move(source));
     if (!rgb) {
         // It opened but is no picture this program can read: the desktop colour shows.
-        Message("The background picture \"" + path + "\" could not be read; the desktop colour is shown instead.");
+        Message("The background picture \"" + path + "\" " + (refusal.empty() ? "could not be read" : refusal) +
+                "; the desktop colour is shown instead.");
         return true;
     }
     picture.pixels = std::move(rgb);
@@ -126,8 +150,7 @@ bool CComposer::Compose() {
 
     const int style = EParser::ParseInt(s.m_wpStyle);
     RgbImage picture;
-    if (!LoadPicture(picture, style == 2 ? metrics.primaryWidth : 0, style == 2 ? metrics.primaryHeight : 0))
-        return false;
+    if (!LoadPicture(picture)) return false;
     CMemDC background(vw, vh, Port<ISystemPort>().DesktopColor());
     if (!background.IsValid()) return false;
     PaintPicture(background, picture, style, metrics.primaryWidth, metrics.primaryHeight);

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 
+#include "ImageLimits.h"
 #include "MemWallPaper.h"
 #include "RegionList.h"
 #include "RgbImage.h"
@@ -49,16 +50,24 @@ public:
     // lower-cased where the file system ignores case.
     static std::string BuildOutputPath();
 
+    // What of the user's picture the composition uses, for the style and the screens
+    // as they are now: stretched, at least the primary screen's size (a larger JPEG is
+    // decoded at a reduced scale); centred, the primary screen's size from its centre;
+    // tiled, the virtual screen's size from its top-left corner. Reading only that
+    // gives the same wallpaper as reading the whole picture.
+    ImageLimits PictureLimits() const;
+
     // Paints the picture onto the background by the wallpaper style (0 centred, 1
     // tiled, 2 stretched; other values paint nothing); screen sizes are the primary
     // screen's (sw, sh) and the virtual screen's (surface size).
     static void PaintPicture(CMemDC& background, const RgbImage& picture, int style, int sw, int sh);
 
 private:
-    // The picture named by the settings, or an empty image; false when a named
-    // picture cannot be opened. A JPEG may come at a reduced scale that still covers
-    // minWidth x minHeight (when the picture will be stretched to that size anyway).
-    bool LoadPicture(RgbImage& picture, int minWidth, int minHeight);
+    // The part of the picture named by the settings that PictureLimits asks for, or an
+    // empty image; false when a named picture cannot be opened. A picture that opens
+    // but cannot be used (no regular file, too large, damaged) is said once and gives
+    // an empty image: the desktop colour shows.
+    bool LoadPicture(RgbImage& picture);
     void ComposePopup();
 
     CSettings& m_settings;

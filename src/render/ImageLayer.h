@@ -29,7 +29,9 @@ struct ImageRect {
 };
 
 // --- files --------------------------------------------------------------------------
-// Null when the file cannot be opened. Paths are UTF-8.
+// Null when the file cannot be opened. Paths are UTF-8. A folder, device, pipe or
+// socket, or a file larger than any reader takes, opens as a source that reads
+// nothing; its Refusal() says why.
 std::unique_ptr<CImageSource> IS40_OpenFileSource(const std::string& path);
 // A source over bytes that must outlive it.
 std::unique_ptr<CImageSource> IS40_OpenMemorySource(std::span<const std::uint8_t> bytes);
@@ -79,8 +81,10 @@ bool IS40_ResizeImage(std::span<const std::uint8_t> src, int srcWidth, int srcHe
 // --- whole files --------------------------------------------------------------------
 // Both write to a temporary file beside the destination and rename it over the
 // destination only when everything was written: on any failure they return false
-// and the previous file stays as it was.
-bool ConvertJpegToBmp(const std::string& jpegPath, const std::string& bmpPath);
+// and the previous file stays as it was. The conversion reads the JPEG with the
+// limits given (the part and the scale a composition needs).
+bool ConvertJpegToBmp(const std::string& jpegPath, const std::string& bmpPath,
+                      const ImageLimits& limits = ImageLimits());
 // Writes "<path>.tmp" with write and renames it over path when write and the close
 // succeeded; otherwise removes it and leaves path as it was.
 bool WriteFileReplacing(const std::string& path, const std::function<bool(CImageDest&)>& write);

@@ -48,10 +48,11 @@ inline bool Exists(const std::string& path) {
 }
 
 // Runs program with args and the environment's additions to its end; standard output
-// and standard error go to the files named (none when empty). The exit code, or -1
-// when a signal ended it.
+// and standard error go to the files named (none when empty). The exit code, -1 when a
+// signal ended it, 1000 when it had not ended after timeoutMs (it is killed then).
 inline int RunToEnd(const std::string& program, const std::map<std::string, std::string>& env,
-                    const std::vector<std::string>& args, const std::string& outPath, const std::string& errPath) {
+                    const std::vector<std::string>& args, const std::string& outPath, const std::string& errPath,
+                    int timeoutMs = 60000) {
     pid_t pid = ::fork();
     if (pid == 0) {
         for (const auto& [k, v] : env) ::setenv(k.c_str(), v.c_str(), 1);
@@ -64,7 +65,15 @@ inline int RunToEnd(const std::string& program, const std::map<std::string, std:
         ::_exit(127);
     }
     int status = 0;
-    ::waitpid(pid, &status, 0);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (::waitpid(pid, &status, WNOHANG) != pid) {
+        if (std::chrono::steady_clock::now() >= until) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+            return 1000;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
