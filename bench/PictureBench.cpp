@@ -6,7 +6,8 @@
 // The pictures are made once in FOLDER (default: the system's temporary folder):
 //   - a progressive 32768 x 2700 JPEG in 199 scans (about 6 MB), whose coefficients
 //     alone take 265 MB: the bounds refuse it before its first scan is read;
-//   - the same kind of file at 8192 x 2700, which the bounds still take;
+//   - the same kind of file at 8192 x 2700 (66 MB of coefficients), refused once its
+//     scans have carried 20 million blocks, and at 4096 x 2700, which the bounds take;
 //   - a 24-megapixel photograph (6000 x 4000), baseline and progressive.
 // The panel is drawn on the tests' canvas, so the times are the picture's.
 #include <sys/resource.h>
@@ -139,6 +140,7 @@ int main(int argc, char** argv) {
     } pictures[] = {
         {"progressive-32768x2700-199-scans.jpg", 32768, 2700, 78, 18, true, true},
         {"progressive-8192x2700-199-scans.jpg", 8192, 2700, 78, 18, true, true},
+        {"progressive-4096x2700-199-scans.jpg", 4096, 2700, 78, 18, true, true},
         {"photo-6000x4000.jpg", 6000, 4000, 90, 24, false, false},
         {"photo-6000x4000-progressive.jpg", 6000, 4000, 90, 24, false, true},
     };

@@ -5,11 +5,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <system_error>
 
 #include "../platform/Platform.h"
 #include "../settings/Settings.h"
 #include "../render/ImageLayer.h"
+#include "../render/Utf8Path.h"
 #include "../render/DataPanel.h"
 #include "../settings/FileSystem.h"
 #include "../util/LocaleValues.h"
@@ -75,28 +78,17 @@ void COrvantaDoc::ConvertBackground() {
     m_settings.m_converted = false;
     const std::string ext = EFileSystem::Extension(m_settings.m_wallpaper, true);
     if (ext != "jpg" && ext != "jpeg") return;
-    // The file's size and time of writing say whether it is the one converted last
-    // time; a file whose version cannot be told (a device, a pipe) is never taken as known.
-    Conversion now;
-    now.picture = m_settings.m_wallpaper;
-    now.limits = m_composer.PictureLimits();
-    now.copy = m_settings.m_convertedPath;
-    std::error_code sizeError, timeError, copyError;
-    const std::filesystem::path picture(now.picture);
-    const bool regular = std::filesystem::is_regular_file(picture, sizeError);
-    now.size = regular ? std::filesystem::file_size(picture, sizeError) : 0;
-    now.written = std::filesystem::last_write_time(picture, timeError);
-    const bool known = regular && !sizeError && !timeError;
-    if (known && m_conversion && *m_conversion == now &&
-        (!m_conversion->ok || std::filesystem::exists(std::filesystem::path(now.copy), copyError))) {
+    Conversion now{CFileVersion::Of(m_settings.m_wallpaper), m_composer.PictureLimits(), m_settings.m_convertedPath};
+    std::error_code error;
+    if (m_conversion && m_conversion->SameWork(now) &&
+        (!m_conversion->ok || std::filesystem::exists(PathFromUtf8(now.copy), error))) {
         m_settings.m_converted = m_conversion->ok;
         return;
     }
     ++m_conversions;
-    now.ok = ConvertJpegToBmp(now.picture, now.copy, now.limits);
+    now.ok = m_composer.ConvertPicture(m_settings.m_wallpaper, now.copy);
     m_settings.m_converted = now.ok;
-    if (known) m_conversion = now;
-    else m_conversion.reset();
+    m_conversion = now;
 }
 
 bool COrvantaDoc::RefreshData() {

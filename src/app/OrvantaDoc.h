@@ -4,7 +4,6 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +16,7 @@
 #include "../desktop/PopUpSource.h"
 #include "../desktop/ToolTip.h"
 #include "../render/Composer.h"
+#include "../render/FileVersion.h"
 #include "../platform/Platform.h"
 
 class CSettings;
@@ -78,15 +78,12 @@ public:
 private:
     // What a converted copy was made from, and whether the conversion succeeded.
     struct Conversion {
-        std::string picture;
-        std::uintmax_t size = 0;
-        std::filesystem::file_time_type written;
+        CFileVersion picture;
         ImageLimits limits;
         std::string copy;
         bool ok = false;
-        bool operator==(const Conversion& o) const {
-            return picture == o.picture && size == o.size && written == o.written && limits == o.limits &&
-                   copy == o.copy;
+        bool SameWork(const Conversion& o) const {
+            return picture == o.picture && limits == o.limits && copy == o.copy;
         }
     };
 

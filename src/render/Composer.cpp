@@ -69,14 +69,14 @@ ImageLimits CComposer::PictureLimits() const {
     return limits;
 }
 
-bool CComposer::LoadPicture(RgbImage& picture) {
+CComposer::PictureRead CComposer::ReadPicture(const std::string& path, RgbImage& picture) {
     picture = RgbImage{};
-    std::string path = m_settings.m_converted ? m_settings.m_convertedPath : m_settings.m_wallpaper;
-    // The program never composes over its own output.
-    if (path.empty() || SamePath(path, m_outputPath)) return true;
     const ImageLimits limits = PictureLimits();
+    const CFileVersion version = CFileVersion::Of(path);
+    if (m_unreadable && m_unreadable->picture == version && m_unreadable->limits == limits)
+        return PictureRead::Unusable; // tried and said before
     auto source = IS40_OpenFileSource(path);
-    if (!source) return false;
+    if (!source) return PictureRead::Missing;
     int w = 0, h = 0;
     const std::string ext = EFileSystem::Extension(path, true);
     RgbBuffer rgb = ext == "bmp" ? IS40_ReadBMP(source.get(), w, h, 24, nullptr, 0, limits)
@@ -84,15 +84,34 @@ bool CComposer::LoadPicture(RgbImage& picture) {
     const std::string refusal = source->Refusal();
     IS40_CloseSource(std::move(source));
     if (!rgb) {
-        // It opened but is no picture this program can read: the desktop colour shows.
         Message("The background picture \"" + path + "\" " + (refusal.empty() ? "could not be read" : refusal) +
                 "; the desktop colour is shown instead.");
-        return true;
+        m_unreadable = Unreadable{version, limits};
+        return PictureRead::Unusable;
     }
+    m_unreadable.reset();
     picture.pixels = std::move(rgb);
     picture.width = w;
     picture.height = h;
-    return true;
+    return PictureRead::Read;
+}
+
+bool CComposer::LoadPicture(RgbImage& picture) {
+    picture = RgbImage{};
+    std::string path = m_settings.m_converted ? m_settings.m_convertedPath : m_settings.m_wallpaper;
+    // The program never composes over its own output.
+    if (path.empty() || SamePath(path, m_outputPath)) return true;
+    // A picture that opens but is no picture this program can use: the desktop colour shows.
+    return ReadPicture(path, picture) != PictureRead::Missing;
+}
+
+bool CComposer::ConvertPicture(const std::string& jpegPath, const std::string& bmpPath) {
+    RgbImage picture;
+    if (ReadPicture(jpegPath, picture) != PictureRead::Read) return false;
+    const std::span<const std::uint8_t> rgb(picture.pixels.get(), picture.Size());
+    return WriteFileReplacing(bmpPath, [&](CImageDest& dest) {
+        return IS40_WriteBMP(&dest, rgb, picture.width, picture.height, 24, picture.Stride());
+    });
 }
 
 void CComposer::PaintPicture(CMemDC& background, const RgbImage& picture, int style, int sw, int sh) {

@@ -6,8 +6,10 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
+#include "FileVersion.h"
 #include "ImageLimits.h"
 #include "MemWallPaper.h"
 #include "RegionList.h"
@@ -56,6 +58,10 @@ public:
     // tiled, the virtual screen's size from its top-left corner. Reading only that
     // gives the same wallpaper as reading the whole picture.
     ImageLimits PictureLimits() const;
+    // The user's JPEG picture written as a BMP file of what PictureLimits asks for (the
+    // converted copy). False when it cannot be read, said as a composition says it:
+    // once for a version of the file, which then is not read again.
+    bool ConvertPicture(const std::string& jpegPath, const std::string& bmpPath);
 
     // Paints the picture onto the background by the wallpaper style (0 centred, 1
     // tiled, 2 stretched; other values paint nothing); screen sizes are the primary
@@ -63,10 +69,14 @@ public:
     static void PaintPicture(CMemDC& background, const RgbImage& picture, int style, int sw, int sh);
 
 private:
-    // The part of the picture named by the settings that PictureLimits asks for, or an
-    // empty image; false when a named picture cannot be opened. A picture that opens
-    // but cannot be used (no regular file, too large, damaged) is said once and gives
-    // an empty image: the desktop colour shows.
+    // The part of the picture at path that PictureLimits asks for. A picture that opens
+    // but cannot be used (no regular file, too large, damaged, over the decoder's
+    // bounds) is said in one message; the same version of it is not read again, nor
+    // said again.
+    enum class PictureRead { Read, Missing, Unusable };
+    PictureRead ReadPicture(const std::string& path, RgbImage& picture);
+    // The picture named by the settings, or an empty image (none named, or one that
+    // cannot be used: the desktop colour shows); false when it cannot be opened.
     bool LoadPicture(RgbImage& picture);
     void ComposePopup();
 
@@ -79,6 +89,11 @@ private:
     mutable std::mutex m_popupGuard; // held while m_popup is replaced or read by another thread
     CRegionList m_regions;
     CRegionList m_popupRegions;
+    struct Unreadable {
+        CFileVersion picture;
+        ImageLimits limits;
+    };
+    std::optional<Unreadable> m_unreadable; // the last picture that could not be used
     int m_originX = 0;
     int m_originY = 0;
 };

@@ -168,11 +168,11 @@ bool IS40_ResizeImage(std::span<const std::uint8_t> src, int srcWidth, int srcHe
                                    dstStride, bpp);
 }
 
-bool ConvertJpegToBmp(const std::string& jpegPath, const std::string& bmpPath, const ImageLimits& limits) {
+bool ConvertJpegToBmp(const std::string& jpegPath, const std::string& bmpPath) {
     auto source = IS40_OpenFileSource(jpegPath);
     if (!source) return false;
     int width = 0, height = 0;
-    RgbBuffer rgb = IS40_ReadJPG(source.get(), width, height, 24, 0, limits);
+    RgbBuffer rgb = IS40_ReadJPG(source.get(), width, height, 24);
     IS40_CloseSource(std::move(source));
     if (!rgb) return false;
     const std::size_t size = static_cast<std::size_t>(width) * height * 3;

@@ -81,10 +81,8 @@ bool IS40_ResizeImage(std::span<const std::uint8_t> src, int srcWidth, int srcHe
 // --- whole files --------------------------------------------------------------------
 // Both write to a temporary file beside the destination and rename it over the
 // destination only when everything was written: on any failure they return false
-// and the previous file stays as it was. The conversion reads the JPEG with the
-// limits given (the part and the scale a composition needs).
-bool ConvertJpegToBmp(const std::string& jpegPath, const std::string& bmpPath,
-                      const ImageLimits& limits = ImageLimits());
+// and the previous file stays as it was.
+bool ConvertJpegToBmp(const std::string& jpegPath, const std::string& bmpPath);
 // Writes "<path>.tmp" with write and renames it over path when write and the close
 // succeeded; otherwise removes it and leaves path as it was.
 bool WriteFileReplacing(const std::string& path, const std::function<bool(CImageDest&)>& write);

@@ -18,7 +18,7 @@ struct ImageLimits {
     // 8x8 blocks the JPEG decoder reads, a block counted once for every scan that
     // carries it: a baseline picture counts each block once, a progressive one once per
     // scan. This bounds the time a file takes whatever its scans look like.
-    long long maxJpegBlockScans = 40'000'000;
+    long long maxJpegBlockScans = 20'000'000;
     // Memory the JPEG library may hold for itself. A progressive file keeps every
     // coefficient of the picture (128 bytes a block) until its last scan; one that
     // needs more is refused before its first scan is read.

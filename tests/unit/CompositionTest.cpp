@@ -370,6 +370,23 @@ TEST_F(CompositionTest, AJpegIsConvertedOnceAVersionIntoWhatTheScreensShow) {
     const std::uint8_t* middle = &whole.pixels[(static_cast<std::size_t>(90) * w + 150) * 3]; // (400-100)/2, (240-60)/2
     EXPECT_EQ(Out(0, 0), MakeColorref(middle[0], middle[1], middle[2]));
     EXPECT_TRUE(env.ui.boxes.empty());
+
+    // A version that cannot be read is tried once and said once, however often the
+    // wallpaper is composed again.
+    const Bytes cut = EncodeJpeg(rgb, w, h, {.progressive = true});
+    Spit(jpeg, Bytes(cut.begin(), cut.begin() + static_cast<std::ptrdiff_t>(cut.size() / 2)));
+    std::filesystem::last_write_time(PathFromUtf8(jpeg),
+                                     std::filesystem::last_write_time(PathFromUtf8(jpeg)) + std::chrono::seconds(4));
+    for (int refresh = 0; refresh < 3; ++refresh) {
+        doc.ConvertBackground();
+        EXPECT_TRUE(doc.Compose());
+        EXPECT_FALSE(settings.m_converted);
+        EXPECT_EQ(doc.Conversions(), 8);
+        ASSERT_EQ(env.ui.boxes.size(), 1u);
+        EXPECT_NE(env.ui.boxes[0].text.find("photo.jpg\" could not be read"), std::string::npos);
+        output = RgbImage{}; // read the new picture
+        EXPECT_EQ(Out(0, 0), env.system.desktopColor);
+    }
 }
 
 TEST_F(CompositionTest, PopupIsTheCentralPanelWhateverTheDesktopShows) {
