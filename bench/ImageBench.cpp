@@ -16,6 +16,7 @@ extern "C" {
 #include <jpeglib.h>
 }
 
+#include "platform/Platform.h"
 #include "render/ImageLayer.h"
 
 namespace {
@@ -81,6 +82,7 @@ std::string Utf8(const std::filesystem::path& p) {
 } // namespace
 
 int main() {
+    InstallPorts(RealPorts()); // files are read through the file port
     namespace fs = std::filesystem;
     const fs::path dir = fs::temp_directory_path() / ("orvanta-bench-image-" + std::to_string(std::random_device()()));
     fs::create_directories(dir);

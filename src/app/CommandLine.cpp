@@ -7,6 +7,7 @@
 #include "OrvantaApp.h"
 #include "RegionsCommand.h"
 #include "SettingsCommand.h"
+#include "../util/Utf8.h"
 
 void CCommandLine::Usage(std::ostream& out) {
     out << "Usage: orvanta [COMMAND]\n"
@@ -62,7 +63,7 @@ int CCommandLine::Run(const std::vector<std::string>& args, std::ostream& out, s
         return CComposeCommand::Run(args.size() == 3 ? args[2] : std::string(), out, err);
     if (!args.empty() && args[0] == "regions" && (args.size() == 1 || (args.size() == 2 && args[1] == "--popup")))
         return CRegionsCommand::Run(args.size() == 2, out, err);
-    err << "orvanta: unknown command \"" << args[0] << "\"" << (args.size() > 1 ? " or extra arguments" : "")
+    err << "orvanta: unknown command " << QuotedForDisplay(args[0]) << (args.size() > 1 ? " or extra arguments" : "")
         << "\n\n";
     Usage(err);
     return 2;

@@ -32,6 +32,11 @@ bool CDaemonCommand::Parse(const std::vector<std::string>& args, Request& reques
     return request.id != 0;
 }
 
+std::set<unsigned> CDaemonCommand::Commands() {
+    return {ID_REFRESH,     ID_HIDE_DATA,       ID_POPUP,    ID_APP_EXIT, ID_STYLE_BLUE, ID_STYLE_GREEN,
+            ID_STYLE_BROWN, ID_NEW_APPOINTMENT, ID_NEW_TASK, ID_NEW_MAIL, ID_SETTINGS};
+}
+
 int CDaemonCommand::Send(const Request& request, std::ostream& err) {
     ICommandChannel* channel = PortOrNull<ICommandChannel>();
     std::string error = "this system has no command channel";

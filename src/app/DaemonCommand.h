@@ -3,6 +3,7 @@
 // "orvanta exit", ...): each sends the tray menu's command id over the command
 // channel; and "orvanta install-autostart", which makes the program start at log-on.
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,9 @@ public:
     };
     // The request of args, or false when args name no command for the running copy.
     static bool Parse(const std::vector<std::string>& args, Request& request);
+    // Every command id the command line sends to the running copy (these and the
+    // settings command of "orvanta settings"); the running copy takes no other.
+    static std::set<unsigned> Commands();
     // Sends it; 0 when the running copy took it, 1 with the reason on err when not.
     static int Send(const Request& request, std::ostream& err);
     // Writes the XDG autostart entry for this program; 0, or 1 with the reason.

@@ -8,6 +8,7 @@
 #include "../settings/AlreadyRunningDlg.h"
 #include "../settings/Settings.h"
 #include "../util/BuildStamp.h"
+#include "DaemonCommand.h"
 #include "../settings/FileSystem.h"
 #include "../util/Strings.h"
 #include "../settings/SystemInfo.h"
@@ -82,7 +83,7 @@ bool COrvantaApp::InitInstance() {
     // tray's commands do.
     if (ICommandChannel* channel = PortOrNull<ICommandChannel>()) {
         std::string error;
-        m_listening = channel->Listen(*m_mainFrame->Window(), error);
+        m_listening = channel->Listen(*m_mainFrame->Window(), CDaemonCommand::Commands(), error);
         if (!m_listening)
             dialogs.ShowMessageBox("Commands cannot reach this copy: " + error, LoadResString(IDS_APP_TITLE),
                                    MsgBox::Ok | MsgBox::IconError);

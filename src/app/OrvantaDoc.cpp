@@ -6,11 +6,14 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <system_error>
 
 #include "../platform/Platform.h"
 #include "../settings/Settings.h"
 #include "../render/ImageLayer.h"
+#include "../render/Utf8Path.h"
 #include "../render/DataPanel.h"
 #include "../settings/FileSystem.h"
 #include "../util/LocaleValues.h"
@@ -53,6 +56,8 @@ bool COrvantaDoc::OpenPopup() {
 }
 
 bool COrvantaDoc::Compose() {
+    // A copy made for another screen or style, or from an older file, is made again.
+    if (m_settings.m_converted) ConvertBackground();
     // The side-bar column makes room for the folders there are.
     if (!m_settings.m_sideBarStyle) m_settings.LayoutSideBar(m_folders.GetCount(), m_settings.ListLineHeight());
     const bool written = m_composer.Compose();
@@ -77,8 +82,18 @@ bool COrvantaDoc::Compose() {
 void COrvantaDoc::ConvertBackground() {
     m_settings.m_converted = false;
     const std::string ext = EFileSystem::Extension(m_settings.m_wallpaper, true);
-    if (ext == "jpg" || ext == "jpeg")
-        m_settings.m_converted = ConvertJpegToBmp(m_settings.m_wallpaper, m_settings.m_convertedPath);
+    if (ext != "jpg" && ext != "jpeg") return;
+    Conversion now{CFileVersion::Of(m_settings.m_wallpaper), m_composer.PictureLimits(), m_settings.m_convertedPath};
+    std::error_code error;
+    if (m_conversion && m_conversion->SameWork(now) &&
+        (!m_conversion->ok || std::filesystem::exists(PathFromUtf8(now.copy), error))) {
+        m_settings.m_converted = m_conversion->ok;
+        return;
+    }
+    ++m_conversions;
+    now.ok = m_composer.ConvertPicture(m_settings.m_wallpaper, now.copy);
+    m_settings.m_converted = now.ok;
+    m_conversion = now;
 }
 
 bool COrvantaDoc::RefreshData() {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "../outlook/Appointments.h"
@@ -15,6 +16,7 @@
 #include "../desktop/PopUpSource.h"
 #include "../desktop/ToolTip.h"
 #include "../render/Composer.h"
+#include "../render/FileVersion.h"
 #include "../platform/Platform.h"
 
 class CSettings;
@@ -45,10 +47,16 @@ public:
 
     bool RefreshData();
     // The user's JPEG picture copied to the converted-copy BMP (the flag says whether
-    // the copy is good); any other picture clears the flag.
+    // the copy is good); any other picture clears the flag. The copy holds what the
+    // composition uses (CComposer::PictureLimits), and it is made once per version of
+    // the file, screen and style: while none of them changed, the copy made last time
+    // (or the failure) stands and the picture is not read again.
     void ConvertBackground();
-    // Composes the wallpaper from the data of the last refresh into the output path.
+    // Composes the wallpaper from the data of the last refresh into the output path
+    // (bringing the converted copy up to date first).
     bool Compose();
+    // How many times ConvertBackground actually read the user's picture.
+    int Conversions() const { return m_conversions; }
     CComposer& Composer() { return m_composer; }
     // Reads Outlook; true when the read succeeded and the picture should be drawn
     // again: the data changed, or the last picture could not be written.
@@ -70,6 +78,17 @@ public:
     std::function<COleDateTime()> m_clock = [] { return LocalNow(); };
 
 private:
+    // What a converted copy was made from, and whether the conversion succeeded.
+    struct Conversion {
+        CFileVersion picture;
+        ImageLimits limits;
+        std::string copy;
+        bool ok = false;
+        bool SameWork(const Conversion& o) const {
+            return picture == o.picture && limits == o.limits && copy == o.copy;
+        }
+    };
+
     CSettings& m_settings;
     COutlookEngine m_engine;
     CTasks m_tasks;
@@ -86,4 +105,6 @@ private:
     std::unique_ptr<CDesktopMapper> m_desktopMapper;
     std::unique_ptr<CDesktopMapper> m_popupMapper;
     std::unique_ptr<CPopUpSource> m_popupSource;
+    std::optional<Conversion> m_conversion; // the last one made
+    int m_conversions = 0;
 };

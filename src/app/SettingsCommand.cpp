@@ -54,6 +54,7 @@ int CSettingsCommand::Set(const std::string& name, const std::string& value, std
         if (step == ApplyStep::SaveSettings) settings.Save();
     for (const std::string& n : CSettingsSheetModel::SettingNames())
         if (sheet.ValueText(n) != before[n]) PrintLine(out, n, sheet.ValueText(n), "");
+    if (!message.empty()) out << message << "\n"; // what the screen's limits moved
 
     ICommandChannel* channel = PortOrNull<ICommandChannel>();
     std::string error;

@@ -9,6 +9,7 @@
 #include "DesktopPort.h"
 #include "DesktopLockPort.h"
 #include "DialogPort.h"
+#include "FilePort.h"
 #include "LocalePort.h"
 #include "MutexPort.h"
 #include "RegistryPort.h"
@@ -36,6 +37,7 @@ struct Ports {
     IDesktopPort* desktop = nullptr;       // hook, icon test, tooltip, pop-up; none on posix
     IDesktopLockPort* desktopLock = nullptr; // none on posix
     ISplashPort* splash = nullptr;           // none on posix
+    IFilePort* files = nullptr;
 
     template <typename P>
     P*& Slot();
@@ -57,6 +59,7 @@ template <> inline ITopWindowsPort*& Ports::Slot<ITopWindowsPort>() { return top
 template <> inline IDesktopPort*& Ports::Slot<IDesktopPort>() { return desktop; }
 template <> inline IDesktopLockPort*& Ports::Slot<IDesktopLockPort>() { return desktopLock; }
 template <> inline ISplashPort*& Ports::Slot<ISplashPort>() { return splash; }
+template <> inline IFilePort*& Ports::Slot<IFilePort>() { return files; }
 
 // The platform's own ports (each build links one implementation).
 Ports& RealPorts();

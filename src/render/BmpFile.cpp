@@ -107,10 +107,12 @@ bool CBmpFile::Decode(std::span<const std::uint8_t> file, const ImageLimits& lim
     out = RgbImage();
     Layout l;
     if (!ReadLayout(file, l)) return false;
-    if (!limits.Allows(l.width, l.height)) return false;
+    if (l.width <= 0 || l.height <= 0 || l.width > limits.maxWidth || l.height > limits.maxHeight) return false;
     const std::uint64_t rowBytes = RowBytes(static_cast<std::uint64_t>(l.width), l.bits);
     // Both factors are capped, so the product cannot overflow.
     if (rowBytes * static_cast<std::uint64_t>(l.height) > file.size() - l.offBits) return false;
+    const ImageLimits::Part part = limits.Kept(static_cast<int>(l.width), static_cast<int>(l.height));
+    if (!limits.Allows(part.width, part.height)) return false;
 
     std::array<std::array<std::uint8_t, 3>, 256> palette{};
     if (l.bits <= 8) {
@@ -120,38 +122,34 @@ bool CBmpFile::Decode(std::span<const std::uint8_t> file, const ImageLimits& lim
         }
     }
 
-    const int width = static_cast<int>(l.width);
     const int height = static_cast<int>(l.height);
     RgbImage image;
-    image.width = width;
-    image.height = height;
+    image.width = part.width;
+    image.height = part.height;
     image.pixels.reset(new (std::nothrow) std::uint8_t[image.Size()]);
     if (!image.pixels) return false;
 
     const unsigned mask = (1u << (l.bits < 8 ? l.bits : 8)) - 1u;
-    for (int y = 0; y < height; ++y) {
-        const std::uint8_t* src = &file[l.offBits + static_cast<std::size_t>(y) * rowBytes];
-        const int row = l.topDown ? y : height - 1 - y;
+    const int bytesPerPixel = l.bits / 8; // 24 and 32 bits
+    for (int row = 0; row < part.height; ++row) {
+        const int y = part.top + row; // the picture's row, top down
+        const int stored = l.topDown ? y : height - 1 - y;
+        const std::uint8_t* line = &file[l.offBits + static_cast<std::size_t>(stored) * rowBytes];
         std::uint8_t* dst = image.pixels.get() + static_cast<std::size_t>(row) * image.Stride();
         switch (l.bits) {
         case 24:
-            for (int x = 0; x < width; ++x, src += 3, dst += 3) {
-                dst[0] = src[2];
-                dst[1] = src[1];
-                dst[2] = src[0];
-            }
-            break;
         case 32:
-            for (int x = 0; x < width; ++x, src += 4, dst += 3) {
+            for (int x = part.left; x < part.left + part.width; ++x, dst += 3) {
+                const std::uint8_t* src = line + static_cast<std::size_t>(x) * bytesPerPixel;
                 dst[0] = src[2];
                 dst[1] = src[1];
                 dst[2] = src[0];
             }
             break;
         default: // 1, 4 or 8 bits: palette indices, the leftmost pixel in the high bits
-            for (int x = 0; x < width; ++x, dst += 3) {
+            for (int x = part.left; x < part.left + part.width; ++x, dst += 3) {
                 const std::size_t bit = static_cast<std::size_t>(x) * l.bits;
-                const unsigned index = (src[bit / 8] >> (8 - l.bits - bit % 8)) & mask;
+                const unsigned index = (line[bit / 8] >> (8 - l.bits - bit % 8)) & mask;
                 if (index >= l.coloursUsed) return false;
                 dst[0] = palette[index][0];
                 dst[1] = palette[index][1];

@@ -28,8 +28,9 @@ public:
         return (width * bitsPerPixel + 31) / 32 * 4;
     }
 
-    // Decodes a whole file held in memory into top-down RGB. Anything not handled,
-    // inconsistent or over the limits gives false and leaves out empty.
+    // Decodes a whole file held in memory into top-down RGB, only the part the limits
+    // keep. Anything not handled, inconsistent or over the limits gives false and
+    // leaves out empty.
     static bool Decode(std::span<const std::uint8_t> file, const ImageLimits& limits, RgbImage& out);
 
     // Writes the 24-bit file of an RGB picture (rows top-down, stride bytes apart).

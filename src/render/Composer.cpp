@@ -46,29 +46,72 @@ std::string CComposer::BuildOutputPath() {
     return Port<ISystemPort>().CaseInsensitivePaths() ? EParser::ToLower(path) : path;
 }
 
-bool CComposer::LoadPicture(RgbImage& picture, int minWidth, int minHeight) {
+ImageLimits CComposer::PictureLimits() const {
+    const ScreenMetrics metrics = Port<ISystemPort>().GetScreenMetrics();
+    const ScreenRect screen = ESystemInfo::VirtualScreenRect();
+    ImageLimits limits;
+    switch (EParser::ParseInt(m_settings.m_wpStyle)) {
+    case 0:
+        limits.keepWidth = metrics.primaryWidth;
+        limits.keepHeight = metrics.primaryHeight;
+        limits.keepCentre = true;
+        break;
+    case 1:
+        limits.keepWidth = screen.width;
+        limits.keepHeight = screen.height;
+        break;
+    case 2:
+        limits.minWidth = metrics.primaryWidth;
+        limits.minHeight = metrics.primaryHeight;
+        break;
+    default: break;
+    }
+    return limits;
+}
+
+CComposer::PictureRead CComposer::ReadPicture(const std::string& path, RgbImage& picture) {
+    picture = RgbImage{};
+    const ImageLimits limits = PictureLimits();
+    const CFileVersion version = CFileVersion::Of(path);
+    if (m_unreadable && m_unreadable->picture == version && m_unreadable->limits == limits)
+        return PictureRead::Unusable; // tried and said before
+    auto source = IS40_OpenFileSource(path);
+    if (!source) return PictureRead::Missing;
+    int w = 0, h = 0;
+    const std::string ext = EFileSystem::Extension(path, true);
+    RgbBuffer rgb = ext == "bmp" ? IS40_ReadBMP(source.get(), w, h, 24, nullptr, 0, limits)
+                                 : IS40_ReadJPG(source.get(), w, h, 24, 0, limits);
+    const std::string refusal = source->Refusal();
+    IS40_CloseSource(std::move(source));
+    if (!rgb) {
+        Message("The background picture \"" + path + "\" " + (refusal.empty() ? "could not be read" : refusal) +
+                "; the desktop colour is shown instead.");
+        m_unreadable = Unreadable{version, limits};
+        return PictureRead::Unusable;
+    }
+    m_unreadable.reset();
+    picture.pixels = std::move(rgb);
+    picture.width = w;
+    picture.height = h;
+    return PictureRead::Read;
+}
+
+bool CComposer::LoadPicture(RgbImage& picture) {
     picture = RgbImage{};
     std::string path = m_settings.m_converted ? m_settings.m_convertedPath : m_settings.m_wallpaper;
     // The program never composes over its own output.
     if (path.empty() || SamePath(path, m_outputPath)) return true;
-    auto source = IS40_OpenFileSource(path);
-    if (!source) return false;
-    int w = 0, h = 0;
-    const std::string ext = EFileSystem::Extension(path, true);
-    ImageLimits limits;
-    limits.minWidth = minWidth;
-    limits.minHeight = minHeight;
-    RgbBuffer rgb = ext == "bmp" ? IS40_ReadBMP(source.get(), w, h) : IS40_ReadJPG(source.get(), w, h, 24, 0, limits);
-    IS40_CloseSource(std::move(source));
-    if (!rgb) {
-        // It opened but is no picture this program can read: the desktop colour shows.
-        Message("The background picture \"" + path + "\" could not be read; the desktop colour is shown instead.");
-        return true;
-    }
-    picture.pixels = std::move(rgb);
-    picture.width = w;
-    picture.height = h;
-    return true;
+    // A picture that opens but is no picture this program can use: the desktop colour shows.
+    return ReadPicture(path, picture) != PictureRead::Missing;
+}
+
+bool CComposer::ConvertPicture(const std::string& jpegPath, const std::string& bmpPath) {
+    RgbImage picture;
+    if (ReadPicture(jpegPath, picture) != PictureRead::Read) return false;
+    const std::span<const std::uint8_t> rgb(picture.pixels.get(), picture.Size());
+    return WriteFileReplacing(bmpPath, [&](CImageDest& dest) {
+        return IS40_WriteBMP(&dest, rgb, picture.width, picture.height, 24, picture.Stride());
+    });
 }
 
 void CComposer::PaintPicture(CMemDC& background, const RgbImage& picture, int style, int sw, int sh) {
@@ -126,8 +169,7 @@ bool CComposer::Compose() {
 
     const int style = EParser::ParseInt(s.m_wpStyle);
     RgbImage picture;
-    if (!LoadPicture(picture, style == 2 ? metrics.primaryWidth : 0, style == 2 ? metrics.primaryHeight : 0))
-        return false;
+    if (!LoadPicture(picture)) return false;
     CMemDC background(vw, vh, Port<ISystemPort>().DesktopColor());
     if (!background.IsValid()) return false;
     PaintPicture(background, picture, style, metrics.primaryWidth, metrics.primaryHeight);

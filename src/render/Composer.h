@@ -6,8 +6,11 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
+#include "FileVersion.h"
+#include "ImageLimits.h"
 #include "MemWallPaper.h"
 #include "RegionList.h"
 #include "RgbImage.h"
@@ -49,16 +52,32 @@ public:
     // lower-cased where the file system ignores case.
     static std::string BuildOutputPath();
 
+    // What of the user's picture the composition uses, for the style and the screens
+    // as they are now: stretched, at least the primary screen's size (a larger JPEG is
+    // decoded at a reduced scale); centred, the primary screen's size from its centre;
+    // tiled, the virtual screen's size from its top-left corner. Reading only that
+    // gives the same wallpaper as reading the whole picture.
+    ImageLimits PictureLimits() const;
+    // The user's JPEG picture written as a BMP file of what PictureLimits asks for (the
+    // converted copy). False when it cannot be read, said as a composition says it:
+    // once for a version of the file, which then is not read again.
+    bool ConvertPicture(const std::string& jpegPath, const std::string& bmpPath);
+
     // Paints the picture onto the background by the wallpaper style (0 centred, 1
     // tiled, 2 stretched; other values paint nothing); screen sizes are the primary
     // screen's (sw, sh) and the virtual screen's (surface size).
     static void PaintPicture(CMemDC& background, const RgbImage& picture, int style, int sw, int sh);
 
 private:
-    // The picture named by the settings, or an empty image; false when a named
-    // picture cannot be opened. A JPEG may come at a reduced scale that still covers
-    // minWidth x minHeight (when the picture will be stretched to that size anyway).
-    bool LoadPicture(RgbImage& picture, int minWidth, int minHeight);
+    // The part of the picture at path that PictureLimits asks for. A picture that opens
+    // but cannot be used (no regular file, too large, damaged, over the decoder's
+    // bounds) is said in one message; the same version of it is not read again, nor
+    // said again.
+    enum class PictureRead { Read, Missing, Unusable };
+    PictureRead ReadPicture(const std::string& path, RgbImage& picture);
+    // The picture named by the settings, or an empty image (none named, or one that
+    // cannot be used: the desktop colour shows); false when it cannot be opened.
+    bool LoadPicture(RgbImage& picture);
     void ComposePopup();
 
     CSettings& m_settings;
@@ -70,6 +89,11 @@ private:
     mutable std::mutex m_popupGuard; // held while m_popup is replaced or read by another thread
     CRegionList m_regions;
     CRegionList m_popupRegions;
+    struct Unreadable {
+        CFileVersion picture;
+        ImageLimits limits;
+    };
+    std::optional<Unreadable> m_unreadable; // the last picture that could not be used
     int m_originX = 0;
     int m_originY = 0;
 };

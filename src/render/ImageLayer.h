@@ -29,7 +29,9 @@ struct ImageRect {
 };
 
 // --- files --------------------------------------------------------------------------
-// Null when the file cannot be opened. Paths are UTF-8.
+// Null when the file cannot be opened. Paths are UTF-8. A folder, device, pipe or
+// socket, or a file larger than any reader takes, opens as a source that reads
+// nothing; its Refusal() says why.
 std::unique_ptr<CImageSource> IS40_OpenFileSource(const std::string& path);
 // A source over bytes that must outlive it.
 std::unique_ptr<CImageSource> IS40_OpenMemorySource(std::span<const std::uint8_t> bytes);

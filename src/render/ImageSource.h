@@ -3,21 +3,28 @@
 // The readers take the whole content at once, bounded, and parse it with bounds checks.
 #include <cstddef>
 #include <cstdint>
-#include <fstream>
 #include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "ImageLimits.h"
+
 class CImageSource {
 public:
-    // Null when the file cannot be opened for reading.
-    static std::unique_ptr<CImageSource> OpenFile(const std::string& utf8Path);
+    // Reads the file at once through the file port: null when it cannot be opened (no
+    // such file, no permission). A folder, a device, a pipe, a socket, a file over
+    // maxBytes or one that fails while it is read gives a source that reads nothing,
+    // and Refusal() says why, so the caller can name the picture it leaves out.
+    static std::unique_ptr<CImageSource> OpenFile(const std::string& utf8Path,
+                                                  std::size_t maxBytes = ImageLimits().maxFileBytes);
     // Borrows the bytes: they must stay alive and unchanged as long as the source.
     static std::unique_ptr<CImageSource> FromMemory(std::span<const std::uint8_t> bytes);
 
-    // The whole content. False when it holds more than maxBytes or reading fails.
+    // The whole content. False when the source was refused or holds more than maxBytes.
     bool ReadAll(std::size_t maxBytes, std::span<const std::uint8_t>& content);
+    // Why a file that opened cannot be read ("is not a regular file ..."); empty when it can.
+    const std::string& Refusal() const { return m_refusal; }
 
     CImageSource(const CImageSource&) = delete;
     CImageSource& operator=(const CImageSource&) = delete;
@@ -25,9 +32,7 @@ public:
 private:
     CImageSource() = default;
 
-    std::ifstream m_file;
-    bool m_fromFile = false;
-    bool m_loaded = false;
     std::vector<std::uint8_t> m_buffer;
     std::span<const std::uint8_t> m_bytes;
+    std::string m_refusal;
 };

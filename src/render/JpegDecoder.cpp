@@ -1,6 +1,7 @@
 #include "JpegDecoder.h"
 
 #include <csetjmp>
+#include <cstring>
 #include <cstdio> // jpeglib.h needs FILE
 #include <limits>
 #include <new>
@@ -26,6 +27,9 @@ struct MemorySource {
 struct ScanLimit {
     jpeg_progress_mgr pub;
     int maxScans;
+    long long maxBlockScans;
+    int countedScan; // the last scan whose blocks were counted
+    long long blockScans;
 };
 
 struct Session {
@@ -88,12 +92,21 @@ void SkipInputData(j_decompress_ptr cinfo, long count) {
 
 void TermSource(j_decompress_ptr) {}
 
-// Called between steps of multi-scan input; refuses the file once it has more scans
-// than allowed.
+// Called before every row of input a multi-scan file absorbs and before every row
+// of output, so at least once in every scan after its header was read. Refuses the
+// file once it has more scans than allowed, or once its scans together carry more
+// blocks than allowed.
 void CheckScans(j_common_ptr cinfo) {
     auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
     auto* limit = reinterpret_cast<ScanLimit*>(cinfo->progress);
     if (d->input_scan_number > limit->maxScans) ERREXIT(cinfo, JERR_BAD_PROGRESSION);
+    if (d->input_scan_number > limit->countedScan) {
+        limit->countedScan = d->input_scan_number;
+        for (int i = 0; i < d->comps_in_scan && i < MAX_COMPS_IN_SCAN; ++i)
+            if (const jpeg_component_info* c = d->cur_comp_info[i])
+                limit->blockScans += static_cast<long long>(c->width_in_blocks) * c->height_in_blocks;
+        if (limit->blockScans > limit->maxBlockScans) ERREXIT(cinfo, JERR_BAD_PROGRESSION);
+    }
 }
 
 std::uint8_t Mul255(unsigned a, unsigned b) { return static_cast<std::uint8_t>((a * b + 127) / 255); }
@@ -120,16 +133,20 @@ bool Run(Session& s, std::span<const std::uint8_t> file, const ImageLimits& limi
     cinfo.src = &s.source.pub;
     s.progress.pub.progress_monitor = CheckScans;
     s.progress.maxScans = limits.maxJpegScans;
+    s.progress.maxBlockScans = limits.maxJpegBlockScans;
     cinfo.progress = &s.progress.pub;
     // Coefficient buffers of progressive files are the large allocations; without a
-    // backing store the library refuses a file that would need more than this.
-    const std::size_t budget = limits.maxPixelBytes * 3;
+    // backing store the library refuses a file that would need more than this, when
+    // the decode starts and before any scan is read.
+    const std::size_t budget = limits.maxJpegDecoderBytes;
     cinfo.mem->max_memory_to_use = static_cast<long>(
         budget > static_cast<std::size_t>(std::numeric_limits<long>::max()) ? std::numeric_limits<long>::max()
                                                                              : budget);
 
     if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) return false;
-    if (!limits.Allows(cinfo.image_width, cinfo.image_height)) return false;
+    if (cinfo.image_width > static_cast<unsigned>(limits.maxWidth) ||
+        cinfo.image_height > static_cast<unsigned>(limits.maxHeight))
+        return false;
     switch (cinfo.jpeg_color_space) {
     case JCS_GRAYSCALE:
         cinfo.out_color_space = JCS_GRAYSCALE;
@@ -153,35 +170,47 @@ bool Run(Session& s, std::span<const std::uint8_t> file, const ImageLimits& limi
             --scale;
     cinfo.scale_num = scale;
     cinfo.scale_denom = 8;
+    // The size after scaling and the part kept are known before the decode starts.
+    jpeg_calc_output_dimensions(&cinfo);
+    const JDIMENSION outW = cinfo.output_width, outH = cinfo.output_height;
+    if (outW != (cinfo.image_width * scale + 7) / 8 || outH != (cinfo.image_height * scale + 7) / 8) return false;
+    const ImageLimits::Part part = limits.Kept(static_cast<int>(outW), static_cast<int>(outH));
+    if (!limits.Allows(part.width, part.height)) return false;
     jpeg_start_decompress(&cinfo);
     const int components = cinfo.output_components;
-    if (cinfo.output_width != (cinfo.image_width * scale + 7) / 8 ||
-        cinfo.output_height != (cinfo.image_height * scale + 7) / 8 || (components != 1 && components != 3 && components != 4))
+    if (cinfo.output_width != outW || cinfo.output_height != outH || (components != 1 && components != 3 && components != 4))
         return false;
 
-    s.image.width = static_cast<int>(cinfo.output_width);
-    s.image.height = static_cast<int>(cinfo.output_height);
+    s.image.width = part.width;
+    s.image.height = part.height;
     s.image.pixels.reset(new (std::nothrow) std::uint8_t[s.image.Size()]);
     if (!s.image.pixels) return false;
     JSAMPARRAY scratch = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
-                                                    cinfo.output_width * static_cast<JDIMENSION>(components), 1);
+                                                    outW * static_cast<JDIMENSION>(components), 1);
     const bool invertedCmyk = cinfo.saw_Adobe_marker;
-    while (cinfo.output_scanline < cinfo.output_height) {
-        std::uint8_t* dst = s.image.pixels.get() + static_cast<std::size_t>(cinfo.output_scanline) * s.image.Stride();
-        JSAMPROW row = components == 3 ? dst : scratch[0];
+    const JDIMENSION top = static_cast<JDIMENSION>(part.top), bottom = top + static_cast<JDIMENSION>(part.height);
+    while (cinfo.output_scanline < bottom) {
+        const bool kept = cinfo.output_scanline >= top;
+        JSAMPROW row = scratch[0];
         if (jpeg_read_scanlines(&cinfo, &row, 1) != 1) return false;
-        const std::uint8_t* src = scratch[0];
-        if (components == 1) {
-            for (int x = 0; x < s.image.width; ++x, dst += 3) dst[0] = dst[1] = dst[2] = src[x];
-        } else if (components == 4) {
+        if (!kept) continue;
+        std::uint8_t* dst = s.image.pixels.get() + static_cast<std::size_t>(cinfo.output_scanline - 1 - top) * s.image.Stride();
+        const std::uint8_t* src = scratch[0] + static_cast<std::size_t>(part.left) * components;
+        if (components == 3) {
+            std::memcpy(dst, src, static_cast<std::size_t>(part.width) * 3);
+        } else if (components == 1) {
+            for (int x = 0; x < part.width; ++x, dst += 3) dst[0] = dst[1] = dst[2] = src[x];
+        } else {
             // Adobe writes CMYK inverted (255 = no ink); others store the ink itself.
-            for (int x = 0; x < s.image.width; ++x, src += 4, dst += 3) {
+            for (int x = 0; x < part.width; ++x, src += 4, dst += 3) {
                 const unsigned k = invertedCmyk ? src[3] : 255u - src[3];
                 for (int c = 0; c < 3; ++c) dst[c] = Mul255(invertedCmyk ? src[c] : 255u - src[c], k);
             }
         }
     }
-    jpeg_finish_decompress(&cinfo);
+    // Rows below the part kept are never decoded: the decode ends here.
+    if (cinfo.output_scanline == cinfo.output_height) jpeg_finish_decompress(&cinfo);
+    else jpeg_abort_decompress(&cinfo);
     return true;
 }
 

@@ -10,8 +10,11 @@
 
 class CJpegDecoder {
 public:
-    // Decodes a whole file held in memory. A damaged or truncated file, a picture over
-    // the limits or a progressive file of too many scans gives false and leaves out
-    // empty; the library's warnings never reach the console.
+    // Decodes a whole file held in memory: at the smallest DCT scale that still covers
+    // the limits' minimum size, and only the part the limits keep (rows below it are
+    // never decoded). A damaged or truncated file, a picture over the limits, a
+    // progressive file of too many scans or one that needs more work or memory than
+    // the limits allow gives false and leaves out empty; the library's warnings never
+    // reach the console.
     static bool Decode(std::span<const std::uint8_t> file, const ImageLimits& limits, RgbImage& out);
 };

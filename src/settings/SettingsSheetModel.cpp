@@ -4,6 +4,7 @@
 
 #include "../util/Parser.h"
 #include "../util/Strings.h"
+#include "../util/Utf8.h"
 #include "RangeCheck.h"
 #include "Registry.h"
 #include "Settings.h"
@@ -106,6 +107,19 @@ bool OnGeneralPage(const Field& f) {
     return std::holds_alternative<bool G::*>(f.member) || std::holds_alternative<int G::*>(f.member);
 }
 
+// The most a blank can be without another moving: what the screen leaves beside the
+// other blank (header and footer) or beside the side bar (right margin).
+int BlankMax(const CAppearancePage& a, const Field& f) {
+    const int room = std::max(0, a.ScreenHeight() - CAppearancePage::kMinSideBarHeight);
+    int max = 0;
+    if (f.editId == CAppearancePage::kHeaderEdit) max = room - a.m_footerBlank;
+    else if (f.editId == CAppearancePage::kFooterEdit) max = room - a.m_headerBlank;
+    else max = a.SpinRange(CAppearancePage::kRightMarginSpin).max;
+    return std::max(0, max);
+}
+
+const char* const kBroughtDown = "larger values are brought down to fit the screen";
+
 } // namespace
 
 void CSettingsSheetModel::Init(const CSettings& settings, bool launchEntryExists, bool ntFamily, int screenWidth,
@@ -207,16 +221,9 @@ std::string CSettingsSheetModel::RangeText(const std::string& name) const {
     case Kind::Flag: text = "TRUE or FALSE"; break;
     case Kind::Choice: text = f->choices ? f->choices : std::to_string(f->min) + " to " + std::to_string(f->max); break;
     case Kind::Number: text = std::to_string(f->min) + " to " + std::to_string(f->max); break;
-    case Kind::Blank: {
-        const CAppearancePage& a = m_appearance;
-        const int room = std::max(0, a.ScreenHeight() - CAppearancePage::kMinSideBarHeight);
-        int max = 0;
-        if (f->editId == CAppearancePage::kHeaderEdit) max = room - a.m_footerBlank;
-        else if (f->editId == CAppearancePage::kFooterEdit) max = room - a.m_headerBlank;
-        else max = a.SpinRange(CAppearancePage::kRightMarginSpin).max;
-        text = "0 to " + std::to_string(std::max(0, max)) + " (larger values are brought down to fit the screen)";
+    case Kind::Blank:
+        text = "0 to " + std::to_string(BlankMax(m_appearance, *f)) + " (" + kBroughtDown + ")";
         break;
-    }
     }
     if (f->sideBarOnly) text += "; side bar view only";
     if (std::string(f->name) == "Hide On Desktop Lock" && !m_general.m_ntFamily) text += "; not on this system";
@@ -225,9 +232,10 @@ std::string CSettingsSheetModel::RangeText(const std::string& name) const {
 
 CSettingsSheetModel::SetResult CSettingsSheetModel::SetByName(const std::string& name, const std::string& text,
                                                               std::string& message) {
+    message.clear();
     const Field* f = Find(name);
     if (!f) {
-        message = "\"" + name + "\" is not a setting of the settings sheet.";
+        message = QuotedForDisplay(name) + " is not a setting of the settings sheet.";
         return SetResult::Unknown;
     }
     // A value Apply would not take over (its control is disabled) is refused rather
@@ -243,7 +251,8 @@ CSettingsSheetModel::SetResult CSettingsSheetModel::SetByName(const std::string&
     int value = 0;
     switch (f->kind) {
     case Kind::Flag: {
-        const std::string upper = EParser::ToUpper(text);
+        // Blanks around the word are taken as the numbers' fields take them.
+        const std::string upper = EParser::ToUpper(EParser::TrimChars(text, " \t"));
         if (upper != "TRUE" && upper != "FALSE") {
             message = "Please enter TRUE or FALSE.";
             return SetResult::Refused;
@@ -261,13 +270,34 @@ CSettingsSheetModel::SetResult CSettingsSheetModel::SetByName(const std::string&
         if (!taken) return SetResult::Refused;
         break;
     }
-    case Kind::Blank:
+    case Kind::Blank: {
+        // A number below 0 is refused with the range, which the edit field never needs
+        // to say (it holds digits only).
+        const int most = BlankMax(m_appearance, *f);
+        if (CRangeCheck::ParseInteger(text, value, message) && value < 0) {
+            message = "Please enter an integer between 0 and " + std::to_string(most) + " (" + kBroughtDown + ").";
+            return SetResult::Refused;
+        }
+        // Header and footer share the screen's height: one may make room for the other.
+        const Field* other = f->editId == CAppearancePage::kHeaderEdit   ? Find("Footer Blank")
+                             : f->editId == CAppearancePage::kFooterEdit ? Find("Header Blank")
+                                                                         : nullptr;
+        const int otherBefore = other ? Get(*this, *other) : 0;
         if (!m_appearance.TakeEdit(f->editId, text, message)) return SetResult::Refused;
-        value = Get(*this, *f);
-        if (f->editId == CAppearancePage::kHeaderEdit) m_appearance.OnHeaderChanged(value);
-        else if (f->editId == CAppearancePage::kFooterEdit) m_appearance.OnFooterChanged(value);
-        else m_appearance.OnRightMarginChanged(value);
+        const int typed = Get(*this, *f);
+        if (f->editId == CAppearancePage::kHeaderEdit) m_appearance.OnHeaderChanged(typed);
+        else if (f->editId == CAppearancePage::kFooterEdit) m_appearance.OnFooterChanged(typed);
+        else m_appearance.OnRightMarginChanged(typed);
+        // The sheet's live limits may have moved the value and the other blank: said.
+        message.clear();
+        if (Get(*this, *f) != typed)
+            message = "\"" + std::string(f->name) + "\" " + std::to_string(typed) +
+                      " does not fit the screen: it was brought down to " + std::to_string(Get(*this, *f)) + ".";
+        if (other && Get(*this, *other) != otherBefore)
+            message += (message.empty() ? "" : " ") + std::string("\"") + other->name + "\" went from " +
+                       std::to_string(otherBefore) + " to " + std::to_string(Get(*this, *other)) + " to make room.";
         break;
+    }
     }
     if (OnGeneralPage(*f)) m_general.SetModified();
     else m_appearance.SetModified();

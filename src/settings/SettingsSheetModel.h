@@ -53,7 +53,10 @@ public:
     // What the setting accepts, in words ("5 to 3600", "TRUE or FALSE", "0 Blue, ...").
     std::string RangeText(const std::string& name) const;
     // Sets the control that holds the setting from text, with the page's checks and
-    // live limits; Refused with the message leaves every value as it was.
+    // live limits; Refused with the message leaves every value as it was. Taken may
+    // come with a message too: what the live limits moved (the value brought down to
+    // fit the screen, another blank made smaller to make room). Blanks around the text
+    // are taken for every kind of setting; an unknown name is quoted safely.
     SetResult SetByName(const std::string& name, const std::string& text, std::string& message);
 
     CGeneralOptionsPage& General() { return m_general; }

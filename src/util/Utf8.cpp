@@ -109,3 +109,39 @@ size_t Utf8FirstClusterEnd(const std::string& text) {
     }
     return pos;
 }
+
+namespace {
+
+bool NeedsEscape(char32_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 || (c >= 0x202A && c <= 0x202E) ||
+           (c >= 0x2066 && c <= 0x2069) || c == 0x200E || c == 0x200F || c == 0x061C;
+}
+
+void AppendHex(std::string& out, const char* prefix, unsigned value, int digits) {
+    static const char hex[] = "0123456789abcdef";
+    out += prefix;
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) out += hex[(value >> shift) & 0xF];
+}
+
+} // namespace
+
+std::string QuotedForDisplay(const std::string& text, size_t maxChars) {
+    std::string out = "\"";
+    size_t chars = 0, pos = 0;
+    for (; pos < text.size() && chars < maxChars; ++chars) {
+        const Utf8Char ch = Utf8CharAt(text, pos);
+        const bool invalid = ch.code == U'\uFFFD' && ch.length == 1;
+        if (invalid) AppendHex(out, "\\x", static_cast<unsigned char>(text[pos]), 2);
+        else if (ch.code == '\n') out += "\\n";
+        else if (ch.code == '\t') out += "\\t";
+        else if (ch.code == '\r') out += "\\r";
+        else if (ch.code == '"' || ch.code == '\\') (out += '\\') += static_cast<char>(ch.code);
+        else if (ch.code < 0x80 && NeedsEscape(ch.code)) AppendHex(out, "\\x", ch.code, 2);
+        else if (NeedsEscape(ch.code)) AppendHex(out, "\\u", ch.code, 4);
+        else out.append(text, pos, ch.length);
+        pos += ch.length;
+    }
+    out += '"';
+    if (pos < text.size()) out += "...";
+    return out;
+}

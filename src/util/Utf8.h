@@ -33,3 +33,10 @@ Utf8Char Utf8CharAt(const std::string& text, size_t i);
 size_t Utf8ClusterBoundary(const std::string& text, size_t i);
 // The end of the first whole character cluster of the text (0 for an empty text).
 size_t Utf8FirstClusterEnd(const std::string& text);
+
+// The text in double quotes, as a terminal or a log can show it whatever it holds:
+// control characters (C0, DEL, C1), the line and paragraph separators and the
+// bidirectional controls become escapes (\n, \t, \r, \x1b, \u202e), a quote or a
+// backslash is escaped, a byte that is no UTF-8 becomes \xNN. A text of more than
+// maxChars characters is cut there, and "..." follows the closing quote.
+std::string QuotedForDisplay(const std::string& text, size_t maxChars = 64);

@@ -47,6 +47,47 @@ inline bool Exists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
+// Runs program with args and the environment's additions to its end; standard output
+// and standard error go to the files named (none when empty). The exit code, -1 when a
+// signal ended it, 1000 when it had not ended after timeoutMs (it is killed then).
+inline int RunToEnd(const std::string& program, const std::map<std::string, std::string>& env,
+                    const std::vector<std::string>& args, const std::string& outPath, const std::string& errPath,
+                    int timeoutMs = 60000) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        for (const auto& [k, v] : env) ::setenv(k.c_str(), v.c_str(), 1);
+        if (!outPath.empty()) ::dup2(::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+        if (!errPath.empty()) ::dup2(::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (::waitpid(pid, &status, WNOHANG) != pid) {
+        if (std::chrono::steady_clock::now() >= until) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+            return 1000;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Waits up to ms for done() to hold; whether it did.
+template <typename F>
+bool WaitFor(F done, int ms) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        if (done()) return true;
+        if (std::chrono::steady_clock::now() >= until) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
 // The program started with its own XDG folders; standard error goes to a file.
 class ChildProgram {
 public:

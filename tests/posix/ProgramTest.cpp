@@ -152,23 +152,8 @@ namespace {
 // Runs the program with the arguments; its standard output is the result.
 std::string RunCommand(const std::map<std::string, std::string>& env, const std::string& errPath, int& rc,
                        const std::vector<std::string>& args) {
-    std::string outPath = errPath + ".out";
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        for (const auto& [k, v] : env) ::setenv(k.c_str(), v.c_str(), 1);
-        int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        ::dup2(out, 1);
-        ::dup2(err, 2);
-        std::vector<char*> argv{const_cast<char*>(ORVANTA_PROGRAM)};
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(ORVANTA_PROGRAM, argv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const std::string outPath = errPath + ".out";
+    rc = RunToEnd(ORVANTA_PROGRAM, env, args, outPath, errPath);
     return ReadFile(outPath);
 }
 
@@ -268,22 +253,10 @@ TEST_F(Program, AgendaWithoutAReachableStoreSaysSoOnceAndShowsRealDays) {
 // mistake, and a mistyped command never starts a second daemon.
 TEST_F(Program, CommandLineHelpAndUnknownCommands) {
     auto run = [&](const char* arg, std::string& out, std::string& err) {
-        const std::string outPath = Err(9) + ".out";
-        pid_t pid = ::fork();
-        if (pid == 0) {
-            for (const auto& [k, v] : env) ::setenv(k.c_str(), v.c_str(), 1);
-            int o = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            int e = ::open(Err(9).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            ::dup2(o, 1);
-            ::dup2(e, 2);
-            ::execl(ORVANTA_PROGRAM, ORVANTA_PROGRAM, arg, static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        out = ReadFile(outPath);
+        const int rc = RunToEnd(ORVANTA_PROGRAM, env, {arg}, Err(9) + ".out", Err(9));
+        out = ReadFile(Err(9) + ".out");
         err = ReadFile(Err(9));
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return rc;
     };
     std::string out, err;
     for (const char* help : {"--help", "-h"}) {
@@ -297,6 +270,77 @@ TEST_F(Program, CommandLineHelpAndUnknownCommands) {
     EXPECT_NE(err.find("unknown command \"no-such-command\""), std::string::npos) << err;
     EXPECT_NE(err.find("Usage: orvanta"), std::string::npos) << err;
     EXPECT_FALSE(Exists(RegFile())) << "a mistyped command must not start the program";
+}
+
+} // namespace
+
+namespace {
+
+// What a program given these pictures must do quickly; only guards a failing test.
+constexpr int kPictureGuardMs = 5000;
+
+// The user's wallpaper as the desktop has it, and as the program last captured it.
+void SetPicture(const std::string& regFile, const std::string& picture, const char* style) {
+    ::mkdir(regFile.substr(0, regFile.rfind("/orvanta/")).c_str(), 0700);
+    ::mkdir(regFile.substr(0, regFile.rfind('/')).c_str(), 0700);
+    const std::string value = "\"Wallpaper\"=\"" + picture + "\"\n";
+    WriteFile(regFile, "Windows Registry Editor Version 5.00\n\n"
+                       "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n" + value + "\"WallpaperStyle\"=\"" + style +
+                           "\"\n\"TileWallpaper\"=\"0\"\n\n"
+                           "[HKEY_CURRENT_USER\\Software\\Kestrova\\Orvanta for Outlook\\3.5]\n" + value +
+                           "\"WPStyle\"=\"" + style + "\"\n\n");
+}
+
+// Files that are no picture the program can take: each is refused at once with one
+// message naming it, and the wallpaper is still drawn (in the desktop colour).
+TEST_F(Program, PicturesThatAreNoRegularFileOrTooLargeAreRefusedAtOnce) {
+    const std::string fifo = dir.Path() + "/fifo.jpg", link = dir.Path() + "/zero.jpg",
+                      huge = dir.Path() + "/huge.bmp", folder = dir.Path() + "/folder.bmp";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/zero", link.c_str()), 0);
+    WriteFile(huge, "BM");
+    ASSERT_EQ(::truncate(huge.c_str(), 300LL << 20), 0); // sparse: no disk space taken
+    ::mkdir(folder.c_str(), 0700);
+    const std::string output = data + "/Kestrova/Orvanta for Outlook/orvanta.bmp";
+    struct Case {
+        std::string picture;
+        const char* why;
+    } cases[] = {
+        {fifo, "is not a regular file"}, {"/dev/zero", "is not a regular file"}, {link, "is not a regular file"},
+        {folder, "is not a regular file"}, {huge, "is larger than 256 MB"},
+    };
+    for (const Case& c : cases) {
+        SetPicture(RegFile(), c.picture, "0");
+        ::unlink(output.c_str());
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(RunToEnd(ORVANTA_PROGRAM, env, {"compose"}, Err(1) + ".out", Err(1), kPictureGuardMs), 0)
+            << c.picture << "\n" << ReadFile(Err(1));
+        const auto ms =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+        std::cout << "[ measured ] " << c.picture << " refused in " << ms << " ms\n";
+        const std::string err = ReadFile(Err(1));
+        EXPECT_EQ(err, "Orvanta for Outlook: The background picture \"" + c.picture + "\" " + c.why +
+                           (c.picture == huge ? ", more than a picture can be" : " (a folder, device, pipe or socket)") +
+                           "; the desktop colour is shown instead.\n")
+            << c.picture;
+        EXPECT_TRUE(Exists(output)) << c.picture;
+    }
+}
+
+// The running copy with a FIFO as the user's picture: the picture is drawn, commands
+// are answered and a stop signal is acted on.
+TEST_F(Program, AFifoAsThePictureHoldsUpNeitherTheDaemonNorItsExit) {
+    const std::string fifo = dir.Path() + "/fifo.jpg";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    SetPicture(RegFile(), fifo, "2");
+    const std::string output = data + "/Kestrova/Orvanta for Outlook/orvanta.bmp";
+    ChildProgram p(ORVANTA_PROGRAM, env, Err(1));
+    ASSERT_TRUE(p.WaitReady()) << ReadFile(Err(1));
+    EXPECT_TRUE(WaitFor([&] { return Exists(output); }, kPictureGuardMs)) << ReadFile(Err(1));
+    EXPECT_EQ(RunToEnd(ORVANTA_PROGRAM, env, {"refresh"}, "", Err(2), kPictureGuardMs), 0) << ReadFile(Err(2));
+    ::kill(p.Pid(), SIGTERM);
+    EXPECT_EQ(p.WaitExit(kPictureGuardMs), 0);
+    EXPECT_NE(ReadFile(Err(1)).find("fifo.jpg\" is not a regular file"), std::string::npos) << ReadFile(Err(1));
 }
 
 } // namespace

@@ -14,24 +14,12 @@ protected:
                {"ORVANTA_WALLPAPER_COMMAND", "true"}};
     }
     // Runs "orvanta ARGS"; its exit code, with what it printed in out and err.
-    int Run(std::vector<std::string> args) {
+    int Run(const std::vector<std::string>& args) {
         const std::string outPath = dir.Path() + "/out", errPath = dir.Path() + "/err";
-        pid_t pid = ::fork();
-        if (pid == 0) {
-            for (const auto& [k, v] : env) ::setenv(k.c_str(), v.c_str(), 1);
-            ::dup2(::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
-            ::dup2(::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
-            std::vector<char*> argv{const_cast<char*>(ORVANTA_PROGRAM)};
-            for (auto& a : args) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            ::execv(ORVANTA_PROGRAM, argv.data());
-            ::_exit(127);
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
+        const int rc = RunToEnd(ORVANTA_PROGRAM, env, args, outPath, errPath);
         out = ReadFile(outPath);
         err = ReadFile(errPath);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return rc;
     }
     std::string Reg() const { return ReadFile(dir.Path() + "/config/orvanta/HKEY_CURRENT_USER.reg"); }
 
@@ -69,15 +57,39 @@ TEST_F(SettingsCommand, RefusedValueChangesNothing) {
     EXPECT_EQ(Reg(), before);
 }
 
+// What the user typed comes back only quoted and cut: no control character of it
+// reaches the terminal, however long it is.
+TEST_F(SettingsCommand, AnUnknownNameIsShownQuotedAndCut) {
+    const struct {
+        std::string name;
+        std::string shown;
+    } cases[] = {
+        {"\x1b[2J\x1b]0;owned\x07\nRefresh", "\"\\x1b[2J\\x1b]0;owned\\x07\\nRefresh\""},
+        {std::string(100000, 'N'), "\"" + std::string(64, 'N') + "\"..."},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Run({"settings", c.name, "1"}), 2);
+        EXPECT_EQ(err, "orvanta: " + c.shown + " is not a setting of the settings sheet. \"orvanta settings\" lists them.\n");
+        EXPECT_EQ(out, "");
+    }
+    EXPECT_EQ(Run({"\x1b[31mrun"}), 2);
+    EXPECT_EQ(err.rfind("orvanta: unknown command \"\\x1b[31mrun\"\n", 0), 0u) << err;
+}
+
 TEST_F(SettingsCommand, AcceptedValueIsSavedWithWhatItMoved) {
     EXPECT_EQ(Run({"settings", "Refresh", "3600"}), 0) << err;
     EXPECT_NE(Reg().find("\"Refresh\"=dword:00000e10\n"), std::string::npos);
     EXPECT_NE(out.find("not running"), std::string::npos) << out; // taken over at the next start
 
-    // A header too large for the screen comes down and takes the footer with it.
-    EXPECT_EQ(Run({"settings", "Header Blank", "1000"}), 0) << err;
+    // A header too large for the screen comes down and takes the footer with it, and
+    // both are said.
+    EXPECT_EQ(Run({"settings", "Header Blank", "99999"}), 0) << err;
     EXPECT_NE(out.find("\"Header Blank\"            896"), std::string::npos) << out;
     EXPECT_NE(out.find("\"Footer Blank\"            0"), std::string::npos) << out;
+    EXPECT_NE(out.find("\"Header Blank\" 99999 does not fit the screen: it was brought down to 896. \"Footer Blank\" "
+                       "went from 35 to 0 to make room.\n"),
+              std::string::npos)
+        << out;
     EXPECT_NE(Reg().find("\"Header Blank\"=\"896\"\n"), std::string::npos);
     EXPECT_NE(Reg().find("\"Footer Blank\"=\"0\"\n"), std::string::npos);
 

@@ -2,11 +2,16 @@
 // pixels are expected on both builds (the buffer work is portable).
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <vector>
 
 #include "FakePorts.h"
+#include "PictureFiles.h"
 #include "TempFolder.h"
+#include "app/OrvantaDoc.h"
 #include "render/AlphaBlend.h"
 #include "render/Composer.h"
 #include "render/ImageLayer.h"
@@ -292,12 +297,96 @@ TEST_F(CompositionTest, FailuresLoseNothing) {
     EXPECT_TRUE(Compose());
     ASSERT_EQ(env.ui.boxes.size(), 1u);
     EXPECT_NE(env.ui.boxes[0].text.find("broken.jpg"), std::string::npos);
+    settings.m_wallpaper = dir.File("folder.bmp"); // opens, is no file: said so, desktop colour
+    std::filesystem::create_directory(PathFromUtf8(settings.m_wallpaper));
+    EXPECT_TRUE(Compose());
+    ASSERT_EQ(env.ui.boxes.size(), 2u);
+    EXPECT_NE(env.ui.boxes[1].text.find("folder.bmp\" is not a regular file"), std::string::npos)
+        << env.ui.boxes[1].text;
 
     CSettings s = settings; // an output that cannot be written leaves the old one
     s.m_wallpaper.clear();
     CComposer unwritable(s, dir.File("no-such-folder/orvanta.bmp"));
     EXPECT_FALSE(unwritable.Compose());
     EXPECT_EQ(read(outPath), previous);
+}
+
+// The converted copy of a JPEG holds what the screens show of it, and it is made once
+// for each version of the file, screens and style: refreshes in between read nothing.
+TEST_F(CompositionTest, AJpegIsConvertedOnceAVersionIntoWhatTheScreensShow) {
+    using namespace picture_files;
+    const int w = 400, h = 240;
+    const Bytes rgb = Gradient(w, h);
+    const std::string jpeg = dir.File("photo.jpg");
+    Spit(jpeg, EncodeJpeg(rgb, w, h));
+    settings.m_wallpaper = jpeg;
+    settings.m_convertedPath = dir.File("wallpaper.bmp");
+    settings.m_transparency = 100;
+    COrvantaDoc doc(settings);
+    doc.Composer().SetOutputPath(outPath);
+    auto copySize = [&] {
+        auto src = IS40_OpenFileSource(settings.m_convertedPath);
+        int cw = 0, ch = 0;
+        if (src) IS40_ReadBMP(src.get(), cw, ch);
+        return std::pair{cw, ch};
+    };
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        int conversions;
+        std::pair<int, int> copy;
+    } steps[] = {
+        {"centred: the primary screen's middle", [&] { settings.m_wpStyle = "0"; }, 1, {100, 60}},
+        {"nothing changed", [] {}, 1, {100, 60}},
+        {"tiled: the virtual screen from the corner", [&] { settings.m_wpStyle = "1"; }, 2, {200, 60}},
+        {"stretched: the scale that still covers the screen", [&] { settings.m_wpStyle = "2"; }, 3, {100, 60}},
+        {"the same again", [] {}, 3, {100, 60}},
+        {"a new version of the file", [&] {
+             Spit(jpeg, EncodeJpeg(rgb, w, h, {.quality = 80}));
+             std::filesystem::last_write_time(PathFromUtf8(jpeg),
+                                              std::filesystem::last_write_time(PathFromUtf8(jpeg)) + std::chrono::seconds(2));
+         }, 4, {100, 60}},
+        {"the copy removed", [&] { std::filesystem::remove(PathFromUtf8(settings.m_convertedPath)); }, 5, {100, 60}},
+        {"other screens", [&] { env.system.screen = ScreenMetrics{1, 0, 0, 200, 120, 200, 120, 200}; }, 6, {200, 120}},
+    };
+    for (const Step& step : steps) {
+        step.change();
+        doc.ConvertBackground();
+        EXPECT_TRUE(settings.m_converted) << step.what;
+        EXPECT_EQ(doc.Conversions(), step.conversions) << step.what;
+        EXPECT_EQ(copySize(), step.copy) << step.what;
+    }
+    // A composition with a copy made for another style makes it again before it reads it.
+    settings.m_wpStyle = "0";
+    env.system.screen = ScreenMetrics{1, 0, 0, 100, 60, 100, 60, 100};
+    settings.m_screenWidth = 100;
+    ASSERT_TRUE(doc.Compose());
+    EXPECT_EQ(doc.Conversions(), 7);
+    EXPECT_EQ(copySize(), (std::pair{100, 60}));
+    RgbImage whole;
+    auto src = IS40_OpenFileSource(jpeg);
+    whole.pixels = IS40_ReadJPG(src.get(), whole.width, whole.height);
+    ASSERT_TRUE(whole.pixels);
+    const std::uint8_t* middle = &whole.pixels[(static_cast<std::size_t>(90) * w + 150) * 3]; // (400-100)/2, (240-60)/2
+    EXPECT_EQ(Out(0, 0), MakeColorref(middle[0], middle[1], middle[2]));
+    EXPECT_TRUE(env.ui.boxes.empty());
+
+    // A version that cannot be read is tried once and said once, however often the
+    // wallpaper is composed again.
+    const Bytes cut = EncodeJpeg(rgb, w, h, {.progressive = true});
+    Spit(jpeg, Bytes(cut.begin(), cut.begin() + static_cast<std::ptrdiff_t>(cut.size() / 2)));
+    std::filesystem::last_write_time(PathFromUtf8(jpeg),
+                                     std::filesystem::last_write_time(PathFromUtf8(jpeg)) + std::chrono::seconds(4));
+    for (int refresh = 0; refresh < 3; ++refresh) {
+        doc.ConvertBackground();
+        EXPECT_TRUE(doc.Compose());
+        EXPECT_FALSE(settings.m_converted);
+        EXPECT_EQ(doc.Conversions(), 8);
+        ASSERT_EQ(env.ui.boxes.size(), 1u);
+        EXPECT_NE(env.ui.boxes[0].text.find("photo.jpg\" could not be read"), std::string::npos);
+        output = RgbImage{}; // read the new picture
+        EXPECT_EQ(Out(0, 0), env.system.desktopColor);
+    }
 }
 
 TEST_F(CompositionTest, PopupIsTheCentralPanelWhateverTheDesktopShows) {

@@ -494,7 +494,7 @@ public:
     IWindow* target = nullptr;
     bool listenWorks = true;
     std::vector<unsigned> sent;
-    bool Listen(IWindow& t, std::string& error) override {
+    bool Listen(IWindow& t, const std::set<unsigned>&, std::string& error) override {
         if (!listenWorks) {
             error = "refused by the test";
             return false;

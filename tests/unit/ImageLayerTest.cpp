@@ -2,6 +2,7 @@
 // transfers and the whole-file routines. Runs natively and under Wine.
 #include <gtest/gtest.h>
 
+#include "PictureFiles.h"
 #include "TempFolder.h"
 
 #include <algorithm>
@@ -15,10 +16,6 @@
 #include <string>
 #include <vector>
 
-extern "C" {
-#include <jpeglib.h>
-}
-
 #include "render/ImageLayer.h"
 #include "render/Utf8Path.h"
 
@@ -27,25 +24,13 @@ namespace fs = std::filesystem;
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using namespace picture_files;
 
 // A picture whose every pixel differs from its neighbours.
 Bytes Pattern(int width, int height, unsigned seed = 1) {
     Bytes rgb(static_cast<std::size_t>(width) * height * 3);
     std::mt19937 gen(seed);
     for (auto& b : rgb) b = static_cast<std::uint8_t>(gen());
-    return rgb;
-}
-
-// A smooth picture, as photographs are: what JPEG keeps well.
-Bytes Gradient(int width, int height) {
-    Bytes rgb(static_cast<std::size_t>(width) * height * 3);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            std::uint8_t* p = &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
-            p[0] = static_cast<std::uint8_t>(x * 255 / (width - 1));
-            p[1] = static_cast<std::uint8_t>(y * 255 / (height - 1));
-            p[2] = static_cast<std::uint8_t>(128 + 60 * std::sin((x + y) / 9.0));
-        }
     return rgb;
 }
 
@@ -136,45 +121,6 @@ Bytes WriteBmp(const Bytes& rgb, int width, int height, int stride) {
     return dest->Bytes();
 }
 
-struct JpegSpec {
-    int quality = 95;
-    J_COLOR_SPACE space = JCS_RGB;
-    int components = 3;
-    bool progressive = false;
-    std::vector<jpeg_scan_info> scans{};
-};
-
-Bytes EncodeJpeg(const Bytes& pixels, int width, int height, const JpegSpec& desc = JpegSpec()) {
-    jpeg_compress_struct c{};
-    jpeg_error_mgr err{};
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&c, &out, &size);
-    c.image_width = width;
-    c.image_height = height;
-    c.input_components = desc.components;
-    c.in_color_space = desc.space;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, desc.quality, TRUE);
-    if (desc.progressive) jpeg_simple_progression(&c);
-    if (!desc.scans.empty()) {
-        c.scan_info = desc.scans.data();
-        c.num_scans = static_cast<int>(desc.scans.size());
-    }
-    jpeg_start_compress(&c, TRUE);
-    while (c.next_scanline < c.image_height) {
-        JSAMPROW row = const_cast<JSAMPLE*>(&pixels[static_cast<std::size_t>(c.next_scanline) * width * desc.components]);
-        jpeg_write_scanlines(&c, &row, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    Bytes file(out, out + size);
-    std::free(out);
-    return file;
-}
-
 int MaxDifference(const Bytes& a, const Bytes& b) {
     if (a.size() != b.size()) return 256;
     int most = 0;
@@ -186,11 +132,6 @@ int MaxDifference(const Bytes& a, const Bytes& b) {
 Bytes Slurp(const std::string& utf8Path) {
     std::ifstream in(PathFromUtf8(utf8Path), std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void Spit(const std::string& utf8Path, const Bytes& bytes) {
-    std::ofstream out(PathFromUtf8(utf8Path), std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 // --- BMP writing ------------------------------------------------------------------------
@@ -412,6 +353,94 @@ TEST(ReadJpg, DecodesAtAReducedScaleThatStillCoversTheSizeAskedFor) {
         ASSERT_TRUE(r.rgb) << c.minW;
         EXPECT_EQ(r.width, c.wantW) << c.minW << "x" << c.minH;
         EXPECT_EQ(r.height, c.wantH) << c.minW << "x" << c.minH;
+    }
+}
+
+// A picture larger than what the screen shows is cut to that part while it is read:
+// the same pixels as cutting the whole picture, in the memory of the part.
+TEST(ReadPicture, KeepsOnlyThePartAskedFor) {
+    const int w = 160, h = 96;
+    const Bytes rgb = Gradient(w, h);
+    const std::pair<const char*, Bytes> files[] = {
+        {"bmp", WriteBmp(rgb, w, h, w * 3)},
+        {"baseline", EncodeJpeg(rgb, w, h)},
+        {"progressive", EncodeJpeg(rgb, w, h, {.progressive = true})},
+    };
+    struct Case {
+        int keepW, keepH;
+        bool centre;
+        ImageRect part;
+    } cases[] = {
+        {0, 0, false, {0, 0, 160, 96}},     {40, 30, true, {60, 33, 100, 63}}, {40, 30, false, {0, 0, 40, 30}},
+        {500, 20, true, {0, 38, 160, 58}},  {7, 1000, true, {76, 0, 83, 96}},  {160, 96, true, {0, 0, 160, 96}},
+    };
+    for (const auto& [name, file] : files) {
+        const bool bmp = std::string(name) == "bmp";
+        const Read whole = bmp ? ReadBmp(file) : ReadJpg(file);
+        ASSERT_TRUE(whole.rgb) << name;
+        for (const Case& c : cases) {
+            ImageLimits limits;
+            limits.keepWidth = c.keepW;
+            limits.keepHeight = c.keepH;
+            limits.keepCentre = c.centre;
+            const Read kept = bmp ? ReadBmp(file, limits) : ReadJpg(file, limits);
+            const int pw = c.part.right - c.part.left, ph = c.part.bottom - c.part.top;
+            ASSERT_TRUE(kept.rgb) << name << " " << c.keepW << "x" << c.keepH;
+            EXPECT_EQ(kept.width, pw) << name << " " << c.keepW << "x" << c.keepH;
+            EXPECT_EQ(kept.height, ph) << name << " " << c.keepW << "x" << c.keepH;
+            Bytes expected(static_cast<std::size_t>(pw) * ph * 3);
+            ASSERT_TRUE(IS40_CropImage(whole.Pixels(), w, h, w * 3, expected, pw * 3, c.part, 3));
+            EXPECT_EQ(kept.Pixels(), expected) << name << " " << c.keepW << "x" << c.keepH;
+        }
+    }
+    // The pixel bound applies to what is kept: a picture too large to hold whole is
+    // read when only a screen's worth of it is kept.
+    ImageLimits small;
+    small.maxPixelBytes = 40 * 30 * 3;
+    EXPECT_FALSE(ReadJpg(files[1].second, small).rgb);
+    small.keepWidth = 40;
+    small.keepHeight = 30;
+    EXPECT_TRUE(ReadJpg(files[1].second, small).rgb);
+    EXPECT_TRUE(ReadBmp(files[0].second, small).rgb);
+}
+
+// A file's cost is bounded before it is paid: the blocks its scans carry (a baseline
+// picture counts each block once, a progressive one once per scan) and the memory a
+// progressive file needs for its coefficients, which a baseline one never holds.
+TEST(ReadJpg, RefusesFilesThatNeedMoreWorkOrMemoryThanAllowed) {
+    const Bytes baseline = EncodeJpeg(Gradient(64, 48), 64, 48);
+    const Bytes progressive = EncodeJpeg(Gradient(64, 48), 64, 48, {.progressive = true});
+    // 4:2:0: 8 x 6 blocks of luminance and 4 x 3 of each chrominance.
+    const long long blocks = 8 * 6 + 2 * 4 * 3;
+    // 40 x 30 + 2 x 20 x 15 blocks: 230,400 bytes of coefficients when progressive.
+    const Bytes largerBaseline = EncodeJpeg(Gradient(320, 240), 320, 240);
+    const Bytes largerProgressive = EncodeJpeg(Gradient(320, 240), 320, 240, {.progressive = true});
+    const long long enough = ImageLimits().maxJpegBlockScans;
+    const std::size_t plenty = ImageLimits().maxJpegDecoderBytes;
+    struct Case {
+        const char* name;
+        const Bytes& file;
+        long long blockScans;
+        std::size_t decoderBytes;
+        bool read;
+    } cases[] = {
+        {"baseline, every block once", baseline, blocks, plenty, true},
+        {"baseline, one block short", baseline, blocks - 1, plenty, false},
+        {"progressive, every block in three scans", progressive, 3 * blocks, plenty, false},
+        {"progressive, every block in ten scans", progressive, 10 * blocks, plenty, true},
+        {"baseline in 128 KB", largerBaseline, enough, 128 * 1024, true},
+        {"progressive in 128 KB", largerProgressive, enough, 128 * 1024, false},
+        {"progressive in the default memory", largerProgressive, enough, plenty, true},
+    };
+    for (const Case& c : cases) {
+        ImageLimits limits;
+        limits.maxJpegBlockScans = c.blockScans;
+        limits.maxJpegDecoderBytes = c.decoderBytes;
+        const Read r = ReadJpg(c.file, limits);
+        EXPECT_EQ(r.rgb != nullptr, c.read) << c.name;
+        if (!c.read) {
+            EXPECT_EQ(r.width, 0) << c.name;
+        }
     }
 }
 

@@ -419,6 +419,51 @@ TEST_F(SettingsSheetTest, SettingByNameUsesThePagesChecks) {
     EXPECT_EQ(sheet.RangeText("Refresh"), "5 to 3600");
 }
 
+// Every kind of setting takes blanks around its value alike, a blank below 0 is
+// refused with the range it has, and what the screen's room moved is said.
+TEST_F(SettingsSheetTest, SettingByNameTakesBlanksAlikeAndSaysWhatTheLimitsMoved) {
+    using R = CSettingsSheetModel::SetResult;
+    const std::string fits = " (larger values are brought down to fit the screen).";
+    const struct {
+        const char* name;
+        const char* text;
+        R result;
+        std::string message;
+        const char* value; // the value afterwards
+    } cases[] = {
+        {"Refresh", " 20", R::Taken, "", "20"},
+        {"Refresh", "30 ", R::Taken, "", "30"},
+        {"Refresh", "+40", R::Taken, "", "40"},
+        {"Refresh", "\t50\t", R::Taken, "", "50"},
+        {"Refresh", "6 0", R::Refused, "Please enter an integer.", "50"},
+        {"KeepOnExit", "TRUE ", R::Taken, "", "TRUE"},
+        {"KeepOnExit", " false", R::Taken, "", "FALSE"},
+        {"KeepOnExit", "TRUE\n", R::Refused, "Please enter TRUE or FALSE.", "FALSE"},
+        {"Orvanta style", " 2 ", R::Taken, "", "2"},
+        {"Header Blank", " 10", R::Taken, "", "10"},
+        {"Header Blank", "-0", R::Taken, "", "0"},
+        {"Header Blank", "-5", R::Refused, "Please enter an integer between 0 and 861" + fits, "0"},
+        {"Footer Blank", "-1", R::Refused, "Please enter an integer between 0 and 896" + fits, "35"},
+        {"Right Margin Blank", "-1", R::Refused, "Please enter an integer between 0 and 896" + fits, "0"}, // 1280 - 384
+        {"Header Blank", "800", R::Taken, "", "800"},
+        {"Footer Blank", "200", R::Taken, "\"Header Blank\" went from 800 to 696 to make room.", "200"},
+        {"Header Blank", "99999", R::Taken,
+         "\"Header Blank\" 99999 does not fit the screen: it was brought down to 896. \"Footer Blank\" went from 200 "
+         "to 0 to make room.",
+         "896"},
+        {"Right Margin Blank", "5000", R::Taken,
+         "\"Right Margin Blank\" 5000 does not fit the screen: it was brought down to 896.", "896"},
+        {"\x1b]0;title\x07", "1", R::Unknown, "\"\\x1b]0;title\\x07\" is not a setting of the settings sheet.", ""},
+    };
+    OpenSheet(1280, 1024);
+    for (const auto& c : cases) {
+        std::string message = "left from before";
+        EXPECT_EQ(sheet.SetByName(c.name, c.text, message), c.result) << c.name << " [" << c.text << "]";
+        EXPECT_EQ(message, c.message) << c.name << " [" << c.text << "]";
+        EXPECT_EQ(sheet.ValueText(c.name), c.value) << c.name << " [" << c.text << "]";
+    }
+}
+
 TEST_F(SettingsSheetTest, SideBarValuesAreRefusedInTheCentralViewRatherThanDropped) {
     settings.m_sideBarStyle = true;
     OpenSheet();

@@ -212,6 +212,32 @@ TEST(Utf8, CharacterAtAPositionOrOneReplacementPerBadByte) {
     EXPECT_EQ(Utf8CharAt("\xF4\x8F\xBF\xBF", 0).code, 0x10FFFFu);
 }
 
+// Text from the command line shown back to the user: nothing in it can move the
+// cursor, colour the terminal, turn the line or end it, and it is cut to a length.
+TEST(Utf8, QuotedForDisplayShowsEveryTextSafely) {
+    const struct {
+        std::string text;
+        std::string shown;
+    } cases[] = {
+        {"Refresh", "\"Refresh\""},
+        {"Bild \xC3\xA4 \xE6\x97\xA5", "\"Bild \xC3\xA4 \xE6\x97\xA5\""},          // ordinary letters stay
+        {"\x1b[31mred\x1b[0m", "\"\\x1b[31mred\\x1b[0m\""},                     // escape sequences
+        {"a\nb\tc\rd", "\"a\\nb\\tc\\rd\""},
+        {std::string("nul\0x", 5), "\"nul\\x00x\""},
+        {"\x7f", "\"\\x7f\""},
+        {"\xC2\x9B" "31m", "\"\\u009b31m\""},                                        // the 8-bit escape
+        {"\xE2\x80\xAE" "gpj.exe", "\"\\u202egpj.exe\""},                           // turns the line around
+        {"line\xE2\x80\xA8" "next", "\"line\\u2028next\""},
+        {"say \"hi\" \\", "\"say \\\"hi\\\" \\\\\""},
+        {"\xFF\xC3", "\"\\xff\\xc3\""},                                             // no UTF-8
+        {std::string(100000, 'x'), "\"" + std::string(64, 'x') + "\"..."},
+        {std::string(64, 'x'), "\"" + std::string(64, 'x') + "\""},
+        {std::string(70, '\n'), "\"" + [] { std::string s; for (int i = 0; i < 64; ++i) s += "\\n"; return s; }() + "\"..."},
+    };
+    for (const auto& c : cases) EXPECT_EQ(QuotedForDisplay(c.text), c.shown);
+    EXPECT_EQ(QuotedForDisplay("\xE6\x97\xA5\xE6\x9C\xAC", 1), "\"\xE6\x97\xA5\"...");
+}
+
 TEST(BuildStamp, FromCompilerDate) {
     EXPECT_EQ(MakeBuildStamp("Nov  4 2008"), "081104");
     EXPECT_EQ(MakeBuildStamp("Dec 31 2026"), "261231");

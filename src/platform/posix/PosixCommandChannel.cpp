@@ -7,10 +7,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
+#include <cstdio>
 #include <cstring>
 
 #include "../WindowKit.h"
+#include "../common/CommandRequest.h"
 #include "PosixWindowKit.h"
 
 namespace {
@@ -26,14 +27,27 @@ bool MakeAddress(const std::string& path, sockaddr_un& addr, std::string& error)
 }
 std::string Reason(const char* what) { return std::string(what) + " (" + std::strerror(errno) + ")"; }
 
-// Reads one line (without its end) within the time limit.
-bool ReadLine(int fd, std::string& line, int timeoutMs) {
+// Sends all of text without raising SIGPIPE; false with errno set.
+bool SendAll(int fd, const std::string& text, int flags) {
+    size_t sent = 0;
+    while (sent < text.size()) {
+        const ssize_t n = ::send(fd, text.data() + sent, text.size() - sent, flags | MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        sent += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Reads one answer line (without its end) within the time limit.
+bool ReadAnswer(int fd, std::string& line, int timeoutMs) {
     line.clear();
     char c;
-    while (line.size() < 64) {
+    while (line.size() < CCommandRequest::kMaxBytes) {
         pollfd p{fd, POLLIN, 0};
         if (::poll(&p, 1, timeoutMs) <= 0) return false;
         ssize_t n = ::read(fd, &c, 1);
+        if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         if (c == '\n') return true;
         line += c;
@@ -47,7 +61,7 @@ CPosixCommandChannel::CPosixCommandChannel(CPosixWindowKit& kit, std::string dir
 
 CPosixCommandChannel::~CPosixCommandChannel() { Close(); }
 
-bool CPosixCommandChannel::Listen(IWindow& target, std::string& error) {
+bool CPosixCommandChannel::Listen(IWindow& target, const std::set<unsigned>& commands, std::string& error) {
     Close();
     sockaddr_un addr;
     const std::string path = SocketPath();
@@ -70,11 +84,17 @@ bool CPosixCommandChannel::Listen(IWindow& target, std::string& error) {
     }
     m_fd = fd;
     m_target = &target;
+    m_commands = commands;
     m_kit.Watch(fd, [this] { Accept(); });
     return true;
 }
 
 void CPosixCommandChannel::Close() {
+    for (const auto& [client, received] : m_clients) {
+        m_kit.Unwatch(client);
+        ::close(client);
+    }
+    m_clients.clear();
     if (m_fd < 0) return;
     m_kit.Unwatch(m_fd);
     ::close(m_fd);
@@ -84,29 +104,73 @@ void CPosixCommandChannel::Close() {
 
 void CPosixCommandChannel::Accept() {
     for (;;) {
-        int client = ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
-        if (client < 0) return;
+        const int client = ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (client < 0) {
+            if (errno == EINTR || errno == ECONNABORTED) continue;
+            return; // nothing more waiting, or no descriptor left for now
+        }
         ucred cred{};
         socklen_t len = sizeof cred;
-        std::string line;
-        const char* answer = "refused\n";
-        if (::getsockopt(client, SOL_SOCKET, SO_PEERCRED, &cred, &len) == 0 && cred.uid == ::getuid()) {
-            answer = "bad request\n";
-            unsigned argument = 0;
-            if (ReadLine(client, line, 1000) && line.size() >= 3 && line[line.size() - 2] == ' ' &&
-                line.back() >= '0' && line.back() <= '9') {
-                argument = static_cast<unsigned>(line.back() - '0');
-                line.resize(line.size() - 2);
-            }
-            if (!line.empty() && line.size() <= 5 && line.find_first_not_of("0123456789") == std::string::npos) {
-                const unsigned long id = std::strtoul(line.c_str(), nullptr, 10);
-                if (id > 0 && id <= 0xFFFF && m_target && m_target->Post(Msg::Command, id, argument))
-                    answer = "ok\n";
-            }
+        if (::getsockopt(client, SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0 || cred.uid != ::getuid()) {
+            (void)SendAll(client, "refused\n", MSG_DONTWAIT);
+            ::close(client);
+            continue;
         }
-        (void)!::write(client, answer, std::strlen(answer));
-        ::close(client);
+        if (m_clients.size() >= kMaxClients) {
+            (void)SendAll(client, "busy\n", MSG_DONTWAIT);
+            ::close(client);
+            continue;
+        }
+        m_clients[client];
+        m_kit.Watch(
+            client, [this, client] { OnReadable(client); }, std::chrono::steady_clock::now() + kRequestTime,
+            // The kit no longer watches it: only the answer and the close are left.
+            [this, client] { Finish(client, "timed out"); });
+        // The request may have come with the connection.
+        OnReadable(client);
     }
+}
+
+void CPosixCommandChannel::OnReadable(int client) {
+    auto it = m_clients.find(client);
+    if (it == m_clients.end()) return;
+    std::string& received = it->second;
+    bool ended = false;
+    char buf[128];
+    while (received.size() <= CCommandRequest::kMaxBytes) {
+        const ssize_t n = ::recv(client, buf, sizeof buf, MSG_DONTWAIT);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
+        if (n <= 0) {
+            ended = true; // closed, or an error that ends the connection
+            break;
+        }
+        received.append(buf, static_cast<size_t>(n));
+    }
+    const CCommandRequest::Parsed request = CCommandRequest::Judge(received);
+    if (request.verdict == CCommandRequest::Verdict::Incomplete && !ended) return; // more to come
+    std::string answer = CCommandRequest::Answer(request, m_commands);
+    if (answer == "ok" && !(m_target && m_target->Post(Msg::Command, request.id, request.argument)))
+        answer = "busy";
+    Finish(client, answer);
+}
+
+void CPosixCommandChannel::Finish(int client, const std::string& answer) {
+    if (!m_clients.count(client)) return;
+    if (!SendAll(client, answer + "\n", MSG_DONTWAIT)) {
+        const int e = errno;
+        std::fprintf(stderr, "orvanta: a command's sender left before its answer \"%s\" (%s)\n", answer.c_str(),
+                     std::strerror(e));
+    }
+    // What the client sent beyond its request is read away, so closing does not
+    // reset the connection before the client has read the answer.
+    ::shutdown(client, SHUT_WR);
+    char buf[4096];
+    for (int i = 0; i < 16 && ::recv(client, buf, sizeof buf, MSG_DONTWAIT) > 0; ++i) {
+    }
+    m_kit.Unwatch(client);
+    ::close(client);
+    m_clients.erase(client);
 }
 
 bool CPosixCommandChannel::Send(unsigned commandId, unsigned argument, std::string& error) {
@@ -121,11 +185,8 @@ bool CPosixCommandChannel::Send(unsigned commandId, unsigned argument, std::stri
     if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
         error = "Orvanta for Outlook is not running (" + std::string(std::strerror(errno)) + ")";
     } else {
-        const std::string request =
-            std::to_string(commandId) + (argument ? " " + std::to_string(argument % 10) : std::string()) + "\n";
         std::string reply;
-        if (::write(fd, request.data(), request.size()) != static_cast<ssize_t>(request.size()) ||
-            !ReadLine(fd, reply, 5000))
+        if (!SendAll(fd, CCommandRequest::Line(commandId, argument), 0) || !ReadAnswer(fd, reply, 5000))
             error = "the running copy did not answer";
         else if (reply != "ok")
             error = "the running copy answered \"" + reply + "\"";

@@ -4,6 +4,7 @@
 #include "PosixAutomation.h"
 #include "PosixCanvas.h"
 #include "PosixDialogs.h"
+#include "PosixFilePort.h"
 #include "PosixLocale.h"
 #include "PosixMutex.h"
 #include "PosixRegistry.h"
@@ -23,8 +24,10 @@ Ports& RealPorts() {
     static CPosixCanvasFactory canvas;
     static CPosixWallpaperPort wallpaper;
     static CPosixCommandChannel commands(windows, CPosixMutexPort::DefaultDirectory());
-    static Ports ports{&registry, &system, &mutexes, &locale, &automation, &dialogs, &windows, nullptr, &canvas,
-                       &artwork, &wallpaper, &commands};
+    static CPosixFilePort files;
+    // No tray, top windows, desktop, lock port or splash on Linux.
+    static Ports ports{&registry, &system,   &mutexes, &locale,  &automation, &dialogs, &windows, nullptr, &canvas,
+                       &artwork,  &wallpaper, &commands, nullptr, nullptr,     nullptr,  nullptr,  &files};
     return ports;
 }
 

@@ -23,6 +23,10 @@ void OnSignal(int) {
     if (g_signalPipe[1] >= 0) (void)!::write(g_signalPipe[1], &c, 1);
     errno = saved;
 }
+
+// Caught rather than ignored: an ignored signal stays ignored in the programs this one
+// starts (a wallpaper command, a browser), while a caught one is back to its default there.
+void OnBrokenPipe(int) {}
 } // namespace
 
 struct CPosixWindowKit::State {
@@ -46,7 +50,13 @@ struct CPosixWindowKit::State {
     uintptr_t mainWindow = 0;
     bool quit = false;
     std::map<std::string, unsigned> registered;
-    std::map<int, std::function<void()>> watched;
+    struct Watched {
+        std::function<void()> onReadable;
+        bool timed = false;
+        Clock::time_point deadline;
+        std::function<void()> onLate;
+    };
+    std::map<int, Watched> watched;
     int wakePipe[2] = {-1, -1};
     std::mutex postLock; // guards posted
     std::deque<Posted> posted;
@@ -142,6 +152,10 @@ std::unique_ptr<IWindow> CPosixWindowKit::MakeWindow(const WindowDesc& desc, IWi
         sigaction(SIGTERM, &sa, nullptr);
         sigaction(SIGINT, &sa, nullptr);
         sigaction(SIGHUP, &sa, nullptr);
+        struct sigaction pipe {};
+        pipe.sa_handler = OnBrokenPipe;
+        sigemptyset(&pipe.sa_mask);
+        sigaction(SIGPIPE, &pipe, nullptr);
     }
     uintptr_t handle = m_state->nextHandle++;
     m_state->windows[handle] = {&events, desc.main, {}};
@@ -157,7 +171,14 @@ unsigned CPosixWindowKit::RegisterMessage(const std::string& name) {
     return it->second;
 }
 
-void CPosixWindowKit::Watch(int fd, std::function<void()> onReadable) { m_state->watched[fd] = std::move(onReadable); }
+void CPosixWindowKit::Watch(int fd, std::function<void()> onReadable) {
+    m_state->watched[fd] = State::Watched{std::move(onReadable), false, {}, {}};
+}
+
+void CPosixWindowKit::Watch(int fd, std::function<void()> onReadable, Clock::time_point deadline,
+                            std::function<void()> onLate) {
+    m_state->watched[fd] = State::Watched{std::move(onReadable), true, deadline, std::move(onLate)};
+}
 
 void CPosixWindowKit::Unwatch(int fd) { m_state->watched.erase(fd); }
 
@@ -165,18 +186,22 @@ int CPosixWindowKit::RunMessageLoop() {
     State& s = *m_state;
     if (s.wakePipe[0] < 0 || !s.windows.count(s.mainWindow)) return 1;
     while (!s.quit) {
-        // The earliest timer decides how long to sleep.
+        // The earliest timer or watch deadline decides how long to sleep.
         Clock::time_point now = Clock::now();
         int timeout = 60000;
+        auto until = [&](Clock::time_point due) {
+            // Rounded up: a timer due in less than a millisecond would otherwise
+            // make the loop spin until it is due.
+            auto ms = std::chrono::ceil<std::chrono::milliseconds>(due - now).count();
+            if (ms < timeout) timeout = ms < 0 ? 0 : static_cast<int>(ms);
+        };
         for (const auto& [handle, entry] : s.windows)
-            for (const auto& [id, timer] : entry.timers) {
-                // Rounded up: a timer due in less than a millisecond would otherwise
-                // make the loop spin until it is due.
-                auto ms = std::chrono::ceil<std::chrono::milliseconds>(timer.due - now).count();
-                if (ms < timeout) timeout = ms < 0 ? 0 : static_cast<int>(ms);
-            }
+            for (const auto& [id, timer] : entry.timers) until(timer.due);
         std::vector<pollfd> fds{{s.wakePipe[0], POLLIN, 0}, {g_signalPipe[0], POLLIN, 0}};
-        for (const auto& [fd, cb] : s.watched) fds.push_back({fd, POLLIN, 0});
+        for (const auto& [fd, watch] : s.watched) {
+            fds.push_back({fd, POLLIN, 0});
+            if (watch.timed) until(watch.deadline);
+        }
         int n = ::poll(fds.data(), fds.size(), timeout);
         if (n < 0 && errno != EINTR) return 1;
         while (::waitpid(-1, nullptr, WNOHANG) > 0) {
@@ -194,10 +219,23 @@ int CPosixWindowKit::RunMessageLoop() {
             if (fds[i].revents & (POLLIN | POLLHUP | POLLERR)) {
                 auto it = s.watched.find(fds[i].fd);
                 if (it != s.watched.end()) {
-                    auto cb = it->second; // the callback may unwatch itself
+                    auto cb = it->second.onReadable; // the callback may unwatch itself
                     cb();
                 }
             }
+        // Watches past their deadline end, each told once.
+        now = Clock::now();
+        std::vector<std::function<void()>> late;
+        for (auto it = s.watched.begin(); it != s.watched.end();) {
+            if (it->second.timed && it->second.deadline <= now) {
+                late.push_back(std::move(it->second.onLate));
+                it = s.watched.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        for (const auto& cb : late)
+            if (cb) cb();
         // Posted messages in order, then the timers that are due, each once.
         std::deque<State::Posted> batch;
         {

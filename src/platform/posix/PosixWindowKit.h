@@ -5,9 +5,13 @@
 //   single-threaded loop over poll() with a timer queue on the steady clock and a post
 //   queue any thread may fill (a pipe wakes the loop); sending calls the handler at
 //   once; registered messages numbered from 0xC000 by name; SIGTERM, SIGINT and SIGHUP
-//   post WM_CLOSE to the main window; extra file descriptors watched for reading (the
-//   daemon's command socket); programs the shell port started are reaped.
+//   post WM_CLOSE to the main window; SIGPIPE is caught and does nothing (a write to a
+//   peer that left fails with EPIPE instead of ending the program); extra file
+//   descriptors watched for reading in the same poll as the timers, each optionally
+//   with a deadline (the daemon's command socket and its clients); programs the shell
+//   port started are reaped.
 // Does not implement: common controls and menus (the daemon has none).
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -27,8 +31,11 @@ public:
     unsigned MenuItemId(int, int, int) override { return 0; }
     int RunMessageLoop() override;
 
-    // Calls onReadable on the loop whenever fd can be read, until Unwatch.
+    // Calls onReadable on the loop whenever fd can be read (or has hung up), until Unwatch.
     void Watch(int fd, std::function<void()> onReadable);
+    // The same until the deadline; then fd is no longer watched and onLate is called once.
+    void Watch(int fd, std::function<void()> onReadable, std::chrono::steady_clock::time_point deadline,
+               std::function<void()> onLate);
     void Unwatch(int fd);
 
     struct State; // shared with the windows

@@ -5,6 +5,7 @@
 #include "Win32Desktop.h"
 #include "Win32DesktopLock.h"
 #include "Win32Dialogs.h"
+#include "Win32FilePort.h"
 #include "Win32Locale.h"
 #include "Win32Mutex.h"
 #include "Win32Registry.h"
@@ -31,7 +32,8 @@ Ports& RealPorts() {
     static CWin32DesktopPort desktop;
     static CWin32DesktopLock desktopLock;
     static CWin32SplashPort splash;
+    static CWin32FilePort files;
     static Ports ports{&registry, &system, &mutexes, &locale, &automation, &dialogs, &windows, &tray, &canvas,
-                       &artwork, &wallpaper, nullptr, &topWindows, &desktop, &desktopLock, &splash};
+                       &artwork, &wallpaper, nullptr, &topWindows, &desktop, &desktopLock, &splash, &files};
     return ports;
 }

@@ -1,0 +1,74 @@
+#include "PosixFilePort.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+namespace {
+
+class ScopedFd {
+public:
+    explicit ScopedFd(int fd) : m_fd(fd) {}
+    ~ScopedFd() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    ScopedFd(const ScopedFd&) = delete;
+    ScopedFd& operator=(const ScopedFd&) = delete;
+    int Get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+} // namespace
+
+FileRead CPosixFilePort::ReadWhole(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& content,
+                                   std::string& why) {
+    content.clear();
+    why.clear();
+    if (path.empty() || path.find('\0') != std::string::npos) {
+        why = std::strerror(ENOENT);
+        return FileRead::CannotOpen;
+    }
+    const ScopedFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (fd.Get() < 0) {
+        why = std::strerror(errno);
+        return FileRead::CannotOpen;
+    }
+    struct stat st {};
+    if (::fstat(fd.Get(), &st) != 0) {
+        why = std::strerror(errno);
+        return FileRead::Failed;
+    }
+    if (!S_ISREG(st.st_mode)) return FileRead::NotAFile;
+    if (st.st_size < 0 || static_cast<unsigned long long>(st.st_size) > maxBytes) return FileRead::TooLarge;
+    try {
+        // The size taken beforehand is a hint only: the file may change while it is read.
+        content.reserve(static_cast<std::size_t>(st.st_size));
+        std::uint8_t piece[1 << 16];
+        for (;;) {
+            const ssize_t n = ::read(fd.Get(), piece, sizeof piece);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                why = std::strerror(errno);
+                content.clear();
+                return FileRead::Failed;
+            }
+            if (n == 0) break;
+            if (content.size() + static_cast<std::size_t>(n) > maxBytes) {
+                content.clear();
+                return FileRead::TooLarge;
+            }
+            content.insert(content.end(), piece, piece + n);
+        }
+    } catch (const std::bad_alloc&) {
+        content.clear();
+        why = std::strerror(ENOMEM);
+        return FileRead::Failed;
+    }
+    return FileRead::Done;
+}

@@ -1,0 +1,72 @@
+#include "Win32FilePort.h"
+
+#include <windows.h>
+
+#include <new>
+
+#include "ScopedWin.h"
+#include "Utf.h"
+
+namespace {
+
+// The system's text for the error, without its closing full stop and line end.
+std::string ErrorText(DWORD code) {
+    wchar_t buf[512];
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buf, 512, nullptr);
+    std::string text = n ? Narrow(buf, n) : "error " + std::to_string(code);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '.' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+} // namespace
+
+FileRead CWin32FilePort::ReadWhole(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& content,
+                                   std::string& why) {
+    content.clear();
+    why.clear();
+    const std::wstring wide = Widen(path);
+    if (wide.empty()) {
+        why = "the name cannot be used";
+        return FileRead::CannotOpen;
+    }
+    // FILE_FLAG_BACKUP_SEMANTICS lets a folder open, so that it is named as such below
+    // rather than as a file that cannot be opened.
+    HANDLE raw = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (raw == INVALID_HANDLE_VALUE) {
+        why = ErrorText(GetLastError());
+        return FileRead::CannotOpen;
+    }
+    ScopedKernelHandle file(raw);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileType(file.Get()) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.Get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return FileRead::NotAFile;
+    const unsigned long long size = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    if (size > maxBytes) return FileRead::TooLarge;
+    try {
+        content.reserve(static_cast<std::size_t>(size));
+        std::uint8_t piece[1 << 16];
+        for (;;) {
+            DWORD n = 0;
+            if (!ReadFile(file.Get(), piece, sizeof piece, &n, nullptr)) {
+                why = ErrorText(GetLastError());
+                content.clear();
+                return FileRead::Failed;
+            }
+            if (n == 0) break;
+            if (content.size() + n > maxBytes) {
+                content.clear();
+                return FileRead::TooLarge;
+            }
+            content.insert(content.end(), piece, piece + n);
+        }
+    } catch (const std::bad_alloc&) {
+        content.clear();
+        why = ErrorText(ERROR_NOT_ENOUGH_MEMORY);
+        return FileRead::Failed;
+    }
+    return FileRead::Done;
+}
