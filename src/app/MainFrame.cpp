@@ -2,6 +2,7 @@
 
 #include "../desktop/ActiveWallpaper.h"
 #include "../desktop/DesktopLockResponse.h"
+#include "../outlook/OutlookEngine.h"
 #include "../platform/Platform.h"
 #include "../render/ActiveRegion.h"
 #include "../settings/FileSystem.h"
@@ -54,18 +55,18 @@ void CMainFrame::OnCreate() {
     m_tray = std::make_unique<CSystemTray>();
     m_tray->Create(kTrayNotify, LoadResString(IDS_PRODUCT), kInformationIcon, kTrayId, false);
     m_tray->SetMenuDefaultItem(DefaultTrayItem(), false);
-    if (m_settings.m_launchOutlook) StartOutlook();
+    if (m_settings.m_launchOutlook) LaunchOutlookAtStart();
     m_tray->SetTargetWindow(m_window.get());
     m_tray->SetIcon(IDI_TRAY_START);
-    m_tray->SetChecked({static_cast<unsigned>(ID_STYLE_BLUE + m_settings.m_style)});
+    m_tray->SetCheckedItems([this] { return CheckedTrayItems(); });
     m_storedTime = m_clock();
     CheckDayChange();
     m_window->SetTimer(kDeferredTimer, kDeferredPeriod);
-    StartWatcherIfWanted();
-    // The session's own lock notices are seen at once; the watcher's poll stays for
+    // The session's own lock notices are seen at once; the watcher's poll is only for
     // systems without them.
     if (IDesktopLockPort* lock = PortOrNull<IDesktopLockPort>())
         m_watchingSession = lock->WatchSession(m_window->Handle());
+    StartWatcherIfWanted();
     // A clicked region (on the desktop or in the pop-up) reaches this window's
     // handlers, on whichever thread the click was seen: item and folder ids travel as
     // a string that lives until the handler returned, the day as a number.
@@ -185,7 +186,6 @@ bool CMainFrame::OnFrameCommand(int id) {
     case ID_STYLE_BROWN:
         m_settings.ApplyStyle(id - ID_STYLE_BLUE);
         SaveSettings();
-        if (m_tray) m_tray->SetChecked({static_cast<unsigned>(id)});
         m_refreshRequested = true;
         return true;
     case ID_HELP_INDEX: {
@@ -336,11 +336,6 @@ void CMainFrame::ToggleHideData() {
         // Nothing of ours is on the desktop: its clicks are the shell's alone.
         if (m_settings.m_useInteractiveDesktop) RemoveHook();
     }
-    if (m_tray) {
-        std::vector<unsigned> checked{static_cast<unsigned>(ID_STYLE_BLUE + m_settings.m_style)};
-        if (m_settings.m_hideData) checked.push_back(ID_HIDE_DATA);
-        m_tray->SetChecked(checked);
-    }
 }
 
 void CMainFrame::ApplySettings(const std::vector<ApplyStep>& steps) {
@@ -353,11 +348,6 @@ void CMainFrame::ApplySettings(const std::vector<ApplyStep>& steps) {
             if (!m_tray) break;
             m_tray->SetIconBySetting(m_settings.m_systrayIcon, m_clock().GetDay());
             m_tray->SetMenuDefaultItem(DefaultTrayItem(), false);
-            {
-                std::vector<unsigned> checked{static_cast<unsigned>(ID_STYLE_BLUE + m_settings.m_style)};
-                if (m_settings.m_hideData) checked.push_back(ID_HIDE_DATA);
-                m_tray->SetChecked(checked);
-            }
             break;
         case ApplyStep::StopRefreshTimer:
             if (running) m_window->KillTimer(kRefreshTimer);
@@ -421,6 +411,14 @@ void CMainFrame::OnDesktopLock(bool locked) {
     }
 }
 
+std::vector<unsigned> CMainFrame::CheckedTrayItems() const {
+    // The style and "Hide Data" are marked each on its own: hiding the data keeps the
+    // style, and a style chosen while hidden leaves the data hidden.
+    std::vector<unsigned> checked{static_cast<unsigned>(ID_STYLE_BLUE + m_settings.m_style)};
+    if (m_settings.m_hideData) checked.push_back(ID_HIDE_DATA);
+    return checked;
+}
+
 void CMainFrame::SaveSettings() {
     // "Hide Data" set by a lock lives in memory only: a save while locked (the session
     // ending from the lock screen) must not keep the data hidden at the next start.
@@ -431,7 +429,10 @@ void CMainFrame::SaveSettings() {
 }
 
 void CMainFrame::StartWatcherIfWanted() {
-    if (!m_window || m_shutDown) return;
+    // Where the session reports its locks the poll has nothing to add, and its test
+    // switches the input desktop for real: a user working on another desktop would be
+    // pulled back at every poll.
+    if (!m_window || m_shutDown || m_watchingSession) return;
     if (!m_settings.m_hideData && m_settings.m_hideOnDesktopLock) m_watcher.Start(kWatcherInterval, m_window->Handle());
 }
 
@@ -453,14 +454,18 @@ bool CMainFrame::RemoveHook() {
 }
 
 void CMainFrame::StartOutlook() {
-    // Once the document exists the engine brings Outlook's own window forward (or
-    // starts it); before that, the shell is asked to open Outlook, which keeps one
-    // copy per user.
-    if (m_doc) {
+    // Outlook's window brought forward, or Outlook started when it has none; the same
+    // before the document (and its engine) exists.
+    if (m_doc)
         m_doc->Engine().StartOutlook();
-        return;
-    }
-    Port<ISystemPort>().ShellExecuteVerb("open", "Outlook", "", ShowCmd::Normal);
+    else
+        COutlookEngine::FindOrStartOutlook(true);
+}
+
+void CMainFrame::LaunchOutlookAtStart() {
+    // An Outlook that already runs keeps its place: its window is only looked for, not
+    // brought forward over what the user does at log-on.
+    COutlookEngine::FindOrStartOutlook(false);
 }
 
 void CMainFrame::Shutdown() {

@@ -112,8 +112,14 @@ private:
     void ComposeAndInstall(bool installOnlyWhenComposed);
     void Shutdown();
     unsigned DefaultTrayItem() const;
-    // Starts the lock watcher when the data are shown and "Hide On Desktop Lock" is on.
+    // "Lounch Outlook" at creation: starts Outlook unless its main window is there.
+    void LaunchOutlookAtStart();
+    // Starts the lock watcher when the data are shown and "Hide On Desktop Lock" is on,
+    // unless the session's own lock notices reach this window.
     void StartWatcherIfWanted();
+    // The tray menu's check marks: the current style, and "Hide Data" while the data
+    // are hidden (by the user or by a lock).
+    std::vector<unsigned> CheckedTrayItems() const;
     // Saves the settings, "Hide Data" as the user has it (not as a lock set it).
     void SaveSettings();
 

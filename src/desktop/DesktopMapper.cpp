@@ -36,6 +36,7 @@ bool CDesktopMapper::InstallHook() {
     IDesktopPort* desktop = PortOrNull<IDesktopPort>();
     if (!m_window) return false;
     m_webView = desktop ? desktop->FindShellWebView() : 0;
+    FollowVirtualScreen();
     // A failure leaves the flag clear; the re-hook check still runs, so a shell window
     // that comes later gets the hook.
     m_hookSet = desktop && desktop->SetHook(Handle());
@@ -65,6 +66,19 @@ void CDesktopMapper::OnRehookCheck() {
 void CDesktopMapper::RegionsChanged(bool tooltipsEnabled) {
     m_tracker.SetTooltipsEnabled(tooltipsEnabled);
     m_tracker.Forget();
+    // The picture was composed for the monitors as they are now.
+    if (m_hookPoints) FollowVirtualScreen();
+}
+
+void CDesktopMapper::FollowVirtualScreen() {
+    // The hook's points, like the regions, count from the virtual screen's top-left,
+    // which lies left of or above (0, 0) when a monitor does; a tooltip needs the
+    // screen point. Converted here once, for every tooltip of this mapper.
+    m_hookPoints = true;
+    IDesktopPort* desktop = PortOrNull<IDesktopPort>();
+    if (!desktop) return;
+    const TooltipMetrics m = desktop->GetTooltipMetrics();
+    m_tracker.SetTooltipOffset(m.screenLeft, m.screenTop);
 }
 
 bool CDesktopMapper::ClickAllowed(uintptr_t window, std::int64_t point) {

@@ -68,6 +68,9 @@ public:
 
 private:
     void OnRehookCheck();
+    // The mouse hook's points reach this mapper: its tooltips stand at those points
+    // moved by the virtual screen's top-left.
+    void FollowVirtualScreen();
     bool ClickAllowed(uintptr_t window, std::int64_t point);
     // IHoverHost
     void StartDelayTimer() override;
@@ -83,6 +86,7 @@ private:
     CHoverTracker m_tracker;
     std::unique_ptr<IWindow> m_window;
     bool m_hookSet = false;
+    bool m_hookPoints = false; // the desktop's mapper (the hook's), not the pop-up's
     uintptr_t m_webView = 0;
     unsigned m_moveMsg = 0, m_clickMsg = 0, m_doubleClickMsg = 0, m_otherMsg = 0;
 };

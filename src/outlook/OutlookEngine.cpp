@@ -505,8 +505,8 @@ void COutlookEngine::OpenCalendarAtDay(int64_t dayNumber) {
     }
 }
 
-void COutlookEngine::StartOutlook() {
-    CWindowsEnumer enumer(CWindowsEnumer::Mode::BringForward);
+void COutlookEngine::FindOrStartOutlook(bool bringForward) {
+    CWindowsEnumer enumer(bringForward ? CWindowsEnumer::Mode::BringForward : CWindowsEnumer::Mode::FindOnly);
     if (enumer.Search()) return;
     // Without a top-level windows port (Linux) there is no Outlook to start.
     if (PortOrNull<ITopWindowsPort>() && PortOrNull<ISystemPort>())

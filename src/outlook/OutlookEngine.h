@@ -64,7 +64,11 @@ public:
     // menu entry 1987, and is then discarded unsaved.
     void OpenCalendarAtDay(int64_t dayNumber);
     // Brings Outlook's main window forward (CWindowsEnumer), or starts Outlook.
-    void StartOutlook();
+    void StartOutlook() { FindOrStartOutlook(true); }
+    // Looks for Outlook's main window, bringing it forward when asked, and starts
+    // Outlook only when there is none. Needs no connection (the frame calls it before
+    // the document exists).
+    static void FindOrStartOutlook(bool bringForward);
     // Outlook's main window was last closed maximised: the "Frame" text of
     // "<Outlook key>Office Explorer".
     bool WasOutlookMaximised();

@@ -57,8 +57,11 @@ void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLo
     const int designatorWidth = std::max(canvas.MeasureText(locale.m_am).width, canvas.MeasureText(locale.m_pm).width);
     const int clockWidth = canvas.MeasureText("12:00").width;
     const int dashWidth = canvas.MeasureText("-").width;
+    // The first line of an item holds the time (item font) beside the subject (small font).
+    const int itemHeight = canvas.MeasureText("all-day event").height;
     canvas.SetFont(s.m_fonts.small);
     const int h = canvas.MeasureText("all-day event").height;
+    const int firstLine = std::max(h, itemHeight);
 
     int y = 20;
     if (!central) {
@@ -66,9 +69,11 @@ void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLo
         regions.AddHeaderRegion(RegionRect{0, 5, block.width, 31}.Offset(dx, dy), singleClick, 0);
         y = 31;
     }
-    // In the central Brown view the calendar lies over the lower part of the block.
-    const int limit = central && s.m_style == 2 ? g.calendar.y - block.y : block.height;
-    // Items that would start under the calendar (or below the block) are not drawn.
+    // In the central Brown view the calendar lies over the lower part of the block; and
+    // nothing is seen or clicked below the panel, however far the block reaches.
+    const int limit = std::min(central && s.m_style == 2 ? g.calendar.y - block.y : block.height,
+                               data.Height() - block.y);
+    // Items that would start under the calendar (or below the block or the panel) are not drawn.
     const int drawEnd = std::min(limit, block.height);
     const bool locale12 = s.m_timeStyle == 0 && locale.m_clockFormat != 1;
     const bool hours24 = (s.m_timeStyle == 0 && locale.m_clockFormat == 1) || s.m_timeStyle == 1;
@@ -78,7 +83,7 @@ void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLo
         if (list.GetCount() == 0) continue;
         // A heading is drawn only with room for its first item's line under it: the
         // calendar over the block must not cut a line of text in half.
-        if (y + h * 11 / 10 + h > drawEnd) break;
+        if (y + h * 11 / 10 + firstLine > drawEnd) break;
         canvas.DrawLine(left, y + h, usable, y + h, s.m_colors[10]);
         canvas.SetBackground(false, 0);
         canvas.SetFont(s.m_fonts.heading);
@@ -87,7 +92,7 @@ void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLo
         y += h * 11 / 10;
         canvas.SetBackground(true, kWhite);
 
-        for (int i = 0; i < list.GetCount() && y + (i > 0 ? 6 : 0) + h <= drawEnd; ++i) {
+        for (int i = 0; i < list.GetCount() && y + (i > 0 ? 6 : 0) + firstLine <= drawEnd; ++i) {
             const CAppointment& a = list.GetAt(i);
             if (i > 0) {
                 canvas.DrawLine(left, y + 3, usable, y + 3, s.m_colors[11]);

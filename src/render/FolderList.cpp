@@ -37,9 +37,11 @@ void CFolderList::Draw(CMemWallPaper& data, CRegionList& regions, const CMailFol
     }
     canvas.SetFont(s.m_fonts.listText);
     const int lineHeight = canvas.MeasureText("all-day event").height;
-    // In the central Blue view the calendar lies over the lower part of the block.
-    const int limit = central && s.m_style == 0 ? g.calendar.y - block.y : block.height;
-    // Folders that would start under the calendar (or below the block) are not drawn.
+    // In the central Blue view the calendar lies over the lower part of the block; and
+    // nothing is seen or clicked below the panel, however far the block reaches.
+    const int limit = std::min(central && s.m_style == 0 ? g.calendar.y - block.y : block.height,
+                               data.Height() - block.y);
+    // Folders that would start under the calendar (or below the block or the panel) are not drawn.
     const int drawEnd = std::min(limit, block.height);
 
     // Only whole lines: the calendar over the block must not cut a line of text in half.

@@ -41,11 +41,16 @@ void CPanelHeader::Draw(CMemWallPaper& data, CRegionList& regions, const std::st
         if (contactsButton)
             CMaskedBitmap::LoadBitmap(CStyleSet::kContactsButton + s.m_style).Draw(data, g.header.x + 126, g.header.y);
         buttons();
-        // The band above each block opens a new item of its kind, shown or not.
+        // The band above each block opens a new item of its kind, shown or not, where it
+        // lies on the panel: Green keeps a folder rectangle of another layout, which may
+        // lie anywhere, even on the bare desktop beside the panel.
         const BlockRect* blocks[3] = {&g.appointments, &g.tasks, &g.folders};
         for (int kind = 0; kind < 3; ++kind) {
             const BlockRect& b = *blocks[kind];
-            regions.AddHeaderRegion(RegionRect{b.x, b.y - kHeight, b.x + b.width, b.y}.Offset(ox, oy), singleClick, kind);
+            const RegionRect band{std::max(b.x, 0), std::max(b.y - kHeight, 0), std::min(b.x + b.width, data.Width()),
+                                  std::min(b.y, data.Height())};
+            if (band.left < band.right && band.top < band.bottom)
+                regions.AddHeaderRegion(band.Offset(ox, oy), singleClick, kind);
         }
         ICanvas& canvas = data.Canvas();
         canvas.SetFont(s.m_fonts.date);

@@ -37,9 +37,11 @@ void CTaskList::Draw(CMemWallPaper& data, CRegionList& regions, const CLocaleVal
         y = 31;
     }
     const int t = canvas.MeasureText("all-day event").height;
-    // In the central Blue and Green views the calendar lies over the lower part.
-    const int limit = central && s.m_style != 2 ? g.calendar.y - block.y : block.height;
-    // Tasks that would start under the calendar (or below the block) are not drawn.
+    // In the central Blue and Green views the calendar lies over the lower part; and
+    // nothing is seen or clicked below the panel, however far the block reaches.
+    const int limit = std::min(central && s.m_style != 2 ? g.calendar.y - block.y : block.height,
+                               data.Height() - block.y);
+    // Tasks that would start under the calendar (or below the block or the panel) are not drawn.
     const int drawEnd = std::min(limit, block.height);
     const int left = g.taskInsets[0];
     const int textX = left + kTextOffset;

@@ -106,7 +106,7 @@ void CSystemTray::OnNotify(unsigned id, unsigned mouseMsg) {
         menu.submenu = 0;
         menu.defaultItem = m_defaultItem;
         menu.defaultByPosition = m_defaultByPosition;
-        menu.checked = m_checked;
+        if (m_checkedItems) menu.checked = m_checkedItems();
         kit.TrackMenu(menu, *target);
     } else if (mouseMsg == Msg::LButtonDblClk) {
         target->SetForeground();

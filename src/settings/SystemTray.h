@@ -3,8 +3,9 @@
 // restart, and turns mouse actions on it into the menu or a command to its target.
 // The shell calls go through the tray port; the hidden window that receives the
 // icon's notifications comes from the window kit.
-#include <memory>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,8 +41,9 @@ public:
     // since not every shell announces a new taskbar (Wine never does).
     void RetryAdd();
 
-    // Commands the menu shows checked (the frame fills them before the menu opens).
-    void SetChecked(std::vector<unsigned> ids) { m_checked = std::move(ids); }
+    // The commands the menu shows checked, asked for each time the menu opens, so the
+    // marks follow every change of the state they show, whoever made it.
+    void SetCheckedItems(std::function<std::vector<unsigned>()> items) { m_checkedItems = std::move(items); }
 
     bool Supported() const { return m_port != nullptr; }
     bool Hidden() const { return m_hidden; }
@@ -73,5 +75,5 @@ private:
     bool m_hidden = true;
     bool m_removed = true;
     bool m_pending = false;
-    std::vector<unsigned> m_checked;
+    std::function<std::vector<unsigned>()> m_checkedItems;
 };

@@ -4,12 +4,19 @@
 
 #include <dirent.h>
 #include <pwd.h>
+#include <sys/inotify.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <random>
 
 #include "PosixTestUtil.h"
+#include "app/OrvantaDoc.h"
+#include "desktop/ActiveWallpaper.h"
+#include "outlook/store/SubstituteOutlook.h"
+#include "unit/StorePort.h"
+#include "platform/common/MemoryRegistry.h"
 #include "platform/common/RegistryTree.h"
 #include "platform/posix/PosixMutex.h"
 #include "platform/posix/PosixRegistry.h"
@@ -393,6 +400,97 @@ TEST(SettingsSave, AStartThatFindsValuesMissingWritesThem) {
     Snapshot now = Read(reg.FilePath(RegRoot::CurrentUser));
     for (const auto& v : CSettings::SaveOrder()) EXPECT_EQ(now.count(v.name), 1u) << v.name;
     EXPECT_EQ(now["Transparency"], RegValue::Number(55).data); // what was there is kept
+}
+
+// Counts the rewrites of the files in a folder as the system sees them: every rewrite
+// is a finished temporary renamed onto the file. The closes are watched too, though
+// not counted: the system folds an event into an identical one still unread, and a
+// close (of the temporary, of the lock) comes between two renames.
+class RewriteCounter {
+public:
+    explicit RewriteCounter(const std::string& folder) : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        if (m_fd >= 0 && ::inotify_add_watch(m_fd, folder.c_str(), IN_MOVED_TO | IN_CLOSE_WRITE) < 0) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+    ~RewriteCounter() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    RewriteCounter(const RewriteCounter&) = delete;
+    RewriteCounter& operator=(const RewriteCounter&) = delete;
+    bool Watching() const { return m_fd >= 0; }
+    // Rewrites of the named file since the last call.
+    int Take(const std::string& name) {
+        int n = 0;
+        alignas(inotify_event) char buf[8192];
+        for (ssize_t got; (got = ::read(m_fd, buf, sizeof buf)) > 0;)
+            for (char* p = buf; p < buf + got;) {
+                const auto* e = reinterpret_cast<const inotify_event*>(p);
+                if ((e->mask & IN_MOVED_TO) && e->len > 0 && name == e->name) ++n;
+                p += sizeof(inotify_event) + e->len;
+            }
+        return n;
+    }
+
+private:
+    int m_fd;
+};
+
+// The running program's refresh tick with nothing changed, on the real settings file
+// and the sample store: the wallpaper checks (the timer's and the tick's), the capture
+// and the settings read again by the data load, the store read and the signature. Not
+// one of them writes the file; a save that changes a value writes it once, and saving
+// the same values again writes nothing.
+TEST(SettingsSave, ARefreshTickWithNothingChangedWritesNothing) {
+    TempDir dir;
+    const std::string folder = dir.Path() + "/orvanta";
+    CPosixFileRegistry registry(folder);
+    ScopedPort<IRegistryPort> withRegistry(registry);
+    StorePort outlook;
+    ScopedPort<IAutomationPort> withOutlook(outlook);
+    const COleDateTime now(2026, 12, 7, 10, 0, 0);
+    std::string error;
+    outlook.store = CSubstituteOutlook::LoadFile(ORVANTA_SOURCE_DIR "/examples/sample-store.json",
+                                                 std::floor(now.m_dt), error);
+    ASSERT_TRUE(outlook.store) << error;
+
+    CSettings settings(kKey);
+    settings.Open();
+    CActiveWallpaper wallpaper(settings);
+    COrvantaDoc doc(settings);
+    const std::string output = dir.Path() + "/orvanta.bmp";
+    doc.m_clock = [now] { return now; };
+    doc.m_beforeRead = [&] { wallpaper.Capture(output); };
+    ASSERT_TRUE(doc.Engine().EnsureConnected());
+    doc.RefreshAndCompare();
+    // Our picture is the wallpaper, as after the program's first tick.
+    std::unique_ptr<IRegistryKey> desktop;
+    ASSERT_EQ(registry.CreateKey(RegRoot::CurrentUser, CActiveWallpaper::kDesktopKey, "", desktop), 0);
+    ASSERT_EQ(desktop->SetValue("Wallpaper", RegValue::Text(output)), 0);
+    doc.RefreshAndCompare();
+
+    RewriteCounter rewrites(folder);
+    ASSERT_TRUE(rewrites.Watching());
+    const std::string file = CMemoryRegistry::RootName(RegRoot::CurrentUser) + std::string(".reg");
+    constexpr int kTicks = 10;
+    int changed = 0;
+    for (int tick = 0; tick < kTicks; ++tick) {
+        changed += wallpaper.AdoptChanged(CActiveWallpaper::Check::Timer);
+        changed += wallpaper.AdoptChanged(CActiveWallpaper::Check::RefreshTick);
+        changed += doc.RefreshAndCompare();
+    }
+    ASSERT_EQ(changed, 0) << "the data or the wallpaper changed between ticks";
+    EXPECT_EQ(rewrites.Take(file), 0) << "rewrites of the settings file over " << kTicks << " ticks";
+
+    settings.m_transparency = settings.m_transparency == 55 ? 56 : 55;
+    settings.Save();
+    EXPECT_EQ(rewrites.Take(file), 1) << "a changed value";
+    settings.Save();
+    EXPECT_EQ(rewrites.Take(file), 0) << "the same values saved again";
+    CSettings stored(kKey);
+    stored.Load();
+    EXPECT_EQ(stored.m_transparency, settings.m_transparency);
 }
 
 } // namespace

@@ -385,20 +385,21 @@ TEST_F(PanelDrawing, CentralBlueItemsHaveTheirRegionsWhereTheyAreDrawn) {
 
 TEST_F(PanelDrawing, HeaderButtonsAndBandsAreFoundOnlyWhereNothingElseLies) {
     Load(Store(""));
-    Central(1); // Green: no folder block, yet its band is a button
+    Central(1); // Green: no folder block, yet its band is a button where it lies on the panel
     settings.m_desktopMouseMode = 1;
     Draw();
     std::vector<std::pair<int, RegionRect>> headers;
     for (size_t i = 0; i < regions.GetCount(); ++i)
         if (auto* h = dynamic_cast<const CHeaderRegion*>(&regions.GetAt(i))) headers.emplace_back(h->GetKind(), h->Rect());
-    // Outlook, contacts, then the bands of appointments, tasks and folders, all at the tail.
+    // Outlook, contacts, then the bands of appointments and tasks, all at the tail. The
+    // folder rectangle Green keeps is the side bar's, off the central panel: its band
+    // would lie on the bare desktop and is left out.
     const BlockRect& f = settings.m_layout.folders;
-    const RegionRect folders = {100 + f.x, 40 + f.y - 32, 100 + f.x + f.width, 40 + f.y};
+    ASSERT_TRUE(f.x >= settings.m_layout.panelWidth || f.y - 32 >= settings.m_layout.panelHeight);
     EXPECT_EQ(headers, (std::vector<std::pair<int, RegionRect>>{{3, {100, 40, 220, 72}},
                                                                  {4, {225, 40, 250, 72}},
                                                                  {0, {100, 72, 350, 104}},
-                                                                 {1, {350, 72, 800, 104}},
-                                                                 {2, folders}}));
+                                                                 {1, {350, 72, 800, 104}}}));
     for (size_t i = regions.GetCount() - headers.size(); i < regions.GetCount(); ++i)
         EXPECT_NE(dynamic_cast<const CHeaderRegion*>(&regions.GetAt(i)), nullptr);
     EXPECT_EQ(regions.HitTest(100, 40)->TooltipText(), "Click to open Outlook");
@@ -453,6 +454,57 @@ TEST_F(PanelDrawing, ItemsBelowTheCalendarRecordNothing) {
     EXPECT_LT(folderRects.size(), 20u);
     for (const auto& r : folderRects) EXPECT_LE(r.bottom, 40 + 260);
     EXPECT_GT(RectsOf(0x504).back().bottom, 40 + 260);
+}
+
+// A busy day in each central style: 32 appointments, 40 tasks and 20 folders with long
+// names, far more than the panel holds. The blocks start at y 64 and are as high as
+// the panel, so they reach 64 pixels past its bottom; yet no region lies outside the
+// panel and every line of text is drawn whole inside it.
+TEST_F(PanelDrawing, ABusyDayStaysInsideTheCentralPanel) {
+    std::string appointments, tasks, folders;
+    for (int i = 0; i < 32; ++i)
+        appointments += R"({"subject": "Meeting )" + std::to_string(i) +
+                        R"( with a subject that wraps over two lines", "start": "today 08:00", "end": "today 08:30"},)";
+    for (int i = 0; i < 40; ++i)
+        tasks += R"({"subject": "Task )" + std::to_string(i) +
+                 R"( with a subject long enough to wrap over two lines of the column", "due": "today+1", "created": "today-1"},)";
+    for (int i = 0; i < 20; ++i) folders += std::string(i ? "," : "") + R"({"name": "F)" + std::to_string(i) + R"("})";
+    std::string json = Store(folders);
+    json.replace(json.find(R"({"subject": "Stand-up")"), 0, appointments);
+    json.replace(json.find(R"({"subject": "Write report")"), 0, tasks);
+    Load(json);
+    auto& hkcu = env.registry.Tree(RegRoot::CurrentUser);
+    const char* kFolders = "Software\\Microsoft\\Office\\16.0\\Outlook\\Today\\Folders";
+    hkcu.CreateKey(kFolders);
+    for (int i = 0; i < 20; ++i)
+        hkcu.SetValue(kFolders, std::to_string(i), RegValue::Text("Personal Folders\\Inbox\\F" + std::to_string(i)));
+    ASSERT_TRUE(doc->RefreshData());
+    ASSERT_GE(doc->Tasks().GetCount(), 40);
+
+    for (int style : {0, 1, 2}) {
+        SCOPED_TRACE("style " + std::to_string(style));
+        Central(style);
+        Draw();
+        const StyleGeometry& g = settings.m_layout;
+        ASSERT_EQ(g.appointments.y + g.appointments.height, g.panelHeight + 64);
+        const RegionRect panel{100, 40, 100 + g.panelWidth, 40 + g.panelHeight};
+        int items = 0;
+        for (size_t i = 0; i < regions.GetCount(); ++i) {
+            const RegionRect r = regions.GetAt(i).Rect();
+            items += !dynamic_cast<const CHeaderRegion*>(&regions.GetAt(i)) &&
+                     !dynamic_cast<const CDayRegion*>(&regions.GetAt(i));
+            EXPECT_TRUE(r.left >= panel.left && r.top >= panel.top && r.right <= panel.right && r.bottom <= panel.bottom)
+                << regions.GetAt(i).Describe() << " " << r.left << ',' << r.top << ',' << r.right << ',' << r.bottom;
+        }
+        EXPECT_GT(items, 10);
+        // Each text is 12 pixels high on this canvas; the list blocks start at 64, the
+        // header and the calendar lie well above the panel's bottom.
+        ASSERT_FALSE(env.canvas.texts.empty());
+        for (const std::string& t : env.canvas.texts) {
+            const int y = std::stoi(t.substr(t.find(',') + 1));
+            EXPECT_LE(y + 12, g.panelHeight - 64) << t;
+        }
+    }
 }
 
 TEST_F(PanelDrawing, SideBarStripsOpenNewItems) {

@@ -118,9 +118,10 @@ public:
         inside = false;
         changed.notify_all();
     }
+    bool sessionNotices = true; // the session's lock notices can be registered
     bool WatchSession(uintptr_t window) override {
         watched.push_back(window);
-        return true;
+        return sessionNotices;
     }
     void UnwatchSession(uintptr_t window) override { unwatched.push_back(window); }
 
@@ -396,34 +397,51 @@ TEST_F(FrameLockTest, WithoutHideOnDesktopLockReportsAreIgnoredAndNothingIsWatch
     EXPECT_EQ(UsersSet(), 0);
 }
 
-TEST_F(FrameLockTest, TheWatcherRunsWhileTheDataAreShownAndReportsReachTheFrame) {
+// The poll switches the input desktop to test it, so it runs only where the session's
+// own lock notices could not be registered; there it runs while the data are shown.
+// Every way of starting it is tried: the frame's creation, showing the data again,
+// the settings' Apply.
+class FramePollTest : public FrameLockTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(FramePollTest, ThePollRunsOnlyWhereTheSessionGivesNoLockNotices) {
+    const bool notices = GetParam();
+    desktop.sessionNotices = notices;
     Start();
-    ASSERT_TRUE(frame.Watcher().Running());
-    EXPECT_EQ(frame.Watcher().Interval(), 400u);
-    // Hidden by the user: stopped; shown again: running again.
+    EXPECT_EQ(desktop.watched, std::vector<uintptr_t>{frame.Window()->Handle()});
+    EXPECT_EQ(frame.Watcher().Running(), !notices) << "at creation";
     ASSERT_TRUE(frame.RouteCommand(ID_HIDE_DATA));
-    EXPECT_FALSE(frame.Watcher().Running());
+    EXPECT_FALSE(frame.Watcher().Running()) << "data hidden";
     ASSERT_TRUE(frame.RouteCommand(ID_HIDE_DATA));
-    EXPECT_TRUE(frame.Watcher().Running());
-    // The settings' Apply stops it and starts it again.
+    EXPECT_EQ(frame.Watcher().Running(), !notices) << "data shown again";
     frame.ApplySettings({ApplyStep::StopWatcher});
     EXPECT_FALSE(frame.Watcher().Running());
     frame.ApplySettings({ApplyStep::StartWatcher});
-    EXPECT_TRUE(frame.Watcher().Running());
+    EXPECT_EQ(frame.Watcher().Running(), !notices) << "the settings applied";
 
-    // A lock the poll sees: the report names this frame's window.
-    desktop.after = true;
-    ASSERT_TRUE(desktop.WaitUntil([&] { return !desktop.reports.empty(); }));
-    const auto report = desktop.Reports().front();
-    EXPECT_EQ(report.window, frame.Window()->Handle());
-    EXPECT_EQ(report.msg, CMainFrame::kDesktopLockMsg);
-    EXPECT_EQ(report.lParam, 1);
+    if (notices) {
+        // The input desktop was never switched to; a lock still reaches the frame.
+        EXPECT_EQ(desktop.Polls(), 0);
+        Notice(SessionNotice::Lock);
+        EXPECT_TRUE(frame.HiddenByLock());
+    } else {
+        EXPECT_EQ(frame.Watcher().Interval(), 400u);
+        // A lock the poll sees: the report names this frame's window.
+        desktop.after = true;
+        ASSERT_TRUE(desktop.WaitUntil([&] { return !desktop.reports.empty(); }));
+        const auto report = desktop.Reports().front();
+        EXPECT_EQ(report.window, frame.Window()->Handle());
+        EXPECT_EQ(report.msg, CMainFrame::kDesktopLockMsg);
+        EXPECT_EQ(report.lParam, 1);
+    }
 
-    // The shutdown stops the watcher and gives up the session's notices.
+    // The shutdown stops the watcher and gives up the session's notices it had.
     frame.Window()->Send(Msg::Close);
     EXPECT_FALSE(frame.Watcher().Running());
-    EXPECT_EQ(desktop.unwatched, desktop.watched);
+    EXPECT_EQ(desktop.unwatched, notices ? desktop.watched : std::vector<uintptr_t>{});
 }
+
+INSTANTIATE_TEST_SUITE_P(SessionNotices, FramePollTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Registered" : "Unavailable"; });
 
 TEST_F(FrameLockTest, HideDataWhileALockHidTheDataShowsThemAndTheClockRunsAgain) {
     Start();

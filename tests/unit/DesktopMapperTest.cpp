@@ -183,6 +183,33 @@ TEST_F(DesktopMapperTest, WithTooltipsOffHoveringShowsNothingAndNeverTellsTheHoo
     EXPECT_EQ(mapper.Tracker().Hovered()->Message().entryId, "APPT-A");
 }
 
+// The hook's points count from the virtual screen's top-left, as the regions do; with
+// a monitor left of or above the primary one that corner is negative, and the
+// tooltip must still stand under the pointer on the screen. The monitors change
+// between compositions: each composition takes the layout then in force.
+TEST_F(DesktopMapperTest, HookTooltipsStandAtTheScreenPointWhenTheVirtualScreenStartsLeftOrAbove) {
+    ASSERT_TRUE(mapper.InstallHook());
+    struct Layout {
+        int left, top;
+    };
+    for (Layout l : {Layout{0, 0}, Layout{-1280, 0}, Layout{0, -1024}, Layout{-1920, -300}}) {
+        SCOPED_TRACE(std::to_string(l.left) + "," + std::to_string(l.top));
+        desktop.metrics.screenLeft = l.left;
+        desktop.metrics.screenTop = l.top;
+        desktop.metrics.screenWidth = 1024 - l.left;
+        desktop.metrics.screenHeight = 768 - l.top;
+        tooltip.Hide();
+        mapper.RegionsChanged(true); // a composition for these monitors
+        // At (150, 110) of the picture: the first appointment's region.
+        Post(mapper.MoveMessage(), 0x200, Point(150, 110));
+        env.windows.Advance(1000);
+        ASSERT_TRUE(desktop.windowShown);
+        // 160 wide, centred on the pointer; below the 32-pixel cursor.
+        EXPECT_EQ(desktop.windowRect.left, l.left + 150 - 80);
+        EXPECT_EQ(desktop.windowRect.top, l.top + 110 + 32);
+    }
+}
+
 TEST(ToolTip, PlacedBelowThePointerInsideTheScreenAndAboveTheTaskbar) {
     FakeDesktopPort desktop;
     ScopedPort<IDesktopPort> scope(desktop);

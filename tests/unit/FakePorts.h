@@ -509,6 +509,25 @@ public:
     }
 };
 
+// The desktop's top-level windows, as the test lists them; what was done to them is
+// recorded ("show 2 3", "foreground 2"; handles count from 1).
+class FakeTopWindowsPort : public ITopWindowsPort {
+public:
+    struct W {
+        std::string title;
+        bool maximized = false;
+    };
+    std::vector<W> windows;
+    std::vector<std::string> calls;
+    void EnumerateTopWindows(const std::function<bool(Handle, const std::string&)>& visit) override {
+        for (size_t i = 0; i < windows.size(); ++i)
+            if (!visit(i + 1, windows[i].title)) return;
+    }
+    bool RestoresToMaximized(Handle w) override { return windows[w - 1].maximized; }
+    void ShowAsync(Handle w, int cmd) override { calls.push_back("show " + std::to_string(w) + " " + std::to_string(cmd)); }
+    void SetForeground(Handle w) override { calls.push_back("foreground " + std::to_string(w)); }
+};
+
 // No port of this kind for its lifetime (as on a platform that has none).
 template <typename P>
 class NoPort {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 
@@ -276,6 +277,73 @@ TEST_F(MainFrameTest, StyleCommandsApplyCheckAndRedraw) {
     frame.Tray()->Window()->Send(CSystemTray::kCallbackMessage, CMainFrame::kTrayId, Msg::RButtonUp);
     ASSERT_EQ(env.windows.menus.size(), 1u);
     EXPECT_EQ(env.windows.menus[0].checked, std::vector<unsigned>{ID_STYLE_BROWN});
+}
+
+// "Hi&de Data" is checked exactly while the data are hidden, whatever the style and
+// whoever hid them; the style's mark goes its own way. Started hidden, then each step
+// in turn, the menu opened after each.
+TEST_F(MainFrameTest, TheHideDataItemIsCheckedExactlyWhileTheDataAreHidden) {
+    settings.m_hideData = true;
+    settings.Save();
+    Start();
+    env.windows.Advance(300);
+    auto menuChecks = [&] {
+        env.windows.menus.clear();
+        frame.Tray()->Window()->Send(CSystemTray::kCallbackMessage, CMainFrame::kTrayId, Msg::RButtonUp);
+        std::vector<unsigned> checked = env.windows.menus.empty() ? std::vector<unsigned>{} : env.windows.menus[0].checked;
+        std::sort(checked.begin(), checked.end());
+        return checked;
+    };
+    const unsigned blue = ID_STYLE_BLUE, green = ID_STYLE_GREEN, brown = ID_STYLE_BROWN, hide = ID_HIDE_DATA;
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        std::vector<unsigned> checked;
+    };
+    const std::vector<Step> steps{
+        {"started hidden", [] {}, {blue, hide}},
+        {"a style chosen while hidden", [&] { frame.RouteCommand(ID_STYLE_BROWN); }, {brown, hide}},
+        {"a refresh while hidden", [&] { env.windows.Advance(300); }, {brown, hide}},
+        {"shown", [&] { frame.RouteCommand(ID_HIDE_DATA); }, {brown}},
+        {"a style chosen while shown", [&] { frame.RouteCommand(ID_STYLE_GREEN); }, {green}},
+        {"hidden by a lock", [&] { frame.OnDesktopLock(true); }, {green, hide}},
+        {"unlocked", [&] { frame.OnDesktopLock(false); }, {green}},
+        {"hidden from the command line", [&] { frame.Window()->Send(Msg::Command, ID_HIDE_DATA, 1); }, {green, hide}},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        EXPECT_EQ(settings.m_hideData, std::count(step.checked.begin(), step.checked.end(), hide) == 1) << step.what;
+        EXPECT_EQ(menuChecks(), step.checked) << step.what;
+    }
+}
+
+// "Lounch Outlook" at creation: Outlook is started only when its main window is not
+// there, and a running Outlook is left where it is (found, not brought forward). The
+// tray's "Start Outlook" before the first tick brings a running one forward.
+TEST_F(MainFrameTest, LaunchOutlookStartsOutlookOnlyWhenItsWindowIsNotThere) {
+    FakeTopWindowsPort top;
+    ScopedPort<ITopWindowsPort> withTop(top);
+    struct Case {
+        bool launch, running;
+        std::vector<std::string> shell;
+    };
+    for (const Case& c : {Case{true, true, {}}, Case{true, false, {"open|Outlook|"}}, Case{false, false, {}},
+                          Case{false, true, {}}}) {
+        SCOPED_TRACE(std::string(c.launch ? "launch" : "no launch") + (c.running ? ", running" : ", not running"));
+        env.system.shellCalls.clear();
+        top.calls.clear();
+        top.windows.clear();
+        if (c.running) top.windows = {{"Untitled - Notepad"}, {"Inbox - Microsoft Outlook"}};
+        settings.m_launchOutlook = c.launch;
+        CMainFrame starting(settings, wallpaper);
+        ASSERT_TRUE(starting.Create("Orvanta for Outlook"));
+        EXPECT_EQ(env.system.shellCalls, c.shell);
+        EXPECT_TRUE(top.calls.empty()) << top.calls.front();
+        if (!c.running) continue;
+        starting.RouteCommand(ID_START_OUTLOOK);
+        EXPECT_EQ(top.calls, (std::vector<std::string>{"show 2 1", "foreground 2"}));
+        EXPECT_EQ(env.system.shellCalls, c.shell);
+    }
 }
 
 } // namespace

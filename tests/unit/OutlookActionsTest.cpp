@@ -31,24 +31,6 @@ const char* kStore = R"({"version": "15.0.4420.1017", "folders": [
         {"subject": "Review", "start": "today 09:00", "end": "today 10:00"}]},
     {"name": "Tasks", "role": "tasks"}]})";
 
-class TopWindows : public ITopWindowsPort {
-public:
-    struct W {
-        std::string title;
-        bool maximized = false;
-    };
-    std::vector<W> windows;
-    std::vector<std::string> calls;
-    void EnumerateTopWindows(const std::function<bool(Handle, const std::string&)>& visit) override {
-        for (size_t i = 0; i < windows.size(); ++i)
-            if (!visit(i + 1, windows[i].title)) return;
-    }
-    bool RestoresToMaximized(Handle w) override { return windows[w - 1].maximized; }
-    void ShowAsync(Handle w, int cmd) override { calls.push_back("show " + std::to_string(w) + " " + std::to_string(cmd)); }
-    void SetForeground(Handle w) override { calls.push_back("foreground " + std::to_string(w)); }
-};
-
-
 class OutlookActions : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -174,7 +156,7 @@ TEST(WindowsEnumer, TitleRule) {
 }
 
 TEST(WindowsEnumer, BringsTheFirstMatchForwardOrOnlyFindsIt) {
-    TopWindows top;
+    FakeTopWindowsPort top;
     ScopedPort<ITopWindowsPort> withTop(top);
     top.windows = {{"Microsoft Outlook"}, {"Calendar - Microsoft Outlook", true}, {"Inbox - Microsoft Outlook"}};
     CWindowsEnumer forward;
@@ -196,7 +178,7 @@ TEST(WindowsEnumer, BringsTheFirstMatchForwardOrOnlyFindsIt) {
 }
 
 TEST_F(OutlookActions, StartOutlookBringsItForwardOrStartsIt) {
-    TopWindows top;
+    FakeTopWindowsPort top;
     ScopedPort<ITopWindowsPort> withTop(top);
     top.windows = {{"Inbox - Microsoft Outlook"}};
     doc.Engine().StartOutlook();

@@ -56,13 +56,13 @@ struct RenderCase {
     bool scripts = false; // subjects and a folder name in Greek, Cyrillic, Chinese and emoji
 };
 
-// A week of 30 appointments a day (the most a day shows) with long subjects, beside
-// the sample's folders and tasks.
+// A week of 32 appointments a day (more than a day shows) and 40 more tasks, all with
+// long subjects, beside the sample's folders and tasks: far more than the panel holds.
 std::string BusyStore() {
     std::string json = kSampleStoreJson;
     std::string appointments;
     for (int day = 0; day < 7; ++day)
-        for (int i = 0; i < 30; ++i) {
+        for (int i = 0; i < 32; ++i) {
             char item[400];
             std::snprintf(item, sizeof item,
                           R"({"subject": "Appointment %d of day %d with a subject far too long for one line of the column, so that it wraps over several", "start": "today+%d %02d:%02d", "end": "today+%d %02d:%02d", "reminder": %s},)",
@@ -72,6 +72,16 @@ std::string BusyStore() {
         }
     const std::string key = "\"appointments\": [";
     json.insert(json.find(key) + key.size(), appointments);
+    std::string tasks;
+    for (int i = 0; i < 40; ++i) {
+        char item[400];
+        std::snprintf(item, sizeof item,
+                      R"({"subject": "Task %d with a subject long enough to wrap over two or three lines of the task column", "due": "today+%d", "created": "today-%d", "importance": %d},)",
+                      i + 1, i % 9, i + 1, i % 3);
+        tasks += item;
+    }
+    const std::string taskKey = "\"tasks\": [";
+    json.insert(json.find(taskKey) + taskKey.size(), tasks);
     return json;
 }
 
@@ -162,6 +172,7 @@ TEST_P(PanelRender, SampleWeek) {
     if (c.busyMonth) {
         ASSERT_EQ(s.m_calDays, 7);
         EXPECT_EQ(doc.Day(3).GetCount(), 30); // the cap of a day
+        EXPECT_GE(doc.Tasks().GetCount(), 40);
     }
 
     const CLocaleValues locale = LocaleValues(c.german ? kGerman : kEnglish);
@@ -190,8 +201,11 @@ TEST_P(PanelRender, SampleWeek) {
     const PixelSurface out{pixels.data(), w, h, w * 4};
     ASSERT_TRUE(IS40_DrawRGB(out, {rgb.get(), static_cast<size_t>(w) * h * 3}, w, h, w * 3, 0, 0));
 
-    // Every item the data holds that lies in view has a region; the panel is not empty.
+    // Every item the data holds that lies in view has a region; the panel is not empty;
+    // no region reaches past the panel onto the bare desktop.
     const CRegionList& regions = composer.Regions();
+    const RegionRect panelRect{composer.OriginX(), composer.OriginY(), composer.OriginX() + s.m_layout.panelWidth,
+                               composer.OriginY() + s.m_layout.panelHeight};
     int days = 0, headers = 0, items = 0;
     for (size_t i = 0; i < regions.GetCount(); ++i) {
         const CActiveRegion& r = regions.GetAt(i);
@@ -200,6 +214,11 @@ TEST_P(PanelRender, SampleWeek) {
         else ++items;
         EXPECT_LT(r.Rect().left, r.Rect().right);
         EXPECT_LT(r.Rect().top, r.Rect().bottom);
+        EXPECT_TRUE(r.Rect().left >= panelRect.left && r.Rect().top >= panelRect.top &&
+                    r.Rect().right <= panelRect.right && r.Rect().bottom <= panelRect.bottom)
+            << r.Describe() << " at " << r.Rect().left << ',' << r.Rect().top << ',' << r.Rect().right << ','
+            << r.Rect().bottom << " outside the panel " << panelRect.left << ',' << panelRect.top << ','
+            << panelRect.right << ',' << panelRect.bottom;
     }
     EXPECT_GE(days, 31);
     EXPECT_GE(headers, 2);
@@ -253,6 +272,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RenderCase{"sidebar-green-12h-de", false, 1, 2, true},
                       RenderCase{"central-green-24h-en", true, 1, 1, false},
                       RenderCase{"sidebar-blue-busy-month", false, 0, 1, false, true},
+                      RenderCase{"central-blue-busy-month", true, 0, 0, false, true},
+                      RenderCase{"central-green-busy-month", true, 1, 1, false, true},
                       RenderCase{"central-brown-busy-month", true, 2, 1, false, true},
                       RenderCase{"sidebar-blue-scripts", false, 0, 1, false, false, true},
                       RenderCase{"central-blue-scripts", true, 0, 1, false, false, true}),

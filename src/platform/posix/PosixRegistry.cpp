@@ -275,6 +275,9 @@ long CPosixFileRegistry::Modify(RegRoot root, const std::string& path,
     // The file is read back by this and every other process: text that would not read
     // back is never written, so a write of ours can never cost the file.
     std::string text = updated.Serialize();
+    // A change that changes nothing (a save of the values the file already holds, as
+    // every refresh makes) leaves the file alone: no rewrite, no flush to the disk.
+    if (r.present && text == r.tree.Serialize()) return RegError::Success;
     {
         CRegistryTree check(updated.RootName());
         std::string error;

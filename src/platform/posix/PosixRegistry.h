@@ -7,6 +7,7 @@
 //   the files; changes made by another process are seen on the next access.
 //   Names with a line break are refused (InvalidParameter) and nothing is written.
 //   Temporary files of writers that died are removed when the lock is next taken.
+//   A change that leaves every key and value as the file holds them writes nothing.
 // Does not implement: key class strings (accepted and dropped), security, change
 //   notification. A damaged file is reported on standard error, kept beside the
 //   original name as "<file>.damaged", and the root starts empty. A file that cannot
