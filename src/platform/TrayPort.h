@@ -3,7 +3,8 @@
 //
 // win32: Shell_NotifyIconW with a NOTIFYICONDATAW record (message, icon and tip);
 //   icons from the program's resources or extracted from an icon library
-//   (ExtractIconW, so a library named ".icl" is found relative to the current folder).
+//   (ExtractIconW; a library given by a bare name would be looked up in the current
+//   folder, so callers give its full path).
 // posix: none (the daemon is driven by its command line); the port is null.
 #include <string>
 

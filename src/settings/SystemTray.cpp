@@ -2,6 +2,7 @@
 
 #include "../platform/Platform.h"
 #include "../../res/strings.h"
+#include "FileSystem.h"
 
 class CSystemTray::Events : public IWindowEvents {
 public:
@@ -47,11 +48,19 @@ bool CSystemTray::SetIcon(int iconResource) {
     return m_port->SetIconResource(iconResource, !m_removed);
 }
 
+std::string CSystemTray::DateIconLibraryPath() {
+    // Never by its bare name: that is looked up in the current folder, which is
+    // another one when the program starts at log-on.
+    const std::string folder = EFileSystem::DirectoryPart(EFileSystem::ProgramFilePath(false));
+    return folder.empty() ? std::string() : EFileSystem::Join(folder, kDateIconLibrary);
+}
+
 void CSystemTray::SetIconBySetting(int systrayIco, int dayOfMonth) {
     if (!m_port) return;
-    if (systrayIco == 0 && dayOfMonth >= 1 && dayOfMonth <= 31 &&
-        m_port->SetIconFromLibrary(kDateIconLibrary, dayOfMonth - 1, !m_removed))
-        return;
+    if (systrayIco == 0 && dayOfMonth >= 1 && dayOfMonth <= 31) {
+        const std::string library = DateIconLibraryPath();
+        if (!library.empty() && m_port->SetIconFromLibrary(library, dayOfMonth - 1, !m_removed)) return;
+    }
     m_port->SetIconResource(IDR_MAINFRAME, !m_removed);
 }
 

@@ -30,9 +30,12 @@ public:
     // no tray on this platform, or the shell refused the icon.
     bool Create(unsigned callbackMessage, const std::string& tip, int iconResource, unsigned id, bool hidden);
     bool SetIcon(int iconResource);
-    // The date icon of the day (index day - 1 of "bw.icl") for "Systray Ico" 0, else
-    // (or when the library gives none) the program icon.
+    // The date icon of the day (index day - 1 of "bw.icl" beside the program) for
+    // "Systray Ico" 0, else (or when the library gives none) the program icon.
     void SetIconBySetting(int systrayIco, int dayOfMonth);
+    // The full path of "bw.icl" in the program's folder; empty when the program's own
+    // path cannot be found.
+    static std::string DateIconLibraryPath();
     // Setting the same pair again does nothing.
     void SetMenuDefaultItem(unsigned item, bool byPosition);
     void SetTargetWindow(IWindow* target) { m_target = target; }

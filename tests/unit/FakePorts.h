@@ -462,7 +462,7 @@ public:
     bool shown = false;
     int adds = 0;
     int picture = 0; // a resource number, or -1 - index of a library icon
-    std::set<std::string> libraries{"bw.icl"}; // libraries that give icons
+    std::set<std::string> libraries{"C:\\Program Files\\Orvanta\\bw.icl"}; // full paths that give icons
     unsigned callback = 0, id = 0;
     std::string tip;
     void Prepare(IWindow&, unsigned cb, unsigned i, const std::string& t, int icon) override {

@@ -427,6 +427,31 @@ TEST(SystemTray, AnIconRefusedAtStartIsAddedWhenTheTaskbarAppears) {
     EXPECT_FALSE(env.tray.shown);
 }
 
+// The date icons are taken from beside the program, never by the library's bare name
+// (which the system would look up in whatever the current folder is).
+TEST(SystemTray, TheDateIconLibraryIsTheOneBesideTheProgram) {
+    const struct {
+        const char* program;
+        const char* library; // the one library that gives icons
+        int picture;
+    } cases[] = {
+        {"C:\\Program Files\\Orvanta\\orvanta.exe", "C:\\Program Files\\Orvanta\\bw.icl", -1 - 4},
+        {"D:\\Tools\\orvanta.exe", "D:\\Tools\\bw.icl", -1 - 4},
+        {"D:\\Tools\\orvanta.exe", "C:\\Program Files\\Orvanta\\bw.icl", 128}, // not beside it
+        {"D:\\Tools\\orvanta.exe", "bw.icl", 128}, // only the current folder has one
+        {"", "bw.icl", 128},                         // the program's own path unknown
+    };
+    for (const auto& c : cases) {
+        FakeEnvironment env;
+        env.system.modulePath = c.program;
+        env.tray.libraries = {c.library};
+        CSystemTray tray;
+        ASSERT_TRUE(tray.Create(0x8001, "Orvanta for Outlook", 32516, 195, false));
+        tray.SetIconBySetting(0, 5);
+        EXPECT_EQ(env.tray.picture, c.picture) << c.program << " / " << c.library;
+    }
+}
+
 // The shutdown order: settings saved, tray icon removed, then the user's picture back
 // unless "KeepOnExit"; the exit also ends the loop.
 class AppShutdownTest : public ::testing::TestWithParam<bool> {};

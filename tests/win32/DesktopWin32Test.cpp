@@ -162,13 +162,15 @@ bool ShellHasIcon(HWND hwnd, UINT id) {
 TEST(Win32Tray, IconDateIconDoubleClickAndTheTaskbarsReturn) {
     // Right after the prefix starts the taskbar can be missing for a moment.
     ASSERT_TRUE(PumpUntil([] { return FindWindowW(L"Shell_TrayWnd", nullptr) != nullptr; }, 10000));
-    // "bw.icl" is found relative to the current folder, as the program finds it.
+    // "bw.icl" is found beside the program whatever the current folder is (at log-on
+    // it is another one): here one without the library.
     wchar_t exe[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, exe, MAX_PATH);
     const std::filesystem::path folder = std::filesystem::path(exe).parent_path();
     ASSERT_TRUE(std::filesystem::exists(folder / "bw.icl"));
     const std::filesystem::path before = std::filesystem::current_path();
-    std::filesystem::current_path(folder);
+    std::filesystem::current_path(std::filesystem::temp_directory_path());
+    ASSERT_FALSE(std::filesystem::exists("bw.icl"));
 
     CSystemTray tray;
     ASSERT_TRUE(tray.Create(CSystemTray::kCallbackMessage, "Orvanta for Outlook", 32516, 195, false));
