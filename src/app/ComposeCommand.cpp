@@ -19,7 +19,8 @@ bool CComposeCommand::ComposeOnce(COrvantaDoc& doc, std::ostream& err) {
     doc.RefreshData();
     doc.ConvertBackground();
     if (!doc.Compose()) {
-        err << "orvanta: the wallpaper could not be composed into " << doc.Composer().OutputPath() << "\n";
+        if (!doc.Composer().FailureSaid())
+            err << "orvanta: the wallpaper could not be composed into " << doc.Composer().OutputPath() << "\n";
         return false;
     }
     return true;

@@ -61,7 +61,7 @@ bool COrvantaDoc::Compose() {
     // The side-bar column makes room for the folders there are.
     if (!m_settings.m_sideBarStyle) m_settings.LayoutSideBar(m_folders.GetCount(), m_settings.ListLineHeight());
     const bool written = m_composer.Compose();
-    if (!written && !m_pictureBehind)
+    if (!written && !m_pictureBehind && !m_composer.FailureSaid())
         std::fprintf(stderr, "orvanta: the wallpaper could not be composed into %s; the previous picture stays\n",
                      m_composer.OutputPath().c_str());
     m_pictureBehind = !written;

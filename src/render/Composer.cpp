@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "../platform/CanvasPort.h"
 #include "../platform/Platform.h"
 #include "../settings/FileSystem.h"
 #include "../settings/Settings.h"
@@ -84,8 +85,11 @@ CComposer::PictureRead CComposer::ReadPicture(const std::string& path, RgbImage&
     const std::string refusal = source->Refusal();
     IS40_CloseSource(std::move(source));
     if (!rgb) {
-        Message("The background picture \"" + path + "\" " + (refusal.empty() ? "could not be read" : refusal) +
-                "; the desktop colour is shown instead.");
+        // Tried again for other screens or another style (it may fit those), but said
+        // only once for a version of the file.
+        if (!m_unreadable || !(m_unreadable->picture == version))
+            Message("The background picture \"" + path + "\" " + (refusal.empty() ? "could not be read" : refusal) +
+                    "; the desktop colour is shown instead.");
         m_unreadable = Unreadable{version, limits};
         return PictureRead::Unusable;
     }
@@ -168,10 +172,18 @@ bool CComposer::Compose() {
     const int vw = screen.width, vh = screen.height;
 
     const int style = EParser::ParseInt(s.m_wpStyle);
+    m_failureSaid = false;
+    if (!MakeBackgroundPossible(vw, vh)) return false;
     RgbImage picture;
     if (!LoadPicture(picture)) return false;
     CMemDC background(vw, vh, Port<ISystemPort>().DesktopColor());
-    if (!background.IsValid()) return false;
+    if (!background.IsValid()) {
+        Message("The wallpaper for screens of " + std::to_string(vw) + " x " + std::to_string(vh) +
+                " pixels could not be made: there is not enough memory for it. The previous wallpaper stays.");
+        m_sizeRefused = std::pair{vw, vh};
+        m_failureSaid = true;
+        return false;
+    }
     PaintPicture(background, picture, style, metrics.primaryWidth, metrics.primaryHeight);
     picture = RgbImage{};
 
@@ -196,7 +208,23 @@ bool CComposer::Compose() {
     }
     const bool written = SaveSurfaceAsBmp(background.Pixels(), m_outputPath);
     ComposePopup();
+    if (written) m_sizeRefused.reset(); // a size refused again is said again
     return written;
+}
+
+bool CComposer::MakeBackgroundPossible(int width, int height) {
+    if (SurfaceSizeAllowed(width, height)) return true;
+    if (width <= 0 || height <= 0) return false; // no screens known: nothing to say
+    // Said once for a size: a composition runs at every data change and at midnight.
+    m_failureSaid = true;
+    if (m_sizeRefused == std::pair{width, height}) return false;
+    m_sizeRefused = std::pair{width, height};
+    const long long pixels = static_cast<long long>(width) * height, limit = kMaxSurfaceBytes / 4;
+    Message("The screens together measure " + std::to_string(width) + " x " + std::to_string(height) + " pixels (" +
+            std::to_string(pixels) + " pixels); one wallpaper can have at most " + std::to_string(limit) +
+            " pixels (" + std::to_string(limit >> 20) +
+            " megapixels). The wallpaper is not made for these screens; the previous one stays.");
+    return false;
 }
 
 void CComposer::ComposePopup() {

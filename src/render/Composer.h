@@ -8,6 +8,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "FileVersion.h"
 #include "ImageLimits.h"
@@ -28,9 +29,13 @@ public:
     void SetPanelPainter(PanelPainter painter) { m_painter = std::move(painter); }
 
     // True when the output picture was written. False when the user's picture cannot
-    // be opened (nothing is written) or the output could not be written (the previous
-    // output stays as it was).
+    // be opened (nothing is written), the screens are too large for one surface (said
+    // once, with the size and the limit, until a composition succeeds or the size
+    // changes) or the output could not be written; the previous output stays as it was.
     bool Compose();
+    // Whether the last Compose that failed did so for a reason already said to the
+    // user (so its callers need not say it again in other words).
+    bool FailureSaid() const { return m_failureSaid; }
 
     const std::string& OutputPath() const { return m_outputPath; }
     void SetOutputPath(std::string path) { m_outputPath = std::move(path); }
@@ -71,8 +76,8 @@ public:
 private:
     // The part of the picture at path that PictureLimits asks for. A picture that opens
     // but cannot be used (no regular file, too large, damaged, over the decoder's
-    // bounds) is said in one message; the same version of it is not read again, nor
-    // said again.
+    // bounds) is said in one message; the same version of it is not read again for the
+    // same limits, and never said again.
     enum class PictureRead { Read, Missing, Unusable };
     PictureRead ReadPicture(const std::string& path, RgbImage& picture);
     // The picture named by the settings, or an empty image (none named, or one that
@@ -94,6 +99,11 @@ private:
         ImageLimits limits;
     };
     std::optional<Unreadable> m_unreadable; // the last picture that could not be used
+    // Whether the background surface could be made; false with one message for each
+    // size it could not be made in.
+    bool MakeBackgroundPossible(int width, int height);
+    std::optional<std::pair<int, int>> m_sizeRefused; // the screen size last said to be too large
+    bool m_failureSaid = false;
     int m_originX = 0;
     int m_originY = 0;
 };

@@ -171,6 +171,12 @@ void WriteBmp(const std::string& path, int w, int h, Colorref left, Colorref rig
     ASSERT_TRUE(IS40_CloseDest(std::move(dest)));
 }
 
+// The whole of a file, closed at once: Windows cannot replace an open file.
+std::string ReadWhole(const std::string& path) {
+    std::ifstream in(PathFromUtf8(path), std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
 class CompositionTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -283,11 +289,7 @@ TEST_F(CompositionTest, TransparencyDecidesHowMuchOfThePanelShows) {
 
 TEST_F(CompositionTest, FailuresLoseNothing) {
     ASSERT_TRUE(Compose());
-    auto read = [](const std::string& path) { // closed at once: Windows cannot replace an open file
-        std::ifstream in(path, std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    };
-    const std::string previous = read(outPath);
+    const std::string previous = ReadWhole(outPath);
     ASSERT_FALSE(previous.empty());
 
     settings.m_wallpaper = dir.File("missing.jpg"); // cannot be opened: nothing written
@@ -308,7 +310,72 @@ TEST_F(CompositionTest, FailuresLoseNothing) {
     s.m_wallpaper.clear();
     CComposer unwritable(s, dir.File("no-such-folder/orvanta.bmp"));
     EXPECT_FALSE(unwritable.Compose());
-    EXPECT_EQ(read(outPath), previous);
+    EXPECT_EQ(ReadWhole(outPath), previous);
+}
+
+// A picture that opens but cannot be used is said once for a version of the file (its
+// path, size and time), however often and for whatever reason the wallpaper is
+// composed again; a new version or another picture is said again.
+TEST_F(CompositionTest, AnUnusablePictureIsSaidOnceForEachVersionOfIt) {
+    const std::string damaged = dir.File("damaged.bmp"), other = dir.File("other.jpg");
+    std::ofstream(damaged, std::ios::binary) << "BM and then nothing of a picture";
+    std::ofstream(other, std::ios::binary) << "no picture either";
+    settings.m_wallpaper = damaged;
+    settings.m_wpStyle = "0";
+    CComposer composer(settings, outPath);
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        size_t boxes;
+    } steps[] = {
+        {"the first composition", [] {}, 1},
+        {"the data changed", [&] { composer.SetPanelPainter([](CMemWallPaper& d, CRegionList&) { d.FillRect(0, 0, 4, 4, kRed); }); }, 1},
+        {"another style of the panel", [&] { settings.ApplyStyle(1); }, 1},
+        {"the picture tiled", [&] { settings.m_wpStyle = "1"; }, 1},
+        {"the picture stretched", [&] { settings.m_wpStyle = "2"; }, 1},
+        {"other screens", [&] { env.system.screen = ScreenMetrics{1, 0, 0, 120, 80, 120, 80, 120}; }, 1},
+        {"midnight: the same again", [] {}, 1},
+        {"a new version of the file", [&] {
+             std::ofstream(damaged, std::ios::binary | std::ios::app) << " still nothing";
+             std::filesystem::last_write_time(PathFromUtf8(damaged),
+                                              std::filesystem::last_write_time(PathFromUtf8(damaged)) + std::chrono::seconds(2));
+         }, 2},
+        {"that version again", [] {}, 2},
+        {"another picture", [&] { settings.m_wallpaper = other; }, 3},
+    };
+    for (const Step& step : steps) {
+        step.change();
+        EXPECT_TRUE(composer.Compose()) << step.what; // drawn over the desktop colour
+        EXPECT_EQ(env.ui.boxes.size(), step.boxes) << step.what;
+    }
+    EXPECT_NE(env.ui.boxes[0].text.find("damaged.bmp\""), std::string::npos) << env.ui.boxes[0].text;
+    EXPECT_NE(env.ui.boxes[2].text.find("other.jpg\""), std::string::npos) << env.ui.boxes[2].text;
+}
+
+// Screens larger than one surface can hold: said once, with their size and the limit;
+// the previous wallpaper stays, and the next composition that fits writes again.
+TEST_F(CompositionTest, ScreensTooLargeForOneSurfaceAreSaidOnceAndThePreviousPictureStays) {
+    CComposer composer(settings, outPath);
+    ASSERT_TRUE(composer.Compose());
+    const std::string previous = ReadWhole(outPath);
+    const ScreenMetrics small = env.system.screen;
+    const ScreenMetrics twoWide8K{2, 0, 0, 16384, 4320, 8192, 4320, 8192};
+    env.system.screen = twoWide8K;
+    for (int refresh = 0; refresh < 3; ++refresh) {
+        EXPECT_FALSE(composer.Compose());
+        EXPECT_TRUE(composer.FailureSaid());
+        EXPECT_EQ(ReadWhole(outPath), previous);
+        ASSERT_EQ(env.ui.boxes.size(), 1u);
+    }
+    const std::string& said = env.ui.boxes[0].text;
+    for (const char* part : {"16384 x 4320 pixels", "70778880", "at most 67108864 pixels", "previous one stays"})
+        EXPECT_NE(said.find(part), std::string::npos) << part << "\n" << said;
+    env.system.screen = small;
+    EXPECT_TRUE(composer.Compose());
+    EXPECT_FALSE(composer.FailureSaid());
+    env.system.screen = twoWide8K; // refused again after a success: said again
+    EXPECT_FALSE(composer.Compose());
+    EXPECT_EQ(env.ui.boxes.size(), 2u);
 }
 
 // The converted copy of a JPEG holds what the screens show of it, and it is made once
