@@ -26,7 +26,7 @@ void CCommandLine::Usage(std::ostream& out) {
            "            read once, compose, and print every spot a click opens: kind,\n"
            "            rectangle, tooltip and what the click does (--popup: the same for\n"
            "            the pop-up picture, in its own coordinates)\n"
-           "  refresh, hide, show, popup, exit\n"
+           "  refresh, hide, show, exit\n"
            "  style blue|green|brown\n"
            "  new appointment|task|mail\n"
            "            the tray menu's commands, sent to the running copy\n"
@@ -58,7 +58,11 @@ int CCommandLine::Run(const std::vector<std::string>& args, std::ostream& out, s
     if (args[0] == "settings" && args.size() == 1) return CSettingsCommand::List(out);
     if (args[0] == "settings" && args.size() == 3) return CSettingsCommand::Set(args[1], args[2], out, err);
     CDaemonCommand::Request request;
-    if (CDaemonCommand::Parse(args, request)) return CDaemonCommand::Send(request, err);
+    if (CDaemonCommand::Parse(args, request)) return CDaemonCommand::Send(request, out, err);
+    if (const std::string refusal = CDaemonCommand::Refusal(args); !refusal.empty()) {
+        err << "orvanta: " << refusal << "\n";
+        return args[0] == "popup" ? 1 : 2; // a command this program lacks, or a value mistyped
+    }
     if (!args.empty() && args[0] == "compose" && (args.size() == 1 || (args.size() == 3 && args[1] == "--png")))
         return CComposeCommand::Run(args.size() == 3 ? args[2] : std::string(), out, err);
     if (!args.empty() && args[0] == "regions" && (args.size() == 1 || (args.size() == 2 && args[1] == "--popup")))

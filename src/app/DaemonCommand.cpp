@@ -8,15 +8,15 @@
 #include "../platform/Platform.h"
 #include "../settings/FileSystem.h"
 #include "../util/Strings.h"
+#include "../util/Utf8.h"
 
 bool CDaemonCommand::Parse(const std::vector<std::string>& args, Request& request) {
     request = Request{};
     if (args.size() == 1) {
         const std::string& a = args[0];
         if (a == "refresh") request.id = ID_REFRESH;
-        else if (a == "hide") request = {ID_HIDE_DATA, 1};
-        else if (a == "show") request = {ID_HIDE_DATA, 2};
-        else if (a == "popup") request.id = ID_POPUP;
+        else if (a == "hide") request = {ID_HIDE_DATA, 1, "The data are hidden: the desktop shows the bare picture."};
+        else if (a == "show") request = {ID_HIDE_DATA, 2, "The data are shown on the desktop again."};
         else if (a == "exit") request.id = ID_APP_EXIT;
         return request.id != 0;
     }
@@ -24,6 +24,7 @@ bool CDaemonCommand::Parse(const std::vector<std::string>& args, Request& reques
         if (args[1] == "blue") request.id = ID_STYLE_BLUE;
         else if (args[1] == "green") request.id = ID_STYLE_GREEN;
         else if (args[1] == "brown") request.id = ID_STYLE_BROWN;
+        if (request.id != 0) request.done = "The style is now " + args[1] + ".";
     } else if (args.size() == 2 && args[0] == "new") {
         if (args[1] == "appointment") request.id = ID_NEW_APPOINTMENT;
         else if (args[1] == "task") request.id = ID_NEW_TASK;
@@ -33,14 +34,33 @@ bool CDaemonCommand::Parse(const std::vector<std::string>& args, Request& reques
 }
 
 std::set<unsigned> CDaemonCommand::Commands() {
-    return {ID_REFRESH,     ID_HIDE_DATA,       ID_POPUP,    ID_APP_EXIT, ID_STYLE_BLUE, ID_STYLE_GREEN,
+    return {ID_REFRESH,     ID_HIDE_DATA,       ID_APP_EXIT, ID_STYLE_BLUE, ID_STYLE_GREEN,
             ID_STYLE_BROWN, ID_NEW_APPOINTMENT, ID_NEW_TASK, ID_NEW_MAIL, ID_SETTINGS};
 }
 
-int CDaemonCommand::Send(const Request& request, std::ostream& err) {
+std::string CDaemonCommand::Refusal(const std::vector<std::string>& args) {
+    if (args.size() == 1 && args[0] == "popup")
+        return "the Linux program has no pop-up window; the desktop shows the data";
+    // A command word with a value it does not take: the values it takes.
+    static const struct {
+        const char* command;
+        const char* values;
+    } kValues[] = {{"style", "blue, green or brown"}, {"new", "appointment, task or mail"}};
+    for (const auto& v : kValues) {
+        if (args.empty() || args[0] != v.command) continue;
+        const std::string takes = std::string(v.command) + " takes one value: " + v.values;
+        return args.size() == 2 ? takes + ", not " + QuotedForDisplay(args[1]) : takes;
+    }
+    return std::string();
+}
+
+int CDaemonCommand::Send(const Request& request, std::ostream& out, std::ostream& err) {
     ICommandChannel* channel = PortOrNull<ICommandChannel>();
     std::string error = "this system has no command channel";
-    if (channel && channel->Send(request.id, request.argument, error)) return 0;
+    if (channel && channel->Send(request.id, request.argument, error)) {
+        if (!request.done.empty()) out << request.done << "\n";
+        return 0;
+    }
     err << "orvanta: " << error << "\n";
     return 1;
 }

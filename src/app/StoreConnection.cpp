@@ -12,22 +12,27 @@
 #include "../settings/Settings.h"
 #include "../util/OleDateTime.h"
 
-std::string CStoreConnection::StorePath() {
-    if (const char* env = std::getenv("ORVANTA_STORE"); env && *env) return env;
+CStoreConnection::Location CStoreConnection::FindStore() {
+    if (const char* env = std::getenv("ORVANTA_STORE"); env && *env) return {env, "ORVANTA_STORE names it"};
     CRegistry reg;
     std::string path;
     if (reg.Open(RegRoot::CurrentUser, CSettings::ProgramRegistryRoot()) && reg.ReadText("Outlook Store", path, 4096) &&
         !path.empty())
-        return path;
-    return EFileSystem::DirectoryPart(EFileSystem::ProgramFilePath(false)) + "examples/sample-store.json";
+        return {path, "the setting \"Outlook Store\" names it"};
+    return {EFileSystem::DirectoryPart(EFileSystem::ProgramFilePath(false)) + "examples/sample-store.json",
+            "it is the sample store beside the program (neither ORVANTA_STORE nor the setting \"Outlook Store\" "
+            "names another)"};
 }
 
-long CStoreConnection::Connect(AutoObjectPtr& application) {
+long CStoreConnection::Connect(AutoObjectPtr& application, std::string& failure) {
     application.reset();
-    auto live = std::make_shared<CLiveStore>(StorePath());
+    const Location store = FindStore();
+    auto live = std::make_shared<CLiveStore>(store.path);
     std::string error;
     if (!live->Load(error)) {
-        std::fprintf(stderr, "orvanta: the Outlook store %s\n", error.c_str());
+        // The reason names the file first; it is said once, with where it was looked for.
+        failure = "The Outlook store file could not be read: " + error + ".\nIt was looked for at " + store.path +
+                  " because " + store.namedBy + ".";
         return AutoCode::ClassNotRegistered;
     }
     m_live = std::move(live);

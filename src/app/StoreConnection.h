@@ -12,12 +12,17 @@ class CSubstituteOutlook;
 
 class CStoreConnection {
 public:
-    // The store file the program would use now.
-    static std::string StorePath();
+    struct Location {
+        std::string path;
+        std::string namedBy; // why the path is looked at: "ORVANTA_STORE names it", ...
+    };
+    // The store file the program would use now, and what named it.
+    static Location FindStore();
+    static std::string StorePath() { return FindStore().path; }
     // Loads the store and hands out its application object, which follows the file
-    // when it changes: 0, or "class not registered" after a message on standard error
-    // saying what is wrong with the file.
-    long Connect(AutoObjectPtr& application);
+    // when it changes: 0, or "class not registered" with failure saying that the
+    // store file could not be read, why, and where it was looked for.
+    long Connect(AutoObjectPtr& application, std::string& failure);
     // The store behind the last application handed out (its action log), or null.
     std::shared_ptr<CSubstituteOutlook> Store() const;
 

@@ -14,7 +14,8 @@
 
 int main(int argc, char** argv) {
     CStoreConnection store;
-    CPosixAutomationPort automation([&store](AutoObjectPtr& application) { return store.Connect(application); });
+    CPosixAutomationPort automation(
+        [&store](AutoObjectPtr& application, std::string& failure) { return store.Connect(application, failure); });
     Ports ports = RealPorts();
     ports.automation = &automation;
     InstallPorts(ports);

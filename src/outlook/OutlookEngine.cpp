@@ -161,11 +161,14 @@ int COutlookEngine::Connect() {
             // Tried again later; the message is shown at the first attempt only.
             m_lost = true;
             if (m_quiet) return 1;
-            char head[64];
-            std::snprintf(head, sizeof head, "COM interface error code: %d\n", static_cast<int>(rc));
-            std::string text = head;
-            if (port) text += port->ErrorText(rc);
-            text += kNoOutlookText;
+            std::string text = port ? port->FailureText() : std::string();
+            if (text.empty()) {
+                char head[64];
+                std::snprintf(head, sizeof head, "COM interface error code: %d\n", static_cast<int>(rc));
+                text = head;
+                if (port) text += port->ErrorText(rc);
+                text += kNoOutlookText;
+            }
             Ui().ShowMessageBox(text, "Orvanta", MsgBox::Ok | MsgBox::IconWarning);
             return 1;
         }

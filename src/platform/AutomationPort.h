@@ -20,4 +20,8 @@ public:
     virtual long CreateOutlook(AutoObjectPtr& application) = 0;
     // The system's text for a result code (language neutral), empty when it has none.
     virtual std::string ErrorText(long code) = 0;
+    // The whole message for the last failed CreateOutlook when the port can say in the
+    // user's terms what went wrong (shown instead of the result code and its system
+    // text); empty when it cannot.
+    virtual std::string FailureText() { return std::string(); }
 };

@@ -141,7 +141,7 @@ void WriteBmp(const std::string& path, int w, int h, uint32_t rgb, uint32_t stri
 // Runs "orvanta ARGS" with env; its exit code.
 int Orvanta(const std::map<std::string, std::string>& env, const std::vector<std::string>& args,
             const std::string& errPath) {
-    return RunToEnd(ORVANTA_PROGRAM, env, args, "", errPath);
+    return RunToEnd(ORVANTA_PROGRAM, env, args, errPath + ".out", errPath);
 }
 
 class Daemon : public ::testing::Test {
@@ -213,24 +213,46 @@ TEST_F(Daemon, DrawsOverTheUsersPictureAnswersCommandsAndRestoresOnExit) {
     // A second copy is refused; commands reach the first.
     EXPECT_EQ(Orvanta(env, {"run"}, Err(1)), 1);
     EXPECT_NE(ReadFile(Err(1)).find("Orvanta for Outlook is already active"), std::string::npos);
+    // What a command did is said on standard output, a refusal on standard error.
+    auto said = [&](int n) { return ReadFile(Err(n) + ".out") + ReadFile(Err(n)); };
     EXPECT_EQ(Orvanta(env, {"style", "green"}, Err(2)), 0) << ReadFile(Err(2));
+    EXPECT_EQ(said(2), "The style is now green.\n");
     ASSERT_TRUE(WaitRoot([&](const auto& r) { return r != ours && r != userRoot; }, 5000));
     const std::vector<uint32_t> green = Root();
     EXPECT_EQ(Orvanta(env, {"hide"}, Err(3)), 0) << ReadFile(Err(3));
+    EXPECT_EQ(said(3), "The data are hidden: the desktop shows the bare picture.\n");
     EXPECT_TRUE(WaitRoot([&](const auto& r) { return r == userRoot; }, 3000));
     EXPECT_EQ(Orvanta(env, {"hide"}, Err(4)), 0); // hiding what is hidden changes nothing
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     EXPECT_EQ(Root(), userRoot);
     EXPECT_EQ(Orvanta(env, {"show"}, Err(5)), 0);
+    EXPECT_EQ(said(5), "The data are shown on the desktop again.\n");
     EXPECT_TRUE(WaitRoot([&](const auto& r) { return r == green; }, 3000));
-    EXPECT_EQ(Orvanta(env, {"style", "purple"}, Err(6)), 2); // not a command: the usage
+    const struct {
+        std::vector<std::string> args;
+        int rc;
+        const char* said;
+    } refused[] = {
+        {{"style", "purple"}, 2, "orvanta: style takes one value: blue, green or brown, not \"purple\"\n"},
+        {{"style"}, 2, "orvanta: style takes one value: blue, green or brown\n"},
+        {{"new", "meeting"}, 2, "orvanta: new takes one value: appointment, task or mail, not \"meeting\"\n"},
+        // The running copy has no pop-up window to open: said, never a silent "ok".
+        {{"popup"}, 1, "orvanta: the Linux program has no pop-up window; the desktop shows the data\n"},
+    };
+    for (const auto& r : refused) {
+        EXPECT_EQ(Orvanta(env, r.args, Err(6)), r.rc) << r.args[0];
+        EXPECT_EQ(said(6), r.said);
+    }
+    EXPECT_EQ(Root(), green);
 
     EXPECT_EQ(Orvanta(env, {"exit"}, Err(7)), 0);
     EXPECT_EQ(p.WaitExit(), 0) << ReadFile(Err(0));
     EXPECT_EQ(Root(), userRoot);
     EXPECT_FALSE(Exists(run + "/orvanta.sock"));
-    EXPECT_EQ(Orvanta(env, {"refresh"}, Err(8)), 1);
-    EXPECT_NE(ReadFile(Err(8)).find("not running"), std::string::npos);
+    for (const char* command : {"refresh", "hide", "show"}) {
+        EXPECT_EQ(Orvanta(env, {command}, Err(8)), 1) << command;
+        EXPECT_EQ(said(8), "orvanta: Orvanta for Outlook is not running.\n") << command;
+    }
 }
 
 TEST_F(Daemon, KeepOnExitLeavesOurPicture) {

@@ -42,7 +42,7 @@ TEST_F(HostileStore, EachStoreUpToOneMegabyteStaysUnderOneHundredMegabytes) {
             EXPECT_EQ(r.out.find("Nothing could be read"), std::string::npos) << r.out.substr(0, 400);
         } else {
             EXPECT_EQ(r.exitCode, 1);
-            EXPECT_NE(r.err.find("orvanta: the Outlook store " + path + ": "), std::string::npos) << r.err;
+            EXPECT_NE(r.err.find("Orvanta: The Outlook store file could not be read: " + path + ": "), std::string::npos) << r.err;
             EXPECT_NE(r.err.find(s.message), std::string::npos) << r.err.substr(0, 400);
             EXPECT_EQ(r.err.find("Exception occurred"), std::string::npos) << r.err;
         }
@@ -84,7 +84,7 @@ TEST_F(HostileStore, OnlyRegularFilesOfBoundedSizeAreRead) {
     for (const auto& [path, message] : cases) {
         AgendaRun r = Agenda(path);
         EXPECT_EQ(r.exitCode, 1) << path;
-        EXPECT_NE(r.err.find("orvanta: the Outlook store " + path + ": " + message), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("Orvanta: The Outlook store file could not be read: " + path + ": " + message), std::string::npos) << r.err;
         EXPECT_LE(r.peakKb, 100 * 1024) << path;
     }
     struct stat st {};

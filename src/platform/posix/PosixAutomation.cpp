@@ -2,9 +2,11 @@
 
 long CPosixAutomationPort::CreateOutlook(AutoObjectPtr& application) {
     application.reset();
+    m_failure.clear();
     if (!m_connection) return AutoCode::ClassNotRegistered;
-    long rc = m_connection(application);
+    long rc = m_connection(application, m_failure);
     if (rc != 0) application.reset();
+    else m_failure.clear();
     return rc;
 }
 

@@ -3,8 +3,9 @@
 // (the substitute Outlook store), behind the automation interface.
 //
 // Implements: OLE start-up as a no-op; creating the application through the
-//   connection handed in (none: "class not registered"); the texts Windows gives
-//   for the result codes the store produces.
+//   connection handed in (none: "class not registered"), with the connection's own
+//   words for a failure; the texts Windows gives for the result codes the store
+//   produces.
 // Does not implement: COM.
 #include <functional>
 
@@ -12,7 +13,8 @@
 
 class CPosixAutomationPort : public IAutomationPort {
 public:
-    using Connection = std::function<long(AutoObjectPtr& application)>;
+    // 0 with the application, or a result code with what went wrong in failure.
+    using Connection = std::function<long(AutoObjectPtr& application, std::string& failure)>;
 
     explicit CPosixAutomationPort(Connection connection = {}) : m_connection(std::move(connection)) {}
     void SetConnection(Connection connection) { m_connection = std::move(connection); }
@@ -21,7 +23,9 @@ public:
     void StopOle() override {}
     long CreateOutlook(AutoObjectPtr& application) override;
     std::string ErrorText(long code) override;
+    std::string FailureText() override { return m_failure; }
 
 private:
     Connection m_connection;
+    std::string m_failure; // of the last CreateOutlook
 };

@@ -183,7 +183,11 @@ bool CPosixCommandChannel::Send(unsigned commandId, unsigned argument, std::stri
     }
     bool ok = false;
     if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        error = "Orvanta for Outlook is not running (" + std::string(std::strerror(errno)) + ")";
+        // No socket, or one nobody listens on any more: no copy runs.
+        const int e = errno;
+        error = e == ENOENT || e == ECONNREFUSED ? "Orvanta for Outlook is not running."
+                                                 : "the running copy cannot be reached at " + SocketPath() + " (" +
+                                                       std::strerror(e) + ")";
     } else {
         std::string reply;
         if (!SendAll(fd, CCommandRequest::Line(commandId, argument), 0) || !ReadAnswer(fd, reply, 5000))
