@@ -79,8 +79,6 @@ int main(int argc, char** argv) {
     }
 
     CSettings settings("Software\\Kestrova\\Orvanta for Outlook\\3.5");
-    settings.m_screenWidth = sw * screens;
-    settings.m_screenHeight = sh;
     settings.m_sideBarWidth = 384;
     settings.m_wallpaper = argv[1];
     settings.m_wpStyle = "2";
@@ -106,13 +104,12 @@ int main(int argc, char** argv) {
         CDataPanel::Draw(data, regions, panel);
         panelMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
     });
-    settings.LayoutSideBar(doc.Folders().GetCount(), settings.ListLineHeight());
 
     std::vector<std::pair<double, double>> rounds; // total, panel
     for (int round = 0; round < 7; ++round) {
         panelMs = 0;
         const auto t0 = std::chrono::steady_clock::now();
-        if (!composer.Compose()) {
+        if (!composer.Compose(doc.Folders().GetCount())) {
             std::fprintf(stderr, "compose failed\n");
             return 1;
         }

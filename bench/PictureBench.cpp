@@ -99,8 +99,6 @@ int Compose(const std::string& picture, const std::string& folder, const char* s
     FakeEnvironment env;
     env.system.screen = ScreenMetrics{1, 0, 0, kScreenW, kScreenH, kScreenW, kScreenH, kScreenW};
     CSettings settings("Software\\Kestrova\\Orvanta for Outlook\\3.5");
-    settings.m_screenWidth = kScreenW;
-    settings.m_screenHeight = kScreenH;
     settings.ApplyStyle(0);
     settings.m_wallpaper = picture;
     settings.m_wpStyle = style;

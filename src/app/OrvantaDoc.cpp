@@ -59,8 +59,7 @@ bool COrvantaDoc::Compose() {
     // A copy made for another screen or style, or from an older file, is made again.
     if (m_settings.m_converted) ConvertBackground();
     // The side-bar column makes room for the folders there are.
-    if (!m_settings.m_sideBarStyle) m_settings.LayoutSideBar(m_folders.GetCount(), m_settings.ListLineHeight());
-    const bool written = m_composer.Compose();
+    const bool written = m_composer.Compose(m_folders.GetCount());
     if (!written && !m_pictureBehind && !m_composer.FailureSaid())
         std::fprintf(stderr, "orvanta: the wallpaper could not be composed into %s; the previous picture stays\n",
                      m_composer.OutputPath().c_str());

@@ -34,21 +34,22 @@ std::string CAppointmentList::TimeTemplate(int timeStyle, const CLocaleValues& l
 void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLocaleValues& locale,
                             std::span<const CAppointments> days) {
     const CSettings& s = data.Settings();
-    const StyleGeometry& g = s.m_layout;
+    const PanelLayout& L = data.Layout();
+    const StyleGeometry& g = L.geometry;
     if (!g.showAppointments) return;
     const BlockRect& block = g.appointments;
-    CMemWallPaper surface(block.width, block.height, s, s.m_colors[3]);
+    CMemWallPaper surface(block.width, block.height, s, L, L.colors[3]);
     if (!surface.IsValid()) return;
     surface.LoadTaskBitmaps();
     ICanvas& canvas = surface.Canvas();
-    const bool central = s.m_sideBarStyle;
-    const bool singleClick = s.m_desktopMouseMode != 0;
+    const bool central = L.central;
+    const bool singleClick = L.singleClick;
     const int dx = block.x + data.OriginX(), dy = block.y + data.OriginY();
 
     const int left = g.appointmentInsets[0];
     const int usable = block.width - g.appointmentInsets[0] - g.appointmentInsets[1];
     // Measures, all in the item font but the line height.
-    canvas.SetFont(s.m_fonts.item);
+    canvas.SetFont(L.fonts.item);
     // The column also holds the two fixed texts, so a subject never runs into them.
     int timeWidth = 0;
     for (const std::string& text : {std::string("all-day event"), TimeTemplate(s.m_timeStyle, locale),
@@ -59,19 +60,19 @@ void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLo
     const int dashWidth = canvas.MeasureText("-").width;
     // The first line of an item holds the time (item font) beside the subject (small font).
     const int itemHeight = canvas.MeasureText("all-day event").height;
-    canvas.SetFont(s.m_fonts.small);
+    canvas.SetFont(L.fonts.small);
     const int h = canvas.MeasureText("all-day event").height;
     const int firstLine = std::max(h, itemHeight);
 
     int y = 20;
     if (!central) {
-        CMaskedBitmap::LoadBitmap(CStyleSet::kAppointmentStrip + s.m_style).Draw(surface, 0, 5);
+        CMaskedBitmap::LoadBitmap(CStyleSet::kAppointmentStrip + L.style).Draw(surface, 0, 5);
         regions.AddHeaderRegion(RegionRect{0, 5, block.width, 31}.Offset(dx, dy), singleClick, 0);
         y = 31;
     }
     // In the central Brown view the calendar lies over the lower part of the block; and
     // nothing is seen or clicked below the panel, however far the block reaches.
-    const int limit = std::min(central && s.m_style == 2 ? g.calendar.y - block.y : block.height,
+    const int limit = std::min(central && L.style == 2 ? g.calendar.y - block.y : block.height,
                                data.Height() - block.y);
     // Items that would start under the calendar (or below the block or the panel) are not drawn.
     const int drawEnd = std::min(limit, block.height);
@@ -84,10 +85,10 @@ void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLo
         // A heading is drawn only with room for its first item's line under it: the
         // calendar over the block must not cut a line of text in half.
         if (y + h * 11 / 10 + firstLine > drawEnd) break;
-        canvas.DrawLine(left, y + h, usable, y + h, s.m_colors[10]);
+        canvas.DrawLine(left, y + h, usable, y + h, L.colors[10]);
         canvas.SetBackground(false, 0);
-        canvas.SetFont(s.m_fonts.heading);
-        canvas.SetTextColor(s.m_colors[8]);
+        canvas.SetFont(L.fonts.heading);
+        canvas.SetTextColor(L.colors[8]);
         canvas.DrawText(left, y, day == 0 ? std::string("Today") : locale.DayName(list.m_dayStart.GetDayOfWeek()));
         y += h * 11 / 10;
         canvas.SetBackground(true, kWhite);
@@ -95,12 +96,12 @@ void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLo
         for (int i = 0; i < list.GetCount() && y + (i > 0 ? 6 : 0) + firstLine <= drawEnd; ++i) {
             const CAppointment& a = list.GetAt(i);
             if (i > 0) {
-                canvas.DrawLine(left, y + 3, usable, y + 3, s.m_colors[11]);
+                canvas.DrawLine(left, y + 3, usable, y + 3, L.colors[11]);
                 y += 6;
             }
             const int top = y;
-            canvas.SetFont(s.m_fonts.item);
-            canvas.SetTextColor(s.m_colors[8]);
+            canvas.SetFont(L.fonts.item);
+            canvas.SetTextColor(L.colors[8]);
             if (a.IsMultiDay()) {
                 canvas.DrawText(left, y, "Multi - day");
             } else if (a.IsAllDay()) {
@@ -118,14 +119,14 @@ void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLo
                 canvas.DrawText(left, y, a.FormatStartTime(hours24) + "-" + a.FormatEndTime(hours24));
             }
 
-            canvas.SetTextColor(s.m_colors[7]);
-            canvas.SetFont(s.m_fonts.small);
+            canvas.SetTextColor(L.colors[7]);
+            canvas.SetFont(L.fonts.small);
             const int row = y + h;
             const int rowEnd = y + 17 + h;
             // The state marks only where they are seen whole.
             if (rowEnd <= drawEnd) {
                 auto mark = [&](CMemWallPaper::TaskBitmap which, int offset) {
-                    surface.TaskState(which).DrawTransparent(surface, left + offset, row, s.m_keyColor);
+                    surface.TaskState(which).DrawTransparent(surface, left + offset, row, L.keyColor);
                 };
                 if (a.HasAttachments()) mark(CMemWallPaper::Attachment, 0);
                 if (a.GetImportance() == 0) mark(CMemWallPaper::ImportanceLow, 10);

@@ -163,13 +163,16 @@ void CComposer::PaintPicture(CMemDC& background, const RgbImage& picture, int st
     }
 }
 
-bool CComposer::Compose() {
+bool CComposer::Compose(int folderCount) {
     CSettings& s = m_settings;
     CAlphaBlend blender;
-    const int panelW = s.m_layout.panelWidth, panelH = s.m_layout.panelHeight;
+    // The one reading of the screens for this composition: the background, the panel
+    // and its origin all follow it.
     const ScreenRect screen = ESystemInfo::VirtualScreenRect();
     const ScreenMetrics metrics = Port<ISystemPort>().GetScreenMetrics();
     const int vw = screen.width, vh = screen.height;
+    m_layout = PanelLayout::ForDesktop(s, vw, vh, folderCount);
+    const int panelW = m_layout.geometry.panelWidth, panelH = m_layout.geometry.panelHeight;
 
     const int style = EParser::ParseInt(s.m_wpStyle);
     m_failureSaid = false;
@@ -194,7 +197,7 @@ bool CComposer::Compose() {
         m_originX = s.m_calendarPosX;
         m_originY = s.m_calendarPosY;
     }
-    CMemWallPaper data(panelW, panelH, s, s.m_keyColor);
+    CMemWallPaper data(panelW, panelH, s, m_layout, m_layout.keyColor);
     m_regions.Clear();
     if (data.IsValid()) {
         data.SetPanelOrigin(m_originX, m_originY);
@@ -204,7 +207,7 @@ bool CComposer::Compose() {
         // the panel holds the key colour the blend gives the background back exactly,
         // so only the panel's own pixels are blended.
         const int alpha = 255 - s.m_transparency * 255 / 100;
-        blender.DrawKeyed(background, m_originX, m_originY, data, s.m_keyColor, alpha);
+        blender.DrawKeyed(background, m_originX, m_originY, data, m_layout.keyColor, alpha);
     }
     const bool written = SaveSurfaceAsBmp(background.Pixels(), m_outputPath);
     ComposePopup();
@@ -228,18 +231,10 @@ bool CComposer::MakeBackgroundPossible(int width, int height) {
 }
 
 void CComposer::ComposePopup() {
-    // The pop-up shows the central view whatever the desktop shows, always with the
-    // contacts button when contacts are on.
-    // Every tooltip of the pop-up uses the single-click wording: one click opens there.
-    auto popup = std::make_unique<CSettings>(m_settings);
-    popup->m_sideBarStyle = true;
-    popup->m_offsetType = 0;
-    popup->m_desktopMouseMode = 1;
-    popup->m_useInteractiveDesktop = true;
-    popup->ApplyStyle(popup->m_style);
+    auto layout = std::make_unique<PanelLayout>(PanelLayout::ForPopup(m_settings));
     m_popupRegions.Clear();
-    auto surface = std::make_unique<CMemWallPaper>(popup->m_layout.panelWidth, popup->m_layout.panelHeight, *popup,
-                                                   popup->m_keyColor);
+    auto surface = std::make_unique<CMemWallPaper>(layout->geometry.panelWidth, layout->geometry.panelHeight,
+                                                   m_settings, *layout, layout->keyColor);
     if (!surface->IsValid()) {
         std::lock_guard<std::mutex> lock(m_popupGuard);
         m_popup.reset();
@@ -250,8 +245,8 @@ void CComposer::ComposePopup() {
     // Drawn into a new surface first; only the exchange waits for a painting pop-up.
     const PixelSurface pixels = surface->Pixels();
     std::lock_guard<std::mutex> lock(m_popupGuard);
-    m_popupSettings = std::move(popup);
     m_popup = std::move(surface);
+    m_popupLayout = std::move(layout);
     m_popupPixels = pixels;
 }
 

@@ -13,6 +13,7 @@
 #include "FileVersion.h"
 #include "ImageLimits.h"
 #include "MemWallPaper.h"
+#include "PanelLayout.h"
 #include "RegionList.h"
 #include "RgbImage.h"
 
@@ -21,8 +22,8 @@ class CSettings;
 class CComposer {
 public:
     // Draws the panel's blocks into the data surface (the surface's size is the
-    // panel's; it carries the settings to draw with and the panel's origin on the
-    // virtual screen), recording the regions into the list given.
+    // panel's; it carries the settings and the layout to draw with and the panel's
+    // origin on the virtual screen), recording the regions into the list given.
     using PanelPainter = std::function<void(CMemWallPaper& data, CRegionList& regions)>;
 
     CComposer(CSettings& settings, std::string outputPath);
@@ -32,7 +33,9 @@ public:
     // be opened (nothing is written), the screens are too large for one surface (said
     // once, with the size and the limit, until a composition succeeds or the size
     // changes) or the output could not be written; the previous output stays as it was.
-    bool Compose();
+    // folderCount: the mail folders the side-bar column makes room for. The screen
+    // is asked for once, and the panel laid out for it, at every composition.
+    bool Compose(int folderCount = PanelLayout::kStyleFolderCount);
     // Whether the last Compose that failed did so for a reason already said to the
     // user (so its callers need not say it again in other words).
     bool FailureSaid() const { return m_failureSaid; }
@@ -49,6 +52,8 @@ public:
     // those of the pop-up picture, in its own.
     const CRegionList& Regions() const { return m_regions; }
     const CRegionList& PopupRegions() const { return m_popupRegions; }
+    // The layout the last Compose drew the desktop's panel with.
+    const PanelLayout& Layout() const { return m_layout; }
     // Where the panel of the last Compose landed on the virtual screen.
     int OriginX() const { return m_originX; }
     int OriginY() const { return m_originY; }
@@ -88,7 +93,8 @@ private:
     CSettings& m_settings;
     std::string m_outputPath;
     PanelPainter m_painter;
-    std::unique_ptr<CSettings> m_popupSettings; // what the pop-up picture was drawn with
+    PanelLayout m_layout;
+    std::unique_ptr<PanelLayout> m_popupLayout; // what the pop-up picture was drawn with
     std::unique_ptr<CMemWallPaper> m_popup;
     PixelSurface m_popupPixels; // m_popup's, taken once drawing into it has ended
     mutable std::mutex m_popupGuard; // held while m_popup is replaced or read by another thread

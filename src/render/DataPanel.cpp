@@ -19,7 +19,8 @@ void CDataPanel::Draw(CMemWallPaper& data, CRegionList& regions, const PanelData
     static const CLocaleValues kNoLocale;
     const CLocaleValues& locale = panel.locale ? *panel.locale : kNoLocale;
     const CSettings& s = data.Settings();
-    const bool central = s.m_sideBarStyle;
+    const PanelLayout& L = data.Layout();
+    const bool central = L.central;
     if (!central && s.m_showCalendar) CMonthCalendar::Draw(data, regions, locale, panel.now);
     CPanelHeader::Draw(data, regions, locale.LongDateText(panel.now));
     CTaskList::Draw(data, regions, locale, panel.tasks ? *panel.tasks : kNoTasks);

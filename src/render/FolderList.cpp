@@ -16,30 +16,31 @@ constexpr Colorref kBlack = MakeColorref(0, 0, 0);
 
 void CFolderList::Draw(CMemWallPaper& data, CRegionList& regions, const CMailFolders& folders) {
     const CSettings& s = data.Settings();
-    const StyleGeometry& g = s.m_layout;
+    const PanelLayout& L = data.Layout();
+    const StyleGeometry& g = L.geometry;
     if (!g.showFolders) return;
     const BlockRect& block = g.folders;
-    CMemWallPaper surface(block.width, block.height, s, s.m_colors[4]);
+    CMemWallPaper surface(block.width, block.height, s, L, L.colors[4]);
     if (!surface.IsValid()) return;
     ICanvas& canvas = surface.Canvas();
     canvas.SetTextColor(kBlack);
     canvas.SetBackground(true, kWhite);
-    const bool central = s.m_sideBarStyle;
-    const bool singleClick = s.m_desktopMouseMode != 0;
+    const bool central = L.central;
+    const bool singleClick = L.singleClick;
     const int dx = block.x + data.OriginX(), dy = block.y + data.OriginY();
 
     int x = 10, y = 15;
     if (!central) {
-        CMaskedBitmap::LoadBitmap(CStyleSet::kFolderStrip + s.m_style).Draw(surface, 0, 2);
+        CMaskedBitmap::LoadBitmap(CStyleSet::kFolderStrip + L.style).Draw(surface, 0, 2);
         regions.AddHeaderRegion(RegionRect{0, 2, block.width, 28}.Offset(dx, dy), singleClick, 2);
         x = 2;
         y = 28;
     }
-    canvas.SetFont(s.m_fonts.listText);
+    canvas.SetFont(L.fonts.listText);
     const int lineHeight = canvas.MeasureText("all-day event").height;
     // In the central Blue view the calendar lies over the lower part of the block; and
     // nothing is seen or clicked below the panel, however far the block reaches.
-    const int limit = std::min(central && s.m_style == 0 ? g.calendar.y - block.y : block.height,
+    const int limit = std::min(central && L.style == 0 ? g.calendar.y - block.y : block.height,
                                data.Height() - block.y);
     // Folders that would start under the calendar (or below the block or the panel) are not drawn.
     const int drawEnd = std::min(limit, block.height);
@@ -48,11 +49,11 @@ void CFolderList::Draw(CMemWallPaper& data, CRegionList& regions, const CMailFol
     for (int i = 0; i < folders.GetCount() && y + (i > 0 ? 10 : 0) + lineHeight <= drawEnd; ++i) {
         const CMailFolder& folder = folders.GetAt(i);
         if (i > 0) {
-            canvas.DrawLine(g.folderInsets[0], y + 5, block.width - g.folderInsets[1], y + 5, s.m_colors[12]);
+            canvas.DrawLine(g.folderInsets[0], y + 5, block.width - g.folderInsets[1], y + 5, L.colors[12]);
             y += 10;
         }
         const int count = folder.GetDisplayCount();
-        canvas.SetFont(count >= 1 ? s.m_fonts.folderUnread : s.m_fonts.listText);
+        canvas.SetFont(count >= 1 ? L.fonts.folderUnread : L.fonts.listText);
         const std::string countText = std::to_string(count);
         const int countWidth = canvas.MeasureText(countText).width;
         surface.DrawLineFitted(folder.GetName(), x, y, block.width - countWidth - 35);

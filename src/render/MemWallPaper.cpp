@@ -3,11 +3,12 @@
 #include <algorithm>
 
 #include "../settings/Settings.h"
-#include "../settings/StyleSet.h"
+#include "StyleSet.h"
 #include "../util/Utf8.h"
 
-CMemWallPaper::CMemWallPaper(int width, int height, const CSettings& settings, Colorref fill)
-    : CMemDC(width, height, fill), m_settings(settings) {}
+CMemWallPaper::CMemWallPaper(int width, int height, const CSettings& settings, const PanelLayout& layout,
+                             Colorref fill)
+    : CMemDC(width, height, fill), m_settings(settings), m_layout(layout) {}
 
 bool CMemWallPaper::LoadIcons(const std::string& library) {
     bool all = true;
@@ -19,7 +20,7 @@ bool CMemWallPaper::LoadIcons(const std::string& library) {
         m_weekdays[static_cast<size_t>(i)] = CMaskedBitmap::LoadLibraryIcon(library, 31 + i);
         all = all && !m_weekdays[static_cast<size_t>(i)].IsEmpty();
     }
-    m_today = CMaskedBitmap::LoadIcon(CStyleSet::kTodayIcon + m_settings.m_style);
+    m_today = CMaskedBitmap::LoadIcon(CStyleSet::kTodayIcon + m_layout.style);
     return all && !m_today.IsEmpty();
 }
 

@@ -1,20 +1,23 @@
 #pragma once
-// The data surface: the panel's blocks are drawn into it with the settings it is
-// given, the regions they record are shifted by the panel origin, and it carries the
+// The data surface: the panel's blocks are drawn into it with the settings and the
+// panel layout it is given, the regions they record are shifted by the panel origin, and it carries the
 // pictures the blocks draw (day numbers, weekdays, today's mark, header, task states).
 #include <array>
 #include <string>
 
 #include "MaskedBitmap.h"
 #include "MemDC.h"
+#include "PanelLayout.h"
 
 class CSettings;
 
 class CMemWallPaper : public CMemDC {
 public:
-    CMemWallPaper(int width, int height, const CSettings& settings, Colorref fill);
+    // settings and layout must outlive the surface.
+    CMemWallPaper(int width, int height, const CSettings& settings, const PanelLayout& layout, Colorref fill);
 
     const CSettings& Settings() const { return m_settings; }
+    const PanelLayout& Layout() const { return m_layout; }
     void SetPanelOrigin(int x, int y) { m_originX = x, m_originY = y; }
     int OriginX() const { return m_originX; }
     int OriginY() const { return m_originY; }
@@ -44,6 +47,7 @@ public:
 
 private:
     const CSettings& m_settings;
+    const PanelLayout& m_layout;
     int m_originX = 0;
     int m_originY = 0;
     std::array<CMaskedBitmap, 31> m_days;

@@ -74,12 +74,13 @@ std::vector<CMonthCalendar::Cell> CMonthCalendar::SmallMonthCells(const COleDate
 void CMonthCalendar::Draw(CMemWallPaper& data, CRegionList& regions, const CLocaleValues& locale,
                           const COleDateTime& today) {
     const CSettings& s = data.Settings();
-    const StyleGeometry& g = s.m_layout;
+    const PanelLayout& L = data.Layout();
+    const StyleGeometry& g = L.geometry;
     const BlockRect& block = g.calendar;
-    CMemWallPaper surface(block.width, block.height, s, s.m_colors[5]);
+    CMemWallPaper surface(block.width, block.height, s, L, L.colors[5]);
     if (!surface.IsValid()) return;
-    const CMaskedBitmap background = CMaskedBitmap::LoadBitmap(CStyleSet::kCalendarBackground + s.m_style);
-    if (!s.m_sideBarStyle && s.m_style == 2)
+    const CMaskedBitmap background = CMaskedBitmap::LoadBitmap(CStyleSet::kCalendarBackground + L.style);
+    if (!L.central && L.style == 2)
         background.DrawStretched(surface, 0, 0, block.width, block.height);
     else
         background.Draw(surface, 0, 0);
@@ -92,7 +93,7 @@ void CMonthCalendar::Draw(CMemWallPaper& data, CRegionList& regions, const CLoca
             DrawSmallMonth(surface, regions, locale, g.previousMonth.x, g.previousMonth.y, AddMonths(first, -1), dx, dy);
         if (g.showNextMonth)
             DrawSmallMonth(surface, regions, locale, g.nextMonth.x, g.nextMonth.y, AddMonths(first, 1), dx, dy);
-        surface.LoadIcons(s.m_iconLibrary);
+        surface.LoadIcons(L.iconLibrary);
         DrawIconMonth(surface, regions, g.currentMonth.x, g.currentMonth.y, today, dx, dy);
     }
     data.DrawSurface(block.x, block.y, surface);
@@ -101,14 +102,15 @@ void CMonthCalendar::Draw(CMemWallPaper& data, CRegionList& regions, const CLoca
 void CMonthCalendar::DrawIconMonth(CMemWallPaper& block, CRegionList& regions, int px, int py,
                                    const COleDateTime& date, int regionDx, int regionDy) {
     const CSettings& s = block.Settings();
+    const PanelLayout& L = block.Layout();
     const int fdow = s.EffectiveFirstDayOfWeek();
-    const bool singleClick = s.m_desktopMouseMode != 0;
-    CMemDC month(kIconMonthWidth, kIconMonthHeight, s.m_colors[6]);
+    const bool singleClick = L.singleClick;
+    CMemDC month(kIconMonthWidth, kIconMonthHeight, L.colors[6]);
     if (!month.IsValid()) return;
     for (int i = 0; i < 7; ++i) block.Weekday((fdow + i) % 7).Draw(month, kIconPitchX * i, 0);
 
     ICanvas& canvas = block.Canvas();
-    canvas.SetFont(s.m_fonts.calendar);
+    canvas.SetFont(L.fonts.calendar);
     canvas.SetTextColor(kSmallCalendarGrey);
     canvas.SetBackground(false, 0);
     const std::vector<Cell> cells = IconMonthCells(date, fdow);
@@ -134,24 +136,25 @@ void CMonthCalendar::DrawIconMonth(CMemWallPaper& block, CRegionList& regions, i
 void CMonthCalendar::DrawSmallMonth(CMemWallPaper& block, CRegionList& regions, const CLocaleValues& locale,
                                     int a, int b, const COleDateTime& first, int regionDx, int regionDy) {
     const CSettings& s = block.Settings();
+    const PanelLayout& L = block.Layout();
     const int fdow = s.EffectiveFirstDayOfWeek();
-    const bool singleClick = s.m_desktopMouseMode != 0;
+    const bool singleClick = L.singleClick;
     ICanvas& canvas = block.Canvas();
     canvas.SetBackground(false, 0);
-    canvas.SetFont(s.m_fonts.calendarBold);
-    canvas.SetTextColor(s.m_colors[8]);
+    canvas.SetFont(L.fonts.calendarBold);
+    canvas.SetTextColor(L.colors[8]);
     canvas.DrawText(a, b, locale.ToUpper(locale.m_monthNames[first.GetMonth() - 1]));
 
-    canvas.SetFont(s.m_fonts.calendar);
+    canvas.SetFont(L.fonts.calendar);
     canvas.DrawLine(a, b + 13, a + kRuleLength, b + 13, kSmallCalendarGrey);
-    canvas.SetTextColor(s.m_colors[7]);
+    canvas.SetTextColor(L.colors[7]);
     for (int j = 0; j < 7; ++j) canvas.DrawText(a + kSmallPitchX * j, b + 15, locale.ShortDayCaption((fdow + j) % 7));
     canvas.DrawLine(a, b + 27, a + kRuleLength, b + 27, kSmallCalendarGrey);
 
     const TextSize cell = canvas.MeasureText(locale.ShortDayCaption(6));
     for (const Cell& c : SmallMonthCells(first, fdow)) {
         const bool leading = c.otherMonth && c.date < first;
-        canvas.SetTextColor(c.otherMonth ? kSmallCalendarGrey : s.m_colors[7]);
+        canvas.SetTextColor(c.otherMonth ? kSmallCalendarGrey : L.colors[7]);
         canvas.DrawText(a + c.x, b + c.y, SmallDayText(c.date.GetDay(), leading));
         // Leading days are one row of 13 pixels high; the others as high as the caption.
         const int height = leading ? kSmallPitchY : cell.height;

@@ -18,10 +18,11 @@ constexpr int kContactsButtonLeft = 125, kContactsButtonWidth = 25;
 
 void CPanelHeader::Draw(CMemWallPaper& data, CRegionList& regions, const std::string& dateText) {
     const CSettings& s = data.Settings();
-    const StyleGeometry& g = s.m_layout;
-    const bool singleClick = s.m_desktopMouseMode != 0;
+    const PanelLayout& L = data.Layout();
+    const StyleGeometry& g = L.geometry;
+    const bool singleClick = L.singleClick;
     const int ox = data.OriginX(), oy = data.OriginY();
-    const CMaskedBitmap header = CMaskedBitmap::LoadBitmap(s.m_headerBitmap);
+    const CMaskedBitmap header = CMaskedBitmap::LoadBitmap(L.headerBitmap);
     // Regions on the header: Outlook, then contacts; both at the list's tail.
     auto buttons = [&] {
         regions.AddHeaderRegion(RegionRect{g.header.x, g.header.y, g.header.x + kOutlookButtonWidth, g.header.y + kHeight}
@@ -34,12 +35,12 @@ void CPanelHeader::Draw(CMemWallPaper& data, CRegionList& regions, const std::st
                                     singleClick, CHeaderRegion::Contacts);
         }
     };
-    const bool contactsButton = s.m_showContacts && s.m_useInteractiveDesktop;
+    const bool contactsButton = s.m_showContacts && L.interactive;
 
-    if (s.m_sideBarStyle) {
+    if (L.central) {
         header.Draw(data, g.header.x, g.header.y);
         if (contactsButton)
-            CMaskedBitmap::LoadBitmap(CStyleSet::kContactsButton + s.m_style).Draw(data, g.header.x + 126, g.header.y);
+            CMaskedBitmap::LoadBitmap(CStyleSet::kContactsButton + L.style).Draw(data, g.header.x + 126, g.header.y);
         buttons();
         // The band above each block opens a new item of its kind, shown or not, where it
         // lies on the panel: Green keeps a folder rectangle of another layout, which may
@@ -53,7 +54,7 @@ void CPanelHeader::Draw(CMemWallPaper& data, CRegionList& regions, const std::st
                 regions.AddHeaderRegion(band.Offset(ox, oy), singleClick, kind);
         }
         ICanvas& canvas = data.Canvas();
-        canvas.SetFont(s.m_fonts.date);
+        canvas.SetFont(L.fonts.date);
         canvas.SetTextColor(MakeColorref(255, 255, 255));
         canvas.SetBackground(false, 0);
         const TextSize size = canvas.MeasureText(dateText);
@@ -61,7 +62,7 @@ void CPanelHeader::Draw(CMemWallPaper& data, CRegionList& regions, const std::st
         return;
     }
     // Side bar: the header picture cut to the column's width, then the column's body.
-    const int width = std::min(s.m_sideBarWidth, CSettings::kMaxSideBarWidth);
+    const int width = L.sideBarWidth;
     if (!header.IsEmpty()) {
         SurfaceOps::Copy(data.Pixels(), g.header.x, g.header.y, header.Pixels(), 0, 0, std::min(width, header.Width()),
                          std::min(kHeight, header.Height()));
@@ -70,8 +71,8 @@ void CPanelHeader::Draw(CMemWallPaper& data, CRegionList& regions, const std::st
     // The side-bar header has the same contacts button as the central one, so that
     // the spot that opens the contacts shows what it does.
     if (contactsButton && width >= kContactsButtonLeft + kContactsButtonWidth + 1)
-        CMaskedBitmap::LoadBitmap(CStyleSet::kContactsButton + s.m_style).Draw(data, g.header.x + 126, g.header.y);
+        CMaskedBitmap::LoadBitmap(CStyleSet::kContactsButton + L.style).Draw(data, g.header.x + 126, g.header.y);
     buttons();
-    const int bodyHeight = s.m_screenHeight - s.m_footerBlank - s.m_headerBlank - kHeight;
-    data.FillRect(g.header.x, s.m_headerBlank + kHeight, width, bodyHeight, s.m_colors[2]);
+    const int bodyHeight = L.screenHeight - s.m_footerBlank - s.m_headerBlank - kHeight;
+    data.FillRect(g.header.x, s.m_headerBlank + kHeight, width, bodyHeight, L.colors[2]);
 }

@@ -16,30 +16,31 @@ constexpr int kTextOffset = 58; // right of the separator inset: room for five s
 
 void CTaskList::Draw(CMemWallPaper& data, CRegionList& regions, const CLocaleValues& locale, const CTasks& tasks) {
     const CSettings& s = data.Settings();
-    const StyleGeometry& g = s.m_layout;
+    const PanelLayout& L = data.Layout();
+    const StyleGeometry& g = L.geometry;
     if (!g.showTasks) return;
     const BlockRect& block = g.tasks;
-    CMemWallPaper surface(block.width, block.height, s, s.m_colors[2]);
+    CMemWallPaper surface(block.width, block.height, s, L, L.colors[2]);
     if (!surface.IsValid()) return;
     surface.LoadTaskBitmaps();
     ICanvas& canvas = surface.Canvas();
-    canvas.SetFont(s.m_fonts.task);
-    canvas.SetTextColor(s.m_colors[7]);
+    canvas.SetFont(L.fonts.task);
+    canvas.SetTextColor(L.colors[7]);
     canvas.SetBackground(true, kWhite);
-    const bool central = s.m_sideBarStyle;
-    const bool singleClick = s.m_desktopMouseMode != 0;
+    const bool central = L.central;
+    const bool singleClick = L.singleClick;
     const int dx = block.x + data.OriginX(), dy = block.y + data.OriginY();
 
     int y = 15;
     if (!central) {
-        CMaskedBitmap::LoadBitmap(CStyleSet::kTaskStrip + s.m_style).Draw(surface, 0, 2);
+        CMaskedBitmap::LoadBitmap(CStyleSet::kTaskStrip + L.style).Draw(surface, 0, 2);
         regions.AddHeaderRegion(RegionRect{0, 2, block.width, 28}.Offset(dx, dy), singleClick, 1);
         y = 31;
     }
     const int t = canvas.MeasureText("all-day event").height;
     // In the central Blue and Green views the calendar lies over the lower part; and
     // nothing is seen or clicked below the panel, however far the block reaches.
-    const int limit = std::min(central && s.m_style != 2 ? g.calendar.y - block.y : block.height,
+    const int limit = std::min(central && L.style != 2 ? g.calendar.y - block.y : block.height,
                                data.Height() - block.y);
     // Tasks that would start under the calendar (or below the block or the panel) are not drawn.
     const int drawEnd = std::min(limit, block.height);
@@ -52,7 +53,7 @@ void CTaskList::Draw(CMemWallPaper& data, CRegionList& regions, const CLocaleVal
         const CTask& task = tasks.GetAt(i);
         const int top = y;
         auto state = [&](CMemWallPaper::TaskBitmap which, int offset) {
-            surface.TaskState(which).DrawTransparent(surface, left + offset, y, s.m_keyColor);
+            surface.TaskState(which).DrawTransparent(surface, left + offset, y, L.keyColor);
         };
         if (task.IsComplete())
             state(CMemWallPaper::Complete, 0);
@@ -77,20 +78,20 @@ void CTaskList::Draw(CMemWallPaper& data, CRegionList& regions, const CLocaleVal
             const std::string due = " (" + locale.LongDateText(task.GetDueDate()) + ")";
             const int lastWidth = canvas.MeasureText(line).width;
             const int dueWidth = canvas.MeasureText(due).width;
-            canvas.SetTextColor(s.m_colors[9]);
+            canvas.SetTextColor(L.colors[9]);
             if (DueDateFitsOnLine(block.width, textX, lastWidth, dueWidth)) {
                 canvas.DrawText(textX + lastWidth + 1, bottom - t, due);
             } else if (bottom + t <= drawEnd) {
                 canvas.DrawText(textX, bottom, due);
                 bottom += t;
             }
-            canvas.SetTextColor(s.m_colors[7]);
+            canvas.SetTextColor(L.colors[7]);
         }
         if (top < limit)
             regions.AddTaskRegion(RegionRect{left, top, block.width, std::min(limit, bottom)}.Offset(dx, dy), singleClick,
                                   task.GetEntryID());
         if (bottom + 5 < drawEnd)
-            canvas.DrawLine(left, bottom + 5, block.width - g.taskInsets[1], bottom + 5, s.m_colors[10]);
+            canvas.DrawLine(left, bottom + 5, block.width - g.taskInsets[1], bottom + 5, L.colors[10]);
         y = bottom + 10;
     }
     data.DrawSurface(block.x, block.y, surface);

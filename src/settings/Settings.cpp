@@ -96,12 +96,11 @@ CSettings::CSettings(std::string registryRoot, IRegistryPort* port)
     : m_registryRoot(std::move(registryRoot)), m_port(port) {}
 
 void CSettings::Open() {
-    ScreenRect screen = ESystemInfo::VirtualScreenRect();
-    m_screenWidth = screen.width;
-    m_screenHeight = screen.height;
+    // Factory values taken from the screens as they are at the first start.
+    const ScreenRect screen = ESystemInfo::VirtualScreenRect();
     m_sideBarWidth = ESystemInfo::DisplayHorizontalResolution() * 20 / 100;
-    m_sideBarCalPosX = (m_screenWidth - 450) / 2;
-    m_sideBarCalPosY = m_screenHeight - 384;
+    m_sideBarCalPosX = (screen.width - 450) / 2;
+    m_sideBarCalPosY = screen.height - 384;
     m_hideOnDesktopLock = ESystemInfo::IsNtFamily();
 
     std::string appData = EFileSystem::SpecialFolderPath(SpecialFolder::AppData);
@@ -112,7 +111,6 @@ void CSettings::Open() {
     // Windows compares these paths lower-cased; a case-sensitive file system must not.
     if (Port<ISystemPort>().CaseInsensitivePaths()) m_convertedPath = EParser::ToLower(m_convertedPath);
 
-    ApplyStyle(m_style);
     Load();
     // On a first start the user finds every setting in the registry at once, not
     // only after the first change; a start that finds some missing (an earlier start
@@ -138,71 +136,7 @@ bool CSettings::OpenKey(CRegistry& reg, RegAccess access) {
     return opened;
 }
 
-void CSettings::ApplyStyle(int style) {
-    m_style = (style >= 0 && style <= 2) ? style : 0;
-    const CStyleSet& set = CStyleSet::For(m_style);
-    m_colors = set.colors;
-    m_headerBitmap = set.headerBitmap;
-    m_iconLibrary = set.iconLibrary;
-    if (m_sideBarStyle) {
-        const BlockRect keptFolders = m_layout.folders;
-        m_layout = set.central;
-        if (!set.central.folderRectSet) m_layout.folders = keptFolders;
-        return;
-    }
-    // Side-bar view: the panel is the virtual screen; the column along its right edge
-    // is divided between the blocks (again with the real folder count when the panel
-    // is drawn).
-    StyleGeometry& g = m_layout;
-    g = StyleGeometry{};
-    g.calendar = {set.sideBarCalendar.width, set.sideBarCalendar.height, m_sideBarCalPosX, m_sideBarCalPosY};
-    g.currentMonth = {165, 10};
-    g.nextMonth = {10, 135};
-    g.previousMonth = {10, 12};
-    for (int* insets : {g.appointmentInsets, g.taskInsets, g.folderInsets}) insets[0] = insets[1] = 2;
-    LayoutSideBar(3, ListLineHeight());
-}
-
-int CSettings::ListLineHeight() const {
-    constexpr int kFallback = 13;
-    ICanvasFactory* factory = PortOrNull<ICanvasFactory>();
-    if (!factory) return kFallback;
-    auto canvas = factory->CreateSurface(1, 1);
-    if (!canvas) return kFallback;
-    canvas->SetFont(m_fonts.listText);
-    return canvas->MeasureText("all-day event").height;
-}
-
-void CSettings::LayoutSideBar(int folderCount, int lineHeight) {
-    constexpr int kHeaderHeight = 32;
-    StyleGeometry& g = m_layout;
-    g.panelWidth = m_screenWidth;
-    g.panelHeight = m_screenHeight;
-    if (m_sideBarWidth > kMaxSideBarWidth) m_sideBarWidth = kMaxSideBarWidth;
-    const int width = m_sideBarWidth;
-    const int x = m_screenWidth - m_rightMarginBlank - width;
-    g.header = {x, m_headerBlank};
-
-    // 64-bit sums: hand-edited margins near the integer limits must not wrap.
-    const long long space =
-        static_cast<long long>(m_screenHeight) - (static_cast<long long>(m_footerBlank) + m_headerBlank + kHeaderHeight);
-    long long c = std::max(0LL, space);
-    long long folders = 0;
-    if (m_showMessages) {
-        folders = static_cast<long long>(std::max(0, folderCount)) * (lineHeight + 10) + 20;
-        if (!m_showAppointments && !m_showTasks) folders = c;
-        folders = std::min(folders, c);
-    }
-    c -= folders;
-    long long appointments = 0;
-    if (m_showAppointments) appointments = m_showTasks ? static_cast<long long>(m_appointmentsTask) * c / 100 : c;
-    const long long tasks = m_showTasks ? c - appointments : 0;
-
-    const int top = m_headerBlank + kHeaderHeight;
-    g.appointments = {width, static_cast<int>(appointments), x, top};
-    g.tasks = {width, static_cast<int>(tasks), x, top + static_cast<int>(appointments)};
-    g.folders = {width, static_cast<int>(folders), x, top + static_cast<int>(appointments + tasks)};
-}
+void CSettings::ApplyStyle(int style) { m_style = (style >= 0 && style <= 2) ? style : 0; }
 
 void CSettings::Load() {
     m_wallpaper.clear();

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "../platform/RegistryPort.h"
-#include "StyleSet.h"
 
 class CRegistry;
 
@@ -42,15 +41,9 @@ public:
     std::vector<std::pair<std::string, RegValue>> PersistedValues() const;
     // 0 Monday ... 6 Sunday: "FDOW" 1 is Sunday, 2 Monday, anything else Outlook's own.
     int EffectiveFirstDayOfWeek() const;
-    // Stores the colour style index (0 Blue, 1 Green, 2 Brown; anything else is Blue)
-    // and puts that style's colours, pictures and, for the view in force, geometry in place.
+    // Stores the colour style index: 0 Blue, 1 Green, 2 Brown; anything else is Blue.
+    // The style's colours, pictures and geometry are taken when a picture is drawn.
     void ApplyStyle(int style);
-    // Divides the side-bar column between the appointments, the tasks and folderCount
-    // mail folders; lineHeight is the height of a folder line in the list-text font.
-    // A "SideBar Width" above the largest is brought down to it.
-    void LayoutSideBar(int folderCount, int lineHeight);
-    // The height of a line of the list-text font as the canvas draws it.
-    int ListLineHeight() const;
     const std::string& RegistryRoot() const { return m_registryRoot; }
     // True when the key did not exist and this record created it (a first start).
     bool CreatedKey() const { return m_createdKey; }
@@ -94,21 +87,8 @@ public:
     bool m_showStartup = false;
 
     // --- derived, not persisted ---
-    int m_screenWidth = 0;  // virtual screen
-    int m_screenHeight = 0;
     std::string m_convertedPath; // BMP copy of a JPEG background
     bool m_converted = false;
-
-    // --- the style set in force (ApplyStyle) ---
-    std::array<Colorref, 13> m_colors{}; // slots 1 to 12
-    Colorref m_keyColor = kDefaultKeyColor;
-    int m_headerBitmap = 187;
-    std::string m_iconLibrary = "look01.icl";
-    StyleFonts m_fonts;
-    // The panel: its size, the header position and the blocks inside it. In the
-    // central view the style's fixed geometry; in the side-bar view the whole virtual
-    // screen with the column at its right edge.
-    StyleGeometry m_layout;
 
     // --- Outlook's options, filled on every data read ---
     std::string m_outlookVersion; // Outlook's Version text, read at connection

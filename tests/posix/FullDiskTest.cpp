@@ -36,8 +36,6 @@ TEST(FullDisk, APictureThatDoesNotFitLeavesThePreviousOne) {
     CSettings s("Software\\Kestrova\\Orvanta for Outlook\\3.5");
     s.m_sideBarStyle = true;
     s.ApplyStyle(0);
-    s.m_layout.panelWidth = 20;
-    s.m_layout.panelHeight = 10;
     const std::string out = disk + "/orvanta.bmp";
     env.system.screen = ScreenMetrics{1, 0, 0, 100, 60, 100, 60, 100}; // 18 KB
     ASSERT_TRUE(CComposer(s, out).Compose());

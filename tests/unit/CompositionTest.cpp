@@ -182,12 +182,8 @@ protected:
     void SetUp() override {
         // Two 100 x 60 screens side by side.
         env.system.screen = ScreenMetrics{2, 0, 0, 200, 60, 100, 60, 100};
-        settings.m_screenWidth = 200;
-        settings.m_screenHeight = 60;
-        settings.m_sideBarStyle = true; // central view: a fixed panel
+        settings.m_sideBarStyle = true; // central view: the fixed 700 x 526 panel
         settings.ApplyStyle(0);
-        settings.m_layout.panelWidth = 40;
-        settings.m_layout.panelHeight = 20;
     }
     // The output picture as read back: colour at (x, y).
     Colorref Out(int x, int y) {
@@ -265,11 +261,16 @@ TEST_F(CompositionTest, TilingAndStretchingCoverTheScreensAndStyleThreePaintsNot
 }
 
 TEST_F(CompositionTest, TransparencyDecidesHowMuchOfThePanelShows) {
-    painter = [](CMemWallPaper& data, CRegionList&) { data.FillRect(0, 0, 10, 10, MakeColorref(255, 0, 0)); };
+    // Centred, the 700 x 526 panel starts at ((200-700)/2, (60-526)/2) = (-250, -233):
+    // its (330, 253) lands at (80, 20). At the user's position its (0, 0) lands there.
+    painter = [](CMemWallPaper& data, CRegionList&) {
+        data.FillRect(330, 253, 10, 10, MakeColorref(255, 0, 0));
+        data.FillRect(0, 0, 10, 10, MakeColorref(255, 0, 0));
+    };
     const Colorref desktop = env.system.desktopColor;
     settings.m_transparency = 0;
     ASSERT_TRUE(Compose());
-    EXPECT_EQ(Out(80, 20), kRed); // panel origin ((200-40)/2, (60-20)/2) = (80, 20)
+    EXPECT_EQ(Out(80, 20), kRed);
     EXPECT_EQ(Out(95, 25), desktop); // the key colour of the panel shows the background
     settings.m_transparency = 100;
     ASSERT_TRUE(Compose());
@@ -426,7 +427,6 @@ TEST_F(CompositionTest, AJpegIsConvertedOnceAVersionIntoWhatTheScreensShow) {
     // A composition with a copy made for another style makes it again before it reads it.
     settings.m_wpStyle = "0";
     env.system.screen = ScreenMetrics{1, 0, 0, 100, 60, 100, 60, 100};
-    settings.m_screenWidth = 100;
     ASSERT_TRUE(doc.Compose());
     EXPECT_EQ(doc.Conversions(), 7);
     EXPECT_EQ(copySize(), (std::pair{100, 60}));
@@ -460,8 +460,10 @@ TEST_F(CompositionTest, PopupIsTheCentralPanelWhateverTheDesktopShows) {
     std::vector<std::pair<int, int>> sizes;
     painter = [&](CMemWallPaper& data, CRegionList&) {
         sizes.emplace_back(data.Width(), data.Height());
-        EXPECT_TRUE(data.Settings().m_useInteractiveDesktop);
-        EXPECT_EQ(data.Settings().m_desktopMouseMode, 1); // one click opens in the pop-up
+        EXPECT_TRUE(data.Layout().central);
+        EXPECT_TRUE(data.Layout().interactive);
+        EXPECT_TRUE(data.Layout().singleClick); // one click opens in the pop-up
+        EXPECT_EQ(data.Layout().colors, CStyleSet::For(1).colors);
     };
     settings.m_sideBarStyle = false;
     settings.ApplyStyle(1);
@@ -485,7 +487,8 @@ namespace {
 TEST(MemWallPaper, WrappedAndFittedLines) {
     FakeEnvironment env;
     CSettings s("Software\\Kestrova\\Orvanta for Outlook\\3.5");
-    CMemWallPaper paper(200, 100, s, kDefaultKeyColor);
+    const PanelLayout layout;
+    CMemWallPaper paper(200, 100, s, layout, kDefaultKeyColor);
     ASSERT_TRUE(paper.IsValid());
     EXPECT_EQ(paper.DrawLineWrapped("Team stand-up meeting", 1, 2, 60), "stand-up meeting"); // 10 fit
     EXPECT_EQ(paper.DrawLineWrapped("Supercalifragilistic", 1, 14, 30), "califragilistic"); // one word: cut
@@ -503,10 +506,11 @@ TEST(MemWallPaper, LoadsTheIconsAndStatePicturesOfTheBuild) {
     CSettings s("Software\\Kestrova\\Orvanta for Outlook\\3.5");
     for (int style : {0, 2}) {
         s.ApplyStyle(style);
-        CMemWallPaper paper(10, 10, s, kDefaultKeyColor);
-        ASSERT_TRUE(paper.LoadIcons(s.m_iconLibrary)) << s.m_iconLibrary;
+        const PanelLayout layout = PanelLayout::ForPopup(s);
+        CMemWallPaper paper(10, 10, s, layout, kDefaultKeyColor);
+        ASSERT_TRUE(paper.LoadIcons(layout.iconLibrary)) << layout.iconLibrary;
         ASSERT_TRUE(paper.LoadTaskBitmaps());
-        ASSERT_TRUE(paper.LoadHeaderBitmap(s.m_headerBitmap));
+        ASSERT_TRUE(paper.LoadHeaderBitmap(layout.headerBitmap));
         EXPECT_EQ(paper.DayNumber(1).Width(), 32);
         EXPECT_EQ(paper.DayNumber(31).Height(), 32);
         EXPECT_EQ(paper.Today().Width(), 32);
@@ -519,7 +523,8 @@ TEST(MemWallPaper, LoadsTheIconsAndStatePicturesOfTheBuild) {
         // State pictures are keyed on the data surface's key colour.
         EXPECT_EQ(SurfaceOps::At(paper.TaskState(CMemWallPaper::Attachment).Pixels(), 9, 0), kDefaultKeyColor);
     }
-    CMemWallPaper paper(10, 10, s, kDefaultKeyColor);
+    const PanelLayout layout;
+    CMemWallPaper paper(10, 10, s, layout, kDefaultKeyColor);
     EXPECT_FALSE(paper.LoadIcons("no-such-library.icl"));
 }
 

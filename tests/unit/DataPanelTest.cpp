@@ -10,11 +10,13 @@
 #include "app/OrvantaDoc.h"
 #include "outlook/store/SubstituteOutlook.h"
 #include "StorePort.h"
+#include "TempFolder.h"
 #include "render/AppointmentList.h"
 #include "render/DataPanel.h"
 #include "render/DayRegion.h"
 #include "render/EntryRegion.h"
 #include "render/HeaderRegion.h"
+#include "render/Composer.h"
 #include "render/MemWallPaper.h"
 #include "render/MonthCalendar.h"
 #include "render/RegionList.h"
@@ -34,20 +36,27 @@ COleDateTime Day(int y, int m, int d) { return COleDateTime(y, m, d, 0, 0, 0); }
 class SideBarColumn : public ::testing::Test {
 protected:
     SideBarColumn() {
-        s.m_screenWidth = 1600;
-        s.m_screenHeight = 433; // with no blanks: 401 pixels below the header
         s.m_headerBlank = s.m_footerBlank = s.m_rightMarginBlank = 0;
         s.m_sideBarWidth = 300;
         s.m_sideBarStyle = 0;
     }
+    // The column on a 1600-wide screen of the height given (433 with no blanks: 401
+    // pixels below the header), with folder lines of the height given.
+    void Lay(int folders, int lineHeight, int screenHeight = 433) {
+        layout.screenWidth = 1600;
+        layout.screenHeight = screenHeight;
+        layout.sideBarWidth = s.m_sideBarWidth;
+        layout.LayoutSideBar(s, folders, lineHeight);
+    }
     FakeEnvironment env;
     CSettings s{kRoot};
-    const StyleGeometry& g = s.m_layout;
+    PanelLayout layout;
+    const StyleGeometry& g = layout.geometry;
 };
 
 TEST_F(SideBarColumn, AppointmentsTakeTheirShareOfWhatTheFoldersLeave) {
     s.m_showMessages = false;
-    s.LayoutSideBar(3, 13);
+    Lay(3, 13);
     EXPECT_EQ(g.appointments.height, 300); // 75 % of 401, rounded down
     EXPECT_EQ(g.tasks.height, 101);
     EXPECT_EQ(g.folders.height, 0);
@@ -56,11 +65,10 @@ TEST_F(SideBarColumn, AppointmentsTakeTheirShareOfWhatTheFoldersLeave) {
     EXPECT_EQ(g.folders.y, 433);
 
     s.m_showMessages = true;
-    s.m_screenHeight = 900;
     s.m_headerBlank = 10;
     s.m_footerBlank = 40;
     s.m_rightMarginBlank = 5;
-    s.LayoutSideBar(3, 13);
+    Lay(3, 13, 900);
     // 900 - (40 + 10 + 32) = 818; three folders of 13 + 10 plus 20 take 89.
     EXPECT_EQ(g.folders.height, 89);
     EXPECT_EQ(g.appointments.height, 729 * 75 / 100);
@@ -77,37 +85,56 @@ TEST_F(SideBarColumn, AppointmentsTakeTheirShareOfWhatTheFoldersLeave) {
 
 TEST_F(SideBarColumn, SwitchedOffBlocksGiveTheirRoomAway) {
     s.m_showAppointments = s.m_showTasks = false;
-    s.LayoutSideBar(3, 13);
+    Lay(3, 13);
     EXPECT_EQ(g.folders.height, 401); // only folders: the whole column
     EXPECT_EQ(g.appointments.height + g.tasks.height, 0);
 
     s.m_showMessages = false;
     s.m_showTasks = true;
-    s.LayoutSideBar(3, 13);
+    Lay(3, 13);
     EXPECT_EQ(g.tasks.height, 401);
 }
 
 TEST_F(SideBarColumn, ManyFoldersOnAShortScreenAreCutToTheColumn) {
-    s.m_screenHeight = 300;
-    s.LayoutSideBar(30, 13);
+    Lay(30, 13, 300);
     EXPECT_EQ(g.folders.height, 268);
     EXPECT_EQ(g.appointments.height, 0);
     EXPECT_EQ(g.tasks.height, 0);
     // Blanks larger than the screen leave nothing, never a negative height.
     s.m_footerBlank = 1000;
-    s.LayoutSideBar(3, 13);
+    Lay(3, 13, 300);
     EXPECT_EQ(g.folders.height, 0);
     EXPECT_EQ(g.appointments.height, 0);
 }
 
-TEST_F(SideBarColumn, AWidthAboveTheLargestIsDrawnAndKeptAsTheLargest) {
+TEST_F(SideBarColumn, AWidthAboveTheLargestIsDrawnAsTheLargest) {
     s.m_sideBarWidth = 500;
     s.ApplyStyle(1);
-    EXPECT_EQ(s.m_sideBarWidth, 400);
+    layout = PanelLayout::ForDesktop(s, 1600, 433, PanelLayout::kStyleFolderCount);
     EXPECT_EQ(g.appointments.width, 400);
     EXPECT_EQ(g.header.x, 1200);
-    // The style lays the column out for three folders with the measured line (12 here).
+    // Three folders with the measured line (12 here) when the count is not known.
     EXPECT_EQ(g.folders.height, 3 * 22 + 20);
+}
+
+// The screen is asked for at each composition: after a change of resolution the
+// column lies at the new right edge and runs to the new bottom.
+TEST_F(SideBarColumn, AResolutionChangeBetweenTwoCompositionsMovesTheColumn) {
+    TempFolder dir;
+    s.ApplyStyle(0);
+    CComposer composer(s, dir.File("orvanta.bmp"));
+    struct Screen {
+        int width, height;
+    } screens[] = {{1600, 900}, {1280, 1024}, {2560, 1440}};
+    for (const Screen& screen : screens) {
+        env.system.screen = ScreenMetrics{1, 0, 0, screen.width, screen.height, screen.width, screen.height, screen.width};
+        ASSERT_TRUE(composer.Compose());
+        const StyleGeometry& now = composer.Layout().geometry;
+        EXPECT_EQ(now.header.x, screen.width - 300) << screen.width;
+        EXPECT_EQ(now.panelWidth, screen.width);
+        EXPECT_EQ(now.folders.y + now.folders.height, screen.height - s.m_footerBlank) << screen.height;
+        EXPECT_EQ(composer.OriginX(), 0);
+    }
 }
 
 // ---------------------------------------------------------------- month grids
@@ -189,7 +216,8 @@ protected:
     void Draw(const COleDateTime& today) {
         env.canvas.texts.clear();
         regions.Clear();
-        CMemWallPaper data(700, 526, s, s.m_keyColor);
+        const PanelLayout layout = PanelLayout::ForDesktop(s, 1920, 1080, PanelLayout::kStyleFolderCount);
+        CMemWallPaper data(700, 526, s, layout, layout.keyColor);
         data.SetPanelOrigin(100, 40);
         CMonthCalendar::Draw(data, regions, locale, today);
     }
@@ -305,7 +333,8 @@ protected:
     void Draw() {
         env.canvas.texts.clear();
         regions.Clear();
-        CMemWallPaper data(settings.m_layout.panelWidth, settings.m_layout.panelHeight, settings, settings.m_keyColor);
+        layout = PanelLayout::ForDesktop(settings, screenWidth, screenHeight, doc->Folders().GetCount());
+        CMemWallPaper data(layout.geometry.panelWidth, layout.geometry.panelHeight, settings, layout, layout.keyColor);
         data.SetPanelOrigin(100, 40);
         PanelData panel;
         panel.now = doc->m_clock();
@@ -337,6 +366,8 @@ protected:
     CSettings settings{kRoot};
     std::unique_ptr<COrvantaDoc> doc;
     CRegionList regions;
+    int screenWidth = 1920, screenHeight = 1080;
+    PanelLayout layout; // as Draw laid the panel out
 };
 
 TEST_F(PanelDrawing, CentralBlueItemsHaveTheirRegionsWhereTheyAreDrawn) {
@@ -391,11 +422,10 @@ TEST_F(PanelDrawing, HeaderButtonsAndBandsAreFoundOnlyWhereNothingElseLies) {
     std::vector<std::pair<int, RegionRect>> headers;
     for (size_t i = 0; i < regions.GetCount(); ++i)
         if (auto* h = dynamic_cast<const CHeaderRegion*>(&regions.GetAt(i))) headers.emplace_back(h->GetKind(), h->Rect());
-    // Outlook, contacts, then the bands of appointments and tasks, all at the tail. The
-    // folder rectangle Green keeps is the side bar's, off the central panel: its band
-    // would lie on the bare desktop and is left out.
-    const BlockRect& f = settings.m_layout.folders;
-    ASSERT_TRUE(f.x >= settings.m_layout.panelWidth || f.y - 32 >= settings.m_layout.panelHeight);
+    // Outlook, contacts, then the bands of appointments and tasks, all at the tail.
+    // Green has no folder block in the central view, so no folder band either.
+    const BlockRect& f = layout.geometry.folders;
+    ASSERT_EQ(f.width * f.height, 0);
     EXPECT_EQ(headers, (std::vector<std::pair<int, RegionRect>>{{3, {100, 40, 220, 72}},
                                                                  {4, {225, 40, 250, 72}},
                                                                  {0, {100, 72, 350, 104}},
@@ -485,7 +515,7 @@ TEST_F(PanelDrawing, ABusyDayStaysInsideTheCentralPanel) {
         SCOPED_TRACE("style " + std::to_string(style));
         Central(style);
         Draw();
-        const StyleGeometry& g = settings.m_layout;
+        const StyleGeometry& g = layout.geometry;
         ASSERT_EQ(g.appointments.y + g.appointments.height, g.panelHeight + 64);
         const RegionRect panel{100, 40, 100 + g.panelWidth, 40 + g.panelHeight};
         int items = 0;
@@ -510,13 +540,12 @@ TEST_F(PanelDrawing, ABusyDayStaysInsideTheCentralPanel) {
 TEST_F(PanelDrawing, SideBarStripsOpenNewItems) {
     Load(Store(""));
     settings.m_sideBarStyle = 0;
-    settings.m_screenWidth = 1600;
-    settings.m_screenHeight = 900;
+    screenWidth = 1600;
+    screenHeight = 900;
     settings.m_sideBarWidth = 300;
     settings.ApplyStyle(0);
-    settings.LayoutSideBar(doc->Folders().GetCount(), 12);
     Draw();
-    const StyleGeometry& g = settings.m_layout;
+    const StyleGeometry& g = layout.geometry;
     const int x = 100 + g.appointments.x;
     EXPECT_EQ(regions.HitTest(x, 40 + g.appointments.y + 5)->Message().message, 0x501u);
     EXPECT_EQ(regions.HitTest(x, 40 + g.tasks.y + 2)->Message().message, 0x502u);
@@ -628,7 +657,8 @@ TEST(RegionList, ActivationSendsTheTableMessagesAndTheFlagChoosesTheWording) {
 TEST(TextLines, WrappingNeverSplitsACharacterOrItsMarks) {
     FakeEnvironment env;
     CSettings s{kRoot};
-    CMemWallPaper paper(400, 100, s, kDefaultKeyColor);
+    const PanelLayout layout;
+    CMemWallPaper paper(400, 100, s, layout, kDefaultKeyColor);
     const std::string subjects[] = {
         "Συνάντηση με την ομάδα για τον προϋπολογισμό",
         "Встреча с командой по бюджету на следующий год",
@@ -664,7 +694,8 @@ TEST(TextLines, WrappingNeverSplitsACharacterOrItsMarks) {
 TEST(TextLines, FittedNamesEndInDotsOnWholeCharacters) {
     FakeEnvironment env;
     CSettings s{kRoot};
-    CMemWallPaper paper(400, 100, s, kDefaultKeyColor);
+    const PanelLayout layout;
+    CMemWallPaper paper(400, 100, s, layout, kDefaultKeyColor);
     paper.DrawLineFitted("Входящие от руководства", 0, 0, 60);
     ASSERT_EQ(env.canvas.texts.size(), 1u);
     const std::string& t = env.canvas.texts[0];

@@ -188,8 +188,7 @@ TEST_P(PanelRender, SampleWeek) {
         panel.locale = &locale;
         CDataPanel::Draw(data, regions, panel);
     });
-    if (!c.central) s.LayoutSideBar(doc.Folders().GetCount(), s.ListLineHeight());
-    ASSERT_TRUE(composer.Compose());
+    ASSERT_TRUE(composer.Compose(doc.Folders().GetCount()));
     EXPECT_TRUE(ui.boxes.empty()) << ui.boxes[0].text;
 
     auto source = IS40_OpenFileSource(composer.OutputPath());
@@ -204,8 +203,8 @@ TEST_P(PanelRender, SampleWeek) {
     // Every item the data holds that lies in view has a region; the panel is not empty;
     // no region reaches past the panel onto the bare desktop.
     const CRegionList& regions = composer.Regions();
-    const RegionRect panelRect{composer.OriginX(), composer.OriginY(), composer.OriginX() + s.m_layout.panelWidth,
-                               composer.OriginY() + s.m_layout.panelHeight};
+    const RegionRect panelRect{composer.OriginX(), composer.OriginY(), composer.OriginX() + composer.Layout().geometry.panelWidth,
+                               composer.OriginY() + composer.Layout().geometry.panelHeight};
     int days = 0, headers = 0, items = 0;
     for (size_t i = 0; i < regions.GetCount(); ++i) {
         const CActiveRegion& r = regions.GetAt(i);
@@ -225,7 +224,7 @@ TEST_P(PanelRender, SampleWeek) {
     EXPECT_GT(items, doc.Folders().GetCount());
 
     // Where the panel shows nothing but the style's own colours it is not the desktop.
-    const StyleGeometry& g = s.m_layout;
+    const StyleGeometry& g = composer.Layout().geometry;
     const int ox = composer.OriginX(), oy = composer.OriginY();
     const Colorref desktop = system.desktopColor;
     EXPECT_NE(SurfaceOps::At(out, ox + g.calendar.x + 3, oy + g.calendar.y + g.calendar.height - 3), desktop);

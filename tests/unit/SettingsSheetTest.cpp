@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "FakePorts.h"
+#include "render/PanelLayout.h"
 #include "settings/Registry.h"
 #include "settings/Settings.h"
 #include "settings/SettingsSheetModel.h"
@@ -321,7 +322,7 @@ TEST_F(SettingsSheetTest, ApplyTakesBothPagesOverAndListsTheStepsInOrder) {
     EXPECT_FALSE(RunEntry()); // deleted at once
     EXPECT_FALSE(settings.m_showContacts);
     EXPECT_EQ(settings.m_style, 1);
-    EXPECT_EQ(settings.m_colors, CStyleSet::For(1).colors); // the style set is in force
+    EXPECT_EQ(PanelLayout::ForDesktop(settings, 1920, 1080, 3).colors, CStyleSet::For(1).colors); // drawn in it
     EXPECT_EQ(settings.m_transparency, 55);
     EXPECT_EQ(settings.m_sideBarWidth, 333);
     EXPECT_EQ(settings.m_appointmentsTask, 40);

@@ -35,8 +35,6 @@ protected:
 TEST_P(WallpaperRender, PanelHeaderOverTheDesktop) {
     const auto [style, central] = GetParam();
     CSettings s("Software\\Kestrova\\Orvanta for Outlook\\3.5");
-    s.m_screenWidth = kWidth;
-    s.m_screenHeight = kHeight;
     s.m_sideBarWidth = 300;
     s.m_sideBarStyle = central;
     s.ApplyStyle(style);
@@ -64,7 +62,8 @@ TEST_P(WallpaperRender, PanelHeaderOverTheDesktop) {
 
     // The header picture lies over the desktop where the panel starts, and in the
     // central view today's date is written in white at its right end.
-    const int x = composer.OriginX() + s.m_layout.header.x, y = composer.OriginY() + s.m_layout.header.y;
+    const int x = composer.OriginX() + composer.Layout().geometry.header.x,
+              y = composer.OriginY() + composer.Layout().geometry.header.y;
     const Colorref desktop = system.desktopColor;
     int headerPixels = 0;
     for (int dy = 0; dy < 32; ++dy)
@@ -92,7 +91,7 @@ TEST_P(WallpaperRender, PanelHeaderOverTheDesktop) {
     } else {
         // The column's body: its colour blended over the desktop with the transparency.
         const Colorref body = SurfaceOps::At(out, x + 150, y + 200);
-        const int want = ((s.m_colors[2] & 0xFF) * alpha + (desktop & 0xFF) * (255 - alpha) + 127) / 255;
+        const int want = ((composer.Layout().colors[2] & 0xFF) * alpha + (desktop & 0xFF) * (255 - alpha) + 127) / 255;
         EXPECT_EQ(static_cast<int>(body & 0xFF), want);
     }
 }

@@ -1,0 +1,56 @@
+#pragma once
+// The panel's look and geometry for one drawing: the style's colours, pictures and
+// fonts, the rectangles of its blocks, and the view it is drawn in. Computed from the
+// settings, the screen and the folder count when a picture is composed, and handed
+// to the painters as a value; the settings record holds none of it.
+#include <array>
+#include <string>
+
+#include "StyleSet.h"
+
+class CSettings;
+
+struct PanelLayout {
+    // --- the look of the style in force ---
+    int style = 0; // 0 Blue, 1 Green, 2 Brown
+    std::array<Colorref, 13> colors{}; // slots 1 to 12
+    Colorref keyColor = kDefaultKeyColor;
+    int headerBitmap = 187;
+    std::string iconLibrary = "look01.icl";
+    StyleFonts fonts;
+
+    // --- where things are ---
+    // The panel: its size, the header position and the blocks inside it. In the
+    // central view the style's fixed geometry; in the side-bar view the whole
+    // virtual screen with the column at its right edge.
+    StyleGeometry geometry;
+    int screenWidth = 0; // the virtual screen the panel was laid out for
+    int screenHeight = 0;
+    int sideBarWidth = 0; // the column's width as drawn: "SideBar Width", at most the largest
+
+    // --- the view ---
+    bool central = false;     // the central panel, else the side bar
+    bool singleClick = false; // one click opens an item (the tooltips say so)
+    bool interactive = true;  // the desktop answers clicks (the contacts button is drawn)
+
+    // How many folder lines the column makes room for when the real count is not known.
+    static constexpr int kStyleFolderCount = 3;
+
+    // The desktop's panel: the view the settings choose, on a virtual screen of the
+    // size given, with room in the side-bar column for folderCount folders (its line
+    // height measured through the canvas port).
+    static PanelLayout ForDesktop(const CSettings& settings, int screenWidth, int screenHeight, int folderCount);
+    // The pop-up's panel: the central view whatever the desktop shows, its tooltips
+    // worded for a single click, and the contacts button when contacts are on.
+    static PanelLayout ForPopup(const CSettings& settings);
+
+    // Divides the side-bar column between the appointments, the tasks and
+    // folderCount mail folders; lineHeight is the height of a folder line in the
+    // list-text font.
+    void LayoutSideBar(const CSettings& settings, int folderCount, int lineHeight);
+    // The height of a line of the list-text font as the canvas draws it.
+    int ListLineHeight() const;
+
+private:
+    void TakeStyle(int style);
+};
