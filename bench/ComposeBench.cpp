@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
         const auto t0 = std::chrono::steady_clock::now();
         PanelData panel;
         panel.now = LocalNow();
-        panel.days = std::span<const CAppointments>(&doc.Day(0), static_cast<size_t>(std::clamp(settings.m_calDays, 1, 7)));
+        panel.days = std::span<const CAppointments>(&doc.Day(0), static_cast<size_t>(std::clamp(settings.m_outlook.m_calDays, 1, 7)));
         panel.tasks = &doc.Tasks();
         panel.folders = &doc.Folders();
         panel.locale = &locale;

@@ -12,7 +12,7 @@ void CAgenda::Print(COrvantaDoc& doc, const CSettings& s, std::ostream& out) {
     CLocaleValues locale = LocaleValues();
     const bool hours24 = s.m_timeStyle == 1 || (s.m_timeStyle == 0 && locale.m_clockFormat == 1);
     if (!doc.Engine().CanRead()) out << "Nothing could be read from Outlook.\n";
-    for (int i = 0; i < s.m_calDays && i < COrvantaDoc::kDayLists; ++i) {
+    for (int i = 0; i < s.m_outlook.m_calDays && i < COrvantaDoc::kDayLists; ++i) {
         const CAppointments& day = doc.Day(i);
         out << locale.DayName(day.m_dayStart.GetDayOfWeek()) << ", " << locale.LongDateText(day.m_dayStart) << "\n";
         if (day.GetCount() == 0) out << "  (no appointments)\n";

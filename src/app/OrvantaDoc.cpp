@@ -26,7 +26,7 @@ COrvantaDoc::COrvantaDoc(CSettings& settings)
         const CLocaleValues locale = LocaleValues();
         PanelData panel;
         panel.now = m_clock();
-        panel.days = std::span<const CAppointments>(m_days.data(), static_cast<size_t>(std::clamp(m_settings.m_calDays, 1, kDayLists)));
+        panel.days = std::span<const CAppointments>(m_days.data(), static_cast<size_t>(std::clamp(m_settings.m_outlook.m_calDays, 1, kDayLists)));
         panel.tasks = &m_tasks;
         panel.folders = &m_folders;
         panel.locale = &locale;
@@ -112,9 +112,9 @@ bool COrvantaDoc::RefreshData() {
     };
     m_engine.BeginRefresh(); // a lost connection is made again here, at most once a minute
     if (m_engine.IsConnected()) {
-        m_engine.ReadOutlookOptions(m_settings);
+        m_settings.m_outlook = m_engine.ReadOutlookOptions();
         ok = m_engine.ReadTasks(m_tasks, now) == 1;
-        const int days = std::clamp(m_settings.m_calDays, 1, kDayLists);
+        const int days = std::clamp(m_settings.m_outlook.m_calDays, 1, kDayLists);
         for (int i = 0; i < days; ++i) {
             // Each list is emptied right before it is filled, so a list filled by an
             // earlier refresh with more days never keeps its old items.
@@ -123,7 +123,7 @@ bool COrvantaDoc::RefreshData() {
         }
         ok = m_engine.ReadMailFolders(m_folders) == 1 && ok;
     } else {
-        for (int i = 0; i < std::clamp(m_settings.m_calDays, 1, kDayLists); ++i) dayBounds(i);
+        for (int i = 0; i < std::clamp(m_settings.m_outlook.m_calDays, 1, kDayLists); ++i) dayBounds(i);
     }
     if (ok) m_lastSignature = BuildSignature();
     return ok;
@@ -150,7 +150,7 @@ const char* Flag(bool b) { return b ? "t" : "f"; }
 
 std::string COrvantaDoc::SignatureText() const {
     std::string s;
-    const int days = std::clamp(m_settings.m_calDays, 1, kDayLists);
+    const int days = std::clamp(m_settings.m_outlook.m_calDays, 1, kDayLists);
     for (int i = 0; i < days; ++i) {
         s += "Day " + std::to_string(i);
         const CAppointments& list = m_days[static_cast<size_t>(i)];

@@ -32,7 +32,7 @@ constexpr int kOlMaximized = 0, kOlNormalWindow = 2, kOlDiscard = 1;
 constexpr int kMenuPopupId = 30004, kGoToDayId = 1987;
 } // namespace
 
-COutlookEngine::COutlookEngine(CSettings& settings)
+COutlookEngine::COutlookEngine(const CSettings& settings)
     : m_seconds([] {
           return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
       }),
@@ -174,7 +174,7 @@ int COutlookEngine::Connect() {
         }
         m_application = AsInterface(m_application, "_Application");
         if (!m_application) throw CAutoError(AutoCode::InvalidArg, "not an Outlook application");
-        m_settings.m_outlookVersion = m_application->Get("Version").AsString();
+        m_version = m_application->Get("Version").AsString();
         m_namespace = m_application->Call("GetNamespace", {CAutoValue::String("MAPI")}).AsObject();
     } catch (const CAutoError& e) {
         Release();
@@ -224,18 +224,20 @@ AutoObjectPtr COutlookEngine::DefaultFolder(int which) {
     return AsInterface(m_namespace->Call("GetDefaultFolder", {CAutoValue::Int(which)}).AsObject(), "MAPIFolder");
 }
 
-void COutlookEngine::ReadOutlookOptions(CSettings& s) {
-    const std::string version = VersionPart(s.m_outlookVersion);
+OutlookOptions COutlookEngine::ReadOutlookOptions() {
+    OutlookOptions options = m_settings.m_outlook;
+    options.m_outlookVersion = m_version;
+    const std::string version = VersionPart(m_version);
     m_outlookKey = "Software\\Microsoft\\Office\\" + version + "\\Outlook\\";
     CRegistry reg;
-    s.m_outlookFolderPaths.clear();
+    options.m_outlookFolderPaths.clear();
     if (reg.Open(RegRoot::CurrentUser, m_outlookKey + "Today\\Folders")) {
         for (int i = 0; i < 30; ++i) {
             std::string path;
-            if (reg.ReadText(std::to_string(i), path, 250)) s.m_outlookFolderPaths.push_back(path);
+            if (reg.ReadText(std::to_string(i), path, 250)) options.m_outlookFolderPaths.push_back(path);
         }
     }
-    if (s.m_outlookFolderPaths.empty()) s.m_outlookFolderPaths = {"inbox", "drafts", "outbox"};
+    if (options.m_outlookFolderPaths.empty()) options.m_outlookFolderPaths = {"inbox", "drafts", "outbox"};
 
     if (reg.Open(RegRoot::CurrentUser, m_outlookKey + "Today\\")) {
         auto text = [&](const char* name, const std::string& absent) {
@@ -243,24 +245,25 @@ void COutlookEngine::ReadOutlookOptions(CSettings& s) {
             return reg.ReadText(name, v, 250) ? v : absent;
         };
         int days = EParser::ParseInt(text("CalDays", ""));
-        s.m_calDays = days >= 1 && days <= 7 ? days : 5;
-        s.m_taskSortKey1 = text("Sort1", "[DueDate]");
-        s.m_taskSortAscending1 = text("Sort1Asc", "") == "True";
-        s.m_taskSortKey2 = text("Sort2", "~");
-        s.m_taskSortAscending2 = text("Sort2Asc", "") == "True";
-        s.m_includeNoDueDate = text("IncNoDueDate", "True") == "True";
-        s.m_taskFilter = text("TaskFilter", "All");
+        options.m_calDays = days >= 1 && days <= 7 ? days : 5;
+        options.m_taskSortKey1 = text("Sort1", "[DueDate]");
+        options.m_taskSortAscending1 = text("Sort1Asc", "") == "True";
+        options.m_taskSortKey2 = text("Sort2", "~");
+        options.m_taskSortAscending2 = text("Sort2Asc", "") == "True";
+        options.m_includeNoDueDate = text("IncNoDueDate", "True") == "True";
+        options.m_taskFilter = text("TaskFilter", "All");
     }
     if (reg.Open(RegRoot::CurrentUser, m_outlookKey + "options\\Calendar\\")) {
         int32_t first = 0;
         reg.ReadNumber("FirstDOW", first);
-        s.m_outlookFirstDayOfWeek = first == 0 ? 6 : (first - 1 >= 0 && first - 1 <= 6 ? first - 1 : 6);
+        options.m_outlookFirstDayOfWeek = first == 0 ? 6 : (first - 1 >= 0 && first - 1 <= 6 ? first - 1 : 6);
         int32_t mask = 124;
         reg.ReadNumber("WorkDay", mask);
-        s.m_workDayMask = mask;
-        int32_t week = s.m_firstWeekOfYear;
-        if (reg.ReadNumber("FirstWOY", week)) s.m_firstWeekOfYear = week;
+        options.m_workDayMask = mask;
+        int32_t week = options.m_firstWeekOfYear;
+        if (reg.ReadNumber("FirstWOY", week)) options.m_firstWeekOfYear = week;
     }
+    return options;
 }
 
 int COutlookEngine::ReadAppointments(CAppointments& dayList, const COleDateTime& dayStart, const COleDateTime& dayEnd,
@@ -303,7 +306,7 @@ int COutlookEngine::ReadMailFolders(CMailFolders& list) {
     if (!m_namespace || m_busy) return 0;
     const CLocaleValues locale = LocaleValues(); // default folders are named in the user's language
     try {
-        for (const std::string& path : m_settings.m_outlookFolderPaths) {
+        for (const std::string& path : m_settings.m_outlook.m_outlookFolderPaths) {
             std::vector<std::string> parts = CMailFolders::SplitPath(path);
             if (parts.empty()) continue;
             AutoObjectPtr found;

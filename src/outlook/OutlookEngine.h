@@ -8,6 +8,8 @@
 #include "../util/OleDateTime.h"
 #include "../automation/AutoValue.h"
 
+#include "../settings/OutlookOptions.h"
+
 class CAppointments;
 class CMailFolders;
 class CSettings;
@@ -17,7 +19,9 @@ class IRegistryPort;
 
 class COutlookEngine {
 public:
-    explicit COutlookEngine(CSettings& settings);
+    // The engine reads the settings (the Today page's folders, the task order) and
+    // never writes them.
+    explicit COutlookEngine(const CSettings& settings);
     virtual ~COutlookEngine();
     COutlookEngine(const COutlookEngine&) = delete;
     COutlookEngine& operator=(const COutlookEngine&) = delete;
@@ -43,7 +47,11 @@ public:
     // Result codes of a call Outlook rejected as busy for longer than the message filter waits.
     static bool IsBusy(long code);
 
-    void ReadOutlookOptions(CSettings& settings);
+    // Outlook's options from Outlook's keys for the version connected to; what a key
+    // does not hold stays as the settings have it. The caller puts them into the settings.
+    OutlookOptions ReadOutlookOptions();
+    // Outlook's Version text, read at connection ("" before).
+    const std::string& Version() const { return m_version; }
     int ReadAppointments(CAppointments& dayList, const COleDateTime& dayStart, const COleDateTime& dayEnd,
                          const COleDateTime& today);
     int ReadTasks(CTasks& tasks, const COleDateTime& now);
@@ -114,5 +122,6 @@ private:
     bool m_busy = false;      // this refresh gave up on a busy Outlook
     double m_lastAttempt = 0; // clock of the latest connection attempt
     std::function<double()> m_seconds;
-    CSettings& m_settings;
+    const CSettings& m_settings;
+    std::string m_version;
 };

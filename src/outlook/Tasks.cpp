@@ -50,11 +50,11 @@ const CTask& CTasks::GetAt(int index) const { return *m_tasks[static_cast<size_t
 int CTasks::Compare(const CTask& a, const CTask& b, const CSettings& s) {
     int result = ByOptionalDate(a.m_dueDate, b.m_dueDate);
     if (result == 0) result = ByDate(a.m_creationTime, b.m_creationTime);
-    if (s.m_taskSortKey1 != "~") {
+    if (s.m_outlook.m_taskSortKey1 != "~") {
         int keyed = 0;
-        if (ByKey(s.m_taskSortKey1, a, b, keyed)) result = s.m_taskSortAscending1 ? keyed : -keyed;
+        if (ByKey(s.m_outlook.m_taskSortKey1, a, b, keyed)) result = s.m_outlook.m_taskSortAscending1 ? keyed : -keyed;
         if (result != 0) return result;
-        if (ByKey(s.m_taskSortKey2, a, b, keyed)) result = s.m_taskSortAscending2 ? keyed : -keyed;
+        if (ByKey(s.m_outlook.m_taskSortKey2, a, b, keyed)) result = s.m_outlook.m_taskSortAscending2 ? keyed : -keyed;
         if (result != 0) return result;
     } else if (result != 0) {
         return result;
@@ -84,9 +84,9 @@ bool CTasks::Read(IAutoObject& items, const CSettings& settings, const COleDateT
             double completed = std::floor(COleDateTime::ToLinear(item->Get("DateCompleted").AsDate()));
             take = completed == today;
         }
-        if (take && settings.m_taskFilter != "All") {
+        if (take && settings.m_outlook.m_taskFilter != "All") {
             COleDateTime due(item->Get("DueDate").AsDate());
-            take = now >= due || (settings.m_includeNoDueDate && due.m_dt == COleDateTime::kNoDate);
+            take = now >= due || (settings.m_outlook.m_includeNoDueDate && due.m_dt == COleDateTime::kNoDate);
         }
         if (take) m_tasks.push_back(std::make_unique<CTask>(*item));
         item = AsInterface(items.Call("GetNext", {}).AsObject(), "_TaskItem");

@@ -125,7 +125,7 @@ void CMonthCalendar::DrawIconMonth(CMemWallPaper& block, CRegionList& regions, i
             // The week of the row's first day.
             size_t rowStart = i;
             while (rowStart > 0 && cells[rowStart - 1].y == c.y) --rowStart;
-            const int week = WeekNumber(cells[rowStart].date, s.m_firstWeekOfYear, fdow);
+            const int week = WeekNumber(cells[rowStart].date, s.m_outlook.m_firstWeekOfYear, fdow);
             canvas.DrawText(px + kIconMonthWidth, py + c.y + 8, std::to_string(week));
         }
     }

@@ -253,5 +253,5 @@ std::string CSettings::LogonCommand() {
 int CSettings::EffectiveFirstDayOfWeek() const {
     if (m_fdow == 1) return 6;
     if (m_fdow == 2) return 0;
-    return m_outlookFirstDayOfWeek;
+    return m_outlook.m_outlookFirstDayOfWeek;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "../platform/RegistryPort.h"
+#include "OutlookOptions.h"
 
 class CRegistry;
 
@@ -90,19 +91,9 @@ public:
     std::string m_convertedPath; // BMP copy of a JPEG background
     bool m_converted = false;
 
-    // --- Outlook's options, filled on every data read ---
-    std::string m_outlookVersion; // Outlook's Version text, read at connection
-    std::vector<std::string> m_outlookFolderPaths{"inbox", "drafts", "outbox"};
-    int m_outlookFirstDayOfWeek = 6; // 0 Monday ... 6 Sunday
-    int m_workDayMask = 124;
-    int m_firstWeekOfYear = 0;
-    int m_calDays = 5;
-    std::string m_taskSortKey1 = "[DueDate]";
-    std::string m_taskSortKey2 = "~";
-    bool m_taskSortAscending1 = false;
-    bool m_taskSortAscending2 = false;
-    bool m_includeNoDueDate = true;
-    std::string m_taskFilter = "All";
+    // --- Outlook's options, read from Outlook's keys at every refresh (the engine's
+    // caller puts them here) ---
+    OutlookOptions m_outlook;
 
     static constexpr int kMinSideBarWidth = 160;
     static constexpr int kMaxSideBarWidth = 400;

@@ -246,12 +246,12 @@ TEST_F(CalendarDrawing, JanuaryShowsDecemberOfThePreviousYearAndFebruary) {
 
 TEST_F(CalendarDrawing, WeekNumbersFollowTheRuleAndTheFirstDay) {
     s.m_fdow = 2; // Monday
-    s.m_firstWeekOfYear = 1; // the first week with four days
+    s.m_outlook.m_firstWeekOfYear = 1; // the first week with four days
     Draw(Day(2027, 1, 15));
     // January 2027 begins on a Friday: five rows starting 1, 4, 11, 18 and 25 January.
     EXPECT_EQ(TextsAtX(env.canvas.texts, 165 + 266),
               (std::vector<std::string>{"431,54 53", "431,90 1", "431,126 2", "431,162 3", "431,198 4"}));
-    s.m_firstWeekOfYear = 0; // the week of 1 January
+    s.m_outlook.m_firstWeekOfYear = 0; // the week of 1 January
     Draw(Day(2027, 1, 15));
     EXPECT_EQ(TextsAtX(env.canvas.texts, 431),
               (std::vector<std::string>{"431,54 1", "431,90 2", "431,126 3", "431,162 4", "431,198 5"}));
@@ -338,7 +338,7 @@ protected:
         data.SetPanelOrigin(100, 40);
         PanelData panel;
         panel.now = doc->m_clock();
-        panel.days = std::span<const CAppointments>(&doc->Day(0), static_cast<size_t>(settings.m_calDays));
+        panel.days = std::span<const CAppointments>(&doc->Day(0), static_cast<size_t>(settings.m_outlook.m_calDays));
         panel.tasks = &doc->Tasks();
         panel.folders = &doc->Folders();
         panel.locale = &locale;

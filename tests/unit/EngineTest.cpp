@@ -187,8 +187,8 @@ TEST_F(EngineTest, GrowingCalendarDaysNeverDuplicatesItems) {
     for (const char* days : {"5", "3", "5", "7", "2", "7"}) {
         SetToday("CalDays", days);
         ASSERT_TRUE(Doc().RefreshData());
-        ASSERT_EQ(settings->m_calDays, std::atoi(days));
-        for (int i = 0; i < settings->m_calDays; ++i) ASSERT_EQ(Doc().Day(i).GetCount(), 1) << days << " day " << i;
+        ASSERT_EQ(settings->m_outlook.m_calDays, std::atoi(days));
+        for (int i = 0; i < settings->m_outlook.m_calDays; ++i) ASSERT_EQ(Doc().Day(i).GetCount(), 1) << days << " day " << i;
     }
 }
 
@@ -346,31 +346,31 @@ TEST_F(EngineTest, OutlookOptionsWithMissingOrBadValues) {
     COutlookEngine& e = Doc().Engine();
     EXPECT_EQ(COutlookEngine::VersionPart("11.0.8169"), "11.0");
     EXPECT_EQ(COutlookEngine::VersionPart("12"), "");
-    e.ReadOutlookOptions(*settings);
+    settings->m_outlook = e.ReadOutlookOptions();
     EXPECT_EQ(e.OutlookKey(), "Software\\Microsoft\\Office\\16.0\\Outlook\\");
-    EXPECT_EQ(settings->m_calDays, 5);
-    EXPECT_EQ(settings->m_outlookFirstDayOfWeek, 6); // no calendar key: unchanged
+    EXPECT_EQ(settings->m_outlook.m_calDays, 5);
+    EXPECT_EQ(settings->m_outlook.m_outlookFirstDayOfWeek, 6); // no calendar key: unchanged
     for (const char* bad : {"0", "8", "abc", ""}) {
         SetToday("CalDays", bad);
-        e.ReadOutlookOptions(*settings);
-        EXPECT_EQ(settings->m_calDays, 5) << bad;
+        settings->m_outlook = e.ReadOutlookOptions();
+        EXPECT_EQ(settings->m_outlook.m_calDays, 5) << bad;
     }
     SetToday("CalDays", "7");
-    e.ReadOutlookOptions(*settings);
-    EXPECT_EQ(settings->m_calDays, 7);
+    settings->m_outlook = e.ReadOutlookOptions();
+    EXPECT_EQ(settings->m_outlook.m_calDays, 7);
     const char* cal = "Software\\Microsoft\\Office\\16.0\\Outlook\\options\\Calendar\\";
     auto& hkcu = env.registry.Tree(RegRoot::CurrentUser);
     hkcu.CreateKey(cal);
     hkcu.SetValue(cal, "FirstDOW", RegValue::Number(1));
     hkcu.SetValue(cal, "FirstWOY", RegValue::Number(2));
-    e.ReadOutlookOptions(*settings);
-    EXPECT_EQ(settings->m_outlookFirstDayOfWeek, 0);
-    EXPECT_EQ(settings->m_workDayMask, 124);
-    EXPECT_EQ(settings->m_firstWeekOfYear, 2);
+    settings->m_outlook = e.ReadOutlookOptions();
+    EXPECT_EQ(settings->m_outlook.m_outlookFirstDayOfWeek, 0);
+    EXPECT_EQ(settings->m_outlook.m_workDayMask, 124);
+    EXPECT_EQ(settings->m_outlook.m_firstWeekOfYear, 2);
     hkcu.SetValue(cal, "FirstDOW", RegValue::Text("1")); // wrong type reads as absent: 0, Sunday
-    e.ReadOutlookOptions(*settings);
-    EXPECT_EQ(settings->m_outlookFirstDayOfWeek, 6);
-    EXPECT_EQ(settings->m_firstWeekOfYear, 2);
+    settings->m_outlook = e.ReadOutlookOptions();
+    EXPECT_EQ(settings->m_outlook.m_outlookFirstDayOfWeek, 6);
+    EXPECT_EQ(settings->m_outlook.m_firstWeekOfYear, 2);
 }
 
 TEST_F(EngineTest, ConnectionOutcomes) {
@@ -379,7 +379,7 @@ TEST_F(EngineTest, ConnectionOutcomes) {
     ASSERT_TRUE(Doc().Engine().IsConnected());
     EXPECT_EQ(port.attempts, 2);
     EXPECT_TRUE(env.ui.boxes.empty());
-    EXPECT_EQ(settings->m_outlookVersion, "16.0.0.0");
+    EXPECT_EQ(Doc().Engine().Version(), "16.0.0.0");
 
     doc.reset();
     port.failures = {AutoCode::ServerExecFailed, AutoCode::ClassNotRegistered};
@@ -425,7 +425,7 @@ TEST_F(EngineTest, UnreachableOutlookIsReportedOnceAndNeverAgain) {
         EXPECT_FALSE(unreachable.Engine().CanRead());
         for (int refresh = 0; refresh < 3; ++refresh) EXPECT_FALSE(unreachable.RefreshData());
         ASSERT_EQ(env.ui.boxes.size(), 1u) << env.ui.boxes.back().text;
-        for (int i = 0; i < settings->m_calDays; ++i) {
+        for (int i = 0; i < settings->m_outlook.m_calDays; ++i) {
             EXPECT_EQ(unreachable.Day(i).m_dayStart, COleDateTime(2026, 12, 7 + i, 0, 0, 0)) << i;
             EXPECT_EQ(unreachable.Day(i).GetCount(), 0);
         }
@@ -451,7 +451,7 @@ TEST_F(EngineTest, NewAndOpenItemsReachOutlook) {
 TEST_F(EngineTest, ClosedOutlookIsReconnectedQuietlyAtMostOnceAMinute) {
     Load(Calendar(R"({"subject": "Review", "start": "today 09:00", "end": "today 10:00"})"));
     double t = 1000;
-    settings->m_calDays = 2;
+    settings->m_outlook.m_calDays = 2;
     doc = std::make_unique<COrvantaDoc>(*settings);
     doc->m_clock = [] { return COleDateTime(2026, 12, 7, 10, 30, 0); };
     doc->Engine().SetClock([&t] { return t; });
@@ -529,7 +529,7 @@ TEST_F(EngineTest, ClosedOutlookMeetsAnActionQuietly) {
 // Other COM errors keep their message and the connection.
 TEST_F(EngineTest, OtherComErrorsKeepTheirMessagesAndTheConnection) {
     Load(Calendar(R"({"subject": "Review", "start": "today 09:00", "end": "today 10:00"})"));
-    settings->m_calDays = 3;
+    settings->m_outlook.m_calDays = 3;
     Doc();
     port.store->FailMember("Restrict", AutoCode::Exception);
     EXPECT_FALSE(Doc().RefreshData());
@@ -547,7 +547,7 @@ TEST_F(EngineTest, OtherComErrorsKeepTheirMessagesAndTheConnection) {
 // bound again), and the next refresh reads everything.
 TEST_F(EngineTest, BusyOutlookFailsOneRefreshWithOneMessage) {
     Load(Calendar(R"({"subject": "Review", "start": "today 09:00", "end": "today 10:00"})"));
-    settings->m_calDays = 5;
+    settings->m_outlook.m_calDays = 5;
     Doc();
     port.store->FailMember("GetDefaultFolder", AutoCode::CallRejected);
     port.store->ResetCalls();

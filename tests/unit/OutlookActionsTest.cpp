@@ -76,13 +76,20 @@ TEST_F(OutlookActions, FrameTextSaysMaximisedOnlyWithBothMarks) {
 // Office 2016 and later (16.0) are not among the versions 15 down to 6 the connection
 // scans: once the options were read, the key of Outlook's own version text is used.
 TEST_F(OutlookActions, MaximisedIsReadUnderOutlooksOwnVersionOnceKnown) {
-    settings.m_outlookVersion = "16.0.4266.1001";
+    std::string store = kStore, error;
+    store.replace(store.find("15.0.4420.1017"), 14, "16.0.4266.1001");
+    port.store = CSubstituteOutlook::Load(store, COleDateTime(2026, 12, 7, 0, 0, 0).m_dt, error);
+    ASSERT_TRUE(port.store) << error;
+    COrvantaDoc doc16{settings};
+    ASSERT_TRUE(doc16.Engine().EnsureConnected());
+    EXPECT_EQ(doc16.Engine().Version(), "16.0.4266.1001");
     const char* key16 = "Software\\Microsoft\\Office\\16.0\\Outlook\\Office Explorer";
     env.registry.Tree(RegRoot::CurrentUser).CreateKey(key16);
     env.registry.Tree(RegRoot::CurrentUser).SetValue(key16, "Frame", RegValue::Text(kMaximisedFrame));
-    EXPECT_FALSE(doc.Engine().WasOutlookMaximised()); // 15.0 until the options are read
-    doc.Engine().ReadOutlookOptions(settings);
-    EXPECT_TRUE(doc.Engine().WasOutlookMaximised());
+    EXPECT_FALSE(doc16.Engine().WasOutlookMaximised()); // 15.0 until the options are read
+    settings.m_outlook = doc16.Engine().ReadOutlookOptions();
+    EXPECT_TRUE(doc16.Engine().WasOutlookMaximised());
+    EXPECT_EQ(settings.m_outlook.m_outlookVersion, "16.0.4266.1001"); // handed on by the caller
 }
 
 TEST_F(OutlookActions, OpenFolderAndContactsInTheirMemberOrder) {

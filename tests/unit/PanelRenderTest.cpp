@@ -170,7 +170,7 @@ TEST_P(PanelRender, SampleWeek) {
         EXPECT_EQ(doc.Folders().GetAt(1).GetName(), kScriptsFolder);
     }
     if (c.busyMonth) {
-        ASSERT_EQ(s.m_calDays, 7);
+        ASSERT_EQ(s.m_outlook.m_calDays, 7);
         EXPECT_EQ(doc.Day(3).GetCount(), 30); // the cap of a day
         EXPECT_GE(doc.Tasks().GetCount(), 40);
     }
@@ -182,7 +182,7 @@ TEST_P(PanelRender, SampleWeek) {
     composer.SetPanelPainter([&](CMemWallPaper& data, CRegionList& regions) {
         PanelData panel;
         panel.now = doc.m_clock();
-        panel.days = std::span<const CAppointments>(&doc.Day(0), static_cast<size_t>(s.m_calDays));
+        panel.days = std::span<const CAppointments>(&doc.Day(0), static_cast<size_t>(s.m_outlook.m_calDays));
         panel.tasks = &doc.Tasks();
         panel.folders = &doc.Folders();
         panel.locale = &locale;

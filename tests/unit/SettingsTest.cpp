@@ -336,7 +336,7 @@ TEST_F(SettingsTest, EffectiveFirstDayOfWeekAndDerivedValues) {
     EXPECT_EQ(s.m_sideBarCalPosX, (3200 - 450) / 2);
     EXPECT_EQ(s.m_convertedPath, "c:\\users\\tester\\appdata\\roaming\\kestrova\\orvanta for outlook\\wallpaper.bmp");
     EXPECT_FALSE(s.m_converted);
-    s.m_outlookFirstDayOfWeek = 3;
+    s.m_outlook.m_outlookFirstDayOfWeek = 3;
     s.m_fdow = 0;
     EXPECT_EQ(s.EffectiveFirstDayOfWeek(), 3);
     s.m_fdow = 1;

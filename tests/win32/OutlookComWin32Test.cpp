@@ -99,7 +99,7 @@ TEST(Win32OutlookCom, TheEngineReadsOutlookOverCom) {
         doc.m_clock = [now] { return now; };
         ASSERT_TRUE(doc.Engine().EnsureConnected());
         ASSERT_TRUE(ui.boxes.empty()) << ui.boxes[0].text;
-        EXPECT_EQ(settings.m_outlookVersion, "15.0.4420.1017");
+        EXPECT_EQ(doc.Engine().Version(), "15.0.4420.1017");
         ASSERT_TRUE(doc.RefreshData()) << (ui.boxes.empty() ? "" : ui.boxes[0].text);
         EXPECT_EQ(doc.Engine().OutlookKey(), "Software\\Microsoft\\Office\\15.0\\Outlook\\");
 

@@ -183,7 +183,7 @@ protected:
         GetLocalTime(&st);
         now = COleDateTime(st.wYear, st.wMonth, st.wDay, 10, 0, 0);
         settings.Open();
-        settings.m_calDays = 5;
+        settings.m_outlook.m_calDays = 5;
     }
     void TearDown() override {
         StopServers();
@@ -297,7 +297,7 @@ TEST_F(OutlookLocalServer, RefreshAcrossProcessesEqualsTheStoreReadDirectly) {
     auto remote = NewDoc();
     ASSERT_TRUE(remote->Engine().EnsureConnected());
     ASSERT_TRUE(ui.boxes.empty()) << ui.boxes[0].text;
-    EXPECT_EQ(settings.m_outlookVersion, "16.0.4266.1001");
+    EXPECT_EQ(remote->Engine().Version(), "16.0.4266.1001");
     const auto started = std::chrono::steady_clock::now();
     ASSERT_TRUE(remote->RefreshData()) << (ui.boxes.empty() ? "" : ui.boxes[0].text);
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
