@@ -201,11 +201,11 @@ int COutlookEngine::Connect() {
             slot.reset();
         }
     };
-    guarded(m_inbox, [&] { return DefaultFolder(6); });
-    guarded(m_outbox, [&] { return DefaultFolder(4); });
-    guarded(m_drafts, [&] { return DefaultFolder(16); });
+    guarded(m_inbox, [&] { return DefaultFolder(Inbox); });
+    guarded(m_outbox, [&] { return DefaultFolder(Outbox); });
+    guarded(m_drafts, [&] { return DefaultFolder(Drafts); });
     guarded(m_storeRoot, [&] { return m_inbox ? AsInterface(m_inbox->Get("Parent").AsObject(), "MAPIFolder") : nullptr; });
-    guarded(m_calendar, [&] { return DefaultFolder(9); });
+    guarded(m_calendar, [&] { return DefaultFolder(Calendar); });
     return 1;
 }
 
@@ -219,7 +219,7 @@ bool COutlookEngine::EnsureConnected() {
     return m_connected;
 }
 
-AutoObjectPtr COutlookEngine::DefaultFolder(int which) {
+AutoObjectPtr COutlookEngine::DefaultFolder(DefaultFolderId which) {
     if (!m_namespace) throw CAutoError(AutoCode::Exception, "not connected to Outlook");
     return AsInterface(m_namespace->Call("GetDefaultFolder", {CAutoValue::Int(which)}).AsObject(), "MAPIFolder");
 }
@@ -274,7 +274,7 @@ int COutlookEngine::ReadAppointments(CAppointments& dayList, const COleDateTime&
     // message has been shown once; every later read fails quietly.
     if (!m_namespace || m_busy) return 0;
     try {
-        AutoObjectPtr calendar = DefaultFolder(9);
+        AutoObjectPtr calendar = DefaultFolder(Calendar);
         m_currentItems = calendar ? calendar->Get("Items").AsObject() : nullptr;
         if (!m_currentItems) return 0;
         CLocaleValues locale = LocaleValues();
@@ -289,7 +289,7 @@ int COutlookEngine::ReadAppointments(CAppointments& dayList, const COleDateTime&
 int COutlookEngine::ReadTasks(CTasks& tasks, const COleDateTime& now) {
     if (!m_namespace || m_busy) return 0;
     try {
-        AutoObjectPtr folder = DefaultFolder(13);
+        AutoObjectPtr folder = DefaultFolder(Tasks);
         m_currentItems = folder ? folder->Get("Items").AsObject() : nullptr;
         if (!m_currentItems) return 0;
         tasks.Read(*m_currentItems, m_settings, now);
@@ -419,7 +419,7 @@ void COutlookEngine::OpenContacts() {
     if (!m_namespace) return;
     try {
         const bool maximised = WasOutlookMaximised();
-        AutoObjectPtr folder = Required(DefaultFolder(10), "MAPIFolder");
+        AutoObjectPtr folder = Required(DefaultFolder(Contacts), "MAPIFolder");
         folder->Call("Display", {});
         ShowExplorer(folder, false, maximised);
     } catch (const CAutoError& e) {
@@ -439,7 +439,7 @@ void COutlookEngine::OpenCalendarAtDay(int64_t dayNumber) {
     try {
         const bool maximised = WasOutlookMaximised();
         // 1-2: the temporary appointment on that day
-        AutoObjectPtr calendar = Required(DefaultFolder(9), "MAPIFolder");
+        AutoObjectPtr calendar = Required(DefaultFolder(Calendar), "MAPIFolder");
         AutoObjectPtr items = Required(calendar->Get("Items").AsObject(), "_Items");
         AutoObjectPtr item = Required(items->Call("Add", {CAutoValue::Missing()}).AsObject(), "_AppointmentItem");
         item->Put("Start", CAutoValue::Date(static_cast<double>(dayNumber)));

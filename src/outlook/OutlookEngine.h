@@ -100,7 +100,9 @@ private:
     void Disconnected();
     // Before a user's action: a lost connection is tried again (same rate as the refresh).
     void ReconnectIfDue();
-    AutoObjectPtr DefaultFolder(int which);
+    // Outlook's numbers of its default folders (GetDefaultFolder's argument).
+    enum DefaultFolderId { Outbox = 4, Inbox = 6, Calendar = 9, Contacts = 10, Tasks = 13, Drafts = 16 };
+    AutoObjectPtr DefaultFolder(DefaultFolderId which);
     void NewItem(int kind, const char* iface);
     // Display, then bring the item's window forward.
     void Show(const AutoObjectPtr& item);

@@ -38,7 +38,7 @@ void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLo
     const StyleGeometry& g = L.geometry;
     if (!g.showAppointments) return;
     const BlockRect& block = g.appointments;
-    CMemWallPaper surface(block.width, block.height, s, L, L.colors[3]);
+    CMemWallPaper surface(block.width, block.height, s, L, L.colors[ColorSlot::AppointmentBackground]);
     if (!surface.IsValid()) return;
     surface.LoadTaskBitmaps();
     ICanvas& canvas = surface.Canvas();
@@ -85,10 +85,10 @@ void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLo
         // A heading is drawn only with room for its first item's line under it: the
         // calendar over the block must not cut a line of text in half.
         if (y + h * 11 / 10 + firstLine > drawEnd) break;
-        canvas.DrawLine(left, y + h, usable, y + h, L.colors[10]);
+        canvas.DrawLine(left, y + h, usable, y + h, L.colors[ColorSlot::HeadingLine]);
         canvas.SetBackground(false, 0);
         canvas.SetFont(L.fonts.heading);
-        canvas.SetTextColor(L.colors[8]);
+        canvas.SetTextColor(L.colors[ColorSlot::Heading]);
         canvas.DrawText(left, y, day == 0 ? std::string("Today") : locale.DayName(list.m_dayStart.GetDayOfWeek()));
         y += h * 11 / 10;
         canvas.SetBackground(true, kWhite);
@@ -96,12 +96,12 @@ void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLo
         for (int i = 0; i < list.GetCount() && y + (i > 0 ? 6 : 0) + firstLine <= drawEnd; ++i) {
             const CAppointment& a = list.GetAt(i);
             if (i > 0) {
-                canvas.DrawLine(left, y + 3, usable, y + 3, L.colors[11]);
+                canvas.DrawLine(left, y + 3, usable, y + 3, L.colors[ColorSlot::AppointmentLine]);
                 y += 6;
             }
             const int top = y;
             canvas.SetFont(L.fonts.item);
-            canvas.SetTextColor(L.colors[8]);
+            canvas.SetTextColor(L.colors[ColorSlot::Heading]);
             if (a.IsMultiDay()) {
                 canvas.DrawText(left, y, "Multi - day");
             } else if (a.IsAllDay()) {
@@ -119,7 +119,7 @@ void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLo
                 canvas.DrawText(left, y, a.FormatStartTime(hours24) + "-" + a.FormatEndTime(hours24));
             }
 
-            canvas.SetTextColor(L.colors[7]);
+            canvas.SetTextColor(L.colors[ColorSlot::Text]);
             canvas.SetFont(L.fonts.small);
             const int row = y + h;
             const int rowEnd = y + 17 + h;

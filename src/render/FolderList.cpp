@@ -20,7 +20,7 @@ void CFolderList::Draw(CMemWallPaper& data, CRegionList& regions, const CMailFol
     const StyleGeometry& g = L.geometry;
     if (!g.showFolders) return;
     const BlockRect& block = g.folders;
-    CMemWallPaper surface(block.width, block.height, s, L, L.colors[4]);
+    CMemWallPaper surface(block.width, block.height, s, L, L.colors[ColorSlot::FolderBackground]);
     if (!surface.IsValid()) return;
     ICanvas& canvas = surface.Canvas();
     canvas.SetTextColor(kBlack);
@@ -49,7 +49,7 @@ void CFolderList::Draw(CMemWallPaper& data, CRegionList& regions, const CMailFol
     for (int i = 0; i < folders.GetCount() && y + (i > 0 ? 10 : 0) + lineHeight <= drawEnd; ++i) {
         const CMailFolder& folder = folders.GetAt(i);
         if (i > 0) {
-            canvas.DrawLine(g.folderInsets[0], y + 5, block.width - g.folderInsets[1], y + 5, L.colors[12]);
+            canvas.DrawLine(g.folderInsets[0], y + 5, block.width - g.folderInsets[1], y + 5, L.colors[ColorSlot::FolderLine]);
             y += 10;
         }
         const int count = folder.GetDisplayCount();

@@ -77,7 +77,7 @@ void CMonthCalendar::Draw(CMemWallPaper& data, CRegionList& regions, const CLoca
     const PanelLayout& L = data.Layout();
     const StyleGeometry& g = L.geometry;
     const BlockRect& block = g.calendar;
-    CMemWallPaper surface(block.width, block.height, s, L, L.colors[5]);
+    CMemWallPaper surface(block.width, block.height, s, L, L.colors[ColorSlot::CalendarBackground]);
     if (!surface.IsValid()) return;
     const CMaskedBitmap background = CMaskedBitmap::LoadBitmap(CStyleSet::kCalendarBackground + L.style);
     if (!L.central && L.style == 2)
@@ -105,7 +105,7 @@ void CMonthCalendar::DrawIconMonth(CMemWallPaper& block, CRegionList& regions, i
     const PanelLayout& L = block.Layout();
     const int fdow = s.EffectiveFirstDayOfWeek();
     const bool singleClick = L.singleClick;
-    CMemDC month(kIconMonthWidth, kIconMonthHeight, L.colors[6]);
+    CMemDC month(kIconMonthWidth, kIconMonthHeight, L.colors[ColorSlot::IconCalendarKey]);
     if (!month.IsValid()) return;
     for (int i = 0; i < 7; ++i) block.Weekday((fdow + i) % 7).Draw(month, kIconPitchX * i, 0);
 
@@ -142,19 +142,19 @@ void CMonthCalendar::DrawSmallMonth(CMemWallPaper& block, CRegionList& regions, 
     ICanvas& canvas = block.Canvas();
     canvas.SetBackground(false, 0);
     canvas.SetFont(L.fonts.calendarBold);
-    canvas.SetTextColor(L.colors[8]);
+    canvas.SetTextColor(L.colors[ColorSlot::Heading]);
     canvas.DrawText(a, b, locale.ToUpper(locale.m_monthNames[first.GetMonth() - 1]));
 
     canvas.SetFont(L.fonts.calendar);
     canvas.DrawLine(a, b + 13, a + kRuleLength, b + 13, kSmallCalendarGrey);
-    canvas.SetTextColor(L.colors[7]);
+    canvas.SetTextColor(L.colors[ColorSlot::Text]);
     for (int j = 0; j < 7; ++j) canvas.DrawText(a + kSmallPitchX * j, b + 15, locale.ShortDayCaption((fdow + j) % 7));
     canvas.DrawLine(a, b + 27, a + kRuleLength, b + 27, kSmallCalendarGrey);
 
     const TextSize cell = canvas.MeasureText(locale.ShortDayCaption(6));
     for (const Cell& c : SmallMonthCells(first, fdow)) {
         const bool leading = c.otherMonth && c.date < first;
-        canvas.SetTextColor(c.otherMonth ? kSmallCalendarGrey : L.colors[7]);
+        canvas.SetTextColor(c.otherMonth ? kSmallCalendarGrey : L.colors[ColorSlot::Text]);
         canvas.DrawText(a + c.x, b + c.y, SmallDayText(c.date.GetDay(), leading));
         // Leading days are one row of 13 pixels high; the others as high as the caption.
         const int height = leading ? kSmallPitchY : cell.height;

@@ -74,5 +74,5 @@ void CPanelHeader::Draw(CMemWallPaper& data, CRegionList& regions, const std::st
         CMaskedBitmap::LoadBitmap(CStyleSet::kContactsButton + L.style).Draw(data, g.header.x + 126, g.header.y);
     buttons();
     const int bodyHeight = L.screenHeight - s.m_footerBlank - s.m_headerBlank - kHeight;
-    data.FillRect(g.header.x, s.m_headerBlank + kHeight, width, bodyHeight, L.colors[2]);
+    data.FillRect(g.header.x, s.m_headerBlank + kHeight, width, bodyHeight, L.colors[ColorSlot::TaskBackground]);
 }

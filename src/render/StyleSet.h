@@ -29,6 +29,23 @@ struct StyleGeometry {
     bool showCurrentMonth = true, showNextMonth = true, showPreviousMonth = true;
 };
 
+// What each colour slot of a style set paints (slot 1 is not used by the drawing).
+struct ColorSlot {
+    enum : size_t {
+        TaskBackground = 2, // also the side bar's body
+        AppointmentBackground = 3,
+        FolderBackground = 4,
+        CalendarBackground = 5,
+        IconCalendarKey = 6,
+        Text = 7,            // task text, appointment subjects, the small calendars' days
+        Heading = 8,         // day headings, the time column, the small calendars' month names
+        DueDate = 9,
+        HeadingLine = 10,    // under each day heading; between tasks
+        AppointmentLine = 11, // between the appointments of one day
+        FolderLine = 12,
+    };
+};
+
 struct CStyleSet {
     // Colour slots 1 to 12 (index 0 unused).
     std::array<Colorref, 13> colors{};

@@ -20,12 +20,12 @@ void CTaskList::Draw(CMemWallPaper& data, CRegionList& regions, const CLocaleVal
     const StyleGeometry& g = L.geometry;
     if (!g.showTasks) return;
     const BlockRect& block = g.tasks;
-    CMemWallPaper surface(block.width, block.height, s, L, L.colors[2]);
+    CMemWallPaper surface(block.width, block.height, s, L, L.colors[ColorSlot::TaskBackground]);
     if (!surface.IsValid()) return;
     surface.LoadTaskBitmaps();
     ICanvas& canvas = surface.Canvas();
     canvas.SetFont(L.fonts.task);
-    canvas.SetTextColor(L.colors[7]);
+    canvas.SetTextColor(L.colors[ColorSlot::Text]);
     canvas.SetBackground(true, kWhite);
     const bool central = L.central;
     const bool singleClick = L.singleClick;
@@ -78,20 +78,20 @@ void CTaskList::Draw(CMemWallPaper& data, CRegionList& regions, const CLocaleVal
             const std::string due = " (" + locale.LongDateText(task.GetDueDate()) + ")";
             const int lastWidth = canvas.MeasureText(line).width;
             const int dueWidth = canvas.MeasureText(due).width;
-            canvas.SetTextColor(L.colors[9]);
+            canvas.SetTextColor(L.colors[ColorSlot::DueDate]);
             if (DueDateFitsOnLine(block.width, textX, lastWidth, dueWidth)) {
                 canvas.DrawText(textX + lastWidth + 1, bottom - t, due);
             } else if (bottom + t <= drawEnd) {
                 canvas.DrawText(textX, bottom, due);
                 bottom += t;
             }
-            canvas.SetTextColor(L.colors[7]);
+            canvas.SetTextColor(L.colors[ColorSlot::Text]);
         }
         if (top < limit)
             regions.AddTaskRegion(RegionRect{left, top, block.width, std::min(limit, bottom)}.Offset(dx, dy), singleClick,
                                   task.GetEntryID());
         if (bottom + 5 < drawEnd)
-            canvas.DrawLine(left, bottom + 5, block.width - g.taskInsets[1], bottom + 5, L.colors[10]);
+            canvas.DrawLine(left, bottom + 5, block.width - g.taskInsets[1], bottom + 5, L.colors[ColorSlot::HeadingLine]);
         y = bottom + 10;
     }
     data.DrawSurface(block.x, block.y, surface);

@@ -91,7 +91,7 @@ TEST_P(WallpaperRender, PanelHeaderOverTheDesktop) {
     } else {
         // The column's body: its colour blended over the desktop with the transparency.
         const Colorref body = SurfaceOps::At(out, x + 150, y + 200);
-        const int want = ((composer.Layout().colors[2] & 0xFF) * alpha + (desktop & 0xFF) * (255 - alpha) + 127) / 255;
+        const int want = ((composer.Layout().colors[ColorSlot::TaskBackground] & 0xFF) * alpha + (desktop & 0xFF) * (255 - alpha) + 127) / 255;
         EXPECT_EQ(static_cast<int>(body & 0xFF), want);
     }
 }
