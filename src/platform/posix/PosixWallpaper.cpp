@@ -210,8 +210,9 @@ void SayOnce(const std::string& text) {
     if (said.insert(text).second) std::cerr << text << "\n";
 }
 
-std::string Trouble(const IDesktopSetter& s, const char* what, const std::string& error) {
-    return "orvanta: " + s.Desktop() + "'s wallpaper could not be " + what + ": " + s.Tool() + " " + error +
+// The same words whether reading or setting failed: one trouble, one message.
+std::string Trouble(const IDesktopSetter& s, const std::string& error) {
+    return "orvanta: " + s.Desktop() + "'s wallpaper cannot be changed: " + s.Tool() + " " + error +
            ". The desktop's own setting is left as it is.";
 }
 
@@ -267,7 +268,7 @@ bool CPosixWallpaperPort::ReadDesktop(std::string& path, int& styleCode) {
     DesktopSetting current;
     std::string error;
     const IDesktopSetter::Read read = setter->Get(current, error);
-    if (read == IDesktopSetter::Read::Failed) SayOnce(Trouble(*setter, "read", error));
+    if (read == IDesktopSetter::Read::Failed) SayOnce(Trouble(*setter, error));
     if (read != IDesktopSetter::Read::Ok) return false;
     const Reading r = Reconcile(*setter, current);
     path = r.picture;
@@ -300,7 +301,7 @@ bool CPosixWallpaperPort::SetOnDesktop(IDesktopSetter& setter, const std::string
     const IDesktopSetter::Read read = setter.Get(current, error);
     if (read == IDesktopSetter::Read::Failed) {
         // Without the present setting the user's could not be put back later.
-        SayOnce(Trouble(setter, "set", error));
+        SayOnce(Trouble(setter, error));
         return false;
     }
     if (read == IDesktopSetter::Read::Ok) Reconcile(setter, current);
@@ -312,18 +313,19 @@ bool CPosixWallpaperPort::SetOnDesktop(IDesktopSetter& setter, const std::string
         if (e.picture && setter.PathOf(e) == path) restoring = true;
     if (path.empty() && !restoring) return WriteRegistryWallpaper(path); // no picture: nothing to show
     const DesktopSetting target = restoring ? user.setting : setter.Showing(current, path, styleCode);
-    std::vector<DesktopEntry> changes, before;
+    // One entry at a time, so that a failure puts back exactly what was changed.
+    std::vector<DesktopEntry> changed;
     for (const auto& e : target.entries) {
         const DesktopEntry* now = current.Find(e.key);
         if (now && now->value == e.value) continue;
-        changes.push_back(e);
-        if (now) before.push_back(*now);
-    }
-    if (!changes.empty() && !setter.Set(changes, error)) {
-        std::string ignored;
-        if (!before.empty()) setter.Set(before, ignored); // what was already changed goes back
-        SayOnce(Trouble(setter, "set", error));
-        return false;
+        if (!setter.Set({e}, error)) {
+            std::string ignored;
+            for (auto it = changed.rbegin(); it != changed.rend(); ++it)
+                if (const DesktopEntry* was = current.Find(it->key)) setter.Set({*was}, ignored);
+            SayOnce(Trouble(setter, error));
+            return false;
+        }
+        changed.push_back(e);
     }
     Save("Ours", desktop, {restoring ? DesktopSetting{} : target, ""});
     return WriteRegistryWallpaper(path);
