@@ -37,6 +37,9 @@ public:
     // What the desktop is set to. Unknown: the desktop cannot say (sway without a
     // background in its configuration), which is no error. Failed: error says why.
     virtual Read Get(DesktopSetting& setting, std::string& error) = 0;
+    // Whether Get says what the desktop shows now. sway's configuration says only what
+    // it showed at its start, so every set there writes all its entries.
+    virtual bool GetsWhatIsShown() const { return true; }
     // Sets the entries given, in their order; false with error at the first failure.
     virtual bool Set(const std::vector<DesktopEntry>& entries, std::string& error) = 0;
     // The setting that shows the picture at path in the style (0 centred, 1 tiled,

@@ -316,12 +316,13 @@ bool CPosixWallpaperPort::SetOnDesktop(IDesktopSetter& setter, const std::string
     // One entry at a time, so that a failure puts back exactly what was changed.
     std::vector<DesktopEntry> changed;
     for (const auto& e : target.entries) {
-        const DesktopEntry* now = current.Find(e.key);
+        const DesktopEntry* now = setter.GetsWhatIsShown() ? current.Find(e.key) : nullptr;
         if (now && now->value == e.value) continue;
         if (!setter.Set({e}, error)) {
             std::string ignored;
             for (auto it = changed.rbegin(); it != changed.rend(); ++it)
-                if (const DesktopEntry* was = current.Find(it->key)) setter.Set({*was}, ignored);
+                if (const DesktopEntry* was = setter.GetsWhatIsShown() ? current.Find(it->key) : nullptr)
+                    setter.Set({*was}, ignored);
             SayOnce(Trouble(setter, error));
             return false;
         }

@@ -10,6 +10,7 @@ public:
     std::string Desktop() const override { return "sway"; }
     std::string Tool() const override { return "swaymsg"; }
     Read Get(DesktopSetting& setting, std::string& error) override;
+    bool GetsWhatIsShown() const override { return false; }
     bool Set(const std::vector<DesktopEntry>& entries, std::string& error) override;
     DesktopSetting Showing(const DesktopSetting& current, const std::string& path, int style) const override;
     std::string PathOf(const DesktopEntry& entry) const override;
