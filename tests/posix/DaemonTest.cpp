@@ -545,7 +545,7 @@ TEST_F(GnomeDaemon, LearnsRestoresAndAdoptsTheUsersPictureThroughGsettings) {
         EXPECT_TRUE(WaitFor([&] { return BmpPixel(output, 0, 0) == 0x205080u; }, 8000)) << ReadFile(Err(5));
         EXPECT_EQ(Orvanta(env, {"exit"}, Err(6)), 0);
         EXPECT_EQ(p.WaitExit(), 0) << ReadFile(Err(5));
-        EXPECT_TRUE(Shows(userUri, userDarkUri, "'zoom'", 0)) << Said();
+        EXPECT_TRUE(Shows(userUri, userDarkUri, "'zoom'", 0)) << Said() << ReadFile(config + "/orvanta/HKEY_CURRENT_USER.reg");
         EXPECT_EQ(ReadFile(Err(5)).find("wallpaper could not"), std::string::npos) << ReadFile(Err(5));
     }
 }

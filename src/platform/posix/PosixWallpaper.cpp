@@ -313,6 +313,10 @@ bool CPosixWallpaperPort::SetOnDesktop(IDesktopSetter& setter, const std::string
         if (e.picture && setter.PathOf(e) == path) restoring = true;
     if (path.empty() && !restoring) return WriteRegistryWallpaper(path); // no picture: nothing to show
     const DesktopSetting target = restoring ? user.setting : setter.Showing(current, path, styleCode);
+    // Ours is remembered before it reaches the desktop: a crash half way leaves a
+    // desktop whose entries of ours are known as ours, and the user's memory intact.
+    const Remembered oursBefore = Load("Ours", desktop);
+    if (!restoring) Save("Ours", desktop, {target, ""});
     // One entry at a time, so that a failure puts back exactly what was changed.
     std::vector<DesktopEntry> changed;
     for (const auto& e : target.entries) {
@@ -323,12 +327,13 @@ bool CPosixWallpaperPort::SetOnDesktop(IDesktopSetter& setter, const std::string
             for (auto it = changed.rbegin(); it != changed.rend(); ++it)
                 if (const DesktopEntry* was = setter.GetsWhatIsShown() ? current.Find(it->key) : nullptr)
                     setter.Set({*was}, ignored);
+            if (!restoring) Save("Ours", desktop, oursBefore);
             SayOnce(Trouble(setter, error));
             return false;
         }
         changed.push_back(e);
     }
-    Save("Ours", desktop, {restoring ? DesktopSetting{} : target, ""});
+    if (restoring) Save("Ours", desktop, {});
     return WriteRegistryWallpaper(path);
 }
 
