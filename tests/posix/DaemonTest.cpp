@@ -166,7 +166,7 @@ protected:
         ::unsetenv("DISPLAY");
         env = {{"XDG_CONFIG_HOME", config}, {"XDG_DATA_HOME", dir.Path() + "/data"}, {"XDG_RUNTIME_DIR", run},
                {"ORVANTA_SCREEN", std::to_string(kW) + "x" + std::to_string(kH)}, {"DISPLAY", display.Name()},
-               {"XDG_CURRENT_DESKTOP", ""}, {"ORVANTA_WALLPAPER_COMMAND", ""},
+               {"XDG_CURRENT_DESKTOP", ""}, {"SWAYSOCK", ""}, {"ORVANTA_WALLPAPER_COMMAND", ""},
                {"ORVANTA_STORE", ORVANTA_SOURCE_DIR "/examples/sample-store.json"}};
         output = dir.Path() + "/data/Kestrova/Orvanta for Outlook/orvanta.bmp";
     }
