@@ -109,17 +109,8 @@ IDesktopSetter::Read CPlasmaSetter::Get(DesktopSetting& setting, std::string& er
 
 bool CPlasmaSetter::Set(const std::vector<DesktopEntry>& entries, std::string& error) {
     const ToolResult r = Evaluate(WriteScript(entries));
-    if (r.Ok()) return true;
-    error = r.Failure();
-    // Plasma's own command sets the picture on every desktop when the script cannot.
-    for (const auto& e : entries) {
-        if (!e.picture) continue;
-        const ToolResult apply = RunTool({"plasma-apply-wallpaperimage", UriPath(e.value)});
-        if (apply.Ok()) return true;
-        if (apply.started) error += "; plasma-apply-wallpaperimage " + apply.Failure();
-        break;
-    }
-    return false;
+    if (!r.Ok()) error = r.Failure();
+    return r.Ok();
 }
 
 DesktopSetting CPlasmaSetter::Showing(const DesktopSetting& current, const std::string& path, int style) const {

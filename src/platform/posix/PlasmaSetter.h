@@ -1,8 +1,10 @@
 #pragma once
 // KDE Plasma: each desktop's wallpaper configuration through Plasma's scripting
 // interface (org.kde.PlasmaShell.evaluateScript over the session bus, called with
-// qdbus). When the script cannot set it, plasma-apply-wallpaperimage sets the
-// picture alone. Entries: "<desktop id>/Plugin", "<id>/Image", "<id>/FillMode".
+// qdbus), which reads it too. plasma-apply-wallpaperimage is not used: it sets every
+// desktop's picture at once and neither plug-ins nor fill modes, so a set that fails
+// half way could not be undone, and Plasma refuses it when it refuses the script
+// (widgets locked). Entries: "<desktop id>/Plugin", "<id>/Image", "<id>/FillMode".
 #include "DesktopSetter.h"
 
 class CPlasmaSetter : public IDesktopSetter {

@@ -8,8 +8,8 @@
 //      wlroots desktops); it cannot be asked what it shows;
 //   2. the desktop of the session (XDG_CURRENT_DESKTOP, SWAYSOCK), through its own
 //      tool, which also says what the desktop shows (ReadDesktop): GNOME, Unity,
-//      Budgie, Cinnamon and MATE (gsettings), XFCE (xfconf-query), KDE Plasma (qdbus,
-//      plasma-apply-wallpaperimage), sway (swaymsg; read from its configuration).
+//      Budgie, Cinnamon and MATE (gsettings), XFCE (xfconf-query), KDE Plasma (qdbus and
+//      Plasma's scripting interface), sway (swaymsg; read from its configuration).
 //      The user's own setting, exactly as the tool gives it (dark variant, options,
 //      every monitor), is kept under "Control Panel\Desktop\Linux Desktop" and
 //      written back when the user's picture is set again. A tool that is missing or
