@@ -100,7 +100,8 @@ ToolResult RunTool(const std::vector<std::string>& args, int timeoutMs) {
             ::waitpid(pid, &status, 0);
             break;
         }
-        ::poll(fds, 2, 50);
+        // Output closed: the tool is ending, so look again soon.
+        ::poll(fds, 2, fds[0].fd < 0 && fds[1].fd < 0 ? 1 : 50);
         drain();
         const pid_t done = ::waitpid(pid, &status, WNOHANG);
         if (done == pid || (done < 0 && errno != EINTR)) ended = true;

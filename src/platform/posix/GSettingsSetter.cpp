@@ -3,6 +3,7 @@
 #include "DesktopTool.h"
 
 #include <cstdlib>
+#include <map>
 
 namespace {
 constexpr const char* kOptions = "picture-options";
@@ -72,35 +73,35 @@ std::string CGSettingsSetter::Unquote(const std::string& text) {
 
 IDesktopSetter::Read CGSettingsSetter::Get(DesktopSetting& setting, std::string& error) {
     setting.entries.clear();
-    const ToolResult keys = RunTool({"gsettings", "list-keys", m_schema});
-    if (!keys.Ok()) {
-        error = keys.Failure();
+    // One run for every key: "<schema> <key> <value>" a line, the value as gsettings
+    // get prints it (GVariant text never holds a line break).
+    const ToolResult all = RunTool({"gsettings", "list-recursively", m_schema});
+    if (!all.Ok()) {
+        error = all.Failure();
         return Read::Failed;
     }
-    auto listed = [&keys](const std::string& name) {
-        return ("\n" + keys.out).find("\n" + name + "\n") != std::string::npos;
-    };
+    std::map<std::string, std::string> values;
+    size_t start = 0;
+    while (start < all.out.size()) {
+        size_t end = all.out.find('\n', start);
+        if (end == std::string::npos) end = all.out.size();
+        const std::string line = all.out.substr(start, end - start);
+        start = end + 1;
+        const size_t a = line.find(' ');
+        const size_t b = a == std::string::npos ? a : line.find(' ', a + 1);
+        if (b == std::string::npos || line.compare(0, a, m_schema) != 0) continue;
+        values[line.substr(a + 1, b - a - 1)] = Trimmed(line.substr(b + 1));
+    }
     for (const auto& k : m_keys) {
-        if (!listed(k.name)) {
+        auto it = values.find(k.name);
+        if (it == values.end()) {
             if (k.optional) continue;
             error = "finds no key " + k.name + " in " + m_schema;
             return Read::Failed;
         }
-        const ToolResult v = RunTool({"gsettings", "get", m_schema, k.name});
-        if (!v.Ok()) {
-            error = v.Failure();
-            return Read::Failed;
-        }
-        setting.entries.push_back({k.name, Trimmed(v.out), true});
+        setting.entries.push_back({k.name, it->second, true});
     }
-    if (listed(kOptions)) {
-        const ToolResult v = RunTool({"gsettings", "get", m_schema, kOptions});
-        if (!v.Ok()) {
-            error = v.Failure();
-            return Read::Failed;
-        }
-        setting.entries.push_back({kOptions, Trimmed(v.out), false});
-    }
+    if (auto it = values.find(kOptions); it != values.end()) setting.entries.push_back({kOptions, it->second, false});
     return Read::Ok;
 }
 
