@@ -23,8 +23,9 @@ public:
     // the changes were not applied (ApplyChanges failed, or a COM error was raised on
     // the way), so that the caller makes the plain call.
     virtual bool ActiveDesktopSet(const std::string& path, int styleCode) = 0;
-    // The plain system call. styleCode is used only where the port draws the picture
-    // itself (the X root window); Windows keeps the style values it has.
+    // The plain system call. styleCode is used only where the port shows the picture
+    // itself (the X root window, a Linux desktop's options); Windows keeps the style
+    // values it has.
     virtual bool SystemSet(const std::string& path, int styleCode) = 0;
     // The picture the desktop itself shows and the nearest style code, asked through
     // the setter that writes it. False where the values under "Control Panel\Desktop"
