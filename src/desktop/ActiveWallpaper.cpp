@@ -56,6 +56,12 @@ bool CActiveWallpaper::SetWallpaper(const std::string& path, int styleCode) {
 CActiveWallpaper::SystemWallpaper CActiveWallpaper::ReadSystemWallpaper() {
     SystemWallpaper out;
     IWallpaperPort& port = Port<IWallpaperPort>();
+    // A desktop that keeps its own setting (Linux desktops) is asked first: its answer
+    // is what the system shows, whatever the registry values last said.
+    if (port.ReadDesktop(out.wallpaper, out.style)) {
+        out.picture = out.wallpaper;
+        return out;
+    }
     CRegistry desktop;
     if (!desktop.Open(RegRoot::CurrentUser, kDesktopKey)) return out;
     auto readPath = [&port](CRegistry& reg, const char* name, size_t buffer) {
@@ -110,13 +116,21 @@ bool CActiveWallpaper::Restore() {
     return SetWallpaper(picture, m_userStyle);
 }
 
+bool CActiveWallpaper::NamedLikeOurs(const std::string& path) {
+    const std::string name = EParser::ToLower(CSplitPath(path).FileName());
+    return name == kSiblingPicture || name == EParser::ToLower(kProductPicture);
+}
+
 void CActiveWallpaper::Capture(const std::string& outputPath) {
     m_output = outputPath;
     m_settings.Load();
     m_current.clear();
     const SystemWallpaper sys = ReadSystemWallpaper();
     m_current = sys.wallpaper;
-    if (!SamePath(sys.wallpaper, m_output)) {
+    // A picture named like ours (left by a copy with another data folder) is no more
+    // the user's than our own output is.
+    const bool namedLikeOurs = NamedLikeOurs(sys.wallpaper);
+    if (!SamePath(sys.wallpaper, m_output) && !namedLikeOurs) {
         m_settings.m_wallpaper = sys.wallpaper;
         m_displayed = sys.picture;
         m_userStyle = sys.style;
@@ -124,7 +138,7 @@ void CActiveWallpaper::Capture(const std::string& outputPath) {
     if (!SamePath(sys.backup, m_output)) m_backup = sys.backup;
     m_current = ShortFolded(m_current);
     m_output = FoldPath(m_output);
-    if (m_current != m_output) {
+    if (m_current != m_output && !namedLikeOurs) {
         m_settings.m_wallpaper = m_current;
         m_settings.m_wpStyle = std::to_string(m_userStyle);
     } else {

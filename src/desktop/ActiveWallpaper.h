@@ -52,6 +52,8 @@ public:
     static bool SamePath(const std::string& a, const std::string& b);
     // A path as this build compares it: lower-cased where case does not matter.
     static std::string FoldPath(const std::string& path);
+    // A file named (without folder and extension) as the product's or the sibling's picture.
+    static bool NamedLikeOurs(const std::string& path);
 
 private:
     std::string ShortFolded(const std::string& path) const;

@@ -5,11 +5,11 @@
 //   SystemParametersInfoW(SPI_SETDESKWALLPAPER, ..., SPIF_UPDATEINIFILE |
 //   SPIF_SENDWININICHANGE); ExpandEnvironmentStringsW; FindFirstFileW.
 // posix: no Active Desktop (creation reports "class not registered"); the plain call
-//   writes "Wallpaper" under HKEY_CURRENT_USER "Control Panel\Desktop" of the file
-//   registry, as the Windows call does, and shows the picture with a setter chosen
-//   at run time: a command the user configures (ORVANTA_WALLPAPER_COMMAND), GNOME and
-//   Cinnamon (gsettings, when the schema exists), XFCE (xfconf-query), else the X
-//   root window itself (root pixmap published as _XROOTPMAP_ID).
+//   shows the picture with a setter chosen at run time and writes "Wallpaper" under
+//   HKEY_CURRENT_USER "Control Panel\Desktop" of the file registry, as the Windows
+//   call does: a command the user configures (ORVANTA_WALLPAPER_COMMAND), the
+//   desktop's own setting (GNOME, Unity, Budgie, Cinnamon, MATE, XFCE, KDE Plasma,
+//   sway), which is also read back, else the X root window itself.
 #include <string>
 
 class IWallpaperPort {
@@ -23,9 +23,19 @@ public:
     // the changes were not applied (ApplyChanges failed, or a COM error was raised on
     // the way), so that the caller makes the plain call.
     virtual bool ActiveDesktopSet(const std::string& path, int styleCode) = 0;
-    // The plain system call. styleCode is used only where the port draws the picture
-    // itself (the X root window); Windows keeps the style values it has.
+    // The plain system call. styleCode is used only where the port shows the picture
+    // itself (the X root window, a Linux desktop's options); Windows keeps the style
+    // values it has.
     virtual bool SystemSet(const std::string& path, int styleCode) = 0;
+    // The picture the desktop itself shows and the nearest style code, asked through
+    // the setter that writes it. False where the values under "Control Panel\Desktop"
+    // are the system's setting (Windows; on Linux the X root window, a user's command,
+    // or a desktop that cannot be asked), which the caller then reads.
+    virtual bool ReadDesktop(std::string& path, int& styleCode) {
+        (void)path;
+        (void)styleCode;
+        return false;
+    }
     // %NAME% references expanded; the text unchanged when expansion fails.
     virtual std::string ExpandEnvironment(const std::string& text) = 0;
     // The file's name as stored on disk (FindFirstFile); empty when there is no file.

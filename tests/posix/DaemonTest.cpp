@@ -166,7 +166,7 @@ protected:
         ::unsetenv("DISPLAY");
         env = {{"XDG_CONFIG_HOME", config}, {"XDG_DATA_HOME", dir.Path() + "/data"}, {"XDG_RUNTIME_DIR", run},
                {"ORVANTA_SCREEN", std::to_string(kW) + "x" + std::to_string(kH)}, {"DISPLAY", display.Name()},
-               {"XDG_CURRENT_DESKTOP", ""}, {"ORVANTA_WALLPAPER_COMMAND", ""},
+               {"XDG_CURRENT_DESKTOP", ""}, {"SWAYSOCK", ""}, {"ORVANTA_WALLPAPER_COMMAND", ""},
                {"ORVANTA_STORE", ORVANTA_SOURCE_DIR "/examples/sample-store.json"}};
         output = dir.Path() + "/data/Kestrova/Orvanta for Outlook/orvanta.bmp";
     }
@@ -427,6 +427,127 @@ TEST_F(Daemon, SettingsCommandIsTakenOverByTheRunningCopyAtOnce) {
     EXPECT_EQ(Orvanta(env, {"exit"}, Err(3)), 0);
     EXPECT_EQ(p.WaitExit(), 0) << ReadFile(Err(0));
     EXPECT_NE(ReadFile(reg).find("\"Orvanta style\"=dword:00000001\n"), std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+// The pixel at (x, y) of a 24-bit bottom-up BMP, 0x00RRGGBB; 0xFFFFFFFF when unreadable.
+uint32_t BmpPixel(const std::string& path, int x, int y) {
+    const std::string f = ReadFile(path);
+    if (f.size() < 54 || f[0] != 'B' || f[1] != 'M') return 0xFFFFFFFFu;
+    auto le = [&f](size_t at) {
+        return static_cast<uint32_t>(static_cast<unsigned char>(f[at])) |
+               static_cast<uint32_t>(static_cast<unsigned char>(f[at + 1])) << 8 |
+               static_cast<uint32_t>(static_cast<unsigned char>(f[at + 2])) << 16 |
+               static_cast<uint32_t>(static_cast<unsigned char>(f[at + 3])) << 24;
+    };
+    const uint32_t offset = le(10), w = le(18), h = le(22);
+    const size_t at = offset + static_cast<size_t>(h - 1 - y) * ((w * 3 + 3) & ~3u) + static_cast<size_t>(x) * 3;
+    if (f.size() < at + 3) return 0xFFFFFFFFu;
+    return static_cast<uint32_t>(static_cast<unsigned char>(f[at + 2])) << 16 |
+           static_cast<uint32_t>(static_cast<unsigned char>(f[at + 1])) << 8 |
+           static_cast<unsigned char>(f[at]);
+}
+
+// A GNOME session against the real gsettings, its settings in a keyfile of the
+// test's own configuration folder: nothing outside the test changes.
+class GnomeDaemon : public Daemon {
+protected:
+    static constexpr const char* kSchema = "org.gnome.desktop.background";
+    void SetUp() override {
+        Daemon::SetUp();
+        ::unlink((config + "/orvanta/HKEY_CURRENT_USER.reg").c_str()); // a fresh install: nothing remembered
+        env["XDG_CURRENT_DESKTOP"] = "ubuntu:GNOME";
+        env["GSETTINGS_BACKEND"] = "keyfile";
+        ::mkdir((dir.Path() + "/my pictures").c_str(), 0700);
+        userPicture = dir.Path() + "/my pictures/user.bmp";
+        ::rename(user.c_str(), userPicture.c_str());
+        WriteBmp(dir.Path() + "/my pictures/user-dark.bmp", kW, kH, 0x101010, 0x202020);
+        // As the desktop's settings write them: percent-encoded URIs, a dark variant.
+        userUri = "'file://" + dir.Path() + "/my%20pictures/user.bmp'";
+        userDarkUri = "'file://" + dir.Path() + "/my%20pictures/user-dark.bmp'";
+        Set("picture-uri", userUri);
+        Set("picture-uri-dark", userDarkUri);
+        Set("picture-options", "'zoom'");
+        ourUri = "'file://" + dir.Path() + "/data/Kestrova/Orvanta%20for%20Outlook/orvanta.bmp'";
+    }
+    std::string Get(const std::string& key) {
+        const std::string out = dir.Path() + "/gsettings.out";
+        RunToEnd("/usr/bin/gsettings", env, {"get", kSchema, key}, out, "");
+        std::string v = ReadFile(out);
+        while (!v.empty() && v.back() == '\n') v.pop_back();
+        return v;
+    }
+    void Set(const std::string& key, const std::string& value) {
+        ASSERT_EQ(RunToEnd("/usr/bin/gsettings", env, {"set", kSchema, key, value}, "", ""), 0) << key;
+    }
+    // Waits until both picture keys hold uri and the options are as given.
+    bool Shows(const std::string& uri, const std::string& dark, const std::string& options, int ms = 8000) {
+        return WaitFor([&] { return Get("picture-uri") == uri && Get("picture-uri-dark") == dark &&
+                                    Get("picture-options") == options; },
+                       ms);
+    }
+    std::string Said() { return "picture-uri " + Get("picture-uri") + ", dark " + Get("picture-uri-dark") +
+                                ", options " + Get("picture-options"); }
+    std::string userPicture, userUri, userDarkUri, ourUri;
+};
+
+TEST_F(GnomeDaemon, LearnsRestoresAndAdoptsTheUsersPictureThroughGsettings) {
+    ASSERT_EQ(Get("picture-uri"), userUri) << "gsettings with the keyfile backend does not work here";
+    {
+        ChildProgram p(ORVANTA_PROGRAM, env, Err(0));
+        ASSERT_TRUE(p.WaitReady()) << ReadFile(Err(0));
+        // Installed on both keys; drawn over the user's picture read from the desktop,
+        // not over the desktop colour, though the settings file was empty.
+        ASSERT_TRUE(Shows(ourUri, ourUri, "'centered'")) << Said() << ReadFile(Err(0));
+        EXPECT_EQ(BmpPixel(output, 0, 0), 0x205080u);
+        EXPECT_EQ(BmpPixel(output, 40, 0), 0x802050u);
+
+        // hide and show: the user's setting back exactly, then ours again.
+        EXPECT_EQ(Orvanta(env, {"hide"}, Err(1)), 0) << ReadFile(Err(1));
+        EXPECT_TRUE(Shows(userUri, userDarkUri, "'zoom'")) << Said();
+        EXPECT_EQ(Orvanta(env, {"show"}, Err(2)), 0) << ReadFile(Err(2));
+        EXPECT_TRUE(Shows(ourUri, ourUri, "'centered'")) << Said();
+
+        // The user chooses another picture while the data are shown, as the desktop's
+        // settings do it (both keys): it becomes the background at the next check.
+        const std::string forest = dir.Path() + "/forest.bmp";
+        WriteBmp(forest, kW, kH, 0x306030, 0x603030);
+        Set("picture-uri", "'file://" + forest + "'");
+        Set("picture-uri-dark", "'file://" + forest + "'");
+        EXPECT_TRUE(WaitFor([&] { return BmpPixel(output, 0, 0) == 0x306030u; }, 15000)) << ReadFile(Err(0));
+        EXPECT_TRUE(Shows(ourUri, ourUri, "'centered'")) << Said();
+
+        // exit puts the user's choice back, with the user's options.
+        EXPECT_EQ(Orvanta(env, {"exit"}, Err(3)), 0);
+        EXPECT_EQ(p.WaitExit(), 0) << ReadFile(Err(0));
+        EXPECT_EQ(Said(), "picture-uri 'file://" + forest + "', dark 'file://" + forest + "', options 'zoom'");
+    }
+    // Back to the first picture; then a crash while ours is shown.
+    Set("picture-uri", userUri);
+    Set("picture-uri-dark", userDarkUri);
+    {
+        ChildProgram p(ORVANTA_PROGRAM, env, Err(4));
+        ASSERT_TRUE(p.WaitReady()) << ReadFile(Err(4));
+        ASSERT_TRUE(Shows(ourUri, ourUri, "'centered'")) << Said() << ReadFile(Err(4));
+        ::kill(p.Pid(), SIGKILL);
+        EXPECT_EQ(p.WaitExit(), -SIGKILL);
+    }
+    EXPECT_EQ(Get("picture-uri"), ourUri); // left behind by the crash
+    ::unlink(output.c_str());
+    {
+        // The start after it finds its own picture on the desktop: the user's is the one
+        // the settings file remembers, and exit puts it back exactly.
+        ChildProgram p(ORVANTA_PROGRAM, env, Err(5));
+        ASSERT_TRUE(p.WaitReady()) << ReadFile(Err(5));
+        EXPECT_TRUE(WaitFor([&] { return BmpPixel(output, 0, 0) == 0x205080u; }, 8000)) << ReadFile(Err(5));
+        EXPECT_EQ(Orvanta(env, {"exit"}, Err(6)), 0);
+        EXPECT_EQ(p.WaitExit(), 0) << ReadFile(Err(5));
+        EXPECT_TRUE(Shows(userUri, userDarkUri, "'zoom'", 0)) << Said() << ReadFile(config + "/orvanta/HKEY_CURRENT_USER.reg");
+        EXPECT_EQ(ReadFile(Err(5)).find("wallpaper could not"), std::string::npos) << ReadFile(Err(5));
+    }
 }
 
 } // namespace

@@ -146,6 +146,13 @@ TEST_F(ActiveWallpaperTest, CaptureTakesTheUsersPictureAndNeverOurs) {
     EXPECT_EQ(second.UserStyle(), 2);
     EXPECT_EQ(Stored("Wallpaper"), "c:\\pics\\lake.bmp");
 
+    // A picture named like ours in another folder (a copy with another data folder)
+    // is not taken for the user's either.
+    Desktop("Wallpaper", "D:\\Old Profile\\ORVANTA.bmp");
+    second.Capture(kOutput);
+    EXPECT_EQ(again.m_wallpaper, "c:\\pics\\lake.bmp");
+    EXPECT_EQ(second.UserStyle(), 2);
+
     // The key holding our own picture is emptied rather than kept.
     Write(kRoot, "Wallpaper", kOutput);
     second.Capture(kOutput);

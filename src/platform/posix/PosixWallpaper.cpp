@@ -14,9 +14,11 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <set>
 #include <vector>
 
 #include "../Platform.h"
+#include "DesktopSetter.h"
 
 extern char** environ;
 
@@ -48,20 +50,6 @@ std::string Env(const char* name) {
     const char* v = std::getenv(name);
     return v ? v : "";
 }
-
-bool DesktopIs(const char* name) {
-    std::string d = Env("XDG_CURRENT_DESKTOP");
-    for (auto& c : d) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return d.find(name) != std::string::npos;
-}
-
-std::string GnomeSchema() {
-    if (DesktopIs("CINNAMON")) return "org.cinnamon.desktop.background";
-    if (DesktopIs("GNOME") || DesktopIs("UNITY") || DesktopIs("BUDGIE")) return "org.gnome.desktop.background";
-    return {};
-}
-
-const char* GnomeOption(int style) { return style == 1 ? "wallpaper" : style == 2 ? "stretched" : "centered"; }
 
 // A picture as 0x00RRGGBB pixels, rows top down.
 struct Picture {
@@ -158,50 +146,145 @@ long CPosixWallpaperPort::CreateActiveDesktop() { return kClassNotRegistered; }
 
 std::string CPosixWallpaperPort::ChosenSetter() {
     if (!Env("ORVANTA_WALLPAPER_COMMAND").empty()) return "command";
-    const std::string schema = GnomeSchema();
-    if (!schema.empty() && RunAndWait({"gsettings", "writable", schema, "picture-uri"}) == 0) return "gsettings";
-    if (DesktopIs("XFCE") && RunAndWait({"xfconf-query", "-c", "xfce4-desktop", "-l"}) == 0) return "xfconf";
+    if (auto setter = DesktopSetterOfSession()) return setter->Tool();
     if (!Env("DISPLAY").empty()) return "x11";
     return {};
 }
 
-bool CPosixWallpaperPort::SystemSet(const std::string& path, int styleCode) {
-    // The configuration first, as Windows keeps it: the wallpaper rules read it back.
+namespace {
+
+// The port's memory of the desktop's setting, in the file registry beside "Wallpaper":
+// "User" is the user's own setting as last seen, "Ours" the one this program wrote
+// (empty while the user's is shown). Each belongs to one desktop.
+constexpr const char* kMemoryKey = "Control Panel\\Desktop\\Linux Desktop";
+
+struct Remembered {
+    DesktopSetting setting;
+    std::string picture; // the user's picture among the setting's pictures
+};
+
+Remembered Load(const std::string& which, const std::string& desktop) {
+    Remembered out;
+    std::unique_ptr<IRegistryKey> key;
+    if (Port<IRegistryPort>().OpenKey(RegRoot::CurrentUser, std::string(kMemoryKey) + "\\" + which, RegAccess::Read,
+                                      key) != 0 ||
+        !key)
+        return out;
+    auto text = [&key](const std::string& name) {
+        RegValue v;
+        return key->QueryValue(name, v) == 0 ? v.AsText() : std::string();
+    };
+    if (text("Desktop") != desktop) return out;
+    const int count = std::atoi(text("Count").c_str());
+    for (int i = 0; i < count && i < 1000; ++i) {
+        const std::string n = std::to_string(i);
+        out.setting.entries.push_back({text("Key " + n), text("Value " + n), text("Picture " + n) == "1"});
+    }
+    out.picture = text("Picture");
+    return out;
+}
+
+bool Save(const std::string& which, const std::string& desktop, const Remembered& r) {
     std::unique_ptr<IRegistryKey> key;
     IRegistryPort& reg = Port<IRegistryPort>();
-    if (reg.CreateKey(RegRoot::CurrentUser, "Control Panel\\Desktop", "", key) != 0 || !key ||
+    const std::string path = std::string(kMemoryKey) + "\\" + which;
+    reg.DeleteKeyTree(RegRoot::CurrentUser, path); // no entries of an older setting left behind
+    if (reg.CreateKey(RegRoot::CurrentUser, path, "", key) != 0 || !key) return false;
+    std::vector<std::pair<std::string, RegValue>> values{
+        {"Desktop", RegValue::Text(desktop)},
+        {"Count", RegValue::Text(std::to_string(r.setting.entries.size()))},
+        {"Picture", RegValue::Text(r.picture)}};
+    for (size_t i = 0; i < r.setting.entries.size(); ++i) {
+        const std::string n = std::to_string(i);
+        const DesktopEntry& e = r.setting.entries[i];
+        values.push_back({"Key " + n, RegValue::Text(e.key)});
+        values.push_back({"Value " + n, RegValue::Text(e.value)});
+        values.push_back({"Picture " + n, RegValue::Text(e.picture ? "1" : "0")});
+    }
+    return key->SetValues(values) == 0;
+}
+
+// Each trouble with a desktop's tool is said once, not at every wallpaper check.
+void SayOnce(const std::string& text) {
+    static std::set<std::string> said;
+    if (said.insert(text).second) std::cerr << text << "\n";
+}
+
+// The same words whether reading or setting failed: one trouble, one message.
+std::string Trouble(const IDesktopSetter& s, const std::string& error) {
+    return "orvanta: " + s.Desktop() + "'s wallpaper cannot be changed: " + s.Tool() + " " + error +
+           ". The desktop's own setting is left as it is.";
+}
+
+bool WriteRegistryWallpaper(const std::string& path) {
+    std::unique_ptr<IRegistryKey> key;
+    if (Port<IRegistryPort>().CreateKey(RegRoot::CurrentUser, "Control Panel\\Desktop", "", key) != 0 || !key ||
         key->SetValue("Wallpaper", RegValue::Text(path)) != 0) {
         std::cerr << "orvanta: the wallpaper setting could not be written\n";
         return false;
     }
+    return true;
+}
+
+// What the desktop shows now, set against what this program wrote: entries that
+// differ are the user's. A value still holding ours is the user's earlier one (the
+// user chose a new picture and the dark variant or another monitor kept ours). The
+// user's memory follows; the picture returned is the one to treat as the user's.
+struct Reading {
+    std::string picture;
+    int style = 0;
+};
+Reading Reconcile(const IDesktopSetter& setter, const DesktopSetting& current) {
+    const std::string desktop = setter.Desktop();
+    const Remembered user = Load("User", desktop);
+    const Remembered ours = Load("Ours", desktop);
+    std::vector<const DesktopEntry*> theirs; // picture entries the user set
+    DesktopSetting merged;
+    for (const auto& e : current.entries) {
+        const DesktopEntry* o = ours.setting.Find(e.key);
+        const bool mine = o && o->value == e.value;
+        if (e.picture && !mine) theirs.push_back(&e);
+        const DesktopEntry* before = mine ? user.setting.Find(e.key) : nullptr;
+        merged.entries.push_back(before ? *before : e);
+    }
+    if (theirs.empty()) { // all ours: the picture shown is our own
+        for (const auto& e : current.entries)
+            if (e.picture) return {setter.PathOf(e), setter.StyleOf(current)};
+        return {"", setter.StyleOf(current)};
+    }
+    Reading out{setter.PathOf(*theirs.front()), setter.StyleOf(merged)};
+    for (const DesktopEntry* e : theirs)
+        if (setter.PathOf(*e) == user.picture) out.picture = user.picture; // the one it was stays the one
+    if (!(merged == user.setting) || out.picture != user.picture) Save("User", desktop, {merged, out.picture});
+    return out;
+}
+
+} // namespace
+
+bool CPosixWallpaperPort::ReadDesktop(std::string& path, int& styleCode) {
+    if (!Env("ORVANTA_WALLPAPER_COMMAND").empty()) return false;
+    std::unique_ptr<IDesktopSetter> setter = DesktopSetterOfSession();
+    if (!setter) return false;
+    DesktopSetting current;
+    std::string error;
+    const IDesktopSetter::Read read = setter->Get(current, error);
+    if (read == IDesktopSetter::Read::Failed) SayOnce(Trouble(*setter, error));
+    if (read != IDesktopSetter::Read::Ok) return false;
+    const Reading r = Reconcile(*setter, current);
+    path = r.picture;
+    styleCode = r.style;
+    return true;
+}
+
+bool CPosixWallpaperPort::SystemSet(const std::string& path, int styleCode) {
+    const std::string command = Env("ORVANTA_WALLPAPER_COMMAND");
+    std::unique_ptr<IDesktopSetter> setter = command.empty() ? DesktopSetterOfSession() : nullptr;
+    if (setter) return SetOnDesktop(*setter, path, styleCode);
+    // The configuration first, as Windows keeps it: the wallpaper rules read it back.
+    if (!WriteRegistryWallpaper(path)) return false;
     if (path.empty()) return true; // no picture: nothing to show
-    const std::string setter = ChosenSetter();
-    if (setter == "command")
-        return RunAndWait({"/bin/sh", "-c", Env("ORVANTA_WALLPAPER_COMMAND"), "orvanta-wallpaper", path}, false) == 0;
-    if (setter == "gsettings") {
-        const std::string schema = GnomeSchema();
-        const std::string uri = "file://" + path;
-        bool ok = RunAndWait({"gsettings", "set", schema, "picture-uri", uri}) == 0;
-        RunAndWait({"gsettings", "set", schema, "picture-uri-dark", uri}); // GNOME 42 and later
-        RunAndWait({"gsettings", "set", schema, "picture-options", GnomeOption(styleCode)});
-        return ok;
-    }
-    if (setter == "xfconf") {
-        // Every monitor and workspace has its own "last-image" property.
-        FILE* list = ::popen("xfconf-query -c xfce4-desktop -l 2>/dev/null", "r");
-        if (!list) return false;
-        char line[512];
-        bool ok = false;
-        while (std::fgets(line, sizeof line, list)) {
-            std::string prop(line);
-            while (!prop.empty() && (prop.back() == '\n' || prop.back() == '\r')) prop.pop_back();
-            if (prop.size() >= 11 && prop.compare(prop.size() - 11, 11, "/last-image") == 0)
-                ok = RunAndWait({"xfconf-query", "-c", "xfce4-desktop", "-p", prop, "-s", path}) == 0 || ok;
-        }
-        ::pclose(list);
-        return ok;
-    }
-    if (setter == "x11") {
+    if (!command.empty()) return RunAndWait({"/bin/sh", "-c", command, "orvanta-wallpaper", path}, false) == 0;
+    if (!Env("DISPLAY").empty()) {
         std::string error;
         if (SetRootWindow(path, styleCode, error)) return true;
         std::cerr << "orvanta: the picture " << path << " could not be shown on the root window: " << error << "\n";
@@ -210,6 +293,48 @@ bool CPosixWallpaperPort::SystemSet(const std::string& path, int styleCode) {
     std::cerr << "orvanta: no way to set the wallpaper was found (no desktop, no X display); "
                  "ORVANTA_WALLPAPER_COMMAND can name one\n";
     return false;
+}
+
+bool CPosixWallpaperPort::SetOnDesktop(IDesktopSetter& setter, const std::string& path, int styleCode) {
+    DesktopSetting current;
+    std::string error;
+    const IDesktopSetter::Read read = setter.Get(current, error);
+    if (read == IDesktopSetter::Read::Failed) {
+        // Without the present setting the user's could not be put back later.
+        SayOnce(Trouble(setter, error));
+        return false;
+    }
+    if (read == IDesktopSetter::Read::Ok) Reconcile(setter, current);
+    const std::string desktop = setter.Desktop();
+    // The user's picture goes back with the user's whole setting, exactly.
+    const Remembered user = Load("User", desktop);
+    bool restoring = !user.setting.entries.empty() && user.picture == path;
+    for (const auto& e : user.setting.entries)
+        if (e.picture && setter.PathOf(e) == path) restoring = true;
+    if (path.empty() && !restoring) return WriteRegistryWallpaper(path); // no picture: nothing to show
+    const DesktopSetting target = restoring ? user.setting : setter.Showing(current, path, styleCode);
+    // Ours is remembered before it reaches the desktop: a crash half way leaves a
+    // desktop whose entries of ours are known as ours, and the user's memory intact.
+    const Remembered oursBefore = Load("Ours", desktop);
+    if (!restoring) Save("Ours", desktop, {target, ""});
+    // One entry at a time, so that a failure puts back exactly what was changed.
+    std::vector<DesktopEntry> changed;
+    for (const auto& e : target.entries) {
+        const DesktopEntry* now = setter.GetsWhatIsShown() ? current.Find(e.key) : nullptr;
+        if (now && now->value == e.value) continue;
+        if (!setter.Set({e}, error)) {
+            std::string ignored;
+            for (auto it = changed.rbegin(); it != changed.rend(); ++it)
+                if (const DesktopEntry* was = setter.GetsWhatIsShown() ? current.Find(it->key) : nullptr)
+                    setter.Set({*was}, ignored);
+            if (!restoring) Save("Ours", desktop, oursBefore);
+            SayOnce(Trouble(setter, error));
+            return false;
+        }
+        changed.push_back(e);
+    }
+    if (restoring) Save("Ours", desktop, {});
+    return WriteRegistryWallpaper(path);
 }
 
 bool CPosixWallpaperPort::SetRootWindow(const std::string& path, int styleCode, std::string& error) {
