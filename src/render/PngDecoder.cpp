@@ -28,7 +28,7 @@ struct Session {
     png_infop info = nullptr;
     std::jmp_buf jump;
     Reader reader;
-    std::unique_ptr<std::uint8_t[]> work; // one decoded row, and the kept rows of an interlaced picture
+    std::unique_ptr<std::uint8_t[]> work; // one decoded row
     RgbImage image;
 
     Session() = default;
@@ -53,15 +53,14 @@ void ReadData(png_structp png, png_bytep data, png_size_t length) {
     r.at += length;
 }
 
-// One row of RGB or RGBA (8 bits a sample) into the picture's row: alpha is
-// composited over the background.
-void PutRow(const std::uint8_t* src, int channels, int left, int width, const std::uint8_t bg[3], std::uint8_t* dst) {
-    src += static_cast<std::size_t>(left) * channels;
+// Pixels of RGB or RGBA (8 bits a sample) into the picture's RGB: alpha is mixed with
+// the background.
+void PutPixels(const std::uint8_t* src, int channels, int count, const std::uint8_t bg[3], std::uint8_t* dst) {
     if (channels == 3) {
-        std::memcpy(dst, src, static_cast<std::size_t>(width) * 3);
+        std::memcpy(dst, src, static_cast<std::size_t>(count) * 3);
         return;
     }
-    for (int x = 0; x < width; ++x, src += 4, dst += 3) {
+    for (int x = 0; x < count; ++x, src += channels, dst += 3) {
         const unsigned a = src[3];
         for (int c = 0; c < 3; ++c) dst[c] = static_cast<std::uint8_t>((src[c] * a + bg[c] * (255u - a) + 127u) / 255u);
     }
@@ -102,23 +101,18 @@ bool Run(Session& s, std::span<const std::uint8_t> file, const ImageLimits& limi
     if (!limits.Allows(part.width, part.height)) return false;
 
     // Everything to 8-bit RGB, with an alpha channel where the file has transparency.
+    // An interlaced picture is read as its seven reduced pictures, whose pixels are put
+    // in their places here, so it costs one row of work space like any other.
     png_set_expand(png); // palette to RGB, grey under 8 bits to 8, tRNS to alpha
     png_set_scale_16(png);
     png_set_gray_to_rgb(png);
-    const int passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
     const int channels = png_get_channels(png, info);
     const png_size_t rowBytes = png_get_rowbytes(png, info);
     if (png_get_bit_depth(png, info) != 8 || (channels != 3 && channels != 4) ||
         rowBytes != static_cast<png_size_t>(width) * static_cast<png_size_t>(channels))
         return false;
-
-    // An interlaced picture fills its rows over seven passes, so the rows kept are held
-    // whole until the last pass; the others go through one row of scratch space.
-    const std::size_t keptRows = passes > 1 ? static_cast<std::size_t>(part.height) : 0;
-    const unsigned long long workBytes = static_cast<unsigned long long>(rowBytes) * (keptRows + 1);
-    if (workBytes > limits.maxPixelBytes + limits.maxPixelBytes / 3) return false;
-    s.work.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(workBytes)]);
+    s.work.reset(new (std::nothrow) std::uint8_t[rowBytes]);
     if (!s.work) return false;
 
     s.image.width = part.width;
@@ -128,24 +122,35 @@ bool Run(Session& s, std::span<const std::uint8_t> file, const ImageLimits& limi
 
     const std::uint8_t bg[3] = {static_cast<std::uint8_t>(background), static_cast<std::uint8_t>(background >> 8),
                                 static_cast<std::uint8_t>(background >> 16)};
-    std::uint8_t* scratch = s.work.get() + keptRows * rowBytes;
     const png_uint_32 top = static_cast<png_uint_32>(part.top), bottom = top + static_cast<png_uint_32>(part.height);
-    if (passes == 1) {
+    const png_uint_32 left = static_cast<png_uint_32>(part.left), right = left + static_cast<png_uint_32>(part.width);
+    std::uint8_t* row = s.work.get();
+    if (interlace == PNG_INTERLACE_NONE) {
         // Rows below the part kept are never read.
         for (png_uint_32 y = 0; y < bottom; ++y) {
-            png_read_row(png, scratch, nullptr);
+            png_read_row(png, row, nullptr);
             if (y >= top)
-                PutRow(scratch, channels, part.left, part.width, bg,
-                       s.image.pixels.get() + static_cast<std::size_t>(y - top) * s.image.Stride());
+                PutPixels(row + static_cast<std::size_t>(left) * channels, channels, part.width, bg,
+                          s.image.pixels.get() + static_cast<std::size_t>(y - top) * s.image.Stride());
         }
         return true;
     }
-    for (int pass = 0; pass < passes; ++pass)
-        for (png_uint_32 y = 0; y < height; ++y)
-            png_read_row(png, y >= top && y < bottom ? s.work.get() + (y - top) * rowBytes : scratch, nullptr);
-    for (int row = 0; row < part.height; ++row)
-        PutRow(s.work.get() + static_cast<std::size_t>(row) * rowBytes, channels, part.left, part.width, bg,
-               s.image.pixels.get() + static_cast<std::size_t>(row) * s.image.Stride());
+    for (int pass = 0; pass < 7; ++pass) {
+        const png_uint_32 cols = PNG_PASS_COLS(width, pass), rows = PNG_PASS_ROWS(height, pass);
+        if (cols == 0 || rows == 0) continue; // the library skips empty passes
+        for (png_uint_32 j = 0; j < rows; ++j) {
+            png_read_row(png, row, nullptr);
+            const png_uint_32 y = PNG_ROW_FROM_PASS_ROW(j, pass);
+            if (y < top || y >= bottom) continue;
+            std::uint8_t* line = s.image.pixels.get() + static_cast<std::size_t>(y - top) * s.image.Stride();
+            for (png_uint_32 i = 0; i < cols; ++i) {
+                const png_uint_32 x = PNG_COL_FROM_PASS_COL(i, pass);
+                if (x >= left && x < right)
+                    PutPixels(row + static_cast<std::size_t>(i) * channels, channels, 1, bg,
+                              line + static_cast<std::size_t>(x - left) * 3);
+            }
+        }
+    }
     return true;
 }
 

@@ -11,9 +11,9 @@
 
 class CPngDecoder {
 public:
-    // Decodes a whole file held in memory, only the part the limits keep: rows below
-    // it are never decompressed, and a picture that is not interlaced costs one row
-    // of work space. background is the colour transparent pixels show (red in the
+    // Decodes a whole file held in memory, only the part the limits keep, in the memory
+    // of that part and one row (rows below it are never decompressed unless the
+    // picture is interlaced). background is the colour transparent pixels show (red in the
     // low byte). A damaged or truncated file, one over the limits or with chunks
     // larger than a picture needs gives false and leaves out empty; libpng's
     // messages never reach the console and its errors never end the process.
