@@ -1,4 +1,5 @@
-// The image layer at wallpaper sizes: decode a 3840 x 2160 JPEG from a file, shrink
+// The image layer at wallpaper sizes: decode a 3840 x 2160 JPEG from a file, the same
+// picture as a PNG (RGB, and RGBA interlaced, mixed with the desktop colour), shrink
 // it to 1920 x 1080 and grow that back to 3840 x 2160, paint it into a surface and
 // save the surface as a BMP. Prints the median of several rounds of each step.
 #include <algorithm>
@@ -15,6 +16,7 @@
 extern "C" {
 #include <jpeglib.h>
 }
+#include <png.h>
 
 #include "platform/Platform.h"
 #include "render/ImageLayer.h"
@@ -57,6 +59,34 @@ std::vector<std::uint8_t> MakeJpeg() {
     std::vector<std::uint8_t> file(out, out + size);
     std::free(out);
     return file;
+}
+
+// The picture as a PNG file: RGB, or RGBA (alpha from the green channel) interlaced.
+bool WritePngFile(const std::string& path, const std::uint8_t* rgb, int w, int h, bool alpha) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_init_io(png, f);
+    png_set_IHDR(png, info, w, h, 8, alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB,
+                 alpha ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    std::vector<std::uint8_t> rows(static_cast<std::size_t>(w) * h * (alpha ? 4 : 3));
+    std::vector<png_bytep> pointers;
+    for (int y = 0; y < h; ++y) {
+        std::uint8_t* row = &rows[static_cast<std::size_t>(y) * w * (alpha ? 4 : 3)];
+        pointers.push_back(row);
+        for (int x = 0; x < w; ++x) {
+            const std::uint8_t* p = rgb + (static_cast<std::size_t>(y) * w + x) * 3;
+            std::uint8_t* q = row + static_cast<std::size_t>(x) * (alpha ? 4 : 3);
+            q[0] = p[0], q[1] = p[1], q[2] = p[2];
+            if (alpha) q[3] = p[1];
+        }
+    }
+    png_write_image(png, pointers.data());
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return std::fclose(f) == 0;
 }
 
 double MedianMs(const std::function<bool()>& step, const char* what) {
@@ -102,6 +132,17 @@ int main() {
         picture = IS40_ReadJPG(source.get(), w, h);
         return picture && w == kWidth && h == kHeight;
     }, "decode JPEG 3840x2160 from file");
+
+    for (bool alpha : {false, true}) {
+        const std::string pngPath = Utf8(dir / (alpha ? "wallpaper-rgba.png" : "wallpaper.png"));
+        if (!WritePngFile(pngPath, picture.get(), w, h, alpha)) return 1;
+        int pw = 0, ph = 0;
+        MedianMs([&] {
+            auto source = IS40_OpenFileSource(pngPath);
+            RgbBuffer png = IS40_ReadPNG(source.get(), pw, ph, 24, 0, ImageLimits(), 0x804020);
+            return png && pw == kWidth && ph == kHeight;
+        }, alpha ? "decode PNG 3840x2160 RGBA interlaced" : "decode PNG 3840x2160 RGB");
+    }
 
     const std::span<const std::uint8_t> full(picture.get(), static_cast<std::size_t>(w) * h * 3);
     std::vector<std::uint8_t> half(1920 * 1080 * 3), back(full.size());

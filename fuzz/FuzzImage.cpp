@@ -1,4 +1,5 @@
-// libFuzzer target: arbitrary bytes through the BMP and JPEG readers from memory.
+// libFuzzer target: arbitrary bytes through the BMP, JPEG and PNG readers from memory,
+// and the test that tells the kind of a file by its first bytes.
 // Whatever decodes must also survive the operations the wallpaper pipeline applies
 // to it: written as a BMP and read back unchanged, cropped, resized and painted.
 #include <cstddef>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "render/ImageLayer.h"
+#include "render/PictureFormat.h"
 
 namespace {
 
@@ -51,12 +53,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     limits.maxFileBytes = std::size_t(1) << 20;
     const std::span<const std::uint8_t> bytes(data, size);
 
-    for (bool jpeg : {false, true}) {
+    // The program picks the reader by the kind of the file: whatever a reader reads must
+    // be of its kind.
+    using Kind = CPictureFormat::Kind;
+    const Kind kind = CPictureFormat::Of(bytes);
+    for (int reader = 0; reader < 3; ++reader) {
         auto source = IS40_OpenMemorySource(bytes);
         int width = -1, height = -1;
-        RgbBuffer rgb = jpeg ? IS40_ReadJPG(source.get(), width, height, 24, 0, limits)
-                             : IS40_ReadBMP(source.get(), width, height, 24, nullptr, 0, limits);
+        RgbBuffer rgb = reader == 0   ? IS40_ReadBMP(source.get(), width, height, 24, nullptr, 0, limits)
+                        : reader == 1 ? IS40_ReadJPG(source.get(), width, height, 24, 0, limits)
+                                      : IS40_ReadPNG(source.get(), width, height, 24, 0, limits, 0x336699);
         Check(rgb ? width > 0 && height > 0 : width == 0 && height == 0);
+        Check(!rgb || kind == (reader == 0 ? Kind::Bmp : reader == 1 ? Kind::Jpeg : Kind::Png));
         if (rgb && static_cast<std::size_t>(width) * height <= (std::size_t(1) << 20)) Exercise(rgb, width, height);
     }
     return 0;

@@ -1,8 +1,10 @@
 #pragma once
-// Windows bitmap files. The reader takes uncompressed 1-, 4-, 8-, 24- and 32-bit
-// pictures (32-bit also with the standard bit-field masks), bottom-up or top-down,
-// with any of the usual information headers; the writer makes the one form the
-// program produces: 24 bits, bottom-up, rows padded to 4 bytes.
+// Windows bitmap files. The reader takes every kind Windows shows as a wallpaper:
+// 1-, 4-, 8-, 16-, 24- and 32-bit pictures, bottom-up or top-down; run-length coded
+// 4- and 8-bit ones (RLE4, RLE8); 16 bits as 5-5-5 or with bit-field masks, 32 bits
+// with or without them; with any of the usual information headers (core, info, V4,
+// V5). The writer makes the one form the program produces: 24 bits, bottom-up, rows
+// padded to 4 bytes.
 #include <cstddef>
 #include <cstdint>
 #include <span>

@@ -13,6 +13,7 @@
 #include "AlphaBlend.h"
 #include "ImageLayer.h"
 #include "MaskedBitmap.h"
+#include "PictureFormat.h"
 #include "SurfaceOps.h"
 
 namespace {
@@ -79,11 +80,26 @@ CComposer::PictureRead CComposer::ReadPicture(const std::string& path, RgbImage&
     auto source = IS40_OpenFileSource(path);
     if (!source) return PictureRead::Missing;
     int w = 0, h = 0;
-    const std::string ext = EFileSystem::Extension(path, true);
-    RgbBuffer rgb = ext == "bmp" ? IS40_ReadBMP(source.get(), w, h, 24, nullptr, 0, limits)
-                                 : IS40_ReadJPG(source.get(), w, h, 24, 0, limits);
-    const std::string refusal = source->Refusal();
+    // The reader is chosen by what the file holds, not by its name.
+    std::span<const std::uint8_t> bytes;
+    const CPictureFormat::Kind kind =
+        source->ReadAll(limits.maxFileBytes, bytes) ? CPictureFormat::Of(bytes) : CPictureFormat::Kind::Unknown;
+    RgbBuffer rgb;
+    switch (kind) {
+    case CPictureFormat::Kind::Bmp: rgb = IS40_ReadBMP(source.get(), w, h, 24, nullptr, 0, limits); break;
+    case CPictureFormat::Kind::Jpeg: rgb = IS40_ReadJPG(source.get(), w, h, 24, 0, limits); break;
+    case CPictureFormat::Kind::Png:
+        rgb = IS40_ReadPNG(source.get(), w, h, 24, 0, limits, Port<ISystemPort>().DesktopColor());
+        break;
+    default: break;
+    }
+    std::string refusal = source->Refusal();
     IS40_CloseSource(std::move(source));
+    if (refusal.empty() && !CPictureFormat::Readable(kind)) {
+        const std::string what = CPictureFormat::Describe(kind);
+        refusal = (what.empty() ? "is no picture this program can read" : "is " + what + ", which this program cannot read") +
+                  std::string(" (it reads BMP, JPEG and PNG pictures)");
+    }
     if (!rgb) {
         // Tried again for other screens or another style (it may fit those), but said
         // only once for a version of the file.

@@ -79,10 +79,11 @@ public:
     static void PaintPicture(CMemDC& background, const RgbImage& picture, int style, int sw, int sh);
 
 private:
-    // The part of the picture at path that PictureLimits asks for. A picture that opens
-    // but cannot be used (no regular file, too large, damaged, over the decoder's
-    // bounds) is said in one message; the same version of it is not read again for the
-    // same limits, and never said again.
+    // The part of the picture at path that PictureLimits asks for, read by the reader of
+    // its kind (told by its first bytes). A picture that opens but cannot be used (no
+    // regular file, too large, damaged, over the decoder's bounds, of a kind no reader
+    // takes, which the message names) is said in one message; the same version of it
+    // is not read again for the same limits, and never said again.
     enum class PictureRead { Read, Missing, Unusable };
     PictureRead ReadPicture(const std::string& path, RgbImage& picture);
     // The picture named by the settings, or an empty image (none named, or one that

@@ -10,6 +10,7 @@
 
 #include "BoxResampler.h"
 #include "JpegDecoder.h"
+#include "PngDecoder.h"
 #include "Utf8Path.h"
 
 namespace {
@@ -96,6 +97,19 @@ RgbBuffer IS40_ReadJPG(CImageSource* source, int& width, int& height, int bitDep
     std::span<const std::uint8_t> bytes;
     RgbImage image;
     if (!source->ReadAll(limits.maxFileBytes, bytes) || !CJpegDecoder::Decode(bytes, limits, image))
+        return nullptr;
+    width = image.width;
+    height = image.height;
+    return std::move(image.pixels);
+}
+
+RgbBuffer IS40_ReadPNG(CImageSource* source, int& width, int& height, int bitDepth, unsigned flags,
+                       const ImageLimits& limits, std::uint32_t background) {
+    width = height = 0;
+    if (!source || bitDepth != 24 || flags) return nullptr;
+    std::span<const std::uint8_t> bytes;
+    RgbImage image;
+    if (!source->ReadAll(limits.maxFileBytes, bytes) || !CPngDecoder::Decode(bytes, limits, background, image))
         return nullptr;
     width = image.width;
     height = image.height;

@@ -1,5 +1,5 @@
 #pragma once
-// The image layer of the wallpaper pipeline: file handles, BMP and JPEG reading, BMP
+// The image layer of the wallpaper pipeline: file handles, BMP, JPEG and PNG reading, BMP
 // writing, transfers between RGB buffers and drawing surfaces, cropping, resizing,
 // and the two routines that write a BMP file from a JPEG file or from a surface.
 //
@@ -49,6 +49,9 @@ RgbBuffer IS40_ReadBMP(CImageSource* source, int& width, int& height, int bitDep
                        const ImageLimits& limits = ImageLimits());
 RgbBuffer IS40_ReadJPG(CImageSource* source, int& width, int& height, int bitDepth = 24,
                        unsigned flags = 0, const ImageLimits& limits = ImageLimits());
+// Transparent pixels of a PNG show the background colour (red in the low byte).
+RgbBuffer IS40_ReadPNG(CImageSource* source, int& width, int& height, int bitDepth = 24, unsigned flags = 0,
+                       const ImageLimits& limits = ImageLimits(), std::uint32_t background = 0);
 // Writes a 24-bit bottom-up BMP: 14-byte file header, 40-byte information header,
 // rows padded to 4 bytes. Only bit depth 24 without a palette is written. True when
 // every byte reached the destination.

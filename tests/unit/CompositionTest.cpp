@@ -353,6 +353,66 @@ TEST_F(CompositionTest, AnUnusablePictureIsSaidOnceForEachVersionOfIt) {
     EXPECT_NE(env.ui.boxes[2].text.find("other.jpg\""), std::string::npos) << env.ui.boxes[2].text;
 }
 
+// A PNG is read by what it holds, whatever its name, its transparency mixed with the
+// desktop colour (under Wine this is the Windows program's own reader).
+TEST_F(CompositionTest, APngBackgroundShowsWithItsTransparencyOverTheDesktopColour) {
+    using namespace picture_files;
+    const std::uint32_t desktop = env.system.desktopColor;
+    for (const char* name : {"beach.png", "named like a photo.jpg"}) {
+        for (bool interlaced : {false, true}) {
+            const PngPicture png =
+                EncodePng(100, 60, {.colour = PNG_COLOR_TYPE_RGB_ALPHA, .interlaced = interlaced}, desktop, 3);
+            settings.m_wallpaper = dir.File(name);
+            Spit(settings.m_wallpaper, png.file);
+            settings.m_wpStyle = "0";
+            settings.m_transparency = 100; // the panel lets everything through
+            ASSERT_TRUE(Compose()) << name;
+            for (int y = 0; y < 60; y += 7)
+                for (int x = 0; x < 100; x += 3) {
+                    const std::uint8_t* want = &png.rgb[(static_cast<std::size_t>(y) * 100 + x) * 3];
+                    ASSERT_EQ(Out(x, y), MakeColorref(want[0], want[1], want[2])) << name << " at " << x << "," << y;
+                    ASSERT_EQ(Out(x + 100, y), MakeColorref(want[0], want[1], want[2])) << name << ", second screen";
+                }
+        }
+    }
+    EXPECT_TRUE(env.ui.boxes.empty());
+}
+
+// A wallpaper the desktop can show but this program cannot read (a drawing, a slide
+// show, another picture format) is named in one message for each version of it; the
+// data are drawn over the desktop colour and the user's setting stays as it was.
+TEST_F(CompositionTest, APictureKindItCannotReadIsSaidOnceAndTheSettingStays) {
+    struct Case {
+        const char* file;
+        std::string content;
+        const char* said;
+    } cases[] = {
+        {"drawing.svg", "<?xml version=\"1.0\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\"/>", "is an SVG drawing"},
+        {"adwaita-timed.xml", "<background>\n  <starttime><year>2011</year></starttime>\n</background>", "is a slide show"},
+        {"anim.gif", "GIF89a\x01\x00\x01\x00", "is a GIF picture"},
+        {"photo.webp", std::string("RIFF\x10\0\0\0WEBPVP8 ", 16), "is a WebP picture"},
+        {"notes.png", "just some text", "is no picture this program can read"},
+    };
+    std::size_t boxes = 0;
+    CComposer composer(settings, outPath);
+    for (const Case& c : cases) {
+        const std::string path = dir.File(c.file);
+        std::ofstream(PathFromUtf8(path), std::ios::binary) << c.content;
+        settings.m_wallpaper = path;
+        for (int refresh = 0; refresh < 3; ++refresh) {
+            output = RgbImage{};
+            ASSERT_TRUE(composer.Compose()) << c.file;
+            EXPECT_EQ(Out(5, 5), env.system.desktopColor) << c.file;
+            EXPECT_EQ(settings.m_wallpaper, path);
+        }
+        ASSERT_EQ(env.ui.boxes.size(), ++boxes) << c.file;
+        const std::string& text = env.ui.boxes.back().text;
+        EXPECT_NE(text.find(std::string(c.file) + "\" " + c.said), std::string::npos) << text;
+        EXPECT_NE(text.find("BMP, JPEG and PNG"), std::string::npos) << text;
+        EXPECT_NE(text.find("the desktop colour is shown instead"), std::string::npos) << text;
+    }
+}
+
 // Screens larger than one surface can hold: said once, with their size and the limit;
 // the previous wallpaper stays, and the next composition that fits writes again.
 TEST_F(CompositionTest, ScreensTooLargeForOneSurfaceAreSaidOnceAndThePreviousPictureStays) {

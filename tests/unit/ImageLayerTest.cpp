@@ -1,14 +1,17 @@
-// The image layer: BMP layout, malformed files, JPEG decoding, crop, resize, surface
-// transfers and the whole-file routines. Runs natively and under Wine.
+// The image layer: BMP layout, every kind of BMP, malformed files, JPEG and PNG
+// decoding, crop, resize, surface transfers and the whole-file routines. Runs natively
+// and under Wine.
 #include <gtest/gtest.h>
 
 #include "PictureFiles.h"
+#include "fixtures/BmpSuite.h"
 #include "TempFolder.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -25,6 +28,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using namespace picture_files;
+using namespace bmp_suite;
 
 // A picture whose every pixel differs from its neighbours.
 Bytes Pattern(int width, int height, unsigned seed = 1) {
@@ -32,66 +36,6 @@ Bytes Pattern(int width, int height, unsigned seed = 1) {
     std::mt19937 gen(seed);
     for (auto& b : rgb) b = static_cast<std::uint8_t>(gen());
     return rgb;
-}
-
-void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-void Put16(Bytes& b, std::size_t at, std::uint32_t v) {
-    b[at] = static_cast<std::uint8_t>(v);
-    b[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-std::uint32_t Get32(const Bytes& b, std::size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
-}
-
-// A BMP file put together field by field, independent of the layer's writer.
-struct BmpSpec {
-    std::uint32_t headerSize = 40;
-    std::int32_t width = 3;
-    std::int32_t height = 2; // negative: top-down
-    unsigned bits = 24;
-    std::uint32_t compression = 0;
-    std::uint32_t coloursUsed = 0;
-    std::vector<std::uint32_t> masks{}; // after a 40-byte header, or inside a larger one
-    std::vector<std::uint32_t> palette{}; // 0x00RRGGBB
-    Bytes pixels{};                     // stored rows, padding included
-};
-
-Bytes BuildBmp(const BmpSpec& s) {
-    const bool core = s.headerSize == 12;
-    const std::size_t masksAfter = s.headerSize == 40 ? s.masks.size() * 4 : 0;
-    const std::size_t entry = core ? 3 : 4;
-    const std::size_t off = 14 + s.headerSize + masksAfter + s.palette.size() * entry;
-    Bytes b(off, 0);
-    b[0] = 'B';
-    b[1] = 'M';
-    Put32(b, 2, static_cast<std::uint32_t>(off + s.pixels.size()));
-    Put32(b, 10, static_cast<std::uint32_t>(off));
-    Put32(b, 14, s.headerSize);
-    if (core) {
-        Put16(b, 18, s.width);
-        Put16(b, 20, s.height);
-        Put16(b, 22, 1);
-        Put16(b, 24, s.bits);
-    } else {
-        Put32(b, 18, static_cast<std::uint32_t>(s.width));
-        Put32(b, 22, static_cast<std::uint32_t>(s.height));
-        Put16(b, 26, 1);
-        Put16(b, 28, s.bits);
-        Put32(b, 30, s.compression);
-        Put32(b, 46, s.coloursUsed);
-        for (std::size_t i = 0; i < s.masks.size(); ++i) Put32(b, 54 + 4 * i, s.masks[i]);
-    }
-    std::size_t at = 14 + s.headerSize + masksAfter;
-    for (std::uint32_t c : s.palette) {
-        b[at] = static_cast<std::uint8_t>(c);
-        b[at + 1] = static_cast<std::uint8_t>(c >> 8);
-        b[at + 2] = static_cast<std::uint8_t>(c >> 16);
-        at += entry;
-    }
-    b.insert(b.end(), s.pixels.begin(), s.pixels.end());
-    return b;
 }
 
 // Reads through a memory source; width and height are -1 until the read sets them.
@@ -112,6 +56,13 @@ Read ReadJpg(const Bytes& file, const ImageLimits& limits = ImageLimits()) {
     Read r;
     auto source = IS40_OpenMemorySource(file);
     r.rgb = IS40_ReadJPG(source.get(), r.width, r.height, 24, 0, limits);
+    return r;
+}
+
+Read ReadPng(const Bytes& file, const ImageLimits& limits = ImageLimits(), std::uint32_t background = 0) {
+    Read r;
+    auto source = IS40_OpenMemorySource(file);
+    r.rgb = IS40_ReadPNG(source.get(), r.width, r.height, 24, 0, limits, background);
     return r;
 }
 
@@ -269,12 +220,21 @@ TEST(ReadBmp, RefusesEveryKindOfMalformedFile) {
         {"header size 0", [&] { return patched(good, 14, 0); }},
         {"header longer than the file", [&] { return patched(good, 14, 124); }},
         {"planes 2", [&] { Bytes b = good; Put16(b, 26, 2); return b; }},
-        {"16 bits", [&] { return with(base, [](BmpSpec& s) { s.bits = 16; }); }},
+        {"16 bits in a core header", [&] { return with(base, [](BmpSpec& s) { s.headerSize = 12; s.bits = 16; }); }},
         {"2 bits", [&] { return with(base, [](BmpSpec& s) { s.bits = 2; }); }},
-        {"run-length compression", [&] { return with(pal8, [](BmpSpec& s) { s.compression = 1; }); }},
+        {"RLE8 on 4 bits", [&] { return with(pal8, [](BmpSpec& s) { s.bits = 4; s.compression = 1; }); }},
+        {"RLE4 on 8 bits", [&] { return with(pal8, [](BmpSpec& s) { s.compression = 2; }); }},
+        {"run-length top-down", [&] { return with(pal8, [](BmpSpec& s) { s.height = -2; s.compression = 1; }); }},
+        {"run-length index past the palette", [&] { return with(pal8, [](BmpSpec& s) { s.compression = 1; s.pixels = {2, 1, 1, 2, 0, 1}; }); }},
+        {"literal run index past the palette", [&] { return with(pal8, [](BmpSpec& s) { s.compression = 1; s.pixels = {0, 3, 1, 0, 5, 0, 0, 1}; }); }},
         {"embedded JPEG", [&] { return with(base, [](BmpSpec& s) { s.compression = 4; }); }},
+        {"embedded PNG", [&] { return with(base, [](BmpSpec& s) { s.compression = 5; }); }},
         {"bit fields on 24 bits", [&] { return with(base, [](BmpSpec& s) { s.compression = 3; s.masks = {0xFF0000, 0xFF00, 0xFF}; }); }},
-        {"5-6-5 masks", [&] { return with(base, [](BmpSpec& s) { s.bits = 32; s.compression = 3; s.masks = {0xF800, 0x7E0, 0x1F}; }); }},
+        {"overlapping masks", [&] { return with(base, [](BmpSpec& s) { s.bits = 32; s.compression = 3; s.masks = {0xFF0000, 0xFFF0, 0xFF}; }); }},
+        {"a mask of two runs", [&] { return with(base, [](BmpSpec& s) { s.bits = 32; s.compression = 3; s.masks = {0xFF0000, 0xF0F0, 0xF}; }); }},
+        {"an empty mask", [&] { return with(base, [](BmpSpec& s) { s.bits = 32; s.compression = 3; s.masks = {0xFF0000, 0xFF00, 0}; }); }},
+        {"a 16-bit mask past 16 bits", [&] { return with(base, [](BmpSpec& s) { s.bits = 16; s.compression = 3; s.masks = {0x1F0000, 0x7E0, 0x1F}; }); }},
+        {"16 bits, last row cut short", [&] { Bytes b = with(base, [](BmpSpec& s) { s.bits = 16; s.pixels.resize(15); }); return b; }},
         {"bit fields cut off", [&] { Bytes b = with(base, [](BmpSpec& s) { s.bits = 32; s.compression = 3; s.pixels.clear(); }); return b; }},
         {"width 0", [&] { return with(base, [](BmpSpec& s) { s.width = 0; }); }},
         {"negative width", [&] { return with(base, [](BmpSpec& s) { s.width = -3; }); }},
@@ -300,6 +260,66 @@ TEST(ReadBmp, RefusesEveryKindOfMalformedFile) {
         EXPECT_FALSE(r.rgb) << c.name;
         EXPECT_EQ(r.width, 0) << c.name;
         EXPECT_EQ(r.height, 0) << c.name;
+    }
+}
+
+// Every kind Windows shows as a wallpaper, whole and cut to the part a screen keeps
+// (run-length pictures decode their whole stream but keep only that part).
+TEST(ReadBmp, ReadsEveryKindWindowsShows) {
+    for (const Sample& s : WellFormed()) {
+        const Read r = ReadBmp(s.file);
+        ASSERT_TRUE(r.rgb) << s.name;
+        EXPECT_EQ(r.width, s.width) << s.name;
+        EXPECT_EQ(r.height, s.height) << s.name;
+        EXPECT_EQ(r.Pixels(), s.rgb) << s.name;
+
+        ImageLimits limits;
+        limits.keepWidth = s.width / 2;
+        limits.keepHeight = s.height / 2;
+        limits.keepCentre = true;
+        const Read kept = ReadBmp(s.file, limits);
+        const ImageLimits::Part part = limits.Kept(s.width, s.height);
+        const ImageRect rect{part.left, part.top, part.left + part.width, part.top + part.height};
+        Bytes expected(static_cast<std::size_t>(part.width) * part.height * 3);
+        ASSERT_TRUE(IS40_CropImage(s.rgb, s.width, s.height, s.width * 3, expected, part.width * 3, rect, 3));
+        EXPECT_EQ(kept.Pixels(), expected) << s.name << ", the middle kept";
+    }
+}
+
+// Run-length streams that are cut short or code past the picture: drawn as far as they
+// go, the rest in the first palette colour, as Windows shows them.
+TEST(ReadBmp, RunLengthStreamsThatEndEarlyOrOverrunAreDrawnAsFarAsTheyGo) {
+    // A 4 x 3 picture, palette: 0 black, 1 red, 2 green, 3 blue. Rows in the stream are
+    // bottom-up; the expected rows here top-down, as indices.
+    const std::vector<std::uint32_t> pal = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
+    struct Case {
+        const char* name;
+        unsigned compression;
+        Bytes stream;
+        std::vector<unsigned> top_down;
+    } cases[] = {
+        {"whole", 1, {4, 1, 0, 0, 4, 2, 0, 0, 4, 3, 0, 1}, {3, 3, 3, 3, 2, 2, 2, 2, 1, 1, 1, 1}},
+        {"ends after a row and a half", 1, {4, 1, 0, 0, 2, 2}, {0, 0, 0, 0, 2, 2, 0, 0, 1, 1, 1, 1}},
+        {"ends inside a literal run", 1, {0, 4, 1, 2}, {0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 0, 0}},
+        {"ends inside a move", 1, {4, 1, 0, 2, 1}, {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1}},
+        {"no end of picture", 1, {4, 1, 0, 0, 4, 2, 0, 0, 4, 3}, {3, 3, 3, 3, 2, 2, 2, 2, 1, 1, 1, 1}},
+        {"empty", 1, {}, std::vector<unsigned>(12, 0)},
+        {"end of picture early", 1, {2, 3, 0, 1, 4, 1}, {0, 0, 0, 0, 0, 0, 0, 0, 3, 3, 0, 0}},
+        {"a run past the row end is dropped", 1, {9, 1, 0, 0, 1, 2}, {0, 0, 0, 0, 2, 0, 0, 0, 1, 1, 1, 1}},
+        {"a literal run past the row end", 1, {0, 6, 1, 2, 3, 1, 2, 3, 0, 0, 1, 3}, {0, 0, 0, 0, 3, 0, 0, 0, 1, 2, 3, 1}},
+        {"a move out of the picture", 1, {1, 1, 0, 2, 200, 200, 1, 2}, {0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}},
+        {"a move up and right", 1, {1, 1, 0, 2, 2, 1, 1, 3}, {0, 0, 0, 0, 0, 0, 0, 3, 1, 0, 0, 0}},
+        {"RLE4 turns of two and a cut literal", 2, {4, 0x12, 0, 0, 0, 4, 0x32}, {0, 0, 0, 0, 3, 2, 0, 0, 1, 2, 1, 2}},
+    };
+    for (const Case& c : cases) {
+        BmpSpec s{.width = 4, .height = 3, .bits = c.compression == 1 ? 8u : 4u, .compression = c.compression,
+                  .coloursUsed = 4, .palette = pal, .pixels = c.stream};
+        Bytes want;
+        for (unsigned i : c.top_down)
+            for (int shift : {16, 8, 0}) want.push_back(static_cast<std::uint8_t>(pal[i] >> shift));
+        const Read r = ReadBmp(BuildBmp(s));
+        ASSERT_TRUE(r.rgb) << c.name;
+        EXPECT_EQ(r.Pixels(), want) << c.name;
     }
 }
 
@@ -365,6 +385,13 @@ TEST(ReadPicture, KeepsOnlyThePartAskedFor) {
         {"bmp", WriteBmp(rgb, w, h, w * 3)},
         {"baseline", EncodeJpeg(rgb, w, h)},
         {"progressive", EncodeJpeg(rgb, w, h, {.progressive = true})},
+        {"png", EncodePng(w, h, {.colour = PNG_COLOR_TYPE_RGB_ALPHA}, 0x808080, 1).file},
+        {"interlaced png", EncodePng(w, h, {.colour = PNG_COLOR_TYPE_PALETTE, .interlaced = true}, 0, 2).file},
+    };
+    auto read = [](const std::string& name, const Bytes& file, const ImageLimits& limits) {
+        return name == "bmp" ? ReadBmp(file, limits)
+               : name.find("png") != std::string::npos ? ReadPng(file, limits, 0x808080)
+                                                       : ReadJpg(file, limits);
     };
     struct Case {
         int keepW, keepH;
@@ -375,15 +402,14 @@ TEST(ReadPicture, KeepsOnlyThePartAskedFor) {
         {500, 20, true, {0, 38, 160, 58}},  {7, 1000, true, {76, 0, 83, 96}},  {160, 96, true, {0, 0, 160, 96}},
     };
     for (const auto& [name, file] : files) {
-        const bool bmp = std::string(name) == "bmp";
-        const Read whole = bmp ? ReadBmp(file) : ReadJpg(file);
+        const Read whole = read(name, file, ImageLimits());
         ASSERT_TRUE(whole.rgb) << name;
         for (const Case& c : cases) {
             ImageLimits limits;
             limits.keepWidth = c.keepW;
             limits.keepHeight = c.keepH;
             limits.keepCentre = c.centre;
-            const Read kept = bmp ? ReadBmp(file, limits) : ReadJpg(file, limits);
+            const Read kept = read(name, file, limits);
             const int pw = c.part.right - c.part.left, ph = c.part.bottom - c.part.top;
             ASSERT_TRUE(kept.rgb) << name << " " << c.keepW << "x" << c.keepH;
             EXPECT_EQ(kept.width, pw) << name << " " << c.keepW << "x" << c.keepH;
@@ -402,6 +428,8 @@ TEST(ReadPicture, KeepsOnlyThePartAskedFor) {
     small.keepHeight = 30;
     EXPECT_TRUE(ReadJpg(files[1].second, small).rgb);
     EXPECT_TRUE(ReadBmp(files[0].second, small).rgb);
+    EXPECT_TRUE(ReadPng(files[3].second, small).rgb);
+    EXPECT_TRUE(ReadPng(files[4].second, small).rgb);
 }
 
 // A file's cost is bounded before it is paid: the blocks its scans carry (a baseline
@@ -527,6 +555,122 @@ TEST(ReadJpg, RefusesTooManyScansAndPicturesOverTheLimits) {
 }
 
 // --- crop -------------------------------------------------------------------------------
+
+// --- PNG --------------------------------------------------------------------------------
+
+// Every colour type at every bit depth it allows, with and without transparency,
+// interlaced or not: PNG is lossless, so the picture comes back exactly, transparent
+// pixels mixed with the background.
+TEST(ReadPng, DecodesEveryColourTypeDepthAndTransparencyExactly) {
+    struct Kind {
+        int colour;
+        std::vector<int> depths;
+        bool trns;
+    } kinds[] = {
+        {PNG_COLOR_TYPE_GRAY, {1, 2, 4, 8, 16}, false}, {PNG_COLOR_TYPE_GRAY, {1, 2, 4, 8, 16}, true},
+        {PNG_COLOR_TYPE_PALETTE, {1, 2, 4, 8}, false},  {PNG_COLOR_TYPE_PALETTE, {1, 2, 4, 8}, true},
+        {PNG_COLOR_TYPE_RGB, {8, 16}, false},           {PNG_COLOR_TYPE_RGB, {8, 16}, true},
+        {PNG_COLOR_TYPE_GRAY_ALPHA, {8, 16}, false},    {PNG_COLOR_TYPE_RGB_ALPHA, {8, 16}, false},
+    };
+    const std::uint32_t background = 0x336699; // red in the low byte
+    unsigned seed = 0;
+    for (const Kind& k : kinds)
+        for (int depth : k.depths)
+            for (bool interlaced : {false, true}) {
+                const PngPicture p =
+                    EncodePng(37, 9, {.colour = k.colour, .depth = depth, .interlaced = interlaced, .trns = k.trns},
+                              background, ++seed);
+                const std::string name = "colour type " + std::to_string(k.colour) + ", " + std::to_string(depth) +
+                                         " bits" + (k.trns ? ", tRNS" : "") + (interlaced ? ", interlaced" : "");
+                const Read r = ReadPng(p.file, ImageLimits(), background);
+                ASSERT_TRUE(r.rgb) << name;
+                EXPECT_EQ(r.width, 37) << name;
+                EXPECT_EQ(r.height, 9) << name;
+                EXPECT_EQ(r.Pixels(), p.rgb) << name;
+            }
+}
+
+// Damaged, truncated and hostile files are refused with nothing printed; chunks a
+// wallpaper does not need are held to a small size (a compressed text that inflates to
+// gigabytes is dropped, the picture still read).
+TEST(ReadPng, RefusesHostileFilesCleanly) {
+    const Bytes good = EncodePng(16, 8, {.colour = PNG_COLOR_TYPE_RGB}, 0, 1).file;
+    ASSERT_TRUE(ReadPng(good).rgb);
+    const Bytes rows(8 * (1 + 16 * 3), 0); // 16 x 8 RGB, filter byte 0 on every row
+    ASSERT_TRUE(ReadPng(BuildPng(16, 8, 8, PNG_COLOR_TYPE_RGB, 0, {}, rows)).rgb);
+    const std::size_t idat = [&] {
+        for (std::size_t i = 8; i + 8 < good.size(); i += 12 + (good[i] << 24 | good[i + 1] << 16 | good[i + 2] << 8 | good[i + 3]))
+            if (std::memcmp(&good[i + 4], "IDAT", 4) == 0) return i;
+        return std::size_t(0);
+    }();
+    ASSERT_GT(idat, 0u);
+    Bytes badCrc = good;
+    badCrc[29] ^= 1; // the last byte of the header's CRC
+    Bytes badData = good;
+    badData[idat + 8 + 4] ^= 0x55; // inside the compressed rows
+    Bytes badFilter = rows;
+    badFilter[0] = 9; // no such row filter
+    const Bytes bomb(std::size_t(64) << 20, 'a'); // 64 MB of text, compressed to 64 KB
+    Bytes ztxt = {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 0};
+    const Bytes packed = Deflate(bomb);
+    ztxt.insert(ztxt.end(), packed.begin(), packed.end());
+    Bytes hugeChunk = BuildPng(16, 8, 8, PNG_COLOR_TYPE_RGB, 0, {}, rows);
+    const Bytes declared = {0x7F, 0xFF, 0xFF, 0xF0, 't', 'E', 'X', 't', 'a', 'b'};
+    hugeChunk.insert(hugeChunk.begin() + 33, declared.begin(), declared.end());
+
+    struct Case {
+        const char* name;
+        Bytes bytes;
+    };
+    std::vector<Case> cases = {
+        {"empty", {}},
+        {"the signature alone", Bytes(good.begin(), good.begin() + 8)},
+        {"a BMP", WriteBmp(Pattern(4, 4), 4, 4, 12)},
+        {"cut in the header", Bytes(good.begin(), good.begin() + 20)},
+        {"cut before the rows", Bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(idat))},
+        {"cut in the rows", Bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(idat + 20))},
+        {"bad header checksum", badCrc},
+        {"damaged compressed rows", badData},
+        {"an unknown row filter", BuildPng(16, 8, 8, PNG_COLOR_TYPE_RGB, 0, {}, badFilter)},
+        {"fewer rows than the header says", BuildPng(16, 9, 8, PNG_COLOR_TYPE_RGB, 0, {}, rows)},
+        {"width 0", BuildPng(0, 8, 8, PNG_COLOR_TYPE_RGB, 0, {}, rows)},
+        {"height 0", BuildPng(16, 0, 8, PNG_COLOR_TYPE_RGB, 0, {}, rows)},
+        {"width over 2^31", BuildPng(0x80000000u, 1, 8, PNG_COLOR_TYPE_RGB, 0, {}, rows)},
+        {"width over the limit", BuildPng(40000, 1, 8, PNG_COLOR_TYPE_RGB, 0, {}, rows)},
+        {"too many pixels", BuildPng(20000, 20000, 8, PNG_COLOR_TYPE_RGB, 0, {}, rows)},
+        {"interlaced, too many pixels", BuildPng(20000, 20000, 8, PNG_COLOR_TYPE_RGB, 1, {}, rows)},
+        {"RGB at 4 bits", BuildPng(16, 8, 4, PNG_COLOR_TYPE_RGB, 0, {}, rows)},
+        {"colour type 5", BuildPng(16, 8, 8, 5, 0, {}, rows)},
+        {"interlace method 2", BuildPng(16, 8, 8, PNG_COLOR_TYPE_RGB, 2, {}, rows)},
+        {"a palette picture without a palette", BuildPng(16, 8, 8, PNG_COLOR_TYPE_PALETTE, 0, {}, Bytes(8 * 17, 0))},
+        {"a palette of 300 colours", BuildPng(16, 8, 8, PNG_COLOR_TYPE_PALETTE, 0, {PngChunk("PLTE", Bytes(900, 7))}, Bytes(8 * 17, 0))},
+        {"a chunk declared 2 GB long", hugeChunk},
+    };
+    testing::internal::CaptureStderr();
+    for (const auto& c : cases) {
+        const Read r = ReadPng(c.bytes);
+        EXPECT_FALSE(r.rgb) << c.name;
+        EXPECT_EQ(r.width, 0) << c.name;
+        EXPECT_EQ(r.height, 0) << c.name;
+    }
+    ImageLimits narrow;
+    narrow.maxWidth = 15;
+    EXPECT_FALSE(ReadPng(good, narrow).rgb);
+    ImageLimits small;
+    small.maxFileBytes = good.size() - 1;
+    EXPECT_FALSE(ReadPng(good, small).rgb);
+    int w = -1, h = -1;
+    auto source = IS40_OpenMemorySource(good);
+    EXPECT_FALSE(IS40_ReadPNG(source.get(), w, h, 32));
+    EXPECT_FALSE(IS40_ReadPNG(nullptr, w, h, 24));
+    EXPECT_EQ(w, 0);
+
+    // A compressed text that would inflate to 64 MB: dropped, the picture read.
+    const Read withBomb = ReadPng(BuildPng(16, 8, 8, PNG_COLOR_TYPE_RGB, 0, {PngChunk("zTXt", ztxt)}, rows));
+    ASSERT_TRUE(withBomb.rgb);
+    EXPECT_EQ(withBomb.Pixels(), Bytes(16 * 8 * 3, 0));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
 
 TEST(CropImage, CopiesTheRectangleRowByRow) {
     const Bytes src = Pattern(5, 4);
