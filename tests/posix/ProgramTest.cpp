@@ -3,7 +3,9 @@
 
 #include <sys/file.h>
 
+#include <cctype>
 #include <cstdio>
+#include <set>
 #include <sstream>
 
 #include "PosixTestUtil.h"
@@ -143,6 +145,24 @@ TEST_F(Program, BadStoredValuesAreMendedOnSave) {
     EXPECT_NE(reg.find("\"Transparency\"=dword:0000001e"), std::string::npos) << reg;
     EXPECT_NE(reg.find("\"Wallpaper\"=\"\""), std::string::npos) << reg;
     EXPECT_EQ(ReadFile(Err(1)), "");
+}
+
+// The shipped program carries no switch for the tests: every ORVANTA_ variable it
+// reads is one the README tells users about.
+TEST(ProgramFile, ReadsOnlyTheVariablesTheReadmeNames) {
+    const std::string program = ReadFile(ORVANTA_PROGRAM), readme = ReadFile(ORVANTA_SOURCE_DIR "/README.md");
+    ASSERT_FALSE(program.empty());
+    std::set<std::string> names;
+    for (size_t at = program.find("ORVANTA_"); at != std::string::npos; at = program.find("ORVANTA_", at + 1)) {
+        size_t end = at + 8;
+        while (end < program.size() && (std::isupper(static_cast<unsigned char>(program[end])) ||
+                                        std::isdigit(static_cast<unsigned char>(program[end])) || program[end] == '_'))
+            ++end;
+        names.insert(program.substr(at, end - at));
+    }
+    EXPECT_FALSE(names.empty()) << "not even ORVANTA_STORE, which the program reads";
+    for (const std::string& name : names)
+        EXPECT_NE(readme.find("`" + name), std::string::npos) << name << " is read but not in the README";
 }
 
 } // namespace
@@ -290,6 +310,24 @@ TEST_F(Program, CommandLineHelpAndUnknownCommands) {
     EXPECT_FALSE(Exists(RegFile())) << "a mistyped command must not start the program";
 }
 
+// The shipped program carries no switch for the tests: every ORVANTA_ variable it
+// reads is one the README tells users about.
+TEST(ProgramFile, ReadsOnlyTheVariablesTheReadmeNames) {
+    const std::string program = ReadFile(ORVANTA_PROGRAM), readme = ReadFile(ORVANTA_SOURCE_DIR "/README.md");
+    ASSERT_FALSE(program.empty());
+    std::set<std::string> names;
+    for (size_t at = program.find("ORVANTA_"); at != std::string::npos; at = program.find("ORVANTA_", at + 1)) {
+        size_t end = at + 8;
+        while (end < program.size() && (std::isupper(static_cast<unsigned char>(program[end])) ||
+                                        std::isdigit(static_cast<unsigned char>(program[end])) || program[end] == '_'))
+            ++end;
+        names.insert(program.substr(at, end - at));
+    }
+    EXPECT_FALSE(names.empty()) << "not even ORVANTA_STORE, which the program reads";
+    for (const std::string& name : names)
+        EXPECT_NE(readme.find("`" + name), std::string::npos) << name << " is read but not in the README";
+}
+
 } // namespace
 
 namespace {
@@ -359,6 +397,24 @@ TEST_F(Program, AFifoAsThePictureHoldsUpNeitherTheDaemonNorItsExit) {
     ::kill(p.Pid(), SIGTERM);
     EXPECT_EQ(p.WaitExit(kPictureGuardMs), 0);
     EXPECT_NE(ReadFile(Err(1)).find("fifo.jpg\" is not a regular file"), std::string::npos) << ReadFile(Err(1));
+}
+
+// The shipped program carries no switch for the tests: every ORVANTA_ variable it
+// reads is one the README tells users about.
+TEST(ProgramFile, ReadsOnlyTheVariablesTheReadmeNames) {
+    const std::string program = ReadFile(ORVANTA_PROGRAM), readme = ReadFile(ORVANTA_SOURCE_DIR "/README.md");
+    ASSERT_FALSE(program.empty());
+    std::set<std::string> names;
+    for (size_t at = program.find("ORVANTA_"); at != std::string::npos; at = program.find("ORVANTA_", at + 1)) {
+        size_t end = at + 8;
+        while (end < program.size() && (std::isupper(static_cast<unsigned char>(program[end])) ||
+                                        std::isdigit(static_cast<unsigned char>(program[end])) || program[end] == '_'))
+            ++end;
+        names.insert(program.substr(at, end - at));
+    }
+    EXPECT_FALSE(names.empty()) << "not even ORVANTA_STORE, which the program reads";
+    for (const std::string& name : names)
+        EXPECT_NE(readme.find("`" + name), std::string::npos) << name << " is read but not in the README";
 }
 
 } // namespace

@@ -244,4 +244,23 @@ TEST(ProgramFile, CarriesItsApplicationManifest) {
         EXPECT_NE(manifest.find(must), std::string::npos) << must;
 }
 
+// The shipped program carries no switch for the tests: it reads no ORVANTA_ variable of
+// the environment (the tests find what they need through the program's own ways, or
+// compose it themselves), so no name of one is in the file, in either character width.
+TEST(ProgramFile, ReadsNoVariableOfTheTestsFromItsEnvironment) {
+    HANDLE file = CreateFileW(ProgramPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << GetLastError();
+    std::string bytes(GetFileSize(file, nullptr), '\0');
+    DWORD read = 0;
+    const BOOL ok = ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(file);
+    ASSERT_TRUE(ok && read == bytes.size());
+    const std::string wide("O\0R\0V\0A\0N\0T\0A\0_\0", 16);
+    for (const std::string& name : {std::string("ORVANTA_"), wide}) {
+        const size_t at = bytes.find(name);
+        EXPECT_EQ(at, std::string::npos) << "found at " << at << ": "
+                                         << bytes.substr(at == std::string::npos ? 0 : at, 40);
+    }
+}
+
 } // namespace

@@ -8,6 +8,7 @@
 #include <oleauto.h>
 #include <shlobj.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -20,7 +21,13 @@
 #include "../Win32DesktopTestUtil.h"
 #include "../Win32TestUtil.h"
 #include "DriverUtil.h"
+#include "app/OrvantaDoc.h"
+#include "app/RegionsCommand.h"
+#include "outlook/store/SubstituteOutlook.h"
+#include "platform/Platform.h"
 #include "render/PngWriter.h"
+#include "settings/Settings.h"
+#include "unit/StorePort.h"
 #include "util/PixelSurface.h"
 
 namespace {
@@ -434,25 +441,24 @@ TEST_F(WallpaperEndToEnd, ASessionLockShowsTheUsersPictureAndTheUnlockOurs) {
 }
 
 // --- the interactive desktop, end to end ------------------------------------------
-// The program runs with ORVANTA_REGIONS_FILE set, so it writes where the regions of
-// both pictures lie after each composition; the pointer is moved and clicked by
-// xdotool; what opened is read from the test server's action log.
+// Where the regions of both pictures lie is composed here, in the test's own process,
+// as "orvanta regions" does it: the settings the program runs with (this prefix's
+// registry), the same screen, fonts and locale, and this test's store read from its
+// file. The program itself carries nothing for the tests. The pointer is moved and
+// clicked by xdotool; what opened is read from the test server's action log, so a
+// region composed here that the program did not draw the same way fails the clicks.
 
 struct Region {
     std::string kind, tooltip, describe;
     RECT rect{};
 };
 
-std::vector<Region> ReadRegions(const std::wstring& file, const std::string& section) {
+// The lines of CRegionsCommand::Print.
+std::vector<Region> ParseRegions(const std::string& text) {
     std::vector<Region> out;
-    std::ifstream in(file.c_str());
-    std::string line, current;
+    std::istringstream in(text);
+    std::string line;
     while (std::getline(in, line)) {
-        if (!line.empty() && line[0] == '[') {
-            current = line;
-            continue;
-        }
-        if (current != "[" + section + "]") continue;
         Region r;
         char kind[32] = {};
         long l, t, rr, b;
@@ -465,6 +471,35 @@ std::vector<Region> ReadRegions(const std::wstring& file, const std::string& sec
         out.push_back(r);
     }
     return out;
+}
+
+// Composes once over the store file with the program's settings, into the test's folder
+// (never over the program's picture); false with the reason when that fails.
+bool ComposeRegions(const std::wstring& storeFile, std::vector<Region>& desktop, std::vector<Region>& popup,
+                    std::string& error) {
+    StorePort port;
+    port.store = CSubstituteOutlook::LoadFile(Narrow(storeFile),
+                                              std::floor(COleDateTime::ToLinear(LocalNow().m_dt)), error);
+    if (!port.store) return false;
+    ScopedPort<IAutomationPort> withStore(port);
+    CSettings settings(CSettings::ProgramRegistryRoot());
+    settings.Open();
+    COrvantaDoc doc(settings);
+    doc.Composer().SetOutputPath(Narrow(TestFolder() + L"regions.bmp"));
+    if (!doc.Engine().EnsureConnected() || !doc.RefreshData()) {
+        error = "the store could not be read";
+        return false;
+    }
+    if (!doc.Compose()) {
+        error = "the picture could not be composed";
+        return false;
+    }
+    std::ostringstream d, u;
+    CRegionsCommand::Print(doc.Composer().Regions(), d);
+    CRegionsCommand::Print(doc.Composer().PopupRegions(), u);
+    desktop = ParseRegions(d.str());
+    popup = ParseRegions(u.str());
+    return true;
 }
 
 POINT Centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
@@ -510,23 +545,16 @@ class InteractiveDesktop : public WallpaperEndToEnd {
 protected:
     void SetUp() override {
         WallpaperEndToEnd::SetUp();
-        regionsFile = TestFolder() + L"regions.txt";
-        DeleteFileW(regionsFile.c_str());
-        SetEnvironmentVariableW(L"ORVANTA_REGIONS_FILE", regionsFile.c_str());
         MovePointer(5, 5);
     }
-    void TearDown() override {
-        SetEnvironmentVariableW(L"ORVANTA_REGIONS_FILE", nullptr);
-        DeleteFileW(regionsFile.c_str());
-        WallpaperEndToEnd::TearDown();
-    }
-    // Starts the program and waits for its wallpaper, its regions and its hook.
+    // Starts the program and waits for its wallpaper and its hook; the regions of what
+    // it drew.
     void Start(Running& p) {
         main = WallpaperEndToEnd::Start(p);
         ASSERT_NE(main, nullptr);
-        ASSERT_TRUE(WaitFor([&] { return !ReadRegions(regionsFile, "desktop").empty(); }, 15000));
-        desktop = ReadRegions(regionsFile, "desktop");
-        popup = ReadRegions(regionsFile, "popup");
+        std::string error;
+        ASSERT_TRUE(ComposeRegions(outlook.store, desktop, popup, error)) << error;
+        ASSERT_FALSE(desktop.empty());
         Sleep(500); // the hook is set right after the first composition
     }
     const Region* Find(const std::vector<Region>& list, const std::string& kind, int skip = 0) {
@@ -561,7 +589,6 @@ protected:
         ASSERT_TRUE(Xdotool(L"click 1"));
     }
 
-    std::wstring regionsFile;
     HWND main = nullptr;
     std::vector<Region> desktop, popup;
 };
