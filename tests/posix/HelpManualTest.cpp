@@ -55,7 +55,7 @@ TEST(HelpManual, EveryPictureIsThereInTheTreeAndInABuildWithoutTests) {
         {"images/popup.png", 700, 526},         {"images/settings-general.png", 0, 0},
         {"images/settings-appearance.png", 0, 0},
     };
-    for (const std::string folder : {std::string(ORVANTA_SOURCE_DIR "/help"), staged, std::string(ORVANTA_HELP_DIR)}) {
+    for (const std::string& folder : {std::string(ORVANTA_SOURCE_DIR "/help"), staged, std::string(ORVANTA_HELP_DIR)}) {
         SCOPED_TRACE(folder);
         const std::string manual = folder + "/Index.html";
         const auto problems = CManualChecker::Check(manual);
