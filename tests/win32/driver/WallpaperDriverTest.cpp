@@ -8,7 +8,6 @@
 #include <oleauto.h>
 #include <shlobj.h>
 
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -21,13 +20,7 @@
 #include "../Win32DesktopTestUtil.h"
 #include "../Win32TestUtil.h"
 #include "DriverUtil.h"
-#include "app/OrvantaDoc.h"
-#include "app/RegionsCommand.h"
-#include "outlook/store/SubstituteOutlook.h"
-#include "platform/Platform.h"
 #include "render/PngWriter.h"
-#include "settings/Settings.h"
-#include "unit/StorePort.h"
 #include "util/PixelSurface.h"
 
 namespace {
@@ -441,10 +434,9 @@ TEST_F(WallpaperEndToEnd, ASessionLockShowsTheUsersPictureAndTheUnlockOurs) {
 }
 
 // --- the interactive desktop, end to end ------------------------------------------
-// Where the regions of both pictures lie is composed here, in the test's own process,
-// as "orvanta regions" does it: the settings the program runs with (this prefix's
-// registry), the same screen, fonts and locale, and this test's store read from its
-// file. The program itself carries nothing for the tests. The pointer is moved and
+// Where the regions of both pictures lie is composed by regions-probe.exe as "orvanta
+// regions" does it: the settings the program runs with (this prefix's registry), the
+// same screen, fonts and locale, and this test's store read from its file. The program itself carries nothing for the tests. The pointer is moved and
 // clicked by xdotool; what opened is read from the test server's action log, so a
 // region composed here that the program did not draw the same way fails the clicks.
 
@@ -473,32 +465,37 @@ std::vector<Region> ParseRegions(const std::string& text) {
     return out;
 }
 
-// Composes once over the store file with the program's settings, into the test's folder
-// (never over the program's picture); false with the reason when that fails.
+// Composes once over the store file with the program's settings, in a process of its
+// own (regions-probe.exe beside this program); false with the reason when that fails.
 bool ComposeRegions(const std::wstring& storeFile, std::vector<Region>& desktop, std::vector<Region>& popup,
                     std::string& error) {
-    StorePort port;
-    port.store = CSubstituteOutlook::LoadFile(Narrow(storeFile),
-                                              std::floor(COleDateTime::ToLinear(LocalNow().m_dt)), error);
-    if (!port.store) return false;
-    ScopedPort<IAutomationPort> withStore(port);
-    CSettings settings(CSettings::ProgramRegistryRoot());
-    settings.Open();
-    COrvantaDoc doc(settings);
-    doc.Composer().SetOutputPath(Narrow(TestFolder() + L"regions.bmp"));
-    if (!doc.Engine().EnsureConnected() || !doc.RefreshData()) {
-        error = "the store could not be read";
+    const std::wstring out = TestFolder() + L"regions.txt";
+    DeleteFileW(out.c_str());
+    std::wstring command = L"\"" + FolderOf(Self()) + L"regions-probe.exe\" \"" + storeFile + L"\" \"" + out + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        error = "regions-probe.exe could not be started: " + std::to_string(GetLastError());
         return false;
     }
-    if (!doc.Compose()) {
-        error = "the picture could not be composed";
+    const DWORD waited = WaitForSingleObject(pi.hProcess, 60000);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(pi.hProcess, &code);
+    if (waited != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    std::ifstream in(out.c_str());
+    std::stringstream text;
+    text << in.rdbuf();
+    if (code != 0) {
+        error = "regions-probe.exe ended with " + std::to_string(code) + ": " + text.str();
         return false;
     }
-    std::ostringstream d, u;
-    CRegionsCommand::Print(doc.Composer().Regions(), d);
-    CRegionsCommand::Print(doc.Composer().PopupRegions(), u);
-    desktop = ParseRegions(d.str());
-    popup = ParseRegions(u.str());
+    const std::string all = text.str();
+    const size_t split = all.find("[popup]\n");
+    desktop = ParseRegions(all.substr(0, split));
+    popup = split == std::string::npos ? std::vector<Region>() : ParseRegions(all.substr(split));
     return true;
 }
 
