@@ -5,9 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 #include "../platform/Platform.h"
@@ -18,7 +16,6 @@
 #include "../settings/FileSystem.h"
 #include "../util/LocaleValues.h"
 #include "../util/Strings.h"
-#include "RegionsCommand.h"
 
 COrvantaDoc::COrvantaDoc(CSettings& settings)
     : m_settings(settings), m_engine(settings), m_composer(settings, std::string()) {
@@ -67,14 +64,6 @@ bool COrvantaDoc::Compose() {
     // Both region lists were recorded anew.
     for (CDesktopMapper* m : {m_desktopMapper.get(), m_popupMapper.get()})
         if (m) m->RegionsChanged(m_settings.m_showDesktopTooltip);
-    // For the end-to-end tests: where the regions of the drawn pictures lie.
-    if (const char* file = std::getenv("ORVANTA_REGIONS_FILE"); file && *file) {
-        std::ofstream out(file, std::ios::trunc);
-        out << "[desktop]\n";
-        CRegionsCommand::Print(m_composer.Regions(), out);
-        out << "[popup]\n";
-        CRegionsCommand::Print(m_composer.PopupRegions(), out);
-    }
     return written;
 }
 

@@ -1,5 +1,6 @@
-// Each test program builds what it needs: one built on its own in a fresh tree
-// (cmake --build --target orvanta_unit_tests) must find the pictures it reads. Asked
+// Each program builds what it needs: one built on its own in a fresh tree (cmake
+// --build --target orvanta_unit_tests, or the program and the manual as scripts/run
+// builds them) must find the pictures it reads. Asked
 // of the build graph of the tree these tests were built in.
 #include <gtest/gtest.h>
 
@@ -24,11 +25,22 @@ std::string InputsOf(const std::string& target) {
 TEST(BuildTargets, EveryTestProgramBuildsThePicturesItReads) {
     if (std::string(ORVANTA_GENERATOR) != "Ninja")
         GTEST_SKIP() << "the build graph is read with ninja; this tree was made for " ORVANTA_GENERATOR;
-    for (const char* target : {"orvanta_unit_tests", "orvanta_posix_tests"}) {
-        const std::string inputs = InputsOf(target);
-        ASSERT_FALSE(inputs.empty()) << "ninja could not list the inputs of " << target;
-        EXPECT_NE(inputs.find("orvanta_artwork_files"), std::string::npos)
-            << target << " does not draw the artwork it reads";
+    // The test programs, and what scripts/run builds alone (scripts/build --linux): the
+    // program, which reads the artwork beside it, and the manual with the wallpapers
+    // the build draws for it.
+    const struct {
+        const char* target;
+        const char* needs;
+    } cases[] = {
+        {"orvanta_unit_tests", "orvanta_artwork_files"},
+        {"orvanta_posix_tests", "orvanta_artwork_files"},
+        {"orvanta", "orvanta_artwork_files"},
+        {"orvanta_help", "manual-pictures/pictures.stamp"},
+    };
+    for (const auto& c : cases) {
+        const std::string inputs = InputsOf(c.target);
+        ASSERT_FALSE(inputs.empty()) << "ninja could not list the inputs of " << c.target;
+        EXPECT_NE(inputs.find(c.needs), std::string::npos) << c.target << " is built without " << c.needs;
     }
 }
 

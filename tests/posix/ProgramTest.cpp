@@ -1,9 +1,13 @@
 // Starts the real Linux program with private XDG folders and checks what it did.
 #include <gtest/gtest.h>
 
+#include <elf.h>
 #include <sys/file.h>
 
+#include <cctype>
 #include <cstdio>
+#include <cstring>
+#include <set>
 #include <sstream>
 
 #include "PosixTestUtil.h"
@@ -144,7 +148,6 @@ TEST_F(Program, BadStoredValuesAreMendedOnSave) {
     EXPECT_NE(reg.find("\"Wallpaper\"=\"\""), std::string::npos) << reg;
     EXPECT_EQ(ReadFile(Err(1)), "");
 }
-
 } // namespace
 
 namespace {
@@ -289,7 +292,6 @@ TEST_F(Program, CommandLineHelpAndUnknownCommands) {
     EXPECT_NE(err.find("Usage: orvanta"), std::string::npos) << err;
     EXPECT_FALSE(Exists(RegFile())) << "a mistyped command must not start the program";
 }
-
 } // namespace
 
 namespace {
@@ -361,4 +363,52 @@ TEST_F(Program, AFifoAsThePictureHoldsUpNeitherTheDaemonNorItsExit) {
     EXPECT_NE(ReadFile(Err(1)).find("fifo.jpg\" is not a regular file"), std::string::npos) << ReadFile(Err(1));
 }
 
+// The read-only data of an ELF file (its string literals); empty when it has none.
+std::string ReadOnlyData(const std::string& file) {
+    const std::string elf = ReadFile(file);
+    if (elf.size() < sizeof(Elf64_Ehdr) || elf.compare(0, 4, ELFMAG) != 0) return {};
+    Elf64_Ehdr header;
+    std::memcpy(&header, elf.data(), sizeof header);
+    auto section = [&](size_t i) {
+        Elf64_Shdr sh{};
+        const size_t at = header.e_shoff + i * header.e_shentsize;
+        if (at + sizeof sh <= elf.size()) std::memcpy(&sh, elf.data() + at, sizeof sh);
+        return sh;
+    };
+    const Elf64_Shdr names = section(header.e_shstrndx);
+    for (size_t i = 0; i < header.e_shnum; ++i) {
+        const Elf64_Shdr sh = section(i);
+        if (names.sh_offset + sh.sh_name < elf.size() &&
+            std::strcmp(elf.c_str() + names.sh_offset + sh.sh_name, ".rodata") == 0 &&
+            sh.sh_offset + sh.sh_size <= elf.size())
+            return elf.substr(sh.sh_offset, sh.sh_size);
+    }
+    return {};
+}
+
+// The shipped program carries no switch for the tests: every ORVANTA_ variable its
+// texts name is one the README tells users about.
+TEST(ProgramFile, ReadsOnlyTheVariablesTheReadmeNames) {
+    const std::string texts = ReadOnlyData(ORVANTA_PROGRAM), readme = ReadFile(ORVANTA_SOURCE_DIR "/README.md");
+    ASSERT_NE(texts.find("Orvanta for Outlook"), std::string::npos) << "no texts read from " ORVANTA_PROGRAM;
+    auto inName = [](const std::string& text, size_t at) {
+        const unsigned char c = at < text.size() ? static_cast<unsigned char>(text[at]) : 0;
+        return std::isupper(c) || std::isdigit(c) || c == '_';
+    };
+    // A whole name: not the tail of a longer one (such as a mutex's name).
+    std::set<std::string> names;
+    for (size_t at = texts.find("ORVANTA_"); at != std::string::npos; at = texts.find("ORVANTA_", at + 1)) {
+        if (at > 0 && inName(texts, at - 1)) continue;
+        size_t end = at + 8;
+        while (inName(texts, end)) ++end;
+        names.insert(texts.substr(at, end - at));
+    }
+    EXPECT_TRUE(names.count("ORVANTA_STORE")) << "not even ORVANTA_STORE, which the program reads";
+    for (const std::string& name : names) {
+        bool told = false;
+        for (size_t at = readme.find("`" + name); at != std::string::npos && !told; at = readme.find("`" + name, at + 1))
+            told = !inName(readme, at + 1 + name.size());
+        EXPECT_TRUE(told) << name << " is read but not in the README";
+    }
+}
 } // namespace

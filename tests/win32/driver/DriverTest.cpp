@@ -5,6 +5,9 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cctype>
+#include <cstddef>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -242,6 +245,51 @@ TEST(ProgramFile, CarriesItsApplicationManifest) {
                              "asInvoker", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
                              "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})
         EXPECT_NE(manifest.find(must), std::string::npos) << must;
+}
+
+// The read-only data of the program file (its string literals): the section ".rdata".
+std::string ReadOnlyData(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    std::string bytes(GetFileSize(file, nullptr), '\0');
+    DWORD read = 0;
+    const BOOL ok = ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(file);
+    if (!ok || read != bytes.size() || bytes.size() < sizeof(IMAGE_DOS_HEADER)) return {};
+    IMAGE_DOS_HEADER dos;
+    memcpy(&dos, bytes.data(), sizeof dos);
+    IMAGE_NT_HEADERS64 nt;
+    if (static_cast<size_t>(dos.e_lfanew) + sizeof nt > bytes.size()) return {};
+    memcpy(&nt, bytes.data() + dos.e_lfanew, sizeof nt);
+    size_t at = dos.e_lfanew + offsetof(IMAGE_NT_HEADERS64, OptionalHeader) + nt.FileHeader.SizeOfOptionalHeader;
+    for (int i = 0; i < nt.FileHeader.NumberOfSections && at + sizeof(IMAGE_SECTION_HEADER) <= bytes.size();
+         ++i, at += sizeof(IMAGE_SECTION_HEADER)) {
+        IMAGE_SECTION_HEADER section;
+        memcpy(&section, bytes.data() + at, sizeof section);
+        if (memcmp(section.Name, ".rdata\0", 7) == 0 &&
+            section.PointerToRawData + section.SizeOfRawData <= bytes.size())
+            return bytes.substr(section.PointerToRawData, section.SizeOfRawData);
+    }
+    return {};
+}
+
+// The shipped program carries no switch for the tests: no text of it names an ORVANTA_
+// variable (in either character width), for it reads none from its environment; the
+// tests find what they need through the program's own ways, or compose it themselves.
+TEST(ProgramFile, ReadsNoVariableOfTheTestsFromItsEnvironment) {
+    const std::string texts = ReadOnlyData(ProgramPath());
+    ASSERT_GT(texts.size(), 4096u) << "no read-only data in " << Narrow(ProgramPath());
+    auto inName = [&](size_t at) {
+        const unsigned char c = static_cast<unsigned char>(texts[at]);
+        return isupper(c) || isdigit(c) || c == '_';
+    };
+    const std::string wide("O\0R\0V\0A\0N\0T\0A\0_\0", 16);
+    for (const std::string& name : {std::string("ORVANTA_"), wide}) {
+        const size_t step = name == wide ? 2 : 1;
+        // A whole name, not the tail of a longer one (a mutex's name holds one).
+        for (size_t at = texts.find(name); at != std::string::npos; at = texts.find(name, at + 1))
+            EXPECT_TRUE(at >= step && inName(at - step)) << texts.substr(at, 40);
+    }
 }
 
 } // namespace

@@ -434,25 +434,23 @@ TEST_F(WallpaperEndToEnd, ASessionLockShowsTheUsersPictureAndTheUnlockOurs) {
 }
 
 // --- the interactive desktop, end to end ------------------------------------------
-// The program runs with ORVANTA_REGIONS_FILE set, so it writes where the regions of
-// both pictures lie after each composition; the pointer is moved and clicked by
-// xdotool; what opened is read from the test server's action log.
+// Where the regions of both pictures lie is composed by regions-probe.exe as "orvanta
+// regions" does it: the settings the program runs with (this prefix's registry), the
+// same screen, fonts and locale, and this test's store read from its file. The program itself carries nothing for the tests. The pointer is moved and
+// clicked by xdotool; what opened is read from the test server's action log, so a
+// region composed here that the program did not draw the same way fails the clicks.
 
 struct Region {
     std::string kind, tooltip, describe;
     RECT rect{};
 };
 
-std::vector<Region> ReadRegions(const std::wstring& file, const std::string& section) {
+// The lines of CRegionsCommand::Print.
+std::vector<Region> ParseRegions(const std::string& text) {
     std::vector<Region> out;
-    std::ifstream in(file.c_str());
-    std::string line, current;
+    std::istringstream in(text);
+    std::string line;
     while (std::getline(in, line)) {
-        if (!line.empty() && line[0] == '[') {
-            current = line;
-            continue;
-        }
-        if (current != "[" + section + "]") continue;
         Region r;
         char kind[32] = {};
         long l, t, rr, b;
@@ -465,6 +463,40 @@ std::vector<Region> ReadRegions(const std::wstring& file, const std::string& sec
         out.push_back(r);
     }
     return out;
+}
+
+// Composes once over the store file with the program's settings, in a process of its
+// own (regions-probe.exe beside this program); false with the reason when that fails.
+bool ComposeRegions(const std::wstring& storeFile, std::vector<Region>& desktop, std::vector<Region>& popup,
+                    std::string& error) {
+    const std::wstring out = TestFolder() + L"regions.txt";
+    DeleteFileW(out.c_str());
+    std::wstring command = L"\"" + FolderOf(Self()) + L"regions-probe.exe\" \"" + storeFile + L"\" \"" + out + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        error = "regions-probe.exe could not be started: " + std::to_string(GetLastError());
+        return false;
+    }
+    const DWORD waited = WaitForSingleObject(pi.hProcess, 60000);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(pi.hProcess, &code);
+    if (waited != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    std::ifstream in(out.c_str());
+    std::stringstream text;
+    text << in.rdbuf();
+    if (code != 0) {
+        error = "regions-probe.exe ended with " + std::to_string(code) + ": " + text.str();
+        return false;
+    }
+    const std::string all = text.str();
+    const size_t split = all.find("[popup]\n");
+    desktop = ParseRegions(all.substr(0, split));
+    popup = split == std::string::npos ? std::vector<Region>() : ParseRegions(all.substr(split));
+    return true;
 }
 
 POINT Centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
@@ -510,23 +542,16 @@ class InteractiveDesktop : public WallpaperEndToEnd {
 protected:
     void SetUp() override {
         WallpaperEndToEnd::SetUp();
-        regionsFile = TestFolder() + L"regions.txt";
-        DeleteFileW(regionsFile.c_str());
-        SetEnvironmentVariableW(L"ORVANTA_REGIONS_FILE", regionsFile.c_str());
         MovePointer(5, 5);
     }
-    void TearDown() override {
-        SetEnvironmentVariableW(L"ORVANTA_REGIONS_FILE", nullptr);
-        DeleteFileW(regionsFile.c_str());
-        WallpaperEndToEnd::TearDown();
-    }
-    // Starts the program and waits for its wallpaper, its regions and its hook.
+    // Starts the program and waits for its wallpaper and its hook; the regions of what
+    // it drew.
     void Start(Running& p) {
         main = WallpaperEndToEnd::Start(p);
         ASSERT_NE(main, nullptr);
-        ASSERT_TRUE(WaitFor([&] { return !ReadRegions(regionsFile, "desktop").empty(); }, 15000));
-        desktop = ReadRegions(regionsFile, "desktop");
-        popup = ReadRegions(regionsFile, "popup");
+        std::string error;
+        ASSERT_TRUE(ComposeRegions(outlook.store, desktop, popup, error)) << error;
+        ASSERT_FALSE(desktop.empty());
         Sleep(500); // the hook is set right after the first composition
     }
     const Region* Find(const std::vector<Region>& list, const std::string& kind, int skip = 0) {
@@ -561,7 +586,6 @@ protected:
         ASSERT_TRUE(Xdotool(L"click 1"));
     }
 
-    std::wstring regionsFile;
     HWND main = nullptr;
     std::vector<Region> desktop, popup;
 };
