@@ -77,14 +77,13 @@ bool Draw(const Picture& p, const std::string& folder, const std::string& storeF
     composer.SetPanelPainter([&](CMemWallPaper& data, CRegionList& regions) {
         PanelData panel;
         panel.now = doc.m_clock();
-        panel.days = std::span<const CAppointments>(&doc.Day(0), static_cast<size_t>(std::max(1, s.m_calDays)));
+        panel.days = std::span<const CAppointments>(&doc.Day(0), static_cast<size_t>(std::max(1, s.m_outlook.m_calDays)));
         panel.tasks = &doc.Tasks();
         panel.folders = &doc.Folders();
         panel.locale = &locale;
         CDataPanel::Draw(data, regions, panel);
     });
-    if (!p.central) s.LayoutSideBar(doc.Folders().GetCount(), s.ListLineHeight());
-    if (!composer.Compose()) return Fail(std::string("the wallpaper of ") + p.file + " could not be composed");
+    if (!composer.Compose(doc.Folders().GetCount())) return Fail(std::string("the wallpaper of ") + p.file + " could not be composed");
 
     auto source = IS40_OpenFileSource(composer.OutputPath());
     int w = 0, h = 0;
