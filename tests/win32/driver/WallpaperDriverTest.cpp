@@ -225,6 +225,143 @@ TEST_F(WallpaperEndToEnd, OurPictureWhileRunningTheUsersWhenHiddenOrGone) {
     EXPECT_TRUE(Same(SystemWallpaper(), user2)) << Narrow(SystemWallpaper());
 }
 
+// The user chooses the same picture again in the system's dialog, which sets it through
+// the system call: the data come back over it within one wallpaper check (5 s), whether
+// the call tells the programs (as the dialog does) or not, and "Hide Data" stays FALSE.
+TEST_F(WallpaperEndToEnd, TheSamePictureChosenAgainGetsTheDataBackWithinOneWallpaperCheck) {
+    Running p;
+    HWND main = Start(p);
+    ASSERT_NE(main, nullptr);
+    for (const UINT flags : {UINT(SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE), UINT(SPIF_UPDATEINIFILE)}) {
+        SCOPED_TRACE(flags & SPIF_SENDWININICHANGE ? "told" : "not told");
+        ASSERT_TRUE(SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, user.data(), flags));
+        ASSERT_TRUE(Same(SystemWallpaper(), user));
+        const DWORD chosen = GetTickCount();
+        // One check's period, and the margin the other tests give Wine's drawing.
+        EXPECT_TRUE(WaitFor([&] { return Ours(); }, 5000 + 5000)) << "still " << Narrow(SystemWallpaper());
+        RecordProperty(flags & SPIF_SENDWININICHANGE ? "SecondsBackWhenTold" : "SecondsBackWhenNotTold",
+                       std::to_string((GetTickCount() - chosen) / 1000.0));
+        EXPECT_EQ(GetRaw(HKEY_CURRENT_USER, kKey, "Hide Data").text, L"FALSE");
+        EXPECT_TRUE(Same(GetRaw(HKEY_CURRENT_USER, kKey, "Wallpaper").text, user))
+            << Narrow(GetRaw(HKEY_CURRENT_USER, kKey, "Wallpaper").text);
+    }
+    // Drawn over the user's picture: the panel is there.
+    int bw = 0, bh = 0, uw = 0, uh = 0;
+    const std::vector<uint32_t> composed = ReadBmp(output, bw, bh), userPixels = ReadBmp(user, uw, uh);
+    ASSERT_EQ(composed.size(), userPixels.size());
+    EXPECT_EQ(composed[0], userPixels[0]);
+    EXPECT_NE(composed, userPixels);
+    PostMessageW(main, WM_COMMAND, 57665, 0);
+    EXPECT_EQ(p.WaitExit(10000), 0u);
+}
+
+// The taskbar and the tray's date icon stay on the screen over the installed picture,
+// after the first install and after the next ones. The screen is read back after the
+// desktop painted the picture (its top row), and kept as build/screens/taskbar-e2e.png.
+TEST_F(WallpaperEndToEnd, TheTaskbarAndTheDateIconStayOnTheScreenOverOurPicture) {
+    HWND taskbar = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (taskbar = FindWindowW(L"Shell_TrayWnd", nullptr)) != nullptr; }, 10000));
+    Running p;
+    HWND main = Start(p);
+    ASSERT_NE(main, nullptr);
+    RECT bar{};
+    ASSERT_TRUE(GetWindowRect(taskbar, &bar));
+    ASSERT_TRUE(IsWindowVisible(taskbar));
+    ASSERT_GT(bar.top, 0) << "the taskbar is expected at the bottom";
+    for (int install = 1; install <= 2; ++install) {
+        SCOPED_TRACE(install == 1 ? "the first install" : "the next install");
+        int bw = 0, bh = 0, sw = 0, sh = 0;
+        const std::vector<uint32_t> composed = ReadBmp(output, bw, bh);
+        ASSERT_FALSE(composed.empty());
+        std::vector<uint32_t> screen;
+        // Painted: the screen above the taskbar is the picture.
+        const bool painted = WaitFor(
+            [&] {
+                screen = ScreenShot(sw, sh);
+                if (sw != bw || sh != bh) return false;
+                for (int y = 0; y < bar.top; y += 7)
+                    for (int x = 0; x < sw; x += 7)
+                        if (screen[static_cast<size_t>(y) * sw + x] != composed[static_cast<size_t>(y) * sw + x])
+                            return false;
+                return true;
+            },
+            8000);
+        ASSERT_TRUE(painted) << "the desktop does not show our picture";
+        // The taskbar's strip is the taskbar's, not the picture's, and it stays so.
+        auto stripOfPicture = [&](const std::vector<uint32_t>& shot) {
+            size_t same = 0, all = 0;
+            for (int y = bar.top; y < bar.bottom && y < sh; ++y)
+                for (int x = bar.left; x < bar.right && x < sw; ++x, ++all)
+                    same += shot[static_cast<size_t>(y) * sw + x] == composed[static_cast<size_t>(y) * sw + x];
+            return all == 0 || same * 2 > all;
+        };
+        EXPECT_TRUE(WaitFor([&] { return !stripOfPicture(ScreenShot(sw, sh)); }, 3000))
+            << "the taskbar is painted over by the picture";
+        // The date icon: the tray's part of the strip shows the 16x16 icon of today.
+        const int day = [] {
+            SYSTEMTIME now{};
+            GetLocalTime(&now);
+            return now.wDay;
+        }();
+        HMODULE icons = LoadLibraryExW((FolderOf(ProgramPath()) + L"bw.icl").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(icons, nullptr);
+        HICON icon = static_cast<HICON>(LoadImageW(icons, MAKEINTRESOURCEW(day), IMAGE_ICON, 16, 16, 0));
+        ASSERT_NE(icon, nullptr);
+        // The icon drawn on the taskbar's colour, then looked for in the strip.
+        const RECT box{0, 0, 16, 16};
+        std::vector<uint32_t> expected(256);
+        {
+            HDC screenDc = GetDC(nullptr);
+            HDC mem = CreateCompatibleDC(screenDc);
+            BITMAPINFO bi{};
+            bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 16, -16, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+            void* bits = nullptr;
+            HBITMAP dib = CreateDIBSection(screenDc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+            HGDIOBJ old = SelectObject(mem, dib);
+            FillRect(mem, &box, GetSysColorBrush(COLOR_BTNFACE));
+            DrawIconEx(mem, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
+            GdiFlush();
+            std::memcpy(expected.data(), bits, expected.size() * 4);
+            for (auto& px : expected) px &= 0xFFFFFF;
+            SelectObject(mem, old);
+            DeleteObject(dib);
+            DeleteDC(mem);
+            ReleaseDC(nullptr, screenDc);
+        }
+        DestroyIcon(icon);
+        FreeLibrary(icons);
+        bool found = false;
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                screen = ScreenShot(sw, sh);
+                for (int y = bar.top; y + 16 <= bar.bottom && !found; ++y)
+                    for (int x = bar.left; x + 16 <= bar.right && !found; ++x) {
+                        // Nearly every pixel: the edges may be blended differently.
+                        int same = 0;
+                        for (int k = 0; k < 256; ++k)
+                            same += screen[static_cast<size_t>(y + k / 16) * sw + x + k % 16] == expected[k];
+                        found = same >= 240;
+                    }
+                return found;
+            },
+            3000))
+            << "no date icon on the taskbar";
+        if (install == 1) {
+            PixelSurface s{reinterpret_cast<uint8_t*>(screen.data()), sw, sh, sw * 4};
+            CreateDirectoryW(L"build", nullptr);
+            CreateDirectoryW(L"build\\screens", nullptr);
+            EXPECT_TRUE(WritePng(s, "build\\screens\\taskbar-e2e.png"));
+            // Hidden and shown again: installed anew.
+            PostMessageW(main, WM_COMMAND, 32795, 0);
+            ASSERT_TRUE(WaitFor([&] { return Same(SystemWallpaper(), user); }, 3000));
+            PostMessageW(main, WM_COMMAND, 32795, 0);
+            ASSERT_TRUE(WaitFor([&] { return Ours(); }, 3000));
+        }
+    }
+    PostMessageW(main, WM_COMMAND, 57665, 0);
+    EXPECT_EQ(p.WaitExit(10000), 0u);
+}
+
 TEST_F(WallpaperEndToEnd, UnchangedDataLeavesTheFileAloneAndKeepOnExitKeepsOurs) {
     ASSERT_EQ(SetRawDword(kKey, "Refresh", 5), ERROR_SUCCESS);
     ASSERT_EQ(SetRawText(kKey, "KeepOnExit", "TRUE"), ERROR_SUCCESS);
