@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
     COrvantaDoc doc(settings);
     const std::string output = dir + "/orvanta.bmp";
     doc.m_clock = [now] { return now; };
-    doc.m_beforeRead = [&] { wallpaper.Capture(output); };
+    doc.m_beforeRead = [&] { return wallpaper.Capture(output); };
     doc.Engine().EnsureConnected();
     doc.RefreshAndCompare();
     // Our picture is the wallpaper, as after the first tick of the program.

@@ -172,6 +172,9 @@ bool CMainFrame::OnMessage(unsigned msg, uintptr_t wp, intptr_t lp, intptr_t& re
 }
 
 bool CMainFrame::RouteCommand(int id) {
+    // Every command comes from the tray or the command line, and most open a window of
+    // ours or change the picture: a desktop tooltip left up would stand over them.
+    HideTooltip();
     if (OnFrameCommand(id)) return true;
     for (const auto& target : m_targets)
         if (target(id)) return true;
@@ -236,7 +239,7 @@ void CMainFrame::OnDeferredWork() {
         RestartRefreshTimer();
         m_window->SetTimer(kWallpaperTimer, kWallpaperPeriod);
         m_window->SetTimer(kDayTimer, kDayPeriod);
-        if (!m_settings.m_showStartup) ShowStartupInfo();
+        m_startupInfoDue = !m_settings.m_showStartup;
     }
     if (m_refreshRequested && m_doc && !m_firstTickPending) {
         m_refreshRequested = false;
@@ -252,12 +255,17 @@ void CMainFrame::OnDeferredWork() {
         m_settingsRequested = false;
         OpenSettingsSheet();
     }
+    if (m_startupInfoDue && !(m_splashShowing && m_splashShowing())) {
+        m_startupInfoDue = false;
+        ShowStartupInfo();
+    }
 }
 
 void CMainFrame::OpenSettingsSheet() {
     // The sheet runs modally inside this tick, and the timers go on meanwhile: a
     // request that arrives while it is open finds it open and is dropped.
     if (m_settingsSheetOpen || !m_window) return;
+    HideTooltip();
     m_settingsSheetOpen = true;
     struct Closed {
         bool& open;
@@ -272,7 +280,9 @@ void CMainFrame::OpenSettingsSheet() {
 void CMainFrame::OnRefreshTick() {
     if (m_hiddenByLock || !m_doc) return;
     if (m_wallpaper.AdoptChanged(CActiveWallpaper::Check::RefreshTick)) {
-        // The next deferred tick recomposes over the new picture.
+        // The next deferred tick recomposes over the new picture (or, when that read
+        // fails, the next refresh that succeeds).
+        m_doc->MarkPictureBehind();
         ConvertBackground();
         SaveSettings();
         m_refreshRequested = true;
@@ -288,6 +298,7 @@ void CMainFrame::OnRefreshTick() {
 void CMainFrame::CheckWallpaperChange() {
     if (m_hiddenByLock) return;
     if (!m_wallpaper.AdoptChanged(CActiveWallpaper::Check::Timer)) return;
+    if (m_doc) m_doc->MarkPictureBehind();
     ConvertBackground();
     SaveSettings();
     m_refreshRequested = true;
@@ -331,6 +342,8 @@ void CMainFrame::ToggleHideData() {
         SaveSettings();
         if (m_settings.m_useInteractiveDesktop) InstallHook();
     } else {
+        // Nothing of ours is on the desktop: no tooltip of it either.
+        HideTooltip();
         m_wallpaper.Restore();
         SaveSettings();
         // Nothing of ours is on the desktop: its clicks are the shell's alone.
@@ -400,7 +413,10 @@ void CMainFrame::OnDesktopLock(bool locked) {
         case LockStep::ShowDataInMemory: m_settings.m_hideData = false; break;
         case LockStep::RemoveHook: ApplySettings({ApplyStep::RemoveHook}); break;
         case LockStep::InstallHook: ApplySettings({ApplyStep::InstallHook}); break;
-        case LockStep::RestoreWallpaper: m_wallpaper.Restore(); break;
+        case LockStep::RestoreWallpaper:
+            HideTooltip();
+            m_wallpaper.Restore();
+            break;
         case LockStep::InstallWallpaper: m_wallpaper.Install(); break;
         case LockStep::MarkHiddenByLock: m_hiddenByLock = true; break;
         case LockStep::ClearHiddenByLock: m_hiddenByLock = false; break;
@@ -436,7 +452,12 @@ void CMainFrame::StartWatcherIfWanted() {
     if (!m_settings.m_hideData && m_settings.m_hideOnDesktopLock) m_watcher.Start(kWatcherInterval, m_window->Handle());
 }
 
+void CMainFrame::HideTooltip() {
+    if (m_doc) m_doc->HideTooltip();
+}
+
 void CMainFrame::ShowStartupInfo() {
+    HideTooltip();
     CInfoStartupDlg dlg(m_settings.m_showStartup);
     dlg.DoModal();
     m_settings.m_showStartup = dlg.m_dontShowAgain;

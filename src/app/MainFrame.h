@@ -103,6 +103,9 @@ public:
 
     // The local time the day check and the document see; tests set their own.
     std::function<COleDateTime()> m_clock;
+    // Whether the splash is still on the screen (null: there is none). The start-up
+    // information of the first tick waits until it has gone.
+    std::function<bool()> m_splashShowing;
 
 private:
     void OnCreate();
@@ -120,6 +123,8 @@ private:
     // The tray menu's check marks: the current style, and "Hide Data" while the data
     // are hidden (by the user or by a lock).
     std::vector<unsigned> CheckedTrayItems() const;
+    // Takes a desktop tooltip away (a window of ours opens, the data leave the desktop).
+    void HideTooltip();
     // Saves the settings, "Hide Data" as the user has it (not as a lock set it).
     void SaveSettings();
 
@@ -132,6 +137,7 @@ private:
     bool m_refreshRequested = false;
     bool m_firstTickPending = true;
     bool m_settingsRequested = false;
+    bool m_startupInfoDue = false; // at the first tick, shown once the splash has gone
     bool m_hiddenByLock = false;
     bool m_watchingSession = false;
     CScreenSaverWatcher m_watcher;

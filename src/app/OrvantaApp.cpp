@@ -61,7 +61,7 @@ bool COrvantaApp::InitInstance() {
     m_settings = std::make_unique<CSettings>(m_registryRoot);
     m_settings->Open();
     // The splash runs on its own thread while this one connects and draws.
-    if (m_settings->m_showSplash && !CSplashThread::ShowSplash(m_buildLabel)) return false;
+    if (m_settings->m_showSplash && !CSplashThread::ShowSplash(m_buildLabel, &m_splash)) return false;
 
     // The command line has no effect: the program always starts hidden in the tray.
     // The document (with its Outlook engine) comes first, then the main frame, then
@@ -71,9 +71,11 @@ bool COrvantaApp::InitInstance() {
     m_wallpaper = std::make_unique<CActiveWallpaper>(*m_settings);
     m_document = std::make_unique<COrvantaDoc>(*m_settings);
     m_document->Composer().SetOutputPath(CComposer::BuildOutputPath());
-    m_document->m_beforeRead = [this] { m_wallpaper->Capture(m_document->Composer().OutputPath()); };
+    m_document->m_beforeRead = [this] { return m_wallpaper->Capture(m_document->Composer().OutputPath()); };
     m_wallpaper->Capture(m_document->Composer().OutputPath());
     m_mainFrame = std::make_unique<CMainFrame>(*m_settings, *m_wallpaper);
+    // The start-up information waits for the splash to go rather than cover it.
+    m_mainFrame->m_splashShowing = [splash = m_splash] { return !splash.expired(); };
     if (!m_mainFrame->Create(LoadResString(IDS_APP_TITLE))) return false;
     // The hidden windows the desktop's and the pop-up's mouse messages reach; without
     // them the desktop is a picture only.

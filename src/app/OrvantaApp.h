@@ -9,6 +9,7 @@ class CMainFrame;
 class COrvantaDoc;
 class COrvantaView;
 class CSettings;
+class CSplashWnd;
 class INamedMutex;
 
 class COrvantaApp {
@@ -57,6 +58,7 @@ private:
     bool m_oleInitialized = false;
     bool m_listening = false;
     std::unique_ptr<CSettings> m_settings;
+    std::weak_ptr<CSplashWnd> m_splash; // expired once the splash has gone
     std::unique_ptr<CActiveWallpaper> m_wallpaper;
     std::unique_ptr<COrvantaDoc> m_document;
     std::unique_ptr<CMainFrame> m_mainFrame;

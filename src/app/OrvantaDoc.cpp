@@ -61,6 +61,7 @@ bool COrvantaDoc::Compose() {
         std::fprintf(stderr, "orvanta: the wallpaper could not be composed into %s; the previous picture stays\n",
                      m_composer.OutputPath().c_str());
     m_pictureBehind = !written;
+    m_redrawWanted = false;
     // Both region lists were recorded anew.
     for (CDesktopMapper* m : {m_desktopMapper.get(), m_popupMapper.get()})
         if (m) m->RegionsChanged(m_settings.m_showDesktopTooltip);
@@ -87,7 +88,7 @@ void COrvantaDoc::ConvertBackground() {
 bool COrvantaDoc::RefreshData() {
     m_tasks.RemoveAll();
     m_folders.RemoveAll();
-    if (m_beforeRead) m_beforeRead();
+    if (m_beforeRead && m_beforeRead()) m_redrawWanted = true;
     bool ok = false;
     const COleDateTime now = m_clock();
     const COleDateTime today(now.GetYear(), now.GetMonth(), now.GetDay(), 0, 0, 0);
@@ -129,7 +130,7 @@ bool COrvantaDoc::OnCommand(int id) {
 
 bool COrvantaDoc::RefreshAndCompare() {
     const uint32_t before = m_lastSignature;
-    return RefreshData() && (m_lastSignature != before || m_pictureBehind);
+    return RefreshData() && (m_lastSignature != before || m_pictureBehind || m_redrawWanted);
 }
 
 namespace {

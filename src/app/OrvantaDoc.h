@@ -38,6 +38,10 @@ public:
     CDesktopMapper* DesktopMapper() const { return m_desktopMapper.get(); }
     CDesktopMapper* PopupMapper() const { return m_popupMapper.get(); }
     CToolTip& ToolTip() { return m_tooltip; }
+    // Takes the desktop tooltip away, if one is up (a window of ours opens, the data go).
+    void HideTooltip() {
+        if (m_tooltip.Shown()) m_tooltip.Hide();
+    }
     // A pop-up data window in a thread of its own; false when it could not
     // be started (or this platform has none).
     bool OpenPopup();
@@ -71,8 +75,13 @@ public:
     uint32_t LastSignature() const { return m_lastSignature; }
 
     // Runs at the start of every data load, before Outlook is read: the capture of the
-    // user's wallpaper (the application sets it).
-    std::function<void()> m_beforeRead;
+    // user's wallpaper (the application sets it). True when it took a change the
+    // picture on show lacks: it is drawn after this read, or after the next one that
+    // succeeds when this one fails.
+    std::function<bool()> m_beforeRead;
+    // The picture on show lacks a change (the user's wallpaper): the next successful
+    // read draws it again even when the data are the same.
+    void MarkPictureBehind() { m_redrawWanted = true; }
 
     // The clock the refresh reads; tests set their own.
     std::function<COleDateTime()> m_clock = [] { return LocalNow(); };
@@ -101,6 +110,8 @@ private:
     // The last composition could not be written: the picture shows older data than
     // the last read, and the next refresh draws even when the data did not change.
     bool m_pictureBehind = false;
+    // A change of the user's wallpaper that no composition has drawn yet.
+    bool m_redrawWanted = false;
     CToolTip m_tooltip; // the one desktop tooltip; goes after the mappers
     std::unique_ptr<CDesktopMapper> m_desktopMapper;
     std::unique_ptr<CDesktopMapper> m_popupMapper;

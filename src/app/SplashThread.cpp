@@ -11,8 +11,10 @@ bool CSplashThread::CreateThread() {
     return port->Start(desc, m_wnd);
 }
 
-bool CSplashThread::ShowSplash(const std::string& buildLabel) {
-    CSplashThread thread(std::make_shared<CSplashWnd>(IDB_SPLASH), buildLabel);
+bool CSplashThread::ShowSplash(const std::string& buildLabel, std::weak_ptr<CSplashWnd>* shown) {
+    auto wnd = std::make_shared<CSplashWnd>(IDB_SPLASH);
+    if (shown) *shown = wnd;
+    CSplashThread thread(wnd, buildLabel);
     if (thread.CreateThread()) return true;
     Port<IDialogPort>().ShowMessageBox(LoadResString(IDS_SPLASH_FAILED), LoadResString(IDS_APP_TITLE),
                                        MsgBox::Ok | MsgBox::IconError);

@@ -19,7 +19,9 @@ public:
     // The program's splash: bitmap 203 with the build label. On failure the message
     // "Failed to create splash screen" is shown (stop icon) and false returned: the
     // start-up ends.
-    static bool ShowSplash(const std::string& buildLabel);
+    // The splash's logic lives as long as its window: *shown (when given) expires once
+    // the splash has gone (at once where the platform shows none).
+    static bool ShowSplash(const std::string& buildLabel, std::weak_ptr<CSplashWnd>* shown = nullptr);
 
 private:
     std::shared_ptr<CSplashWnd> m_wnd;

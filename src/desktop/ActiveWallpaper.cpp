@@ -94,7 +94,18 @@ CActiveWallpaper::SystemWallpaper CActiveWallpaper::ReadSystemWallpaper() {
 bool CActiveWallpaper::Install() {
     if (m_settings.m_hideData) return false;
     const int code = Port<ISystemPort>().GetScreenMetrics().monitorCount != 1 ? 1 : 0;
-    return SetWallpaper(m_output, code);
+    const bool set = SetWallpaper(m_output, code);
+    // What the system shows now decides, not what the call said: a picture it kept
+    // instead of ours is known, so a failed install is not taken for the user's change
+    // (and redrawn) at every check.
+    const std::string shows = ShortFolded(ReadSystemWallpaper().wallpaper);
+    m_installed = shows == m_output;
+    m_known = m_installed ? std::string() : shows;
+    return set;
+}
+
+bool CActiveWallpaper::UnknownWhileShown(const std::string& current) const {
+    return current != m_output && current != m_known;
 }
 
 bool CActiveWallpaper::Restore() {
@@ -121,11 +132,12 @@ bool CActiveWallpaper::NamedLikeOurs(const std::string& path) {
     return name == kSiblingPicture || name == EParser::ToLower(kProductPicture);
 }
 
-void CActiveWallpaper::Capture(const std::string& outputPath) {
+bool CActiveWallpaper::Capture(const std::string& outputPath) {
     m_output = outputPath;
     m_settings.Load();
     m_current.clear();
     const SystemWallpaper sys = ReadSystemWallpaper();
+    const std::string before = m_settings.m_wallpaper + "|" + m_settings.m_wpStyle;
     m_current = sys.wallpaper;
     // A picture named like ours (left by a copy with another data folder) is no more
     // the user's than our own output is.
@@ -147,13 +159,25 @@ void CActiveWallpaper::Capture(const std::string& outputPath) {
         m_userStyle = StyleNumber(m_settings.m_wpStyle);
         if (m_settings.m_wallpaper == m_output) m_settings.m_wallpaper.clear();
     }
+    // A change the picture on show does not have: with the data shown, a wallpaper
+    // other than ours that is not known (the same picture chosen again over ours
+    // included); while hidden, another picture or style of the user's. Once taken it
+    // is known, and the caller draws it, at once or at its next successful read.
+    bool news;
+    if (m_settings.m_hideData) {
+        news = m_settings.m_wallpaper + "|" + m_settings.m_wpStyle != before;
+    } else {
+        news = UnknownWhileShown(m_current);
+        if (news) m_known = m_current;
+    }
     CRegistry reg;
     if (!reg.Open(RegRoot::CurrentUser, m_settings.RegistryRoot(), RegAccess::Write)) {
         reg.CreateKeyPath(RegRoot::CurrentUser, m_settings.RegistryRoot(), "");
-        if (!reg.Open(RegRoot::CurrentUser, m_settings.RegistryRoot(), RegAccess::Write)) return;
+        if (!reg.Open(RegRoot::CurrentUser, m_settings.RegistryRoot(), RegAccess::Write)) return news;
     }
     reg.WriteText("Wallpaper", m_settings.m_wallpaper);
     reg.WriteText("WPStyle", m_settings.m_wpStyle);
+    return news;
 }
 
 bool CActiveWallpaper::AdoptChanged(Check variant) {
@@ -165,12 +189,14 @@ bool CActiveWallpaper::AdoptChanged(Check variant) {
     if (m_settings.m_hideData)
         changed = tick ? m_current != FoldPath(m_settings.m_wallpaper) : sys.picture != m_displayed;
     else
-        // The user's own picture still on show (our picture could not be installed, or
-        // not yet) is no change: taking it again would recompose at every tick.
-        changed = m_current != m_output && m_current != FoldPath(m_settings.m_wallpaper);
+        // Any wallpaper but ours is the user's change, the same picture chosen again
+        // included; only the one the system kept when our install did not take (or
+        // before the first) is not, or a failed install would recompose at every tick.
+        changed = UnknownWhileShown(m_current);
     if (name == kSiblingPicture) changed = false;
     if (!(tick && !m_settings.m_hideData) && name == EParser::ToLower(kProductPicture)) changed = false;
     if (!changed) return false;
+    m_known = m_current;
     m_settings.m_wallpaper = m_current;
     m_displayed = sys.picture;
     if (!SamePath(sys.backup, m_output)) m_backup = sys.backup;

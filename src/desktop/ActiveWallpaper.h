@@ -29,15 +29,23 @@ public:
     bool SetWallpaper(const std::string& path, int styleCode);
     SystemWallpaper ReadSystemWallpaper();
     // The composed picture as wallpaper: tiled over several monitors, else centred.
-    // Nothing while "Hide Data" is set.
+    // Nothing while "Hide Data" is set. Whether the system then shows it is
+    // remembered: a picture it kept instead is no change of the user's.
     bool Install();
+    // Whether the system showed our picture after the last install.
+    bool Installed() const { return m_installed; }
     // The user's own picture, by its name as stored on disk, in the user's style.
     bool Restore();
     // Reloads the settings and reconciles "Wallpaper"/"WPStyle" with what the system
     // shows; the program's own output picture never becomes the user's picture.
-    void Capture(const std::string& outputPath);
+    // True when it took a change of the user's that the picture on show does not have
+    // yet (the same picture chosen again over ours counts): the caller must draw again
+    // even when the data did not change.
+    bool Capture(const std::string& outputPath);
     // True when the user set another wallpaper since the last look: it becomes the
     // user's picture. The caller recomposes, saves and restarts its refresh timer.
+    // With the data shown, every wallpaper other than ours is a change, except the one
+    // the system kept when our last install did not take (or before the first).
     bool AdoptChanged(Check variant);
 
     const std::string& CurrentSystemWallpaper() const { return m_current; }
@@ -57,6 +65,8 @@ public:
 
 private:
     std::string ShortFolded(const std::string& path) const;
+    // With the data shown: a wallpaper other than ours that is not yet known.
+    bool UnknownWhileShown(const std::string& current) const;
     static int StyleNumber(const std::string& text);
 
     CSettings& m_settings;
@@ -66,4 +76,9 @@ private:
     std::string m_backup;
     std::string m_output;
     int m_userStyle = 0;
+    // After the last install: whether the system showed our picture, and else what it
+    // showed instead (short and folded). A change taken (adopted or captured) is known
+    // too until the next install, so one change asks for one drawing.
+    bool m_installed = false;
+    std::string m_known;
 };

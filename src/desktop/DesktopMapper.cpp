@@ -65,7 +65,17 @@ void CDesktopMapper::OnRehookCheck() {
 
 void CDesktopMapper::RegionsChanged(bool tooltipsEnabled) {
     m_tracker.SetTooltipsEnabled(tooltipsEnabled);
+    // A tooltip of this mapper stays only while the new picture still has a region of
+    // the same text under the pointer's last point; else it would stand over the bare
+    // desktop (or another item) for the rest of its 10 seconds.
+    const CActiveRegion* under = m_tracker.RegionAtLastPoint();
     m_tracker.Forget();
+    if (m_tooltip.Shown() && m_tooltip.Owner() == this) {
+        if (tooltipsEnabled && under && under->TooltipText() == m_tooltip.Text())
+            m_tracker.KeepHovering(under);
+        else
+            m_tooltip.Hide();
+    }
     // The picture was composed for the monitors as they are now.
     if (m_hookPoints) FollowVirtualScreen();
 }
@@ -142,7 +152,7 @@ void CDesktopMapper::HideTooltip() { m_tooltip.Hide(); }
 
 void CDesktopMapper::ShowTooltip(const CActiveRegion& region, int screenX, int screenY) {
     if (!m_tooltip.ShowTooltipText(region.TooltipText(), screenX, screenY,
-                                   static_cast<std::int64_t>(region.TooltipKey())))
+                                   static_cast<std::int64_t>(region.TooltipKey()), this))
         return;
     if (IDesktopPort* desktop = PortOrNull<IDesktopPort>()) desktop->SetExtraEvent(1);
 }

@@ -40,6 +40,12 @@ public:
     void SetTooltipsEnabled(bool enabled) { m_enabled = enabled; }
     // The regions were drawn anew: the one remembered may be gone.
     void Forget() { m_hovered = nullptr; }
+    // The region under the last point the pointer was seen at, if any.
+    const CActiveRegion* RegionAtLastPoint() const {
+        return m_lastPoint > 0 ? m_regions.HitTest(PointX(m_lastPoint), PointY(m_lastPoint)) : nullptr;
+    }
+    // The tooltip shown stays for this region of the new picture.
+    void KeepHovering(const CActiveRegion* region) { m_hovered = region; }
 
     // The hook's mouse-movement message: the mouse message it saw and the point
     // (x in bits 0-15, y in bits 16-31, both signed).

@@ -6,7 +6,7 @@ CToolTip::~CToolTip() {
     if (m_shown) Hide();
 }
 
-bool CToolTip::ShowTooltipText(const std::string& text, int x, int y, std::int64_t key) {
+bool CToolTip::ShowTooltipText(const std::string& text, int x, int y, std::int64_t key, const void* owner) {
     if (m_shown) {
         if (m_key == key) return true;
         Hide();
@@ -31,6 +31,7 @@ bool CToolTip::ShowTooltipText(const std::string& text, int x, int y, std::int64
     if (!desktop->ShowTooltipWindow(text, window, [this] { Hide(); })) return false;
     m_shown = true;
     m_key = key;
+    m_owner = owner;
     m_text = text;
     m_rect = r;
     return true;

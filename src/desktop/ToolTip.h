@@ -19,12 +19,15 @@ public:
     // Shows the text near the screen point with the key. While a tooltip of the same
     // key is up it stays as it is (true); another is hidden first. False when nothing
     // could be shown (no desktop port, or the window could not be made).
-    bool ShowTooltipText(const std::string& text, int screenX, int screenY, std::int64_t key);
+    // The owner (the mapper whose region it is) is remembered for Owner().
+    bool ShowTooltipText(const std::string& text, int screenX, int screenY, std::int64_t key,
+                         const void* owner = nullptr);
     // SetExtraEvent(0), the shown flag cleared, the window destroyed.
     void Hide();
 
     bool Shown() const { return m_shown; }
     std::int64_t Key() const { return m_key; }
+    const void* Owner() const { return m_owner; }
     const std::string& Text() const { return m_text; }
     // Where the last tooltip was placed.
     const TooltipRect& Placement() const { return m_rect; }
@@ -32,6 +35,7 @@ public:
 private:
     bool m_shown = false;
     std::int64_t m_key = 0;
+    const void* m_owner = nullptr;
     std::string m_text;
     TooltipRect m_rect;
 };

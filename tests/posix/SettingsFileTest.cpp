@@ -461,7 +461,7 @@ TEST(SettingsSave, ARefreshTickWithNothingChangedWritesNothing) {
     COrvantaDoc doc(settings);
     const std::string output = dir.Path() + "/orvanta.bmp";
     doc.m_clock = [now] { return now; };
-    doc.m_beforeRead = [&] { wallpaper.Capture(output); };
+    doc.m_beforeRead = [&] { return wallpaper.Capture(output); };
     ASSERT_TRUE(doc.Engine().EnsureConnected());
     doc.RefreshAndCompare();
     // Our picture is the wallpaper, as after the program's first tick.

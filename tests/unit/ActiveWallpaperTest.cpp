@@ -206,4 +206,55 @@ TEST_F(ActiveWallpaperTest, AdoptsAWallpaperTheUserSetButNotOurOwnNames) {
     EXPECT_FALSE(wallpaper.AdoptChanged(CActiveWallpaper::Check::RefreshTick));
 }
 
+// With the data shown, the check remembers what this program installed and whether
+// the system took it, not what the user's picture is: the same picture chosen again
+// over ours is a change (at a check and at a data load's capture), and a picture the
+// system kept when our install failed is not, so nothing is redrawn at every tick.
+TEST_F(ActiveWallpaperTest, TheSamePictureChosenAgainOverOursIsAChangeAFailedInstallIsNot) {
+    const std::string lake = "C:\\Pics\\Lake.bmp";
+    Desktop("Wallpaper", lake);
+    settings.m_hideData = false;
+    settings.Save();
+    wallpaper.Capture(kOutput);
+    // Before the first install the user's picture on show is known.
+    EXPECT_FALSE(wallpaper.AdoptChanged(CActiveWallpaper::Check::Timer));
+    EXPECT_FALSE(wallpaper.Capture(kOutput));
+    ASSERT_TRUE(wallpaper.Install());
+    EXPECT_TRUE(wallpaper.Installed());
+
+    struct Step {
+        const char* what;
+        bool installFails;   // our next install is refused
+        const char* chosen;  // what the user then sets (null: nothing)
+        bool byCapture;      // seen first by a data load's capture, not by a check
+        bool change;         // what the first look says
+    };
+    const Step steps[] = {
+        {"the same picture again, at a check", false, "C:\\Pics\\Lake.bmp", false, true},
+        {"the same picture again, at a capture", false, "C:\\Pics\\Lake.bmp", true, true},
+        {"the same picture in other letters", false, "c:\\PICS\\lake.BMP", false, true},
+        {"a refused install, the user's picture kept", true, nullptr, false, false},
+        {"another picture after a refused install", true, "C:\\Pics\\Forest.bmp", false, true},
+        {"the same picture after a refused install", true, "C:\\Pics\\Forest.bmp", true, false},
+        {"nothing after our install", false, nullptr, false, false},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        env.wallpaper.systemSetFails = step.installFails;
+        wallpaper.Install();
+        EXPECT_EQ(wallpaper.Installed(), !step.installFails);
+        if (step.chosen) Desktop("Wallpaper", step.chosen);
+        const bool change = step.byCapture ? wallpaper.Capture(kOutput)
+                                           : wallpaper.AdoptChanged(CActiveWallpaper::Check::Timer);
+        EXPECT_EQ(change, step.change);
+        // Once taken, a change asks for one drawing: neither look reports it again.
+        EXPECT_FALSE(wallpaper.AdoptChanged(CActiveWallpaper::Check::Timer));
+        EXPECT_FALSE(wallpaper.AdoptChanged(CActiveWallpaper::Check::RefreshTick));
+        EXPECT_FALSE(wallpaper.Capture(kOutput));
+        if (step.chosen) {
+            EXPECT_TRUE(CActiveWallpaper::SamePath(settings.m_wallpaper, step.chosen)) << settings.m_wallpaper;
+        }
+    }
+}
+
 } // namespace

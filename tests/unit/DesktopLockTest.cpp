@@ -299,7 +299,7 @@ protected:
         settings.m_refresh = 20;
         settings.Save();
         doc.Composer().SetOutputPath(dir.File("orvanta.bmp"));
-        doc.m_beforeRead = [this] { wallpaper.Capture(doc.Composer().OutputPath()); };
+        doc.m_beforeRead = [this] { return wallpaper.Capture(doc.Composer().OutputPath()); };
         auto now = [this] { return COleDateTime(kToday + 0.4 + env.windows.nowMs / 86400000.0); };
         doc.m_clock = now;
         frame.m_clock = now;

@@ -210,6 +210,39 @@ TEST_F(DesktopMapperTest, HookTooltipsStandAtTheScreenPointWhenTheVirtualScreenS
     }
 }
 
+// A composition that no longer has the item under the pointer takes its tooltip away
+// at once (it would stand over the bare desktop for the rest of its 10 seconds); the
+// same item at that point keeps it, and the other mapper's composition (the pop-up's)
+// leaves it alone.
+TEST_F(DesktopMapperTest, ATooltipWhoseRegionTheNewPictureLacksGoesAtOnce) {
+    mapper.RegionsChanged(true);
+    CRegionList popupRegions;
+    CDesktopMapper popup{settings, popupRegions, tooltip};
+    ASSERT_TRUE(popup.Create());
+    Post(mapper.MoveMessage(), 0x200, Point(150, 110));
+    env.windows.Advance(1000);
+    ASSERT_TRUE(desktop.windowShown);
+    mapper.RegionsChanged(true);
+    EXPECT_TRUE(desktop.windowShown) << "the same item is still under the pointer";
+    popup.RegionsChanged(true);
+    EXPECT_TRUE(desktop.windowShown) << "the pop-up's picture has no say over the desktop's tooltip";
+    regions.Clear();
+    regions.AddDayRegion({50, 200, 70, 215}, true, 46363.0);
+    mapper.RegionsChanged(true);
+    EXPECT_FALSE(desktop.windowShown) << "its item is gone";
+    EXPECT_EQ(desktop.extra, 0);
+    // A different item now at that point is no reason to keep the old text either.
+    regions.AddDayRegion({100, 100, 300, 120}, true, 46364.0);
+    mapper.RegionsChanged(true);
+    Post(mapper.MoveMessage(), 0x200, Point(150, 110));
+    env.windows.Advance(1000);
+    ASSERT_TRUE(desktop.windowShown);
+    regions.Clear();
+    regions.AddAppointmentRegion({100, 100, 300, 120}, true, "APPT-C");
+    mapper.RegionsChanged(true);
+    EXPECT_FALSE(desktop.windowShown);
+}
+
 TEST(ToolTip, PlacedBelowThePointerInsideTheScreenAndAboveTheTaskbar) {
     FakeDesktopPort desktop;
     ScopedPort<IDesktopPort> scope(desktop);

@@ -419,6 +419,7 @@ public:
     bool activeDesktopShows = false;   // the object's set reaches the registry
     bool activeDesktopApplies = true;  // ApplyChanges succeeds
     bool activeDesktopThrows = false;
+    bool systemSetFails = false;       // the plain call refuses and changes nothing
     std::vector<std::string> sets;   // "ad|path|style" or "spi|path|style"
     std::map<std::string, std::string> env{{"SystemRoot", "C:\\Windows"}};
     std::set<std::string, NoCaseLess> files; // names as stored on disk
@@ -432,6 +433,7 @@ public:
     }
     bool SystemSet(const std::string& path, int style) override {
         sets.push_back("spi|" + path + "|" + std::to_string(style));
+        if (systemSetFails) return false;
         WriteWallpaper(path);
         return true;
     }

@@ -62,7 +62,7 @@ protected:
         settings.m_refresh = 20;
         settings.Save();
         doc.Composer().SetOutputPath(dir.File("orvanta.bmp"));
-        doc.m_beforeRead = [this] { wallpaper.Capture(doc.Composer().OutputPath()); };
+        doc.m_beforeRead = [this] { return wallpaper.Capture(doc.Composer().OutputPath()); };
         doc.m_clock = [this] { return Now(); };
         frame.m_clock = [this] { return Now(); };
     }
@@ -264,6 +264,54 @@ TEST_F(MainFrameTest, AWallpaperSetByTheUserIsAdoptedAndRedrawnOver) {
     CSettings stored(kRoot);
     stored.Load();
     EXPECT_EQ(stored.m_wallpaper, "c:\\pics\\forest.bmp");
+}
+
+// The same picture chosen again in the system's dialog covers our picture: it is drawn
+// over at once. When the read after it fails (Outlook gone), the data come back with
+// the first read that succeeds, also when a data load's capture saw the change first,
+// and nothing is read or drawn at every check meanwhile.
+TEST_F(MainFrameTest, TheSamePictureChosenAgainIsDrawnOverAlsoAfterAFailedRead) {
+    // The user's picture, a real file: 2 x 2 pixels, 24 bits.
+    const std::string lake = dir.File("lake.bmp");
+    {
+        const unsigned char bmp[] = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 2, 0,
+                                     0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                     0, 0, 0, 0, 0, 0, 9, 9, 9, 9, 9, 9, 0, 0, 9, 9, 9, 9, 9, 9, 0, 0};
+        std::ofstream(lake, std::ios::binary).write(reinterpret_cast<const char*>(bmp), sizeof bmp);
+    }
+    env.wallpaper.WriteWallpaper(lake);
+    doc.Engine().SetClock([this] { return static_cast<double>(env.windows.nowMs) / 1000.0; });
+    Start();
+    env.windows.Advance(300);
+    ASSERT_EQ(frame.Redraws(), 1);
+    env.wallpaper.WriteWallpaper(lake);
+    frame.Window()->Send(Msg::SettingChange, CMainFrame::kSetDeskWallpaper, 0);
+    EXPECT_TRUE(frame.RefreshRequested());
+    env.windows.Advance(300);
+    EXPECT_EQ(frame.Redraws(), 2) << "the same picture again is not drawn over";
+
+    for (const bool seenByCapture : {false, true}) {
+        SCOPED_TRACE(seenByCapture ? "seen first by a data load's capture" : "seen by the wallpaper check");
+        const int redraws = frame.Redraws();
+        outlook.store->Disconnect();
+        env.wallpaper.WriteWallpaper(lake);
+        if (seenByCapture)
+            ASSERT_TRUE(frame.RouteCommand(ID_REFRESH)); // "&Refresh": the capture runs before the read
+        else
+            frame.Window()->Send(Msg::SettingChange, CMainFrame::kSetDeskWallpaper, 0);
+        env.windows.Advance(300);
+        EXPECT_EQ(frame.Redraws(), redraws);
+        // Outlook away: the checks every 5 s do not ask for a read each.
+        const int refreshes = frame.Refreshes();
+        env.windows.Advance(19000);
+        EXPECT_LE(frame.Refreshes(), refreshes + 1);
+        outlook.store->Restart();
+        // Connected again within a minute or so; drawn then, once.
+        for (int waited = 0; waited < 180000 && frame.Redraws() == redraws; waited += 1000) env.windows.Advance(1000);
+        EXPECT_EQ(frame.Redraws(), redraws + 1) << "the data never came back";
+        env.windows.Advance(60000);
+        EXPECT_EQ(frame.Redraws(), redraws + 1) << "drawn again without a change";
+    }
 }
 
 TEST_F(MainFrameTest, StyleCommandsApplyCheckAndRedraw) {
@@ -664,6 +712,58 @@ TEST_F(MainFrameTest, NoHookWhenTheDesktopIsNotInteractiveOrTheDataAreHidden) {
     frame.RouteCommand(ID_HIDE_DATA);
     frame.RouteCommand(ID_HIDE_DATA);
     EXPECT_FALSE(desktop.hookSet);
+}
+
+// A desktop tooltip goes at once when a window of ours opens over the desktop and when
+// the data leave it (the user's "Hi&de Data", from the tray or the command line, or
+// a lock), rather than stay up to its 10 seconds over the sheet or the bare desktop.
+TEST_F(MainFrameTest, TheDesktopTooltipGoesWhenOurWindowsOpenOrTheDataLeave) {
+    FakeDesktopPort desktop;
+    ScopedPort<IDesktopPort> scope(desktop);
+    ASSERT_TRUE(doc.CreateMappers());
+    doc.DesktopMapper()->m_clock = [this] { return static_cast<std::uint64_t>(env.windows.nowMs); };
+    Start();
+    env.windows.Advance(300);
+    // Two items of the picture: the pointer rests on each in turn (a tooltip taken away
+    // comes back only after another item).
+    const CRegionList& regions = doc.Composer().Regions();
+    std::vector<std::pair<int, int>> points;
+    for (size_t i = 0; i < regions.GetCount() && points.size() < 2; ++i) {
+        const RegionRect r = regions.GetAt(i).Rect();
+        const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+        if (x > 0 && y > 0 && regions.HitTest(x, y) == &regions.GetAt(i) &&
+            (points.empty() || regions.HitTest(points[0].first, points[0].second) != &regions.GetAt(i)))
+            points.push_back({x, y});
+    }
+    ASSERT_EQ(points.size(), 2u);
+    int turn = 0;
+    auto rest = [&] {
+        const auto [x, y] = points[static_cast<size_t>(turn++ % 2)];
+        CDesktopMapper& mapper = *doc.DesktopMapper();
+        mapper.Window()->Post(mapper.MoveMessage(), 0x200, (static_cast<intptr_t>(y) << 16) | x);
+        env.windows.DeliverPosted();
+        env.windows.Advance(1000);
+        return desktop.windowShown;
+    };
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"the settings sheet", [&] { frame.RouteCommand(ID_SETTINGS); }},
+        {"the start-up information", [&] { frame.ShowStartupInfo(); }},
+        {"the about box", [&] { frame.RouteCommand(ID_APP_ABOUT); }},
+        {"the pop-up", [&] { frame.RouteCommand(ID_POPUP); }},
+        {"Hide Data", [&] { frame.RouteCommand(ID_HIDE_DATA); }},
+        {"hide from the command line", [&] { frame.Window()->Send(Msg::Command, ID_HIDE_DATA, 1); }},
+        {"a lock", [&] { frame.OnDesktopLock(true); }},
+    };
+    for (const auto& [what, act] : cases) {
+        SCOPED_TRACE(what);
+        ASSERT_TRUE(rest()) << "no tooltip to begin with";
+        act();
+        EXPECT_FALSE(desktop.windowShown);
+        env.windows.Advance(300);
+        // The data back on the desktop for the next case.
+        if (frame.HiddenByLock()) frame.OnDesktopLock(false);
+        if (settings.m_hideData) frame.RouteCommand(ID_HIDE_DATA);
+    }
 }
 
 TEST_F(MainFrameTest, ThePopupCommandOpensThePopUpWithThePanelPicture) {

@@ -519,7 +519,7 @@ protected:
         settings.m_hideData = false;
         settings.Save();
         doc.Composer().SetOutputPath(dir.File("orvanta.bmp"));
-        doc.m_beforeRead = [this] { wallpaper.Capture(doc.Composer().OutputPath()); };
+        doc.m_beforeRead = [this] { return wallpaper.Capture(doc.Composer().OutputPath()); };
         ASSERT_TRUE(frame.Create("Orvanta for Outlook"));
         frame.SetDocument(&doc);
         env.windows.Advance(300); // the first tick: connected, drawn, timers running

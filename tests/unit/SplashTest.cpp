@@ -174,6 +174,28 @@ TEST_F(AppSplashTest, ASplashThatCannotStartSaysSoAndEndsTheStartUp) {
     app.ExitInstance();
 }
 
+// At a first start the start-up information follows the first drawing, but not over
+// the splash: it waits until the splash has gone (its thread let go of its logic).
+TEST_F(AppSplashTest, TheStartupInformationComesOnlyOnceTheSplashHasGone) {
+    auto startupDialogs = [this] {
+        int n = 0;
+        for (const auto& d : env.ui.dialogs) n += d.id == 108;
+        return n;
+    };
+    COrvantaApp app;
+    ASSERT_TRUE(app.InitInstance());
+    ASSERT_EQ(splash.started.size(), 1u);
+    env.windows.Advance(300); // the first tick: read, drawn
+    env.windows.Advance(5100); // the splash's four seconds and its fade, still up
+    EXPECT_EQ(startupDialogs(), 0) << "shown over the splash";
+    splash.events.reset(); // the splash has gone
+    env.windows.Advance(300);
+    EXPECT_EQ(startupDialogs(), 1);
+    env.windows.Advance(3000);
+    EXPECT_EQ(startupDialogs(), 1);
+    app.ExitInstance();
+}
+
 // --- the start-up information dialog -----------------------------------------------
 
 class StartupInfoTest : public ::testing::Test {

@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "Utf.h"
+#include "Win32DialogLayout.h"
 #include "Win32Log.h"
 #include "Win32PropertySheet.h"
 
@@ -76,6 +77,9 @@ INT_PTR CALLBACK DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) noexcept {
         } catch (...) {
             LogCaught("dialog initialisation", "unknown exception");
         }
+        // The template's units follow the font; the pictures and texts (now set) need
+        // their own sizes.
+        FitDialogLayout(dlg, true);
         SetForegroundWindow(dlg);
         return TRUE;
     }

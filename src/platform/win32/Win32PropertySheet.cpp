@@ -8,11 +8,30 @@
 
 #include "../DialogPort.h"
 #include "Utf.h"
+#include "Win32DialogLayout.h"
 #include "Win32Log.h"
 
 namespace {
 
 constexpr UINT_PTR kSubclassId = 1;
+// Posted at creation: centres a sheet that was already visible when subclassed.
+constexpr UINT kCentreMsg = WM_APP + 41;
+
+// Where a window of the size stands centred on the work area of the monitor the
+// pointer is on (the user just used the tray there), else of the taskbar's monitor.
+POINT CentredOnPointerMonitor(int width, int height) {
+    POINT pointer{};
+    HMONITOR monitor = GetCursorPos(&pointer) ? MonitorFromPoint(pointer, MONITOR_DEFAULTTONULL) : nullptr;
+    if (!monitor) monitor = MonitorFromWindow(FindWindowW(L"Shell_TrayWnd", nullptr), MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (monitor && GetMonitorInfoW(monitor, &info)) area = info.rcWork;
+    const int x = area.left + (area.right - area.left - width) / 2;
+    const int y = area.top + (area.bottom - area.top - height) / 2;
+    // A sheet larger than the area keeps its title bar on it.
+    return POINT{x > area.left ? x : area.left, y > area.top ? y : area.top};
+}
 
 template <typename F>
 void Guarded(const char* where, F&& f) noexcept {
@@ -130,6 +149,7 @@ struct CWin32PropertySheet::Impl {
     std::vector<Page> pages;
     HWND sheet = nullptr;
     bool okPressed = false;
+    bool centred = false;
 };
 
 namespace {
@@ -147,6 +167,7 @@ INT_PTR CALLBACK CWin32PropertySheet::Impl::PageProc(HWND dlg, UINT msg, WPARAM 
             PageControls controls(dlg);
             page->desc.events->OnInitPage(controls);
         });
+        FitDialogLayout(dlg, false);
         return TRUE;
     }
     auto* page = reinterpret_cast<Page*>(GetWindowLongPtrW(dlg, DWLP_USER));
@@ -206,6 +227,8 @@ int CALLBACK CWin32PropertySheet::Impl::SheetCallback(HWND sheet, UINT msg, LPAR
         SheetWindow window(sheet);
         self->events.OnSheetCreated(window);
     });
+    // Centred as it is first shown, when its pages have given it its size.
+    PostMessageW(sheet, kCentreMsg, 0, 0);
     // Opened from the tray: in front of the window the user was working in.
     SetForegroundWindow(sheet);
     return 0;
@@ -215,6 +238,29 @@ LRESULT CALLBACK CWin32PropertySheet::Impl::SheetSubclass(HWND sheet, UINT msg, 
                                                          DWORD_PTR data) noexcept {
     auto* self = reinterpret_cast<Impl*>(data);
     switch (msg) {
+    case WM_WINDOWPOSCHANGING: {
+        auto* pos = reinterpret_cast<WINDOWPOS*>(lp);
+        if (self->centred || !(pos->flags & SWP_SHOWWINDOW)) break;
+        RECT r{};
+        GetWindowRect(sheet, &r);
+        const int w = (pos->flags & SWP_NOSIZE) ? r.right - r.left : pos->cx;
+        const int h = (pos->flags & SWP_NOSIZE) ? r.bottom - r.top : pos->cy;
+        const POINT at = CentredOnPointerMonitor(w, h);
+        pos->x = at.x;
+        pos->y = at.y;
+        pos->flags &= ~static_cast<UINT>(SWP_NOMOVE);
+        self->centred = true;
+        break;
+    }
+    case kCentreMsg:
+        if (!self->centred) {
+            RECT r{};
+            GetWindowRect(sheet, &r);
+            const POINT at = CentredOnPointerMonitor(r.right - r.left, r.bottom - r.top);
+            SetWindowPos(sheet, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            self->centred = true;
+        }
+        return 0;
     case WM_HELP:
         // F1 on the sheet's own buttons and tabs (the pages answer it themselves).
         Guarded("settings help", [&] { self->events.OnHelp(); });

@@ -52,8 +52,16 @@ bool CWin32WallpaperPort::ActiveDesktopSet(const std::string& path, int styleCod
 
 bool CWin32WallpaperPort::SystemSet(const std::string& path, int) {
     std::wstring wide = Widen(path);
-    return SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, wide.data(), SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE) !=
-           FALSE;
+    const bool set =
+        SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, wide.data(), SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE) !=
+        FALSE;
+    // Wine's desktop paints the new wallpaper over the taskbar and its tray icons
+    // without telling them to paint again (any program's call does it), so the strip
+    // would stay covered until something moved over it. Windows repaints it itself;
+    // there this costs one repaint of the strip.
+    if (HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr))
+        RedrawWindow(taskbar, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    return set;
 }
 
 std::string CWin32WallpaperPort::ExpandEnvironment(const std::string& text) {

@@ -484,6 +484,136 @@ bool SaveScreenShot(const std::string& path) {
     return WritePng(s, path);
 }
 
+bool SaveWindowShot(HWND window, const std::string& path) {
+    RECT r{};
+    if (!GetWindowRect(window, &r) || r.right <= r.left || r.bottom <= r.top) return false;
+    std::vector<uint32_t> px = ScreenPixels(r);
+    const size_t slash = path.find_last_of("\\/");
+    if (slash != std::string::npos) {
+        // Each folder of the path, from the first.
+        for (size_t at = path.find_first_of("\\/"); at != std::string::npos && at <= slash;
+             at = path.find_first_of("\\/", at + 1))
+            CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+    }
+    PixelSurface s{reinterpret_cast<uint8_t*>(px.data()), static_cast<int>(r.right - r.left),
+                   static_cast<int>(r.bottom - r.top), static_cast<int>(r.right - r.left) * 4};
+    return WritePng(s, path);
+}
+
+namespace {
+
+struct Control {
+    HWND hwnd;
+    std::string name; // class, id and text, for the message
+    std::wstring cls, text;
+    LONG style;
+    RECT rect; // in the dialog's client coordinates
+};
+
+bool IsClass(const Control& c, const wchar_t* cls) { return _wcsicmp(c.cls.c_str(), cls) == 0; }
+bool IsGroupBox(const Control& c) { return IsClass(c, L"Button") && (c.style & BS_TYPEMASK) == BS_GROUPBOX; }
+bool IsCheckOrRadio(const Control& c) {
+    if (!IsClass(c, L"Button")) return false;
+    switch (c.style & BS_TYPEMASK) {
+    case BS_CHECKBOX:
+    case BS_AUTOCHECKBOX:
+    case BS_RADIOBUTTON:
+    case BS_AUTORADIOBUTTON:
+    case BS_3STATE:
+    case BS_AUTO3STATE: return true;
+    default: return false;
+    }
+}
+bool IsPicture(const Control& c) { return IsClass(c, L"Static") && (c.style & SS_TYPEMASK) == SS_BITMAP; }
+bool IsTextLabel(const Control& c) {
+    if (!IsClass(c, L"Static")) return false;
+    const LONG type = c.style & SS_TYPEMASK;
+    return type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT || type == SS_LEFTNOWORDWRAP || type == SS_SIMPLE;
+}
+bool Contains(const RECT& outer, const RECT& inner) {
+    return inner.left >= outer.left && inner.right <= outer.right && inner.top >= outer.top &&
+           inner.bottom <= outer.bottom;
+}
+bool Meet(const RECT& a, const RECT& b) {
+    RECT both{};
+    return IntersectRect(&both, &a, &b) != FALSE;
+}
+std::string Describe(const RECT& r) {
+    return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," +
+           std::to_string(r.bottom) + ")";
+}
+
+} // namespace
+
+std::vector<std::string> LayoutFaults(HWND dialog) {
+    std::vector<std::string> faults;
+    std::vector<Control> controls;
+    for (HWND h = GetWindow(dialog, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(h)) continue;
+        Control c{h, "", L"", L"", GetWindowLongW(h, GWL_STYLE), RECT{}};
+        wchar_t buf[256] = {};
+        GetClassNameW(h, buf, 256);
+        c.cls = buf;
+        // The up-down arrows sit on their field's edge by design.
+        if (IsClass(c, L"msctls_updown32")) continue;
+        buf[0] = 0;
+        SendMessageW(h, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(buf));
+        c.text = buf;
+        GetWindowRect(h, &c.rect);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&c.rect), 2);
+        c.name = Narrow(c.cls) + " " + std::to_string(GetDlgCtrlID(h)) + " \"" + Narrow(c.text) + "\" " +
+                 Describe(c.rect);
+        controls.push_back(c);
+    }
+    RECT client{};
+    GetClientRect(dialog, &client);
+    for (size_t i = 0; i < controls.size(); ++i) {
+        const Control& a = controls[i];
+        if (!Contains(client, a.rect)) faults.push_back(a.name + " crosses the dialog's edge " + Describe(client));
+        for (size_t j = i + 1; j < controls.size(); ++j) {
+            const Control& b = controls[j];
+            if (!Meet(a.rect, b.rect)) continue;
+            const bool aBox = IsGroupBox(a), bBox = IsGroupBox(b);
+            if (aBox && !bBox && Contains(a.rect, b.rect)) continue;
+            if (bBox && !aBox && Contains(b.rect, a.rect)) continue;
+            if (aBox || bBox) faults.push_back((aBox ? b.name : a.name) + " crosses the group box " + (aBox ? a.name : b.name));
+            else faults.push_back(a.name + " overlaps " + b.name);
+        }
+    }
+    // The dialog's font, as its template names it.
+    HDC dc = GetDC(dialog);
+    HFONT font = CreateFontW(-MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH | FF_DONTCARE, L"MS Shell Dlg");
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    const int checkBox = 12 * GetDeviceCaps(dc, LOGPIXELSX) / 96 + 1; // the box a check box draws
+    for (const Control& c : controls) {
+        if (c.text.empty() || IsPicture(c) || !(IsCheckOrRadio(c) || IsTextLabel(c) || IsGroupBox(c))) continue;
+        const UINT prefix = IsTextLabel(c) && (c.style & SS_NOPREFIX) ? DT_NOPREFIX : 0;
+        const int width = c.rect.right - c.rect.left, height = c.rect.bottom - c.rect.top;
+        if (IsTextLabel(c) && height >= 2 * tm.tmHeight) {
+            RECT r{0, 0, width, 0};
+            DrawTextW(dc, c.text.c_str(), -1, &r, DT_CALCRECT | DT_WORDBREAK | prefix);
+            if (r.bottom > height)
+                faults.push_back(c.name + ": its lines need " + std::to_string(r.bottom) + " px in height");
+            continue;
+        }
+        RECT r{0, 0, 0, 0};
+        DrawTextW(dc, c.text.c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE | prefix);
+        int need = r.right;
+        if (IsCheckOrRadio(c)) need += checkBox + 2;
+        if (IsGroupBox(c)) need += 2 * tm.tmAveCharWidth; // the caption sits inside the frame's corners
+        if (need > width)
+            faults.push_back(c.name + ": its text needs " + std::to_string(need) + " px, it has " + std::to_string(width));
+    }
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(dialog, dc);
+    return faults;
+}
+
 std::string SampleStore() {
     wchar_t path[MAX_PATH] = {};
     GetFullPathNameW(L"examples\\sample-store.json", MAX_PATH, path, nullptr);

@@ -124,6 +124,16 @@ private:
 // The desktop as the screen shows it, 0x00RRGGBB, rows top down.
 std::vector<uint32_t> ScreenShot(int& w, int& h);
 bool SaveScreenShot(const std::string& path);
+// The window as the screen shows it, written as PNG (its folder made first).
+bool SaveWindowShot(HWND window, const std::string& path);
+
+// What is wrong with a dialog's layout as the user sees it, one line a fault (none:
+// empty): a control overlapping another (a picture included; not a group box around
+// it), a control crossing a group box's edge or the dialog's, and a text wider than
+// its control (a check box's or radio button's beside its box; a label of several
+// lines taller than its control). The texts are measured here, in the dialog's font
+// ("MS Shell Dlg", 8 points), not by the program.
+std::vector<std::string> LayoutFaults(HWND dialog);
 
 // The sample week shipped with the program.
 std::string SampleStore();

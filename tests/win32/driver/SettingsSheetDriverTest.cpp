@@ -218,15 +218,31 @@ TEST_F(SettingsSheetDriver, ShowsTheStoredValuesRefusesAnIntervalOf4GreysAndCanc
     for (const auto& [name, value] : kUsersSettings) Store(name, value);
     Start();
     const std::string picture = ReadFile(output);
+    // The pointer where the user right-clicked the tray: the sheet opens centred on that
+    // monitor's work area.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 30, GetSystemMetrics(SM_CYSCREEN) - 10);
     HWND sheet = OpenSheet();
     ASSERT_NE(sheet, nullptr) << "no settings sheet";
     EXPECT_EQ(program->Windows(L"#32770", kSheetCaption).size(), 1u);
+    {
+        POINT pointer{};
+        GetCursorPos(&pointer);
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        ASSERT_TRUE(GetMonitorInfoW(MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST), &monitor));
+        const RECT& work = monitor.rcWork;
+        RECT r{};
+        GetWindowRect(sheet, &r);
+        EXPECT_NEAR((r.left + r.right) / 2, (work.left + work.right) / 2, 1) << "at " << r.left << "," << r.top;
+        EXPECT_NEAR((r.top + r.bottom) / 2, (work.top + work.bottom) / 2, 1) << "at " << r.left << "," << r.top;
+    }
 
     // General Options, as stored.
     HWND g = Page(sheet);
     ASSERT_NE(g, nullptr);
     EXPECT_NE(GetDlgItem(g, 1012), nullptr) << "the first page is not General Options";
     EXPECT_TRUE(Screenshot(sheet, "build\\screens\\settings-general.png"));
+    for (const std::string& fault : LayoutFaults(g)) ADD_FAILURE() << "General Options: " << fault;
     for (const Label& l : kGeneralLabels) EXPECT_EQ(Text(g, l.id), l.text) << l.id;
     for (const wchar_t* s : kGeneralStatics) EXPECT_TRUE(HasChildText(g, s)) << Narrow(s);
     EXPECT_TRUE(Checked(g, 1012)) << "the logon entry exists";
@@ -253,6 +269,7 @@ TEST_F(SettingsSheetDriver, ShowsTheStoredValuesRefusesAnIntervalOf4GreysAndCanc
     ASSERT_NE(a, g) << "the page was not left";
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(sheet, kApplyButton))) << "still nothing changed";
     EXPECT_TRUE(Screenshot(sheet, "build\\screens\\settings-appearance.png"));
+    for (const std::string& fault : LayoutFaults(a)) ADD_FAILURE() << "Appearance: " << fault;
     wchar_t caption[64] = {};
     GetWindowTextW(a, caption, 64);
     EXPECT_STREQ(caption, L"Appearance && Positioning");

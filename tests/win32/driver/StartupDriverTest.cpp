@@ -19,6 +19,7 @@
 namespace {
 
 const char* kKey = "Software\\Kestrova\\Orvanta for Outlook\\3.5";
+constexpr int kAboutPicture = 1003; // the about box's picture
 
 class Program : public DriverProgram {
 public:
@@ -198,6 +199,10 @@ TEST_F(StartupDriver, TheStartupInformationComesAtFirstStartAndNotOnceItsBoxIsTi
         GetClientRect(picture, &pr);
         EXPECT_EQ(pr.right, 640);
         EXPECT_EQ(pr.bottom, 400);
+        // Nothing over the picture's text, nothing cut.
+        Sleep(300); // painted
+        EXPECT_TRUE(SaveWindowShot(dlg, "build\\screens\\startup-info.png"));
+        for (const std::string& fault : LayoutFaults(dlg)) ADD_FAILURE() << fault;
         // Ticking the box leaves the dialog open; OK closes it and keeps the box.
         PostMessageW(box, BM_CLICK, 0, 0);
         ASSERT_TRUE(WaitFor([&] { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 2000));
@@ -227,6 +232,68 @@ TEST_F(StartupDriver, TheStartupInformationComesAtFirstStartAndNotOnceItsBoxIsTi
         EXPECT_TRUE(WaitFor([&] { return !IsWindow(dlg); }, 5000));
         p.Close();
     }
+}
+
+// The splash comes first at every start until the start-up information's box is
+// ticked: the information waits until the splash has gone rather than cover it.
+TEST_F(StartupDriver, TheStartupInformationComesOnlyAfterTheSplashHasGone) {
+    ForgetSettings(); // a first start, with the splash
+    const wchar_t* caption = L"Orvanta for Outlook - Startup Info";
+    Program p;
+    ASSERT_TRUE(p.started);
+    HWND splash = p.Wait(L"OrvantaSplash", nullptr, 20000);
+    ASSERT_NE(splash, nullptr) << "no splash";
+    HWND dlg = nullptr;
+    bool splashUpWithIt = false;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            p.DismissBoxes();
+            dlg = p.Find(L"#32770", caption);
+            splashUpWithIt = splashUpWithIt || (dlg && IsWindow(splash) && IsWindowVisible(splash));
+            return dlg != nullptr;
+        },
+        30000))
+        << "no start-up information";
+    EXPECT_FALSE(splashUpWithIt) << "the start-up information came while the splash was up";
+    EXPECT_FALSE(IsWindow(splash));
+    PostMessageW(GetDlgItem(dlg, IDOK), BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(dlg); }, 5000));
+    p.Close();
+}
+
+// The about box: the splash picture whole, the version and maker lines under it, and
+// nothing over or cut (the tray's "&About").
+TEST_F(StartupDriver, TheAboutBoxShowsItsPictureWithTheLinesUnderIt) {
+    ASSERT_EQ(SetRawText(kKey, "ShowSplash", "FALSE"), ERROR_SUCCESS);
+    Program p;
+    ASSERT_TRUE(p.started);
+    HWND main = p.MainWindow();
+    ASSERT_NE(main, nullptr);
+    // No Outlook here: the first tick's message comes first and is answered.
+    ASSERT_TRUE(WaitFor([&] { return p.Find(L"#32770", L"Orvanta") != nullptr; }, 15000));
+    p.DismissBoxes();
+    PostMessageW(main, WM_COMMAND, 57664, 0); // ID_APP_ABOUT
+    HWND about = nullptr;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            for (HWND h : p.Windows(L"#32770", L"")) // the about box has no caption
+                if (GetDlgItem(h, kAboutPicture)) about = h;
+            return about != nullptr;
+        },
+        10000))
+        << "no about box";
+    HWND picture = GetDlgItem(about, kAboutPicture);
+    RECT pr{};
+    GetClientRect(picture, &pr);
+    EXPECT_EQ(pr.right, 400);
+    EXPECT_EQ(pr.bottom, 300);
+    Sleep(300); // painted
+    EXPECT_TRUE(SaveWindowShot(about, "build\\screens\\about.png"));
+    for (const std::string& fault : LayoutFaults(about)) ADD_FAILURE() << fault;
+    PostMessageW(GetDlgItem(about, 1051), BM_CLICK, 0, 0); // "Close"
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(about); }, 5000));
+    p.DismissBoxes();
+    p.Close();
 }
 
 // --- the help command -------------------------------------------------------------
