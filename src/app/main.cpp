@@ -9,8 +9,8 @@
 
 #ifdef ORVANTA_COMMAND_LINE
 #include "../platform/posix/PosixAutomation.h"
-#include "CommandLine.h"
-#include "StoreConnection.h"
+#include "cli/CommandLine.h"
+#include "cli/StoreConnection.h"
 
 int main(int argc, char** argv) {
     CStoreConnection store;

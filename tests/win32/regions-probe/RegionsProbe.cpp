@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/OrvantaDoc.h"
-#include "app/RegionsCommand.h"
+#include "app/cli/RegionsCommand.h"
 #include "outlook/store/SubstituteOutlook.h"
 #include "platform/DialogPort.h"
 #include "platform/Platform.h"

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "../automation/AutoValue.h"
+#include "../../automation/AutoValue.h"
 
 class CLiveStore;
 class CSubstituteOutlook;

@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "../platform/Platform.h"
-#include "../platform/SystemPort.h"
-#include "../settings/FileSystem.h"
+#include "../../platform/Platform.h"
+#include "../../platform/SystemPort.h"
+#include "../../settings/FileSystem.h"
 
 namespace {
 

@@ -4,13 +4,13 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "../outlook/store/SubstituteOutlook.h"
-#include "LiveStore.h"
-#include "../platform/Platform.h"
-#include "../settings/FileSystem.h"
-#include "../settings/Registry.h"
-#include "../settings/Settings.h"
-#include "../util/OleDateTime.h"
+#include "../../outlook/store/SubstituteOutlook.h"
+#include "../LiveStore.h"
+#include "../../platform/Platform.h"
+#include "../../settings/FileSystem.h"
+#include "../../settings/Registry.h"
+#include "../../settings/Settings.h"
+#include "../../util/OleDateTime.h"
 
 CStoreConnection::Location CStoreConnection::FindStore() {
     if (const char* env = std::getenv("ORVANTA_STORE"); env && *env) return {env, "ORVANTA_STORE names it"};

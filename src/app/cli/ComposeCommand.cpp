@@ -1,11 +1,11 @@
 #include "ComposeCommand.h"
 
-#include "../render/ImageLayer.h"
-#include "../render/PngWriter.h"
-#include "../settings/FileSystem.h"
-#include "../settings/Settings.h"
-#include "../util/Strings.h"
-#include "OrvantaDoc.h"
+#include "../../render/ImageLayer.h"
+#include "../../render/PngWriter.h"
+#include "../../settings/FileSystem.h"
+#include "../../settings/Settings.h"
+#include "../../util/Strings.h"
+#include "../OrvantaDoc.h"
 
 bool CComposeCommand::ComposeOnce(COrvantaDoc& doc, std::ostream& err) {
     const std::string appData = EFileSystem::SpecialFolderPath(SpecialFolder::AppData);

@@ -2,11 +2,11 @@
 
 #include <cstdio>
 
-#include "../platform/Platform.h"
-#include "../settings/Settings.h"
-#include "../util/LocaleValues.h"
-#include "../util/Strings.h"
-#include "OrvantaDoc.h"
+#include "../../platform/Platform.h"
+#include "../../settings/Settings.h"
+#include "../../util/LocaleValues.h"
+#include "../../util/Strings.h"
+#include "../OrvantaDoc.h"
 
 void CAgenda::Print(COrvantaDoc& doc, const CSettings& s, std::ostream& out) {
     CLocaleValues locale = LocaleValues();

@@ -1,14 +1,14 @@
 #include "RegionsCommand.h"
 
-#include "../render/AppointmentRegion.h"
-#include "../render/DayRegion.h"
-#include "../render/FolderRegion.h"
-#include "../render/HeaderRegion.h"
-#include "../render/RegionList.h"
-#include "../render/TaskRegion.h"
-#include "../settings/Settings.h"
+#include "../../render/AppointmentRegion.h"
+#include "../../render/DayRegion.h"
+#include "../../render/FolderRegion.h"
+#include "../../render/HeaderRegion.h"
+#include "../../render/RegionList.h"
+#include "../../render/TaskRegion.h"
+#include "../../settings/Settings.h"
 #include "ComposeCommand.h"
-#include "OrvantaDoc.h"
+#include "../OrvantaDoc.h"
 
 namespace {
 const char* KindName(const CActiveRegion& r) {

@@ -2,12 +2,12 @@
 
 #include "Agenda.h"
 #include "ComposeCommand.h"
-#include "DaemonCommand.h"
+#include "../DaemonCommand.h"
 #include "HelpCommand.h"
-#include "OrvantaApp.h"
+#include "../OrvantaApp.h"
 #include "RegionsCommand.h"
 #include "SettingsCommand.h"
-#include "../util/Utf8.h"
+#include "../../util/Utf8.h"
 
 void CCommandLine::Usage(std::ostream& out) {
     out << "Usage: orvanta [COMMAND]\n"

@@ -4,11 +4,11 @@
 #include <map>
 #include <vector>
 
-#include "../platform/Platform.h"
-#include "../settings/Settings.h"
-#include "../settings/SettingsSheetModel.h"
-#include "../util/Strings.h"
-#include "MainFrame.h"
+#include "../../platform/Platform.h"
+#include "../../settings/Settings.h"
+#include "../../settings/SettingsSheetModel.h"
+#include "../../util/Strings.h"
+#include "../MainFrame.h"
 
 namespace {
 
