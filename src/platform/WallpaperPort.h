@@ -1,7 +1,7 @@
 #pragma once
 // Setting the system's wallpaper.
 //
-// win32: the shell's Active Desktop object (CLSID_ActiveDesktop, context 0x17) and
+// win32: the shell's Active Desktop object (CLSID_ActiveDesktop, CLSCTX_ALL) and
 //   SystemParametersInfoW(SPI_SETDESKWALLPAPER, ..., SPIF_UPDATEINIFILE |
 //   SPIF_SENDWININICHANGE); ExpandEnvironmentStringsW; FindFirstFileW.
 // posix: no Active Desktop (creation reports "class not registered"); the plain call

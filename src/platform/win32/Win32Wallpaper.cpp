@@ -13,24 +13,17 @@
 
 CWin32WallpaperPort::CWin32WallpaperPort() = default;
 
-CWin32WallpaperPort::~CWin32WallpaperPort() {
-    if (m_desktop) m_desktop->Release();
-}
+CWin32WallpaperPort::~CWin32WallpaperPort() = default;
 
 long CWin32WallpaperPort::CreateActiveDesktop() {
-    if (m_desktop) {
-        m_desktop->Release();
-        m_desktop = nullptr;
-    }
-    HRESULT hr = CoCreateInstance(CLSID_ActiveDesktop, nullptr, 0x17, IID_IActiveDesktop,
-                                  reinterpret_cast<void**>(&m_desktop));
-    if (FAILED(hr)) m_desktop = nullptr;
+    const HRESULT hr = CoCreateInstance(CLSID_ActiveDesktop, nullptr, CLSCTX_ALL, IID_IActiveDesktop,
+                                        m_desktop.PutVoid());
+    if (FAILED(hr)) m_desktop.Reset();
     return hr;
 }
 
 bool CWin32WallpaperPort::ActiveDesktopSet(const std::string& path, int styleCode) {
-    ComPtr<IActiveDesktop> desktop = ComPtr<IActiveDesktop>::Adopt(m_desktop);
-    m_desktop = nullptr;
+    const ComPtr<IActiveDesktop> desktop = std::move(m_desktop);
     if (!desktop) return false;
     try {
         WALLPAPEROPT options{};

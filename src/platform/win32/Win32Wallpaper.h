@@ -1,7 +1,7 @@
 #pragma once
 // The system wallpaper on Windows.
 //
-// Implements: the Active Desktop object (CLSID_ActiveDesktop with context 0x17) and its
+// Implements: the Active Desktop object (CLSID_ActiveDesktop, CLSCTX_ALL) and its
 //   option/set/apply sequence; SystemParametersInfoW(SPI_SETDESKWALLPAPER) with
 //   SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE; ExpandEnvironmentStringsW;
 //   FindFirstFileW for the name as stored on disk.
@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "../WallpaperPort.h"
+#include "ScopedWin.h"
 
 struct IActiveDesktop;
 
@@ -25,5 +26,5 @@ public:
     std::string NameOnDisk(const std::string& path) override;
 
 private:
-    IActiveDesktop* m_desktop = nullptr; // owned only between creation and the set
+    ComPtr<IActiveDesktop> m_desktop; // held only between creation and the set
 };
