@@ -21,7 +21,7 @@
 
 #include "app/OrvantaDoc.h"
 #include "outlook/store/SubstituteOutlook.h"
-#include "StorePort.h"
+#include "outlook/store/StorePort.h"
 #include "platform/Platform.h"
 #include "platform/common/MemoryRegistry.h"
 #include "render/Composer.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/OrvantaDoc.h"
-#include "StorePort.h"
+#include "outlook/store/StorePort.h"
 #include "outlook/store/SubstituteOutlook.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"

@@ -14,7 +14,7 @@
 
 #include "app/OrvantaDoc.h"
 #include "desktop/ActiveWallpaper.h"
-#include "StorePort.h"
+#include "outlook/store/StorePort.h"
 #include "outlook/store/SubstituteOutlook.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"

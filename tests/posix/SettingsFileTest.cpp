@@ -15,7 +15,7 @@
 #include "app/OrvantaDoc.h"
 #include "desktop/ActiveWallpaper.h"
 #include "outlook/store/SubstituteOutlook.h"
-#include "unit/StorePort.h"
+#include "outlook/store/StorePort.h"
 #include "platform/common/MemoryRegistry.h"
 #include "platform/common/RegistryTree.h"
 #include "platform/posix/PosixMutex.h"

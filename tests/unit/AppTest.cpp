@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "FakePorts.h"
-#include "StorePort.h"
+#include "outlook/store/StorePort.h"
 #include "app/MainFrame.h"
 #include "app/OrvantaDoc.h"
 #include "app/OrvantaApp.h"

@@ -9,7 +9,7 @@
 #include "FakePorts.h"
 #include "app/OrvantaDoc.h"
 #include "outlook/store/SubstituteOutlook.h"
-#include "StorePort.h"
+#include "outlook/store/StorePort.h"
 #include "TempFolder.h"
 #include "render/AppointmentList.h"
 #include "render/DataPanel.h"

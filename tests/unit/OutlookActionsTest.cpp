@@ -7,7 +7,7 @@
 #include "FakePorts.h"
 #include "app/OrvantaDoc.h"
 #include "outlook/WindowsEnumer.h"
-#include "StorePort.h"
+#include "outlook/store/StorePort.h"
 #include "outlook/store/SubstituteOutlook.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"

@@ -19,7 +19,7 @@
 #include "TempFolder.h"
 #include "app/OrvantaDoc.h"
 #include "outlook/store/SubstituteOutlook.h"
-#include "StorePort.h"
+#include "outlook/store/StorePort.h"
 #include "render/DataPanel.h"
 #include "render/DayRegion.h"
 #include "render/HeaderRegion.h"

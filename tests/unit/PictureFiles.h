@@ -90,14 +90,14 @@ struct PngPicture {
     Bytes rgb; // what a reader must give: top-down RGB, transparency over the background
 };
 
-// Random samples of the kind the spec names (a palette of random colours, transparency
+// Random samples of the kind asked for (a palette of random colours, transparency
 // of every level), encoded by libpng; rgb is worked out from the samples alone.
-inline PngPicture EncodePng(int width, int height, const PngSpec& spec, std::uint32_t background, unsigned seed) {
+inline PngPicture EncodePng(int width, int height, const PngSpec& kind, std::uint32_t background, unsigned seed) {
     std::mt19937 gen(seed);
-    const bool palette = spec.colour == PNG_COLOR_TYPE_PALETTE;
-    const int channels = spec.colour == PNG_COLOR_TYPE_GRAY ? 1 : spec.colour == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
-                         : spec.colour == PNG_COLOR_TYPE_RGB ? 3 : spec.colour == PNG_COLOR_TYPE_RGB_ALPHA ? 4 : 1;
-    const unsigned most = (1u << spec.depth) - 1;
+    const bool palette = kind.colour == PNG_COLOR_TYPE_PALETTE;
+    const int channels = kind.colour == PNG_COLOR_TYPE_GRAY ? 1 : kind.colour == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
+                         : kind.colour == PNG_COLOR_TYPE_RGB ? 3 : kind.colour == PNG_COLOR_TYPE_RGB_ALPHA ? 4 : 1;
+    const unsigned most = (1u << kind.depth) - 1;
     const int entries = palette ? std::min(static_cast<int>(most) + 1, 200) : 0;
     std::vector<png_color> colours(static_cast<std::size_t>(std::max(entries, 1)));
     std::vector<png_byte> alphas(colours.size());
@@ -110,7 +110,7 @@ inline PngPicture EncodePng(int width, int height, const PngSpec& spec, std::uin
     for (auto& v : samples) v = gen() & most;
     png_color_16 transparent{};
     std::vector<unsigned> key(static_cast<std::size_t>(channels), 0);
-    if (spec.trns && !palette) {
+    if (kind.trns && !palette) {
         for (int c = 0; c < channels; ++c) key[c] = samples[static_cast<std::size_t>(c)];
         for (std::size_t i = 0; i < samples.size(); i += static_cast<std::size_t>(channels) * 3) // a third of the pixels
             for (int c = 0; c < channels; ++c) samples[i + c] = key[c];
@@ -126,7 +126,7 @@ inline PngPicture EncodePng(int width, int height, const PngSpec& spec, std::uin
 
     // The picture the samples describe.
     auto to8 = [&](unsigned v) {
-        return static_cast<std::uint8_t>(spec.depth == 16 ? std::lround(v / 257.0) : v * 255 / most);
+        return static_cast<std::uint8_t>(kind.depth == 16 ? std::lround(v / 257.0) : v * 255 / most);
     };
     const std::uint8_t bg[3] = {static_cast<std::uint8_t>(background), static_cast<std::uint8_t>(background >> 8),
                                 static_cast<std::uint8_t>(background >> 16)};
@@ -138,12 +138,12 @@ inline PngPicture EncodePng(int width, int height, const PngSpec& spec, std::uin
         if (palette) {
             const png_color& c = colours[s[0]];
             rgb[0] = c.red, rgb[1] = c.green, rgb[2] = c.blue;
-            if (spec.trns) alpha = alphas[s[0]];
+            if (kind.trns) alpha = alphas[s[0]];
         } else {
             const bool grey = channels <= 2;
             for (int c = 0; c < 3; ++c) rgb[c] = to8(s[grey ? 0 : c]);
             if (channels == 2 || channels == 4) alpha = to8(s[channels - 1]);
-            if (spec.trns && std::equal(key.begin(), key.end(), s)) alpha = 0;
+            if (kind.trns && std::equal(key.begin(), key.end(), s)) alpha = 0;
         }
         for (int c = 0; c < 3; ++c)
             out.rgb.push_back(static_cast<std::uint8_t>((rgb[c] * alpha + bg[c] * (255 - alpha) + 127) / 255));
@@ -158,26 +158,26 @@ inline PngPicture EncodePng(int width, int height, const PngSpec& spec, std::uin
             file->insert(file->end(), data, data + n);
         },
         nullptr);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), spec.depth, spec.colour,
-                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), kind.depth, kind.colour,
+                 kind.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     if (palette) png_set_PLTE(png, info, colours.data(), entries);
-    if (spec.trns) png_set_tRNS(png, info, palette ? alphas.data() : nullptr, palette ? entries : 0, &transparent);
+    if (kind.trns) png_set_tRNS(png, info, palette ? alphas.data() : nullptr, palette ? entries : 0, &transparent);
     png_write_info(png, info);
     // Rows packed as the file stores them: samples of under 8 bits packed from the high
     // bits, 16-bit samples big-endian.
-    const std::size_t rowBytes = (static_cast<std::size_t>(width) * channels * spec.depth + 7) / 8;
+    const std::size_t rowBytes = (static_cast<std::size_t>(width) * channels * kind.depth + 7) / 8;
     std::vector<Bytes> rows(static_cast<std::size_t>(height), Bytes(rowBytes, 0));
     for (int y = 0; y < height; ++y)
         for (int i = 0; i < width * channels; ++i) {
             const unsigned v = samples[static_cast<std::size_t>(y) * width * channels + i];
             Bytes& row = rows[static_cast<std::size_t>(y)];
-            if (spec.depth == 16) {
+            if (kind.depth == 16) {
                 row[i * 2] = static_cast<std::uint8_t>(v >> 8);
                 row[i * 2 + 1] = static_cast<std::uint8_t>(v);
             } else {
-                const std::size_t bit = static_cast<std::size_t>(i) * spec.depth;
-                row[bit / 8] |= static_cast<std::uint8_t>(v << (8 - spec.depth - bit % 8));
+                const std::size_t bit = static_cast<std::size_t>(i) * kind.depth;
+                row[bit / 8] |= static_cast<std::uint8_t>(v << (8 - kind.depth - bit % 8));
             }
         }
     std::vector<png_bytep> pointers;

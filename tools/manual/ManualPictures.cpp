@@ -22,6 +22,7 @@
 #include "platform/Platform.h"
 #include "platform/RegistryPort.h"
 #include "platform/common/MemoryRegistry.h"
+#include "outlook/store/StorePort.h"
 #include "render/DataPanel.h"
 #include "render/ImageLayer.h"
 #include "render/PngWriter.h"
@@ -29,19 +30,6 @@
 #include "util/LocaleValues.h"
 
 namespace {
-
-// Outlook is the sample store, read once.
-class SampleOutlook : public IAutomationPort {
-public:
-    std::shared_ptr<CSubstituteOutlook> store;
-    long CreateOutlook(AutoObjectPtr& app) override {
-        app = store ? store->Application() : nullptr;
-        return store ? 0 : AutoCode::ClassNotRegistered;
-    }
-    bool StartOle() override { return true; }
-    void StopOle() override {}
-    std::string ErrorText(long) override { return std::string(); }
-};
 
 struct Picture {
     const char* file;
@@ -58,7 +46,7 @@ bool Fail(const std::string& what) {
 bool Draw(const Picture& p, const std::string& folder, const std::string& storeFile, const COleDateTime& day) {
     CMemoryRegistry registry; // a first start: nothing stored yet
     ScopedPort<IRegistryPort> withRegistry(registry);
-    SampleOutlook outlook;
+    StorePort outlook;
     std::string error;
     outlook.store = CSubstituteOutlook::LoadFile(storeFile, std::floor(COleDateTime::ToLinear(day.m_dt)), error);
     if (!outlook.store) return Fail(storeFile + ": " + error);

@@ -15,7 +15,7 @@
 #include "platform/DialogPort.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
-#include "unit/StorePort.h"
+#include "outlook/store/StorePort.h"
 
 namespace {
 

@@ -1,11 +1,12 @@
 #pragma once
-// The substitute store in Outlook's place: the automation port hands out its
-// application object.
+// The substitute store in Outlook's place: an automation port that hands out the
+// store's application object (the tests, the test programs and the manual's picture
+// tool serve Outlook this way).
 #include <memory>
 #include <string>
 
-#include "outlook/store/SubstituteOutlook.h"
-#include "platform/AutomationPort.h"
+#include "../../platform/AutomationPort.h"
+#include "SubstituteOutlook.h"
 
 class StorePort : public IAutomationPort {
 public:
