@@ -95,12 +95,24 @@ bool CActiveWallpaper::Install() {
     if (m_settings.m_hideData) return false;
     const int code = Port<ISystemPort>().GetScreenMetrics().monitorCount != 1 ? 1 : 0;
     const bool set = SetWallpaper(m_output, code);
-    // What the system shows now decides, not what the call said: a picture it kept
-    // instead of ours is known, so a failed install is not taken for the user's change
-    // (and redrawn) at every check.
+    // What the system shows now decides. A picture it kept when the call failed is known,
+    // so a failed install is not taken for the user's change (and redrawn) at every check.
+    // After a call that reported success, another picture may be the user's choice made
+    // while ours was being set (the same picture chosen again looks exactly like a kept
+    // one): the next check takes it, and only if the next install is followed by the same
+    // picture again is it known, so a system that ignores the call costs one redraw.
     const std::string shows = ShortFolded(ReadSystemWallpaper().wallpaper);
     m_installed = shows == m_output;
-    m_known = m_installed ? std::string() : shows;
+    if (m_installed) {
+        m_known.clear();
+        m_shownThoughSet.clear();
+    } else if (set && shows != m_shownThoughSet) {
+        m_known.clear();
+        m_shownThoughSet = shows;
+    } else {
+        m_known = shows;
+        if (!set) m_shownThoughSet.clear();
+    }
     return set;
 }
 

@@ -81,4 +81,8 @@ private:
     // too until the next install, so one change asks for one drawing.
     bool m_installed = false;
     std::string m_known;
+    // What the system showed after an install the call reported done: either the user's
+    // pick made while ours was being set, or a picture the system keeps whatever the call
+    // says. The first time it is left to the next check; the same one again is known.
+    std::string m_shownThoughSet;
 };

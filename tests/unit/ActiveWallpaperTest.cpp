@@ -208,8 +208,9 @@ TEST_F(ActiveWallpaperTest, AdoptsAWallpaperTheUserSetButNotOurOwnNames) {
 
 // With the data shown, the check remembers what this program installed and whether
 // the system took it, not what the user's picture is: the same picture chosen again
-// over ours is a change (at a check and at a data load's capture), and a picture the
-// system kept when our install failed is not, so nothing is redrawn at every tick.
+// over ours is a change (at a check and at a data load's capture, and when it lands
+// while our install runs), and a picture the system kept when our install failed is
+// not, so nothing is redrawn at every tick.
 TEST_F(ActiveWallpaperTest, TheSamePictureChosenAgainOverOursIsAChangeAFailedInstallIsNot) {
     const std::string lake = "C:\\Pics\\Lake.bmp";
     Desktop("Wallpaper", lake);
@@ -222,28 +223,37 @@ TEST_F(ActiveWallpaperTest, TheSamePictureChosenAgainOverOursIsAChangeAFailedIns
     ASSERT_TRUE(wallpaper.Install());
     EXPECT_TRUE(wallpaper.Installed());
 
+    enum Install { Takes, Refused, Ignored }; // Ignored: the call says done, nothing changes
     struct Step {
         const char* what;
-        bool installFails;   // our next install is refused
+        Install install;     // how the system answers our next install
         const char* chosen;  // what the user then sets (null: nothing)
+        bool duringInstall;  // set while our install runs, after its call, before it looks
         bool byCapture;      // seen first by a data load's capture, not by a check
         bool change;         // what the first look says
     };
     const Step steps[] = {
-        {"the same picture again, at a check", false, "C:\\Pics\\Lake.bmp", false, true},
-        {"the same picture again, at a capture", false, "C:\\Pics\\Lake.bmp", true, true},
-        {"the same picture in other letters", false, "c:\\PICS\\lake.BMP", false, true},
-        {"a refused install, the user's picture kept", true, nullptr, false, false},
-        {"another picture after a refused install", true, "C:\\Pics\\Forest.bmp", false, true},
-        {"the same picture after a refused install", true, "C:\\Pics\\Forest.bmp", true, false},
-        {"nothing after our install", false, nullptr, false, false},
+        {"the same picture again, at a check", Takes, "C:\\Pics\\Lake.bmp", false, false, true},
+        {"the same picture again, at a capture", Takes, "C:\\Pics\\Lake.bmp", false, true, true},
+        {"the same picture in other letters", Takes, "c:\\PICS\\lake.BMP", false, false, true},
+        {"the same picture again, while ours was being set", Takes, "C:\\Pics\\Lake.bmp", true, false, true},
+        {"another picture, while ours was being set", Takes, "C:\\Pics\\Dunes.bmp", true, true, true},
+        {"a refused install, the user's picture kept", Refused, nullptr, false, false, false},
+        {"another picture after a refused install", Refused, "C:\\Pics\\Forest.bmp", false, false, true},
+        {"the same picture after a refused install", Refused, "C:\\Pics\\Forest.bmp", false, true, false},
+        {"an ignored install: one more drawing", Ignored, nullptr, false, false, true},
+        {"the same ignored install again: no more", Ignored, nullptr, false, false, false},
+        {"nothing after our install", Takes, nullptr, false, false, false},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
-        env.wallpaper.systemSetFails = step.installFails;
+        env.wallpaper.systemSetFails = step.install == Refused;
+        env.wallpaper.systemSetIgnored = step.install == Ignored;
+        env.wallpaper.afterSystemSet = nullptr;
+        if (step.duringInstall) env.wallpaper.afterSystemSet = [&] { Desktop("Wallpaper", step.chosen); };
         wallpaper.Install();
-        EXPECT_EQ(wallpaper.Installed(), !step.installFails);
-        if (step.chosen) Desktop("Wallpaper", step.chosen);
+        EXPECT_EQ(wallpaper.Installed(), step.install == Takes && !step.duringInstall);
+        if (step.chosen && !step.duringInstall) Desktop("Wallpaper", step.chosen);
         const bool change = step.byCapture ? wallpaper.Capture(kOutput)
                                            : wallpaper.AdoptChanged(CActiveWallpaper::Check::Timer);
         EXPECT_EQ(change, step.change);

@@ -420,6 +420,8 @@ public:
     bool activeDesktopApplies = true;  // ApplyChanges succeeds
     bool activeDesktopThrows = false;
     bool systemSetFails = false;       // the plain call refuses and changes nothing
+    bool systemSetIgnored = false;     // the plain call says done and changes nothing
+    std::function<void()> afterSystemSet; // someone else's change landing right after ours
     std::vector<std::string> sets;   // "ad|path|style" or "spi|path|style"
     std::map<std::string, std::string> env{{"SystemRoot", "C:\\Windows"}};
     std::set<std::string, NoCaseLess> files; // names as stored on disk
@@ -434,7 +436,8 @@ public:
     bool SystemSet(const std::string& path, int style) override {
         sets.push_back("spi|" + path + "|" + std::to_string(style));
         if (systemSetFails) return false;
-        WriteWallpaper(path);
+        if (!systemSetIgnored) WriteWallpaper(path);
+        if (afterSystemSet) afterSystemSet();
         return true;
     }
     std::string ExpandEnvironment(const std::string& text) override {
