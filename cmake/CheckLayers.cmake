@@ -8,7 +8,7 @@
 #   - the third-party headers listed once below.
 # platform/win32, platform/posix and hook are implementation: they include what
 # they need, and only the entry point, where the ports are assembled, includes them.
-set(order util automation platform settings outlook render desktop app hook)
+set(order util automation platform system settings outlook render desktop app hook)
 set(third_party
   "zlib.h"                  # zlib: CRC-32, deflate
   "jpeglib.h" "jerror.h"    # libjpeg: JPEG pictures

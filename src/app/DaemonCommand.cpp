@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "../platform/Platform.h"
-#include "../settings/FileSystem.h"
+#include "../system/FileSystem.h"
 #include "../util/Strings.h"
 #include "../util/Utf8.h"
 

@@ -13,7 +13,7 @@
 #include "../render/ImageLayer.h"
 #include "../render/Utf8Path.h"
 #include "../render/DataPanel.h"
-#include "../settings/FileSystem.h"
+#include "../system/FileSystem.h"
 #include "../util/LocaleValues.h"
 #include "../util/Strings.h"
 

@@ -3,10 +3,10 @@
 #include <cstdlib>
 
 #include "../platform/Platform.h"
-#include "../settings/FileSystem.h"
-#include "../settings/Registry.h"
+#include "../system/FileSystem.h"
+#include "../system/Registry.h"
 #include "../settings/Settings.h"
-#include "../settings/SystemInfo.h"
+#include "../system/SystemInfo.h"
 #include "../util/Parser.h"
 #include "../util/SplitPath.h"
 

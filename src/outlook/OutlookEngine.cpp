@@ -7,7 +7,7 @@
 #include "../settings/Settings.h"
 #include "../util/LocaleValues.h"
 #include "../util/Parser.h"
-#include "../settings/Registry.h"
+#include "../system/Registry.h"
 #include "Appointments.h"
 #include "MailFolders.h"
 #include "Tasks.h"

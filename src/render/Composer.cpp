@@ -5,9 +5,9 @@
 
 #include "../platform/CanvasPort.h"
 #include "../platform/Platform.h"
-#include "../settings/FileSystem.h"
+#include "../system/FileSystem.h"
 #include "../settings/Settings.h"
-#include "../settings/SystemInfo.h"
+#include "../system/SystemInfo.h"
 #include "../util/Parser.h"
 #include "../util/Strings.h"
 #include "AlphaBlend.h"

@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "../platform/Platform.h"
-#include "FileSystem.h"
+#include "../system/FileSystem.h"
 #include "../util/Parser.h"
-#include "Registry.h"
+#include "../system/Registry.h"
 #include "../util/Strings.h"
-#include "SystemInfo.h"
+#include "../system/SystemInfo.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include "../util/Strings.h"
 #include "../util/Utf8.h"
 #include "RangeCheck.h"
-#include "Registry.h"
+#include "../system/Registry.h"
 #include "Settings.h"
-#include "SystemInfo.h"
+#include "../system/SystemInfo.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "../platform/Platform.h"
 #include "../../res/strings.h"
-#include "FileSystem.h"
+#include "../system/FileSystem.h"
 
 class CSystemTray::Events : public IWindowEvents {
 public:

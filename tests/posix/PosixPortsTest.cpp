@@ -9,7 +9,7 @@
 #include "platform/posix/PosixRegistry.h"
 #include "platform/posix/PosixSystem.h"
 #include "settings/Settings.h"
-#include "settings/Registry.h"
+#include "system/Registry.h"
 
 namespace {
 

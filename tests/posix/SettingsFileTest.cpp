@@ -20,7 +20,7 @@
 #include "platform/common/RegistryTree.h"
 #include "platform/posix/PosixMutex.h"
 #include "platform/posix/PosixRegistry.h"
-#include "settings/Registry.h"
+#include "system/Registry.h"
 #include "settings/Settings.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include "FakePorts.h"
 #include "desktop/ActiveWallpaper.h"
-#include "settings/Registry.h"
+#include "system/Registry.h"
 #include "settings/Settings.h"
 
 namespace {

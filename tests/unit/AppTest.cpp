@@ -10,7 +10,7 @@
 #include "settings/AboutDlg.h"
 #include "settings/AlreadyRunningDlg.h"
 #include "settings/Settings.h"
-#include "settings/Registry.h"
+#include "system/Registry.h"
 #include "util/Strings.h"
 
 namespace {

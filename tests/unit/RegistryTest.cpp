@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/common/MemoryRegistry.h"
-#include "settings/Registry.h"
+#include "system/Registry.h"
 
 namespace {
 

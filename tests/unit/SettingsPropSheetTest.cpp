@@ -13,7 +13,7 @@
 #include "app/OrvantaDoc.h"
 #include "desktop/ActiveWallpaper.h"
 #include "outlook/store/SubstituteOutlook.h"
-#include "settings/Registry.h"
+#include "system/Registry.h"
 #include "settings/Settings.h"
 #include "settings/SettingsPropSheet.h"
 #include "util/Strings.h"

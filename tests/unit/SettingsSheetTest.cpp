@@ -6,7 +6,7 @@
 
 #include "FakePorts.h"
 #include "render/PanelLayout.h"
-#include "settings/Registry.h"
+#include "system/Registry.h"
 #include "settings/Settings.h"
 #include "settings/SettingsSheetModel.h"
 

@@ -2,8 +2,8 @@
 
 #include "FakePorts.h"
 #include "settings/Settings.h"
-#include "settings/Registry.h"
-#include "settings/SystemInfo.h"
+#include "system/Registry.h"
+#include "system/SystemInfo.h"
 
 namespace {
 

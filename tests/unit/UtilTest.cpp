@@ -2,12 +2,12 @@
 
 #include "FakePorts.h"
 #include "util/BuildStamp.h"
-#include "settings/FileSystem.h"
+#include "system/FileSystem.h"
 #include "util/Parser.h"
 #include "util/SplitPath.h"
 #include "util/Strings.h"
 #include "util/Utf8.h"
-#include "settings/SystemInfo.h"
+#include "system/SystemInfo.h"
 
 namespace {
 

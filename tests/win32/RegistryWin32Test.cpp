@@ -6,7 +6,7 @@
 #include "Win32TestUtil.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
-#include "settings/Registry.h"
+#include "system/Registry.h"
 
 namespace {
 

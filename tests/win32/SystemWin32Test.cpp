@@ -10,9 +10,9 @@
 #include "Win32TestUtil.h"
 #include "platform/Platform.h"
 #include "settings/AboutDlg.h"
-#include "settings/FileSystem.h"
+#include "system/FileSystem.h"
 #include "util/Strings.h"
-#include "settings/SystemInfo.h"
+#include "system/SystemInfo.h"
 
 namespace {
 

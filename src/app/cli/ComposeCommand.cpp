@@ -2,7 +2,7 @@
 
 #include "../../render/ImageLayer.h"
 #include "../../render/PngWriter.h"
-#include "../../settings/FileSystem.h"
+#include "../../system/FileSystem.h"
 #include "../../settings/Settings.h"
 #include "../../util/Strings.h"
 #include "../OrvantaDoc.h"

@@ -5,7 +5,7 @@
 
 #include "../../platform/Platform.h"
 #include "../../platform/SystemPort.h"
-#include "../../settings/FileSystem.h"
+#include "../../system/FileSystem.h"
 
 namespace {
 

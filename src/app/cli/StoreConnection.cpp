@@ -7,8 +7,8 @@
 #include "../../outlook/store/SubstituteOutlook.h"
 #include "../LiveStore.h"
 #include "../../platform/Platform.h"
-#include "../../settings/FileSystem.h"
-#include "../../settings/Registry.h"
+#include "../../system/FileSystem.h"
+#include "../../system/Registry.h"
 #include "../../settings/Settings.h"
 #include "../../util/OleDateTime.h"
 
