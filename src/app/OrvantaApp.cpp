@@ -51,12 +51,12 @@ bool COrvantaApp::InitInstance() {
 
     if (!CheckRunningInstances()) return false;
 
-    if (!Port<IAutomationPort>().StartOle()) {
+    m_ole.emplace(Port<IAutomationPort>());
+    if (!m_ole->Started()) {
         dialogs.ShowMessageBox(LoadResString(IDS_OLE_INIT_FAILED), LoadResString(IDS_APP_TITLE),
                                MsgBox::Ok | MsgBox::IconError);
         return false;
     }
-    m_oleInitialized = true;
 
     m_settings = std::make_unique<CSettings>(m_registryRoot);
     m_settings->Open();
@@ -152,10 +152,7 @@ int COrvantaApp::ExitInstance() {
     if (hadDocument && m_wallpaper && m_settings && !m_settings->m_keepOnExit) m_wallpaper->Restore();
     m_wallpaper.reset();
     m_settings.reset();
-    if (m_oleInitialized) {
-        Port<IAutomationPort>().StopOle();
-        m_oleInitialized = false;
-    }
+    m_ole.reset();
     m_siblingMutex.reset();
     m_ownMutex.reset();
     return 0;

@@ -2,7 +2,10 @@
 // The application object: start-up in a fixed order, the single-instance guard
 // against a second copy and the sibling programs, and the shutdown.
 #include <memory>
+#include <optional>
 #include <string>
+
+#include "OleSession.h"
 
 class CActiveWallpaper;
 class CMainFrame;
@@ -55,7 +58,9 @@ private:
     std::string m_dataFolder;
     std::string m_buildLabel;
     bool m_newerThanWin2000 = false;
-    bool m_oleInitialized = false;
+    // Before the settings, the document and the frame, which use Outlook through it;
+    // stopped after them in ExitInstance.
+    std::optional<COleSession> m_ole;
     bool m_listening = false;
     std::unique_ptr<CSettings> m_settings;
     std::weak_ptr<CSplashWnd> m_splash; // expired once the splash has gone

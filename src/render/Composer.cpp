@@ -209,7 +209,7 @@ bool CComposer::Compose(int folderCount) {
     // The panel's origin: the user's position in the central view, else centred.
     m_originX = (vw - panelW) / 2;
     m_originY = (vh - panelH) / 2;
-    if (s.m_sideBarStyle && s.m_offsetType) {
+    if (s.m_centralView && s.m_offsetType) {
         m_originX = s.m_calendarPosX;
         m_originY = s.m_calendarPosY;
     }

@@ -23,7 +23,7 @@ PanelLayout PanelLayout::ForDesktop(const CSettings& s, int screenWidth, int scr
     layout.screenWidth = screenWidth;
     layout.screenHeight = screenHeight;
     layout.sideBarWidth = std::min(s.m_sideBarWidth, CSettings::kMaxSideBarWidth);
-    layout.central = s.m_sideBarStyle;
+    layout.central = s.m_centralView;
     layout.singleClick = s.m_desktopMouseMode != 0;
     layout.interactive = s.m_useInteractiveDesktop;
     const CStyleSet& set = CStyleSet::For(layout.style);

@@ -10,7 +10,7 @@
 void CAppearancePage::Init(const CSettings& s, int screenWidth, int screenHeight) {
     m_screenWidth = std::max(0, screenWidth);
     m_screenHeight = std::max(0, screenHeight);
-    m_centralView = s.m_sideBarStyle;
+    m_centralView = s.m_centralView;
     m_offsetPosition = s.m_offsetType;
     m_calendarPosX = s.m_calendarPosX;
     m_calendarPosY = s.m_calendarPosY;

@@ -121,11 +121,6 @@ void CAppearanceTab::ApplyEnableRules(IPageControls& c) {
     for (int id : kRuled) c.Enable(id, m_page.IsEnabled(id));
 }
 
-void CAppearanceTab::MarkModified(IPageControls& c) {
-    m_page.SetModified();
-    c.SetModified(true);
-}
-
 void CAppearanceTab::ShowNumber(IPageControls& c, int editId, int value) {
     int shown = 0;
     if (TypedNumber(c, editId, shown) && shown == value) return;
@@ -168,28 +163,9 @@ void CAppearanceTab::OnEditChanged(IPageControls& c, int id) {
     MarkModified(c);
 }
 
-void CAppearanceTab::OnCommand(IPageControls& c, int id, int code) {
-    if (m_filling) return;
-    if (code == SheetNotify::EditChanged) {
-        OnEditChanged(c, id);
-        return;
-    }
-    if (code != SheetNotify::Clicked) return;
-    switch (id) {
-    case A::kHelp: m_host.ShowHelp(); return;
-    case A::kAbout: m_host.ShowAbout(); return;
-    case A::kFactorySettings:
-        m_page.FactorySettings();
-        SetSpinRanges(c);
-        Fill(c);
-        MarkModified(c);
-        return;
-    default:
-        TakeChoices(c);
-        ApplyEnableRules(c);
-        MarkModified(c);
-        return;
-    }
+void CAppearanceTab::ResetToFactory(IPageControls& c) {
+    m_page.FactorySettings();
+    SetSpinRanges(c);
 }
 
 void CAppearanceTab::OnHScroll(IPageControls& c, int id, int scrollCode, int position) {

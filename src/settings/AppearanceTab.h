@@ -4,31 +4,29 @@
 // the user edits, follows the ratio slider, takes the values back through the page's
 // range checks, greys what the view, placement and calendar choices disable, and
 // carries out the page's buttons. Every decision is the page object's.
-#include "../platform/PropertySheet.h"
+#include "AppearancePage.h"
+#include "SheetTab.h"
 
-class CAppearancePage;
-class ISettingsSheetHost;
-
-class CAppearanceTab : public IPropertyPageEvents {
+class CAppearanceTab : public CSheetTab {
 public:
-    CAppearanceTab(CAppearancePage& page, ISettingsSheetHost& host) : m_page(page), m_host(host) {}
+    CAppearanceTab(CAppearancePage& page, ISettingsSheetHost& host)
+        : CSheetTab(host, {CAppearancePage::kHelp, CAppearancePage::kAbout, CAppearancePage::kFactorySettings}),
+          m_page(page) {}
 
     void OnInitPage(IPageControls& controls) override;
-    void OnCommand(IPageControls& controls, int id, int notifyCode) override;
     void OnHScroll(IPageControls& controls, int id, int scrollCode, int position) override;
     bool OnKillActive(IPageControls& controls) override;
 
 private:
-    void Fill(IPageControls& controls);
+    void Fill(IPageControls& controls) override;
+    void TakeChoices(IPageControls& controls) override;
+    void ApplyEnableRules(IPageControls& controls) override;
+    void ResetToFactory(IPageControls& controls) override;
+    void OnEditChanged(IPageControls& controls, int id) override;
+    void SetPageModified() override { m_page.SetModified(); }
     void SetSpinRanges(IPageControls& controls);
-    void TakeChoices(IPageControls& controls);
-    void ApplyEnableRules(IPageControls& controls);
-    void OnEditChanged(IPageControls& controls, int id);
     // Writes an edit's member back when the live limits changed it.
     void ShowNumber(IPageControls& controls, int editId, int value);
-    void MarkModified(IPageControls& controls);
 
     CAppearancePage& m_page;
-    ISettingsSheetHost& m_host;
-    bool m_filling = false;
 };

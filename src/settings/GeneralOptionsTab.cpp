@@ -78,32 +78,8 @@ void CGeneralOptionsTab::ApplyEnableRules(IPageControls& c) {
     for (int id : kRuled) c.Enable(id, m_page.IsEnabled(id));
 }
 
-void CGeneralOptionsTab::MarkModified(IPageControls& c) {
-    m_page.SetModified();
-    c.SetModified(true);
-}
-
-void CGeneralOptionsTab::OnCommand(IPageControls& c, int id, int code) {
-    if (m_filling) return;
-    if (code == SheetNotify::EditChanged) {
-        if (id == G::kRefreshEdit) MarkModified(c);
-        return;
-    }
-    if (code != SheetNotify::Clicked) return;
-    switch (id) {
-    case G::kHelp: m_host.ShowHelp(); return;
-    case G::kAbout: m_host.ShowAbout(); return;
-    case G::kFactorySettings:
-        m_page.FactorySettings();
-        Fill(c);
-        MarkModified(c);
-        return;
-    default:
-        TakeChoices(c);
-        ApplyEnableRules(c);
-        MarkModified(c);
-        return;
-    }
+void CGeneralOptionsTab::OnEditChanged(IPageControls& c, int id) {
+    if (id == G::kRefreshEdit) MarkModified(c);
 }
 
 void CGeneralOptionsTab::OnHScroll(IPageControls&, int, int, int) {}

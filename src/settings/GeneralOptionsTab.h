@@ -3,29 +3,29 @@
 // object, takes them back (the interval through its range check), greys what the
 // page's rules disable, and carries out the page's buttons. Every decision is the page
 // object's; this class only moves values between it and the controls.
-#include "../platform/PropertySheet.h"
+#include "GeneralOptionsPage.h"
+#include "SheetTab.h"
 
-class CGeneralOptionsPage;
-class ISettingsSheetHost;
-
-class CGeneralOptionsTab : public IPropertyPageEvents {
+class CGeneralOptionsTab : public CSheetTab {
 public:
-    CGeneralOptionsTab(CGeneralOptionsPage& page, ISettingsSheetHost& host) : m_page(page), m_host(host) {}
+    CGeneralOptionsTab(CGeneralOptionsPage& page, ISettingsSheetHost& host)
+        : CSheetTab(host, {CGeneralOptionsPage::kHelp, CGeneralOptionsPage::kAbout,
+                           CGeneralOptionsPage::kFactorySettings}),
+          m_page(page) {}
 
     void OnInitPage(IPageControls& controls) override;
-    void OnCommand(IPageControls& controls, int id, int notifyCode) override;
     void OnHScroll(IPageControls& controls, int id, int scrollCode, int position) override;
     bool OnKillActive(IPageControls& controls) override;
 
 private:
-    void Fill(IPageControls& controls);
+    void Fill(IPageControls& controls) override;
     // The check boxes and radio groups (nothing there can be refused).
-    void TakeChoices(IPageControls& controls);
-    void ApplyEnableRules(IPageControls& controls);
-    void MarkModified(IPageControls& controls);
+    void TakeChoices(IPageControls& controls) override;
+    void ApplyEnableRules(IPageControls& controls) override;
+    void ResetToFactory(IPageControls&) override { m_page.FactorySettings(); }
+    // Only the interval is typed; its range check waits for the page to be left.
+    void OnEditChanged(IPageControls& controls, int id) override;
+    void SetPageModified() override { m_page.SetModified(); }
 
     CGeneralOptionsPage& m_page;
-    ISettingsSheetHost& m_host;
-    // Set while the tab itself writes the controls: the changes it causes are not the user's.
-    bool m_filling = false;
 };

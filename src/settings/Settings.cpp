@@ -70,7 +70,7 @@ const std::vector<CSettings::PersistedValue>& CSettings::SaveOrder() {
         {"ShowSplash", E::Flag, &CSettings::m_showSplash},
         {"Lounch Outlook", E::Flag, &CSettings::m_launchOutlook},
         {"Time Style", E::NumberText, &CSettings::m_timeStyle},
-        {"SideBarStyle", E::NumberText, &CSettings::m_sideBarStyle},
+        {"SideBarStyle", E::NumberText, &CSettings::m_centralView},
         {"Header Blank", E::NumberText, &CSettings::m_headerBlank},
         {"Footer Blank", E::NumberText, &CSettings::m_footerBlank},
         {"Right Margin Blank", E::NumberText, &CSettings::m_rightMarginBlank},
@@ -154,7 +154,7 @@ void CSettings::Load() {
     m_fdow = ReadNumber(reg, "FDOW", 0);
     m_systrayIcon = ReadNumber(reg, "Systray Ico", 0);
 
-    ReadNumberTextIfSet(reg, "SideBarStyle", m_sideBarStyle);
+    ReadNumberTextIfSet(reg, "SideBarStyle", m_centralView);
     ReadNumberTextIfSet(reg, "Header Blank", m_headerBlank);
     ReadNumberTextIfSet(reg, "Footer Blank", m_footerBlank);
     ReadNumberTextIfSet(reg, "Right Margin Blank", m_rightMarginBlank);

@@ -74,7 +74,7 @@ public:
     bool m_showSplash = true;
     bool m_launchOutlook = false;   // "Lounch Outlook"
     int32_t m_timeStyle = 1;        // "Time Style"
-    bool m_sideBarStyle = false;    // "SideBarStyle": central view when set
+    bool m_centralView = false;    // "SideBarStyle": central view when set
     int32_t m_headerBlank = 0;
     int32_t m_footerBlank = 35;
     int32_t m_rightMarginBlank = 0;

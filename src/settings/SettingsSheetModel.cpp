@@ -144,7 +144,7 @@ std::vector<ApplyStep> CSettingsSheetModel::Apply(CSettings& s, IRegistryPort* p
     s.m_systrayIcon = g.m_systrayIcon;
     s.m_doubleclickAction = g.m_doubleclickAction;
     s.m_keepOnExit = g.m_keepOnExit;
-    s.m_sideBarStyle = a.m_centralView;
+    s.m_centralView = a.m_centralView;
     s.m_offsetType = a.m_offsetPosition;
     s.m_timeStyle = a.m_timeStyle;
     s.m_launchOutlook = g.m_launchOutlook;

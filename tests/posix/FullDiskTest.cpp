@@ -34,7 +34,7 @@ TEST(FullDisk, APictureThatDoesNotFitLeavesThePreviousOne) {
 
     FakeEnvironment env;
     CSettings s("Software\\Kestrova\\Orvanta for Outlook\\3.5");
-    s.m_sideBarStyle = true;
+    s.m_centralView = true;
     s.ApplyStyle(0);
     const std::string out = disk + "/orvanta.bmp";
     env.system.screen = ScreenMetrics{1, 0, 0, 100, 60, 100, 60, 100}; // 18 KB

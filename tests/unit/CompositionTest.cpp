@@ -182,7 +182,7 @@ protected:
     void SetUp() override {
         // Two 100 x 60 screens side by side.
         env.system.screen = ScreenMetrics{2, 0, 0, 200, 60, 100, 60, 100};
-        settings.m_sideBarStyle = true; // central view: the fixed 700 x 526 panel
+        settings.m_centralView = true; // central view: the fixed 700 x 526 panel
         settings.ApplyStyle(0);
     }
     // The output picture as read back: colour at (x, y).
@@ -525,7 +525,7 @@ TEST_F(CompositionTest, PopupIsTheCentralPanelWhateverTheDesktopShows) {
         EXPECT_TRUE(data.Layout().singleClick); // one click opens in the pop-up
         EXPECT_EQ(data.Layout().colors, CStyleSet::For(1).colors);
     };
-    settings.m_sideBarStyle = false;
+    settings.m_centralView = false;
     settings.ApplyStyle(1);
     settings.m_useInteractiveDesktop = false;
     CComposer composer(settings, outPath);
@@ -536,7 +536,7 @@ TEST_F(CompositionTest, PopupIsTheCentralPanelWhateverTheDesktopShows) {
     ASSERT_TRUE(composer.Compose());
     ASSERT_NE(composer.PopupSurface(), nullptr);
     EXPECT_EQ(sizes, (std::vector<std::pair<int, int>>{{700, 526}}));
-    EXPECT_FALSE(settings.m_sideBarStyle); // the user's own record is untouched
+    EXPECT_FALSE(settings.m_centralView); // the user's own record is untouched
 }
 
 } // namespace

@@ -38,7 +38,7 @@ protected:
     SideBarColumn() {
         s.m_headerBlank = s.m_footerBlank = s.m_rightMarginBlank = 0;
         s.m_sideBarWidth = 300;
-        s.m_sideBarStyle = 0;
+        s.m_centralView = 0;
     }
     // The column on a 1600-wide screen of the height given (433 with no blanks: 401
     // pixels below the header), with folder lines of the height given.
@@ -209,7 +209,7 @@ std::vector<std::string> TextsAtX(const std::vector<std::string>& texts, int x) 
 class CalendarDrawing : public ::testing::Test {
 protected:
     CalendarDrawing() {
-        s.m_sideBarStyle = 1;
+        s.m_centralView = 1;
         s.ApplyStyle(0);
         locale = CLocaleValues(English(localePort));
     }
@@ -345,7 +345,7 @@ protected:
         CDataPanel::Draw(data, regions, panel);
     }
     void Central(int style) {
-        settings.m_sideBarStyle = 1;
+        settings.m_centralView = 1;
         settings.ApplyStyle(style);
     }
     const CEntryRegion* EntryAt(int x, int y) { return dynamic_cast<const CEntryRegion*>(regions.HitTest(x, y)); }
@@ -539,7 +539,7 @@ TEST_F(PanelDrawing, ABusyDayStaysInsideTheCentralPanel) {
 
 TEST_F(PanelDrawing, SideBarStripsOpenNewItems) {
     Load(Store(""));
-    settings.m_sideBarStyle = 0;
+    settings.m_centralView = 0;
     screenWidth = 1600;
     screenHeight = 900;
     settings.m_sideBarWidth = 300;

@@ -144,7 +144,7 @@ TEST_P(PanelRender, SampleWeek) {
 
     CSettings s(kRoot);
     s.Open();
-    s.m_sideBarStyle = c.central;
+    s.m_centralView = c.central;
     s.m_sideBarWidth = 360;
     s.m_timeStyle = c.timeStyle;
     s.ApplyStyle(c.style);

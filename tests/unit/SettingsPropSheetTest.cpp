@@ -138,7 +138,7 @@ TEST_F(SettingsTabsTest, BothPagesShowTheStoredValuesInTheirControls) {
     settings.m_showDesktopTooltip = false;
     settings.m_doubleclickAction = 2;
     settings.m_systrayIcon = 1;
-    settings.m_sideBarStyle = true;
+    settings.m_centralView = true;
     settings.m_offsetType = true;
     settings.m_calendarPosX = 120;
     settings.m_calendarPosY = 80;

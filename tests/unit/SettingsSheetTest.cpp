@@ -228,7 +228,7 @@ TEST_F(SettingsSheetTest, FactorySettingsGiveTheStoreInitialValues) {
     settings.m_keepOnExit = true;
     settings.m_hideOnDesktopLock = false;
     settings.m_style = 2;
-    settings.m_sideBarStyle = true;
+    settings.m_centralView = true;
     settings.m_timeStyle = 2;
     settings.m_appointmentsTask = 10;
     settings.m_footerBlank = 300;
@@ -367,7 +367,7 @@ TEST_F(SettingsSheetTest, CentralViewKeepsTheSideBarValues) {
     a.m_offsetPosition = true;
     ASSERT_TRUE(a.TakeEdit(A::kCalendarPosXEdit, "120", message));
     sheet.Apply(settings);
-    EXPECT_TRUE(settings.m_sideBarStyle);
+    EXPECT_TRUE(settings.m_centralView);
     EXPECT_TRUE(settings.m_offsetType);
     EXPECT_EQ(settings.m_calendarPosX, 120);
     EXPECT_EQ(settings.m_sideBarWidth, 200);
@@ -466,7 +466,7 @@ TEST_F(SettingsSheetTest, SettingByNameTakesBlanksAlikeAndSaysWhatTheLimitsMoved
 }
 
 TEST_F(SettingsSheetTest, SideBarValuesAreRefusedInTheCentralViewRatherThanDropped) {
-    settings.m_sideBarStyle = true;
+    settings.m_centralView = true;
     OpenSheet();
     std::string message;
     EXPECT_EQ(sheet.SetByName("SideBar Width", "300", message), CSettingsSheetModel::SetResult::Refused);

@@ -188,7 +188,7 @@ TEST_F(SettingsTest, NumberTextsAreReadOnlyWhenSetAndBooleansBecomeOne) {
     PutText("CalendarPosX", "garbage");
     CSettings s(kRoot);
     s.Open();
-    EXPECT_TRUE(s.m_sideBarStyle);
+    EXPECT_TRUE(s.m_centralView);
     EXPECT_FALSE(s.m_offsetType);
     EXPECT_EQ(s.m_footerBlank, 35);
     EXPECT_EQ(s.m_headerBlank, 12);
@@ -254,7 +254,7 @@ TEST_F(SettingsTest, EveryPersistedFieldRoundTrips) {
         s.m_showSplash = false;
         s.m_launchOutlook = true;
         s.m_timeStyle = 2;
-        s.m_sideBarStyle = true;
+        s.m_centralView = true;
         s.m_headerBlank = 11;
         s.m_footerBlank = 12;
         s.m_rightMarginBlank = 13;
@@ -282,7 +282,7 @@ TEST_F(SettingsTest, EveryPersistedFieldRoundTrips) {
     EXPECT_FALSE(r.m_useInteractiveDesktop || r.m_showDesktopTooltip || r.m_showContacts ||
                  r.m_showAppointments || r.m_showTasks || r.m_showMessages || r.m_showCalendar ||
                  r.m_showWeekNumbers || r.m_hideOnDesktopLock || r.m_showSplash);
-    EXPECT_TRUE(r.m_hideData && r.m_keepOnExit && r.m_launchOutlook && r.m_sideBarStyle &&
+    EXPECT_TRUE(r.m_hideData && r.m_keepOnExit && r.m_launchOutlook && r.m_centralView &&
                 r.m_offsetType && r.m_showStartup);
     EXPECT_EQ(r.m_timeStyle, 2);
     EXPECT_EQ(r.m_headerBlank, 11);

@@ -36,7 +36,7 @@ TEST_P(WallpaperRender, PanelHeaderOverTheDesktop) {
     const auto [style, central] = GetParam();
     CSettings s("Software\\Kestrova\\Orvanta for Outlook\\3.5");
     s.m_sideBarWidth = 300;
-    s.m_sideBarStyle = central;
+    s.m_centralView = central;
     s.ApplyStyle(style);
     CComposer composer(s, dir.File("orvanta.bmp"));
     composer.SetPanelPainter([](CMemWallPaper& data, CRegionList& regions) {

@@ -147,7 +147,7 @@ TEST(Win32Settings, FirstLoadSaveAndReloadThroughTheRealRegistry) {
         EXPECT_TRUE(s.m_hideOnDesktopLock); // Wine reports an NT-family Windows
         s.m_wallpaper = "C:\\Bilder\\Strand \xC3\xA4.jpg";
         s.m_transparency = 45;
-        s.m_sideBarStyle = true;
+        s.m_centralView = true;
         s.m_showTasks = false;
         s.m_headerBlank = 9;
         s.Save();
@@ -159,7 +159,7 @@ TEST(Win32Settings, FirstLoadSaveAndReloadThroughTheRealRegistry) {
     EXPECT_FALSE(r.CreatedKey());
     EXPECT_EQ(r.m_wallpaper, "C:\\Bilder\\Strand \xC3\xA4.jpg");
     EXPECT_EQ(r.m_transparency, 45);
-    EXPECT_TRUE(r.m_sideBarStyle);
+    EXPECT_TRUE(r.m_centralView);
     EXPECT_FALSE(r.m_showTasks);
     EXPECT_EQ(r.m_headerBlank, 9);
 }
@@ -179,7 +179,7 @@ TEST(Win32Settings, BadValuesInTheRealRegistryAreMendedOrIgnored) {
     {
         CSettings s(root);
         s.Open();
-        EXPECT_TRUE(s.m_sideBarStyle);
+        EXPECT_TRUE(s.m_centralView);
         EXPECT_EQ(s.m_sideBarWidth, 400);
         EXPECT_EQ(s.m_refresh, 20);
         EXPECT_EQ(s.m_transparency, 30);

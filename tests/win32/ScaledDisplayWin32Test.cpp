@@ -35,7 +35,7 @@ TEST(ScaledDisplay, TheWallpaperIsComposedInPhysicalPixels) {
     ScopedPort<IDialogPort> withDialogs(ui);
     ScopedPort<IRegistryPort> withRegistry(registry);
     CSettings s("Software\\Kestrova\\Orvanta for Outlook\\3.5");
-    s.m_sideBarStyle = true;
+    s.m_centralView = true;
     s.ApplyStyle(0);
     TempFolder dir;
     CComposer composer(s, dir.File("orvanta.bmp"));

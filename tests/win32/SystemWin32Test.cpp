@@ -5,9 +5,12 @@
 #include <ole2.h>
 
 #include <atomic>
+#include <functional>
 #include <thread>
 
 #include "Win32TestUtil.h"
+#include "app/OleSession.h"
+#include "platform/win32/ScopedWin.h"
 #include "platform/Platform.h"
 #include "settings/AboutDlg.h"
 #include "system/FileSystem.h"
@@ -193,8 +196,8 @@ TEST(Win32Dialogs, AboutBoxShowsTheVersionLineAndClosesWithItsButton) {
 namespace {
 
 TEST(Win32Ole, InitialisationRegistersTheQuietMessageFilter) {
-    IAutomationPort& automation = Port<IAutomationPort>();
-    ASSERT_TRUE(automation.StartOle());
+    COleSession ole(Port<IAutomationPort>());
+    ASSERT_TRUE(ole.Started());
     IMessageFilter* ours = nullptr;
     ASSERT_EQ(CoRegisterMessageFilter(nullptr, &ours), S_OK);
     ASSERT_NE(ours, nullptr); // the program's filter was in place
@@ -205,7 +208,44 @@ TEST(Win32Ole, InitialisationRegistersTheQuietMessageFilter) {
     IMessageFilter* none = nullptr;
     CoRegisterMessageFilter(ours, &none);
     ours->Release();
-    automation.StopOle();
+}
+
+// A release or call the system refuses is written to standard error with what it was
+// and the system's error, and its result is handed back; a success writes nothing.
+TEST(Win32Log, RefusedSystemCallsAreLoggedWithTheirError) {
+    // A handle number never given out (one closed twice looks the same to the system; a
+    // real closed one could be handed out again meanwhile, to the capture's own file).
+    const HANDLE bogus = reinterpret_cast<HANDLE>(uintptr_t{0x7ffffff0});
+    struct Case {
+        const char* what;
+        std::function<void()> call;
+        const char* logged; // null: nothing
+    };
+    const Case cases[] = {
+        {"a handle that is none", [&] { ScopedKernelHandle none(bogus); }, "CloseHandle failed (error 0x00000006)"},
+        {"a registry key that is no key", [] { ScopedKey bogus(reinterpret_cast<HKEY>(uintptr_t{0x5a5a})); },
+         "RegCloseKey failed (error 0x00000006)"},
+        {"a failed HRESULT", [] { EXPECT_EQ(LogIfFailed(E_ACCESSDENIED, "a COM call"), E_ACCESSDENIED); },
+         "a COM call failed (result 0x80070005)"},
+        {"a BOOL that failed keeps the last error", [] {
+             SetLastError(ERROR_FILE_NOT_FOUND);
+             EXPECT_FALSE(LogIfFalse(FALSE, "opening a file"));
+             EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+         }, "opening a file failed (error 0x00000002)"},
+        {"a success", [] {
+             EXPECT_TRUE(LogIfFalse(TRUE, "nothing"));
+             EXPECT_EQ(LogIfError(ERROR_SUCCESS, "nothing"), 0);
+             ScopedKernelHandle fine(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+         }, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing::internal::CaptureStderr();
+        c.call();
+        const std::string err = testing::internal::GetCapturedStderr();
+        if (c.logged) EXPECT_NE(err.find(std::string("orvanta: ") + c.logged), std::string::npos) << err;
+        else EXPECT_EQ(err, "");
+    }
 }
 
 } // namespace

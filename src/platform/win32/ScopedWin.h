@@ -2,11 +2,13 @@
 // Owners of Windows handles and COM objects: not copyable, movable, released exactly
 // once. Kernel handles, registry keys, find handles, windows, GDI objects, memory
 // DCs, borrowed DCs, a SelectObject restorer, modules, hooks, COM pointers, VARIANTs
-// and BSTRs.
+// and BSTRs. A release the system refuses is logged (a handle closed twice shows there).
 #include <windows.h>
 #include <oleauto.h>
 
 #include <utility>
+
+#include "Win32Log.h"
 
 template <typename T, typename Traits>
 class ScopedHandle {
@@ -42,43 +44,46 @@ private:
 
 struct HandleTraits {
     static HANDLE Invalid() { return nullptr; }
-    static void Close(HANDLE h) { CloseHandle(h); }
+    static void Close(HANDLE h) { LogIfFalse(CloseHandle(h), "CloseHandle"); }
 };
 struct KeyTraits {
     static HKEY Invalid() { return nullptr; }
-    static void Close(HKEY h) { RegCloseKey(h); }
+    static void Close(HKEY h) { LogIfError(RegCloseKey(h), "RegCloseKey"); }
 };
 struct FindTraits {
     static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(HANDLE h) { FindClose(h); }
+    static void Close(HANDLE h) { LogIfFalse(FindClose(h), "FindClose"); }
 };
 struct WindowTraits {
     static HWND Invalid() { return nullptr; }
-    static void Close(HWND h) { DestroyWindow(h); }
+    // A child window the system destroyed with its parent is gone already.
+    static void Close(HWND h) {
+        if (IsWindow(h)) LogIfFalse(DestroyWindow(h), "DestroyWindow");
+    }
 };
 struct GdiObjectTraits {
     static HGDIOBJ Invalid() { return nullptr; }
-    static void Close(HGDIOBJ h) { DeleteObject(h); }
+    static void Close(HGDIOBJ h) { LogIfFalse(DeleteObject(h), "DeleteObject"); }
 };
 struct MemoryDcTraits {
     static HDC Invalid() { return nullptr; }
-    static void Close(HDC h) { DeleteDC(h); }
+    static void Close(HDC h) { LogIfFalse(DeleteDC(h), "DeleteDC"); }
 };
 struct ModuleTraits {
     static HMODULE Invalid() { return nullptr; }
-    static void Close(HMODULE h) { FreeLibrary(h); }
+    static void Close(HMODULE h) { LogIfFalse(FreeLibrary(h), "FreeLibrary"); }
 };
 struct MenuTraits {
     static HMENU Invalid() { return nullptr; }
-    static void Close(HMENU h) { DestroyMenu(h); }
+    static void Close(HMENU h) { LogIfFalse(DestroyMenu(h), "DestroyMenu"); }
 };
 struct IconTraits {
     static HICON Invalid() { return nullptr; }
-    static void Close(HICON h) { DestroyIcon(h); }
+    static void Close(HICON h) { LogIfFalse(DestroyIcon(h), "DestroyIcon"); }
 };
 struct HookTraits {
     static HHOOK Invalid() { return nullptr; }
-    static void Close(HHOOK h) { UnhookWindowsHookEx(h); }
+    static void Close(HHOOK h) { LogIfFalse(UnhookWindowsHookEx(h), "UnhookWindowsHookEx"); }
 };
 
 using ScopedKernelHandle = ScopedHandle<HANDLE, HandleTraits>;

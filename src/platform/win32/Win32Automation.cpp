@@ -12,6 +12,7 @@
 #include "ScopedWin.h"
 #include "Utf.h"
 #include "Variant.h"
+#include "Win32Log.h"
 
 namespace {
 
@@ -176,13 +177,13 @@ template <class Call> HRESULT RetryWhileBusy(Call call) {
 bool CWin32AutomationPort::StartOle() {
     if (FAILED(OleInitialize(nullptr))) return false;
     ComPtr<IMessageFilter> previous;
-    CoRegisterMessageFilter(&g_filter, previous.Put());
+    LogIfFailed(CoRegisterMessageFilter(&g_filter, previous.Put()), "registering the message filter");
     return true;
 }
 
 void CWin32AutomationPort::StopOle() {
     ComPtr<IMessageFilter> previous;
-    CoRegisterMessageFilter(nullptr, previous.Put());
+    LogIfFailed(CoRegisterMessageFilter(nullptr, previous.Put()), "removing the message filter");
     OleUninitialize();
 }
 

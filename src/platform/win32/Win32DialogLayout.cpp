@@ -1,4 +1,5 @@
 #include "Win32DialogLayout.h"
+#include "Win32Log.h"
 
 #include <algorithm>
 #include <climits>
@@ -68,8 +69,9 @@ std::vector<Child> Children(HWND dialog) {
 }
 
 void Place(Child& c) {
-    SetWindowPos(c.hwnd, nullptr, c.rect.left, c.rect.top, Width(c.rect), Height(c.rect),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    LogIfFalse(SetWindowPos(c.hwnd, nullptr, c.rect.left, c.rect.top, Width(c.rect), Height(c.rect),
+                            SWP_NOZORDER | SWP_NOACTIVATE),
+               "placing a dialog control");
 }
 
 // Horizontal dialog units in pixels for this dialog's font.
@@ -208,5 +210,6 @@ void FitDialogLayout(HWND dialog, bool resizeDialog) {
     // Kept centred where it was centred.
     const int x = frame.left - dw / 2;
     const int y = frame.top - dh / 2;
-    SetWindowPos(dialog, nullptr, x, y, Width(frame) + dw, Height(frame) + dh, SWP_NOZORDER | SWP_NOACTIVATE);
+    LogIfFalse(SetWindowPos(dialog, nullptr, x, y, Width(frame) + dw, Height(frame) + dh, SWP_NOZORDER | SWP_NOACTIVATE),
+               "sizing a dialog to its controls");
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ScopedWin.h"
+#include "Win32Log.h"
 
 namespace IconTest {
 
@@ -82,7 +83,7 @@ bool IsIconAtByMapping(HWND listView, int x, int y) {
             }
         }
     }
-    DeleteFileW(name.c_str());
+    LogIfFalse(DeleteFileW(name.c_str()), "deleting the icon test's temporary file");
     return icon;
 }
 

@@ -4,6 +4,7 @@
 
 #include "ScopedWin.h"
 #include "Utf.h"
+#include "Win32Log.h"
 
 namespace {
 
@@ -11,7 +12,7 @@ class Win32Mutex : public INamedMutex {
 public:
     Win32Mutex(HANDLE h, bool owner) : m_handle(h), m_owner(owner) {}
     ~Win32Mutex() override {
-        if (m_owner) ReleaseMutex(m_handle.Get());
+        if (m_owner) LogIfFalse(ReleaseMutex(m_handle.Get()), "ReleaseMutex");
     }
 
 private:

@@ -23,7 +23,8 @@ bool CPopUpWnd::Create() {
     const int y = (GetSystemMetrics(SM_CYSCREEN) - m_height) / 2;
     SetWindowLongPtrW(Hwnd(), GWL_EXSTYLE, GetWindowLongPtrW(Hwnd(), GWL_EXSTYLE) | WS_EX_TOPMOST);
     // The extended style alone does not move a window into the topmost band.
-    SetWindowPos(Hwnd(), HWND_TOPMOST, x, y, m_width, m_height, SWP_SHOWWINDOW);
+    LogIfFalse(SetWindowPos(Hwnd(), HWND_TOPMOST, x, y, m_width, m_height, SWP_SHOWWINDOW), "placing the pop-up");
+    // Refused when another program has the foreground lock: not a failure of ours.
     SetForegroundWindow(Hwnd());
     SetFocus(Hwnd());
     return true;
@@ -31,7 +32,7 @@ bool CPopUpWnd::Create() {
 
 void CPopUpWnd::CloseSelf() {
     m_closing = true;
-    PostMessageW(Hwnd(), WM_CLOSE, 0, 0);
+    LogIfFalse(PostMessageW(Hwnd(), WM_CLOSE, 0, 0), "closing the pop-up");
 }
 
 bool CPopUpWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -100,9 +101,9 @@ bool CPopUpThread::Start(IPopupSource& source, int width, int height, DWORD main
     HANDLE h = CreateThread(nullptr, 0, &CPopUpThread::Run, thread.get(), CREATE_SUSPENDED, nullptr);
     if (!h) return false;
     thread.release(); // the thread deletes it
-    SetThreadPriority(h, THREAD_PRIORITY_NORMAL);
-    ResumeThread(h);
-    CloseHandle(h);
+    LogIfFalse(SetThreadPriority(h, THREAD_PRIORITY_NORMAL), "the pop-up thread's priority");
+    LogIfFalse(ResumeThread(h) != static_cast<DWORD>(-1), "starting the pop-up thread");
+    LogIfFalse(CloseHandle(h), "CloseHandle");
     return true;
 }
 

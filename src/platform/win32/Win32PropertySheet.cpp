@@ -228,7 +228,7 @@ int CALLBACK CWin32PropertySheet::Impl::SheetCallback(HWND sheet, UINT msg, LPAR
         self->events.OnSheetCreated(window);
     });
     // Centred as it is first shown, when its pages have given it its size.
-    PostMessageW(sheet, kCentreMsg, 0, 0);
+    LogIfFalse(PostMessageW(sheet, kCentreMsg, 0, 0), "centring the settings sheet");
     // Opened from the tray: in front of the window the user was working in.
     SetForegroundWindow(sheet);
     return 0;

@@ -8,6 +8,7 @@
 #include "../WindowKit.h"
 #include "ScopedWin.h"
 #include "Utf.h"
+#include "Win32Log.h"
 
 struct CWin32TrayPort::Impl {
     NOTIFYICONDATAW data{};
@@ -74,5 +75,5 @@ bool CWin32TrayPort::SetIconFromLibrary(const std::string& library, int index, b
 
 void CWin32TrayPort::Remove() {
     m_impl->data.uFlags = 0;
-    Shell_NotifyIconW(NIM_DELETE, &m_impl->data);
+    LogIfFalse(Shell_NotifyIconW(NIM_DELETE, &m_impl->data), "removing the tray icon");
 }
