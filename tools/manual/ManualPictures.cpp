@@ -54,7 +54,7 @@ bool Draw(const Picture& p, const std::string& folder, const std::string& storeF
 
     CSettings s(CSettings::ProgramRegistryRoot());
     s.Open();
-    s.m_sideBarStyle = p.central;
+    s.m_centralView = p.central;
     s.ApplyStyle(p.style);
     COrvantaDoc doc(s);
     doc.m_clock = [day] { return day + COleDateTimeSpan(0, 10, 30, 0); };
