@@ -222,7 +222,7 @@ void CMainFrame::ComposeAndInstall(bool installOnlyWhenComposed) {
     const bool composed = m_doc->Compose();
     // Every data load reads the settings again, which clears the "Hide Data" the lock
     // set in memory only: a locked desktop keeps the user's picture all the same.
-    if ((composed || !installOnlyWhenComposed) && !m_hiddenByLock) m_wallpaper.Install();
+    if ((composed || !installOnlyWhenComposed) && !m_hiddenByLock) InstallWallpaper();
     ++m_redraws;
 }
 
@@ -295,6 +295,12 @@ void CMainFrame::OnRefreshTick() {
     RestartRefreshTimer();
 }
 
+void CMainFrame::InstallWallpaper() {
+    m_wallpaper.Install();
+    // A picture the user set while ours was being set is taken now, not 5 s later.
+    if (m_wallpaper.OtherPictureShown()) CheckWallpaperChange();
+}
+
 void CMainFrame::CheckWallpaperChange() {
     if (m_hiddenByLock) return;
     if (!m_wallpaper.AdoptChanged(CActiveWallpaper::Check::Timer)) return;
@@ -338,7 +344,7 @@ void CMainFrame::ToggleHideData() {
     m_watcher.Stop();
     if (!m_settings.m_hideData) {
         StartWatcherIfWanted();
-        m_wallpaper.Install();
+        InstallWallpaper();
         SaveSettings();
         if (m_settings.m_useInteractiveDesktop) InstallHook();
     } else {
@@ -417,7 +423,7 @@ void CMainFrame::OnDesktopLock(bool locked) {
             HideTooltip();
             m_wallpaper.Restore();
             break;
-        case LockStep::InstallWallpaper: m_wallpaper.Install(); break;
+        case LockStep::InstallWallpaper: InstallWallpaper(); break;
         case LockStep::MarkHiddenByLock: m_hiddenByLock = true; break;
         case LockStep::ClearHiddenByLock: m_hiddenByLock = false; break;
         case LockStep::StartRefreshTimer:

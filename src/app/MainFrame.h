@@ -68,6 +68,7 @@ public:
 
     void OnDeferredWork();
     void OnRefreshTick();
+    void InstallWallpaper();
     void CheckWallpaperChange();
     void CheckDayChange();
     void ToggleHideData();

@@ -34,6 +34,10 @@ public:
     bool Install();
     // Whether the system showed our picture after the last install.
     bool Installed() const { return m_installed; }
+    // After an install the call said was done, the system shows another picture that is
+    // not known: most likely the user's choice made meanwhile, for the caller to look at
+    // at once rather than at the next check.
+    bool OtherPictureShown() const { return !m_installed && m_known.empty() && !m_shownThoughSet.empty(); }
     // The user's own picture, by its name as stored on disk, in the user's style.
     bool Restore();
     // Reloads the settings and reconciles "Wallpaper"/"WPStyle" with what the system

@@ -312,6 +312,23 @@ TEST_F(MainFrameTest, TheSamePictureChosenAgainIsDrawnOverAlsoAfterAFailedRead) 
         env.windows.Advance(60000);
         EXPECT_EQ(frame.Redraws(), redraws + 1) << "drawn again without a change";
     }
+
+    // Chosen again while our install ran, after its call and before it looked: taken at
+    // once, not at the next check 5 s later, and drawn over.
+    const int redraws = frame.Redraws();
+    bool chooseNow = true;
+    env.wallpaper.afterSystemSet = [&] {
+        if (chooseNow) env.wallpaper.WriteWallpaper(lake);
+        chooseNow = false;
+    };
+    ASSERT_TRUE(frame.RouteCommand(ID_REFRESH));
+    env.windows.Advance(300);
+    EXPECT_EQ(frame.Redraws(), redraws + 1);
+    EXPECT_TRUE(frame.RefreshRequested()) << "the picture set meanwhile waits for the next check";
+    env.windows.Advance(300);
+    EXPECT_EQ(frame.Redraws(), redraws + 2);
+    EXPECT_TRUE(wallpaper.Installed());
+    env.wallpaper.afterSystemSet = nullptr;
 }
 
 TEST_F(MainFrameTest, StyleCommandsApplyCheckAndRedraw) {
