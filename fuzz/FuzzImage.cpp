@@ -29,7 +29,7 @@ void Exercise(const RgbBuffer& rgb, int width, int height) {
     Check(back && w == width && h == height && std::memcmp(back.get(), rgb.get(), size) == 0);
 
     // The middle of the picture, then the whole of it, at sizes derived from it.
-    const ImageRect rect{width / 4, height / 4, width / 4 + (width + 1) / 2, height / 4 + (height + 1) / 2};
+    const Rect rect{width / 4, height / 4, width / 4 + (width + 1) / 2, height / 4 + (height + 1) / 2};
     const int cw = rect.right - rect.left, ch = rect.bottom - rect.top;
     std::vector<std::uint8_t> crop(static_cast<std::size_t>(cw) * ch * 3);
     Check(IS40_CropImage(pixels, width, height, width * 3, crop, cw * 3, rect, 3));

@@ -20,15 +20,16 @@ bool CToolTip::ShowTooltipText(const std::string& text, int x, int y, std::int64
     TooltipBox box = TooltipTextBox(extents, m.screenWidth);
     box = WithWrappedHeight(box, desktop->WrappedTooltipHeight(text, box.width));
 
-    const ScreenArea screen{m.screenLeft, m.screenTop, m.screenWidth, m.screenHeight};
+    const Rect screen = Rect::FromSize(m.screenLeft, m.screenTop, m.screenWidth, m.screenHeight);
     const FrameMetrics frame{m.captionHeight, m.frameHeight, m.cursorHeight};
     std::optional<int> taskbarTop;
     if (m.taskbarKnown) taskbarTop = m.taskbarTop;
-    const TooltipRect r = PlaceTooltip(box, x, y, screen, frame, taskbarTop);
-    const TooltipWindowRect window{r.left, r.top, r.right - r.left, r.shownHeight, box.width, box.height};
+    const Rect r = PlaceTooltip(box, x, y, screen, frame, taskbarTop);
+    const Rect window = Rect::FromSize(r.left, r.top, r.Width(), ShownTooltipHeight(r, frame));
+    const Rect region = Rect::FromSize(0, 0, box.width, box.height);
     // The window hides itself after 10 seconds, on a click or key, or when it loses
     // the focus; this object learns it here.
-    if (!desktop->ShowTooltipWindow(text, window, [this] { Hide(); })) return false;
+    if (!desktop->ShowTooltipWindow(text, window, region, [this] { Hide(); })) return false;
     m_shown = true;
     m_key = key;
     m_owner = owner;

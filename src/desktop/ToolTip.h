@@ -30,12 +30,12 @@ public:
     const void* Owner() const { return m_owner; }
     const std::string& Text() const { return m_text; }
     // Where the last tooltip was placed.
-    const TooltipRect& Placement() const { return m_rect; }
+    const Rect& Placement() const { return m_rect; }
 
 private:
     bool m_shown = false;
     std::int64_t m_key = 0;
     const void* m_owner = nullptr;
     std::string m_text;
-    TooltipRect m_rect;
+    Rect m_rect;
 };

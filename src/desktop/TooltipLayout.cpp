@@ -36,8 +36,8 @@ TooltipBox WithWrappedHeight(TooltipBox box, int wrappedHeight) {
     return box;
 }
 
-TooltipRect PlaceTooltip(const TooltipBox& box, int x, int y, const ScreenArea& screen, const FrameMetrics& frame,
-                         std::optional<int> taskbarTop) {
+Rect PlaceTooltip(const TooltipBox& box, int x, int y, const Rect& screen, const FrameMetrics& frame,
+                  std::optional<int> taskbarTop) {
     const int windowHeight = box.height + frame.captionHeight + 2 * frame.frameHeight;
     const int topBelow = y + frame.cursorHeight;
     const int bottomBelow = topBelow + windowHeight;
@@ -46,12 +46,12 @@ TooltipRect PlaceTooltip(const TooltipBox& box, int x, int y, const ScreenArea& 
     // that would pass the left edge starts there. The edges are those of the virtual
     // screen, so monitors left of the primary one are not cut off at zero.
     const int screenLeft = screen.left;
-    const int screenRight = screen.left + screen.width;
+    const int screenRight = screen.right;
     const int halfWhole = box.width / 2;
     int c = x;
     if (x + halfWhole > screenRight) c = screenRight - halfWhole;
     const double half = box.width * 0.5;
-    TooltipRect r;
+    Rect r;
     r.left = static_cast<int>(std::max(c - half, static_cast<double>(screenLeft)));
     r.right = static_cast<int>(std::min(static_cast<double>(screenRight), c + half));
     if (r.left == screenLeft && r.right - r.left < box.width) r.right = std::min(screenRight, r.left + box.width);
@@ -65,6 +65,9 @@ TooltipRect PlaceTooltip(const TooltipBox& box, int x, int y, const ScreenArea& 
         r.top = topBelow;
         r.bottom = bottomBelow;
     }
-    r.shownHeight = (r.bottom - r.top) - frame.captionHeight - 2 * frame.frameHeight;
     return r;
+}
+
+int ShownTooltipHeight(const Rect& placed, const FrameMetrics& frame) {
+    return placed.Height() - frame.captionHeight - 2 * frame.frameHeight;
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "../util/Rect.h"
+
 // The text's lines: every CR and every LF ends a line, so "a\r\nb" is three lines
 // ("a", "", "b"); an empty text has none.
 std::vector<std::string> TooltipLines(const std::string& text);
@@ -23,27 +25,19 @@ struct TooltipBox {
 TooltipBox TooltipTextBox(const std::vector<TextExtent>& lines, int screenWidth);
 TooltipBox WithWrappedHeight(TooltipBox box, int wrappedHeight);
 
-// The virtual screen: all monitors, with its left and top edges (negative when a
-// monitor lies left of or above the primary one).
-struct ScreenArea {
-    int left = 0, top = 0, width = 0, height = 0;
-};
-
 struct FrameMetrics {
     int captionHeight = 0;
     int frameHeight = 0; // the sizing frame, counted twice
     int cursorHeight = 0;
 };
 
-struct TooltipRect {
-    int left = 0, top = 0, right = 0, bottom = 0;
-    // The height the window is shown with: the frame and caption the window drops at
-    // creation are taken off again.
-    int shownHeight = 0;
-};
-
-// Below the pointer at (x, y), centred on it but inside the virtual screen's width;
+// The window's rectangle, frame and caption included: below the pointer at (x, y),
+// centred on it but inside the width of the virtual screen (all monitors; its left
+// and top edges are negative when a monitor lies left of or above the primary one);
 // above the taskbar's top edge when the taskbar lies below the pointer and the
 // tooltip would reach it.
-TooltipRect PlaceTooltip(const TooltipBox& box, int x, int y, const ScreenArea& screen, const FrameMetrics& frame,
-                         std::optional<int> taskbarTop);
+Rect PlaceTooltip(const TooltipBox& box, int x, int y, const Rect& screen, const FrameMetrics& frame,
+                  std::optional<int> taskbarTop);
+// The height the placed window is shown with: the frame and caption the window drops
+// at creation are taken off again.
+int ShownTooltipHeight(const Rect& placed, const FrameMetrics& frame);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "../util/PixelSurface.h"
+#include "../util/Rect.h"
 #include "CanvasPort.h"
 
 // What placing a tooltip needs to know of the system.
@@ -27,12 +28,6 @@ struct TooltipMetrics {
     int captionHeight = 0, frameHeight = 0, cursorHeight = 0;
     bool taskbarKnown = false;
     int taskbarTop = 0;
-};
-
-struct TooltipWindowRect {
-    int left = 0, top = 0, width = 0, height = 0;
-    // The window region: (0, 0, regionWidth, regionHeight).
-    int regionWidth = 0, regionHeight = 0;
 };
 
 // What the pop-up window asks of the program, from the pop-up's own thread.
@@ -72,10 +67,11 @@ public:
     // The extent of each line, and the height of the whole text word-wrapped in width.
     virtual std::vector<TextSize> MeasureTooltipLines(const std::vector<std::string>& lines) = 0;
     virtual int WrappedTooltipHeight(const std::string& text, int width) = 0;
-    // Shows the tooltip window (a former one goes); dismissed is called, on the main
-    // thread, when the window hides itself: after 10 seconds, on a click or a key in
-    // it, or when it loses the focus.
-    virtual bool ShowTooltipWindow(const std::string& text, const TooltipWindowRect& rect,
+    // Shows the tooltip window (a former one goes) at the screen rectangle window,
+    // clipped to region (in the window's own coordinates); dismissed is called, on the
+    // main thread, when the window hides itself: after 10 seconds, on a click or a key
+    // in it, or when it loses the focus.
+    virtual bool ShowTooltipWindow(const std::string& text, const Rect& window, const Rect& region,
                                    std::function<void()> dismissed) = 0;
     virtual void DestroyTooltipWindow() = 0;
 

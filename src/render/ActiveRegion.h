@@ -7,13 +7,7 @@
 #include <functional>
 #include <string>
 
-struct RegionRect {
-    int left = 0, top = 0, right = 0, bottom = 0;
-    // Left and top inclusive, right and bottom exclusive; an empty rectangle holds nothing.
-    bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
-    RegionRect Offset(int dx, int dy) const { return {left + dx, top + dy, right + dx, bottom + dy}; }
-    bool operator==(const RegionRect&) const = default;
-};
+#include "../util/Rect.h"
 
 // The main frame's messages of the regions.
 namespace RegionMessages {
@@ -51,12 +45,14 @@ public:
 
 class CActiveRegion {
 public:
-    CActiveRegion(const RegionRect& rect, bool singleClick) : m_rect(rect), m_singleClick(singleClick) {}
+    CActiveRegion(const Rect& rect, bool singleClick) : m_rect(rect), m_singleClick(singleClick) {}
     virtual ~CActiveRegion() = default;
     CActiveRegion(const CActiveRegion&) = delete;
     CActiveRegion& operator=(const CActiveRegion&) = delete;
 
-    const RegionRect& Rect() const { return m_rect; }
+    // Left and top inclusive, right and bottom exclusive: a point on the right or
+    // bottom edge is outside, an empty rectangle is never hit.
+    const Rect& Bounds() const { return m_rect; }
     bool SingleClick() const { return m_singleClick; }
 
     virtual std::string TooltipText() const = 0;
@@ -76,6 +72,6 @@ protected:
     std::string OpenText(const std::string& what) const;
 
 private:
-    RegionRect m_rect;
+    Rect m_rect;
     bool m_singleClick;
 };

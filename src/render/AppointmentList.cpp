@@ -37,17 +37,17 @@ void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLo
     const PanelLayout& L = data.Layout();
     const StyleGeometry& g = L.geometry;
     if (!g.showAppointments) return;
-    const BlockRect& block = g.appointments;
-    CMemWallPaper surface(block.width, block.height, s, L, L.colors[ColorSlot::AppointmentBackground]);
+    const Rect& block = g.appointments;
+    CMemWallPaper surface(block.Width(), block.Height(), s, L, L.colors[ColorSlot::AppointmentBackground]);
     if (!surface.IsValid()) return;
     surface.LoadTaskBitmaps();
     ICanvas& canvas = surface.Canvas();
     const bool central = L.central;
     const bool singleClick = L.singleClick;
-    const int dx = block.x + data.OriginX(), dy = block.y + data.OriginY();
+    const int dx = block.left + data.OriginX(), dy = block.top + data.OriginY();
 
     const int left = g.appointmentInsets[0];
-    const int usable = block.width - g.appointmentInsets[0] - g.appointmentInsets[1];
+    const int usable = block.Width() - g.appointmentInsets[0] - g.appointmentInsets[1];
     // Measures, all in the item font but the line height.
     canvas.SetFont(L.fonts.item);
     // The column also holds the two fixed texts, so a subject never runs into them.
@@ -67,15 +67,15 @@ void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLo
     int y = 20;
     if (!central) {
         CMaskedBitmap::LoadBitmap(CStyleSet::kAppointmentStrip + L.style).Draw(surface, 0, 5);
-        regions.AddHeaderRegion(RegionRect{0, 5, block.width, 31}.Offset(dx, dy), singleClick, 0);
+        regions.AddHeaderRegion(Rect{0, 5, block.Width(), 31}.Offsetted(dx, dy), singleClick, 0);
         y = 31;
     }
     // In the central Brown view the calendar lies over the lower part of the block; and
     // nothing is seen or clicked below the panel, however far the block reaches.
-    const int limit = std::min(central && L.style == 2 ? g.calendar.y - block.y : block.height,
-                               data.Height() - block.y);
+    const int limit = std::min(central && L.style == 2 ? g.calendar.top - block.top : block.Height(),
+                               data.Height() - block.top);
     // Items that would start under the calendar (or below the block or the panel) are not drawn.
-    const int drawEnd = std::min(limit, block.height);
+    const int drawEnd = std::min(limit, block.Height());
     const bool locale12 = s.m_timeStyle == 0 && locale.m_clockFormat != 1;
     const bool hours24 = (s.m_timeStyle == 0 && locale.m_clockFormat == 1) || s.m_timeStyle == 1;
 
@@ -144,10 +144,10 @@ void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLo
             }
             const int bottom = std::max(y, rowEnd);
             if (top < limit)
-                regions.AddAppointmentRegion(RegionRect{left, top, left + usable, std::min(limit, bottom)}.Offset(dx, dy),
+                regions.AddAppointmentRegion(Rect{left, top, left + usable, std::min(limit, bottom)}.Offsetted(dx, dy),
                                              singleClick, a.GetEntryID());
             y = bottom;
         }
     }
-    data.DrawSurface(block.x, block.y, surface);
+    data.DrawSurface(block.left, block.top, surface);
 }

@@ -4,6 +4,6 @@
 // Opens the appointment in Outlook.
 class CAppointmentRegion : public CEntryRegion {
 public:
-    CAppointmentRegion(const RegionRect& rect, bool singleClick, std::string entryId)
+    CAppointmentRegion(const Rect& rect, bool singleClick, std::string entryId)
         : CEntryRegion(rect, singleClick, std::move(entryId), "Appointment", RegionMessages::kOpenAppointment) {}
 };

@@ -50,7 +50,7 @@ std::string CComposer::BuildOutputPath() {
 
 ImageLimits CComposer::PictureLimits() const {
     const ScreenMetrics metrics = Port<ISystemPort>().GetScreenMetrics();
-    const ScreenRect screen = ESystemInfo::VirtualScreenRect();
+    const Rect screen = ESystemInfo::VirtualScreenRect();
     ImageLimits limits;
     switch (EParser::ParseInt(m_settings.m_wpStyle)) {
     case 0:
@@ -59,8 +59,8 @@ ImageLimits CComposer::PictureLimits() const {
         limits.keepCentre = true;
         break;
     case 1:
-        limits.keepWidth = screen.width;
-        limits.keepHeight = screen.height;
+        limits.keepWidth = screen.Width();
+        limits.keepHeight = screen.Height();
         break;
     case 2:
         limits.minWidth = metrics.primaryWidth;
@@ -146,7 +146,7 @@ void CComposer::PaintPicture(CMemDC& background, const RgbImage& picture, int st
         const int x0 = w <= sw ? dx : 0, y0 = h <= sh ? dy : 0;
         if (big) {
             std::vector<std::uint8_t> crop(static_cast<size_t>(cw) * ch * 3);
-            const ImageRect r{w > sw ? dx : 0, h > sh ? dy : 0, (w > sw ? dx : 0) + cw, (h > sh ? dy : 0) + ch};
+            const Rect r = Rect::FromSize(w > sw ? dx : 0, h > sh ? dy : 0, cw, ch);
             if (!IS40_CropImage({picture.pixels.get(), picture.Size()}, w, h, w * 3, crop, cw * 3, r, 3)) {
                 Message(LoadResString(IDS_CROP_ERROR));
                 return;
@@ -184,9 +184,9 @@ bool CComposer::Compose(int folderCount) {
     CAlphaBlend blender;
     // The one reading of the screens for this composition: the background, the panel
     // and its origin all follow it.
-    const ScreenRect screen = ESystemInfo::VirtualScreenRect();
+    const Rect screen = ESystemInfo::VirtualScreenRect();
     const ScreenMetrics metrics = Port<ISystemPort>().GetScreenMetrics();
-    const int vw = screen.width, vh = screen.height;
+    const int vw = screen.Width(), vh = screen.Height();
     m_layout = PanelLayout::ForDesktop(s, vw, vh, folderCount);
     const int panelW = m_layout.geometry.panelWidth, panelH = m_layout.geometry.panelHeight;
 

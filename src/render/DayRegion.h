@@ -5,7 +5,7 @@
 class CDayRegion : public CActiveRegion {
 public:
     // day: a date value (days since 30 December 1899).
-    CDayRegion(const RegionRect& rect, bool singleClick, double day) : CActiveRegion(rect, singleClick), m_day(day) {}
+    CDayRegion(const Rect& rect, bool singleClick, double day) : CActiveRegion(rect, singleClick), m_day(day) {}
     double GetDay() const { return m_day; }
 
     std::string TooltipText() const override { return OpenText("Day Calendar"); }

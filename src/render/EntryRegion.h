@@ -13,7 +13,7 @@ public:
 
 protected:
     // what: the name in the tooltip ("Appointment"); message: what Activate sends.
-    CEntryRegion(const RegionRect& rect, bool singleClick, std::string entryId, const char* what, unsigned message)
+    CEntryRegion(const Rect& rect, bool singleClick, std::string entryId, const char* what, unsigned message)
         : CActiveRegion(rect, singleClick), m_entryId(std::move(entryId)), m_what(what), m_message(message) {}
 
 private:

@@ -19,20 +19,20 @@ void CFolderList::Draw(CMemWallPaper& data, CRegionList& regions, const CMailFol
     const PanelLayout& L = data.Layout();
     const StyleGeometry& g = L.geometry;
     if (!g.showFolders) return;
-    const BlockRect& block = g.folders;
-    CMemWallPaper surface(block.width, block.height, s, L, L.colors[ColorSlot::FolderBackground]);
+    const Rect& block = g.folders;
+    CMemWallPaper surface(block.Width(), block.Height(), s, L, L.colors[ColorSlot::FolderBackground]);
     if (!surface.IsValid()) return;
     ICanvas& canvas = surface.Canvas();
     canvas.SetTextColor(kBlack);
     canvas.SetBackground(true, kWhite);
     const bool central = L.central;
     const bool singleClick = L.singleClick;
-    const int dx = block.x + data.OriginX(), dy = block.y + data.OriginY();
+    const int dx = block.left + data.OriginX(), dy = block.top + data.OriginY();
 
     int x = 10, y = 15;
     if (!central) {
         CMaskedBitmap::LoadBitmap(CStyleSet::kFolderStrip + L.style).Draw(surface, 0, 2);
-        regions.AddHeaderRegion(RegionRect{0, 2, block.width, 28}.Offset(dx, dy), singleClick, 2);
+        regions.AddHeaderRegion(Rect{0, 2, block.Width(), 28}.Offsetted(dx, dy), singleClick, 2);
         x = 2;
         y = 28;
     }
@@ -40,29 +40,29 @@ void CFolderList::Draw(CMemWallPaper& data, CRegionList& regions, const CMailFol
     const int lineHeight = canvas.MeasureText("all-day event").height;
     // In the central Blue view the calendar lies over the lower part of the block; and
     // nothing is seen or clicked below the panel, however far the block reaches.
-    const int limit = std::min(central && L.style == 0 ? g.calendar.y - block.y : block.height,
-                               data.Height() - block.y);
+    const int limit = std::min(central && L.style == 0 ? g.calendar.top - block.top : block.Height(),
+                               data.Height() - block.top);
     // Folders that would start under the calendar (or below the block or the panel) are not drawn.
-    const int drawEnd = std::min(limit, block.height);
+    const int drawEnd = std::min(limit, block.Height());
 
     // Only whole lines: the calendar over the block must not cut a line of text in half.
     for (int i = 0; i < folders.GetCount() && y + (i > 0 ? 10 : 0) + lineHeight <= drawEnd; ++i) {
         const CMailFolder& folder = folders.GetAt(i);
         if (i > 0) {
-            canvas.DrawLine(g.folderInsets[0], y + 5, block.width - g.folderInsets[1], y + 5, L.colors[ColorSlot::FolderLine]);
+            canvas.DrawLine(g.folderInsets[0], y + 5, block.Width() - g.folderInsets[1], y + 5, L.colors[ColorSlot::FolderLine]);
             y += 10;
         }
         const int count = folder.GetDisplayCount();
         canvas.SetFont(count >= 1 ? L.fonts.folderUnread : L.fonts.listText);
         const std::string countText = std::to_string(count);
         const int countWidth = canvas.MeasureText(countText).width;
-        surface.DrawLineFitted(folder.GetName(), x, y, block.width - countWidth - 35);
-        canvas.DrawText(block.width - 10 - countWidth, y, countText);
+        surface.DrawLineFitted(folder.GetName(), x, y, block.Width() - countWidth - 35);
+        canvas.DrawText(block.Width() - 10 - countWidth, y, countText);
         const int top = y, bottom = y + lineHeight;
         if (top < limit)
-            regions.AddFolderRegion(RegionRect{x, top, block.width - countWidth + x, std::min(limit, bottom)}.Offset(dx, dy),
+            regions.AddFolderRegion(Rect{x, top, block.Width() - countWidth + x, std::min(limit, bottom)}.Offsetted(dx, dy),
                                     singleClick, folder.GetEntryID());
         y = bottom;
     }
-    data.DrawSurface(block.x, block.y, surface);
+    data.DrawSurface(block.left, block.top, surface);
 }

@@ -4,6 +4,6 @@
 // Opens the mail folder in Outlook.
 class CFolderRegion : public CEntryRegion {
 public:
-    CFolderRegion(const RegionRect& rect, bool singleClick, std::string entryId)
+    CFolderRegion(const Rect& rect, bool singleClick, std::string entryId)
         : CEntryRegion(rect, singleClick, std::move(entryId), "folder", RegionMessages::kOpenFolder) {}
 };

@@ -6,7 +6,7 @@ class CHeaderRegion : public CActiveRegion {
 public:
     enum Kind { NewAppointment = 0, NewTask = 1, NewMail = 2, Outlook = 3, Contacts = 4 };
 
-    CHeaderRegion(const RegionRect& rect, bool singleClick, int kind) : CActiveRegion(rect, singleClick), m_kind(kind) {}
+    CHeaderRegion(const Rect& rect, bool singleClick, int kind) : CActiveRegion(rect, singleClick), m_kind(kind) {}
     int GetKind() const { return m_kind; }
 
     std::string TooltipText() const override;

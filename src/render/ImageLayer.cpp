@@ -162,7 +162,7 @@ bool IS40_DrawRGB(const PixelSurface& surface, std::span<const std::uint8_t> rgb
 }
 
 bool IS40_CropImage(std::span<const std::uint8_t> src, int srcWidth, int srcHeight, int srcStride,
-                    std::span<std::uint8_t> dst, int dstStride, const ImageRect& rect, int bytesPerPixel) {
+                    std::span<std::uint8_t> dst, int dstStride, const Rect& rect, int bytesPerPixel) {
     const int bpp = bytesPerPixel;
     if (bpp < 1 || bpp > 4 || src.empty() || dst.empty()) return false;
     const long long width = static_cast<long long>(rect.right) - rect.left;

@@ -19,14 +19,7 @@
 #include "ImageSource.h"
 #include "../util/PixelSurface.h"
 #include "RgbImage.h"
-
-// Right and bottom are exclusive.
-struct ImageRect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-};
+#include "../util/Rect.h"
 
 // --- files --------------------------------------------------------------------------
 // Null when the file cannot be opened. Paths are UTF-8. A folder, device, pipe or
@@ -70,11 +63,12 @@ bool IS40_DrawRGB(const PixelSurface& surface, std::span<const std::uint8_t> rgb
                   int stride, int x, int y, const std::uint8_t* palette = nullptr);
 
 // --- buffers ------------------------------------------------------------------------
-// Copies the rectangle of the source into the destination row by row. Refuses (and
+// Copies the rectangle of the source (right and bottom exclusive) into the
+// destination row by row. Refuses (and
 // copies nothing) a rectangle not wholly inside the source, overlapping buffers and
 // strides shorter than a row.
 bool IS40_CropImage(std::span<const std::uint8_t> src, int srcWidth, int srcHeight, int srcStride,
-                    std::span<std::uint8_t> dst, int dstStride, const ImageRect& rect, int bytesPerPixel);
+                    std::span<std::uint8_t> dst, int dstStride, const Rect& rect, int bytesPerPixel);
 // Resamples the whole source to the destination size with a box filter (filter 0,
 // the only one): averages when shrinking, the nearest pixel when growing.
 bool IS40_ResizeImage(std::span<const std::uint8_t> src, int srcWidth, int srcHeight, int srcStride,

@@ -21,7 +21,7 @@ void CMemDC::EndPixelWork() {
 }
 
 void CMemDC::FillRect(int x, int y, int width, int height, Colorref color) {
-    SurfaceOps::Fill(Pixels(), {x, y, width, height}, color);
+    SurfaceOps::Fill(Pixels(), Rect::FromSize(x, y, width, height), color);
     EndPixelWork();
 }
 

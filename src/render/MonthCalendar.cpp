@@ -76,16 +76,16 @@ void CMonthCalendar::Draw(CMemWallPaper& data, CRegionList& regions, const CLoca
     const CSettings& s = data.Settings();
     const PanelLayout& L = data.Layout();
     const StyleGeometry& g = L.geometry;
-    const BlockRect& block = g.calendar;
-    CMemWallPaper surface(block.width, block.height, s, L, L.colors[ColorSlot::CalendarBackground]);
+    const Rect& block = g.calendar;
+    CMemWallPaper surface(block.Width(), block.Height(), s, L, L.colors[ColorSlot::CalendarBackground]);
     if (!surface.IsValid()) return;
     const CMaskedBitmap background = CMaskedBitmap::LoadBitmap(CStyleSet::kCalendarBackground + L.style);
     if (!L.central && L.style == 2)
-        background.DrawStretched(surface, 0, 0, block.width, block.height);
+        background.DrawStretched(surface, 0, 0, block.Width(), block.Height());
     else
         background.Draw(surface, 0, 0);
 
-    const int dx = block.x + data.OriginX(), dy = block.y + data.OriginY();
+    const int dx = block.left + data.OriginX(), dy = block.top + data.OriginY();
     const COleDateTime first = FirstOfMonth(today);
     // The small months go with this month's grid.
     if (g.showCurrentMonth) {
@@ -96,7 +96,7 @@ void CMonthCalendar::Draw(CMemWallPaper& data, CRegionList& regions, const CLoca
         surface.LoadIcons(L.iconLibrary);
         DrawIconMonth(surface, regions, g.currentMonth.x, g.currentMonth.y, today, dx, dy);
     }
-    data.DrawSurface(block.x, block.y, surface);
+    data.DrawSurface(block.left, block.top, surface);
 }
 
 void CMonthCalendar::DrawIconMonth(CMemWallPaper& block, CRegionList& regions, int px, int py,
@@ -118,8 +118,8 @@ void CMonthCalendar::DrawIconMonth(CMemWallPaper& block, CRegionList& regions, i
         const Cell& c = cells[i];
         block.DayNumber(c.date.GetDay()).DrawTransparent(month, c.x, c.y, kBlack);
         if (SameDay(c.date, date)) block.Today().DrawTransparent(month, c.x, c.y, kBlack);
-        const RegionRect rect{c.x, c.y, c.x + kIconSize, c.y + kIconSize};
-        regions.AddDayRegion(rect.Offset(px + regionDx, py + regionDy), singleClick, c.date.m_dt);
+        regions.AddDayRegion(Rect::FromSize(c.x, c.y, kIconSize, kIconSize).Offsetted(px + regionDx, py + regionDy),
+                             singleClick, c.date.m_dt);
         const bool rowEnds = i + 1 == cells.size() || cells[i + 1].y != c.y;
         if (rowEnds && s.m_showWeekNumbers) {
             // The week of the row's first day.
@@ -158,7 +158,7 @@ void CMonthCalendar::DrawSmallMonth(CMemWallPaper& block, CRegionList& regions, 
         canvas.DrawText(a + c.x, b + c.y, SmallDayText(c.date.GetDay(), leading));
         // Leading days are one row of 13 pixels high; the others as high as the caption.
         const int height = leading ? kSmallPitchY : cell.height;
-        const RegionRect rect{a + c.x, b + c.y, a + c.x + cell.width, b + c.y + height};
-        regions.AddDayRegion(rect.Offset(regionDx, regionDy), singleClick, c.date.m_dt);
+        regions.AddDayRegion(Rect::FromSize(a + c.x, b + c.y, cell.width, height).Offsetted(regionDx, regionDy),
+                             singleClick, c.date.m_dt);
     }
 }

@@ -25,13 +25,11 @@ void CPanelHeader::Draw(CMemWallPaper& data, CRegionList& regions, const std::st
     const CMaskedBitmap header = CMaskedBitmap::LoadBitmap(L.headerBitmap);
     // Regions on the header: Outlook, then contacts; both at the list's tail.
     auto buttons = [&] {
-        regions.AddHeaderRegion(RegionRect{g.header.x, g.header.y, g.header.x + kOutlookButtonWidth, g.header.y + kHeight}
-                                    .Offset(ox, oy),
+        regions.AddHeaderRegion(Rect::FromSize(g.header.x, g.header.y, kOutlookButtonWidth, kHeight).Offsetted(ox, oy),
                                 singleClick, CHeaderRegion::Outlook);
         if (s.m_showContacts) {
             const int left = g.header.x + kContactsButtonLeft;
-            regions.AddHeaderRegion(RegionRect{left, g.header.y, left + kContactsButtonWidth, g.header.y + kHeight}
-                                        .Offset(ox, oy),
+            regions.AddHeaderRegion(Rect::FromSize(left, g.header.y, kContactsButtonWidth, kHeight).Offsetted(ox, oy),
                                     singleClick, CHeaderRegion::Contacts);
         }
     };
@@ -45,13 +43,12 @@ void CPanelHeader::Draw(CMemWallPaper& data, CRegionList& regions, const std::st
         // The band above each block opens a new item of its kind, shown or not, where it
         // lies on the panel: Green keeps a folder rectangle of another layout, which may
         // lie anywhere, even on the bare desktop beside the panel.
-        const BlockRect* blocks[3] = {&g.appointments, &g.tasks, &g.folders};
+        const Rect* blocks[3] = {&g.appointments, &g.tasks, &g.folders};
         for (int kind = 0; kind < 3; ++kind) {
-            const BlockRect& b = *blocks[kind];
-            const RegionRect band{std::max(b.x, 0), std::max(b.y - kHeight, 0), std::min(b.x + b.width, data.Width()),
-                                  std::min(b.y, data.Height())};
-            if (band.left < band.right && band.top < band.bottom)
-                regions.AddHeaderRegion(band.Offset(ox, oy), singleClick, kind);
+            const Rect& b = *blocks[kind];
+            const Rect band =
+                Rect{b.left, b.top - kHeight, b.right, b.top}.Intersect({0, 0, data.Width(), data.Height()});
+            if (!band.IsEmpty()) regions.AddHeaderRegion(band.Offsetted(ox, oy), singleClick, kind);
         }
         ICanvas& canvas = data.Canvas();
         canvas.SetFont(L.fonts.date);

@@ -36,7 +36,8 @@ PanelLayout PanelLayout::ForDesktop(const CSettings& s, int screenWidth, int scr
     // Side-bar view: the panel is the virtual screen; the column along its right edge
     // is divided between the blocks.
     StyleGeometry& g = layout.geometry;
-    g.calendar = {set.sideBarCalendar.width, set.sideBarCalendar.height, s.m_sideBarCalPosX, s.m_sideBarCalPosY};
+    g.calendar = Rect::FromSize(s.m_sideBarCalPosX, s.m_sideBarCalPosY, set.sideBarCalendar.Width(),
+                                set.sideBarCalendar.Height());
     g.currentMonth = {165, 10};
     g.nextMonth = {10, 135};
     g.previousMonth = {10, 12};
@@ -90,7 +91,7 @@ void PanelLayout::LayoutSideBar(const CSettings& s, int folderCount, int lineHei
     const long long tasks = s.m_showTasks ? c - appointments : 0;
 
     const int top = s.m_headerBlank + kHeaderHeight;
-    g.appointments = {width, static_cast<int>(appointments), x, top};
-    g.tasks = {width, static_cast<int>(tasks), x, top + static_cast<int>(appointments)};
-    g.folders = {width, static_cast<int>(folders), x, top + static_cast<int>(appointments + tasks)};
+    g.appointments = Rect::FromSize(x, top, width, static_cast<int>(appointments));
+    g.tasks = Rect::FromSize(x, top + static_cast<int>(appointments), width, static_cast<int>(tasks));
+    g.folders = Rect::FromSize(x, top + static_cast<int>(appointments + tasks), width, static_cast<int>(folders));
 }

@@ -10,11 +10,11 @@
 
 class CRegionList {
 public:
-    void AddHeaderRegion(const RegionRect& rect, bool singleClick, int kind);
-    void AddAppointmentRegion(const RegionRect& rect, bool singleClick, const std::string& entryId);
-    void AddTaskRegion(const RegionRect& rect, bool singleClick, const std::string& entryId);
-    void AddFolderRegion(const RegionRect& rect, bool singleClick, const std::string& entryId);
-    void AddDayRegion(const RegionRect& rect, bool singleClick, double day);
+    void AddHeaderRegion(const Rect& rect, bool singleClick, int kind);
+    void AddAppointmentRegion(const Rect& rect, bool singleClick, const std::string& entryId);
+    void AddTaskRegion(const Rect& rect, bool singleClick, const std::string& entryId);
+    void AddFolderRegion(const Rect& rect, bool singleClick, const std::string& entryId);
+    void AddDayRegion(const Rect& rect, bool singleClick, double day);
     void Clear() { m_regions.clear(); }
 
     // The region under the point, or null.

@@ -10,16 +10,16 @@ CStyleSet Blue() {
     s.headerBitmap = 187;
     s.iconLibrary = "look01.icl";
     StyleGeometry& g = s.central;
-    g.appointments = {250, 526, 0, 64};
-    g.tasks = {297, 526, 403, 64};
-    g.folders = {153, 526, 250, 64};
-    g.calendar = {450, 264, 248, 260};
+    g.appointments = Rect::FromSize(0, 64, 250, 526);
+    g.tasks = Rect::FromSize(403, 64, 297, 526);
+    g.folders = Rect::FromSize(250, 64, 153, 526);
+    g.calendar = Rect::FromSize(248, 260, 450, 264);
     g.currentMonth = {165, 10};
     g.nextMonth = {10, 135};
     g.previousMonth = {10, 12};
     g.appointmentInsets[0] = 2, g.appointmentInsets[1] = 15;
     g.taskInsets[0] = 15, g.taskInsets[1] = 0;
-    s.sideBarCalendar = {450, 264, 0, 0};
+    s.sideBarCalendar = Rect::FromSize(0, 0, 450, 264);
     return s;
 }
 
@@ -31,16 +31,16 @@ CStyleSet Green() {
     s.headerBitmap = 188;
     s.iconLibrary = "look02.icl";
     StyleGeometry& g = s.central;
-    g.appointments = {250, 526, 0, 64};
-    g.tasks = {450, 526, 250, 64};
+    g.appointments = Rect::FromSize(0, 64, 250, 526);
+    g.tasks = Rect::FromSize(250, 64, 450, 526);
     g.folderRectSet = false;
-    g.calendar = {450, 269, 248, 255};
+    g.calendar = Rect::FromSize(248, 255, 450, 269);
     g.currentMonth = {165, 10};
     g.nextMonth = {10, 135};
     g.previousMonth = {10, 12};
     g.appointmentInsets[0] = 2, g.appointmentInsets[1] = 15;
     g.showFolders = false;
-    s.sideBarCalendar = {450, 269, 0, 0};
+    s.sideBarCalendar = Rect::FromSize(0, 0, 450, 269);
     return s;
 }
 
@@ -52,17 +52,17 @@ CStyleSet Brown() {
     s.headerBitmap = 189;
     s.iconLibrary = "look03.icl";
     StyleGeometry& g = s.central;
-    g.appointments = {295, 526, 405, 64};
-    g.tasks = {405, 526, 0, 64};
-    g.folders = {150, 526, 295, 64};
-    g.calendar = {290, 269, 408, 255};
+    g.appointments = Rect::FromSize(405, 64, 295, 526);
+    g.tasks = Rect::FromSize(0, 64, 405, 526);
+    g.folders = Rect::FromSize(295, 64, 150, 526);
+    g.calendar = Rect::FromSize(408, 255, 290, 269);
     g.currentMonth = {5, 10};
     g.nextMonth = {10, 135};
     g.previousMonth = {10, 12};
     g.taskInsets[0] = 2, g.taskInsets[1] = 15;
     g.showFolders = false;
     g.showNextMonth = false, g.showPreviousMonth = false;
-    s.sideBarCalendar = {455, 269, 0, 0};
+    s.sideBarCalendar = Rect::FromSize(0, 0, 455, 269);
     return s;
 }
 

@@ -5,13 +5,7 @@
 #include <string>
 
 #include "../platform/CanvasPort.h"
-
-struct BlockRect {
-    int width = 0;
-    int height = 0;
-    int x = 0;
-    int y = 0;
-};
+#include "../util/Rect.h"
 
 struct PanelPoint {
     int x = 0;
@@ -21,7 +15,7 @@ struct PanelPoint {
 struct StyleGeometry {
     int panelWidth = 700, panelHeight = 526;
     PanelPoint header;
-    BlockRect appointments, tasks, folders, calendar;
+    Rect appointments, tasks, folders, calendar;
     bool folderRectSet = true; // Green keeps the folder rectangle it had
     PanelPoint currentMonth, nextMonth, previousMonth;
     int appointmentInsets[2] = {0, 0}, taskInsets[2] = {0, 0}, folderInsets[2] = {0, 0};
@@ -52,7 +46,7 @@ struct CStyleSet {
     int headerBitmap = 187;       // 187 + style
     std::string iconLibrary;      // "look01.icl" ...
     StyleGeometry central;        // the central view's blocks
-    BlockRect sideBarCalendar;    // size of the calendar block in the side-bar view (x, y from the settings)
+    Rect sideBarCalendar;         // size of the calendar block in the side-bar view (x, y from the settings)
 
     // Pictures taken by adding the style index to a base number.
     static constexpr int kCalendarBackground = 196;

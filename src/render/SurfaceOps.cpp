@@ -30,15 +30,15 @@ uint8_t Blue(Colorref c) { return static_cast<uint8_t>((c >> 16) & 0xFF); }
 
 namespace SurfaceOps {
 
-void Fill(const PixelSurface& dst, const SurfaceRect& rect, Colorref color) {
+void Fill(const PixelSurface& dst, const Rect& rect, Colorref color) {
     if (!dst.Valid()) return;
-    const int x0 = std::max(rect.x, 0), y0 = std::max(rect.y, 0);
-    const int x1 = std::min(rect.x + rect.width, dst.width), y1 = std::min(rect.y + rect.height, dst.height);
-    if (x0 >= x1 || y0 >= y1) return;
+    const Rect r = rect.Intersect({0, 0, dst.width, dst.height});
+    if (r.IsEmpty()) return;
     const uint8_t px[4] = {Blue(color), Green(color), Red(color), 0};
-    uint8_t* first = dst.Row(y0) + x0 * 4;
-    for (int x = 0; x < x1 - x0; ++x) std::memcpy(first + x * 4, px, 4);
-    for (int y = y0 + 1; y < y1; ++y) std::memcpy(dst.Row(y) + x0 * 4, first, static_cast<size_t>(x1 - x0) * 4);
+    uint8_t* first = dst.Row(r.top) + r.left * 4;
+    for (int x = 0; x < r.Width(); ++x) std::memcpy(first + x * 4, px, 4);
+    for (int y = r.top + 1; y < r.bottom; ++y)
+        std::memcpy(dst.Row(y) + r.left * 4, first, static_cast<size_t>(r.Width()) * 4);
 }
 
 void Copy(const PixelSurface& dst, int dx, int dy, const PixelSurface& src, int sx, int sy, int width, int height) {

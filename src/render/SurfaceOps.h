@@ -4,17 +4,11 @@
 // to both surfaces; nothing reads or writes outside them.
 #include "../platform/CanvasPort.h"
 #include "../util/PixelSurface.h"
-
-struct SurfaceRect {
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-};
+#include "../util/Rect.h"
 
 namespace SurfaceOps {
 
-void Fill(const PixelSurface& dst, const SurfaceRect& rect, Colorref color);
+void Fill(const PixelSurface& dst, const Rect& rect, Colorref color);
 // Copies src's (sx, sy, width, height) to dst at (dx, dy).
 void Copy(const PixelSurface& dst, int dx, int dy, const PixelSurface& src, int sx, int sy, int width, int height);
 // As Copy, but pixels of src equal to key leave dst unchanged.

@@ -19,8 +19,8 @@ void CTaskList::Draw(CMemWallPaper& data, CRegionList& regions, const CLocaleVal
     const PanelLayout& L = data.Layout();
     const StyleGeometry& g = L.geometry;
     if (!g.showTasks) return;
-    const BlockRect& block = g.tasks;
-    CMemWallPaper surface(block.width, block.height, s, L, L.colors[ColorSlot::TaskBackground]);
+    const Rect& block = g.tasks;
+    CMemWallPaper surface(block.Width(), block.Height(), s, L, L.colors[ColorSlot::TaskBackground]);
     if (!surface.IsValid()) return;
     surface.LoadTaskBitmaps();
     ICanvas& canvas = surface.Canvas();
@@ -29,24 +29,24 @@ void CTaskList::Draw(CMemWallPaper& data, CRegionList& regions, const CLocaleVal
     canvas.SetBackground(true, kWhite);
     const bool central = L.central;
     const bool singleClick = L.singleClick;
-    const int dx = block.x + data.OriginX(), dy = block.y + data.OriginY();
+    const int dx = block.left + data.OriginX(), dy = block.top + data.OriginY();
 
     int y = 15;
     if (!central) {
         CMaskedBitmap::LoadBitmap(CStyleSet::kTaskStrip + L.style).Draw(surface, 0, 2);
-        regions.AddHeaderRegion(RegionRect{0, 2, block.width, 28}.Offset(dx, dy), singleClick, 1);
+        regions.AddHeaderRegion(Rect{0, 2, block.Width(), 28}.Offsetted(dx, dy), singleClick, 1);
         y = 31;
     }
     const int t = canvas.MeasureText("all-day event").height;
     // In the central Blue and Green views the calendar lies over the lower part; and
     // nothing is seen or clicked below the panel, however far the block reaches.
-    const int limit = std::min(central && L.style != 2 ? g.calendar.y - block.y : block.height,
-                               data.Height() - block.y);
+    const int limit = std::min(central && L.style != 2 ? g.calendar.top - block.top : block.Height(),
+                               data.Height() - block.top);
     // Tasks that would start under the calendar (or below the block or the panel) are not drawn.
-    const int drawEnd = std::min(limit, block.height);
+    const int drawEnd = std::min(limit, block.Height());
     const int left = g.taskInsets[0];
     const int textX = left + kTextOffset;
-    const int textWidth = block.width - textX - 5;
+    const int textWidth = block.Width() - textX - 5;
 
     // Only whole lines: the calendar over the block must not cut a line of text in half.
     for (int i = 0; i < tasks.GetCount() && y + t <= drawEnd; ++i) {
@@ -79,7 +79,7 @@ void CTaskList::Draw(CMemWallPaper& data, CRegionList& regions, const CLocaleVal
             const int lastWidth = canvas.MeasureText(line).width;
             const int dueWidth = canvas.MeasureText(due).width;
             canvas.SetTextColor(L.colors[ColorSlot::DueDate]);
-            if (DueDateFitsOnLine(block.width, textX, lastWidth, dueWidth)) {
+            if (DueDateFitsOnLine(block.Width(), textX, lastWidth, dueWidth)) {
                 canvas.DrawText(textX + lastWidth + 1, bottom - t, due);
             } else if (bottom + t <= drawEnd) {
                 canvas.DrawText(textX, bottom, due);
@@ -88,11 +88,11 @@ void CTaskList::Draw(CMemWallPaper& data, CRegionList& regions, const CLocaleVal
             canvas.SetTextColor(L.colors[ColorSlot::Text]);
         }
         if (top < limit)
-            regions.AddTaskRegion(RegionRect{left, top, block.width, std::min(limit, bottom)}.Offset(dx, dy), singleClick,
+            regions.AddTaskRegion(Rect{left, top, block.Width(), std::min(limit, bottom)}.Offsetted(dx, dy), singleClick,
                                   task.GetEntryID());
         if (bottom + 5 < drawEnd)
-            canvas.DrawLine(left, bottom + 5, block.width - g.taskInsets[1], bottom + 5, L.colors[ColorSlot::HeadingLine]);
+            canvas.DrawLine(left, bottom + 5, block.Width() - g.taskInsets[1], bottom + 5, L.colors[ColorSlot::HeadingLine]);
         y = bottom + 10;
     }
-    data.DrawSurface(block.x, block.y, surface);
+    data.DrawSurface(block.left, block.top, surface);
 }

@@ -4,6 +4,6 @@
 // Opens the task in Outlook.
 class CTaskRegion : public CEntryRegion {
 public:
-    CTaskRegion(const RegionRect& rect, bool singleClick, std::string entryId)
+    CTaskRegion(const Rect& rect, bool singleClick, std::string entryId)
         : CEntryRegion(rect, singleClick, std::move(entryId), "Task", RegionMessages::kOpenTask) {}
 };

@@ -97,10 +97,10 @@ CSettings::CSettings(std::string registryRoot, IRegistryPort* port)
 
 void CSettings::Open() {
     // Factory values taken from the screens as they are at the first start.
-    const ScreenRect screen = ESystemInfo::VirtualScreenRect();
+    const Rect screen = ESystemInfo::VirtualScreenRect();
     m_sideBarWidth = ESystemInfo::DisplayHorizontalResolution() * 20 / 100;
-    m_sideBarCalPosX = (screen.width - 450) / 2;
-    m_sideBarCalPosY = screen.height - 384;
+    m_sideBarCalPosX = (screen.Width() - 450) / 2;
+    m_sideBarCalPosY = screen.Height() - 384;
     m_hideOnDesktopLock = ESystemInfo::IsNtFamily();
 
     std::string appData = EFileSystem::SpecialFolderPath(SpecialFolder::AppData);

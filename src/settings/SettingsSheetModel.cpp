@@ -129,9 +129,9 @@ void CSettingsSheetModel::Init(const CSettings& settings, bool launchEntryExists
 }
 
 void CSettingsSheetModel::Open(const CSettings& settings, IRegistryPort* port) {
-    const ScreenRect screen = ESystemInfo::VirtualScreenRect();
+    const Rect screen = ESystemInfo::VirtualScreenRect();
     Init(settings, CRegistry::RunEntryExists(LoadResString(IDS_PRODUCT), port), ESystemInfo::IsNtFamily(),
-         screen.width, screen.height);
+         screen.Width(), screen.Height());
 }
 
 std::vector<ApplyStep> CSettingsSheetModel::Apply(CSettings& s, IRegistryPort* port) {

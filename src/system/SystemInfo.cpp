@@ -41,12 +41,12 @@ bool ESystemInfo::NewerThanWindows2000() {
     return Sys().GetOsVersion(v) && NewerThanWindows2000(v);
 }
 
-ScreenRect ESystemInfo::VirtualScreenRect(const ScreenMetrics& m) {
-    if (m.monitorCount > 0) return {m.virtualX, m.virtualY, m.virtualWidth, m.virtualHeight};
-    return {0, 0, m.primaryWidth, m.primaryHeight};
+Rect ESystemInfo::VirtualScreenRect(const ScreenMetrics& m) {
+    if (m.monitorCount > 0) return Rect::FromSize(m.virtualX, m.virtualY, m.virtualWidth, m.virtualHeight);
+    return Rect::FromSize(0, 0, m.primaryWidth, m.primaryHeight);
 }
 
-ScreenRect ESystemInfo::VirtualScreenRect() { return VirtualScreenRect(Sys().GetScreenMetrics()); }
+Rect ESystemInfo::VirtualScreenRect() { return VirtualScreenRect(Sys().GetScreenMetrics()); }
 
 int ESystemInfo::DisplayHorizontalResolution() { return Sys().GetScreenMetrics().displayHorzRes; }
 

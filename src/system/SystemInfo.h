@@ -3,13 +3,7 @@
 #include <string>
 
 #include "../platform/SystemPort.h"
-
-struct ScreenRect {
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-};
+#include "../util/Rect.h"
 
 class ESystemInfo {
 public:
@@ -25,8 +19,8 @@ public:
     static bool NewerThanWindows2000();
 
     // All monitors' bounding rectangle when at least one is reported, else the primary screen.
-    static ScreenRect VirtualScreenRect(const ScreenMetrics& m);
-    static ScreenRect VirtualScreenRect();
+    static Rect VirtualScreenRect(const ScreenMetrics& m);
+    static Rect VirtualScreenRect();
     static int DisplayHorizontalResolution();
 
     // The browser registered for web addresses opens target; when there is none or it

@@ -32,12 +32,12 @@ PixelSurface Surface(std::vector<std::uint8_t>& b, int w, int h) { return PixelS
 TEST(SurfaceOps, FillAndCopyClipToBothSurfaces) {
     auto a = Buffer(4, 3), b = Buffer(2, 2);
     const PixelSurface dst = Surface(a, 4, 3), src = Surface(b, 2, 2);
-    SurfaceOps::Fill(dst, {-2, -2, 4, 4}, kRed); // only (0,0)-(1,1) lies inside
+    SurfaceOps::Fill(dst, Rect::FromSize(-2, -2, 4, 4), kRed); // only (0,0)-(1,1) lies inside
     EXPECT_EQ(SurfaceOps::At(dst, 1, 1), kRed);
     EXPECT_EQ(SurfaceOps::At(dst, 2, 0), 0u);
     EXPECT_EQ(a[0], 0); // blue byte first
     EXPECT_EQ(a[2], 255);
-    SurfaceOps::Fill(src, {0, 0, 2, 2}, kBlue);
+    SurfaceOps::Fill(src, Rect::FromSize(0, 0, 2, 2), kBlue);
     SurfaceOps::Copy(dst, 3, 2, src, 0, 0, 2, 2); // one pixel lands inside
     EXPECT_EQ(SurfaceOps::At(dst, 3, 2), kBlue);
     SurfaceOps::Copy(dst, -1, -1, src, 0, 0, 2, 2);
@@ -49,9 +49,9 @@ TEST(SurfaceOps, FillAndCopyClipToBothSurfaces) {
 TEST(SurfaceOps, TransparentCopyLeavesTheKeyColourOut) {
     auto a = Buffer(3, 1), b = Buffer(3, 1);
     const PixelSurface dst = Surface(a, 3, 1), src = Surface(b, 3, 1);
-    SurfaceOps::Fill(dst, {0, 0, 3, 1}, kBlue);
-    SurfaceOps::Fill(src, {0, 0, 3, 1}, kDefaultKeyColor);
-    SurfaceOps::Fill(src, {1, 0, 1, 1}, kRed);
+    SurfaceOps::Fill(dst, Rect::FromSize(0, 0, 3, 1), kBlue);
+    SurfaceOps::Fill(src, Rect::FromSize(0, 0, 3, 1), kDefaultKeyColor);
+    SurfaceOps::Fill(src, Rect::FromSize(1, 0, 1, 1), kRed);
     SurfaceOps::CopyTransparent(dst, 0, 0, src, kDefaultKeyColor);
     EXPECT_EQ(SurfaceOps::At(dst, 0, 0), kBlue);
     EXPECT_EQ(SurfaceOps::At(dst, 1, 0), kRed);
@@ -64,8 +64,8 @@ TEST(SurfaceOps, BlendClampsAlphaAndRounds) {
     auto a = Buffer(1, 1), b = Buffer(1, 1);
     const PixelSurface dst = Surface(a, 1, 1), src = Surface(b, 1, 1);
     auto blended = [&](Colorref under, Colorref over, int alpha) {
-        SurfaceOps::Fill(dst, {0, 0, 1, 1}, under);
-        SurfaceOps::Fill(src, {0, 0, 1, 1}, over);
+        SurfaceOps::Fill(dst, Rect::FromSize(0, 0, 1, 1), under);
+        SurfaceOps::Fill(src, Rect::FromSize(0, 0, 1, 1), over);
         SurfaceOps::Blend(dst, 0, 0, src, alpha);
         return SurfaceOps::At(dst, 0, 0);
     };
@@ -81,10 +81,10 @@ TEST(SurfaceOps, KeyedBlendEqualsAKeyedCopyBlendedOn) {
     auto a = Buffer(3, 1), b = Buffer(3, 1), c = Buffer(3, 1), d = Buffer(3, 1);
     const PixelSurface under = Surface(a, 3, 1), panel = Surface(b, 3, 1), merged = Surface(c, 3, 1),
                        direct = Surface(d, 3, 1);
-    SurfaceOps::Fill(under, {0, 0, 1, 1}, MakeColorref(10, 200, 30));
-    SurfaceOps::Fill(under, {1, 0, 2, 1}, MakeColorref(250, 3, 90));
-    SurfaceOps::Fill(panel, {0, 0, 3, 1}, kDefaultKeyColor);
-    SurfaceOps::Fill(panel, {1, 0, 1, 1}, MakeColorref(7, 77, 177));
+    SurfaceOps::Fill(under, Rect::FromSize(0, 0, 1, 1), MakeColorref(10, 200, 30));
+    SurfaceOps::Fill(under, Rect::FromSize(1, 0, 2, 1), MakeColorref(250, 3, 90));
+    SurfaceOps::Fill(panel, Rect::FromSize(0, 0, 3, 1), kDefaultKeyColor);
+    SurfaceOps::Fill(panel, Rect::FromSize(1, 0, 1, 1), MakeColorref(7, 77, 177));
     for (int alpha : {0, 1, 128, 179, 254, 255}) {
         SurfaceOps::Copy(merged, 0, 0, under, 0, 0, 3, 1);
         SurfaceOps::Copy(direct, 0, 0, under, 0, 0, 3, 1);
@@ -102,10 +102,10 @@ TEST(SurfaceOps, KeyedBlendEqualsAKeyedCopyBlendedOn) {
 TEST(SurfaceOps, StretchAveragesWhenShrinkingAndInterpolatesWhenGrowing) {
     auto a = Buffer(2, 2), b = Buffer(1, 1);
     const PixelSurface big = Surface(a, 2, 2), one = Surface(b, 1, 1);
-    SurfaceOps::Fill(big, {0, 0, 1, 1}, MakeColorref(0, 0, 0));
-    SurfaceOps::Fill(big, {1, 0, 1, 1}, MakeColorref(100, 0, 0));
-    SurfaceOps::Fill(big, {0, 1, 1, 1}, MakeColorref(200, 0, 0));
-    SurfaceOps::Fill(big, {1, 1, 1, 1}, MakeColorref(100, 0, 0));
+    SurfaceOps::Fill(big, Rect::FromSize(0, 0, 1, 1), MakeColorref(0, 0, 0));
+    SurfaceOps::Fill(big, Rect::FromSize(1, 0, 1, 1), MakeColorref(100, 0, 0));
+    SurfaceOps::Fill(big, Rect::FromSize(0, 1, 1, 1), MakeColorref(200, 0, 0));
+    SurfaceOps::Fill(big, Rect::FromSize(1, 1, 1, 1), MakeColorref(100, 0, 0));
     SurfaceOps::Stretch(one, big);
     EXPECT_EQ(SurfaceOps::At(one, 0, 0), MakeColorref(100, 0, 0));
     auto c = Buffer(3, 3);
@@ -115,8 +115,8 @@ TEST(SurfaceOps, StretchAveragesWhenShrinkingAndInterpolatesWhenGrowing) {
         for (int x = 0; x < 3; ++x) EXPECT_EQ(SurfaceOps::At(three, x, y), MakeColorref(100, 0, 0));
     // A ramp stays a ramp: growing 2 to 4 pixels keeps the ends and orders the middle.
     auto d = Buffer(2, 1), e = Buffer(4, 1);
-    SurfaceOps::Fill(Surface(d, 2, 1), {0, 0, 1, 1}, MakeColorref(0, 0, 0));
-    SurfaceOps::Fill(Surface(d, 2, 1), {1, 0, 1, 1}, MakeColorref(200, 0, 0));
+    SurfaceOps::Fill(Surface(d, 2, 1), Rect::FromSize(0, 0, 1, 1), MakeColorref(0, 0, 0));
+    SurfaceOps::Fill(Surface(d, 2, 1), Rect::FromSize(1, 0, 1, 1), MakeColorref(200, 0, 0));
     SurfaceOps::Stretch(Surface(e, 4, 1), Surface(d, 2, 1));
     const PixelSurface ramp = Surface(e, 4, 1);
     EXPECT_EQ(SurfaceOps::At(ramp, 0, 0), 0u);

@@ -57,12 +57,12 @@ protected:
 TEST_F(SideBarColumn, AppointmentsTakeTheirShareOfWhatTheFoldersLeave) {
     s.m_showMessages = false;
     Lay(3, 13);
-    EXPECT_EQ(g.appointments.height, 300); // 75 % of 401, rounded down
-    EXPECT_EQ(g.tasks.height, 101);
-    EXPECT_EQ(g.folders.height, 0);
-    EXPECT_EQ(g.appointments.y, 32);
-    EXPECT_EQ(g.tasks.y, 332);
-    EXPECT_EQ(g.folders.y, 433);
+    EXPECT_EQ(g.appointments.Height(), 300); // 75 % of 401, rounded down
+    EXPECT_EQ(g.tasks.Height(), 101);
+    EXPECT_EQ(g.folders.Height(), 0);
+    EXPECT_EQ(g.appointments.top, 32);
+    EXPECT_EQ(g.tasks.top, 332);
+    EXPECT_EQ(g.folders.top, 433);
 
     s.m_showMessages = true;
     s.m_headerBlank = 10;
@@ -70,51 +70,51 @@ TEST_F(SideBarColumn, AppointmentsTakeTheirShareOfWhatTheFoldersLeave) {
     s.m_rightMarginBlank = 5;
     Lay(3, 13, 900);
     // 900 - (40 + 10 + 32) = 818; three folders of 13 + 10 plus 20 take 89.
-    EXPECT_EQ(g.folders.height, 89);
-    EXPECT_EQ(g.appointments.height, 729 * 75 / 100);
-    EXPECT_EQ(g.tasks.height, 729 - 729 * 75 / 100);
-    for (const BlockRect* b : {&g.appointments, &g.tasks, &g.folders}) {
-        EXPECT_EQ(b->x, 1600 - 5 - 300);
-        EXPECT_EQ(b->width, 300);
+    EXPECT_EQ(g.folders.Height(), 89);
+    EXPECT_EQ(g.appointments.Height(), 729 * 75 / 100);
+    EXPECT_EQ(g.tasks.Height(), 729 - 729 * 75 / 100);
+    for (const Rect* b : {&g.appointments, &g.tasks, &g.folders}) {
+        EXPECT_EQ(b->left, 1600 - 5 - 300);
+        EXPECT_EQ(b->Width(), 300);
     }
     EXPECT_EQ(g.header.x, 1295);
     EXPECT_EQ(g.header.y, 10);
-    EXPECT_EQ(g.appointments.y, 42);
-    EXPECT_EQ(g.folders.y + g.folders.height, 900 - 40); // the column ends at the footer
+    EXPECT_EQ(g.appointments.top, 42);
+    EXPECT_EQ(g.folders.bottom, 900 - 40); // the column ends at the footer
 }
 
 TEST_F(SideBarColumn, SwitchedOffBlocksGiveTheirRoomAway) {
     s.m_showAppointments = s.m_showTasks = false;
     Lay(3, 13);
-    EXPECT_EQ(g.folders.height, 401); // only folders: the whole column
-    EXPECT_EQ(g.appointments.height + g.tasks.height, 0);
+    EXPECT_EQ(g.folders.Height(), 401); // only folders: the whole column
+    EXPECT_EQ(g.appointments.Height() + g.tasks.Height(), 0);
 
     s.m_showMessages = false;
     s.m_showTasks = true;
     Lay(3, 13);
-    EXPECT_EQ(g.tasks.height, 401);
+    EXPECT_EQ(g.tasks.Height(), 401);
 }
 
 TEST_F(SideBarColumn, ManyFoldersOnAShortScreenAreCutToTheColumn) {
     Lay(30, 13, 300);
-    EXPECT_EQ(g.folders.height, 268);
-    EXPECT_EQ(g.appointments.height, 0);
-    EXPECT_EQ(g.tasks.height, 0);
+    EXPECT_EQ(g.folders.Height(), 268);
+    EXPECT_EQ(g.appointments.Height(), 0);
+    EXPECT_EQ(g.tasks.Height(), 0);
     // Blanks larger than the screen leave nothing, never a negative height.
     s.m_footerBlank = 1000;
     Lay(3, 13, 300);
-    EXPECT_EQ(g.folders.height, 0);
-    EXPECT_EQ(g.appointments.height, 0);
+    EXPECT_EQ(g.folders.Height(), 0);
+    EXPECT_EQ(g.appointments.Height(), 0);
 }
 
 TEST_F(SideBarColumn, AWidthAboveTheLargestIsDrawnAsTheLargest) {
     s.m_sideBarWidth = 500;
     s.ApplyStyle(1);
     layout = PanelLayout::ForDesktop(s, 1600, 433, PanelLayout::kStyleFolderCount);
-    EXPECT_EQ(g.appointments.width, 400);
+    EXPECT_EQ(g.appointments.Width(), 400);
     EXPECT_EQ(g.header.x, 1200);
     // Three folders with the measured line (12 here) when the count is not known.
-    EXPECT_EQ(g.folders.height, 3 * 22 + 20);
+    EXPECT_EQ(g.folders.Height(), 3 * 22 + 20);
 }
 
 // The screen is asked for at each composition: after a change of resolution the
@@ -132,7 +132,7 @@ TEST_F(SideBarColumn, AResolutionChangeBetweenTwoCompositionsMovesTheColumn) {
         const StyleGeometry& now = composer.Layout().geometry;
         EXPECT_EQ(now.header.x, screen.width - 300) << screen.width;
         EXPECT_EQ(now.panelWidth, screen.width);
-        EXPECT_EQ(now.folders.y + now.folders.height, screen.height - s.m_footerBlank) << screen.height;
+        EXPECT_EQ(now.folders.bottom, screen.height - s.m_footerBlank) << screen.height;
         EXPECT_EQ(composer.OriginX(), 0);
     }
 }
@@ -276,7 +276,7 @@ TEST_F(CalendarDrawing, EveryDayShownOpensItsDate) {
     const int x = 100 + 248 + 165 + 38, y = 40 + 260 + 10 + 72;
     const auto* day = dynamic_cast<const CDayRegion*>(regions.HitTest(x, y));
     ASSERT_NE(day, nullptr);
-    EXPECT_EQ(day->Rect(), (RegionRect{x, y, x + 32, y + 32}));
+    EXPECT_EQ(day->Bounds(), (Rect{x, y, x + 32, y + 32}));
     EXPECT_EQ(day->Message().message, 0x507u);
     EXPECT_EQ(day->Message().day, static_cast<std::uint64_t>(Day(2026, 12, 7).m_dt));
     EXPECT_EQ(day->TooltipText(), "Click to open Day Calendar");
@@ -349,11 +349,11 @@ protected:
         settings.ApplyStyle(style);
     }
     const CEntryRegion* EntryAt(int x, int y) { return dynamic_cast<const CEntryRegion*>(regions.HitTest(x, y)); }
-    std::vector<RegionRect> RectsOf(unsigned message) {
-        std::vector<RegionRect> out;
+    std::vector<Rect> RectsOf(unsigned message) {
+        std::vector<Rect> out;
         for (size_t i = 0; i < regions.GetCount(); ++i)
             if (regions.GetAt(i).Message().message == message && !dynamic_cast<const CHeaderRegion*>(&regions.GetAt(i)))
-                out.push_back(regions.GetAt(i).Rect());
+                out.push_back(regions.GetAt(i).Bounds());
         std::sort(out.begin(), out.end(), [](auto& a, auto& b) { return a.top < b.top; });
         return out;
     }
@@ -377,7 +377,7 @@ TEST_F(PanelDrawing, CentralBlueItemsHaveTheirRegionsWhereTheyAreDrawn) {
     // Appointments: block (0, 64), insets 2 and 15; the heading takes 13 pixels from
     // y 20, each item the bitmap row's 17 + 12 pixels, 6 more between two items.
     const int ax = 100 + 0, ay = 40 + 64;
-    EXPECT_EQ(RectsOf(0x504), (std::vector<RegionRect>{{ax + 2, ay + 33, ax + 235, ay + 62},
+    EXPECT_EQ(RectsOf(0x504), (std::vector<Rect>{{ax + 2, ay + 33, ax + 235, ay + 62},
                                                         {ax + 2, ay + 68, ax + 235, ay + 97},
                                                         {ax + 2, ay + 110, ax + 235, ay + 139},
                                                         {ax + 2, ay + 152, ax + 235, ay + 181}}));
@@ -398,7 +398,7 @@ TEST_F(PanelDrawing, CentralBlueItemsHaveTheirRegionsWhereTheyAreDrawn) {
 
     // Tasks: block (403, 64), inset 15, text 58 further right; one line each.
     const int tx = 100 + 403, ty = 40 + 64;
-    EXPECT_EQ(RectsOf(0x505), (std::vector<RegionRect>{{tx + 15, ty + 15, tx + 297, ty + 27},
+    EXPECT_EQ(RectsOf(0x505), (std::vector<Rect>{{tx + 15, ty + 15, tx + 297, ty + 27},
                                                         {tx + 15, ty + 37, tx + 297, ty + 49}}));
     EXPECT_EQ(EntryAt(tx + 15, ty + 15)->GetEntryID(), doc->Tasks().GetAt(0).GetEntryID());
     EXPECT_EQ(EntryAt(tx + 296, ty + 48)->GetEntryID(), doc->Tasks().GetAt(1).GetEntryID());
@@ -406,7 +406,7 @@ TEST_F(PanelDrawing, CentralBlueItemsHaveTheirRegionsWhereTheyAreDrawn) {
     // Folders: block (250, 64), x 10, counts right-aligned 10 from the block's end.
     const int fx = 100 + 250, fy = 40 + 64;
     ASSERT_EQ(doc->Folders().GetCount(), 3);
-    EXPECT_EQ(RectsOf(0x506), (std::vector<RegionRect>{{fx + 10, fy + 15, fx + 157, fy + 27},
+    EXPECT_EQ(RectsOf(0x506), (std::vector<Rect>{{fx + 10, fy + 15, fx + 157, fy + 27},
                                                         {fx + 10, fy + 37, fx + 157, fy + 49},
                                                         {fx + 10, fy + 59, fx + 157, fy + 71}}));
     EXPECT_EQ(EntryAt(fx + 10, fy + 15)->GetEntryID(), "F-INBOX");
@@ -419,14 +419,14 @@ TEST_F(PanelDrawing, HeaderButtonsAndBandsAreFoundOnlyWhereNothingElseLies) {
     Central(1); // Green: no folder block, yet its band is a button where it lies on the panel
     settings.m_desktopMouseMode = 1;
     Draw();
-    std::vector<std::pair<int, RegionRect>> headers;
+    std::vector<std::pair<int, Rect>> headers;
     for (size_t i = 0; i < regions.GetCount(); ++i)
-        if (auto* h = dynamic_cast<const CHeaderRegion*>(&regions.GetAt(i))) headers.emplace_back(h->GetKind(), h->Rect());
+        if (auto* h = dynamic_cast<const CHeaderRegion*>(&regions.GetAt(i))) headers.emplace_back(h->GetKind(), h->Bounds());
     // Outlook, contacts, then the bands of appointments and tasks, all at the tail.
     // Green has no folder block in the central view, so no folder band either.
-    const BlockRect& f = layout.geometry.folders;
-    ASSERT_EQ(f.width * f.height, 0);
-    EXPECT_EQ(headers, (std::vector<std::pair<int, RegionRect>>{{3, {100, 40, 220, 72}},
+    const Rect& f = layout.geometry.folders;
+    ASSERT_TRUE(f.IsEmpty());
+    EXPECT_EQ(headers, (std::vector<std::pair<int, Rect>>{{3, {100, 40, 220, 72}},
                                                                  {4, {225, 40, 250, 72}},
                                                                  {0, {100, 72, 350, 104}},
                                                                  {1, {350, 72, 800, 104}}}));
@@ -516,14 +516,14 @@ TEST_F(PanelDrawing, ABusyDayStaysInsideTheCentralPanel) {
         Central(style);
         Draw();
         const StyleGeometry& g = layout.geometry;
-        ASSERT_EQ(g.appointments.y + g.appointments.height, g.panelHeight + 64);
-        const RegionRect panel{100, 40, 100 + g.panelWidth, 40 + g.panelHeight};
+        ASSERT_EQ(g.appointments.bottom, g.panelHeight + 64);
+        const Rect panel = Rect::FromSize(100, 40, g.panelWidth, g.panelHeight);
         int items = 0;
         for (size_t i = 0; i < regions.GetCount(); ++i) {
-            const RegionRect r = regions.GetAt(i).Rect();
+            const Rect r = regions.GetAt(i).Bounds();
             items += !dynamic_cast<const CHeaderRegion*>(&regions.GetAt(i)) &&
                      !dynamic_cast<const CDayRegion*>(&regions.GetAt(i));
-            EXPECT_TRUE(r.left >= panel.left && r.top >= panel.top && r.right <= panel.right && r.bottom <= panel.bottom)
+            EXPECT_EQ(r.Intersect(panel), r)
                 << regions.GetAt(i).Describe() << " " << r.left << ',' << r.top << ',' << r.right << ',' << r.bottom;
         }
         EXPECT_GT(items, 10);
@@ -546,13 +546,13 @@ TEST_F(PanelDrawing, SideBarStripsOpenNewItems) {
     settings.ApplyStyle(0);
     Draw();
     const StyleGeometry& g = layout.geometry;
-    const int x = 100 + g.appointments.x;
-    EXPECT_EQ(regions.HitTest(x, 40 + g.appointments.y + 5)->Message().message, 0x501u);
-    EXPECT_EQ(regions.HitTest(x, 40 + g.tasks.y + 2)->Message().message, 0x502u);
-    EXPECT_EQ(regions.HitTest(x + 299, 40 + g.folders.y + 27)->Message().message, 0x503u);
-    EXPECT_EQ(regions.HitTest(x + 2, 40 + g.folders.y + 28)->Message().message, 0x506u); // the first folder
+    const int x = 100 + g.appointments.left;
+    EXPECT_EQ(regions.HitTest(x, 40 + g.appointments.top + 5)->Message().message, 0x501u);
+    EXPECT_EQ(regions.HitTest(x, 40 + g.tasks.top + 2)->Message().message, 0x502u);
+    EXPECT_EQ(regions.HitTest(x + 299, 40 + g.folders.top + 27)->Message().message, 0x503u);
+    EXPECT_EQ(regions.HitTest(x + 2, 40 + g.folders.top + 28)->Message().message, 0x506u); // the first folder
     // The first appointment starts below the strip.
-    EXPECT_EQ(RectsOf(0x504).front().top, 40 + g.appointments.y + 31 + 13);
+    EXPECT_EQ(RectsOf(0x504).front().top, 40 + g.appointments.top + 31 + 13);
 }
 
 TEST_F(PanelDrawing, TwelveHourTimesPutTheDesignatorsInTheirColumns) {

@@ -249,15 +249,15 @@ TEST(ToolTip, PlacedBelowThePointerInsideTheScreenAndAboveTheTaskbar) {
     CToolTip tip;
     // "Click to open Appointment": 25 characters, 150 + 10 wide, 13 + 5 high.
     ASSERT_TRUE(tip.ShowTooltipText("Click to open Appointment", 500, 300, 0));
-    EXPECT_EQ(desktop.windowRect.width, 160);
-    EXPECT_EQ(desktop.windowRect.height, 18);
-    EXPECT_EQ(desktop.windowRect.regionWidth, 160);
+    EXPECT_EQ(desktop.windowRect.Width(), 160);
+    EXPECT_EQ(desktop.windowRect.Height(), 18);
+    EXPECT_EQ(desktop.windowRegion, (Rect{0, 0, 160, 18})); // the text box, in the window's own coordinates
     EXPECT_EQ(desktop.windowRect.left, 420);
     EXPECT_EQ(desktop.windowRect.top, 332); // below the 32-pixel cursor
     tip.Hide();
     // Near the right edge it ends at the screen's width; near the left it starts at 0.
     ASSERT_TRUE(tip.ShowTooltipText("Click to open Appointment", 1020, 300, 0));
-    EXPECT_EQ(desktop.windowRect.left + desktop.windowRect.width, 1024);
+    EXPECT_EQ(desktop.windowRect.right, 1024);
     tip.Hide();
     ASSERT_TRUE(tip.ShowTooltipText("Click to open Appointment", 3, 300, 0));
     EXPECT_EQ(desktop.windowRect.left, 0);
@@ -272,7 +272,7 @@ TEST(ToolTip, PlacedBelowThePointerInsideTheScreenAndAboveTheTaskbar) {
     desktop.metrics.screenWidth = 2304;
     ASSERT_TRUE(tip.ShowTooltipText("Click to open Appointment", -1278, 300, 0));
     EXPECT_EQ(desktop.windowRect.left, -1280);
-    EXPECT_EQ(desktop.windowRect.width, 160);
+    EXPECT_EQ(desktop.windowRect.Width(), 160);
 }
 
 TEST(ToolTip, TheSameKeyStaysAnotherReplacesItAndEveryHideTellsTheHook) {
@@ -293,7 +293,7 @@ TEST(ToolTip, TheSameKeyStaysAnotherReplacesItAndEveryHideTellsTheHook) {
     EXPECT_EQ(desktop.extra, 0);
     // Two lines separated by CR LF measure as three.
     ASSERT_TRUE(tip.ShowTooltipText("one\r\ntwo", 100, 100, 1));
-    EXPECT_EQ(desktop.windowRect.height, 3 * 13 + 5);
+    EXPECT_EQ(desktop.windowRect.Height(), 3 * 13 + 5);
     // A window that cannot be made shows nothing.
     tip.Hide();
     desktop.windowWorks = false;

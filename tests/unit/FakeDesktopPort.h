@@ -62,15 +62,16 @@ public:
     bool windowWorks = true;
     bool windowShown = false;
     std::string windowText;
-    TooltipWindowRect windowRect;
+    Rect windowRect, windowRegion;
     std::function<void()> dismiss;
     int windowsShown = 0, windowsDestroyed = 0;
-    bool ShowTooltipWindow(const std::string& text, const TooltipWindowRect& rect,
+    bool ShowTooltipWindow(const std::string& text, const Rect& window, const Rect& region,
                            std::function<void()> dismissed) override {
         if (!windowWorks) return false;
         windowShown = true;
         windowText = text;
-        windowRect = rect;
+        windowRect = window;
+        windowRegion = region;
         dismiss = std::move(dismissed);
         ++windowsShown;
         return true;

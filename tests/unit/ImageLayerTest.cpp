@@ -279,7 +279,7 @@ TEST(ReadBmp, ReadsEveryKindWindowsShows) {
         limits.keepCentre = true;
         const Read kept = ReadBmp(s.file, limits);
         const ImageLimits::Part part = limits.Kept(s.width, s.height);
-        const ImageRect rect{part.left, part.top, part.left + part.width, part.top + part.height};
+        const Rect rect = Rect::FromSize(part.left, part.top, part.width, part.height);
         Bytes expected(static_cast<std::size_t>(part.width) * part.height * 3);
         ASSERT_TRUE(IS40_CropImage(s.rgb, s.width, s.height, s.width * 3, expected, part.width * 3, rect, 3));
         EXPECT_EQ(kept.Pixels(), expected) << s.name << ", the middle kept";
@@ -396,7 +396,7 @@ TEST(ReadPicture, KeepsOnlyThePartAskedFor) {
     struct Case {
         int keepW, keepH;
         bool centre;
-        ImageRect part;
+        Rect part;
     } cases[] = {
         {0, 0, false, {0, 0, 160, 96}},     {40, 30, true, {60, 33, 100, 63}}, {40, 30, false, {0, 0, 40, 30}},
         {500, 20, true, {0, 38, 160, 58}},  {7, 1000, true, {76, 0, 83, 96}},  {160, 96, true, {0, 0, 160, 96}},
@@ -688,7 +688,7 @@ TEST(CropImage, CopiesTheRectangleRowByRow) {
 
 TEST(CropImage, RefusesRectanglesNotInsideThePictureAndCopiesNothing) {
     Bytes src = Pattern(5, 4);
-    const ImageRect bad[] = {
+    const Rect bad[] = {
         {1, 0, 6, 4},  // one pixel beyond the right edge
         {0, 1, 5, 5},  // one beyond the bottom
         {5, 0, 6, 1},  // left on the edge

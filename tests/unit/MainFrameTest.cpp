@@ -746,7 +746,7 @@ TEST_F(MainFrameTest, TheDesktopTooltipGoesWhenOurWindowsOpenOrTheDataLeave) {
     const CRegionList& regions = doc.Composer().Regions();
     std::vector<std::pair<int, int>> points;
     for (size_t i = 0; i < regions.GetCount() && points.size() < 2; ++i) {
-        const RegionRect r = regions.GetAt(i).Rect();
+        const Rect r = regions.GetAt(i).Bounds();
         const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
         if (x > 0 && y > 0 && regions.HitTest(x, y) == &regions.GetAt(i) &&
             (points.empty() || regions.HitTest(points[0].first, points[0].second) != &regions.GetAt(i)))

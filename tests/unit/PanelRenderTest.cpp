@@ -203,21 +203,20 @@ TEST_P(PanelRender, SampleWeek) {
     // Every item the data holds that lies in view has a region; the panel is not empty;
     // no region reaches past the panel onto the bare desktop.
     const CRegionList& regions = composer.Regions();
-    const RegionRect panelRect{composer.OriginX(), composer.OriginY(), composer.OriginX() + composer.Layout().geometry.panelWidth,
-                               composer.OriginY() + composer.Layout().geometry.panelHeight};
+    const Rect panelRect = Rect::FromSize(composer.OriginX(), composer.OriginY(), composer.Layout().geometry.panelWidth,
+                                          composer.Layout().geometry.panelHeight);
     int days = 0, headers = 0, items = 0;
     for (size_t i = 0; i < regions.GetCount(); ++i) {
         const CActiveRegion& r = regions.GetAt(i);
         if (dynamic_cast<const CDayRegion*>(&r)) ++days;
         else if (dynamic_cast<const CHeaderRegion*>(&r)) ++headers;
         else ++items;
-        EXPECT_LT(r.Rect().left, r.Rect().right);
-        EXPECT_LT(r.Rect().top, r.Rect().bottom);
-        EXPECT_TRUE(r.Rect().left >= panelRect.left && r.Rect().top >= panelRect.top &&
-                    r.Rect().right <= panelRect.right && r.Rect().bottom <= panelRect.bottom)
-            << r.Describe() << " at " << r.Rect().left << ',' << r.Rect().top << ',' << r.Rect().right << ','
-            << r.Rect().bottom << " outside the panel " << panelRect.left << ',' << panelRect.top << ','
-            << panelRect.right << ',' << panelRect.bottom;
+        const Rect& b = r.Bounds();
+        EXPECT_FALSE(b.IsEmpty()) << r.Describe();
+        EXPECT_EQ(b.Intersect(panelRect), b)
+            << r.Describe() << " at " << b.left << ',' << b.top << ',' << b.right << ',' << b.bottom
+            << " outside the panel " << panelRect.left << ',' << panelRect.top << ',' << panelRect.right << ','
+            << panelRect.bottom;
     }
     EXPECT_GE(days, 31);
     EXPECT_GE(headers, 2);
@@ -227,7 +226,7 @@ TEST_P(PanelRender, SampleWeek) {
     const StyleGeometry& g = composer.Layout().geometry;
     const int ox = composer.OriginX(), oy = composer.OriginY();
     const Colorref desktop = system.desktopColor;
-    EXPECT_NE(SurfaceOps::At(out, ox + g.calendar.x + 3, oy + g.calendar.y + g.calendar.height - 3), desktop);
+    EXPECT_NE(SurfaceOps::At(out, ox + g.calendar.left + 3, oy + g.calendar.bottom - 3), desktop);
 
     const std::string folder = RenderDir();
     if (folder.empty()) return;
@@ -244,16 +243,17 @@ TEST_P(PanelRender, SampleWeek) {
                << Crc(out, x, y, aw, ah) << std::dec << '\n';
     };
     area("outlook-button", ox + g.header.x, oy + g.header.y, 120, 32);
-    area("icon-month", ox + g.calendar.x + g.currentMonth.x, oy + g.calendar.y + g.currentMonth.y + 36, 266, 288 - 36);
-    if (!c.central) area("appointment-strip", ox + g.appointments.x, oy + g.appointments.y + 5, g.appointments.width, 26);
+    area("icon-month", ox + g.calendar.left + g.currentMonth.x, oy + g.calendar.top + g.currentMonth.y + 36, 266, 288 - 36);
+    if (!c.central) area("appointment-strip", ox + g.appointments.left, oy + g.appointments.top + 5, g.appointments.Width(), 26);
     for (size_t i = 0; i < regions.GetCount(); ++i) {
         const CActiveRegion& r = regions.GetAt(i);
         const auto* header = dynamic_cast<const CHeaderRegion*>(&r);
         const auto* day = dynamic_cast<const CDayRegion*>(&r);
         // Header buttons, and the days of the icon month (32 pixels square).
-        if ((header && header->GetKind() >= 3) || (day && r.Rect().right - r.Rect().left == 32))
-            digest << c.name << " region " << r.Rect().left << ',' << r.Rect().top << ',' << r.Rect().right << ','
-                   << r.Rect().bottom << ' ' << r.Describe() << '\n';
+        const Rect& b = r.Bounds();
+        if ((header && header->GetKind() >= 3) || (day && b.Width() == 32))
+            digest << c.name << " region " << b.left << ',' << b.top << ',' << b.right << ',' << b.bottom << ' '
+                   << r.Describe() << '\n';
     }
     std::ofstream(folder + "/panel-digest-" + c.name + ".txt", std::ios::binary) << digest.str();
 }

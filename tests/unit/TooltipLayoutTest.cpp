@@ -7,7 +7,7 @@
 namespace {
 
 const FrameMetrics kFrame{18, 4, 32}; // caption, sizing frame, cursor
-const ScreenArea kScreen{0, 0, 1920, 1080};
+const Rect kScreen{0, 0, 1920, 1080};
 
 TEST(TooltipLayout, EveryCarriageReturnAndLineFeedEndsALine) {
     EXPECT_TRUE(TooltipLines("").empty());
@@ -29,23 +29,23 @@ TEST(TooltipLayout, TextBoxFromTheWidestAndTallestLine) {
 }
 
 TEST(TooltipLayout, BelowThePointerCentredOnIt) {
-    const TooltipRect r = PlaceTooltip({200, 40}, 800, 300, kScreen, kFrame, std::nullopt);
+    const Rect r = PlaceTooltip({200, 40}, 800, 300, kScreen, kFrame, std::nullopt);
     EXPECT_EQ(r.left, 700);
     EXPECT_EQ(r.right, 900);
     EXPECT_EQ(r.top, 300 + 32);
     EXPECT_EQ(r.bottom, 300 + 32 + 40 + 18 + 8);
-    EXPECT_EQ(r.shownHeight, 40);
+    EXPECT_EQ(ShownTooltipHeight(r, kFrame), 40);
     // An odd width: the exact half on both sides, truncated.
-    const TooltipRect odd = PlaceTooltip({201, 40}, 800, 300, kScreen, kFrame, std::nullopt);
+    const Rect odd = PlaceTooltip({201, 40}, 800, 300, kScreen, kFrame, std::nullopt);
     EXPECT_EQ(odd.left, 699);
     EXPECT_EQ(odd.right, 900);
 }
 
 TEST(TooltipLayout, ShiftedInsideTheScreenAtBothEdges) {
-    const TooltipRect right = PlaceTooltip({200, 40}, 1900, 300, kScreen, kFrame, std::nullopt);
+    const Rect right = PlaceTooltip({200, 40}, 1900, 300, kScreen, kFrame, std::nullopt);
     EXPECT_EQ(right.right, 1920);
     EXPECT_EQ(right.left, 1720);
-    const TooltipRect left = PlaceTooltip({200, 40}, 20, 300, kScreen, kFrame, std::nullopt);
+    const Rect left = PlaceTooltip({200, 40}, 20, 300, kScreen, kFrame, std::nullopt);
     EXPECT_EQ(left.left, 0);
     EXPECT_EQ(left.right, 200); // starts at the edge with its whole width
 }
@@ -53,26 +53,26 @@ TEST(TooltipLayout, ShiftedInsideTheScreenAtBothEdges) {
 TEST(TooltipLayout, MonitorsLeftOfAndAboveThePrimaryKeepTheirTooltips) {
     // A second monitor of 1280 pixels left of the primary one: the virtual screen
     // starts at -1280, and a point near its left edge keeps the tooltip on it.
-    const ScreenArea wide{-1280, -200, 3200, 1280};
-    const TooltipRect r = PlaceTooltip({200, 40}, -1270, -150, wide, kFrame, std::nullopt);
+    const Rect wide = Rect::FromSize(-1280, -200, 3200, 1280);
+    const Rect r = PlaceTooltip({200, 40}, -1270, -150, wide, kFrame, std::nullopt);
     EXPECT_EQ(r.left, -1280);
     EXPECT_EQ(r.right, -1080);
     EXPECT_EQ(r.top, -150 + 32);
-    const TooltipRect far = PlaceTooltip({200, 40}, 1915, 100, wide, kFrame, std::nullopt);
+    const Rect far = PlaceTooltip({200, 40}, 1915, 100, wide, kFrame, std::nullopt);
     EXPECT_EQ(far.right, 1920);
 }
 
 TEST(TooltipLayout, AboveABottomTaskbarInTheWayOnlyThen) {
     // Taskbar at y 1040: a point near the bottom puts the tooltip on top of it.
-    const TooltipRect r = PlaceTooltip({200, 40}, 800, 1000, kScreen, kFrame, 1040);
+    const Rect r = PlaceTooltip({200, 40}, 800, 1000, kScreen, kFrame, 1040);
     EXPECT_EQ(r.bottom, 1040);
     EXPECT_EQ(r.top, 1040 - (40 + 18 + 8));
-    EXPECT_EQ(r.shownHeight, 40);
+    EXPECT_EQ(ShownTooltipHeight(r, kFrame), 40);
     // Far above the taskbar: below the pointer as usual.
-    const TooltipRect high = PlaceTooltip({200, 40}, 800, 200, kScreen, kFrame, 1040);
+    const Rect high = PlaceTooltip({200, 40}, 800, 200, kScreen, kFrame, 1040);
     EXPECT_EQ(high.top, 232);
     // A taskbar along the top edge never lifts the tooltip off the screen.
-    const TooltipRect top = PlaceTooltip({200, 40}, 800, 10, kScreen, kFrame, 0);
+    const Rect top = PlaceTooltip({200, 40}, 800, 10, kScreen, kFrame, 0);
     EXPECT_EQ(top.top, 42);
 }
 

@@ -97,16 +97,9 @@ TEST(SystemInfo, OperatingSystemClasses) {
 
 TEST(SystemInfo, VirtualScreenSpansAllMonitors) {
     ScreenMetrics two{2, -1920, 0, 3840, 1200, 1920, 1080, 1920};
-    ScreenRect r = ESystemInfo::VirtualScreenRect(two);
-    EXPECT_EQ(r.x, -1920);
-    EXPECT_EQ(r.width, 3840);
-    EXPECT_EQ(r.height, 1200);
+    EXPECT_EQ(ESystemInfo::VirtualScreenRect(two), (Rect{-1920, 0, 1920, 1200}));
     ScreenMetrics none{0, 5, 5, 10, 10, 1024, 768, 1024};
-    r = ESystemInfo::VirtualScreenRect(none);
-    EXPECT_EQ(r.x, 0);
-    EXPECT_EQ(r.y, 0);
-    EXPECT_EQ(r.width, 1024);
-    EXPECT_EQ(r.height, 768);
+    EXPECT_EQ(ESystemInfo::VirtualScreenRect(none), (Rect{0, 0, 1024, 768}));
 }
 
 TEST(SystemInfo, BrowserCommandParsing) {

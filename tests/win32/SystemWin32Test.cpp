@@ -36,12 +36,12 @@ TEST(Win32System, VersionAndOperatingSystemClass) {
 }
 
 TEST(Win32System, VirtualScreenMatchesTheSystemMetrics) {
-    ScreenRect r = ESystemInfo::VirtualScreenRect();
+    const Rect r = ESystemInfo::VirtualScreenRect();
     ASSERT_GT(GetSystemMetrics(SM_CMONITORS), 0);
-    EXPECT_EQ(r.x, GetSystemMetrics(SM_XVIRTUALSCREEN));
-    EXPECT_EQ(r.y, GetSystemMetrics(SM_YVIRTUALSCREEN));
-    EXPECT_EQ(r.width, GetSystemMetrics(SM_CXVIRTUALSCREEN));
-    EXPECT_EQ(r.height, GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    EXPECT_EQ(r.left, GetSystemMetrics(SM_XVIRTUALSCREEN));
+    EXPECT_EQ(r.top, GetSystemMetrics(SM_YVIRTUALSCREEN));
+    EXPECT_EQ(r.Width(), GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    EXPECT_EQ(r.Height(), GetSystemMetrics(SM_CYVIRTUALSCREEN));
     EXPECT_GT(ESystemInfo::DisplayHorizontalResolution(), 0);
 }
 

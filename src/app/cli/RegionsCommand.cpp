@@ -23,7 +23,7 @@ const char* KindName(const CActiveRegion& r) {
 void CRegionsCommand::Print(const CRegionList& regions, std::ostream& out) {
     for (size_t i = 0; i < regions.GetCount(); ++i) {
         const CActiveRegion& r = regions.GetAt(i);
-        const RegionRect& rc = r.Rect();
+        const Rect& rc = r.Bounds();
         out << KindName(r) << ' ' << rc.left << ',' << rc.top << '-' << rc.right << ',' << rc.bottom << " \""
             << r.TooltipText() << "\" -> " << r.Describe() << "\n";
     }

@@ -111,14 +111,14 @@ int CWin32DesktopPort::WrappedTooltipHeight(const std::string& text, int width) 
     return DrawTextW(m.dc.Get(), w.c_str(), -1, &r, DT_CALCRECT | DT_WORDBREAK);
 }
 
-bool CWin32DesktopPort::ShowTooltipWindow(const std::string& text, const TooltipWindowRect& rect,
+bool CWin32DesktopPort::ShowTooltipWindow(const std::string& text, const Rect& window, const Rect& region,
                                           std::function<void()> dismissed) {
     m_retired.reset();
     m_tooltip.reset();
     LoadLibraryOnce(); // SetExtraEvent reaches the library from now on
-    auto window = std::make_unique<CToolTipWnd>(Widen(text), std::move(dismissed));
-    if (!window->Create(rect)) return false;
-    m_tooltip = std::move(window);
+    auto tooltip = std::make_unique<CToolTipWnd>(Widen(text), std::move(dismissed));
+    if (!tooltip->Create(window, region)) return false;
+    m_tooltip = std::move(tooltip);
     return true;
 }
 

@@ -22,7 +22,7 @@ public:
     TooltipMetrics GetTooltipMetrics() override;
     std::vector<TextSize> MeasureTooltipLines(const std::vector<std::string>& lines) override;
     int WrappedTooltipHeight(const std::string& text, int width) override;
-    bool ShowTooltipWindow(const std::string& text, const TooltipWindowRect& rect,
+    bool ShowTooltipWindow(const std::string& text, const Rect& window, const Rect& region,
                            std::function<void()> dismissed) override;
     void DestroyTooltipWindow() override;
     // The tooltip window shown now, if any (for the tests).

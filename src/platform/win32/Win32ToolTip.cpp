@@ -23,7 +23,7 @@ CToolTipWnd::~CToolTipWnd() {
     }
 }
 
-bool CToolTipWnd::Create(const TooltipWindowRect& r) {
+bool CToolTipWnd::Create(const Rect& window, const Rect& region) {
     m_font.Reset(CreateIconTitleFont());
     m_owner = MakeInvisibleOwner();
     if (!m_font || !m_owner) return false;
@@ -32,9 +32,10 @@ bool CToolTipWnd::Create(const TooltipWindowRect& r) {
     if (!CreateWin(kClass, m_text.c_str(), WS_POPUP, WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
                    m_owner.Get()))
         return false;
-    SetWindowRgn(Hwnd(), CreateRectRgn(0, 0, r.regionWidth, r.regionHeight), FALSE);
+    SetWindowRgn(Hwnd(), CreateRectRgn(region.left, region.top, region.right, region.bottom), FALSE);
     SetTimer(Hwnd(), kHideTimer, kHidePeriod, nullptr);
-    SetWindowPos(Hwnd(), HWND_TOPMOST, r.left, r.top, r.width, r.height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    SetWindowPos(Hwnd(), HWND_TOPMOST, window.left, window.top, window.Width(), window.Height(),
+                 SWP_NOACTIVATE | SWP_SHOWWINDOW);
     return true;
 }
 

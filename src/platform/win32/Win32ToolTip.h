@@ -28,7 +28,8 @@ public:
     // dismissed: called when the window hides itself (the owner then destroys it).
     CToolTipWnd(std::wstring text, std::function<void()> dismissed);
     ~CToolTipWnd() override;
-    bool Create(const TooltipWindowRect& rect);
+    // Shows the window at the screen rectangle window, clipped to region.
+    bool Create(const Rect& window, const Rect& region);
 
 protected:
     bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
