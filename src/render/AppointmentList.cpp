@@ -38,7 +38,7 @@ void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLo
     const StyleGeometry& g = L.geometry;
     if (!g.showAppointments) return;
     const Rect& block = g.appointments;
-    CMemWallPaper surface(block.Width(), block.Height(), s, L, L.colors[ColorSlot::AppointmentBackground]);
+    CMemWallPaper surface(data.Factory(), block.Width(), block.Height(), s, L, L.colors[ColorSlot::AppointmentBackground]);
     if (!surface.IsValid()) return;
     surface.LoadTaskBitmaps();
     ICanvas& canvas = surface.Canvas();

@@ -195,7 +195,9 @@ bool CComposer::Compose(int folderCount) {
     if (!MakeBackgroundPossible(vw, vh)) return false;
     RgbImage picture;
     if (!LoadPicture(picture)) return false;
-    CMemDC background(vw, vh, Port<ISystemPort>().DesktopColor());
+    // The surfaces of this composition all come from the one canvas factory.
+    ICanvasFactory* canvases = PortOrNull<ICanvasFactory>();
+    CMemDC background(canvases, vw, vh, Port<ISystemPort>().DesktopColor());
     if (!background.IsValid()) {
         Message("The wallpaper for screens of " + std::to_string(vw) + " x " + std::to_string(vh) +
                 " pixels could not be made: there is not enough memory for it. The previous wallpaper stays.");
@@ -213,7 +215,7 @@ bool CComposer::Compose(int folderCount) {
         m_originX = s.m_calendarPosX;
         m_originY = s.m_calendarPosY;
     }
-    CMemWallPaper data(panelW, panelH, s, m_layout, m_layout.keyColor);
+    CMemWallPaper data(canvases, panelW, panelH, s, m_layout, m_layout.keyColor);
     m_regions.Clear();
     if (data.IsValid()) {
         data.SetPanelOrigin(m_originX, m_originY);
@@ -249,7 +251,8 @@ bool CComposer::MakeBackgroundPossible(int width, int height) {
 void CComposer::ComposePopup() {
     auto layout = std::make_unique<PanelLayout>(PanelLayout::ForPopup(m_settings));
     m_popupRegions.Clear();
-    auto surface = std::make_unique<CMemWallPaper>(layout->geometry.panelWidth, layout->geometry.panelHeight,
+    auto surface = std::make_unique<CMemWallPaper>(PortOrNull<ICanvasFactory>(), layout->geometry.panelWidth,
+                                                   layout->geometry.panelHeight,
                                                    m_settings, *layout, layout->keyColor);
     if (!surface->IsValid()) {
         std::lock_guard<std::mutex> lock(m_popupGuard);

@@ -20,7 +20,7 @@ void CFolderList::Draw(CMemWallPaper& data, CRegionList& regions, const CMailFol
     const StyleGeometry& g = L.geometry;
     if (!g.showFolders) return;
     const Rect& block = g.folders;
-    CMemWallPaper surface(block.Width(), block.Height(), s, L, L.colors[ColorSlot::FolderBackground]);
+    CMemWallPaper surface(data.Factory(), block.Width(), block.Height(), s, L, L.colors[ColorSlot::FolderBackground]);
     if (!surface.IsValid()) return;
     ICanvas& canvas = surface.Canvas();
     canvas.SetTextColor(kBlack);

@@ -1,10 +1,10 @@
 #include "MemDC.h"
 
-#include "../platform/Platform.h"
 #include "SurfaceOps.h"
 
-CMemDC::CMemDC(int width, int height, Colorref fill) : m_width(width), m_height(height) {
-    if (ICanvasFactory* factory = PortOrNull<ICanvasFactory>()) m_canvas = factory->CreateSurface(width, height);
+CMemDC::CMemDC(ICanvasFactory* factory, int width, int height, Colorref fill)
+    : m_factory(factory), m_width(width), m_height(height) {
+    if (factory) m_canvas = factory->CreateSurface(width, height);
     if (m_canvas) FillRect(0, 0, width, height, fill);
 }
 

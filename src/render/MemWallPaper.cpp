@@ -6,9 +6,9 @@
 #include "StyleSet.h"
 #include "../util/Utf8.h"
 
-CMemWallPaper::CMemWallPaper(int width, int height, const CSettings& settings, const PanelLayout& layout,
-                             Colorref fill)
-    : CMemDC(width, height, fill), m_settings(settings), m_layout(layout) {}
+CMemWallPaper::CMemWallPaper(ICanvasFactory* factory, int width, int height, const CSettings& settings,
+                             const PanelLayout& layout, Colorref fill)
+    : CMemDC(factory, width, height, fill), m_settings(settings), m_layout(layout) {}
 
 bool CMemWallPaper::LoadIcons(const std::string& library) {
     bool all = true;

@@ -14,7 +14,8 @@ class CSettings;
 class CMemWallPaper : public CMemDC {
 public:
     // settings and layout must outlive the surface.
-    CMemWallPaper(int width, int height, const CSettings& settings, const PanelLayout& layout, Colorref fill);
+    CMemWallPaper(ICanvasFactory* factory, int width, int height, const CSettings& settings, const PanelLayout& layout,
+                  Colorref fill);
 
     const CSettings& Settings() const { return m_settings; }
     const PanelLayout& Layout() const { return m_layout; }

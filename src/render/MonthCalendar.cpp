@@ -77,7 +77,7 @@ void CMonthCalendar::Draw(CMemWallPaper& data, CRegionList& regions, const CLoca
     const PanelLayout& L = data.Layout();
     const StyleGeometry& g = L.geometry;
     const Rect& block = g.calendar;
-    CMemWallPaper surface(block.Width(), block.Height(), s, L, L.colors[ColorSlot::CalendarBackground]);
+    CMemWallPaper surface(data.Factory(), block.Width(), block.Height(), s, L, L.colors[ColorSlot::CalendarBackground]);
     if (!surface.IsValid()) return;
     const CMaskedBitmap background = CMaskedBitmap::LoadBitmap(CStyleSet::kCalendarBackground + L.style);
     if (!L.central && L.style == 2)
@@ -105,7 +105,7 @@ void CMonthCalendar::DrawIconMonth(CMemWallPaper& block, CRegionList& regions, i
     const PanelLayout& L = block.Layout();
     const int fdow = s.EffectiveFirstDayOfWeek();
     const bool singleClick = L.singleClick;
-    CMemDC month(kIconMonthWidth, kIconMonthHeight, L.colors[ColorSlot::IconCalendarKey]);
+    CMemDC month(block.Factory(), kIconMonthWidth, kIconMonthHeight, L.colors[ColorSlot::IconCalendarKey]);
     if (!month.IsValid()) return;
     for (int i = 0; i < 7; ++i) block.Weekday((fdow + i) % 7).Draw(month, kIconPitchX * i, 0);
 

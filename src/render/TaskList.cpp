@@ -20,7 +20,7 @@ void CTaskList::Draw(CMemWallPaper& data, CRegionList& regions, const CLocaleVal
     const StyleGeometry& g = L.geometry;
     if (!g.showTasks) return;
     const Rect& block = g.tasks;
-    CMemWallPaper surface(block.Width(), block.Height(), s, L, L.colors[ColorSlot::TaskBackground]);
+    CMemWallPaper surface(data.Factory(), block.Width(), block.Height(), s, L, L.colors[ColorSlot::TaskBackground]);
     if (!surface.IsValid()) return;
     surface.LoadTaskBitmaps();
     ICanvas& canvas = surface.Canvas();

@@ -126,17 +126,18 @@ TEST(SurfaceOps, StretchAveragesWhenShrinkingAndInterpolatesWhenGrowing) {
 
 TEST(Surfaces, AlphaBlenderFallsBackToAnOpaqueCopy) {
     FakeEnvironment env;
-    CMemDC target(4, 4, kBlue), panel(4, 4, kRed);
+    CMemDC target(PortOrNull<ICanvasFactory>(), 4, 4, kBlue), panel(PortOrNull<ICanvasFactory>(), 4, 4, kRed);
     CAlphaBlend missing(false);
     EXPECT_TRUE(missing.IsMissing());
     EXPECT_TRUE(missing.Draw(target, 0, 0, 4, 4, panel, 0, 0, 4, 4, 0)); // alpha ignored
     EXPECT_EQ(SurfaceOps::At(target.Pixels(), 2, 2), kRed);
-    CMemDC other(4, 4, kBlue);
+    CMemDC other(PortOrNull<ICanvasFactory>(), 4, 4, kBlue);
     EXPECT_TRUE(CAlphaBlend().Draw(other, 0, 0, 4, 4, panel, 0, 0, 4, 4, 0));
     EXPECT_EQ(SurfaceOps::At(other.Pixels(), 2, 2), kBlue);
     EXPECT_FALSE(CAlphaBlend().Draw(other, 0, 0, 4, 4, panel, 2, 2, 4, 4, 255)); // source outside its surface
     env.canvas.refuseAbove = 2;
-    EXPECT_FALSE(CMemDC(4, 4, kBlue).IsValid());
+    EXPECT_FALSE(CMemDC(PortOrNull<ICanvasFactory>(), 4, 4, kBlue).IsValid());
+    EXPECT_FALSE(CMemDC(nullptr, 4, 4, kBlue).IsValid()); // no factory at all
 }
 
 TEST(Surfaces, MaskedBitmapDrawsPlainStretchedAndKeyed) {
@@ -145,7 +146,7 @@ TEST(Surfaces, MaskedBitmapDrawsPlainStretchedAndKeyed) {
     CMaskedBitmap bitmap = CMaskedBitmap::FromRgb(rgb, 2, 1);
     ASSERT_FALSE(bitmap.IsEmpty());
     EXPECT_TRUE(CMaskedBitmap::FromRgb(rgb, 3, 1).IsEmpty()); // size and bytes disagree
-    CMemDC target(4, 2, kBlue);
+    CMemDC target(PortOrNull<ICanvasFactory>(), 4, 2, kBlue);
     bitmap.DrawTransparent(target, 1, 1, kDefaultKeyColor);
     EXPECT_EQ(SurfaceOps::At(target.Pixels(), 1, 1), kRed);
     EXPECT_EQ(SurfaceOps::At(target.Pixels(), 2, 1), kBlue);
@@ -548,7 +549,7 @@ TEST(MemWallPaper, WrappedAndFittedLines) {
     FakeEnvironment env;
     CSettings s("Software\\Kestrova\\Orvanta for Outlook\\3.5");
     const PanelLayout layout;
-    CMemWallPaper paper(200, 100, s, layout, kDefaultKeyColor);
+    CMemWallPaper paper(PortOrNull<ICanvasFactory>(), 200, 100, s, layout, kDefaultKeyColor);
     ASSERT_TRUE(paper.IsValid());
     EXPECT_EQ(paper.DrawLineWrapped("Team stand-up meeting", 1, 2, 60), "stand-up meeting"); // 10 fit
     EXPECT_EQ(paper.DrawLineWrapped("Supercalifragilistic", 1, 14, 30), "califragilistic"); // one word: cut
@@ -567,7 +568,7 @@ TEST(MemWallPaper, LoadsTheIconsAndStatePicturesOfTheBuild) {
     for (int style : {0, 2}) {
         s.ApplyStyle(style);
         const PanelLayout layout = PanelLayout::ForPopup(s);
-        CMemWallPaper paper(10, 10, s, layout, kDefaultKeyColor);
+        CMemWallPaper paper(PortOrNull<ICanvasFactory>(), 10, 10, s, layout, kDefaultKeyColor);
         ASSERT_TRUE(paper.LoadIcons(layout.iconLibrary)) << layout.iconLibrary;
         ASSERT_TRUE(paper.LoadTaskBitmaps());
         ASSERT_TRUE(paper.LoadHeaderBitmap(layout.headerBitmap));
@@ -584,7 +585,7 @@ TEST(MemWallPaper, LoadsTheIconsAndStatePicturesOfTheBuild) {
         EXPECT_EQ(SurfaceOps::At(paper.TaskState(CMemWallPaper::Attachment).Pixels(), 9, 0), kDefaultKeyColor);
     }
     const PanelLayout layout;
-    CMemWallPaper paper(10, 10, s, layout, kDefaultKeyColor);
+    CMemWallPaper paper(PortOrNull<ICanvasFactory>(), 10, 10, s, layout, kDefaultKeyColor);
     EXPECT_FALSE(paper.LoadIcons("no-such-library.icl"));
 }
 

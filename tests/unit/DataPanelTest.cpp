@@ -217,7 +217,7 @@ protected:
         env.canvas.texts.clear();
         regions.Clear();
         const PanelLayout layout = PanelLayout::ForDesktop(s, 1920, 1080, PanelLayout::kStyleFolderCount);
-        CMemWallPaper data(700, 526, s, layout, layout.keyColor);
+        CMemWallPaper data(PortOrNull<ICanvasFactory>(), 700, 526, s, layout, layout.keyColor);
         data.SetPanelOrigin(100, 40);
         CMonthCalendar::Draw(data, regions, locale, today);
     }
@@ -334,7 +334,7 @@ protected:
         env.canvas.texts.clear();
         regions.Clear();
         layout = PanelLayout::ForDesktop(settings, screenWidth, screenHeight, doc->Folders().GetCount());
-        CMemWallPaper data(layout.geometry.panelWidth, layout.geometry.panelHeight, settings, layout, layout.keyColor);
+        CMemWallPaper data(PortOrNull<ICanvasFactory>(), layout.geometry.panelWidth, layout.geometry.panelHeight, settings, layout, layout.keyColor);
         data.SetPanelOrigin(100, 40);
         PanelData panel;
         panel.now = doc->m_clock();
@@ -658,7 +658,7 @@ TEST(TextLines, WrappingNeverSplitsACharacterOrItsMarks) {
     FakeEnvironment env;
     CSettings s{kRoot};
     const PanelLayout layout;
-    CMemWallPaper paper(400, 100, s, layout, kDefaultKeyColor);
+    CMemWallPaper paper(PortOrNull<ICanvasFactory>(), 400, 100, s, layout, kDefaultKeyColor);
     const std::string subjects[] = {
         "Συνάντηση με την ομάδα για τον προϋπολογισμό",
         "Встреча с командой по бюджету на следующий год",
@@ -695,7 +695,7 @@ TEST(TextLines, FittedNamesEndInDotsOnWholeCharacters) {
     FakeEnvironment env;
     CSettings s{kRoot};
     const PanelLayout layout;
-    CMemWallPaper paper(400, 100, s, layout, kDefaultKeyColor);
+    CMemWallPaper paper(PortOrNull<ICanvasFactory>(), 400, 100, s, layout, kDefaultKeyColor);
     paper.DrawLineFitted("Входящие от руководства", 0, 0, 60);
     ASSERT_EQ(env.canvas.texts.size(), 1u);
     const std::string& t = env.canvas.texts[0];
