@@ -108,9 +108,14 @@ TEST(Win32WindowKit, DecodesEachMessageIntoItsEvent) {
         EXPECT_EQ(SendMessageW(hwnd, c.msg, c.wParam, c.lParam), c.result) << c.event;
         EXPECT_EQ(events.lines, EventsOf({c})) << c.msg;
     }
+    // A setting change is only ever sent (its lParam may point at a section name):
+    // the system refuses to post it.
+    std::vector<WindowEventCase> posted;
+    for (const auto& c : cases)
+        if (c.msg != Msg::SettingChange) posted.push_back(c);
     events.lines.clear();
-    for (const auto& c : cases) ASSERT_TRUE(PostMessageW(hwnd, c.msg, c.wParam, c.lParam));
-    const std::vector<std::string> expected = EventsOf(cases);
+    for (const auto& c : posted) EXPECT_TRUE(PostMessageW(hwnd, c.msg, c.wParam, c.lParam)) << c.msg;
+    const std::vector<std::string> expected = EventsOf(posted);
     EXPECT_TRUE(PumpUntil([&] { return events.lines.size() >= expected.size(); }, 3000));
     EXPECT_EQ(events.lines, expected);
 
