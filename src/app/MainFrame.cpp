@@ -69,64 +69,86 @@ void CMainFrame::OnCreate() {
     StartWatcherIfWanted();
     // A clicked region (on the desktop or in the pop-up) reaches this window's
     // handlers, on whichever thread the click was seen: item and folder ids travel as
-    // a string that lives until the handler returned, the day as a number.
+    // the message's text, the day as a number.
     SetRegionSender([this](const RegionMessage& m) {
         if (!m_window || m_shutDown) return;
         if (m.message == kOpenDayMsg)
             m_window->Send(m.message, 0, static_cast<intptr_t>(m.day));
         else
-            m_window->Send(m.message, reinterpret_cast<uintptr_t>(m.entryId.c_str()), 0);
+            m_window->SendText(m.message, m.entryId);
     });
 }
 
-bool CMainFrame::OnMessage(unsigned msg, uintptr_t wp, intptr_t lp, intptr_t& result) {
-    result = 0;
-    switch (msg) {
-    case Msg::Timer:
-        switch (wp) {
-        case kDeferredTimer: OnDeferredWork(); break;
-        case kRefreshTimer: OnRefreshTick(); break;
-        case kWallpaperTimer: CheckWallpaperChange(); break;
-        case kDayTimer:
-            CheckDayChange();
-            if (m_tray) m_tray->RetryAdd(); // a taskbar that came late gets the icon
-            break;
-        default: return false;
-        }
+bool CMainFrame::OnTimer(unsigned id) {
+    switch (id) {
+    case kDeferredTimer: OnDeferredWork(); return true;
+    case kRefreshTimer: OnRefreshTick(); return true;
+    case kWallpaperTimer: CheckWallpaperChange(); return true;
+    case kDayTimer:
+        CheckDayChange();
+        if (m_tray) m_tray->RetryAdd(); // a taskbar that came late gets the icon
         return true;
-    case Msg::Command:
-        // lParam of a command from the Linux command line: 1 hide, 2 show (the menu
-        // item itself toggles).
-        if (wp == ID_HIDE_DATA && lp != 0) {
-            if ((lp == 1) != m_settings.m_hideData) ToggleHideData();
-            return true;
-        }
-        if (wp == ID_SETTINGS && lp == kSettingsSaved) {
-            OnSettingsSavedElsewhere();
-            return true;
-        }
-        RouteCommand(static_cast<int>(wp & 0xFFFF));
-        return true;
-    case Msg::Close:
+    default: return false;
+    }
+}
+
+bool CMainFrame::OnCommand(unsigned id, intptr_t argument) {
+    // The argument of a command from the Linux command line: 1 hide, 2 show (the menu
+    // item itself toggles); the settings command says the settings were saved.
+    if (id == ID_HIDE_DATA && argument != 0) {
+        if ((argument == 1) != m_settings.m_hideData) ToggleHideData();
+    } else if (id == ID_SETTINGS && argument == kSettingsSaved) {
+        OnSettingsSavedElsewhere();
+    } else {
+        RouteCommand(static_cast<int>(id));
+    }
+    return true;
+}
+
+bool CMainFrame::OnClose() {
+    Shutdown();
+    m_window->Destroy();
+    return true;
+}
+
+std::optional<bool> CMainFrame::OnQueryEndSession() {
+    SaveSettings();
+    return true; // the session may end
+}
+
+bool CMainFrame::OnEndSession(bool ending) {
+    if (ending) {
+        if (!m_settings.m_keepOnExit) m_wallpaper.Restore();
         Shutdown();
-        m_window->Destroy();
-        return true;
-    case Msg::QueryEndSession:
-        SaveSettings();
-        result = 1; // the session may end
-        return true;
-    case Msg::EndSession:
-        if (wp != 0) {
-            if (!m_settings.m_keepOnExit) m_wallpaper.Restore();
-            Shutdown();
-        }
-        return true;
-    case Msg::SettingChange:
-        if (wp == kSetDeskWallpaper || wp == 0) CheckWallpaperChange();
-        return false; // the platform's own handling goes on
+    }
+    return true;
+}
+
+bool CMainFrame::OnSettingChange(unsigned action) {
+    if (action == kSetDeskWallpaper || action == 0) CheckWallpaperChange();
+    return false; // the platform's own handling goes on
+}
+
+bool CMainFrame::OnSessionChange(SessionChange kind) {
+    if (kind != SessionChange::Other) OnDesktopLock(kind == SessionChange::Lock);
+    return true;
+}
+
+bool CMainFrame::OnAppMessage(const AppMessage& m) {
+    switch (m.msg) {
     case kTrayNotify:
-        if (m_tray) m_tray->OnMessage(msg, wp, lp);
+        if (m_tray) m_tray->OnAppMessage(m);
         return true;
+    case kDesktopLockMsg: OnDesktopLock(m.lParam != 0); return true;
+    case kRefreshRequestMsg: m_refreshRequested = true; return true;
+    default: return OnRegionRequest(m);
+    }
+}
+
+bool CMainFrame::OnRegionRequest(const AppMessage& m) {
+    // What a clicked region asks for; the entry and folder ids come as the message's
+    // text, the day as its number.
+    switch (m.msg) {
     case kNewAppointmentMsg:
         m_window->SetForeground();
         if (m_doc) m_doc->Engine().NewAppointment();
@@ -138,36 +160,23 @@ bool CMainFrame::OnMessage(unsigned msg, uintptr_t wp, intptr_t lp, intptr_t& re
         if (m_doc) m_doc->Engine().NewMail();
         return true;
     case kOpenAppointmentMsg:
-        if (m_doc && wp) m_doc->Engine().OpenAppointment(std::string(reinterpret_cast<const char*>(wp)));
+        if (m_doc && m.text) m_doc->Engine().OpenAppointment(std::string(*m.text));
         return true;
     case kOpenTaskMsg:
-        if (m_doc && wp) m_doc->Engine().OpenTask(std::string(reinterpret_cast<const char*>(wp)));
-        return true;
-    case kStartOutlookMsg:
-        StartOutlook();
+        if (m_doc && m.text) m_doc->Engine().OpenTask(std::string(*m.text));
         return true;
     case kOpenFolderMsg:
-        if (m_doc && wp) m_doc->Engine().OpenFolder(std::string(reinterpret_cast<const char*>(wp)));
+        if (m_doc && m.text) m_doc->Engine().OpenFolder(std::string(*m.text));
         return true;
     case kOpenDayMsg:
-        if (m_doc && lp > 0) m_doc->Engine().OpenCalendarAtDay(static_cast<int64_t>(lp));
+        if (m_doc && m.lParam > 0) m_doc->Engine().OpenCalendarAtDay(static_cast<int64_t>(m.lParam));
         return true;
+    case kStartOutlookMsg: StartOutlook(); return true;
     case kContactsMsg:
         if (m_doc) m_doc->Engine().OpenContacts();
         return true;
-    case kNothingMsg:
-        return true;
-    case kDesktopLockMsg:
-        OnDesktopLock(lp != 0);
-        return true;
-    case SessionNotice::Message:
-        if (wp == SessionNotice::Lock || wp == SessionNotice::Unlock) OnDesktopLock(wp == SessionNotice::Lock);
-        return true;
-    case kRefreshRequestMsg:
-        m_refreshRequested = true;
-        return true;
-    default:
-        return false;
+    case kNothingMsg: return true;
+    default: return false;
     }
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,7 +65,15 @@ public:
     bool RouteCommand(int id);
     void AddCommandTarget(std::function<bool(int)> target) { m_targets.push_back(std::move(target)); }
 
-    bool OnMessage(unsigned msg, uintptr_t wParam, intptr_t lParam, intptr_t& result) override;
+    // The window's events.
+    bool OnTimer(unsigned id) override;
+    bool OnCommand(unsigned id, intptr_t argument) override;
+    bool OnClose() override;
+    std::optional<bool> OnQueryEndSession() override;
+    bool OnEndSession(bool ending) override;
+    bool OnSettingChange(unsigned action) override;
+    bool OnSessionChange(SessionChange kind) override;
+    bool OnAppMessage(const AppMessage& m) override;
 
     void OnDeferredWork();
     void OnRefreshTick();
@@ -111,7 +120,8 @@ public:
 private:
     void OnCreate();
     bool OnFrameCommand(int id);
-    void OnTrayNotify(uintptr_t wp, intptr_t lp);
+    // A clicked region's request (new appointment, open an item, ...).
+    bool OnRegionRequest(const AppMessage& m);
     void RestartRefreshTimer();
     void ComposeAndInstall(bool installOnlyWhenComposed);
     void Shutdown();

@@ -112,26 +112,27 @@ void CDesktopMapper::OnDoubleClick(uintptr_t window, std::int64_t point) {
         r->Activate();
 }
 
-bool CDesktopMapper::OnMessage(unsigned msg, uintptr_t wp, intptr_t lp, intptr_t& result) {
-    result = 0;
-    const std::int64_t point = static_cast<std::int64_t>(lp);
-    if (msg == Msg::Timer) {
-        if (wp == CHoverTracker::kDelayTimer) m_tracker.OnDelayTimer();
-        else if (wp == kRehookTimer) OnRehookCheck();
-        else return false;
-        return true;
-    }
-    if (msg == 0) return false;
-    if (msg == m_moveMsg) {
-        m_tracker.OnMouseMove(static_cast<unsigned>(wp), point);
-    } else if (msg == m_clickMsg) {
-        OnClick(wp, point);
-    } else if (msg == m_doubleClickMsg) {
-        OnDoubleClick(wp, point);
-    } else if (msg == m_otherMsg) {
+bool CDesktopMapper::OnTimer(unsigned id) {
+    if (id == CHoverTracker::kDelayTimer) m_tracker.OnDelayTimer();
+    else if (id == kRehookTimer) OnRehookCheck();
+    else return false;
+    return true;
+}
+
+bool CDesktopMapper::OnAppMessage(const AppMessage& m) {
+    // The hook's messages: the point packed in the second parameter, as the tracker
+    // keeps it.
+    const std::int64_t point = static_cast<std::int64_t>(m.lParam);
+    if (m.msg == m_moveMsg) {
+        m_tracker.OnMouseMove(static_cast<unsigned>(m.wParam), point);
+    } else if (m.msg == m_clickMsg) {
+        OnClick(m.wParam, point);
+    } else if (m.msg == m_doubleClickMsg) {
+        OnDoubleClick(m.wParam, point);
+    } else if (m.msg == m_otherMsg) {
         m_tracker.OnOtherEvent(point);
-    } else if (msg == kSetOffsetMsg) {
-        m_tracker.SetTooltipOffset(static_cast<std::int32_t>(wp), static_cast<std::int32_t>(lp));
+    } else if (m.msg == kSetOffsetMsg) {
+        m_tracker.SetTooltipOffset(static_cast<std::int32_t>(m.wParam), static_cast<std::int32_t>(m.lParam));
     } else {
         return false;
     }

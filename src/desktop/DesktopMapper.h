@@ -60,7 +60,10 @@ public:
     void OnClick(uintptr_t window, std::int64_t point);
     void OnDoubleClick(uintptr_t window, std::int64_t point);
 
-    bool OnMessage(unsigned msg, uintptr_t wParam, intptr_t lParam, intptr_t& result) override;
+    // The window's events: the resting delay and the re-hook check; the hook's (or
+    // the pop-up's) mouse messages and the tooltip offset.
+    bool OnTimer(unsigned id) override;
+    bool OnAppMessage(const AppMessage& m) override;
 
     const CHoverTracker& Tracker() const { return m_tracker; }
     // Milliseconds from any fixed start (the resting delay's clock); tests set their own.

@@ -7,9 +7,10 @@
 class CSystemTray::Events : public IWindowEvents {
 public:
     explicit Events(CSystemTray& tray) : m_tray(tray) {}
-    bool OnMessage(unsigned msg, uintptr_t wp, intptr_t lp, intptr_t& result) override {
-        result = 0;
-        return m_tray.OnMessage(msg, wp, lp);
+    bool OnAppMessage(const AppMessage& m) override { return m_tray.OnAppMessage(m); }
+    bool OnSettingChange(unsigned action) override {
+        m_tray.OnSettingChange(action);
+        return false; // the platform's own handling goes on
     }
 
 private:
@@ -76,22 +77,22 @@ void CSystemTray::Remove() {
     m_hidden = true;
 }
 
-bool CSystemTray::OnMessage(unsigned msg, uintptr_t wp, intptr_t lp) {
-    if (msg == m_callback) {
-        OnNotify(static_cast<unsigned>(wp), static_cast<unsigned>(lp));
+bool CSystemTray::OnAppMessage(const AppMessage& m) {
+    if (m.msg == m_callback) {
+        OnNotify(static_cast<unsigned>(m.wParam), static_cast<unsigned>(m.lParam));
         return true;
     }
-    if (m_taskbarCreated != 0 && msg == m_taskbarCreated) {
+    if (m_taskbarCreated != 0 && m.msg == m_taskbarCreated) {
         // The shell restarted: every icon it had is gone, ours included.
         m_removed = true;
         AddAgain();
         return true;
     }
-    if (msg == Msg::SettingChange && wp == kSettingWorkArea) {
-        if (m_removed) AddAgain();
-        return false;
-    }
     return false;
+}
+
+void CSystemTray::OnSettingChange(unsigned action) {
+    if (action == kSettingWorkArea && m_removed) AddAgain();
 }
 
 void CSystemTray::RetryAdd() {

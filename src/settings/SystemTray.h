@@ -13,6 +13,7 @@ class CSettings;
 class IWindow;
 class ITrayPort;
 class IWindowEvents;
+struct AppMessage;
 
 class CSystemTray {
 public:
@@ -58,8 +59,10 @@ public:
     unsigned TaskbarCreatedMessage() const { return m_taskbarCreated; }
     IWindow* Window() const { return m_window.get(); }
 
-    // The hidden window's messages (public for the window's events object).
-    bool OnMessage(unsigned msg, uintptr_t wp, intptr_t lp);
+    // The hidden window's events (public for the window's events object): the icon's
+    // callback and the shell's restart; a changed work area adds a lost icon again.
+    bool OnAppMessage(const AppMessage& m);
+    void OnSettingChange(unsigned action);
 
 private:
     void OnNotify(unsigned id, unsigned mouseMsg);

@@ -8,18 +8,19 @@
 #include <stdexcept>
 #include <thread>
 
+#include "WindowEventCases.h"
 #include "platform/posix/PosixWindowKit.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// The timers and program messages as numbers, as the test below checks them.
 struct Events : IWindowEvents {
     std::function<bool(unsigned, uintptr_t, intptr_t)> handle;
-    bool OnMessage(unsigned msg, uintptr_t wp, intptr_t lp, intptr_t& result) override {
-        result = 5;
-        return handle ? handle(msg, wp, lp) : false;
-    }
+    bool Handle(unsigned msg, uintptr_t wp, intptr_t lp) { return handle ? handle(msg, wp, lp) : false; }
+    bool OnTimer(unsigned id) override { return Handle(Msg::Timer, id, 0); }
+    bool OnAppMessage(const AppMessage& m) override { return Handle(m.msg, m.wParam, m.lParam); }
 };
 
 // The main window catches the stop signals; the tests that start the program judge its
@@ -74,7 +75,7 @@ TEST(PosixWindowKit, TimersPostsAndTheEndOfTheLoop) {
     ASSERT_TRUE(window->SetTimer(2, 250));
     EXPECT_TRUE(window->Post(0x8001, 0, 3));
     EXPECT_EQ(posted, 0); // delivered by the loop, not at once
-    EXPECT_EQ(window->Send(0x8001, 0, 4), 5);
+    window->Send(0x8001, 0, 4);
     EXPECT_EQ(posted, 4);
     EXPECT_EQ(window->Send(0x8003), 0); // caught at the loop's edge
     EXPECT_EQ(kit.RunMessageLoop(), 0); // the close from the other thread's post ends it
@@ -95,6 +96,39 @@ TEST(PosixWindowKit, TimersPostsAndTheEndOfTheLoop) {
     // The window that went is no longer answered.
     EXPECT_EQ(window->Send(0x8001, 0, 1), 0);
     EXPECT_EQ(posted, 7);
+}
+
+// Each message, sent and posted, reaches the handler as its typed event; a text goes
+// with a SendText only.
+TEST(PosixWindowKit, DecodesEachMessageIntoItsEvent) {
+    KeepSignals keep;
+    CPosixWindowKit kit;
+    EventLog events;
+    auto window = kit.MakeWindow(WindowDesc{"events", true}, events);
+    ASSERT_NE(window, nullptr);
+    const auto& cases = WindowEventCases();
+    for (const auto& c : cases) {
+        events.lines.clear();
+        EXPECT_EQ(window->Send(c.msg, c.wParam, c.lParam), c.result) << c.event;
+        EXPECT_EQ(events.lines, EventsOf({c})) << c.msg;
+    }
+    events.lines.clear();
+    EXPECT_EQ(window->SendText(0x504, "00000000A1B2"), 0);
+    EXPECT_EQ(events.texts, std::vector<std::string>{"00000000A1B2"});
+
+    // Posted, then a second window ends the loop behind them.
+    struct Stop : IWindowEvents {
+        IWindow* main = nullptr;
+        bool OnAppMessage(const AppMessage&) override { return main->Destroy(), true; }
+    } stop;
+    stop.main = window.get();
+    auto stopper = kit.MakeWindow(WindowDesc{"stop", false}, stop);
+    events.lines.clear();
+    for (const auto& c : cases) EXPECT_TRUE(window->Post(c.msg, c.wParam, c.lParam));
+    stopper->Post(0x8000);
+    EXPECT_EQ(kit.RunMessageLoop(), 0);
+    EXPECT_EQ(events.lines, EventsOf(cases));
+    EXPECT_EQ(events.texts.size(), 1u);
 }
 
 } // namespace

@@ -203,6 +203,9 @@ public:
             return true;
         }
         intptr_t Send(unsigned msg, uintptr_t wp, intptr_t lp) override { return m_kit.Deliver(m_h, msg, wp, lp); }
+        intptr_t SendText(unsigned msg, const std::string& text) override {
+            return m_kit.Deliver(m_h, msg, 0, 0, std::string_view(text));
+        }
         void Destroy() override {
             auto& w = m_kit.windows[m_h];
             w.alive = false;
@@ -215,11 +218,12 @@ public:
         uintptr_t m_h;
     };
 
-    intptr_t Deliver(uintptr_t h, unsigned msg, uintptr_t wp, intptr_t lp) {
+    intptr_t Deliver(uintptr_t h, unsigned msg, uintptr_t wp, intptr_t lp,
+                     std::optional<std::string_view> text = std::nullopt) {
         auto& w = windows[h];
         if (!w.alive) return 0;
         intptr_t r = 0;
-        if (w.events->OnMessage(msg, wp, lp, r)) return r;
+        if (DeliverWindowMessage(*w.events, msg, wp, lp, r, text)) return r;
         if (msg == Msg::Close) w.alive = false;
         return 0;
     }

@@ -7,9 +7,11 @@
 
 #include <filesystem>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 #include "Win32TestUtil.h"
+#include "WindowEventCases.h"
 #include "Win32Tray.h"
 #include "desktop/ActiveWallpaper.h"
 #include "platform/Platform.h"
@@ -35,19 +37,19 @@ bool PumpUntil(const std::function<bool()>& done, int ms) {
     return true;
 }
 
+// Timers, commands and program messages as numbers (a command's id as wParam).
 struct Recorder : IWindowEvents {
     std::vector<std::tuple<unsigned, uintptr_t, intptr_t>> seen;
     std::function<void(unsigned, uintptr_t, intptr_t)> also;
-    bool OnMessage(unsigned msg, uintptr_t wp, intptr_t lp, intptr_t& result) override {
+    bool Record(unsigned msg, uintptr_t wp, intptr_t lp) {
         if (msg == 0x8123) throw std::runtime_error("a handler that fails");
-        if (msg == Msg::Timer || msg == Msg::Command || msg >= Msg::App) {
-            seen.emplace_back(msg, wp, lp);
-            if (also) also(msg, wp, lp);
-            result = 7;
-            return true;
-        }
-        return false;
+        seen.emplace_back(msg, wp, lp);
+        if (also) also(msg, wp, lp);
+        return true;
     }
+    bool OnTimer(unsigned id) override { return Record(Msg::Timer, id, 0); }
+    bool OnCommand(unsigned id, intptr_t argument) override { return Record(Msg::Command, id, argument); }
+    bool OnAppMessage(const AppMessage& m) override { return m.msg >= Msg::App && Record(m.msg, m.wParam, m.lParam); }
     int Count(unsigned msg, uintptr_t wp) const {
         int n = 0;
         for (const auto& [m, w, l] : seen)
@@ -75,7 +77,7 @@ TEST(Win32WindowKit, TimersPostingSendingAndRegisteredMessages) {
     EXPECT_TRUE(window->Post(0x8100, 5, 6));
     EXPECT_EQ(events.Count(0x8100, 5), 0); // not before the loop runs
     EXPECT_TRUE(PumpUntil([&] { return events.Count(0x8100, 5) == 1; }, 1000));
-    EXPECT_EQ(window->Send(0x8101, 1, 2), 7);
+    window->Send(0x8101, 1, 2);
     EXPECT_EQ(events.Count(0x8101, 1), 1);
     // An exception in the handler stops at the window procedure.
     EXPECT_EQ(window->Send(0x8123, 0, 0), 0);
@@ -90,6 +92,45 @@ TEST(Win32WindowKit, TimersPostingSendingAndRegisteredMessages) {
 
     window->Destroy();
     EXPECT_FALSE(IsWindow(hwnd));
+}
+
+// Each message, sent and posted to a real window, reaches the handler as its typed
+// event; a text goes with a SendText only (from this thread or another), never with a
+// posted message of the same number whose wParam is an address.
+TEST(Win32WindowKit, DecodesEachMessageIntoItsEvent) {
+    EventLog events;
+    auto window = Port<IWindowKit>().MakeWindow(WindowDesc{"Events", false}, events);
+    ASSERT_NE(window, nullptr);
+    HWND hwnd = reinterpret_cast<HWND>(window->Handle());
+    const auto& cases = WindowEventCases();
+    for (const auto& c : cases) {
+        events.lines.clear();
+        EXPECT_EQ(SendMessageW(hwnd, c.msg, c.wParam, c.lParam), c.result) << c.event;
+        EXPECT_EQ(events.lines, EventsOf({c})) << c.msg;
+    }
+    // A setting change is only ever sent (its lParam may point at a section name):
+    // the system refuses to post it.
+    std::vector<WindowEventCase> posted;
+    for (const auto& c : cases)
+        if (c.msg != Msg::SettingChange) posted.push_back(c);
+    events.lines.clear();
+    for (const auto& c : posted) EXPECT_TRUE(PostMessageW(hwnd, c.msg, c.wParam, c.lParam)) << c.msg;
+    const std::vector<std::string> expected = EventsOf(posted);
+    EXPECT_TRUE(PumpUntil([&] { return events.lines.size() >= expected.size(); }, 3000));
+    EXPECT_EQ(events.lines, expected);
+
+    const std::string entry = "00000000A1B2";
+    EXPECT_EQ(window->SendText(0x504, entry), 0);
+    bool sent = false;
+    std::thread other([&] { sent = window->SendText(0x505, "from another thread") == 0; });
+    EXPECT_TRUE(PumpUntil([&] { return events.texts.size() == 2; }, 3000));
+    other.join();
+    EXPECT_TRUE(sent);
+    PostMessageW(hwnd, 0x504, reinterpret_cast<WPARAM>(entry.c_str()), 0);
+    PostMessageW(hwnd, 0x8000, 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !events.lines.empty() && events.lines.back().rfind("app 32768 ", 0) == 0; },
+                          3000));
+    EXPECT_EQ(events.texts, (std::vector<std::string>{entry, "from another thread"}));
 }
 
 // Every item of an open menu as "text=id", submenus as "text>" followed by their items.

@@ -69,7 +69,8 @@ struct CPosixWindowKit::State {
         char c = 1;
         return ::write(wakePipe[1], &c, 1) == 1 || errno == EAGAIN;
     }
-    intptr_t Dispatch(uintptr_t window, unsigned msg, uintptr_t wp, intptr_t lp);
+    intptr_t Dispatch(uintptr_t window, unsigned msg, uintptr_t wp, intptr_t lp,
+                      std::optional<std::string_view> text = std::nullopt);
     void Destroy(uintptr_t window) {
         auto it = windows.find(window);
         if (it == windows.end()) return;
@@ -78,13 +79,14 @@ struct CPosixWindowKit::State {
     }
 };
 
-intptr_t CPosixWindowKit::State::Dispatch(uintptr_t window, unsigned msg, uintptr_t wp, intptr_t lp) {
+intptr_t CPosixWindowKit::State::Dispatch(uintptr_t window, unsigned msg, uintptr_t wp, intptr_t lp,
+                                          std::optional<std::string_view> text) {
     auto it = windows.find(window);
     if (it == windows.end()) return 0;
     intptr_t result = 0;
     bool handled = false;
     try {
-        handled = it->second.events->OnMessage(msg, wp, lp, result);
+        handled = DeliverWindowMessage(*it->second.events, msg, wp, lp, result, text);
     } catch (const std::exception& e) {
         std::cerr << "orvanta: caught in a window's handler: " << e.what() << "\n";
         return 0;
@@ -119,6 +121,10 @@ public:
     bool Post(unsigned msg, uintptr_t wp, intptr_t lp) override { return m_state->Post(m_handle, msg, wp, lp); }
     intptr_t Send(unsigned msg, uintptr_t wp, intptr_t lp) override {
         return m_state->Dispatch(m_handle, msg, wp, lp);
+    }
+    // Sending is a call on this thread: the text goes straight to the handler.
+    intptr_t SendText(unsigned msg, const std::string& text) override {
+        return m_state->Dispatch(m_handle, msg, 0, 0, std::string_view(text));
     }
     void Destroy() override { m_state->Destroy(m_handle); }
     void SetForeground() override {}

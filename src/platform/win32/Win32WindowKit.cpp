@@ -3,6 +3,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+#include <mutex>
+#include <utility>
+
 #include "ScopedWin.h"
 #include "Utf.h"
 #include "Win32Window.h"
@@ -40,6 +44,21 @@ public:
     intptr_t Send(unsigned msg, uintptr_t wp, intptr_t lp) override {
         return Hwnd() ? SendMessageW(Hwnd(), msg, wp, lp) : 0;
     }
+    intptr_t SendText(unsigned msg, const std::string& text) override {
+        if (!Hwnd()) return 0;
+        // The text's address travels as wParam, and is read back only while it is
+        // listed here: a message of the same number with any other wParam (posted by
+        // another process, say) carries no text.
+        const auto sending = std::make_pair(msg, reinterpret_cast<WPARAM>(text.c_str()));
+        {
+            std::lock_guard<std::mutex> hold(m_textLock);
+            m_texts.push_back(sending);
+        }
+        const LRESULT r = SendMessageW(Hwnd(), msg, sending.second, 0);
+        std::lock_guard<std::mutex> hold(m_textLock);
+        m_texts.erase(std::find(m_texts.begin(), m_texts.end(), sending));
+        return r;
+    }
     void Destroy() override { DestroyNow(); }
     void SetForeground() override { SetForegroundWindow(Hwnd()); }
 
@@ -47,7 +66,7 @@ protected:
     bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
         if (msg == WM_DESTROY && m_main) PostQuitMessage(0);
         intptr_t r = 0;
-        if (m_events.OnMessage(msg, wp, lp, r)) {
+        if (DeliverWindowMessage(m_events, msg, wp, lp, r, TextOf(msg, wp))) {
             result = r;
             return true;
         }
@@ -61,8 +80,20 @@ protected:
     }
 
 private:
+    std::optional<std::string_view> TextOf(UINT msg, WPARAM wp) {
+        if (msg < Msg::User || wp == 0) return std::nullopt;
+        std::lock_guard<std::mutex> hold(m_textLock);
+        if (std::find(m_texts.begin(), m_texts.end(), std::make_pair(static_cast<unsigned>(msg), wp)) ==
+            m_texts.end())
+            return std::nullopt;
+        return std::string_view(reinterpret_cast<const char*>(wp));
+    }
+
     IWindowEvents& m_events;
     bool m_main;
+    // The texts SendText is sending now (from any thread), by message and address.
+    std::mutex m_textLock;
+    std::vector<std::pair<unsigned, WPARAM>> m_texts;
 };
 
 } // namespace
