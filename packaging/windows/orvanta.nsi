@@ -3,6 +3,8 @@
 ; passes VERSION (from CMakeLists.txt), PROGRAM_DIR (orvanta.exe, MouseHook.dll and the
 ; icon libraries), HELP_DIR (the manual), ICON and OUTFILE.
 Unicode true
+; The program is x64 only; so is its installer (Windows on x64 and ARM64 runs it).
+Target amd64-unicode
 !ifndef VERSION
   !error "VERSION, VERSION_QUAD, PROGRAM_DIR, HELP_DIR, ICON and OUTFILE are given by the build"
 !endif
@@ -112,7 +114,10 @@ Section "Uninstall"
   Call un.EndRunningCopy
   ; The user's own wallpaper back, also when "KeepOnExit" left our picture on the
   ; desktop: removal never leaves it behind.
+  SetOutPath "$INSTDIR"
   ExecWait '"$INSTDIR\orvanta.exe" /restore-wallpaper'
+  ; A folder that is the current one cannot be removed.
+  SetOutPath "$TEMP"
   DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
   Delete "${SHORTCUT}"
   Delete "$INSTDIR\orvanta.exe"
@@ -123,7 +128,20 @@ Section "Uninstall"
   Delete "$INSTDIR\bw.icl"
   RMDir /r "$INSTDIR\help"
   Delete "$INSTDIR\uninstall.exe"
+  ; A program our copy started (Outlook, through COM) may still have the folder as its
+  ; current one for a moment after our copy ended: up to ten seconds, then at the next
+  ; restart.
+  StrCpy $1 0
+retry_folder:
   RMDir "$INSTDIR"
+  IfFileExists "$INSTDIR\*.*" 0 folder_gone
+  IntOp $1 $1 + 1
+  IntCmp $1 50 folder_later
+  Sleep 200
+  Goto retry_folder
+folder_later:
+  RMDir /REBOOTOK "$INSTDIR"
+folder_gone:
   ; The data folder: the composed picture (orvanta.bmp) and the BMP copy of a JPEG
   ; picture (wallpaper.bmp), nothing of the user's.
   RMDir /r "$APPDATA\Kestrova\${PRODUCT}"

@@ -51,6 +51,19 @@ std::wstring LongForm(const std::wstring& p) {
 }
 bool Same(const std::wstring& a, const std::wstring& b) { return _wcsicmp(LongForm(a).c_str(), LongForm(b).c_str()) == 0; }
 
+// The names in a folder, for a message.
+std::wstring Listing(const std::wstring& folder) {
+    std::wstring names;
+    WIN32_FIND_DATAW found{};
+    HANDLE h = FindFirstFileW((folder + L"*").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) return L"(no folder)";
+    do {
+        if (wcscmp(found.cFileName, L".") && wcscmp(found.cFileName, L"..")) names += std::wstring(found.cFileName) + L" ";
+    } while (FindNextFileW(h, &found));
+    FindClose(h);
+    return names;
+}
+
 std::wstring SystemWallpaper() { return GetRaw(HKEY_CURRENT_USER, kDesktop, "Wallpaper").text; }
 
 // Runs a command line to its end; its exit code, or STILL_ACTIVE after ms.
@@ -172,7 +185,7 @@ protected:
                        !Exists(installDir);
             },
             60000))
-            << "the uninstaller did not finish";
+            << "the uninstaller did not finish; left in its folder: " << Narrow(Listing(installDir));
     }
     void ExpectInstalled(const std::string& expectedVersion) {
         for (const wchar_t* f : kInstalledFiles) EXPECT_TRUE(Exists(installDir + f)) << Narrow(installDir + f);
