@@ -4,6 +4,8 @@
 #ifndef ORVANTA_STRINGS_H
 #define ORVANTA_STRINGS_H
 
+#include "orvanta_version.h" /* written by the build */
+
 #define IDS_COMPANY 10000
 #define IDS_PRODUCT 10001
 #define IDS_ALREADY_ACTIVE 10002
@@ -28,8 +30,8 @@
     X(IDS_SPLASH_FAILED, "Failed to create splash screen")                                   \
     X(IDS_RATIO, "Appointments/Tasks ratio (%d : %d) %%")                                    \
     X(IDS_CROP_ERROR, "Crop image error")                                                    \
-    X(IDS_VERSION, "3.5")                                                                    \
-    X(IDS_VERSION_ABOUT, "3.5")                                                              \
+    X(IDS_VERSION, ORVANTA_SETTINGS_VERSION)                                                 \
+    X(IDS_VERSION_ABOUT, ORVANTA_VERSION)                                                    \
     X(IDS_ABOUT_VERSION_LINE, "Orvanta for Outlook %s (%s)")                                 \
     X(IDS_APP_TITLE, "Orvanta for Outlook")
 

@@ -32,6 +32,8 @@ std::string COrvantaApp::MakeBuildLabel(const std::string& buildDate) {
     return MakeBuildStamp(buildDate) + "x64";
 }
 
+std::string COrvantaApp::ThisBuildLabel() { return MakeBuildLabel(__DATE__); }
+
 bool COrvantaApp::InitInstance() {
     IDialogPort& dialogs = Port<IDialogPort>();
     const std::vector<std::string> names = {LoadResString(IDS_COMPANY), LoadResString(IDS_PRODUCT)};
@@ -44,7 +46,7 @@ bool COrvantaApp::InitInstance() {
     }
     m_dataFolder = EFileSystem::Join(EFileSystem::Join(appData, names[0]), names[1]);
 
-    m_buildLabel = MakeBuildLabel(__DATE__);
+    m_buildLabel = ThisBuildLabel();
     m_registryRoot = CSettings::ProgramRegistryRoot();
     m_newerThanWin2000 = ESystemInfo::NewerThanWindows2000();
     Port<IWindowKit>().InitCommonControls();
@@ -134,6 +136,26 @@ int COrvantaApp::Execute() {
     int rc = Run();
     int exitRc = ExitInstance();
     return rc != 0 ? rc : exitRc;
+}
+
+int COrvantaApp::RestoreUserWallpaper() {
+    MutexOutcome outcome = MutexOutcome::Failed;
+    std::unique_ptr<INamedMutex> own = Port<IMutexPort>().Create(kOwnMutex, outcome);
+    if (outcome != MutexOutcome::Created) return 1;
+    IAutomationPort& ole = Port<IAutomationPort>();
+    if (!ole.StartOle()) return 1;
+    bool restored = false;
+    {
+        // The same steps as a start and an exit: learn which picture is the user's (never
+        // our own output), then hand it to the system in the user's style.
+        CSettings settings(CSettings::ProgramRegistryRoot());
+        settings.Open();
+        CActiveWallpaper wallpaper(settings);
+        wallpaper.Capture(CComposer::BuildOutputPath());
+        restored = wallpaper.Restore();
+    }
+    ole.StopOle();
+    return restored ? 0 : 1;
 }
 
 int COrvantaApp::Run() { return Port<IWindowKit>().RunMessageLoop(); }

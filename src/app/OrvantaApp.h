@@ -29,6 +29,11 @@ public:
 
     // Start-up, the message loop and shutdown: the process's exit code.
     int Execute();
+    // The uninstaller's "/restore-wallpaper": puts the user's own wallpaper back as the
+    // exit does (also when "KeepOnExit" left ours), then ends; 0 when it was handed to
+    // the system. A running copy is left alone (its own exit restores): 1.
+    static constexpr const char* kRestoreSwitch = "/restore-wallpaper";
+    static int RestoreUserWallpaper();
     bool InitInstance();
     int Run();
     int ExitInstance();
@@ -50,6 +55,8 @@ public:
 
     // "Nov  4 2008" gives "081104x64".
     static std::string MakeBuildLabel(const std::string& buildDate);
+    // This program's build label (the day it was built), as the about box shows it.
+    static std::string ThisBuildLabel();
 
 private:
     std::unique_ptr<INamedMutex> m_ownMutex;

@@ -1,5 +1,7 @@
 // Entry point of both builds: the ports are assembled here, once. The Windows
-// program ignores its command line; the Linux program has commands (orvanta --help).
+// program's command line has one switch, the uninstaller's "/restore-wallpaper", and is
+// otherwise ignored; the Linux program has commands (orvanta --help).
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -22,8 +24,9 @@ int main(int argc, char** argv) {
     return CCommandLine::Run(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
 }
 #else
-int main() {
+int main(int argc, char** argv) {
     InstallPorts(RealPorts());
+    if (argc == 2 && std::strcmp(argv[1], COrvantaApp::kRestoreSwitch) == 0) return COrvantaApp::RestoreUserWallpaper();
     return COrvantaApp().Execute();
 }
 #endif

@@ -1,5 +1,7 @@
 #include "FileSystem.h"
 
+#include <fstream>
+
 #include "../platform/Platform.h"
 #include "../util/Parser.h"
 #include "../util/Strings.h"
@@ -19,6 +21,14 @@ std::string EFileSystem::ProgramFilePath(bool shortForm) {
     }
     if (!shortForm) return path;
     return Sys().ShortPath(path);
+}
+
+std::string EFileSystem::ShippedFile(const std::string& relative) {
+    std::string folder = DirectoryPart(ProgramFilePath(false));
+    if (folder.empty()) folder = "./";
+    for (const std::string& base : {folder, folder + "../share/orvanta/"})
+        if (std::ifstream(base + relative, std::ios::binary).good()) return base + relative;
+    return std::string();
 }
 
 std::string EFileSystem::ShortPath(const std::string& path) { return Sys().ShortPath(path); }

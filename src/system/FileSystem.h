@@ -9,6 +9,11 @@ public:
     static std::string ProgramFilePath(bool shortForm);
     static std::string ShortPath(const std::string& path);
     static std::string SpecialFolderPath(int folderId);
+    // A readable file the program ships, named relative to the program's folder
+    // ("help/Index.html"): beside the program (the build tree), else under
+    // share/orvanta beside the bin folder of an installed tree, wherever that tree was
+    // installed or moved to. Empty when neither has it.
+    static std::string ShippedFile(const std::string& relative);
 
     // Everything up to and including the last separator; empty when there is none.
     static std::string DirectoryPart(const std::string& path);

@@ -5,6 +5,7 @@
 #include "../DaemonCommand.h"
 #include "HelpCommand.h"
 #include "../OrvantaApp.h"
+#include "../../settings/AboutDlg.h"
 #include "RegionsCommand.h"
 #include "SettingsCommand.h"
 #include "../../util/Utf8.h"
@@ -41,6 +42,8 @@ void CCommandLine::Usage(std::ostream& out) {
            "  help      open the user manual in the browser (without one, print its path)\n"
            "  --help, -h\n"
            "            print this text\n"
+           "  --version\n"
+           "            print the program's version and build, as its about box shows them\n"
            "\n"
            "Environment: ORVANTA_STORE names the Outlook store file; XDG_CONFIG_HOME and\n"
            "XDG_DATA_HOME move the settings and the data folder.\n";
@@ -51,6 +54,10 @@ int CCommandLine::Run(const std::vector<std::string>& args, std::ostream& out, s
     if (args.size() == 1 && args[0] == "help") return CHelpCommand::Run(out, err);
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
         Usage(out);
+        return 0;
+    }
+    if (args.size() == 1 && args[0] == "--version") {
+        out << CAboutDlg::VersionLine(COrvantaApp::ThisBuildLabel()) << "\n";
         return 0;
     }
     if (args.size() == 1 && args[0] == "agenda") return CAgenda::Run(out);

@@ -22,8 +22,8 @@ bool HasDisplay() {
 std::string CHelpCommand::ManualPath() {
     std::string folder = EFileSystem::DirectoryPart(EFileSystem::ProgramFilePath(false));
     if (folder.empty()) folder = "./";
-    const std::string beside = EFileSystem::Join(EFileSystem::Join(folder, "help"), "Index.html");
-    if (Readable(beside)) return beside;
+    // Beside the program, or in the share folder of an installed tree.
+    if (std::string shipped = EFileSystem::ShippedFile("help/Index.html"); !shipped.empty()) return shipped;
     const std::string parent = EFileSystem::DirectoryPart(folder.substr(0, folder.size() - 1));
     if (!parent.empty()) {
         const std::string buildTree = EFileSystem::Join(EFileSystem::Join(parent, "help"), "Index.html");

@@ -19,7 +19,9 @@ CStoreConnection::Location CStoreConnection::FindStore() {
     if (reg.Open(RegRoot::CurrentUser, CSettings::ProgramRegistryRoot()) && reg.ReadText("Outlook Store", path, 4096) &&
         !path.empty())
         return {path, "the setting \"Outlook Store\" names it"};
-    return {EFileSystem::DirectoryPart(EFileSystem::ProgramFilePath(false)) + "examples/sample-store.json",
+    std::string sample = EFileSystem::ShippedFile("examples/sample-store.json");
+    if (sample.empty()) sample = EFileSystem::DirectoryPart(EFileSystem::ProgramFilePath(false)) + "examples/sample-store.json";
+    return {sample,
             "it is the sample store beside the program (neither ORVANTA_STORE nor the setting \"Outlook Store\" "
             "names another)"};
 }

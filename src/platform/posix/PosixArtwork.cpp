@@ -1,5 +1,6 @@
 #include "PosixArtwork.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -7,6 +8,20 @@
 #include <iterator>
 
 namespace {
+
+std::string ProgramFolder();
+
+// "artwork" beside the program (the build tree), else where an installed program keeps
+// it: share/orvanta/artwork beside its bin folder, wherever the tree was installed or
+// moved to.
+std::string ArtworkFolder() {
+    const std::string folder = ProgramFolder();
+    struct stat st{};
+    if (::stat((folder + "/artwork").c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return folder + "/artwork";
+    const std::string installed = folder + "/../share/orvanta/artwork";
+    if (::stat(installed.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return installed;
+    return folder + "/artwork";
+}
 
 std::string ProgramFolder() {
     char buf[4096];
@@ -19,7 +34,7 @@ std::string ProgramFolder() {
 } // namespace
 
 CPosixArtworkPort::CPosixArtworkPort(std::string folder)
-    : m_folder(folder.empty() ? ProgramFolder() + "/artwork" : std::move(folder)) {}
+    : m_folder(folder.empty() ? ArtworkFolder() : std::move(folder)) {}
 
 bool CPosixArtworkPort::Read(const std::string& relative, std::vector<std::uint8_t>& bytes) {
     bytes.clear();

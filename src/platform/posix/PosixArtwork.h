@@ -1,6 +1,6 @@
 #pragma once
 // The generated pictures of the artwork folder (build/native/artwork, beside the
-// program), read as files.
+// program; share/orvanta/artwork in an installed tree), read as files.
 //
 // Implements: bmp/<id>.bmp, ico/<id>.bmp, <library stem>/<NN>.bmp.
 // Does not implement: icon files (.ico, .icl): the generator writes BMP copies here.
@@ -8,7 +8,7 @@
 
 class CPosixArtworkPort : public IArtworkPort {
 public:
-    // folder empty: "artwork" beside the running program.
+    // folder empty: "artwork" beside the running program, else ../share/orvanta/artwork.
     explicit CPosixArtworkPort(std::string folder = std::string());
     bool Bitmap(int id, std::vector<std::uint8_t>& bmp) override;
     bool Icon(int id, std::vector<std::uint8_t>& bmp) override;

@@ -135,5 +135,12 @@ bool SaveWindowShot(HWND window, const std::string& path);
 // ("MS Shell Dlg", 8 points), not by the program.
 std::vector<std::string> LayoutFaults(HWND dialog);
 
+// A 24-bit picture of two colours in vertical bands (64 pixels wide), written as BMP.
+bool WriteBmp(const std::wstring& path, int w, int h, COLORREF a, COLORREF b);
+// A 24-bit BMP file's pixels as 0x00RRGGBB, rows top down; empty when it is none.
+std::vector<uint32_t> ReadBmp(const std::wstring& path, int& w, int& h);
+// The screen shows the picture everywhere but on the taskbar, which stands over it.
+bool ShowsPicture(const std::vector<uint32_t>& screen, const std::vector<uint32_t>& picture, int w, int h);
+
 // The sample week shipped with the program.
 std::string SampleStore();

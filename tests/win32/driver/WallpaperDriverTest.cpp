@@ -28,65 +28,6 @@ namespace {
 const char* kKey = "Software\\Kestrova\\Orvanta for Outlook\\3.5";
 const char* kDesktop = "Control Panel\\Desktop";
 
-// A 24-bit picture of two colours in vertical bands, written as BMP.
-bool WriteBmp(const std::wstring& path, int w, int h, COLORREF a, COLORREF b) {
-    const int stride = (w * 3 + 3) & ~3;
-    std::vector<unsigned char> f(54 + static_cast<size_t>(stride) * h, 0);
-    auto put = [&f](size_t at, uint32_t v, int n) {
-        for (int i = 0; i < n; ++i) f[at + i] = static_cast<unsigned char>((v >> (8 * i)) & 0xFF);
-    };
-    f[0] = 'B';
-    f[1] = 'M';
-    put(2, static_cast<uint32_t>(f.size()), 4);
-    put(10, 54, 4);
-    put(14, 40, 4);
-    put(18, static_cast<uint32_t>(w), 4);
-    put(22, static_cast<uint32_t>(h), 4);
-    put(26, 1, 2);
-    put(28, 24, 2);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const COLORREF c = (x / 64) % 2 ? b : a;
-            unsigned char* p = &f[54 + static_cast<size_t>(y) * stride + static_cast<size_t>(x) * 3];
-            p[0] = GetBValue(c);
-            p[1] = GetGValue(c);
-            p[2] = GetRValue(c);
-        }
-    FILE* out = _wfopen(path.c_str(), L"wb");
-    if (!out) return false;
-    const bool ok = fwrite(f.data(), 1, f.size(), out) == f.size();
-    return fclose(out) == 0 && ok;
-}
-
-
-// A 24-bit BMP file's pixels as 0x00RRGGBB, rows top down.
-std::vector<uint32_t> ReadBmp(const std::wstring& path, int& w, int& h) {
-    std::vector<uint32_t> px;
-    FILE* in = _wfopen(path.c_str(), L"rb");
-    if (!in) return px;
-    std::vector<unsigned char> f;
-    unsigned char buf[65536];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, in)) > 0) f.insert(f.end(), buf, buf + n);
-    fclose(in);
-    if (f.size() < 54) return px;
-    auto le = [&f](size_t at) { return f[at] | (f[at + 1] << 8) | (f[at + 2] << 16) | (f[at + 3] << 24); };
-    w = le(18);
-    h = le(22);
-    const int bpp = f[28];
-    const size_t offset = static_cast<size_t>(le(10));
-    if (bpp != 24 || w <= 0 || h <= 0) return px;
-    const size_t stride = (static_cast<size_t>(w) * 3 + 3) & ~size_t(3);
-    if (f.size() < offset + stride * h) return px;
-    px.resize(static_cast<size_t>(w) * h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const unsigned char* p = &f[offset + stride * (h - 1 - y) + static_cast<size_t>(x) * 3];
-            px[static_cast<size_t>(y) * w + x] = (p[2] << 16) | (p[1] << 8) | p[0];
-        }
-    return px;
-}
-
 std::wstring SystemWallpaper() { return GetRaw(HKEY_CURRENT_USER, kDesktop, "Wallpaper").text; }
 
 // The same file: short (8.3) and long forms, any letter case.
@@ -106,21 +47,6 @@ FILETIME Modified(const std::wstring& path) {
 }
 
 using Running = DriverProgram;
-
-// The screen shows the picture everywhere but on the taskbar, which stands over it.
-bool ShowsPicture(const std::vector<uint32_t>& screen, const std::vector<uint32_t>& picture, int w, int h) {
-    if (screen.size() != picture.size() || static_cast<size_t>(w) * h != picture.size()) return false;
-    RECT bar{};
-    HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr);
-    if (!taskbar || !IsWindowVisible(taskbar) || !GetWindowRect(taskbar, &bar)) bar = RECT{};
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const size_t i = static_cast<size_t>(y) * w + x;
-            if (screen[i] != picture[i] && !(x >= bar.left && x < bar.right && y >= bar.top && y < bar.bottom))
-                return false;
-        }
-    return true;
-}
 
 class WallpaperEndToEnd : public ::testing::Test {
 protected:
