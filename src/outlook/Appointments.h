@@ -19,6 +19,8 @@ public:
     // The Restrict condition for the day that starts at dayStart; today's also takes the
     // items still running at its midnight.
     static std::string BuildFilter(const COleDateTime& dayStart, bool isToday, const CLocaleValues& locale);
+    // Text to stand between the single quotes of a Restrict condition: each quote doubled.
+    static std::string QuotedText(const std::string& text);
     // Fills the list from the calendar's items; throws CAutoError from Outlook.
     bool Read(IAutoObject& items, const COleDateTime& today, const CLocaleValues& locale);
 

@@ -354,12 +354,23 @@ void COutlookEngine::NewItem(int kind, const char* iface) {
     }
 }
 
-void COutlookEngine::OpenItem(const std::string& entryId, const char* iface) {
+CAutoValue COutlookEngine::StoreIdOf(DefaultFolderId which) {
+    try {
+        AutoObjectPtr folder = DefaultFolder(which);
+        const std::string id = folder ? folder->Get("StoreID").AsString() : std::string();
+        if (!id.empty()) return CAutoValue::String(id);
+    } catch (const CAutoError& e) {
+        if (IsDisconnection(e.Code())) throw;
+    }
+    return CAutoValue::Missing(); // Outlook then looks in the default store
+}
+
+void COutlookEngine::OpenItem(const std::string& entryId, const char* iface, DefaultFolderId folder) {
     ReconnectIfDue();
     try {
         if (!m_namespace) return;
-        Show(AsInterface(
-            m_namespace->Call("GetItemFromID", {CAutoValue::String(entryId), CAutoValue::Missing()}).AsObject(), iface));
+        Show(AsInterface(m_namespace->Call("GetItemFromID", {CAutoValue::String(entryId), StoreIdOf(folder)}).AsObject(),
+                         iface));
     } catch (const CAutoError& e) {
         if (IsDisconnection(e.Code())) Disconnected();
         else ShowComError(e);
@@ -390,9 +401,11 @@ bool COutlookEngine::WasOutlookMaximised() {
     }
 }
 
-AutoObjectPtr COutlookEngine::ShowExplorer(const AutoObjectPtr& folder, bool display, bool maximised) {
+AutoObjectPtr COutlookEngine::ShowExplorer(const AutoObjectPtr& folder, bool maximised) {
+    // GetExplorer makes a new, inactive explorer on the folder: it is the one window
+    // shown (Folder.Display would open another).
     AutoObjectPtr explorer = Required(folder->Call("GetExplorer", {CAutoValue::Missing()}).AsObject(), "_Explorer");
-    if (display) explorer->Call("Display", {});
+    explorer->Call("Display", {});
     if (maximised) explorer->Put("WindowState", CAutoValue::Int(kOlMaximized));
     explorer->Call("Activate", {});
     return explorer;
@@ -406,8 +419,7 @@ void COutlookEngine::OpenFolder(const std::string& folderId) {
         AutoObjectPtr folder = Required(
             m_namespace->Call("GetFolderFromID", {CAutoValue::String(folderId), CAutoValue::Missing()}).AsObject(),
             "MAPIFolder");
-        folder->Call("Display", {});
-        ShowExplorer(folder, false, maximised);
+        ShowExplorer(folder, maximised);
     } catch (const CAutoError& e) {
         if (IsDisconnection(e.Code())) Disconnected();
         else ShowComError(e);
@@ -420,8 +432,7 @@ void COutlookEngine::OpenContacts() {
     try {
         const bool maximised = WasOutlookMaximised();
         AutoObjectPtr folder = Required(DefaultFolder(Contacts), "MAPIFolder");
-        folder->Call("Display", {});
-        ShowExplorer(folder, false, maximised);
+        ShowExplorer(folder, maximised);
     } catch (const CAutoError& e) {
         if (IsDisconnection(e.Code())) Disconnected();
         else ShowComError(e);
@@ -433,6 +444,10 @@ void COutlookEngine::OpenContacts() {
 void COutlookEngine::OpenCalendarAtDay(int64_t dayNumber) {
     ReconnectIfDue();
     if (!m_namespace) return;
+    if (MajorVersion() >= kGoToDateVersion) {
+        OpenCalendarView(dayNumber);
+        return;
+    }
     AutoObjectPtr inspector;
     int width = 0, height = 0, state = kOlNormalWindow;
     bool sized = false;
@@ -451,7 +466,7 @@ void COutlookEngine::OpenCalendarAtDay(int64_t dayNumber) {
         sized = true;
         inspector->Put("Width", CAutoValue::Int(10));
         inspector->Put("Height", CAutoValue::Int(10));
-        inspector->Call("Display", {CAutoValue::String("FALSE")});
+        inspector->Call("Display", {CAutoValue::Bool(false)}); // not modal
         state = inspector->Get("WindowState").AsInt();
         inspector->Put("WindowState", CAutoValue::Int(kOlNormalWindow));
         // 4-5: "Menu Bar" -> pop-up 30004 -> the accessible child 1987
@@ -478,7 +493,7 @@ void COutlookEngine::OpenCalendarAtDay(int64_t dayNumber) {
             }
         }
         // 6: the calendar's explorer
-        AutoObjectPtr explorer = ShowExplorer(calendar, true, maximised);
+        AutoObjectPtr explorer = ShowExplorer(calendar, maximised);
         // 7: jump to the day
         if (entry) {
             entry->Call("Execute", {});
@@ -509,6 +524,28 @@ void COutlookEngine::OpenCalendarAtDay(int64_t dayNumber) {
     } catch (const std::exception&) {
         // any other failure ends the action without a word
     }
+}
+
+void COutlookEngine::OpenCalendarView(int64_t dayNumber) {
+    try {
+        const bool maximised = WasOutlookMaximised();
+        AutoObjectPtr calendar = Required(DefaultFolder(Calendar), "MAPIFolder");
+        AutoObjectPtr explorer = ShowExplorer(calendar, maximised);
+        // The calendar folder's current view is a CalendarView.
+        AutoObjectPtr view = explorer->Get("CurrentView").AsObject();
+        if (!view) throw CAutoError(kPointerError, "no current view");
+        view->Call("GoToDate", {CAutoValue::Date(static_cast<double>(dayNumber))});
+    } catch (const CAutoError& e) {
+        if (IsDisconnection(e.Code())) Disconnected();
+        else ShowComError(e);
+    } catch (const std::exception&) {
+        // any other failure ends the action without a word
+    }
+}
+
+int COutlookEngine::MajorVersion() const {
+    const std::string part = VersionPart(m_version);
+    return part.empty() ? 0 : EParser::ParseInt(part.substr(0, part.find('.')));
 }
 
 void COutlookEngine::FindOrStartOutlook(bool bringForward) {

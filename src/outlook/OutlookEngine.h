@@ -19,6 +19,8 @@ class IRegistryPort;
 
 class COutlookEngine {
 public:
+    // Outlook's numbers of its default folders (GetDefaultFolder's argument).
+    enum DefaultFolderId { Outbox = 4, Inbox = 6, Calendar = 9, Contacts = 10, Tasks = 13, Drafts = 16 };
     // The engine reads the settings (the Today page's folders, the task order) and
     // never writes them.
     explicit COutlookEngine(const CSettings& settings);
@@ -60,17 +62,21 @@ public:
     void NewAppointment() { NewItem(1, "_AppointmentItem"); }
     void NewTask() { NewItem(3, "_TaskItem"); }
     void NewMail() { NewItem(0, "_MailItem"); }
-    void OpenAppointment(const std::string& entryId) { OpenItem(entryId, "_AppointmentItem"); }
-    void OpenTask(const std::string& entryId) { OpenItem(entryId, "_TaskItem"); }
+    void OpenAppointment(const std::string& entryId) { OpenItem(entryId, "_AppointmentItem", Calendar); }
+    void OpenTask(const std::string& entryId) { OpenItem(entryId, "_TaskItem", Tasks); }
 
     // Opening folders and windows in Outlook. A COM error is shown with its
     // text (a disconnection releases the connection quietly, as the reads do).
     void OpenFolder(const std::string& folderId);
     void OpenContacts();
-    // The day as a whole day number (the date value without its fraction): a temporary
-    // "Orvanta helper" appointment's inspector jumps the calendar there through the
-    // menu entry 1987, and is then discarded unsaved.
+    // The day as a whole day number (the date value without its fraction). From
+    // Outlook 2007 (version 12) the calendar's explorer goes there with its view's
+    // GoToDate; before, a temporary "Orvanta helper" appointment's inspector jumps the
+    // calendar there through the menu entry 1987, and is then discarded unsaved.
     void OpenCalendarAtDay(int64_t dayNumber);
+    static constexpr int kGoToDateVersion = 12;
+    // The major number of Outlook's Version text (16 of "16.0.4266.1001"); 0 before.
+    int MajorVersion() const;
     // Brings Outlook's main window forward (CWindowsEnumer), or starts Outlook.
     void StartOutlook() { FindOrStartOutlook(true); }
     // Looks for Outlook's main window, bringing it forward when asked, and starts
@@ -100,16 +106,18 @@ private:
     void Disconnected();
     // Before a user's action: a lost connection is tried again (same rate as the refresh).
     void ReconnectIfDue();
-    // Outlook's numbers of its default folders (GetDefaultFolder's argument).
-    enum DefaultFolderId { Outbox = 4, Inbox = 6, Calendar = 9, Contacts = 10, Tasks = 13, Drafts = 16 };
     AutoObjectPtr DefaultFolder(DefaultFolderId which);
     void NewItem(int kind, const char* iface);
     // Display, then bring the item's window forward.
     void Show(const AutoObjectPtr& item);
-    void OpenItem(const std::string& entryId, const char* iface);
+    // The item is looked up in the store of the default folder that holds it.
+    void OpenItem(const std::string& entryId, const char* iface, DefaultFolderId folder);
+    // The StoreID of a default folder, or missing when Outlook gives none.
+    CAutoValue StoreIdOf(DefaultFolderId which);
+    void OpenCalendarView(int64_t dayNumber);
     void Release();
-    // The folder's explorer: Display (when asked), maximised when Outlook was, Activate.
-    AutoObjectPtr ShowExplorer(const AutoObjectPtr& folder, bool display, bool maximised);
+    // One new explorer on the folder: Display, maximised when Outlook was, Activate.
+    AutoObjectPtr ShowExplorer(const AutoObjectPtr& folder, bool maximised);
     // The installed Office's major version: the first of 15 down to 6 whose Outlook
     // key exists for the user; 0 when none does.
     void FindOfficeVersion();

@@ -10,6 +10,7 @@
 #include "outlook/store/SubstituteOutlook.h"
 #include "settings/Settings.h"
 #include "platform/Platform.h"
+#include "outlook/store/StoreFilter.h"
 #include "util/LocaleValues.h"
 
 namespace {
@@ -629,6 +630,83 @@ TEST_F(EngineTest, StoreFaultsAreReportedWithTheirPlace) {
         }
     }
     EXPECT_THROW(ns->Get("NoSuchMember"), CAutoError);
+}
+
+// The store holds to Outlook's documented rules where it could be more forgiving:
+// recurrences are expanded only when IncludeRecurrences is set after an ascending
+// sort by [Start], Count is undefined while they are included, a quote inside a
+// filter's quoted text must be doubled, and a StoreID given to GetItemFromID must name
+// the store.
+TEST_F(EngineTest, StoreHoldsToOutlooksDocumentedRules) {
+    Load(Calendar(R"({"subject": "daily", "start": "today-3 08:00", "end": "today-3 08:30", "entryId": "APPT-D",
+                      "recurrence": {"type": "daily"}})"));
+    AutoObjectPtr ns = port.store->Application()->Call("GetNamespace", {CAutoValue::String("MAPI")}).AsObject();
+    AutoObjectPtr calendar = ns->Call("GetDefaultFolder", {CAutoValue::Int(9)}).AsObject();
+    const std::string today = CAppointments::BuildFilter(Today(), false, LocaleValues());
+    struct Case {
+        const char* order; // S sort by [Start], E sort by [End], I IncludeRecurrences
+        int found;         // occurrences of the daily series found today
+    } cases[] = {{"SI", 1}, {"IS", 0}, {"I", 0}, {"", 0}, {"SIE", 0}, {"EI", 0}, {"ESI", 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.order);
+        AutoObjectPtr items = calendar->Get("Items").AsObject();
+        for (const char* step = c.order; *step; ++step) {
+            if (*step == 'I') items->Put("IncludeRecurrences", CAutoValue::Bool(true));
+            else items->Call("Sort", {CAutoValue::String(*step == 'S' ? "[Start]" : "[End]"), CAutoValue::Missing()});
+        }
+        AutoObjectPtr day = items->Call("Restrict", {CAutoValue::String(today)}).AsObject();
+        int n = 0;
+        for (AutoObjectPtr i = day->Call("GetFirst", {}).AsObject(); i; i = day->Call("GetNext", {}).AsObject()) ++n;
+        EXPECT_EQ(n, c.found);
+        // Count means nothing once recurrences were asked for.
+        const bool asked = std::string(c.order).find('I') != std::string::npos;
+        EXPECT_EQ(items->Get("Count").AsInt() == 0x7FFFFFFF, asked);
+    }
+
+    // A quote inside the quoted date: doubled it is part of the text, single it ends it.
+    AutoObjectPtr items = calendar->Get("Items").AsObject();
+    const std::string date = LocaleValues().DateTimeText(Today());
+    std::string error;
+    EXPECT_TRUE(CStoreFilter::Parse("[Start] >= 'x'' " + date + "'", LocaleValues(), error)) << error;
+    const std::string unescaped = "[Start] >= 'x' " + date + "'";
+    EXPECT_FALSE(CStoreFilter::Parse(unescaped, LocaleValues(), error));
+    EXPECT_THROW(items->Call("Restrict", {CAutoValue::String(unescaped)}), CAutoError);
+    EXPECT_EQ(CAppointments::QuotedText("8 d'abril 'x"), "8 d''abril ''x");
+
+    const std::string storeId = calendar->Get("StoreID").AsString();
+    EXPECT_FALSE(storeId.empty());
+    EXPECT_TRUE(ns->Call("GetItemFromID", {CAutoValue::String("APPT-D"), CAutoValue::String(storeId)}).AsObject());
+    EXPECT_TRUE(ns->Call("GetItemFromID", {CAutoValue::String("APPT-D"), CAutoValue::Missing()}).AsObject());
+    EXPECT_THROW(ns->Call("GetItemFromID", {CAutoValue::String("APPT-D"), CAutoValue::String("OTHER-STORE")}),
+                 CAutoError);
+}
+
+// A long date with an apostrophe ("dijous, 8 d'octubre de 2026") goes into the day's
+// filter with the quote doubled: the day is read, and nothing is reported.
+TEST_F(EngineTest, LongDatesWithAnApostropheAreQuotedInTheDayFilter) {
+    FakeLocalePort locale;
+    const char* months[] = {"gener",  "febrer", "marc",     "abril",   "maig",     "juny",
+                            "juliol", "agost",  "setembre", "octubre", "novembre", "desembre"};
+    for (int i = 0; i < 12; ++i) {
+        const std::string m = months[i];
+        locale.items[{LocaleItem::MonthName, i}] = m;
+        locale.items[{LocaleItem::GenitiveMonthName, i}] =
+            std::string("aeiou").find(m[0]) != std::string::npos ? "d'" + m : "de " + m;
+    }
+    const char* days[] = {"dilluns", "dimarts", "dimecres", "dijous", "divendres", "dissabte", "diumenge"};
+    for (int i = 0; i < 7; ++i) locale.items[{LocaleItem::DayName, i}] = days[i];
+    locale.items[{LocaleItem::LongDateFormat, 0}] = "dddd, d MMMM' de 'yyyy";
+    locale.items[{LocaleItem::TimeFormat, 0}] = "H:mm:ss";
+    ScopedPort<ILocalePort> withLocale{locale};
+    Load(Calendar(R"({"subject": "octubre", "start": "2026-10-08 09:00", "end": "2026-10-08 10:00"},
+                     {"subject": "weekly", "start": "2026-09-03 11:00", "end": "2026-09-03 11:30",
+                      "recurrence": {"type": "weekly"}})"));
+    Doc().m_clock = [] { return COleDateTime(2026, 10, 8, 10, 30, 0); };
+    EXPECT_TRUE(Doc().RefreshData());
+    EXPECT_TRUE(env.ui.boxes.empty()) << env.ui.boxes[0].text; // Outlook refuses an unescaped quote
+    EXPECT_EQ(Subjects(0), (std::vector<std::string>{"octubre", "weekly"}));
+    EXPECT_NE(CAppointments::BuildFilter(COleDateTime(2026, 10, 8, 0, 0, 0), false, LocaleValues()).find("d''octubre"),
+              std::string::npos);
 }
 
 // Stores built to hurt: dates beyond the range, misspelt top-level fields, missing

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 
 #include "FakePorts.h"
 #include "app/OrvantaDoc.h"
@@ -47,12 +48,23 @@ protected:
         env.registry.Tree(RegRoot::CurrentUser).SetValue(kExplorerKey, "Frame", RegValue::Text(frame));
     }
     const std::vector<std::string>& Actions() { return port.store->Actions(); }
+    // A new store answering this Version text, and a document connected to it.
+    COrvantaDoc& ConnectedTo(const std::string& version) {
+        std::string store = kStore, error;
+        store.replace(store.find("15.0.4420.1017"), 14, version);
+        port.store = CSubstituteOutlook::Load(store, COleDateTime(2026, 12, 7, 0, 0, 0).m_dt, error);
+        EXPECT_TRUE(port.store) << error;
+        other = std::make_unique<COrvantaDoc>(settings);
+        EXPECT_TRUE(other->Engine().EnsureConnected());
+        return *other;
+    }
 
     FakeEnvironment env;
     StorePort port;
     ScopedPort<IAutomationPort> automation{port};
     CSettings settings{kRoot};
     COrvantaDoc doc{settings};
+    std::unique_ptr<COrvantaDoc> other;
 };
 
 TEST_F(OutlookActions, FrameTextSaysMaximisedOnlyWithBothMarks) {
@@ -92,27 +104,85 @@ TEST_F(OutlookActions, MaximisedIsReadUnderOutlooksOwnVersionOnceKnown) {
     EXPECT_EQ(settings.m_outlook.m_outlookVersion, "16.0.4266.1001"); // handed on by the caller
 }
 
-TEST_F(OutlookActions, OpenFolderAndContactsInTheirMemberOrder) {
+// Folder.Display and every explorer from GetExplorer are each a new window: one click
+// opens exactly one.
+TEST_F(OutlookActions, OpenFolderAndContactsOpenOneExplorerEach) {
     doc.Engine().OpenFolder("FOLDER-PROJECTS");
     doc.Engine().OpenContacts();
-    EXPECT_EQ(Actions(), (std::vector<std::string>{"Display FOLDER-PROJECTS", "GetExplorer FOLDER-PROJECTS",
-                                                   "Explorer.Activate FOLDER-PROJECTS", "Display FOLDER-CONTACTS",
-                                                   "GetExplorer FOLDER-CONTACTS", "Explorer.Activate FOLDER-CONTACTS"}));
+    EXPECT_EQ(Actions(), (std::vector<std::string>{"GetExplorer FOLDER-PROJECTS", "Explorer.Display FOLDER-PROJECTS",
+                                                   "Explorer.Activate FOLDER-PROJECTS", "GetExplorer FOLDER-CONTACTS",
+                                                   "Explorer.Display FOLDER-CONTACTS",
+                                                   "Explorer.Activate FOLDER-CONTACTS"}));
+    EXPECT_EQ(port.store->ExplorerWindows("FOLDER-PROJECTS"), 1);
+    EXPECT_EQ(port.store->ExplorerWindows("FOLDER-CONTACTS"), 1);
     SetFrame(kMaximisedFrame);
     const size_t before = Actions().size();
     doc.Engine().OpenFolder("FOLDER-PROJECTS");
     EXPECT_EQ(std::vector<std::string>(Actions().begin() + static_cast<long>(before), Actions().end()),
-              (std::vector<std::string>{"Display FOLDER-PROJECTS", "GetExplorer FOLDER-PROJECTS",
+              (std::vector<std::string>{"GetExplorer FOLDER-PROJECTS", "Explorer.Display FOLDER-PROJECTS",
                                         "Explorer.WindowState 0 FOLDER-PROJECTS", "Explorer.Activate FOLDER-PROJECTS"}));
+    EXPECT_EQ(port.store->ExplorerWindows("FOLDER-PROJECTS"), 2); // a second click, a second window
     EXPECT_TRUE(env.ui.boxes.empty());
     doc.Engine().OpenFolder("NO-SUCH-FOLDER"); // Outlook's error is shown with its text
     EXPECT_EQ(env.ui.boxes.size(), 1u);
 }
 
+// From Outlook 2007 (12) the calendar's own explorer goes to the day through its
+// view's GoToDate, with no helper appointment; the store offers the inspector's menu
+// entry only before 14 and GoToDate only from 12.
+TEST_F(OutlookActions, CalendarAtDayGoesThroughTheViewFromOutlook2007) {
+    const int64_t firstOfJanuary = static_cast<int64_t>(COleDateTime(2027, 1, 1, 0, 0, 0).m_dt);
+    const std::vector<std::string> viaView = {"GetExplorer FOLDER-CALENDAR", "Explorer.Display FOLDER-CALENDAR",
+                                              "Explorer.Activate FOLDER-CALENDAR", "GoToDate 2027-01-01 FOLDER-CALENDAR"};
+    for (const char* version : {"12.0.6300.5000", "14.0.7015.1000", "16.0.4266.1001"}) {
+        SCOPED_TRACE(version);
+        COrvantaDoc& d = ConnectedTo(version);
+        EXPECT_EQ(d.Engine().MajorVersion(), std::atoi(version));
+        d.Engine().OpenCalendarAtDay(firstOfJanuary);
+        EXPECT_TRUE(env.ui.boxes.empty()) << env.ui.boxes[0].text;
+        EXPECT_EQ(Actions(), viaView);
+        EXPECT_EQ(port.store->ExplorerWindows("FOLDER-CALENDAR"), 1);
+        EXPECT_EQ(port.store->PendingItems(), 0);
+    }
+    // What the store offers by version: the inspector's "Menu Bar" (with its entry
+    // 1987) before 14, the calendar view's GoToDate from 12.
+    struct Case {
+        const char* version;
+        int bars;
+        bool goToDate;
+    } cases[] = {{"11.0.8010.0", 2, false}, {"12.0.6300.5000", 2, true}, {"14.0.7015.1000", 1, true},
+                 {"16.0.4266.1001", 1, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.version);
+        ConnectedTo(c.version);
+        AutoObjectPtr ns = port.store->Application()->Call("GetNamespace", {CAutoValue::String("MAPI")}).AsObject();
+        AutoObjectPtr calendar = ns->Call("GetDefaultFolder", {CAutoValue::Int(9)}).AsObject();
+        AutoObjectPtr item = calendar->Get("Items").AsObject()->Call("Add", {CAutoValue::Missing()}).AsObject();
+        AutoObjectPtr bars = item->Call("GetInspector", {}).AsObject()->Get("CommandBars").AsObject();
+        ASSERT_EQ(bars->Get("Count").AsInt(), c.bars);
+        bool menuBar = false;
+        for (int i = 1; i <= c.bars; ++i)
+            menuBar |= bars->Call("Item", {CAutoValue::Int(i)}).AsObject()->Get("Name").AsString() == "Menu Bar";
+        EXPECT_EQ(menuBar, c.bars == 2);
+        AutoObjectPtr view = calendar->Call("GetExplorer", {CAutoValue::Missing()}).AsObject()->Get("CurrentView").AsObject();
+        bool went = true;
+        try {
+            view->Call("GoToDate", {CAutoValue::Date(static_cast<double>(firstOfJanuary))});
+        } catch (const CAutoError& e) {
+            EXPECT_EQ(e.Code(), AutoCode::UnknownName);
+            went = false;
+        }
+        EXPECT_EQ(went, c.goToDate);
+    }
+}
+
+// Before Outlook 2007 the jump goes through a helper appointment's inspector menu.
 TEST_F(OutlookActions, CalendarAtDayJumpsThroughTheMenuAndLeavesNoHelper) {
     const int64_t firstOfJanuary = static_cast<int64_t>(COleDateTime(2027, 1, 1, 0, 0, 0).m_dt);
-    doc.Engine().OpenCalendarAtDay(firstOfJanuary);
+    COrvantaDoc& d = ConnectedTo("11.0.8010.0");
+    d.Engine().OpenCalendarAtDay(firstOfJanuary);
     EXPECT_TRUE(env.ui.boxes.empty()) << env.ui.boxes[0].text;
+    EXPECT_EQ(port.store->ExplorerWindows("FOLDER-CALENDAR"), 1);
     EXPECT_EQ(Actions(),
               (std::vector<std::string>{
                   "Items.Add FOLDER-CALENDAR", "Start 2027-01-01 00:00 added-1", "Subject Orvanta helper added-1",
@@ -127,9 +197,10 @@ TEST_F(OutlookActions, CalendarAtDayJumpsThroughTheMenuAndLeavesNoHelper) {
 }
 
 TEST_F(OutlookActions, CalendarAtDayWithoutTheMenuEntryStillShowsTheCalendarAndDiscards) {
+    COrvantaDoc& d = ConnectedTo("11.0.8010.0");
     port.store->SetMenuEntry(false);
     SetFrame(kMaximisedFrame);
-    doc.Engine().OpenCalendarAtDay(static_cast<int64_t>(COleDateTime(2026, 12, 9, 0, 0, 0).m_dt));
+    d.Engine().OpenCalendarAtDay(static_cast<int64_t>(COleDateTime(2026, 12, 9, 0, 0, 0).m_dt));
     EXPECT_TRUE(env.ui.boxes.empty());
     const auto& a = Actions();
     EXPECT_EQ(std::count(a.begin(), a.end(), "Execute 1987"), 0);
@@ -142,8 +213,9 @@ TEST_F(OutlookActions, CalendarAtDayWithoutTheMenuEntryStillShowsTheCalendarAndD
 }
 
 TEST_F(OutlookActions, CalendarAtDayFailingHalfWayIsReportedAndStillDiscards) {
+    COrvantaDoc& d = ConnectedTo("11.0.8010.0");
     port.store->FailMember("CommandBars", AutoCode::Exception);
-    doc.Engine().OpenCalendarAtDay(static_cast<int64_t>(COleDateTime(2026, 12, 9, 0, 0, 0).m_dt));
+    d.Engine().OpenCalendarAtDay(static_cast<int64_t>(COleDateTime(2026, 12, 9, 0, 0, 0).m_dt));
     EXPECT_EQ(env.ui.boxes.size(), 1u);
     EXPECT_EQ(Actions().back(), "Close 1 added-1");
     EXPECT_EQ(port.store->PendingItems(), 0);

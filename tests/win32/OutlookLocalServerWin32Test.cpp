@@ -350,31 +350,51 @@ TEST_F(OutlookLocalServer, ActionsReachTheServerInTheirMemberOrder) {
                              "CreateItem 1", "Display new-1", "GetInspector new-1", "Activate new-1",
                              "GetItemFromID TASK-REPORT", "Display TASK-REPORT", "GetInspector TASK-REPORT",
                              "Activate TASK-REPORT",
-                             "Display FOLDER-PROJECTS", "GetExplorer FOLDER-PROJECTS", "Explorer.Activate FOLDER-PROJECTS",
-                             "Display FOLDER-CONTACTS", "GetExplorer FOLDER-CONTACTS",
-                             "Explorer.Activate FOLDER-CONTACTS"}));
+                             "GetExplorer FOLDER-PROJECTS", "Explorer.Display FOLDER-PROJECTS",
+                             "Explorer.Activate FOLDER-PROJECTS", "GetExplorer FOLDER-CONTACTS",
+                             "Explorer.Display FOLDER-CONTACTS", "Explorer.Activate FOLDER-CONTACTS"}));
 }
 
-// Open calendar at day across processes: through the command bars and the accessible
+// Open calendar at day across processes. Outlook 2016 ("16.0"): the calendar's own
+// explorer (one window) goes to the day through its view's GoToDate, with no helper
+// appointment. Outlook 2003 ("11.0"): through the command bars and the accessible
 // children of the menu's pop-up to the entry 1987, and the helper appointment is
 // discarded: the next refresh shows none. Without the entry the calendar is still
 // shown and the inspector discarded.
-TEST_F(OutlookLocalServer, CalendarAtDayLeavesNoHelperAppointment) {
-    for (bool entry : {true, false}) {
-        Register(entry ? L"" : L"--no-menu-entry");
+TEST_F(OutlookLocalServer, CalendarAtDayByVersionLeavesNoHelperAppointment) {
+    const int64_t tomorrow = static_cast<int64_t>(now.m_dt) + 1;
+    const std::string goTo = "GoToDate " + COleDateTime(static_cast<double>(tomorrow)).Format("%Y-%m-%d") + " FOLDER-CALENDAR";
+    struct Case {
+        const char* version;
+        bool entry;
+    } cases[] = {{"16.0.4266.1001", true}, {"11.0.8010.0", true}, {"11.0.8010.0", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.version) + (c.entry ? "" : " without the menu entry"));
+        std::string text = kStore;
+        text.replace(text.find("16.0.4266.1001"), 14, c.version);
+        std::ofstream(store.c_str(), std::ios::binary | std::ios::trunc) << text;
+        Register(c.entry ? L"" : L"--no-menu-entry");
         DeleteFileW(log.c_str());
         auto doc = NewDoc();
         ASSERT_TRUE(doc->Engine().EnsureConnected());
-        doc->Engine().OpenCalendarAtDay(static_cast<int64_t>(now.m_dt) + 1);
+        doc->Engine().OpenCalendarAtDay(tomorrow);
         EXPECT_TRUE(ui.boxes.empty()) << ui.boxes[0].text;
         const std::vector<std::string> a = Actions();
         auto has = [&](const std::string& s) { return std::find(a.begin(), a.end(), s) != a.end(); };
-        EXPECT_TRUE(has("Subject Orvanta helper added-1")) << entry;
-        EXPECT_EQ(has("Execute 1987"), entry);
-        EXPECT_TRUE(has("Explorer.Display FOLDER-CALENDAR"));
-        EXPECT_TRUE(has("Explorer.Activate FOLDER-CALENDAR"));
-        ASSERT_FALSE(a.empty());
-        EXPECT_EQ(a.back(), "Close 1 added-1");
+        const bool viaView = c.version[0] == '1' && c.version[1] == '6';
+        if (viaView) {
+            EXPECT_EQ(a, (std::vector<std::string>{"GetExplorer FOLDER-CALENDAR", "Explorer.Display FOLDER-CALENDAR",
+                                                   "Explorer.Activate FOLDER-CALENDAR", goTo}));
+        } else {
+            EXPECT_FALSE(has(goTo));
+            EXPECT_TRUE(has("Subject Orvanta helper added-1"));
+            EXPECT_TRUE(has("Inspector.Display added-1")); // its Modal argument a Boolean
+            EXPECT_EQ(has("Execute 1987"), c.entry);
+            EXPECT_TRUE(has("Explorer.Display FOLDER-CALENDAR"));
+            EXPECT_TRUE(has("Explorer.Activate FOLDER-CALENDAR"));
+            ASSERT_FALSE(a.empty());
+            EXPECT_EQ(a.back(), "Close 1 added-1");
+        }
         ASSERT_TRUE(doc->RefreshData());
         EXPECT_EQ(Shown(*doc, 5).find("Orvanta helper"), std::string::npos);
         doc.reset();

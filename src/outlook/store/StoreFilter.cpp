@@ -239,9 +239,22 @@ private:
         if (!found) return Fail("expected a comparison operator");
         Skip();
         if (m_pos >= m_s.size() || m_s[m_pos] != '\'') return Fail("expected a quoted date");
-        size_t end = m_s.find('\'', m_pos + 1);
-        if (end == std::string::npos) return Fail("unterminated quoted date");
-        std::string text = m_s.substr(m_pos + 1, end - m_pos - 1);
+        // Inside the quotes a quote is written twice; a single one ends the text.
+        std::string text;
+        size_t end = m_pos + 1;
+        for (;; ++end) {
+            if (end >= m_s.size()) return Fail("unterminated quoted date");
+            if (m_s[end] != '\'') {
+                text += m_s[end];
+                continue;
+            }
+            if (end + 1 < m_s.size() && m_s[end + 1] == '\'') {
+                text += '\'';
+                ++end;
+                continue;
+            }
+            break;
+        }
         double date = 0;
         if (!CStoreFilter::ParseDateText(text, m_locale, date)) return Fail("not a date: '" + text + "'");
         m_pos = end + 1;

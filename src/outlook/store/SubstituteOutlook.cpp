@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <list>
@@ -91,6 +92,15 @@ struct CSubstituteOutlook::State {
     std::list<std::unique_ptr<Pending>> pending;
     int added = 0;
     bool menuEntry = true; // the inspector's "Menu Bar" pop-up 30004 holds the entry 1987
+    // Explorer windows opened on each folder: Folder.Display opens one, and so does
+    // every explorer from GetExplorer when it is first displayed or activated.
+    std::map<std::string, int> explorers;
+    // The store's id (StoreID of every folder).
+    std::string storeId = "0000000038A1BB1005E5101AA1BB08002B2A56C20000";
+    // The major number of the version text: the inspector's menu bar exists before 14
+    // (Outlook 2010 marks command bars deprecated and shows the ribbon); a calendar
+    // view's GoToDate from 12 (Outlook 2007) on.
+    int Major() const { return std::atoi(version.c_str()); }
 };
 
 namespace {
@@ -404,6 +414,10 @@ protected:
     std::shared_ptr<State> m_s;
 };
 
+// Outlook 2007 (12) added CalendarView.GoToDate; Outlook 2010 (14) marks the
+// inspector's command bars deprecated, and its inspectors have no "Menu Bar".
+constexpr int kGoToDateVersion = 12, kNoMenuBarVersion = 14;
+
 // Office's command bars of an inspector: "Standard" and "Menu Bar"; the menu bar's
 // pop-up 30004 lists its entries as accessible children, 1987 among them unless the
 // store was told to leave it out.
@@ -483,30 +497,60 @@ class CommandBars : public Base {
 public:
     using Base::Base;
     CAutoValue Get(const std::string& m) override {
-        if (m == "Count") return CAutoValue::Int(2);
+        if (m == "Count") return CAutoValue::Int(Bars());
         Unknown(m);
     }
     CAutoValue Call(const std::string& m, const std::vector<CAutoValue>& args) override {
         if (m != "Item") Unknown(m);
         Args(args, 1, 1);
         const int i = args[0].AsInt();
-        if (i < 1 || i > 2) throw CAutoError(AutoCode::InvalidArg, "no such command bar");
+        if (i < 1 || i > Bars()) throw CAutoError(AutoCode::InvalidArg, "no such command bar");
         return CAutoValue::Object(std::make_shared<CommandBar>(m_s, i == 1 ? "Standard" : "Menu Bar"));
     }
     bool Supports(const std::string& i) override { return i == "_CommandBars"; }
+
+private:
+    // From version 14 an inspector has the ribbon and no "Menu Bar".
+    int Bars() const { return m_s->Major() >= kNoMenuBarVersion ? 1 : 2; }
 };
 
-// A window of Outlook: the inspector of an item or the explorer of a folder.
+// The current view of a calendar's explorer: GoToDate from version 12 on.
+class CalendarView : public Base {
+public:
+    CalendarView(std::shared_ptr<State> s, std::string folderId) : Base(std::move(s)), m_id(std::move(folderId)) {}
+    CAutoValue Get(const std::string& m) override {
+        if (m == "ViewType") return CAutoValue::Int(2); // olCalendarView
+        Unknown(m);
+    }
+    CAutoValue Call(const std::string& m, const std::vector<CAutoValue>& args) override {
+        if (m == "GoToDate" && m_s->Major() >= kGoToDateVersion) {
+            Args(args, 1, 1);
+            if (args[0].GetKind() != CAutoValue::Kind::Date) throw CAutoError(AutoCode::TypeMismatch, "GoToDate takes a date");
+            Log("GoToDate " + COleDateTime(args[0].AsDate()).Format("%Y-%m-%d") + " " + m_id);
+            return {};
+        }
+        Unknown(m);
+    }
+    bool Supports(const std::string& i) override { return i == "_CalendarView" || i == "View"; }
+
+private:
+    std::string m_id;
+};
+
+// A window of Outlook: the inspector of an item or the explorer of a folder. An
+// explorer from GetExplorer is a new window, opened when first displayed or activated.
 class Window : public Base {
 public:
-    Window(std::shared_ptr<State> s, std::string kind, std::string id)
-        : Base(std::move(s)), m_kind(std::move(kind)), m_id(std::move(id)) {}
+    Window(std::shared_ptr<State> s, std::string kind, std::string id, bool calendar = false)
+        : Base(std::move(s)), m_kind(std::move(kind)), m_id(std::move(id)), m_calendar(calendar) {}
     CAutoValue Get(const std::string& m) override {
         State::Window& w = m_s->windows[m_id];
         if (m == "Width") return CAutoValue::Int(w.width);
         if (m == "Height") return CAutoValue::Int(w.height);
         if (m == "WindowState") return CAutoValue::Int(w.windowState);
         if (m == "CommandBars" && Inspector()) return CAutoValue::Object(std::make_shared<CommandBars>(m_s));
+        if (m == "CurrentView" && !Inspector() && m_calendar)
+            return CAutoValue::Object(std::make_shared<CalendarView>(m_s, m_id));
         Unknown(m);
     }
     void Put(const std::string& m, const CAutoValue& v) override {
@@ -519,11 +563,17 @@ public:
     CAutoValue Call(const std::string& m, const std::vector<CAutoValue>& args) override {
         if (m == "Activate") {
             Log(Inspector() ? "Activate " + m_id : m_kind + ".Activate " + m_id);
+            Open();
             return {};
         }
         if (m == "Display") {
             Args(args, 0, 1);
+            // Inspector.Display(Modal): a Boolean, as the object model declares it.
+            if (Inspector() && args.size() == 1 && args[0].GetKind() != CAutoValue::Kind::Missing &&
+                args[0].GetKind() != CAutoValue::Kind::Bool)
+                throw CAutoError(AutoCode::TypeMismatch, "Display's Modal argument is not a Boolean");
             Log(m_kind + ".Display " + m_id);
+            Open();
             return {};
         }
         if (m == "Close" && Inspector()) {
@@ -543,7 +593,14 @@ public:
 
 private:
     bool Inspector() const { return m_kind == "Inspector"; }
+    void Open() {
+        if (Inspector() || m_open) return;
+        m_open = true;
+        ++m_s->explorers[m_id];
+    }
     std::string m_kind, m_id;
+    bool m_calendar = false;
+    bool m_open = false;
 };
 
 class Attachments : public Base {
@@ -720,9 +777,12 @@ public:
         if (m == "IncludeRecurrences") return CAutoValue::Bool(m_includeRecurrences);
         Unknown(m);
     }
+    // Outlook expands recurrences only when the collection was sorted ascending by
+    // [Start] before IncludeRecurrences was set, and stays sorted so.
     void Put(const std::string& m, const CAutoValue& v) override {
         if (m != "IncludeRecurrences") Unknown(m);
         m_includeRecurrences = v.AsBool();
+        m_expand = m_includeRecurrences && m_sortedByStart;
     }
     CAutoValue Call(const std::string& m, const std::vector<CAutoValue>& args) override {
         if (m == "GetFirst") {
@@ -739,6 +799,8 @@ public:
             if (key != "[Start]" && key != "[End]") throw CAutoError(AutoCode::InvalidArg, "cannot sort by " + key);
             bool descending = args.size() > 1 && args[1].GetKind() != CAutoValue::Kind::Missing && args[1].AsBool();
             bool byEnd = key == "[End]";
+            m_sortedByStart = !byEnd && !descending;
+            if (!m_sortedByStart) m_expand = false;
             std::stable_sort(m_entries.begin(), m_entries.end(), [&](const Entry& a, const Entry& b) {
                 double x = COleDateTime::ToLinear(byEnd ? a.end : a.start), y = COleDateTime::ToLinear(byEnd ? b.end : b.start);
                 return descending ? x > y : x < y;
@@ -772,6 +834,8 @@ public:
 
 private:
     int32_t Count() const {
+        // Undefined while recurrences are included: the series may never end.
+        if (m_includeRecurrences) return kUndefinedCount;
         if (m_folder->kind == 0 && !m_restricted) return m_folder->itemCount;
         return static_cast<int32_t>(m_entries.size());
     }
@@ -791,11 +855,12 @@ private:
         auto filter = CStoreFilter::Parse(filterText, locale, error);
         if (!filter) throw CAutoError(AutoCode::Exception, "cannot parse the condition \"" + filterText + "\": " + error);
         std::vector<Entry> candidates = m_entries;
-        if (m_includeRecurrences && !m_restricted) candidates = Expand(*filter);
+        if (m_expand && !m_restricted) candidates = Expand(*filter);
         std::vector<Entry> kept;
         for (const auto& e : candidates)
             if (filter->Matches(e.start, e.end)) kept.push_back(e);
         auto r = std::make_shared<Items>(m_s, m_folder, std::move(kept), true);
+        r->m_includeRecurrences = m_expand;
         return r;
     }
     // Every single appointment, and every occurrence of the recurring ones near the filter's dates.
@@ -849,7 +914,11 @@ private:
     std::vector<Entry> m_entries;
     bool m_restricted;
     bool m_includeRecurrences = false;
+    bool m_sortedByStart = false; // the latest Sort was [Start] ascending
+    bool m_expand = false;        // IncludeRecurrences set in the documented order
     size_t m_pos = 0;
+    // What Outlook answers for Count while recurrences are included.
+    static constexpr int32_t kUndefinedCount = 0x7FFFFFFF;
 };
 
 class Folder;
@@ -877,6 +946,7 @@ public:
     CAutoValue Get(const std::string& m) override {
         if (m == "Name") return CAutoValue::String(m_f->name);
         if (m == "EntryID") return CAutoValue::String(m_f->entryId);
+        if (m == "StoreID") return CAutoValue::String(m_s->storeId);
         if (m == "UnReadItemCount") return CAutoValue::Int(m_f->unread);
         if (m == "DefaultItemType") return CAutoValue::Int(m_f->kind);
         if (m == "Folders") return CAutoValue::Object(std::make_shared<Folders>(m_s, m_f));
@@ -894,15 +964,16 @@ public:
         Unknown(m);
     }
     CAutoValue Call(const std::string& m, const std::vector<CAutoValue>& args) override {
-        if (m == "Display") {
+        if (m == "Display") { // a new explorer window on the folder
             Args(args, 0, 0);
             Log("Display " + m_f->entryId);
+            ++m_s->explorers[m_f->entryId];
             return {};
         }
-        if (m == "GetExplorer") {
+        if (m == "GetExplorer") { // a new, inactive explorer: no window until shown
             Args(args, 0, 1);
             Log("GetExplorer " + m_f->entryId);
-            return CAutoValue::Object(std::make_shared<Window>(m_s, "Explorer", m_f->entryId));
+            return CAutoValue::Object(std::make_shared<Window>(m_s, "Explorer", m_f->entryId, m_f->kind == 1));
         }
         Unknown(m);
     }
@@ -964,6 +1035,9 @@ public:
             Args(args, 1, 2);
             std::string id = args[0].AsString();
             Log("GetItemFromID " + id);
+            // The store's id, when given, must name this store (the only one).
+            if (args.size() == 2 && args[1].GetKind() != CAutoValue::Kind::Missing && args[1].AsString() != m_s->storeId)
+                throw CAutoError(AutoCode::Exception, "no store with the id " + args[1].AsString());
             AutoObjectPtr found = Find(*m_s->root, id);
             if (!found) throw CAutoError(AutoCode::Exception, "no item with the entry id " + id);
             return CAutoValue::Object(found);
@@ -1161,6 +1235,10 @@ void CSubstituteOutlook::Disconnect() {
 void CSubstituteOutlook::Restart() { m_state->running = true; }
 bool CSubstituteOutlook::Running() const { return m_state->running; }
 void CSubstituteOutlook::SetMenuEntry(bool present) { m_state->menuEntry = present; }
+int CSubstituteOutlook::ExplorerWindows(const std::string& folderId) const {
+    auto it = m_state->explorers.find(folderId);
+    return it == m_state->explorers.end() ? 0 : it->second;
+}
 int CSubstituteOutlook::PendingItems() const { return static_cast<int>(m_state->pending.size()); }
 int CSubstituteOutlook::CountSubject(const std::string& subject) const {
     std::function<int(const FolderData&)> count = [&](const FolderData& f) {

@@ -39,6 +39,8 @@ public:
     bool Running() const;
     // Whether the inspector's menu holds the entry 1987 that jumps the calendar to a day.
     void SetMenuEntry(bool present);
+    // Explorer windows opened on the folder so far.
+    int ExplorerWindows(const std::string& folderId) const;
     // Appointments added with Items.Add whose inspector has not been closed.
     int PendingItems() const;
     // Saved appointments with this subject, in every folder.

@@ -700,11 +700,13 @@ TEST_F(InteractiveDesktop, TooltipsAfterTheRestSwitchingAtOnceGoneAfterTenSecond
     EXPECT_TRUE(WaitFor([&] { return Logged("Activate " + id); }, 5000)) << id;
     for (const char* step : {"GetItemFromID ", "Display ", "GetInspector ", "Activate "})
         EXPECT_TRUE(Logged(step + id)) << step << id;
-    // A click on a day opens the calendar at that day.
+    // A click on a day opens the calendar at that day: the sample store answers
+    // Outlook 2016, whose calendar view goes there itself, with no helper appointment.
     const std::string date = day->describe.substr(day->describe.size() - 10);
     Sleep(700);
     Click(d);
-    EXPECT_TRUE(WaitFor([&] { return Logged("Start " + date + " 00:00"); }, 8000)) << date;
+    EXPECT_TRUE(WaitFor([&] { return Logged("GoToDate " + date + " "); }, 8000)) << date;
+    EXPECT_FALSE(Logged("Items.Add "));
     // A click outside every region does nothing.
     Sleep(2000);
     const size_t before = Actions().size();
