@@ -9,6 +9,7 @@
 #include <random>
 
 #include "PosixTestUtil.h"
+#include "TwoColourBmp.h"
 #include "platform/Platform.h"
 #include "platform/common/MemoryRegistry.h"
 #include "platform/posix/PosixWallpaper.h"
@@ -113,29 +114,7 @@ private:
 
 // A 24-bit BMP of one colour with a stripe of another, so that position matters.
 void WriteBmp(const std::string& path, int w, int h, uint32_t rgb, uint32_t stripe) {
-    const int stride = (w * 3 + 3) & ~3;
-    std::string f(54 + static_cast<size_t>(stride) * h, '\0');
-    auto put = [&f](size_t at, uint32_t v, int n) {
-        for (int i = 0; i < n; ++i) f[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-    };
-    f[0] = 'B';
-    f[1] = 'M';
-    put(2, static_cast<uint32_t>(f.size()), 4);
-    put(10, 54, 4);
-    put(14, 40, 4);
-    put(18, static_cast<uint32_t>(w), 4);
-    put(22, static_cast<uint32_t>(h), 4);
-    put(26, 1, 2);
-    put(28, 24, 2);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const uint32_t c = (x / 40) % 2 ? stripe : rgb;
-            const size_t at = 54 + static_cast<size_t>(h - 1 - y) * stride + x * 3;
-            f[at] = static_cast<char>(c & 0xFF);
-            f[at + 1] = static_cast<char>((c >> 8) & 0xFF);
-            f[at + 2] = static_cast<char>((c >> 16) & 0xFF);
-        }
-    WriteFile(path, f);
+    WriteFile(path, TwoColourBmp(w, h, rgb, stripe, 40));
 }
 
 // Runs "orvanta ARGS" with env; its exit code.

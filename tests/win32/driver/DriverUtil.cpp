@@ -1,4 +1,5 @@
 #include "DriverUtil.h"
+#include "TwoColourBmp.h"
 
 #include <gtest/gtest.h>
 #include <oleauto.h>
@@ -624,28 +625,9 @@ std::string SampleStore() {
 
 // A 24-bit picture of two colours in vertical bands, written as BMP.
 bool WriteBmp(const std::wstring& path, int w, int h, COLORREF a, COLORREF b) {
-    const int stride = (w * 3 + 3) & ~3;
-    std::vector<unsigned char> f(54 + static_cast<size_t>(stride) * h, 0);
-    auto put = [&f](size_t at, uint32_t v, int n) {
-        for (int i = 0; i < n; ++i) f[at + i] = static_cast<unsigned char>((v >> (8 * i)) & 0xFF);
-    };
-    f[0] = 'B';
-    f[1] = 'M';
-    put(2, static_cast<uint32_t>(f.size()), 4);
-    put(10, 54, 4);
-    put(14, 40, 4);
-    put(18, static_cast<uint32_t>(w), 4);
-    put(22, static_cast<uint32_t>(h), 4);
-    put(26, 1, 2);
-    put(28, 24, 2);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const COLORREF c = (x / 64) % 2 ? b : a;
-            unsigned char* p = &f[54 + static_cast<size_t>(y) * stride + static_cast<size_t>(x) * 3];
-            p[0] = GetBValue(c);
-            p[1] = GetGValue(c);
-            p[2] = GetRValue(c);
-        }
+    // COLORREF holds blue in its high byte.
+    auto rgb = [](COLORREF c) { return uint32_t{GetRValue(c)} << 16 | uint32_t{GetGValue(c)} << 8 | GetBValue(c); };
+    const std::string f = TwoColourBmp(w, h, rgb(a), rgb(b), 64);
     FILE* out = _wfopen(path.c_str(), L"wb");
     if (!out) return false;
     const bool ok = fwrite(f.data(), 1, f.size(), out) == f.size();
