@@ -10,13 +10,7 @@
 // posix: none (the port is null): no lock is watched.
 #include <cstdint>
 
-// The session-change message a window registered for notices receives.
-namespace SessionNotice {
-constexpr unsigned Message = 0x02B1; // WM_WTSSESSION_CHANGE
-constexpr uintptr_t Lock = 7;        // WTS_SESSION_LOCK
-constexpr uintptr_t Unlock = 8;      // WTS_SESSION_UNLOCK
-} // namespace SessionNotice
-
+// A window registered for notices receives them as OnSessionChange (WindowKit.h).
 class IDesktopLockPort {
 public:
     virtual ~IDesktopLockPort() = default;

@@ -1,8 +1,6 @@
 #include "WindowKit.h"
 
 namespace {
-constexpr uintptr_t kSessionLock = 7;   // WTS_SESSION_LOCK
-constexpr uintptr_t kSessionUnlock = 8; // WTS_SESSION_UNLOCK
 constexpr unsigned kLastMessage = 0xFFFF; // registered messages end here
 
 bool Mouse(IWindowEvents& events, MouseAction action, intptr_t lParam) {
@@ -29,8 +27,8 @@ bool DeliverWindowMessage(IWindowEvents& events, unsigned msg, uintptr_t wp, int
         return events.OnDisplayChange(DisplayChange{static_cast<int>(wp), static_cast<int>(lp & 0xFFFF),
                                                     static_cast<int>((lp >> 16) & 0xFFFF)});
     case Msg::SessionChange:
-        return events.OnSessionChange(wp == kSessionLock     ? SessionChange::Lock
-                                      : wp == kSessionUnlock ? SessionChange::Unlock
+        return events.OnSessionChange(wp == SessionCode::Lock     ? SessionChange::Lock
+                                      : wp == SessionCode::Unlock ? SessionChange::Unlock
                                                              : SessionChange::Other);
     case Msg::MouseMove: return Mouse(events, MouseAction::Move, lp);
     case Msg::LButtonDown: return Mouse(events, MouseAction::LeftDown, lp);

@@ -31,7 +31,7 @@ constexpr unsigned QueryEndSession = 0x0011;
 constexpr unsigned EndSession = 0x0016;
 constexpr unsigned SettingChange = 0x001A;
 constexpr unsigned DisplayChange = 0x007E;
-constexpr unsigned SessionChange = 0x02B1;
+constexpr unsigned SessionChange = 0x02B1; // its wParam: SessionCode
 constexpr unsigned Command = 0x0111;
 constexpr unsigned Timer = 0x0113;
 constexpr unsigned User = 0x0400; // from here up: the program's own messages
@@ -43,6 +43,12 @@ constexpr unsigned LButtonDblClk = 0x0203;
 constexpr unsigned RButtonDown = 0x0204;
 constexpr unsigned RButtonUp = 0x0205;
 } // namespace Msg
+
+// What Msg::SessionChange's wParam says (WTS_SESSION_LOCK and _UNLOCK).
+namespace SessionCode {
+constexpr uintptr_t Lock = 7;
+constexpr uintptr_t Unlock = 8;
+} // namespace SessionCode
 
 // A point in a window's or the screen's coordinates.
 struct WindowPoint {

@@ -320,7 +320,7 @@ protected:
         for (const auto& s : env.wallpaper.sets) n += s == "spi|c:\\pics\\lake.bmp|0";
         return n;
     }
-    void Notice(uintptr_t what) { frame.Window()->Send(SessionNotice::Message, what, 1); }
+    void Notice(uintptr_t what) { frame.Window()->Send(Msg::SessionChange, what, 1); }
     bool StoredHideData() {
         CSettings stored(kRoot);
         stored.Load();
@@ -344,7 +344,7 @@ TEST_F(FrameLockTest, ASessionLockShowsTheUsersPictureAndTheUnlockOursWithoutSav
     ASSERT_EQ(OursSet(), 1);
     EXPECT_EQ(desktop.watched, std::vector<uintptr_t>{frame.Window()->Handle()});
 
-    Notice(SessionNotice::Lock);
+    Notice(SessionCode::Lock);
     EXPECT_TRUE(frame.HiddenByLock());
     EXPECT_TRUE(settings.m_hideData);
     EXPECT_FALSE(StoredHideData()); // in memory only
@@ -357,10 +357,10 @@ TEST_F(FrameLockTest, ASessionLockShowsTheUsersPictureAndTheUnlockOursWithoutSav
     EXPECT_FALSE(env.windows.TimerRunning(CMainFrame::kRefreshTimer));
     // The watcher's reports repeat while locked: nothing more happens.
     for (int i = 0; i < 3; ++i) frame.Window()->Send(CMainFrame::kDesktopLockMsg, 0, 1);
-    Notice(SessionNotice::Lock);
+    Notice(SessionCode::Lock);
     EXPECT_EQ(env.wallpaper.sets.size(), 2u);
 
-    Notice(SessionNotice::Unlock);
+    Notice(SessionCode::Unlock);
     EXPECT_FALSE(frame.HiddenByLock());
     EXPECT_FALSE(settings.m_hideData);
     EXPECT_EQ(OursSet(), 2);
@@ -378,9 +378,9 @@ TEST_F(FrameLockTest, DataTheUserHidStayHiddenThroughALockAndItsUnlock) {
     Start();
     ASSERT_TRUE(frame.RouteCommand(ID_HIDE_DATA));
     const size_t sets = env.wallpaper.sets.size();
-    Notice(SessionNotice::Lock);
+    Notice(SessionCode::Lock);
     EXPECT_FALSE(frame.HiddenByLock());
-    Notice(SessionNotice::Unlock);
+    Notice(SessionCode::Unlock);
     EXPECT_TRUE(settings.m_hideData);
     EXPECT_EQ(env.wallpaper.sets.size(), sets);
 }
@@ -390,7 +390,7 @@ TEST_F(FrameLockTest, WithoutHideOnDesktopLockReportsAreIgnoredAndNothingIsWatch
     settings.Save();
     Start();
     EXPECT_FALSE(frame.Watcher().Running());
-    Notice(SessionNotice::Lock);
+    Notice(SessionCode::Lock);
     frame.Window()->Send(CMainFrame::kDesktopLockMsg, 0, 1);
     EXPECT_FALSE(frame.HiddenByLock());
     EXPECT_EQ(OursSet(), 1);
@@ -421,7 +421,7 @@ TEST_P(FramePollTest, ThePollRunsOnlyWhereTheSessionGivesNoLockNotices) {
     if (notices) {
         // The input desktop was never switched to; a lock still reaches the frame.
         EXPECT_EQ(desktop.Polls(), 0);
-        Notice(SessionNotice::Lock);
+        Notice(SessionCode::Lock);
         EXPECT_TRUE(frame.HiddenByLock());
     } else {
         EXPECT_EQ(frame.Watcher().Interval(), 400u);
@@ -445,7 +445,7 @@ INSTANTIATE_TEST_SUITE_P(SessionNotices, FramePollTest, ::testing::Bool(),
 
 TEST_F(FrameLockTest, HideDataWhileALockHidTheDataShowsThemAndTheClockRunsAgain) {
     Start();
-    Notice(SessionNotice::Lock);
+    Notice(SessionCode::Lock);
     ASSERT_TRUE(frame.HiddenByLock());
     // The menu shows "Hide Data" ticked; choosing it shows the data.
     ASSERT_TRUE(frame.RouteCommand(ID_HIDE_DATA));
