@@ -96,6 +96,7 @@
 #define ID_HELP_INDEX 32786
 #define ID_SHOW_STARTUP_INFO 32803
 #define ID_HIDE_DATA 32795
+#define ID_PRESENTING 32804 /* every subject drawn as "Busy" while checked */
 #define ID_START_OUTLOOK 32788
 #define ID_REFRESH 32790
 #define ID_POPUP 32798 /* the double-click action 3; no item of the tray menu */

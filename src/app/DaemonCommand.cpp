@@ -25,6 +25,11 @@ bool CDaemonCommand::Parse(const std::vector<std::string>& args, Request& reques
         else if (args[1] == "green") request.id = ID_STYLE_GREEN;
         else if (args[1] == "brown") request.id = ID_STYLE_BROWN;
         if (request.id != 0) request.done = "The style is now " + args[1] + ".";
+    } else if (args.size() == 2 && args[0] == "presenting") {
+        if (args[1] == "on")
+            request = {ID_PRESENTING, 1, "Presenting: every subject is drawn as \"Busy\" until \"orvanta presenting off\"."};
+        else if (args[1] == "off")
+            request = {ID_PRESENTING, 2, "Presenting is off: the subjects are drawn again."};
     } else if (args.size() == 2 && args[0] == "new") {
         if (args[1] == "appointment") request.id = ID_NEW_APPOINTMENT;
         else if (args[1] == "task") request.id = ID_NEW_TASK;
@@ -35,7 +40,7 @@ bool CDaemonCommand::Parse(const std::vector<std::string>& args, Request& reques
 
 std::set<unsigned> CDaemonCommand::Commands() {
     return {ID_REFRESH,     ID_HIDE_DATA,       ID_APP_EXIT, ID_STYLE_BLUE, ID_STYLE_GREEN,
-            ID_STYLE_BROWN, ID_NEW_APPOINTMENT, ID_NEW_TASK, ID_NEW_MAIL, ID_SETTINGS};
+            ID_STYLE_BROWN, ID_NEW_APPOINTMENT, ID_NEW_TASK, ID_NEW_MAIL, ID_SETTINGS, ID_PRESENTING};
 }
 
 std::string CDaemonCommand::Refusal(const std::vector<std::string>& args) {
@@ -45,7 +50,7 @@ std::string CDaemonCommand::Refusal(const std::vector<std::string>& args) {
     static const struct {
         const char* command;
         const char* values;
-    } kValues[] = {{"style", "blue, green or brown"}, {"new", "appointment, task or mail"}};
+    } kValues[] = {{"style", "blue, green or brown"}, {"new", "appointment, task or mail"}, {"presenting", "on or off"}};
     for (const auto& v : kValues) {
         if (args.empty() || args[0] != v.command) continue;
         const std::string takes = std::string(v.command) + " takes one value: " + v.values;

@@ -11,7 +11,7 @@ class CDaemonCommand {
 public:
     struct Request {
         unsigned id = 0;
-        unsigned argument = 0; // lParam: for Hide Data, 1 hide and 2 show
+        unsigned argument = 0; // lParam: for Hide Data 1 hide and 2 show; Presenting 1 on, 2 off
         std::string done;      // printed once the running copy took it; empty: nothing
     };
     // The request of args, or false when args name no command for the running copy.

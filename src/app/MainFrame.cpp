@@ -97,6 +97,8 @@ bool CMainFrame::OnCommand(unsigned id, intptr_t argument) {
     // item itself toggles); the settings command says the settings were saved.
     if (id == ID_HIDE_DATA && argument != 0) {
         if ((argument == 1) != m_settings.m_hideData) ToggleHideData();
+    } else if (id == ID_PRESENTING && argument != 0) {
+        if (m_doc && (argument == 1) != m_doc->Presenting()) RouteCommand(ID_PRESENTING);
     } else if (id == ID_SETTINGS && argument == kSettingsSaved) {
         OnSettingsSavedElsewhere();
     } else {
@@ -126,6 +128,8 @@ bool CMainFrame::OnEndSession(bool ending) {
 
 bool CMainFrame::OnSettingChange(unsigned action) {
     if (action == kSetDeskWallpaper || action == 0) CheckWallpaperChange();
+    // The high-contrast scheme went on or off: drawn again in its colours (or the style's).
+    if (action == kSetHighContrast) m_refreshRequested = true;
     return false; // the platform's own handling goes on
 }
 
@@ -207,6 +211,11 @@ bool CMainFrame::OnFrameCommand(int id) {
         return true;
     }
     case ID_HIDE_DATA: ToggleHideData(); return true;
+    case ID_PRESENTING:
+        // Read again, so the masked subjects come from the data, and drawn at once.
+        if (m_doc) m_doc->SetPresenting(!m_doc->Presenting());
+        m_refreshRequested = true;
+        return true;
     case ID_SHOW_STARTUP_INFO: ShowStartupInfo(); return true;
     case ID_START_OUTLOOK: StartOutlook(); return true;
     case ID_REFRESH: m_refreshRequested = true; return true;
@@ -447,6 +456,7 @@ std::vector<unsigned> CMainFrame::CheckedTrayItems() const {
     // style, and a style chosen while hidden leaves the data hidden.
     std::vector<unsigned> checked{static_cast<unsigned>(ID_STYLE_BLUE + m_settings.m_style)};
     if (m_settings.m_hideData) checked.push_back(ID_HIDE_DATA);
+    if (m_doc && m_doc->Presenting()) checked.push_back(ID_PRESENTING);
     return checked;
 }
 

@@ -44,6 +44,7 @@ public:
     static constexpr unsigned kDesktopLockMsg = 0x511;
     static constexpr unsigned kRefreshRequestMsg = 0x512;
     static constexpr unsigned kSetDeskWallpaper = 20; // SPI_SETDESKWALLPAPER
+    static constexpr unsigned kSetHighContrast = 0x43; // SPI_SETHIGHCONTRAST
     static constexpr unsigned kTrayId = 195;
     // The lock watcher's pause between two polls.
     static constexpr unsigned kWatcherInterval = 400;

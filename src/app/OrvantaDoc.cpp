@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "../outlook/PrivacyFilter.h"
 #include "../platform/Platform.h"
 #include "../settings/Settings.h"
 #include "../render/ImageLayer.h"
@@ -18,7 +19,7 @@
 #include "../util/Strings.h"
 
 COrvantaDoc::COrvantaDoc(CSettings& settings)
-    : m_settings(settings), m_engine(settings), m_composer(settings, std::string()) {
+    : m_settings(settings), m_engine(settings), m_composer(settings, std::string()), m_presenting(settings.m_presenting) {
     m_composer.SetPanelPainter([this](CMemWallPaper& data, CRegionList& regions) {
         const CLocaleValues locale = LocaleValues();
         PanelData panel;
@@ -49,6 +50,7 @@ bool COrvantaDoc::OpenPopup() {
     IDesktopPort* desktop = PortOrNull<IDesktopPort>();
     if (!desktop || !m_popupSource) return false;
     m_popupSource->SetMouseMode(m_settings.m_desktopMouseMode);
+    m_popupSource->ResetFocus();
     return desktop->OpenPopup(*m_popupSource, kPopupWidth, kPopupHeight);
 }
 
@@ -65,6 +67,8 @@ bool COrvantaDoc::Compose() {
     // Both region lists were recorded anew.
     for (CDesktopMapper* m : {m_desktopMapper.get(), m_popupMapper.get()})
         if (m) m->RegionsChanged(m_settings.m_showDesktopTooltip);
+    // An open pop-up paints the new picture, its focus kept on the same item.
+    if (m_popupSource) m_popupSource->PictureChanged(m_composer.PopupRegions());
     return written;
 }
 
@@ -112,6 +116,10 @@ bool COrvantaDoc::RefreshData() {
             ok = m_engine.ReadAppointments(list, list.m_dayStart, list.m_dayEnd, today) == 1 && ok;
         }
         ok = m_engine.ReadMailFolders(m_folders) == 1 && ok;
+        // What the picture may show of them; the signature below sees the same.
+        const CPrivacyFilter privacy(m_settings.m_privateItems, m_presenting);
+        privacy.Apply(m_tasks);
+        for (int i = 0; i < days; ++i) privacy.Apply(m_days[static_cast<size_t>(i)]);
     } else {
         for (int i = 0; i < std::clamp(m_settings.m_outlook.m_calDays, 1, kDayLists); ++i) dayBounds(i);
     }

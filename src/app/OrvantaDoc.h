@@ -83,6 +83,11 @@ public:
     // read draws it again even when the data are the same.
     void MarkPictureBehind() { m_redrawWanted = true; }
 
+    // Presenting: every subject is drawn as "Busy" from the next read on. Starts as the
+    // setting "Presenting" says; switched by the user, never saved.
+    bool Presenting() const { return m_presenting; }
+    void SetPresenting(bool on) { m_presenting = on; }
+
     // The clock the refresh reads; tests set their own.
     std::function<COleDateTime()> m_clock = [] { return LocalNow(); };
 
@@ -118,4 +123,5 @@ private:
     std::unique_ptr<CPopUpSource> m_popupSource;
     std::optional<Conversion> m_conversion; // the last one made
     int m_conversions = 0;
+    bool m_presenting = false;
 };

@@ -23,3 +23,55 @@ void CPopUpSource::LeftButtonDown(int x, int y) {
     w->Post(m_mouseMode == 1 ? m_mapper.ClickMessage() : m_mapper.DoubleClickMessage(), 0, point);
     w->Post(m_mapper.OtherEventMessage(), 0, point);
 }
+
+std::vector<PopupItem> CPopUpSource::Items(int& focused) {
+    std::lock_guard<std::mutex> lock(m_guard);
+    focused = m_focus.Focused();
+    return m_focus.Items();
+}
+
+bool CPopUpSource::MoveFocus(bool forward) {
+    std::lock_guard<std::mutex> lock(m_guard);
+    return m_focus.Move(forward);
+}
+
+bool CPopUpSource::SetFocus(int index) {
+    std::lock_guard<std::mutex> lock(m_guard);
+    return m_focus.Set(index);
+}
+
+bool CPopUpSource::ActivateFocused() {
+    Rect r;
+    {
+        std::lock_guard<std::mutex> lock(m_guard);
+        const int i = m_focus.Focused();
+        if (i < 0) return false;
+        r = m_focus.Items()[static_cast<size_t>(i)].rect;
+    }
+    // As a click in the middle of the item: the mapper's hit test finds the same region.
+    LeftButtonDown((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    return true;
+}
+
+int CPopUpSource::AddChangeListener(std::function<void()> changed) {
+    std::lock_guard<std::mutex> lock(m_guard);
+    const int id = m_nextListener++;
+    m_listeners.emplace(id, std::move(changed));
+    return id;
+}
+
+void CPopUpSource::RemoveChangeListener(int id) {
+    std::lock_guard<std::mutex> lock(m_guard);
+    m_listeners.erase(id);
+}
+
+void CPopUpSource::PictureChanged(const CRegionList& popupRegions) {
+    std::lock_guard<std::mutex> lock(m_guard);
+    m_focus.SetRegions(popupRegions);
+    for (auto& [id, changed] : m_listeners) changed();
+}
+
+void CPopUpSource::ResetFocus() {
+    std::lock_guard<std::mutex> lock(m_guard);
+    m_focus.Reset();
+}

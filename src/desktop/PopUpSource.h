@@ -5,10 +5,15 @@
 // forwards the move; a press forwards the click (or the double click, so that the
 // mapper's mode test accepts it in either mode) and an other-event that hides the
 // tooltip. Everything reaches the mapper by posted messages, so the main thread
-// handles it.
+// handles it. The keyboard focus and the items a screen reader is told of are kept
+// here too (CPopupFocus), under a guard of their own: the main thread hands over each
+// new picture's regions, the pop-up's thread moves the focus and reads them.
 #include <atomic>
+#include <map>
+#include <mutex>
 
 #include "../platform/DesktopPort.h"
+#include "PopupFocus.h"
 
 class CComposer;
 class CDesktopMapper;
@@ -24,6 +29,18 @@ public:
     void PaintPicture(void (*paint)(const PixelSurface& picture, void* context), void* context) override;
     void MouseMove(int screenLeft, int screenTop, int x, int y) override;
     void LeftButtonDown(int x, int y) override;
+    std::vector<PopupItem> Items(int& focused) override;
+    bool MoveFocus(bool forward) override;
+    bool SetFocus(int index) override;
+    bool ActivateFocused() override;
+    int AddChangeListener(std::function<void()> changed) override;
+    void RemoveChangeListener(int id) override;
+
+    // Main thread: the pop-up picture was drawn anew with these regions; every open
+    // pop-up is told. The focus stays on the same item where it can.
+    void PictureChanged(const CRegionList& popupRegions);
+    // Main thread, as a pop-up opens: the focus goes to its start.
+    void ResetFocus();
 
     // x in bits 0-15, y in bits 16-31, as the hook's messages carry a point.
     static std::int64_t PackPoint(int x, int y) {
@@ -35,4 +52,8 @@ private:
     const CComposer& m_composer;
     CDesktopMapper& m_mapper;
     std::atomic<int> m_mouseMode{1};
+    std::mutex m_guard; // over the focus and the listeners
+    CPopupFocus m_focus;
+    std::map<int, std::function<void()>> m_listeners;
+    int m_nextListener = 1;
 };

@@ -12,6 +12,7 @@ CAppointment::CAppointment(IAutoObject& item) {
     COleDateTimeSpan length = m_end - m_start;
     m_multiDay = length.GetStatus() == COleDateTimeSpan::valid && length.GetTotalDays() > 1.0 + 1e-9;
     m_entryId = item.Get("EntryID").AsString();
+    m_sensitivity = item.Get("Sensitivity").AsInt();
     m_attachments = ReadAttachments(item);
 }
 

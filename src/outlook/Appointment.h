@@ -24,6 +24,8 @@ public:
     bool HasAttachments() const { return !m_attachments.empty(); }
     const std::vector<std::string>& GetAttachments() const { return m_attachments; }
     const std::string& GetEntryID() const { return m_entryId; }
+    // Outlook's Sensitivity: 0 normal, 1 personal, 2 private, 3 confidential.
+    int GetSensitivity() const { return m_sensitivity; }
     std::string FormatStartTime(bool hours24) const { return FormatTime(m_start, hours24); }
     std::string FormatEndTime(bool hours24) const { return FormatTime(m_end, hours24); }
 
@@ -42,4 +44,5 @@ public:
     int m_duration = 0;
     std::vector<std::string> m_attachments;
     std::string m_entryId;
+    int m_sensitivity = 0;
 };

@@ -1,5 +1,7 @@
 #pragma once
 // The appointments of one day, in start order, at most 30.
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -15,6 +17,12 @@ public:
     const CAppointment& GetAt(int index) const { return *m_appointments[static_cast<size_t>(index)]; }
     void RemoveAll() { m_appointments.clear(); }
     void Add(std::unique_ptr<CAppointment> a) { m_appointments.push_back(std::move(a)); }
+    // Keeps, in order, the records keep returns true for (it may change them).
+    void Filter(const std::function<bool(CAppointment&)>& keep) {
+        m_appointments.erase(std::remove_if(m_appointments.begin(), m_appointments.end(),
+                                            [&](const std::unique_ptr<CAppointment>& a) { return !keep(*a); }),
+                             m_appointments.end());
+    }
 
     // The Restrict condition for the day that starts at dayStart; today's also takes the
     // items still running at its midnight.

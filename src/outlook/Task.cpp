@@ -15,5 +15,6 @@ CTask::CTask(IAutoObject& item) {
     m_percentComplete = item.Get("PercentComplete").AsInt();
     m_status = item.Get("Status").AsInt();
     m_subject = item.Get("Subject").AsString();
+    m_sensitivity = item.Get("Sensitivity").AsInt();
     m_attachments = CAppointment::ReadAttachments(item);
 }

@@ -25,6 +25,8 @@ public:
     const COleDateTime& GetCreationTime() const { return m_creationTime; }
     const COleDateTime& GetDateCompleted() const { return m_dateCompleted; }
     const std::string& GetEntryID() const { return m_entryId; }
+    // Outlook's Sensitivity: 0 normal, 1 personal, 2 private, 3 confidential.
+    int GetSensitivity() const { return m_sensitivity; }
     bool HasDueDate() const { return m_dueDate.m_dt != COleDateTime::kNoDate; }
 
     bool m_complete = false;
@@ -37,4 +39,5 @@ public:
     std::string m_entryId;
     std::string m_subject;
     std::vector<std::string> m_attachments;
+    int m_sensitivity = 0;
 };

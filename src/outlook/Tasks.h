@@ -1,5 +1,7 @@
 #pragma once
 // The task list, selected and ordered as Outlook Today does.
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -12,6 +14,12 @@ public:
     int GetCount() const { return static_cast<int>(m_tasks.size()); }
     const CTask& GetAt(int index) const;
     void RemoveAll() { m_tasks.clear(); }
+    // Keeps, in order, the tasks keep returns true for (it may change them).
+    void Filter(const std::function<bool(CTask&)>& keep) {
+        m_tasks.erase(std::remove_if(m_tasks.begin(), m_tasks.end(),
+                                     [&](const std::unique_ptr<CTask>& t) { return !keep(*t); }),
+                      m_tasks.end());
+    }
 
     // Walks the tasks folder's items in Outlook's order, taking what the task filter
     // selects; throws CAutoError from Outlook (the tasks taken so far stay).

@@ -30,10 +30,34 @@ struct TooltipMetrics {
     int taskbarTop = 0;
 };
 
+// A spot of the pop-up picture that the keyboard and a screen reader reach, in the
+// picture's (the client area's) coordinates.
+struct PopupItem {
+    enum class Role { ListItem, Button, Cell };
+    Rect rect;
+    std::string name; // the day and the subject, the folder and its count, the date
+    Role role = Role::ListItem;
+};
+
 // What the pop-up window asks of the program, from the pop-up's own thread.
 class IPopupSource {
 public:
     virtual ~IPopupSource() = default;
+    // The items in reading order and the index of the focused one (-1: none), taken
+    // together so that they belong to the same picture.
+    virtual std::vector<PopupItem> Items(int& focused) = 0;
+    // Tab and the arrow keys: the focus to the next item in reading order (or the
+    // previous one), round at the ends; false when there is no item.
+    virtual bool MoveFocus(bool forward) = 0;
+    // The focus to the item (a screen reader's selection); false when there is none.
+    virtual bool SetFocus(int index) = 0;
+    // Enter: the focused item opens as a click on it does; false when none is focused.
+    virtual bool ActivateFocused() = 0;
+    // changed is called, from the main thread, whenever the picture was drawn anew
+    // (its items and the focus may have moved): the window paints again. The number
+    // given back takes the call away again.
+    virtual int AddChangeListener(std::function<void()> changed) = 0;
+    virtual void RemoveChangeListener(int id) = 0;
     // Calls paint with the pop-up picture while the main thread cannot replace it;
     // paint is not called when there is no picture.
     virtual void PaintPicture(void (*paint)(const PixelSurface& picture, void* context), void* context) = 0;

@@ -31,6 +31,11 @@ namespace ShowCmd {
 constexpr int Normal = 1;
 }
 
+// The system's colours while its high-contrast scheme is on (red in the low byte).
+struct HighContrastColors {
+    uint32_t window = 0, windowText = 0, highlight = 0, grayText = 0;
+};
+
 class ISystemPort {
 public:
     virtual ~ISystemPort() = default;
@@ -56,4 +61,11 @@ public:
     virtual bool DesktopHostsWebView() = 0;
     // The shell's setting "show web content on the desktop" (SHGetSettings).
     virtual bool DesktopHtmlSetting() = 0;
+    // The high-contrast scheme's colours when it is on (SPI_GETHIGHCONTRAST with
+    // HCF_HIGHCONTRASTON: the system colours of window, window text, highlight and grey
+    // text); false when it is off or the system has none.
+    virtual bool HighContrast(HighContrastColors& colors) {
+        (void)colors;
+        return false;
+    }
 };

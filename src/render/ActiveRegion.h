@@ -61,6 +61,15 @@ public:
     // What a click does, in words, for people reading a list of regions.
     virtual std::string Describe() const = 0;
 
+    // How a screen reader presents the region: an item of a list (appointment, task,
+    // folder), a button (the header's) or a cell (a calendar day).
+    enum class Role { ListItem, Button, Cell };
+    virtual Role GetRole() const { return Role::ListItem; }
+    // What a screen reader says for it: the words the painter gave (the day and the
+    // subject, the folder and its count), else the region's own.
+    std::string Name() const { return m_name.empty() ? DefaultName() : m_name; }
+    void SetName(std::string name) { m_name = std::move(name); }
+
     void ShowTooltip(IRegionTooltip& tooltip, int screenX, int screenY) const {
         tooltip.Show(TooltipText(), TooltipKey(), screenX, screenY);
     }
@@ -68,10 +77,12 @@ public:
     void Activate() const;
 
 protected:
+    virtual std::string DefaultName() const { return Describe(); }
     // "Click to open <what>" or "Double click to open <what>" by the flag.
     std::string OpenText(const std::string& what) const;
 
 private:
     Rect m_rect;
     bool m_singleClick;
+    std::string m_name;
 };

@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr Colorref kWhite = MakeColorref(255, 255, 255);
 
 std::string Hour12(const COleDateTime& t) {
     char text[16];
@@ -89,9 +88,10 @@ void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLo
         canvas.SetBackground(false, 0);
         canvas.SetFont(L.fonts.heading);
         canvas.SetTextColor(L.colors[ColorSlot::Heading]);
-        canvas.DrawText(left, y, day == 0 ? std::string("Today") : locale.DayName(list.m_dayStart.GetDayOfWeek()));
+        const std::string dayName = day == 0 ? std::string("Today") : locale.DayName(list.m_dayStart.GetDayOfWeek());
+        canvas.DrawText(left, y, dayName);
         y += h * 11 / 10;
-        canvas.SetBackground(true, kWhite);
+        canvas.SetBackground(true, L.textBackground);
 
         for (int i = 0; i < list.GetCount() && y + (i > 0 ? 6 : 0) + firstLine <= drawEnd; ++i) {
             const CAppointment& a = list.GetAt(i);
@@ -135,6 +135,10 @@ void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLo
                 if (a.IsRecurring()) mark(CMemWallPaper::Recurring, 30);
             }
 
+            // What a screen reader says for the item: the day, the time and the subject.
+            std::string when = a.IsMultiDay() ? std::string("Multi - day")
+                               : a.IsAllDay() ? std::string("All day event")
+                                              : a.FormatStartTime(hours24) + "-" + a.FormatEndTime(hours24);
             const int x = left + timeWidth;
             std::string rest = surface.DrawLineWrapped(a.GetSubject(), x, y, usable - x);
             if (!a.GetSubject().empty()) y += h;
@@ -145,7 +149,8 @@ void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLo
             const int bottom = std::max(y, rowEnd);
             if (top < limit)
                 regions.AddAppointmentRegion(Rect{left, top, left + usable, std::min(limit, bottom)}.Offsetted(dx, dy),
-                                             singleClick, a.GetEntryID());
+                                             singleClick, a.GetEntryID())
+                    .SetName(dayName + ", " + when + ", " + a.GetSubject());
             y = bottom;
         }
     }

@@ -224,7 +224,8 @@ bool CComposer::Compose(int folderCount) {
         // parts show the picture behind them), blended on with the transparency. Where
         // the panel holds the key colour the blend gives the background back exactly,
         // so only the panel's own pixels are blended.
-        const int alpha = 255 - s.m_transparency * 255 / 100;
+        // In the system's high-contrast scheme the panel is opaque, whatever the transparency.
+        const int alpha = m_layout.highContrast ? 255 : 255 - s.m_transparency * 255 / 100;
         blender.DrawKeyed(background, m_originX, m_originY, data, m_layout.keyColor, alpha);
     }
     const bool written = SaveSurfaceAsBmp(background.Pixels(), m_outputPath);

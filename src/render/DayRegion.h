@@ -13,6 +13,7 @@ public:
     std::uint64_t TooltipKey() const override { return WholeDay(); }
     RegionMessage Message() const override;
     std::string Describe() const override;
+    Role GetRole() const override { return Role::Cell; }
 
 private:
     std::uint64_t WholeDay() const { return m_day > 0 ? static_cast<std::uint64_t>(m_day) : 0; }

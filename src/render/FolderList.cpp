@@ -10,8 +10,6 @@
 #include "RegionList.h"
 
 namespace {
-constexpr Colorref kWhite = MakeColorref(255, 255, 255);
-constexpr Colorref kBlack = MakeColorref(0, 0, 0);
 } // namespace
 
 void CFolderList::Draw(CMemWallPaper& data, CRegionList& regions, const CMailFolders& folders) {
@@ -23,8 +21,8 @@ void CFolderList::Draw(CMemWallPaper& data, CRegionList& regions, const CMailFol
     CMemWallPaper surface(data.Factory(), block.Width(), block.Height(), s, L, L.colors[ColorSlot::FolderBackground]);
     if (!surface.IsValid()) return;
     ICanvas& canvas = surface.Canvas();
-    canvas.SetTextColor(kBlack);
-    canvas.SetBackground(true, kWhite);
+    canvas.SetTextColor(L.folderText);
+    canvas.SetBackground(true, L.textBackground);
     const bool central = L.central;
     const bool singleClick = L.singleClick;
     const int dx = block.left + data.OriginX(), dy = block.top + data.OriginY();
@@ -61,7 +59,8 @@ void CFolderList::Draw(CMemWallPaper& data, CRegionList& regions, const CMailFol
         const int top = y, bottom = y + lineHeight;
         if (top < limit)
             regions.AddFolderRegion(Rect{x, top, block.Width() - countWidth + x, std::min(limit, bottom)}.Offsetted(dx, dy),
-                                    singleClick, folder.GetEntryID());
+                                    singleClick, folder.GetEntryID())
+                .SetName(folder.GetName() + ", " + countText);
         y = bottom;
     }
     data.DrawSurface(block.left, block.top, surface);

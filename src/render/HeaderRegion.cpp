@@ -35,3 +35,13 @@ std::string CHeaderRegion::Describe() const {
     default: return "new mail";
     }
 }
+
+std::string CHeaderRegion::DefaultName() const {
+    switch (m_kind) {
+    case NewAppointment: return "New Appointment";
+    case NewTask: return "New Task";
+    case Outlook: return "Outlook";
+    case Contacts: return "Outlook Contacts";
+    default: return "New Mail";
+    }
+}

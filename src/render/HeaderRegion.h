@@ -13,6 +13,10 @@ public:
     std::uint64_t TooltipKey() const override;
     RegionMessage Message() const override;
     std::string Describe() const override;
+    Role GetRole() const override { return Role::Button; }
+
+protected:
+    std::string DefaultName() const override;
 
 private:
     int m_kind;

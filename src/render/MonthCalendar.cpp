@@ -80,10 +80,13 @@ void CMonthCalendar::Draw(CMemWallPaper& data, CRegionList& regions, const CLoca
     CMemWallPaper surface(data.Factory(), block.Width(), block.Height(), s, L, L.colors[ColorSlot::CalendarBackground]);
     if (!surface.IsValid()) return;
     const CMaskedBitmap background = CMaskedBitmap::LoadBitmap(CStyleSet::kCalendarBackground + L.style);
-    if (!L.central && L.style == 2)
-        background.DrawStretched(surface, 0, 0, block.Width(), block.Height());
-    else
-        background.Draw(surface, 0, 0);
+    // In the system's high-contrast scheme the block stays in the window colour.
+    if (!L.highContrast) {
+        if (!L.central && L.style == 2)
+            background.DrawStretched(surface, 0, 0, block.Width(), block.Height());
+        else
+            background.Draw(surface, 0, 0);
+    }
 
     const int dx = block.left + data.OriginX(), dy = block.top + data.OriginY();
     const COleDateTime first = FirstOfMonth(today);
@@ -94,13 +97,13 @@ void CMonthCalendar::Draw(CMemWallPaper& data, CRegionList& regions, const CLoca
         if (g.showNextMonth)
             DrawSmallMonth(surface, regions, locale, g.nextMonth.x, g.nextMonth.y, AddMonths(first, 1), dx, dy);
         surface.LoadIcons(L.iconLibrary);
-        DrawIconMonth(surface, regions, g.currentMonth.x, g.currentMonth.y, today, dx, dy);
+        DrawIconMonth(surface, regions, locale, g.currentMonth.x, g.currentMonth.y, today, dx, dy);
     }
     data.DrawSurface(block.left, block.top, surface);
 }
 
-void CMonthCalendar::DrawIconMonth(CMemWallPaper& block, CRegionList& regions, int px, int py,
-                                   const COleDateTime& date, int regionDx, int regionDy) {
+void CMonthCalendar::DrawIconMonth(CMemWallPaper& block, CRegionList& regions, const CLocaleValues& locale, int px,
+                                   int py, const COleDateTime& date, int regionDx, int regionDy) {
     const CSettings& s = block.Settings();
     const PanelLayout& L = block.Layout();
     const int fdow = s.EffectiveFirstDayOfWeek();
@@ -111,7 +114,7 @@ void CMonthCalendar::DrawIconMonth(CMemWallPaper& block, CRegionList& regions, i
 
     ICanvas& canvas = block.Canvas();
     canvas.SetFont(L.fonts.calendar);
-    canvas.SetTextColor(kSmallCalendarGrey);
+    canvas.SetTextColor(L.greyText);
     canvas.SetBackground(false, 0);
     const std::vector<Cell> cells = IconMonthCells(date, fdow);
     for (size_t i = 0; i < cells.size(); ++i) {
@@ -119,7 +122,8 @@ void CMonthCalendar::DrawIconMonth(CMemWallPaper& block, CRegionList& regions, i
         block.DayNumber(c.date.GetDay()).DrawTransparent(month, c.x, c.y, kBlack);
         if (SameDay(c.date, date)) block.Today().DrawTransparent(month, c.x, c.y, kBlack);
         regions.AddDayRegion(Rect::FromSize(c.x, c.y, kIconSize, kIconSize).Offsetted(px + regionDx, py + regionDy),
-                             singleClick, c.date.m_dt);
+                             singleClick, c.date.m_dt)
+            .SetName(locale.LongDateText(c.date));
         const bool rowEnds = i + 1 == cells.size() || cells[i + 1].y != c.y;
         if (rowEnds && s.m_showWeekNumbers) {
             // The week of the row's first day.
@@ -146,7 +150,7 @@ void CMonthCalendar::DrawSmallMonth(CMemWallPaper& block, CRegionList& regions, 
     canvas.DrawText(a, b, locale.ToUpper(locale.m_monthNames[first.GetMonth() - 1]));
 
     canvas.SetFont(L.fonts.calendar);
-    canvas.DrawLine(a, b + 13, a + kRuleLength, b + 13, kSmallCalendarGrey);
+    canvas.DrawLine(a, b + 13, a + kRuleLength, b + 13, L.greyText);
     canvas.SetTextColor(L.colors[ColorSlot::Text]);
     for (int j = 0; j < 7; ++j) canvas.DrawText(a + kSmallPitchX * j, b + 15, locale.ShortDayCaption((fdow + j) % 7));
     canvas.DrawLine(a, b + 27, a + kRuleLength, b + 27, kSmallCalendarGrey);
@@ -154,11 +158,12 @@ void CMonthCalendar::DrawSmallMonth(CMemWallPaper& block, CRegionList& regions, 
     const TextSize cell = canvas.MeasureText(locale.ShortDayCaption(6));
     for (const Cell& c : SmallMonthCells(first, fdow)) {
         const bool leading = c.otherMonth && c.date < first;
-        canvas.SetTextColor(c.otherMonth ? kSmallCalendarGrey : L.colors[ColorSlot::Text]);
+        canvas.SetTextColor(c.otherMonth ? L.greyText : L.colors[ColorSlot::Text]);
         canvas.DrawText(a + c.x, b + c.y, SmallDayText(c.date.GetDay(), leading));
         // Leading days are one row of 13 pixels high; the others as high as the caption.
         const int height = leading ? kSmallPitchY : cell.height;
         regions.AddDayRegion(Rect::FromSize(a + c.x, b + c.y, cell.width, height).Offsetted(regionDx, regionDy),
-                             singleClick, c.date.m_dt);
+                             singleClick, c.date.m_dt)
+            .SetName(locale.LongDateText(c.date));
     }
 }

@@ -47,8 +47,8 @@ public:
     static std::string SmallDayText(int day, bool leading);
 
 private:
-    static void DrawIconMonth(CMemWallPaper& block, CRegionList& regions, int px, int py,
-                              const COleDateTime& date, int regionDx, int regionDy);
+    static void DrawIconMonth(CMemWallPaper& block, CRegionList& regions, const CLocaleValues& locale, int px,
+                              int py, const COleDateTime& date, int regionDx, int regionDy);
     static void DrawSmallMonth(CMemWallPaper& block, CRegionList& regions, const CLocaleValues& locale,
                                int a, int b, const COleDateTime& first, int regionDx, int regionDy);
 };

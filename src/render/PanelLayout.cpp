@@ -15,6 +15,20 @@ void PanelLayout::TakeStyle(int index) {
     colors = set.colors;
     headerBitmap = set.headerBitmap;
     iconLibrary = set.iconLibrary;
+    HighContrastColors hc;
+    ISystemPort* system = PortOrNull<ISystemPort>();
+    if (!system || !system->HighContrast(hc)) return;
+    highContrast = true;
+    for (size_t slot : {ColorSlot::TaskBackground, ColorSlot::AppointmentBackground, ColorSlot::FolderBackground,
+                        ColorSlot::CalendarBackground})
+        colors[slot] = hc.window;
+    colors[ColorSlot::Text] = colors[ColorSlot::Heading] = hc.windowText;
+    colors[ColorSlot::DueDate] = hc.highlight;
+    for (size_t slot : {ColorSlot::HeadingLine, ColorSlot::AppointmentLine, ColorSlot::FolderLine})
+        colors[slot] = hc.grayText;
+    textBackground = hc.window;
+    folderText = hc.windowText;
+    greyText = hc.grayText;
 }
 
 PanelLayout PanelLayout::ForDesktop(const CSettings& s, int screenWidth, int screenHeight, int folderCount) {

@@ -18,6 +18,14 @@ struct PanelLayout {
     int headerBitmap = 187;
     std::string iconLibrary = "look01.icl";
     StyleFonts fonts;
+    // Colours the style does not name: behind the item texts, the folders' text, the
+    // days of other months.
+    Colorref textBackground = MakeColorref(255, 255, 255);
+    Colorref folderText = MakeColorref(0, 0, 0);
+    Colorref greyText = kSmallCalendarGrey;
+    // The system's high-contrast scheme is on: every colour above is one of its
+    // (window, window text, highlight, grey text) and the panel is drawn opaque.
+    bool highContrast = false;
 
     // --- where things are ---
     // The panel: its size, the header position and the blocks inside it. In the

@@ -6,24 +6,29 @@
 #include "HeaderRegion.h"
 #include "TaskRegion.h"
 
-void CRegionList::AddHeaderRegion(const Rect& rect, bool singleClick, int kind) {
+CActiveRegion& CRegionList::AddHeaderRegion(const Rect& rect, bool singleClick, int kind) {
     m_regions.push_back(std::make_unique<CHeaderRegion>(rect, singleClick, kind));
+    return *m_regions.back();
 }
 
-void CRegionList::AddAppointmentRegion(const Rect& rect, bool singleClick, const std::string& entryId) {
+CActiveRegion& CRegionList::AddAppointmentRegion(const Rect& rect, bool singleClick, const std::string& entryId) {
     m_regions.push_front(std::make_unique<CAppointmentRegion>(rect, singleClick, entryId));
+    return *m_regions.front();
 }
 
-void CRegionList::AddTaskRegion(const Rect& rect, bool singleClick, const std::string& entryId) {
+CActiveRegion& CRegionList::AddTaskRegion(const Rect& rect, bool singleClick, const std::string& entryId) {
     m_regions.push_front(std::make_unique<CTaskRegion>(rect, singleClick, entryId));
+    return *m_regions.front();
 }
 
-void CRegionList::AddFolderRegion(const Rect& rect, bool singleClick, const std::string& entryId) {
+CActiveRegion& CRegionList::AddFolderRegion(const Rect& rect, bool singleClick, const std::string& entryId) {
     m_regions.push_front(std::make_unique<CFolderRegion>(rect, singleClick, entryId));
+    return *m_regions.front();
 }
 
-void CRegionList::AddDayRegion(const Rect& rect, bool singleClick, double day) {
+CActiveRegion& CRegionList::AddDayRegion(const Rect& rect, bool singleClick, double day) {
     m_regions.push_front(std::make_unique<CDayRegion>(rect, singleClick, day));
+    return *m_regions.front();
 }
 
 const CActiveRegion* CRegionList::HitTest(int x, int y) const {

@@ -10,11 +10,12 @@
 
 class CRegionList {
 public:
-    void AddHeaderRegion(const Rect& rect, bool singleClick, int kind);
-    void AddAppointmentRegion(const Rect& rect, bool singleClick, const std::string& entryId);
-    void AddTaskRegion(const Rect& rect, bool singleClick, const std::string& entryId);
-    void AddFolderRegion(const Rect& rect, bool singleClick, const std::string& entryId);
-    void AddDayRegion(const Rect& rect, bool singleClick, double day);
+    // Each returns the region made, for the painter to name it.
+    CActiveRegion& AddHeaderRegion(const Rect& rect, bool singleClick, int kind);
+    CActiveRegion& AddAppointmentRegion(const Rect& rect, bool singleClick, const std::string& entryId);
+    CActiveRegion& AddTaskRegion(const Rect& rect, bool singleClick, const std::string& entryId);
+    CActiveRegion& AddFolderRegion(const Rect& rect, bool singleClick, const std::string& entryId);
+    CActiveRegion& AddDayRegion(const Rect& rect, bool singleClick, double day);
     void Clear() { m_regions.clear(); }
 
     // The region under the point, or null.

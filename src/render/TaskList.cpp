@@ -10,7 +10,6 @@
 #include "RegionList.h"
 
 namespace {
-constexpr Colorref kWhite = MakeColorref(255, 255, 255);
 constexpr int kTextOffset = 58; // right of the separator inset: room for five state pictures
 } // namespace
 
@@ -26,7 +25,7 @@ void CTaskList::Draw(CMemWallPaper& data, CRegionList& regions, const CLocaleVal
     ICanvas& canvas = surface.Canvas();
     canvas.SetFont(L.fonts.task);
     canvas.SetTextColor(L.colors[ColorSlot::Text]);
-    canvas.SetBackground(true, kWhite);
+    canvas.SetBackground(true, L.textBackground);
     const bool central = L.central;
     const bool singleClick = L.singleClick;
     const int dx = block.left + data.OriginX(), dy = block.top + data.OriginY();
@@ -89,7 +88,9 @@ void CTaskList::Draw(CMemWallPaper& data, CRegionList& regions, const CLocaleVal
         }
         if (top < limit)
             regions.AddTaskRegion(Rect{left, top, block.Width(), std::min(limit, bottom)}.Offsetted(dx, dy), singleClick,
-                                  task.GetEntryID());
+                                  task.GetEntryID())
+                .SetName(task.GetSubject() +
+                         (task.HasDueDate() ? ", due " + locale.LongDateText(task.GetDueDate()) : std::string()));
         if (bottom + 5 < drawEnd)
             canvas.DrawLine(left, bottom + 5, block.Width() - g.taskInsets[1], bottom + 5, L.colors[ColorSlot::HeadingLine]);
         y = bottom + 10;

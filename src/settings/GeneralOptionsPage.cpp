@@ -16,6 +16,8 @@ void CGeneralOptionsPage::Init(const CSettings& s, bool launchEntryExists, bool 
     m_hideOnDesktopLock = s.m_hideOnDesktopLock;
     m_doubleclickAction = s.m_doubleclickAction;
     m_systrayIcon = s.m_systrayIcon;
+    m_privateItems = s.m_privateItems;
+    m_presenting = s.m_presenting;
     m_ntFamily = ntFamily;
     m_modified = false;
 }
@@ -47,6 +49,8 @@ void CGeneralOptionsPage::FactorySettings() {
     m_useInteractiveDesktop = true;
     m_showDesktopTooltip = true;
     m_showContacts = true;
+    m_privateItems = 0;
+    m_presenting = false;
     // "Hide On Desktop Lock" keeps what the user chose.
     m_modified = true;
 }

@@ -29,6 +29,10 @@ public:
     static constexpr int kActionPopup = 1026;
     static constexpr int kDateIcon = 1011;
     static constexpr int kProgramIcon = 1010;
+    static constexpr int kPrivateShown = 1090;
+    static constexpr int kPrivateMasked = 1091;
+    static constexpr int kPrivateLeftOut = 1092;
+    static constexpr int kPresenting = 1093;
     static constexpr int kFactorySettings = 7;
     static constexpr int kHelp = 5;
     static constexpr int kAbout = 57664;
@@ -71,6 +75,8 @@ public:
     bool m_hideOnDesktopLock = false;
     int m_doubleclickAction = 3; // 0 settings, 1 start Outlook, 2 show/hide, 3 pop-up
     int m_systrayIcon = 0;       // 0 date icon, 1 program icon
+    int m_privateItems = 0;      // 0 shown as they are, 1 subject masked, 2 left out
+    bool m_presenting = false;   // start in presenting mode
     bool m_ntFamily = false;
 
 private:

@@ -15,6 +15,7 @@ using G = CGeneralOptionsPage;
 constexpr int kMouseModes[] = {G::kDoubleClick, G::kSingleClick};
 constexpr int kActions[] = {G::kActionSettings, G::kActionStartOutlook, G::kActionShowHide, G::kActionPopup};
 constexpr int kTrayIcons[] = {G::kDateIcon, G::kProgramIcon};
+constexpr int kPrivateItems[] = {G::kPrivateShown, G::kPrivateMasked, G::kPrivateLeftOut};
 // The controls the page's rules may grey.
 constexpr int kRuled[] = {G::kDoubleClick, G::kSingleClick, G::kShowDesktopTooltip, G::kShowContacts,
                           G::kHideOnDesktopLock};
@@ -55,6 +56,8 @@ void CGeneralOptionsTab::Fill(IPageControls& c) {
     c.SetChecked(G::kHideOnDesktopLock, m_page.m_hideOnDesktopLock);
     ShowChoice(c, kActions, m_page.m_doubleclickAction);
     ShowChoice(c, kTrayIcons, m_page.m_systrayIcon);
+    ShowChoice(c, kPrivateItems, m_page.m_privateItems);
+    c.SetChecked(G::kPresenting, m_page.m_presenting);
     ApplyEnableRules(c);
     m_filling = false;
 }
@@ -72,6 +75,8 @@ void CGeneralOptionsTab::TakeChoices(IPageControls& c) {
     if (m_page.IsEnabled(G::kHideOnDesktopLock)) m_page.m_hideOnDesktopLock = c.Checked(G::kHideOnDesktopLock);
     TakeChoice(c, kActions, m_page.m_doubleclickAction);
     TakeChoice(c, kTrayIcons, m_page.m_systrayIcon);
+    TakeChoice(c, kPrivateItems, m_page.m_privateItems);
+    m_page.m_presenting = c.Checked(G::kPresenting);
 }
 
 void CGeneralOptionsTab::ApplyEnableRules(IPageControls& c) {

@@ -83,6 +83,8 @@ const std::vector<CSettings::PersistedValue>& CSettings::SaveOrder() {
         {"SideBarCalPosY", E::NumberText, &CSettings::m_sideBarCalPosY},
         {"Refresh", E::Number, &CSettings::m_refresh},
         {"ShowStartup", E::Flag, &CSettings::m_showStartup},
+        {"Private Items", E::Number, &CSettings::m_privateItems},
+        {"Presenting", E::Flag, &CSettings::m_presenting},
     };
     return order;
 }
@@ -205,6 +207,9 @@ void CSettings::Load() {
     reg.WriteNumber("Refresh", m_refresh);
 
     m_showStartup = ReadFlag(reg, "ShowStartup", false);
+    // A hand-edited value outside 0..2 is taken as the nearest: never more shown than asked.
+    m_privateItems = std::clamp(ReadNumber(reg, "Private Items", 0), 0, 2);
+    m_presenting = ReadFlag(reg, "Presenting", false);
 }
 
 void CSettings::Save() {

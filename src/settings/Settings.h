@@ -86,6 +86,8 @@ public:
     int32_t m_sideBarCalPosY = 0;
     int32_t m_refresh = 20;
     bool m_showStartup = false;
+    int32_t m_privateItems = 0;     // "Private Items": 0 shown, 1 subject masked, 2 left out
+    bool m_presenting = false;      // "Presenting": start in presenting mode
 
     // --- derived, not persisted ---
     std::string m_convertedPath; // BMP copy of a JPEG background

@@ -48,6 +48,9 @@ const std::vector<Field>& Fields() {
         {"Doubleclick Action", Kind::Choice, &G::m_doubleclickAction, 0, 3,
          "0 settings, 1 start Outlook, 2 show/hide data, 3 pop-up data"},
         {"Systray Ico", Kind::Choice, &G::m_systrayIcon, 0, 1, "0 date icon, 1 program icon"},
+        {"Private Items", Kind::Choice, &G::m_privateItems, 0, 2,
+         "0 shown as they are, 1 subject hidden, 2 left out"},
+        {"Presenting", Kind::Flag, &G::m_presenting},
         {"SideBarStyle", Kind::Choice, &A::m_centralView, 0, 1, "0 side bar view, 1 central view"},
         {"OffsetType", Kind::Choice, &A::m_offsetPosition, 0, 1, "0 centred, 1 at CalendarPosX/CalendarPosY"},
         {"CalendarPosX", Kind::Number, &A::m_calendarPosX, 0, A::kMaxPosition, nullptr, A::kCalendarPosXEdit},
@@ -178,6 +181,8 @@ std::vector<ApplyStep> CSettingsSheetModel::Apply(CSettings& s, IRegistryPort* p
     s.m_showContacts = g.m_showContacts;
     s.m_showSplash = g.m_showSplash;
     s.m_showWeekNumbers = a.m_showWeekNumbers;
+    s.m_privateItems = g.m_privateItems;
+    s.m_presenting = g.m_presenting;
     // The style's colours and the view's geometry follow the values just taken.
     s.ApplyStyle(s.m_style);
     m_general.SetModified(false);

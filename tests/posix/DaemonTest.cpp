@@ -207,6 +207,13 @@ TEST_F(Daemon, DrawsOverTheUsersPictureAnswersCommandsAndRestoresOnExit) {
     EXPECT_EQ(Orvanta(env, {"show"}, Err(5)), 0);
     EXPECT_EQ(said(5), "The data are shown on the desktop again.\n");
     EXPECT_TRUE(WaitRoot([&](const auto& r) { return r == green; }, 3000));
+    // Presenting: every subject drawn as "Busy" at once, and the same picture again when off.
+    EXPECT_EQ(Orvanta(env, {"presenting", "on"}, Err(9)), 0) << ReadFile(Err(9));
+    EXPECT_EQ(said(9), "Presenting: every subject is drawn as \"Busy\" until \"orvanta presenting off\".\n");
+    EXPECT_TRUE(WaitRoot([&](const auto& r) { return r != green && r != userRoot; }, 5000)) << "not redrawn";
+    EXPECT_EQ(Orvanta(env, {"presenting", "off"}, Err(9)), 0) << ReadFile(Err(9));
+    EXPECT_EQ(said(9), "Presenting is off: the subjects are drawn again.\n");
+    EXPECT_TRUE(WaitRoot([&](const auto& r) { return r == green; }, 5000)) << "the subjects did not come back";
     const struct {
         std::vector<std::string> args;
         int rc;
@@ -215,6 +222,7 @@ TEST_F(Daemon, DrawsOverTheUsersPictureAnswersCommandsAndRestoresOnExit) {
         {{"style", "purple"}, 2, "orvanta: style takes one value: blue, green or brown, not \"purple\"\n"},
         {{"style"}, 2, "orvanta: style takes one value: blue, green or brown\n"},
         {{"new", "meeting"}, 2, "orvanta: new takes one value: appointment, task or mail, not \"meeting\"\n"},
+        {{"presenting"}, 2, "orvanta: presenting takes one value: on or off\n"},
         // The running copy has no pop-up window to open: said, never a silent "ok".
         {{"popup"}, 1, "orvanta: the Linux program has no pop-up window; the desktop shows the data\n"},
     };

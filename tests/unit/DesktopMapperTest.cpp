@@ -331,4 +331,90 @@ TEST_F(DesktopMapperTest, ThePopUpForwardsMovesWithItsCornerAndAPressAsAClickInE
     EXPECT_FALSE(painted);
 }
 
+// The pop-up by keyboard, as a screen reader sees it too: the items in reading order
+// (the header's button, the appointments as drawn, the tasks beside them, the days
+// below), each with its name and role; the focus starts on the first appointment,
+// Tab goes round at the ends, Enter opens the focused item as a click on it does. A
+// recomposition while the pop-up is open tells it to paint again and keeps the focus
+// on the same appointment, though another one now comes before it; when its item is
+// gone the focus goes back to the start. A listener taken away hears nothing more.
+TEST_F(DesktopMapperTest, ThePopUpsFocusGoesInReadingOrderAndKeepsItsItemThroughARecomposition) {
+    CComposer composer(settings, "unused.bmp");
+    CPopUpSource source(composer, mapper);
+    auto draw = [&](const std::vector<std::string>& appointments) {
+        // As the painters record them: header first, then each block in drawing order.
+        regions.Clear();
+        regions.AddHeaderRegion({0, 0, 100, 30}, true, 0);
+        int y = 40;
+        for (const std::string& id : appointments) {
+            regions.AddAppointmentRegion({0, y, 300, y + 20}, true, id).SetName("Today, " + id);
+            y += 20;
+        }
+        regions.AddTaskRegion({400, 40, 700, 60}, true, "TASK-1").SetName("Report");
+        regions.AddTaskRegion({400, 60, 700, 80}, true, "TASK-2").SetName("Budget");
+        regions.AddDayRegion({10, 300, 30, 315}, true, 46363.0);
+        mapper.RegionsChanged(true);
+        source.PictureChanged(regions);
+    };
+    int changes = 0;
+    const int listener = source.AddChangeListener([&] { ++changes; });
+    draw({"APPT-A", "APPT-B", "APPT-C"});
+    source.ResetFocus();
+    EXPECT_EQ(changes, 1);
+
+    int focused = -1;
+    std::vector<PopupItem> items = source.Items(focused);
+    std::vector<std::string> names;
+    for (const PopupItem& i : items) names.push_back(i.name);
+    ASSERT_EQ(names.size(), 7u);
+    EXPECT_EQ(std::vector<std::string>(names.begin(), names.end() - 1),
+              (std::vector<std::string>{"New Appointment", "Today, APPT-A", "Today, APPT-B", "Today, APPT-C", "Report",
+                                        "Budget"}));
+    EXPECT_EQ(items[0].role, PopupItem::Role::Button);
+    EXPECT_EQ(items[1].role, PopupItem::Role::ListItem);
+    EXPECT_EQ(items[6].role, PopupItem::Role::Cell);
+    EXPECT_EQ(items[6].rect, (Rect{10, 300, 30, 315}));
+    EXPECT_EQ(focused, 1) << "starts on the first appointment";
+
+    // Backwards past the first item to the last one, forward round again.
+    ASSERT_TRUE(source.MoveFocus(false));
+    ASSERT_TRUE(source.MoveFocus(false));
+    source.Items(focused);
+    EXPECT_EQ(focused, 6);
+    ASSERT_TRUE(source.MoveFocus(true));
+    ASSERT_TRUE(source.MoveFocus(true));
+    ASSERT_TRUE(source.MoveFocus(true));
+    source.Items(focused);
+    EXPECT_EQ(focused, 2) << "APPT-B";
+
+    // A new picture with an appointment before it: still on APPT-B, and the pop-up told.
+    draw({"APPT-0", "APPT-A", "APPT-B", "APPT-C"});
+    EXPECT_EQ(changes, 2);
+    items = source.Items(focused);
+    ASSERT_EQ(focused, 3);
+    EXPECT_EQ(items[3].name, "Today, APPT-B");
+
+    // Enter: the click in the middle of the focused item, so the mapper opens it.
+    sent.clear();
+    ASSERT_TRUE(source.ActivateFocused());
+    env.windows.DeliverPosted();
+    EXPECT_EQ(sent, (std::vector<std::string>{"1284 APPT-B"}));
+
+    // Its item gone: back to the first appointment. Unheard once taken away.
+    draw({"APPT-A", "APPT-C"});
+    source.Items(focused);
+    EXPECT_EQ(focused, 1);
+    source.RemoveChangeListener(listener);
+    draw({"APPT-A"});
+    EXPECT_EQ(changes, 3);
+
+    // Nothing to focus in an empty picture.
+    regions.Clear();
+    source.PictureChanged(regions);
+    EXPECT_TRUE(source.Items(focused).empty());
+    EXPECT_EQ(focused, -1);
+    EXPECT_FALSE(source.MoveFocus(true));
+    EXPECT_FALSE(source.ActivateFocused());
+}
+
 } // namespace

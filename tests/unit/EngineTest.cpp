@@ -1,6 +1,7 @@
 // The engine, the records and the refresh over the substitute Outlook store.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <tuple>
 
 #include <cmath>
@@ -599,6 +600,68 @@ TEST_F(EngineTest, SignatureFollowsWhatTheWallpaperShows) {
     EXPECT_EQ(text.rfind("Day 009:00 - 10:00f1ffReviewDay 1Day 2Day 3Day 4Inbox2Report0f1ff", 0), 0u) << text;
 }
 
+// Outlook's Sensitivity (2 private, 3 confidential; 1 personal is not private) read
+// with the other fields, and what "Private Items" and presenting let the wallpaper
+// show: each of the six combinations masks or leaves out exactly its items, the
+// times stay, and each gives its own change signature, so switching redraws.
+TEST_F(EngineTest, PrivateItemsAndPresentingDecideWhatTheWallpaperShows) {
+    Load(R"({"folders": [{"name": "Inbox", "role": "inbox", "unread": 1},
+        {"name": "Calendar", "role": "calendar", "appointments": [
+            {"subject": "Stand-up", "start": "today 09:00", "end": "today 09:15"},
+            {"subject": "Doctor", "start": "today 11:00", "end": "today 12:00", "sensitivity": 2,
+             "attachments": ["referral.pdf"]},
+            {"subject": "Lunch with Ann", "start": "today 12:30", "end": "today 13:30", "sensitivity": 1},
+            {"subject": "Merger talks", "start": "today 15:00", "end": "today 16:00", "sensitivity": 3}]},
+        {"name": "Tasks", "role": "tasks", "tasks": [
+            {"subject": "Report", "created": "today-3"},
+            {"subject": "Tax return", "created": "today-2", "sensitivity": 2}]}]})");
+    ASSERT_TRUE(Doc().RefreshData());
+    const CAppointments& day = Doc().Day(0);
+    ASSERT_EQ(day.GetCount(), 4);
+    EXPECT_EQ(day.GetAt(0).GetSensitivity(), 0);
+    EXPECT_EQ(day.GetAt(1).GetSensitivity(), 2);
+    EXPECT_EQ(day.GetAt(2).GetSensitivity(), 1);
+    EXPECT_EQ(day.GetAt(3).GetSensitivity(), 3);
+    EXPECT_EQ(Doc().Tasks().GetAt(1).GetSensitivity(), 2);
+
+    using V = std::vector<std::string>;
+    struct Case {
+        int privateItems;
+        bool presenting;
+        V appointments, tasks;
+    } cases[] = {
+        {0, false, {"Stand-up", "Doctor", "Lunch with Ann", "Merger talks"}, {"Report", "Tax return"}},
+        {1, false, {"Stand-up", "Private appointment", "Lunch with Ann", "Private appointment"}, {"Report", "Private task"}},
+        {2, false, {"Stand-up", "Lunch with Ann"}, {"Report"}},
+        {0, true, {"Busy", "Busy", "Busy", "Busy"}, {"Busy", "Busy"}},
+        {1, true, {"Busy", "Busy", "Busy", "Busy"}, {"Busy", "Busy"}},
+        {2, true, {"Busy", "Busy"}, {"Busy"}},
+    };
+    std::set<uint32_t> signatures;
+    for (const Case& c : cases) {
+        const std::string what = "Private Items " + std::to_string(c.privateItems) + (c.presenting ? ", presenting" : "");
+        settings->m_privateItems = c.privateItems;
+        Doc().SetPresenting(c.presenting);
+        ASSERT_TRUE(Doc().RefreshData()) << what;
+        EXPECT_EQ(Subjects(0), c.appointments) << what;
+        EXPECT_EQ(TaskSubjects(), c.tasks) << what;
+        // The times and marks stay: the first item shown keeps its own hours.
+        EXPECT_EQ(Doc().Day(0).GetAt(0).FormatStartTime(true), "09:00") << what;
+        if (c.privateItems == 1 && !c.presenting) {
+            EXPECT_TRUE(Doc().Day(0).GetAt(1).HasAttachments()) << what;
+            EXPECT_EQ(Doc().Day(0).GetAt(1).GetAttachments(), V{""}) << "the file name goes with the subject";
+        }
+        signatures.insert(Doc().LastSignature());
+    }
+    // "Private Items" 1 and 0 give the same picture while presenting; every other pair differs.
+    EXPECT_EQ(signatures.size(), 5u);
+    // Back to 0: what Outlook holds, read again.
+    settings->m_privateItems = 0;
+    Doc().SetPresenting(false);
+    EXPECT_TRUE(Doc().RefreshAndCompare()) << "switching back redraws";
+    EXPECT_EQ(Subjects(0), cases[0].appointments);
+}
+
 TEST_F(EngineTest, StoreFaultsAreReportedWithTheirPlace) {
     std::string error;
     struct Case {
@@ -735,6 +798,8 @@ TEST_F(EngineTest, HostileStoresAreRefusedWithTheirPlace) {
         {store(R"({"start": "0099-12-31 12:00"})"), "/folders/1/appointments/0/start: no such day"},
         {store(R"({"start": "2026-12-07 09:00", "end": "2026-12-09 09:00", "recurrence": {"type": "daily"}})"),
          "/folders/1/appointments/0/recurrence: an occurrence lasts longer than its recurrence period of 1 days"},
+        {store(R"({"start": "today", "sensitivity": 4})"), "/folders/1/appointments/0/sensitivity"},
+        {store("", R"({"sensitivity": -1})"), "/folders/2/tasks/0/sensitivity"},
         {R"({"verison": "16.0", "folders": []})", "/verison: unknown field"},
         {R"({"folders": [{"name": "Calendar", "role": "calendar"}]})", R"(/folders: no folder has the role "tasks")"},
         {R"({"folders": [{"name": "Tasks", "role": "tasks"}]})", R"(/folders: no folder has the role "calendar")"},

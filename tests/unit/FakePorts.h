@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <tuple>
@@ -72,6 +73,11 @@ public:
     uint32_t DesktopColor() override { return desktopColor; }
     bool DesktopHostsWebView() override { return webView; }
     bool DesktopHtmlSetting() override { return desktopHtml; }
+    std::optional<HighContrastColors> highContrast; // the scheme on, with these colours
+    bool HighContrast(HighContrastColors& colors) override {
+        if (highContrast) colors = *highContrast;
+        return highContrast.has_value();
+    }
     intptr_t ShellExecuteVerb(const std::string& verb, const std::string& file, const std::string& params,
                           int) override {
         shellCalls.push_back(verb + "|" + file + "|" + params);

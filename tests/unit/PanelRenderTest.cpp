@@ -9,6 +9,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -54,7 +55,23 @@ struct RenderCase {
     bool german;
     bool busyMonth = false;
     bool scripts = false; // subjects and a folder name in Greek, Cyrillic, Chinese and emoji
+    int privateItems = -1; // the sample week with private items, "Private Items" as given
+    bool presenting = false;
+    bool highContrast = false; // the system's high-contrast scheme (black) on
 };
+
+// The sample week with a private and a confidential appointment today and a private task.
+std::string PrivateStore() {
+    std::string json = kSampleStoreJson;
+    const std::string appointments = "\"appointments\": [";
+    json.insert(json.find(appointments) + appointments.size(),
+                R"({"subject": "Doctor: blood test results", "start": "today 08:00", "end": "today 08:30", "sensitivity": 2},
+                   {"subject": "Merger talks with Halvorsen", "start": "today 16:30", "end": "today 17:30", "sensitivity": 3},)");
+    const std::string tasks = "\"tasks\": [";
+    json.insert(json.find(tasks) + tasks.size(),
+                R"({"subject": "File the divorce papers", "due": "today", "created": "today-1", "sensitivity": 2},)");
+    return json;
+}
 
 // A week of 32 appointments a day (more than a day shows) and 40 more tasks, all with
 // long subjects, beside the sample's folders and tasks: far more than the panel holds.
@@ -138,7 +155,10 @@ TEST_P(PanelRender, SampleWeek) {
     const RenderCase& c = GetParam();
     std::string error;
     const COleDateTime today(2026, 12, 7, 0, 0, 0);
-    port.store = CSubstituteOutlook::Load(c.busyMonth ? BusyStore() : c.scripts ? ScriptsStore() : std::string(kSampleStoreJson),
+    port.store = CSubstituteOutlook::Load(c.busyMonth        ? BusyStore()
+                                          : c.scripts        ? ScriptsStore()
+                                          : c.privateItems >= 0 ? PrivateStore()
+                                                             : std::string(kSampleStoreJson),
                                           today.m_dt, error);
     ASSERT_TRUE(port.store) << error;
 
@@ -148,6 +168,13 @@ TEST_P(PanelRender, SampleWeek) {
     s.m_sideBarWidth = 360;
     s.m_timeStyle = c.timeStyle;
     s.ApplyStyle(c.style);
+    s.m_privateItems = std::max(c.privateItems, 0);
+    if (c.highContrast) {
+        // Windows' "High Contrast Black": black window, white text, cyan highlight, green grey text.
+        system.highContrast = HighContrastColors{MakeColorref(0, 0, 0), MakeColorref(255, 255, 255),
+                                                 MakeColorref(26, 235, 255), MakeColorref(63, 242, 63)};
+        s.m_transparency = 60; // ignored in the scheme: the panel is drawn opaque
+    }
     if (c.busyMonth) {
         const char* kTodayKey = "Software\\Microsoft\\Office\\16.0\\Outlook\\Today\\";
         registry.Tree(RegRoot::CurrentUser).CreateKey(kTodayKey);
@@ -163,8 +190,25 @@ TEST_P(PanelRender, SampleWeek) {
     }
     COrvantaDoc doc(s);
     doc.m_clock = [] { return COleDateTime(2026, 12, 7, 10, 30, 0); };
+    doc.SetPresenting(c.presenting);
     ASSERT_TRUE(doc.Engine().EnsureConnected());
     ASSERT_TRUE(doc.RefreshData());
+    if (c.privateItems >= 0) {
+        // What the agenda and the picture show of the private items.
+        std::vector<std::string> today;
+        for (int i = 0; i < doc.Day(0).GetCount(); ++i) today.push_back(doc.Day(0).GetAt(i).GetSubject());
+        const bool masked = std::count(today.begin(), today.end(), "Private appointment") == 2;
+        const bool shown = std::count(today.begin(), today.end(), "Doctor: blood test results") == 1;
+        const bool busy = std::count(today.begin(), today.end(), "Busy") == static_cast<long>(today.size());
+        const bool merger = std::count(today.begin(), today.end(), "Merger talks with Halvorsen") == 1;
+        EXPECT_EQ(merger, c.privateItems == 0 && !c.presenting) << c.name;
+        if (c.privateItems == 2) {
+            EXPECT_EQ(today.size(), 5u) << "the sample's own five stay";
+        }
+        EXPECT_EQ(shown, c.privateItems == 0 && !c.presenting) << c.name;
+        EXPECT_EQ(masked, c.privateItems == 1 && !c.presenting) << c.name;
+        EXPECT_EQ(busy, c.presenting) << c.name;
+    }
     if (c.scripts) {
         ASSERT_EQ(doc.Folders().GetCount(), 3);
         EXPECT_EQ(doc.Folders().GetAt(1).GetName(), kScriptsFolder);
@@ -227,6 +271,21 @@ TEST_P(PanelRender, SampleWeek) {
     const int ox = composer.OriginX(), oy = composer.OriginY();
     const Colorref desktop = system.desktopColor;
     EXPECT_NE(SurfaceOps::At(out, ox + g.calendar.left + 3, oy + g.calendar.bottom - 3), desktop);
+    if (c.highContrast) {
+        // The blocks in the window colour, opaque over the picture, the subjects in the text colour.
+        EXPECT_TRUE(composer.Layout().highContrast);
+        const Rect& a = g.appointments;
+        EXPECT_EQ(SurfaceOps::At(out, ox + a.right - 4, oy + a.top + 200), MakeColorref(0, 0, 0));
+        EXPECT_EQ(SurfaceOps::At(out, ox + g.calendar.left + 3, oy + g.calendar.bottom - 3), MakeColorref(0, 0, 0))
+            << "the calendar's picture gives way to the window colour";
+        int text = 0;
+        for (int y = oy + a.top; y < oy + a.top + 120; ++y)
+            for (int x = ox + a.left; x < ox + a.right; ++x) {
+                const Colorref p = SurfaceOps::At(out, x, y);
+                text += (p & 0xFF) > 200 && ((p >> 8) & 0xFF) > 200 && ((p >> 16) & 0xFF) > 200;
+            }
+        EXPECT_GT(text, 100) << "white text on black";
+    }
 
     const std::string folder = RenderDir();
     if (folder.empty()) return;
@@ -275,7 +334,13 @@ INSTANTIATE_TEST_SUITE_P(
                       RenderCase{"central-green-busy-month", true, 1, 1, false, true},
                       RenderCase{"central-brown-busy-month", true, 2, 1, false, true},
                       RenderCase{"sidebar-blue-scripts", false, 0, 1, false, false, true},
-                      RenderCase{"central-blue-scripts", true, 0, 1, false, false, true}),
+                      RenderCase{"central-blue-scripts", true, 0, 1, false, false, true},
+                      RenderCase{"sidebar-blue-private-0", false, 0, 1, false, false, false, 0},
+                      RenderCase{"sidebar-blue-private-1", false, 0, 1, false, false, false, 1},
+                      RenderCase{"sidebar-blue-private-2", false, 0, 1, false, false, false, 2},
+                      RenderCase{"sidebar-blue-presenting", false, 0, 1, false, false, false, 0, true},
+                      RenderCase{"central-blue-high-contrast", true, 0, 1, false, false, false, -1, false, true},
+                      RenderCase{"sidebar-green-high-contrast", false, 1, 1, false, false, false, -1, false, true}),
     [](const auto& info) {
         std::string n = info.param.name;
         for (char& ch : n)

@@ -416,7 +416,13 @@ TEST_F(SettingsSheetTest, SettingByNameUsesThePagesChecks) {
 
     EXPECT_EQ(sheet.SetByName("Wallpaper", "x.bmp", message), CSettingsSheetModel::SetResult::Unknown);
     EXPECT_EQ(sheet.ValueText("Wallpaper"), "");
-    EXPECT_EQ(CSettingsSheetModel::SettingNames().size(), 32u);
+    // "Private Items" takes 0 to 2 only; "Presenting" is a flag.
+    EXPECT_EQ(sheet.SetByName("Private Items", "3", message), CSettingsSheetModel::SetResult::Refused);
+    EXPECT_EQ(sheet.SetByName("Private Items", "1", message), CSettingsSheetModel::SetResult::Taken);
+    EXPECT_EQ(sheet.ValueText("Private Items"), "1");
+    EXPECT_EQ(sheet.SetByName("Presenting", "TRUE", message), CSettingsSheetModel::SetResult::Taken);
+    EXPECT_TRUE(sheet.General().m_presenting);
+    EXPECT_EQ(CSettingsSheetModel::SettingNames().size(), 34u);
     EXPECT_EQ(sheet.RangeText("Refresh"), "5 to 3600");
 }
 

@@ -220,11 +220,11 @@ TEST_F(SettingsTest, SaveWritesTheTableOrderWithHeaderBlankTwice) {
     std::vector<std::string> expected;
     for (const auto& v : CSettings::SaveOrder()) expected.push_back(v.name);
     EXPECT_EQ(rec.writes, expected);
-    ASSERT_EQ(expected.size(), 37u);
+    ASSERT_EQ(expected.size(), 39u);
     EXPECT_EQ(expected[25], "Header Blank");
     EXPECT_EQ(expected[27], "Right Margin Blank");
     EXPECT_EQ(expected[28], "Header Blank");
-    EXPECT_EQ(rec.inner.Tree(RegRoot::CurrentUser).Values(kRoot).size(), 36u); // a reader sees one
+    EXPECT_EQ(rec.inner.Tree(RegRoot::CurrentUser).Values(kRoot).size(), 38u); // a reader sees one
 }
 
 TEST_F(SettingsTest, EveryPersistedFieldRoundTrips) {
@@ -266,6 +266,8 @@ TEST_F(SettingsTest, EveryPersistedFieldRoundTrips) {
         s.m_sideBarCalPosY = 18;
         s.m_refresh = 60;
         s.m_showStartup = true;
+        s.m_privateItems = 2;
+        s.m_presenting = true;
         s.Save();
     }
     CSettings r(kRoot);
@@ -294,6 +296,8 @@ TEST_F(SettingsTest, EveryPersistedFieldRoundTrips) {
     EXPECT_EQ(r.m_sideBarCalPosX, 17);
     EXPECT_EQ(r.m_sideBarCalPosY, 18);
     EXPECT_EQ(r.m_refresh, 60);
+    EXPECT_EQ(r.m_privateItems, 2);
+    EXPECT_TRUE(r.m_presenting);
     EXPECT_EQ(r.EffectiveFirstDayOfWeek(), 6);
 }
 

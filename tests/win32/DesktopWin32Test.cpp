@@ -184,8 +184,8 @@ TEST(Win32Tray, TheMenuOpenedOnTheScreenHasEveryItemAndId) {
     const std::vector<std::string> expected = {
         "&New Item>", "A&ppointment=32799", "&Task=32800", "&Mail Message=32801", "<", "-",
         "&Settings=32785", "S&et Style>", "&Blue=32776", "&Green=32777 checked", "B&rown=32778", "<", "-",
-        "&Help=32786", "Show Startup Info=32803", "&About Orvanta=57664", "-", "Hi&de Data=32795 default", "-",
-        "Start &Outlook=32788", "&Refresh=32790", "-", "E&xit=57665"};
+        "&Help=32786", "Show Startup Info=32803", "&About Orvanta=57664", "-", "Hi&de Data=32795 default",
+        "&Presenting=32804", "-", "Start &Outlook=32788", "&Refresh=32790", "-", "E&xit=57665"};
     EXPECT_EQ(items, expected);
 }
 

@@ -66,7 +66,8 @@ std::vector<std::string> ImportedDlls(const std::string& path, std::string& prob
 TEST(ProgramImports, TheProgramAndItsHookNeedOnlyDllsEveryWindowsHas) {
     const std::set<std::string> system = {"kernel32.dll", "user32.dll", "gdi32.dll",   "advapi32.dll",
                                           "shell32.dll",  "ole32.dll",  "oleaut32.dll", "comctl32.dll",
-                                          "msvcrt.dll",   "msimg32.dll", "shlwapi.dll", "winhttp.dll"};
+                                          "msvcrt.dll",   "msimg32.dll", "shlwapi.dll", "winhttp.dll",
+                                          "oleacc.dll"}; // the pop-up's screen-reader object
     for (const char* binary : {"orvanta.exe", "MouseHook.dll"}) {
         std::string problem;
         const std::vector<std::string> dlls = ImportedDlls(BuildFolder() + binary, problem);

@@ -30,6 +30,7 @@ void CCommandLine::Usage(std::ostream& out) {
            "  refresh, hide, show, exit\n"
            "  style blue|green|brown\n"
            "  new appointment|task|mail\n"
+           "  presenting on|off\n"
            "            the tray menu's commands, sent to the running copy\n"
            "  settings  list every setting of the settings sheet: its value and what it\n"
            "            accepts\n"

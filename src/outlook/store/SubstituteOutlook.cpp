@@ -25,7 +25,7 @@ struct Occurrence;
 
 struct ApptData {
     std::string subject, location, body, entryId;
-    int importance = 1;
+    int importance = 1, sensitivity = 0;
     bool reminder = false, allDay = false;
     double start = 0, end = 0;
     std::vector<std::string> attachments;
@@ -44,7 +44,7 @@ struct TaskData {
     std::string subject, entryId;
     double created = 0, start = COleDateTime::kNoDate, due = COleDateTime::kNoDate, completed = 0;
     bool complete = false, reminder = false, recurring = false;
-    int importance = 1, percent = 0, status = 0;
+    int importance = 1, percent = 0, status = 0, sensitivity = 0;
     std::vector<std::string> attachments;
 };
 
@@ -267,7 +267,7 @@ private:
     ApptData Appointment(const json& j, const std::string& where) {
         if (!j.is_object()) Fail(where, "expected an appointment object");
         Known(j, where, {"subject", "start", "end", "allDay", "importance", "reminder", "location", "body",
-                         "attachments", "entryId", "recurrence"});
+                         "attachments", "entryId", "recurrence", "sensitivity"});
         ApptData a;
         if (!j.contains("start")) Fail(where, "an appointment needs a start");
         a.start = Date(j["start"], where + "/start");
@@ -277,6 +277,7 @@ private:
         if (j.contains("allDay")) a.allDay = Bool(j["allDay"], where + "/allDay");
         if (j.contains("importance")) a.importance = Int(j["importance"], where + "/importance", 0, 2);
         if (j.contains("reminder")) a.reminder = Bool(j["reminder"], where + "/reminder");
+        if (j.contains("sensitivity")) a.sensitivity = Int(j["sensitivity"], where + "/sensitivity", 0, 3);
         if (j.contains("location")) a.location = Text(j["location"], where + "/location");
         if (j.contains("body")) a.body = Text(j["body"], where + "/body");
         if (j.contains("attachments")) a.attachments = Names(j["attachments"], where + "/attachments");
@@ -368,7 +369,7 @@ private:
     TaskData Task(const json& j, const std::string& where) {
         if (!j.is_object()) Fail(where, "expected a task object");
         Known(j, where, {"subject", "due", "start", "created", "complete", "completed", "percent", "status",
-                         "importance", "reminder", "recurring", "attachments", "entryId"});
+                         "importance", "reminder", "recurring", "attachments", "entryId", "sensitivity"});
         TaskData t;
         if (j.contains("subject")) t.subject = Text(j["subject"], where + "/subject");
         t.created = j.contains("created") ? Date(j["created"], where + "/created") : m_today - 7;
@@ -384,6 +385,7 @@ private:
         if (j.contains("importance")) t.importance = Int(j["importance"], where + "/importance", 0, 2);
         if (j.contains("reminder")) t.reminder = Bool(j["reminder"], where + "/reminder");
         if (j.contains("recurring")) t.recurring = Bool(j["recurring"], where + "/recurring");
+        if (j.contains("sensitivity")) t.sensitivity = Int(j["sensitivity"], where + "/sensitivity", 0, 3);
         if (j.contains("attachments")) t.attachments = Names(j["attachments"], where + "/attachments");
         t.entryId = j.contains("entryId") ? Text(j["entryId"], where + "/entryId") : NewId();
         return t;
@@ -670,6 +672,7 @@ public:
             return CAutoValue::Int(static_cast<int32_t>(std::llround(
                 (COleDateTime::ToLinear(m_end) - COleDateTime::ToLinear(m_start)) * 1440.0)));
         if (m == "EntryID") return CAutoValue::String(m_a->entryId);
+        if (m == "Sensitivity") return CAutoValue::Int(m_a->sensitivity);
         if (m == "Location") return CAutoValue::String(m_a->location);
         if (m == "Body") return CAutoValue::String(m_a->body);
         if (m == "Attachments") return CAutoValue::Object(std::make_shared<Attachments>(m_s, m_a->attachments));
@@ -699,6 +702,7 @@ public:
         if (m == "Importance") return CAutoValue::Int(m_t->importance);
         if (m == "PercentComplete") return CAutoValue::Int(m_t->percent);
         if (m == "Status") return CAutoValue::Int(m_t->status);
+        if (m == "Sensitivity") return CAutoValue::Int(m_t->sensitivity);
         if (m == "Attachments") return CAutoValue::Object(std::make_shared<Attachments>(m_s, m_t->attachments));
         Unknown(m);
     }

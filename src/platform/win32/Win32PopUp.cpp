@@ -6,10 +6,16 @@
 #include <memory>
 
 #include "Win32Log.h"
+#include "Win32PopupAccessible.h"
 #include "Win32ToolTip.h"
 
 CPopUpWnd::~CPopUpWnd() {
+    if (m_listener) m_source.RemoveChangeListener(m_listener);
     if (Hwnd()) DestroyNow();
+    if (m_accessible) {
+        m_accessible->Disconnect();
+        m_accessible->Release();
+    }
 }
 
 bool CPopUpWnd::Create() {
@@ -24,10 +30,51 @@ bool CPopUpWnd::Create() {
     SetWindowLongPtrW(Hwnd(), GWL_EXSTYLE, GetWindowLongPtrW(Hwnd(), GWL_EXSTYLE) | WS_EX_TOPMOST);
     // The extended style alone does not move a window into the topmost band.
     LogIfFalse(SetWindowPos(Hwnd(), HWND_TOPMOST, x, y, m_width, m_height, SWP_SHOWWINDOW), "placing the pop-up");
+    // A new picture while the window is open: painted again from this thread.
+    HWND self = Hwnd();
+    m_listener = m_source.AddChangeListener([self] { PostMessageW(self, kPictureChangedMsg, 0, 0); });
     // Refused when another program has the foreground lock: not a failure of ours.
     SetForegroundWindow(Hwnd());
     SetFocus(Hwnd());
+    FocusMoved();
     return true;
+}
+
+bool CPopUpWnd::HiddenWindowOfOurs(HWND other) {
+    if (!other || IsWindowVisible(other)) return false;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(other, &pid);
+    return pid == GetCurrentProcessId();
+}
+
+void CPopUpWnd::FocusMoved() {
+    InvalidateRect(Hwnd(), nullptr, FALSE);
+    int focused = -1;
+    m_source.Items(focused);
+    if (focused >= 0) NotifyWinEvent(EVENT_OBJECT_FOCUS, Hwnd(), OBJID_CLIENT, focused + 1);
+}
+
+bool CPopUpWnd::OnKey(WPARAM key) {
+    const bool shift = GetKeyState(VK_SHIFT) < 0;
+    switch (key) {
+    case VK_TAB:
+        if (m_source.MoveFocus(!shift)) FocusMoved();
+        return true;
+    case VK_RIGHT:
+    case VK_DOWN:
+        if (m_source.MoveFocus(true)) FocusMoved();
+        return true;
+    case VK_LEFT:
+    case VK_UP:
+        if (m_source.MoveFocus(false)) FocusMoved();
+        return true;
+    case VK_RETURN:
+        // As a click on the item: it opens and the window goes.
+        if (m_source.ActivateFocused()) CloseSelf();
+        return true;
+    case VK_ESCAPE: CloseSelf(); return true;
+    default: return false;
+    }
 }
 
 void CPopUpWnd::CloseSelf() {
@@ -53,11 +100,35 @@ bool CPopUpWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         CloseSelf();
         return true;
     case WM_KILLFOCUS:
-        if (!m_closing) CloseSelf();
+        if (m_closing) return false;
+        if (HiddenWindowOfOurs(reinterpret_cast<HWND>(wp))) PostMessageW(Hwnd(), kRefocusMsg, 0, 0);
+        else CloseSelf();
         return false;
     case WM_ACTIVATE:
-        if (LOWORD(wp) == WA_INACTIVE && !m_closing) CloseSelf();
+        if (LOWORD(wp) != WA_INACTIVE || m_closing) return false;
+        if (HiddenWindowOfOurs(reinterpret_cast<HWND>(lp))) PostMessageW(Hwnd(), kRefocusMsg, 0, 0);
+        else CloseSelf();
         return false;
+    case kRefocusMsg:
+        // The program's own hidden window took the activation (the tray's double click
+        // brings the main window forward just before the pop-up opens, and the system
+        // may carry that out late): no other window was chosen, so the pop-up stays.
+        if (!m_closing && GetForegroundWindow() != Hwnd()) SetForegroundWindow(Hwnd());
+        if (!m_closing) SetFocus(Hwnd());
+        return true;
+    case WM_KEYDOWN: return OnKey(wp);
+    case WM_GETDLGCODE: result = DLGC_WANTALLKEYS; return true;
+    case kPictureChangedMsg:
+    case kFocusMovedMsg: FocusMoved(); return true;
+    case kActivatedMsg: CloseSelf(); return true;
+    case WM_GETOBJECT:
+        if (static_cast<LONG>(lp) != static_cast<LONG>(OBJID_CLIENT)) return false;
+        if (!m_accessible)
+            m_accessible = new CPopupAccessible(
+                m_source, Hwnd(), [](HWND w) { PostMessageW(w, kFocusMovedMsg, 0, 0); },
+                [](HWND w) { PostMessageW(w, kActivatedMsg, 0, 0); });
+        result = LresultFromObject(IID_IAccessible, wp, static_cast<IAccessible*>(m_accessible));
+        return true;
     case WM_CLOSE:
         // Only the window's own close request is honoured.
         if (m_closing) DestroyNow();
@@ -93,6 +164,17 @@ void CPopUpWnd::Paint() {
         },
         &ctx);
     if (!ctx.painted) FillRect(dc, &ps.rcPaint, GetSysColorBrush(COLOR_WINDOW));
+    // The focus frame: two pixels in the highlight colour just inside the item.
+    int focused = -1;
+    const std::vector<PopupItem> items = m_source.Items(focused);
+    if (focused >= 0) {
+        const Rect& f = items[static_cast<size_t>(focused)].rect;
+        HBRUSH brush = GetSysColorBrush(COLOR_HIGHLIGHT);
+        for (int i = 0; i < 2; ++i) {
+            RECT r{f.left + i, f.top + i, f.right - i, f.bottom - i};
+            FrameRect(dc, &r, brush);
+        }
+    }
     EndPaint(Hwnd(), &ps);
 }
 
@@ -122,6 +204,8 @@ DWORD WINAPI CPopUpThread::Run(LPVOID p) noexcept {
 int CPopUpThread::InstanceAndLoop() {
     // Focus and activation behave as within one thread.
     AttachThreadInput(GetCurrentThreadId(), m_mainThread, TRUE);
+    // A screen reader's calls arrive through COM in this thread's apartment.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     int rc = 1;
     {
         CPopUpWnd window(m_source, m_width, m_height);
@@ -134,6 +218,7 @@ int CPopUpThread::InstanceAndLoop() {
             rc = 0;
         }
     }
+    if (SUCCEEDED(com)) CoUninitialize();
     AttachThreadInput(GetCurrentThreadId(), m_mainThread, FALSE);
     return rc;
 }

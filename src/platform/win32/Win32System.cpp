@@ -103,3 +103,15 @@ bool CWin32SystemPort::DesktopHtmlSetting() {
 }
 
 uint32_t CWin32SystemPort::DesktopColor() { return GetSysColor(COLOR_BACKGROUND); }
+
+bool CWin32SystemPort::HighContrast(HighContrastColors& colors) {
+    HIGHCONTRASTW hc{};
+    hc.cbSize = sizeof hc;
+    if (!SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof hc, &hc, 0) || !(hc.dwFlags & HCF_HIGHCONTRASTON))
+        return false;
+    colors.window = GetSysColor(COLOR_WINDOW);
+    colors.windowText = GetSysColor(COLOR_WINDOWTEXT);
+    colors.highlight = GetSysColor(COLOR_HIGHLIGHT);
+    colors.grayText = GetSysColor(COLOR_GRAYTEXT);
+    return true;
+}

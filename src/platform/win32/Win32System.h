@@ -22,6 +22,7 @@ public:
     intptr_t ShellExecuteVerb(const std::string& verb, const std::string& file,
                           const std::string& params, int showCmd) override;
     uint32_t DesktopColor() override;
+    bool HighContrast(HighContrastColors& colors) override;
     bool DesktopHostsWebView() override;
     bool DesktopHtmlSetting() override;
 };

@@ -96,6 +96,10 @@ const Label kGeneralLabels[] = {
     {1026, L"Pop-up data "},
     {1011, L"&Date icon"},
     {1010, L"&Program icon"},
+    {1090, L"Shown as they are"},
+    {1091, L"Subject hidden"},
+    {1092, L"Left out"},
+    {1093, L"Start in presenting mode"},
     {7, L"Factory Settings"},
     {5, L"Help"},
     {57664, L"About"},
@@ -115,7 +119,7 @@ const Label kAppearanceLabels[] = {
 };
 // The texts of the controls without ids, found among each page's children.
 const wchar_t* kGeneralStatics[] = {L"Data &check interval:", L"[sec]", L"System tray double click action",
-                                    L"System tray icon"};
+                                    L"System tray icon", L"Private items"};
 const wchar_t* kAppearanceStatics[] = {L"Data View", L"T&ransparency:", L"[%]", L"First Day of the Week",
                                        L"Time Style", L"Data Style"};
 

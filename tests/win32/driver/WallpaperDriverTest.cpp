@@ -5,6 +5,7 @@
 // build/desktop-e2e.png.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <oleacc.h>
 #include <oleauto.h>
 #include <shlobj.h>
 
@@ -632,6 +633,24 @@ protected:
         ASSERT_TRUE(Xdotool(L"click 1"));
     }
 
+    // The pop-up as the tray's double click opens it ("Doubleclick Action" 3), once it
+    // is on the screen; null when it does not come.
+    HWND OpenPopup(Running& p) {
+        HWND tray = nullptr;
+        for (HWND h = nullptr; (h = FindWindowExW(nullptr, h, nullptr, L"OrvantaTray")) != nullptr;) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(h, &pid);
+            if (pid == p.pi.dwProcessId) tray = h;
+        }
+        EXPECT_NE(tray, nullptr) << "no tray window";
+        if (!tray) return nullptr;
+        PostMessageW(tray, 0x8001, 195, WM_LBUTTONDBLCLK); // the tray icon's double click
+        HWND w = nullptr;
+        WaitFor([&] { return (w = ProcessWindow(p.pi.dwProcessId, L"OrvantaPopUp")) != nullptr; }, 5000);
+        Sleep(500);
+        return w;
+    }
+
     HWND main = nullptr;
     std::vector<Region> desktop, popup;
 };
@@ -741,20 +760,7 @@ TEST_F(InteractiveDesktop, ThePopUpFromTheTrayOpensATaskClosesIgnoresAltF4AndGoe
     Start(p);
     const Region* task = Find(popup, "task");
     ASSERT_NE(task, nullptr) << "no task in the pop-up picture";
-    HWND tray = nullptr;
-    for (HWND h = nullptr; (h = FindWindowExW(nullptr, h, nullptr, L"OrvantaTray")) != nullptr;) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(h, &pid);
-        if (pid == p.pi.dwProcessId) tray = h;
-    }
-    ASSERT_NE(tray, nullptr);
-    auto open = [&]() -> HWND {
-        PostMessageW(tray, 0x8001, 195, WM_LBUTTONDBLCLK); // the tray icon's double click
-        HWND w = nullptr;
-        WaitFor([&] { return (w = ProcessWindow(p.pi.dwProcessId, L"OrvantaPopUp")) != nullptr; }, 5000);
-        Sleep(500);
-        return w;
-    };
+    auto open = [&] { return OpenPopup(p); };
     HWND w = open();
     ASSERT_NE(w, nullptr) << "no pop-up";
     RECT r{};
@@ -798,6 +804,146 @@ TEST_F(InteractiveDesktop, ThePopUpFromTheTrayOpensATaskClosesIgnoresAltF4AndGoe
         << "still open after a click elsewhere";
     DestroyWindow(other);
 
+    PostMessageW(main, WM_COMMAND, 57665, 0);
+    EXPECT_EQ(p.WaitExit(10000), 0u);
+}
+
+// The pop-up by keyboard and for a screen reader, driven from this process as another
+// program would: its accessible tree through oleacc (one child per region of the
+// pop-up picture, each at the region's place with the role of its kind), the focus
+// frame on today's first appointment and moved by Tab and Shift+Tab typed with
+// xdotool, a refresh with changed data while it is open (the new picture's items are
+// read; the pop-up stays in front with its frame), Enter opening the focused item (the
+// server's log shows it) and closing, Esc closing without opening anything.
+TEST_F(InteractiveDesktop, ThePopUpByKeyboardMovesItsFocusOpensWithEnterAndClosesWithEsc) {
+    ASSERT_EQ(SetRawDword(kKey, "Doubleclick Action", 3), ERROR_SUCCESS);
+    Running p;
+    Start(p);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    HWND w = OpenPopup(p);
+    ASSERT_NE(w, nullptr) << "no pop-up";
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == w; }, 3000)) << "the pop-up is not in front";
+    POINT origin{0, 0};
+    ClientToScreen(w, &origin);
+
+    // The accessible tree, from this process.
+    IAccessible* acc = nullptr;
+    ASSERT_EQ(AccessibleObjectFromWindow(w, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                         reinterpret_cast<void**>(&acc)),
+              S_OK);
+    ASSERT_NE(acc, nullptr);
+    struct Child {
+        std::string name;
+        long role = 0;
+        RECT rect{};
+    };
+    auto children = [&] {
+        std::vector<Child> out;
+        long count = 0;
+        if (acc->get_accChildCount(&count) != S_OK) return out;
+        for (long i = 1; i <= count; ++i) {
+            VARIANT v{};
+            v.vt = VT_I4;
+            v.lVal = i;
+            Child c;
+            BSTR name = nullptr;
+            if (acc->get_accName(v, &name) == S_OK && name) c.name = Narrow(name);
+            SysFreeString(name);
+            VARIANT role{};
+            if (acc->get_accRole(v, &role) == S_OK) c.role = role.lVal;
+            long x = 0, y = 0, cx = 0, cy = 0;
+            acc->accLocation(&x, &y, &cx, &cy, v);
+            c.rect = RECT{x - origin.x, y - origin.y, x - origin.x + cx, y - origin.y + cy};
+            out.push_back(c);
+        }
+        return out;
+    };
+    auto focusedChild = [&]() -> long {
+        VARIANT f{};
+        return acc->get_accFocus(&f) == S_OK && f.vt == VT_I4 ? f.lVal : 0;
+    };
+    std::vector<Child> tree = children();
+    RecordProperty("PopupAccessibleChildren", std::to_string(tree.size()));
+    ASSERT_EQ(tree.size(), popup.size()) << "one child per region of the pop-up picture";
+    for (const Region& r : popup) {
+        const long role = r.kind == "day" ? ROLE_SYSTEM_CELL : r.kind == "header" ? ROLE_SYSTEM_PUSHBUTTON : ROLE_SYSTEM_LISTITEM;
+        bool found = false;
+        for (const Child& c : tree)
+            found = found || (EqualRect(&c.rect, &r.rect) && c.role == role && !c.name.empty());
+        EXPECT_TRUE(found) << r.kind << " " << r.describe << " has no child at its place with its role";
+    }
+
+    // The focus starts on today's first appointment: its frame on the screen.
+    const Region* first = nullptr;
+    for (const Region& r : popup)
+        if (r.kind == "appointment" && (!first || r.rect.top < first->rect.top)) first = &r;
+    ASSERT_NE(first, nullptr);
+    const long start = focusedChild();
+    ASSERT_GT(start, 0) << "no focus";
+    EXPECT_TRUE(EqualRect(&tree[static_cast<size_t>(start - 1)].rect, &first->rect)) << tree[static_cast<size_t>(start - 1)].name;
+    EXPECT_EQ(tree[static_cast<size_t>(start - 1)].name.rfind("Today, ", 0), 0u) << tree[static_cast<size_t>(start - 1)].name;
+    // The pop-up is there and in front before its pixels are read; then the frame.
+    auto frameAt = [&](const RECT& r) {
+        if (ProcessWindow(p.pi.dwProcessId, L"OrvantaPopUp") != w) return std::string("the pop-up is gone");
+        if (GetForegroundWindow() != w) return std::string("the pop-up is not in front");
+        const int y = origin.y + (r.top + r.bottom) / 2;
+        const std::vector<uint32_t> px = ScreenPixels(RECT{origin.x + r.left, y, origin.x + r.left + 2, y + 1});
+        const uint32_t want = Rgb(GetSysColor(COLOR_HIGHLIGHT));
+        if (px.size() == 2 && px[0] == want && px[1] == want) return std::string();
+        char text[96];
+        std::snprintf(text, sizeof text, "no focus frame: %06x %06x at %ld,%d, not the highlight %06x",
+                      px.empty() ? 0u : px[0], px.size() < 2 ? 0u : px[1], origin.x + r.left, y, want);
+        return std::string(text);
+    };
+    auto waitFrame = [&](const RECT& r) {
+        std::string why;
+        WaitFor([&] { return (why = frameAt(r)).empty(); }, 3000);
+        return why;
+    };
+    EXPECT_EQ(waitFrame(first->rect), "");
+    SaveScreen("build\\popup-focus-e2e.png");
+
+    // Tab to the next item, Shift+Tab back.
+    ASSERT_TRUE(Xdotool(L"key Tab"));
+    ASSERT_TRUE(WaitFor([&] { return focusedChild() == start + 1; }, 3000)) << "Tab did not move the focus";
+    EXPECT_EQ(waitFrame(tree[static_cast<size_t>(start)].rect), "") << "after Tab";
+    ASSERT_TRUE(Xdotool(L"key shift+Tab"));
+    ASSERT_TRUE(WaitFor([&] { return focusedChild() == start; }, 3000)) << "Shift+Tab did not move the focus back";
+
+    // A refresh with another appointment while it is open: the new picture's items, the
+    // pop-up still in front, its frame on the same appointment.
+    ASSERT_TRUE(outlook.WriteStore(WithAppointment("Call with Eli", "today 18:00", "today 18:30")));
+    PostMessageW(main, WM_COMMAND, 32790, 0); // "&Refresh"
+    bool renewed = false;
+    WaitFor([&] {
+        for (const Child& c : children()) renewed = renewed || c.name.find("Call with Eli") != std::string::npos;
+        return renewed;
+    }, 15000);
+    EXPECT_TRUE(renewed) << "no new picture while the pop-up was open";
+    EXPECT_EQ(waitFrame(first->rect), "") << "after the recomposition";
+    EXPECT_TRUE(EqualRect(&children()[static_cast<size_t>(focusedChild() - 1)].rect, &first->rect));
+
+    // Enter opens the focused appointment as a click does, and closes the pop-up.
+    const std::string id = LastWord(first->describe);
+    ASSERT_TRUE(Xdotool(L"key Return"));
+    EXPECT_TRUE(WaitFor([&] { return Logged("Display " + id); }, 5000)) << id;
+    EXPECT_TRUE(WaitFor([&] { return ProcessWindow(p.pi.dwProcessId, L"OrvantaPopUp") == nullptr; }, 3000));
+    acc->Release();
+
+    // Esc closes it without opening anything.
+    MovePointer(5, 5);
+    Sleep(1000);
+    const size_t before = Actions().size();
+    w = OpenPopup(p);
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == w; }, 3000));
+    ASSERT_TRUE(Xdotool(L"key Escape"));
+    EXPECT_TRUE(WaitFor([&] { return ProcessWindow(p.pi.dwProcessId, L"OrvantaPopUp") == nullptr; }, 3000))
+        << "Esc did not close it";
+    Sleep(500);
+    EXPECT_EQ(Actions().size(), before);
+
+    CoUninitialize();
     PostMessageW(main, WM_COMMAND, 57665, 0);
     EXPECT_EQ(p.WaitExit(10000), 0u);
 }
