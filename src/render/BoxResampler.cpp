@@ -114,6 +114,17 @@ private:
 bool CBoxResampler::Resample(const std::uint8_t* src, int srcWidth, int srcHeight, std::ptrdiff_t srcStride,
                              std::uint8_t* dst, int dstWidth, int dstHeight, std::ptrdiff_t dstStride,
                              int bytesPerPixel) {
+    const std::size_t values = static_cast<std::size_t>(dstWidth) * bytesPerPixel;
+    return ResampleRows(src, srcWidth, srcHeight, srcStride, dstWidth, dstHeight, bytesPerPixel,
+                        [&](int y, const std::uint8_t* row) { std::copy(row, row + values, dst + y * dstStride); });
+}
+
+bool CBoxResampler::ResampleRows(const std::uint8_t* src, int srcWidth, int srcHeight, std::ptrdiff_t srcStride,
+                                 int dstWidth, int dstHeight, int bytesPerPixel, const RowSink& emit) {
+    if (srcWidth == dstWidth && srcHeight == dstHeight) { // every pixel is its own average
+        for (int y = 0; y < dstHeight; ++y) emit(y, src + y * srcStride);
+        return true;
+    }
     try {
         const Axis columns(srcWidth, dstWidth);
         const Axis rows(srcHeight, dstHeight);
@@ -124,22 +135,23 @@ bool CBoxResampler::Resample(const std::uint8_t* src, int srcWidth, int srcHeigh
         // Columns pass, rounding to the nearest value, halves up.
         const std::size_t values = static_cast<std::size_t>(dstWidth) * bytesPerPixel;
         std::vector<double> sum(values);
+        std::vector<std::uint8_t> out(values);
         for (int y = 0; y < dstHeight; ++y) {
-            std::uint8_t* out = dst + y * dstStride;
             if (rows.Count(y) == 1) { // growing, or the same height: one row, no sum
                 const float* in = cache.Row(rows.index[rows.start[y]]);
                 for (std::size_t v = 0; v < values; ++v)
                     out[v] = static_cast<std::uint8_t>(std::min(static_cast<double>(in[v]) + 0.5, 255.0));
-                continue;
+            } else {
+                std::fill(sum.begin(), sum.end(), 0.0);
+                for (int k = rows.start[y]; k < rows.start[y + 1]; ++k) {
+                    const float* in = cache.Row(rows.index[k]);
+                    for (std::size_t v = 0; v < values; ++v) sum[v] += in[v];
+                }
+                const double inverse = 1.0 / rows.Count(y);
+                for (std::size_t v = 0; v < values; ++v)
+                    out[v] = static_cast<std::uint8_t>(std::min(sum[v] * inverse + 0.5, 255.0));
             }
-            std::fill(sum.begin(), sum.end(), 0.0);
-            for (int k = rows.start[y]; k < rows.start[y + 1]; ++k) {
-                const float* in = cache.Row(rows.index[k]);
-                for (std::size_t v = 0; v < values; ++v) sum[v] += in[v];
-            }
-            const double inverse = 1.0 / rows.Count(y);
-            for (std::size_t v = 0; v < values; ++v)
-                out[v] = static_cast<std::uint8_t>(std::min(sum[v] * inverse + 0.5, 255.0));
+            emit(y, out.data());
         }
     } catch (...) { // std::bad_alloc
         return false;

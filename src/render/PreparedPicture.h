@@ -1,0 +1,60 @@
+#pragma once
+// The finished background of the wallpaper (the user's picture decoded, cropped or
+// resized and placed on the desktop colour over the virtual screen), held the way the
+// output file stores it: a 24-bit bottom-up BMP. It is made when the picture, its
+// version, the style, the screens or the desktop colour change, and kept on disk with
+// a label after the pixel data naming what it was made from; a composition for new
+// data reads it back instead of decoding and resizing the picture again. The label is
+// bytes past the end the BMP header gives, which every BMP reader ignores.
+//
+// The output is written from these rows in one pass, the data panel blended in on the
+// way, so no full-screen surface exists while the data change.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "../platform/CanvasPort.h"
+#include "../util/PixelSurface.h"
+
+class CImageDest;
+
+class CPreparedPicture {
+public:
+    // The rows of a width x height surface; false when the memory cannot be had.
+    bool FromSurface(const PixelSurface& surface, const std::string& label);
+    // A width x height picture of one colour.
+    bool Plain(int width, int height, Colorref color, const std::string& label);
+    // The picture at path when it is a width x height copy made from what label names;
+    // false (and empty) otherwise. The file is read into a buffer of its exact size.
+    bool Load(const std::string& path, int width, int height, const std::string& label);
+    // Whether the file at path carries label, read from the file's end only.
+    static bool IsCurrent(const std::string& path, const std::string& label);
+    // Writes the copy with its label (beside the file, renamed over it when complete).
+    bool Save(const std::string& path) const;
+
+    bool Empty() const { return m_bytes.empty(); }
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    std::size_t Size() const { return m_bytes.size(); }
+
+    // The wallpaper written as a 24-bit BMP: these rows, with the pixels of panel that
+    // are not the key colour laid over them at (x, y), blended on with alpha (0..255)
+    // or copied when blend is false. Written in large blocks. panel may be invalid
+    // (nothing laid over).
+    bool WriteWith(CImageDest& dest, const PixelSurface& panel, int x, int y, Colorref key, int alpha,
+                   bool blend) const;
+
+private:
+    static constexpr std::size_t kHeaderSize = 54;
+    std::size_t RowBytes() const { return (static_cast<std::size_t>(m_width) * 3 + 3) / 4 * 4; }
+    std::size_t PixelBytes() const { return RowBytes() * static_cast<std::size_t>(m_height); }
+    // Sizes the buffer for the header, the rows and the label, and writes the header.
+    bool Start(int width, int height, const std::string& label);
+    // Row y counted from the top.
+    std::uint8_t* Row(int y) { return m_bytes.data() + kHeaderSize + RowBytes() * static_cast<std::size_t>(m_height - 1 - y); }
+
+    std::vector<std::uint8_t> m_bytes; // header, rows bottom-up, label and its trailer
+    int m_width = 0;
+    int m_height = 0;
+};
