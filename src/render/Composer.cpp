@@ -265,19 +265,26 @@ bool CComposer::Compose(int folderCount) {
         m_originX = s.m_calendarPosX;
         m_originY = s.m_calendarPosY;
     }
-    // The data surface holds only the columns the panel draws in (the side bar's column
-    // and its calendar, not the whole screen it is laid out over), drawn with the
-    // layout moved by as much and placed that much further right.
-    int drawnLeft = 0, drawnWidth = panelW;
-    if (!m_layout.central) CPanelExtent::DrawnColumns(m_layout, drawnLeft, drawnWidth);
-    const PanelLayout drawn = CPanelExtent::Moved(m_layout, drawnLeft, drawnWidth);
-    CMemWallPaper data(PortOrNull<ICanvasFactory>(), drawnWidth, panelH, s, drawn, m_layout.keyColor);
+    // The data surfaces hold only what the panel draws in (in the side-bar view the
+    // column and the calendar, not the whole screen the panel is laid out over), each
+    // drawn with the layout moved by where it starts and placed there. A second piece
+    // records its regions aside: they are the first one's.
+    const std::vector<Rect> pieces = m_layout.central ? std::vector<Rect>{Rect{0, 0, panelW, panelH}}
+                                                      : CPanelExtent::Pieces(m_layout, s.m_showCalendar);
+    std::vector<std::unique_ptr<PanelLayout>> layouts;
+    std::vector<std::unique_ptr<CMemWallPaper>> surfaces;
+    std::vector<CPreparedPicture::Panel> panel;
     m_regions.Clear();
-    PixelSurface panel;
-    if (data.IsValid()) {
-        data.SetPanelOrigin(m_originX + drawnLeft, m_originY);
-        if (m_painter) m_painter(data, m_regions);
-        panel = data.Pixels();
+    CRegionList aside;
+    for (const Rect& piece : pieces) {
+        layouts.push_back(std::make_unique<PanelLayout>(CPanelExtent::Moved(m_layout, piece)));
+        surfaces.push_back(std::make_unique<CMemWallPaper>(PortOrNull<ICanvasFactory>(), piece.Width(), piece.Height(), s,
+                                                           *layouts.back(), m_layout.keyColor));
+        CMemWallPaper& data = *surfaces.back();
+        if (!data.IsValid()) continue;
+        data.SetPanelOrigin(m_originX + piece.left, m_originY + piece.top);
+        if (m_painter) m_painter(data, &piece == &pieces.front() ? m_regions : aside);
+        panel.push_back({data.Pixels(), m_originX + piece.left, m_originY + piece.top});
     }
     // The panel over the background under it (at the panel origin, so its empty parts
     // show the picture behind them), blended on with the transparency while the
@@ -285,9 +292,9 @@ bool CComposer::Compose(int folderCount) {
     // shows exactly.
     const int alpha = 255 - s.m_transparency * 255 / 100;
     const bool written = WriteFileReplacing(m_outputPath, [&](CImageDest& dest) {
-        return background.WriteWith(dest, panel, m_originX + drawnLeft, m_originY, m_layout.keyColor, alpha,
-                                    !blender.IsMissing());
+        return background.WriteWith(dest, panel, m_layout.keyColor, alpha, !blender.IsMissing());
     });
+    surfaces.clear();
     ComposePopup();
     if (written) m_sizeRefused.reset(); // a size refused again is said again
     return written;

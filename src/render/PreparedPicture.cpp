@@ -4,8 +4,6 @@
 #include <cstring>
 #include <fstream>
 
-#include "../platform/FilePort.h"
-#include "../platform/Platform.h"
 #include "BmpFile.h"
 #include "ImageDest.h"
 #include "ImageLayer.h"
@@ -81,26 +79,27 @@ bool CPreparedPicture::Plain(int width, int height, Colorref color, const std::s
 
 bool CPreparedPicture::Load(const std::string& path, int width, int height, const std::string& label) {
     m_bytes.clear();
+    m_file = std::ifstream();
     m_width = m_height = 0;
-    IFilePort* files = PortOrNull<IFilePort>();
-    if (!files || !ImageLimits().Allows(width, height)) return false;
+    if (!ImageLimits().Allows(width, height) || label.size() > kMaxLabel) return false;
     const std::size_t rowBytes = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
-    const std::size_t expected = kHeaderSize + rowBytes * static_cast<std::size_t>(height) + label.size() + kTrailer;
-    std::string why;
-    if (files->ReadWhole(path, expected, m_bytes, why) != FileRead::Done || m_bytes.size() != expected) {
-        m_bytes.clear();
-        m_bytes.shrink_to_fit();
-        return false;
-    }
-    std::uint8_t header[kHeaderSize];
-    CBmpFile::WriteHeader(header, width, height);
+    const std::size_t pixels = rowBytes * static_cast<std::size_t>(height);
+    const std::size_t tail = label.size() + kTrailer;
+    std::ifstream in(PathFromUtf8(path), std::ios::binary | std::ios::ate);
+    if (!in || in.tellg() != static_cast<std::streamoff>(kHeaderSize + pixels + tail)) return false;
+    std::uint8_t expected[kHeaderSize], header[kHeaderSize];
+    CBmpFile::WriteHeader(expected, width, height);
+    std::vector<std::uint8_t> end(tail);
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(header), kHeaderSize);
+    in.seekg(static_cast<std::streamoff>(kHeaderSize + pixels));
+    in.read(reinterpret_cast<char*>(end.data()), static_cast<std::streamsize>(tail));
     std::string found;
-    if (std::memcmp(header, m_bytes.data(), kHeaderSize) != 0 ||
-        !TrailerLabel(m_bytes.data() + m_bytes.size(), m_bytes.size() - kHeaderSize, found) || found != label) {
-        m_bytes.clear();
-        m_bytes.shrink_to_fit();
+    if (!in || std::memcmp(header, expected, kHeaderSize) != 0 || !TrailerLabel(end.data() + tail, tail, found) ||
+        found != label)
         return false;
-    }
+    in.seekg(static_cast<std::streamoff>(kHeaderSize));
+    m_file = std::move(in);
     m_width = width;
     m_height = height;
     return true;
@@ -128,52 +127,63 @@ bool CPreparedPicture::Save(const std::string& path) const {
     });
 }
 
-bool CPreparedPicture::WriteWith(CImageDest& dest, const PixelSurface& panel, int x, int y, Colorref key, int alpha,
-                                 bool blend) const {
-    if (m_bytes.empty()) return false;
-    if (!dest.Write(m_bytes.data(), kHeaderSize)) return false;
+bool CPreparedPicture::WriteWith(CImageDest& dest, std::span<const Panel> panel, Colorref key, int alpha,
+                                 bool blend) {
+    if (Empty()) return false;
+    std::uint8_t header[kHeaderSize];
+    CBmpFile::WriteHeader(header, m_width, m_height);
+    if (!dest.Write(header, kHeaderSize)) return false;
     const std::size_t rowBytes = RowBytes();
-    // The panel's part that lies on the picture.
-    int left = 0, right = 0, top = 0, bottom = 0;
-    if (panel.Valid()) {
-        left = std::max(x, 0);
-        right = std::min<long long>(static_cast<long long>(x) + panel.width, m_width);
-        top = std::max(y, 0);
-        bottom = std::min<long long>(static_cast<long long>(y) + panel.height, m_height);
-    }
     const std::uint32_t a = static_cast<std::uint32_t>(std::clamp(alpha, 0, 255)), b = 255 - a;
     const std::uint8_t kb = static_cast<std::uint8_t>(key >> 16), kg = static_cast<std::uint8_t>(key >> 8),
                        kr = static_cast<std::uint8_t>(key);
-    // Rows without the panel go out straight from the buffer; a block of rows crossing
-    // it is copied, the panel laid over the copy, and written.
-    std::vector<std::uint8_t> block;
     const std::size_t rowsPerBlock = std::max<std::size_t>(1, kBlockBytes / rowBytes);
-    const std::uint8_t* pixels = m_bytes.data() + kHeaderSize;
+    std::vector<std::uint8_t> block;
+    if (m_file.is_open()) block.resize(rowBytes * std::min<std::size_t>(rowsPerBlock, static_cast<std::size_t>(m_height)));
     for (int first = 0; first < m_height;) { // file rows, bottom-up
         const int count = static_cast<int>(std::min<std::size_t>(rowsPerBlock, static_cast<std::size_t>(m_height - first)));
-        const std::uint8_t* from = pixels + rowBytes * static_cast<std::size_t>(first);
         const std::size_t bytes = rowBytes * static_cast<std::size_t>(count);
-        // Top-down rows of this block: m_height - first - count .. m_height - first - 1.
+        // Top-down rows of this block.
         const int blockTop = m_height - first - count, blockBottom = m_height - first;
-        if (left >= right || blockBottom <= top || blockTop >= bottom) {
-            if (!dest.Write(from, bytes)) return false;
+        bool crossed = false;
+        for (const Panel& p : panel)
+            crossed = crossed || (p.pixels.Valid() && p.y < blockBottom && 0LL + p.y + p.pixels.height > blockTop &&
+                                  p.x < m_width && 0LL + p.x + p.pixels.width > 0);
+        const std::uint8_t* out = nullptr;
+        if (m_file.is_open()) {
+            if (!m_file.read(reinterpret_cast<char*>(block.data()), static_cast<std::streamsize>(bytes))) return false;
+            out = block.data();
         } else {
-            block.assign(from, from + bytes);
-            for (int row = std::max(blockTop, top); row < std::min(blockBottom, bottom); ++row) {
-                const std::uint8_t* in = panel.Row(row - y) + static_cast<std::ptrdiff_t>(left - x) * 4;
-                std::uint8_t* out = block.data() + rowBytes * static_cast<std::size_t>(blockBottom - 1 - row) +
-                                    static_cast<std::size_t>(left) * 3;
-                for (int col = left; col < right; ++col, in += 4, out += 3) {
-                    if (in[0] == kb && in[1] == kg && in[2] == kr) continue;
-                    if (!blend) {
-                        std::memcpy(out, in, 3);
-                        continue;
+            out = m_bytes.data() + kHeaderSize + rowBytes * static_cast<std::size_t>(first);
+            if (crossed) {
+                block.assign(out, out + bytes);
+                out = block.data();
+            }
+        }
+        if (crossed) {
+            for (const Panel& p : panel) {
+                if (!p.pixels.Valid()) continue;
+                const int left = std::max(p.x, 0);
+                const int right = static_cast<int>(std::min<long long>(0LL + p.x + p.pixels.width, m_width));
+                const int top = std::max(p.y, blockTop);
+                const int bottom = static_cast<int>(std::min<long long>(0LL + p.y + p.pixels.height, blockBottom));
+                for (int row = top; row < bottom; ++row) {
+                    const std::uint8_t* in = p.pixels.Row(row - p.y) + static_cast<std::ptrdiff_t>(left - p.x) * 4;
+                    std::uint8_t* px = block.data() + rowBytes * static_cast<std::size_t>(blockBottom - 1 - row) +
+                                       static_cast<std::size_t>(left) * 3;
+                    for (int col = left; col < right; ++col, in += 4, px += 3) {
+                        if (in[0] == kb && in[1] == kg && in[2] == kr) continue;
+                        if (!blend) {
+                            std::memcpy(px, in, 3);
+                            continue;
+                        }
+                        for (int c = 0; c < 3; ++c)
+                            px[c] = static_cast<std::uint8_t>((in[c] * a + px[c] * b + 127) / 255);
                     }
-                    for (int c = 0; c < 3; ++c) out[c] = static_cast<std::uint8_t>((in[c] * a + out[c] * b + 127) / 255);
                 }
             }
-            if (!dest.Write(block.data(), bytes)) return false;
         }
+        if (!dest.Write(out, bytes)) return false;
         first += count;
     }
     return true;

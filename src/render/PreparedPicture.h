@@ -11,6 +11,8 @@
 // way, so no full-screen surface exists while the data change.
 #include <cstddef>
 #include <cstdint>
+#include <fstream>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -26,24 +28,30 @@ public:
     // A width x height picture of one colour.
     bool Plain(int width, int height, Colorref color, const std::string& label);
     // The picture at path when it is a width x height copy made from what label names;
-    // false (and empty) otherwise. The file is read into a buffer of its exact size.
+    // false (and empty) otherwise. Only the headers and the label are read here: the
+    // rows are read a block at a time while the wallpaper is written.
     bool Load(const std::string& path, int width, int height, const std::string& label);
     // Whether the file at path carries label, read from the file's end only.
     static bool IsCurrent(const std::string& path, const std::string& label);
     // Writes the copy with its label (beside the file, renamed over it when complete).
     bool Save(const std::string& path) const;
 
-    bool Empty() const { return m_bytes.empty(); }
+    bool Empty() const { return m_bytes.empty() && !m_file.is_open(); }
     int Width() const { return m_width; }
     int Height() const { return m_height; }
-    std::size_t Size() const { return m_bytes.size(); }
 
-    // The wallpaper written as a 24-bit BMP: these rows, with the pixels of panel that
-    // are not the key colour laid over them at (x, y), blended on with alpha (0..255)
-    // or copied when blend is false. Written in large blocks. panel may be invalid
-    // (nothing laid over).
-    bool WriteWith(CImageDest& dest, const PixelSurface& panel, int x, int y, Colorref key, int alpha,
-                   bool blend) const;
+    // A piece of the data panel and where its top-left corner lies on the picture.
+    struct Panel {
+        PixelSurface pixels;
+        int x = 0;
+        int y = 0;
+    };
+    // The wallpaper written as a 24-bit BMP: these rows, with the pixels of the panel
+    // pieces that are not the key colour laid over them, blended on with alpha
+    // (0..255) or copied when blend is false. Written in blocks of about a megabyte,
+    // read from the copy on disk block by block when it was loaded. The pieces must not
+    // overlap; invalid ones are left out.
+    bool WriteWith(CImageDest& dest, std::span<const Panel> panel, Colorref key, int alpha, bool blend);
 
 private:
     static constexpr std::size_t kHeaderSize = 54;
@@ -55,6 +63,7 @@ private:
     std::uint8_t* Row(int y) { return m_bytes.data() + kHeaderSize + RowBytes() * static_cast<std::size_t>(m_height - 1 - y); }
 
     std::vector<std::uint8_t> m_bytes; // header, rows bottom-up, label and its trailer
+    std::ifstream m_file;              // or the copy on disk, at its first row
     int m_width = 0;
     int m_height = 0;
 };
