@@ -161,9 +161,12 @@ CComposer::Background CComposer::MakeBackground(CPreparedPicture& out, bool& fro
         if (!surface.IsValid()) return Background::NoMemory;
         PaintPicture(surface, image, EParser::ParseInt(m_settings.m_wpStyle), metrics.primaryWidth, metrics.primaryHeight);
         image = RgbImage{};
-        if (!out.FromSurface(surface.Pixels(), label)) return Background::NoMemory;
+        // Kept on disk and read back from there a block at a time; in memory only when
+        // it cannot be kept.
+        const PixelSurface pixels = surface.Pixels();
+        fromPicture = keep && CPreparedPicture::SaveSurface(copy, pixels, label) && out.Load(copy, vw, vh, label);
+        if (!fromPicture && !out.FromSurface(pixels, label)) return Background::NoMemory;
     }
-    fromPicture = keep && out.Save(copy);
     return Background::Ready;
 }
 

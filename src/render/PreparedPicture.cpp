@@ -118,12 +118,29 @@ bool CPreparedPicture::IsCurrent(const std::string& path, const std::string& lab
     return TrailerLabel(end.data() + end.size(), end.size(), found) && found == label;
 }
 
-bool CPreparedPicture::Save(const std::string& path) const {
-    if (m_bytes.empty()) return false;
+bool CPreparedPicture::SaveSurface(const std::string& path, const PixelSurface& surface, const std::string& label) {
+    if (!surface.Valid() || !ImageLimits().Allows(surface.width, surface.height) || label.size() > kMaxLabel) return false;
     return WriteFileReplacing(path, [&](CImageDest& dest) {
-        for (std::size_t at = 0; at < m_bytes.size(); at += kBlockBytes)
-            if (!dest.Write(m_bytes.data() + at, std::min(kBlockBytes, m_bytes.size() - at))) return false;
-        return true;
+        std::uint8_t header[kHeaderSize];
+        CBmpFile::WriteHeader(header, surface.width, surface.height);
+        if (!dest.Write(header, kHeaderSize)) return false;
+        const std::size_t rowBytes = (static_cast<std::size_t>(surface.width) * 3 + 3) / 4 * 4;
+        const std::size_t rowsPerBlock = std::max<std::size_t>(1, kBlockBytes / rowBytes);
+        std::vector<std::uint8_t> block(rowBytes * std::min<std::size_t>(rowsPerBlock, surface.height));
+        std::size_t filled = 0;
+        for (int y = surface.height - 1; y >= 0; --y) {
+            const std::uint8_t* in = surface.Row(y);
+            std::uint8_t* out = block.data() + filled;
+            for (int x = 0; x < surface.width; ++x, in += 4, out += 3) std::memcpy(out, in, 3);
+            filled += rowBytes;
+            if (filled == block.size() || y == 0) {
+                if (!dest.Write(block.data(), filled)) return false;
+                filled = 0;
+            }
+        }
+        std::vector<std::uint8_t> trailer(label.size() + kTrailer);
+        PutTrailer(trailer.data(), label);
+        return dest.Write(trailer.data(), trailer.size());
     });
 }
 

@@ -33,8 +33,10 @@ public:
     bool Load(const std::string& path, int width, int height, const std::string& label);
     // Whether the file at path carries label, read from the file's end only.
     static bool IsCurrent(const std::string& path, const std::string& label);
-    // Writes the copy with its label (beside the file, renamed over it when complete).
-    bool Save(const std::string& path) const;
+    // Writes the copy of a surface with its label straight from the surface's rows, a
+    // block at a time (no copy of the whole picture in memory), beside the file and
+    // renamed over it when complete.
+    static bool SaveSurface(const std::string& path, const PixelSurface& surface, const std::string& label);
 
     bool Empty() const { return m_bytes.empty() && !m_file.is_open(); }
     int Width() const { return m_width; }
