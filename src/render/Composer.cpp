@@ -119,9 +119,7 @@ CComposer::PictureRead CComposer::ReadPicture(const std::string& path, RgbImage&
     return PictureRead::Read;
 }
 
-std::string CComposer::BackgroundLabel(const std::string& picture) const {
-    const Rect screen = ESystemInfo::VirtualScreenRect();
-    const ScreenMetrics m = Port<ISystemPort>().GetScreenMetrics();
+std::string CComposer::BackgroundLabel(const std::string& picture, const Rect& screen, const ScreenMetrics& m) const {
     const CFileVersion version = CFileVersion::Of(picture);
     if (!version.Known()) return std::string();
     // Everything the finished background depends on; anything else changed makes it again.
@@ -132,17 +130,16 @@ std::string CComposer::BackgroundLabel(const std::string& picture) const {
            std::to_string(Port<ISystemPort>().DesktopColor()) + "\n";
 }
 
-CComposer::Background CComposer::MakeBackground(CPreparedPicture& out, bool& fromPicture) {
+CComposer::Background CComposer::MakeBackground(CPreparedPicture& out, const Rect& screen,
+                                                 const ScreenMetrics& metrics, bool& fromPicture) {
     fromPicture = false;
-    const Rect screen = ESystemInfo::VirtualScreenRect();
-    const ScreenMetrics metrics = Port<ISystemPort>().GetScreenMetrics();
     const int vw = screen.Width(), vh = screen.Height();
     const Colorref desktop = Port<ISystemPort>().DesktopColor();
     const std::string& picture = m_settings.m_wallpaper;
     // The program never composes over its own output.
     if (picture.empty() || SamePath(picture, m_outputPath))
         return out.Plain(vw, vh, desktop, std::string()) ? Background::Ready : Background::NoMemory;
-    const std::string label = BackgroundLabel(picture);
+    const std::string label = BackgroundLabel(picture, screen, metrics);
     const std::string& copy = m_settings.m_convertedPath;
     const bool keep = !label.empty() && !copy.empty() && !SamePath(copy, picture) && !SamePath(copy, m_outputPath);
     if (keep && out.Load(copy, vw, vh, label)) {
@@ -173,13 +170,14 @@ CComposer::Background CComposer::MakeBackground(CPreparedPicture& out, bool& fro
 bool CComposer::PrepareBackground() {
     const std::string& picture = m_settings.m_wallpaper;
     if (picture.empty() || SamePath(picture, m_outputPath)) return false;
-    const std::string label = BackgroundLabel(picture);
+    const Rect screen = ESystemInfo::VirtualScreenRect();
+    const ScreenMetrics metrics = Port<ISystemPort>().GetScreenMetrics();
+    const std::string label = BackgroundLabel(picture, screen, metrics);
     if (!label.empty() && CPreparedPicture::IsCurrent(m_settings.m_convertedPath, label)) return true;
+    if (!MakeBackgroundPossible(screen.Width(), screen.Height())) return false;
     CPreparedPicture background;
     bool fromPicture = false;
-    if (!MakeBackgroundPossible(ESystemInfo::VirtualScreenRect().Width(), ESystemInfo::VirtualScreenRect().Height()))
-        return false;
-    MakeBackground(background, fromPicture);
+    MakeBackground(background, screen, metrics, fromPicture);
     return fromPicture;
 }
 
@@ -216,20 +214,21 @@ void CComposer::PaintPicture(CMemDC& background, const RgbImage& picture, int st
     case 2: { // stretched to the primary screen, and again to its right
         // Resampled row by row straight into the surface: no screen-sized buffer between.
         const PixelSurface pixels = background.Pixels();
-        bool painted = true;
+        bool first = true, second = true; // painted
         const bool resized = sw > 0 && sh > 0 && ImageLimits().Allows(sw, sh) &&
             CBoxResampler::ResampleRows(picture.pixels.get(), w, h, picture.Stride(), sw, sh, 3,
                                         [&](int y, const std::uint8_t* row) {
                                             const std::span<const std::uint8_t> bytes(row, static_cast<size_t>(sw) * 3);
-                                            painted = IS40_DrawRGB(pixels, bytes, sw, 1, sw * 3, 0, y) &&
-                                                      IS40_DrawRGB(pixels, bytes, sw, 1, sw * 3, sw, y) && painted;
+                                            first = IS40_DrawRGB(pixels, bytes, sw, 1, sw * 3, 0, y) && first;
+                                            second = IS40_DrawRGB(pixels, bytes, sw, 1, sw * 3, sw, y) && second;
                                         });
         background.EndPixelWork();
         if (!resized) {
             Message(big ? "resize resize" : "error while resizeing");
             return;
         }
-        if (!painted) Message("ISDrawRGB Stretched Error");
+        if (!first) Message("ISDrawRGB Centered Error");
+        if (!second) Message("ISDrawRGB Stretched Error");
         break;
     }
     default: break; // no picture: the desktop colour stays
@@ -242,6 +241,7 @@ bool CComposer::Compose(int folderCount) {
     // The one reading of the screens for this composition: the background, the panel
     // and its origin all follow it.
     const Rect screen = ESystemInfo::VirtualScreenRect();
+    const ScreenMetrics metrics = Port<ISystemPort>().GetScreenMetrics();
     const int vw = screen.Width(), vh = screen.Height();
     m_layout = PanelLayout::ForDesktop(s, vw, vh, folderCount);
     const int panelW = m_layout.geometry.panelWidth, panelH = m_layout.geometry.panelHeight;
@@ -250,7 +250,7 @@ bool CComposer::Compose(int folderCount) {
     if (!MakeBackgroundPossible(vw, vh)) return false;
     CPreparedPicture background;
     bool fromPicture = false;
-    switch (MakeBackground(background, fromPicture)) {
+    switch (MakeBackground(background, screen, metrics, fromPicture)) {
     case Background::Ready: break;
     case Background::Missing: return false;
     case Background::NoMemory:

@@ -10,6 +10,8 @@
 #include <string>
 #include <utility>
 
+#include "../platform/SystemPort.h"
+#include "../util/Rect.h"
 #include "FileVersion.h"
 #include "ImageLimits.h"
 #include "MemWallPaper.h"
@@ -97,9 +99,11 @@ private:
     // The background of a composition into out: the prepared copy when it is current,
     // else made from the picture (and kept when it shows the picture).
     enum class Background { Ready, Missing, NoMemory };
-    Background MakeBackground(CPreparedPicture& out, bool& fromPicture);
-    // What the prepared background is made from, as the text its copy is labelled with.
-    std::string BackgroundLabel(const std::string& picture) const;
+    Background MakeBackground(CPreparedPicture& out, const Rect& screen, const ScreenMetrics& metrics,
+                              bool& fromPicture);
+    // What the prepared background is made from, as the text its copy is labelled with;
+    // empty when the picture's version cannot be told (nothing is kept for it).
+    std::string BackgroundLabel(const std::string& picture, const Rect& screen, const ScreenMetrics& metrics) const;
     int m_pictureReads = 0;
 
     CSettings& m_settings;
