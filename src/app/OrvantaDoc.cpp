@@ -76,17 +76,7 @@ void COrvantaDoc::ConvertBackground() {
     m_settings.m_converted = false;
     const std::string ext = EFileSystem::Extension(m_settings.m_wallpaper, true);
     if (ext != "jpg" && ext != "jpeg") return;
-    Conversion now{CFileVersion::Of(m_settings.m_wallpaper), m_composer.PictureLimits(), m_settings.m_convertedPath};
-    std::error_code error;
-    if (m_conversion && m_conversion->SameWork(now) &&
-        (!m_conversion->ok || std::filesystem::exists(PathFromUtf8(now.copy), error))) {
-        m_settings.m_converted = m_conversion->ok;
-        return;
-    }
-    ++m_conversions;
-    now.ok = m_composer.ConvertPicture(m_settings.m_wallpaper, now.copy);
-    m_settings.m_converted = now.ok;
-    m_conversion = now;
+    m_settings.m_converted = m_composer.PrepareBackground();
 }
 
 bool COrvantaDoc::RefreshData() {

@@ -50,17 +50,17 @@ public:
     bool OnCommand(int id);
 
     bool RefreshData();
-    // The user's JPEG picture copied to the converted-copy BMP (the flag says whether
-    // the copy is good); any other picture clears the flag. The copy holds what the
-    // composition uses (CComposer::PictureLimits), and it is made once per version of
-    // the file, screen and style: while none of them changed, the copy made last time
-    // (or the failure) stands and the picture is not read again.
+    // The user's JPEG picture made into the converted-copy BMP (the flag says whether
+    // the copy is good); any other picture clears the flag. The copy is the finished
+    // background (CComposer::PrepareBackground), made once per version of the file,
+    // the screens, the style and the desktop colour: while none of them changed, the
+    // copy on disk (or the failure) stands and the picture is not read again.
     void ConvertBackground();
     // Composes the wallpaper from the data of the last refresh into the output path
     // (bringing the converted copy up to date first).
     bool Compose();
-    // How many times ConvertBackground actually read the user's picture.
-    int Conversions() const { return m_conversions; }
+    // How many times the user's picture was read (by a conversion or a composition).
+    int Conversions() const { return m_composer.PictureReads(); }
     CComposer& Composer() { return m_composer; }
     // Reads Outlook; true when the read succeeded and the picture should be drawn
     // again: the data changed, or the last picture could not be written.
@@ -92,16 +92,6 @@ public:
     std::function<COleDateTime()> m_clock = [] { return LocalNow(); };
 
 private:
-    // What a converted copy was made from, and whether the conversion succeeded.
-    struct Conversion {
-        CFileVersion picture;
-        ImageLimits limits;
-        std::string copy;
-        bool ok = false;
-        bool SameWork(const Conversion& o) const {
-            return picture == o.picture && limits == o.limits && copy == o.copy;
-        }
-    };
 
     CSettings& m_settings;
     COutlookEngine m_engine;
@@ -121,7 +111,5 @@ private:
     std::unique_ptr<CDesktopMapper> m_desktopMapper;
     std::unique_ptr<CDesktopMapper> m_popupMapper;
     std::unique_ptr<CPopUpSource> m_popupSource;
-    std::optional<Conversion> m_conversion; // the last one made
-    int m_conversions = 0;
     bool m_presenting = false;
 };

@@ -1,5 +1,6 @@
 #include "BmpFile.h"
 
+#include <algorithm>
 #include <array>
 #include <new>
 #include <vector>
@@ -288,20 +289,13 @@ bool CBmpFile::Decode(std::span<const std::uint8_t> file, const ImageLimits& lim
     return true;
 }
 
-bool CBmpFile::Write(CImageDest& dest, std::span<const std::uint8_t> rgb, int width, int height,
-                     int stride, const BmpResolution& resolution) {
-    if (!ImageLimits().Allows(width, height) || stride < width * 3) return false;
-    const std::size_t needed = static_cast<std::size_t>(height - 1) * static_cast<std::size_t>(stride) +
-                               static_cast<std::size_t>(width) * 3;
-    if (rgb.size() < needed) return false;
-
-    const std::uint64_t rowBytes = RowBytes(static_cast<std::uint64_t>(width), 24);
-    const std::uint64_t imageSize = rowBytes * static_cast<std::uint64_t>(height);
-    std::uint8_t header[kFileHeaderSize + kInfoHeaderSize] = {};
+void CBmpFile::WriteHeader(std::uint8_t* header, int width, int height, const BmpResolution& resolution) {
+    const std::uint64_t imageSize = RowBytes(static_cast<std::uint64_t>(width), 24) * static_cast<std::uint64_t>(height);
+    std::fill(header, header + kFileHeaderSize + kInfoHeaderSize, std::uint8_t{0});
     header[0] = 'B';
     header[1] = 'M';
-    PutLe32(header + 2, static_cast<std::uint32_t>(sizeof header + imageSize));
-    PutLe32(header + 10, sizeof header);
+    PutLe32(header + 2, static_cast<std::uint32_t>(kFileHeaderSize + kInfoHeaderSize + imageSize));
+    PutLe32(header + 10, kFileHeaderSize + kInfoHeaderSize);
     std::uint8_t* info = header + kFileHeaderSize;
     PutLe32(info, kInfoHeaderSize);
     PutLe32(info + 4, static_cast<std::uint32_t>(width));
@@ -312,23 +306,41 @@ bool CBmpFile::Write(CImageDest& dest, std::span<const std::uint8_t> rgb, int wi
     PutLe32(info + 20, static_cast<std::uint32_t>(imageSize));
     PutLe32(info + 24, static_cast<std::uint32_t>(resolution.xPelsPerMeter));
     PutLe32(info + 28, static_cast<std::uint32_t>(resolution.yPelsPerMeter));
+}
+
+bool CBmpFile::Write(CImageDest& dest, std::span<const std::uint8_t> rgb, int width, int height,
+                     int stride, const BmpResolution& resolution) {
+    if (!ImageLimits().Allows(width, height) || stride < width * 3) return false;
+    const std::size_t needed = static_cast<std::size_t>(height - 1) * static_cast<std::size_t>(stride) +
+                               static_cast<std::size_t>(width) * 3;
+    if (rgb.size() < needed) return false;
+
+    std::uint8_t header[kFileHeaderSize + kInfoHeaderSize];
+    WriteHeader(header, width, height, resolution);
+    const std::uint64_t rowBytes = RowBytes(static_cast<std::uint64_t>(width), 24);
     if (!dest.Write(header, sizeof header)) return false;
 
-    std::vector<std::uint8_t> row;
+    // Rows go out in blocks of about a megabyte: one write per row costs more than
+    // converting the pixels.
+    const std::size_t rowsPerBlock = std::max<std::size_t>(1, (std::size_t(1) << 20) / rowBytes);
+    std::vector<std::uint8_t> block;
     try {
-        row.assign(static_cast<std::size_t>(rowBytes), 0);
+        block.assign(static_cast<std::size_t>(rowBytes) * std::min<std::size_t>(rowsPerBlock, height), 0);
     } catch (...) {
         return false;
     }
+    std::size_t filled = 0;
     for (int y = height - 1; y >= 0; --y) {
         const std::uint8_t* src = rgb.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(stride);
-        std::uint8_t* dst = row.data();
+        std::uint8_t* dst = block.data() + filled;
         for (int x = 0; x < width; ++x, src += 3, dst += 3) {
             dst[0] = src[2];
             dst[1] = src[1];
             dst[2] = src[0];
         }
-        if (!dest.Write(row.data(), row.size())) return false;
+        filled += static_cast<std::size_t>(rowBytes);
+        if ((filled == block.size() || y == 0) && !dest.Write(block.data(), filled)) return false;
+        if (filled == block.size()) filled = 0;
     }
     return true;
 }

@@ -35,6 +35,9 @@ public:
     // leaves out empty.
     static bool Decode(std::span<const std::uint8_t> file, const ImageLimits& limits, RgbImage& out);
 
+    // The 54 bytes of headers of a 24-bit bottom-up file of width x height.
+    static void WriteHeader(std::uint8_t* header, int width, int height, const BmpResolution& resolution = {});
+
     // Writes the 24-bit file of an RGB picture (rows top-down, stride bytes apart).
     // False when the arguments do not describe a picture inside rgb or a write fails.
     static bool Write(CImageDest& dest, std::span<const std::uint8_t> rgb, int width, int height,

@@ -20,12 +20,17 @@ int Mirror(std::int64_t i, int n) {
 struct Axis {
     std::vector<int> start; // size dst + 1
     std::vector<int> index;
+    bool contiguous = true; // every footprint is a run of consecutive indices
 
     Axis(int src, int dst) {
         start.reserve(static_cast<std::size_t>(dst) + 1);
         for (int i = 0; i < dst; ++i) {
             start.push_back(static_cast<int>(index.size()));
-            for (int j : CBoxResampler::Footprint(src, dst, i)) index.push_back(j);
+            const std::vector<int> footprint = CBoxResampler::Footprint(src, dst, i);
+            for (std::size_t k = 0; k < footprint.size(); ++k) {
+                if (k > 0 && footprint[k] != footprint[k - 1] + 1) contiguous = false;
+                index.push_back(footprint[k]);
+            }
         }
         start.push_back(static_cast<int>(index.size()));
     }
@@ -58,6 +63,24 @@ namespace {
 template <int Bpp>
 void AverageRow(const std::uint8_t* in, const Axis& columns, const std::vector<float>& scale, float* out) {
     const int dstWidth = static_cast<int>(scale.size());
+    if (columns.contiguous) {
+        // The same sums read straight along the row; a pixel of its own is its value.
+        const int* start = columns.start.data();
+        const int* index = columns.index.data();
+        for (int x = 0; x < dstWidth; ++x, out += Bpp) {
+            const int count = start[x + 1] - start[x];
+            const std::uint8_t* p = in + static_cast<std::ptrdiff_t>(index[start[x]]) * Bpp;
+            if (count == 1) {
+                for (int c = 0; c < Bpp; ++c) out[c] = static_cast<float>(p[c]);
+                continue;
+            }
+            unsigned sum[Bpp] = {};
+            for (int k = 0; k < count; ++k, p += Bpp)
+                for (int c = 0; c < Bpp; ++c) sum[c] += p[c];
+            for (int c = 0; c < Bpp; ++c) out[c] = static_cast<float>(sum[c]) * scale[x];
+        }
+        return;
+    }
     for (int x = 0; x < dstWidth; ++x, out += Bpp) {
         unsigned sum[Bpp] = {};
         for (int k = columns.start[x]; k < columns.start[x + 1]; ++k) {
@@ -114,6 +137,17 @@ private:
 bool CBoxResampler::Resample(const std::uint8_t* src, int srcWidth, int srcHeight, std::ptrdiff_t srcStride,
                              std::uint8_t* dst, int dstWidth, int dstHeight, std::ptrdiff_t dstStride,
                              int bytesPerPixel) {
+    const std::size_t values = static_cast<std::size_t>(dstWidth) * bytesPerPixel;
+    return ResampleRows(src, srcWidth, srcHeight, srcStride, dstWidth, dstHeight, bytesPerPixel,
+                        [&](int y, const std::uint8_t* row) { std::copy(row, row + values, dst + y * dstStride); });
+}
+
+bool CBoxResampler::ResampleRows(const std::uint8_t* src, int srcWidth, int srcHeight, std::ptrdiff_t srcStride,
+                                 int dstWidth, int dstHeight, int bytesPerPixel, const RowSink& emit) {
+    if (srcWidth == dstWidth && srcHeight == dstHeight) { // every pixel is its own average
+        for (int y = 0; y < dstHeight; ++y) emit(y, src + y * srcStride);
+        return true;
+    }
     try {
         const Axis columns(srcWidth, dstWidth);
         const Axis rows(srcHeight, dstHeight);
@@ -124,22 +158,31 @@ bool CBoxResampler::Resample(const std::uint8_t* src, int srcWidth, int srcHeigh
         // Columns pass, rounding to the nearest value, halves up.
         const std::size_t values = static_cast<std::size_t>(dstWidth) * bytesPerPixel;
         std::vector<double> sum(values);
+        std::vector<std::uint8_t> out(values);
         for (int y = 0; y < dstHeight; ++y) {
-            std::uint8_t* out = dst + y * dstStride;
             if (rows.Count(y) == 1) { // growing, or the same height: one row, no sum
+                // 0 <= in < 256, so in + 1/2 is exact in float as it is in double.
                 const float* in = cache.Row(rows.index[rows.start[y]]);
+                std::uint8_t* o = out.data();
+                for (std::size_t v = 0; v < values; ++v) o[v] = static_cast<std::uint8_t>(std::min(in[v] + 0.5f, 255.0f));
+            } else if (rows.Count(y) == 2) { // two rows: their sum and half of it are exact in double
+                const float* a = cache.Row(rows.index[rows.start[y]]);
+                const float* b = cache.Row(rows.index[rows.start[y] + 1]);
+                std::uint8_t* o = out.data();
                 for (std::size_t v = 0; v < values; ++v)
-                    out[v] = static_cast<std::uint8_t>(std::min(static_cast<double>(in[v]) + 0.5, 255.0));
-                continue;
+                    o[v] = static_cast<std::uint8_t>(
+                        std::min((static_cast<double>(a[v]) + static_cast<double>(b[v])) * 0.5 + 0.5, 255.0));
+            } else {
+                std::fill(sum.begin(), sum.end(), 0.0);
+                for (int k = rows.start[y]; k < rows.start[y + 1]; ++k) {
+                    const float* in = cache.Row(rows.index[k]);
+                    for (std::size_t v = 0; v < values; ++v) sum[v] += in[v];
+                }
+                const double inverse = 1.0 / rows.Count(y);
+                for (std::size_t v = 0; v < values; ++v)
+                    out[v] = static_cast<std::uint8_t>(std::min(sum[v] * inverse + 0.5, 255.0));
             }
-            std::fill(sum.begin(), sum.end(), 0.0);
-            for (int k = rows.start[y]; k < rows.start[y + 1]; ++k) {
-                const float* in = cache.Row(rows.index[k]);
-                for (std::size_t v = 0; v < values; ++v) sum[v] += in[v];
-            }
-            const double inverse = 1.0 / rows.Count(y);
-            for (std::size_t v = 0; v < values; ++v)
-                out[v] = static_cast<std::uint8_t>(std::min(sum[v] * inverse + 0.5, 255.0));
+            emit(y, out.data());
         }
     } catch (...) { // std::bad_alloc
         return false;

@@ -7,6 +7,7 @@
 // and in source pixels when growing.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class CBoxResampler {
@@ -17,6 +18,15 @@ public:
     static bool Resample(const std::uint8_t* src, int srcWidth, int srcHeight, std::ptrdiff_t srcStride,
                          std::uint8_t* dst, int dstWidth, int dstHeight, std::ptrdiff_t dstStride,
                          int bytesPerPixel);
+
+    // Receives destination row y (dstWidth x bytesPerPixel bytes, valid during the call).
+    using RowSink = std::function<void(int y, const std::uint8_t* row)>;
+    // The same resampling, each destination row handed to emit as soon as it is made,
+    // top to bottom, so the destination can be a surface of another layout and no
+    // destination-sized buffer is needed. The source is read once; a source of the
+    // destination's size is handed over row by row unchanged.
+    static bool ResampleRows(const std::uint8_t* src, int srcWidth, int srcHeight, std::ptrdiff_t srcStride,
+                             int dstWidth, int dstHeight, int bytesPerPixel, const RowSink& emit);
 
     // The source indices that destination index i of one axis averages.
     static std::vector<int> Footprint(int srcCount, int dstCount, int i);

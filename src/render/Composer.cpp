@@ -11,7 +11,9 @@
 #include "../util/Parser.h"
 #include "../util/Strings.h"
 #include "AlphaBlend.h"
+#include "BoxResampler.h"
 #include "ImageLayer.h"
+#include "PanelExtent.h"
 #include "MaskedBitmap.h"
 #include "PictureFormat.h"
 #include "SurfaceOps.h"
@@ -79,6 +81,7 @@ CComposer::PictureRead CComposer::ReadPicture(const std::string& path, RgbImage&
         return PictureRead::Unusable; // tried and said before
     auto source = IS40_OpenFileSource(path);
     if (!source) return PictureRead::Missing;
+    ++m_pictureReads;
     int w = 0, h = 0;
     // The reader is chosen by what the file holds, not by its name.
     std::span<const std::uint8_t> bytes;
@@ -116,22 +119,66 @@ CComposer::PictureRead CComposer::ReadPicture(const std::string& path, RgbImage&
     return PictureRead::Read;
 }
 
-bool CComposer::LoadPicture(RgbImage& picture) {
-    picture = RgbImage{};
-    std::string path = m_settings.m_converted ? m_settings.m_convertedPath : m_settings.m_wallpaper;
-    // The program never composes over its own output.
-    if (path.empty() || SamePath(path, m_outputPath)) return true;
-    // A picture that opens but is no picture this program can use: the desktop colour shows.
-    return ReadPicture(path, picture) != PictureRead::Missing;
+std::string CComposer::BackgroundLabel(const std::string& picture, const Rect& screen, const ScreenMetrics& m) const {
+    const CFileVersion version = CFileVersion::Of(picture);
+    if (!version.Known()) return std::string();
+    // Everything the finished background depends on; anything else changed makes it again.
+    return "picture " + version.Describe() + "\nstyle " + std::to_string(EParser::ParseInt(m_settings.m_wpStyle)) +
+           "\nscreens " + std::to_string(screen.left) + " " + std::to_string(screen.top) + " " +
+           std::to_string(screen.Width()) + " " + std::to_string(screen.Height()) + "\nprimary " +
+           std::to_string(m.primaryWidth) + " " + std::to_string(m.primaryHeight) + "\ndesktop " +
+           std::to_string(Port<ISystemPort>().DesktopColor()) + "\n";
 }
 
-bool CComposer::ConvertPicture(const std::string& jpegPath, const std::string& bmpPath) {
-    RgbImage picture;
-    if (ReadPicture(jpegPath, picture) != PictureRead::Read) return false;
-    const std::span<const std::uint8_t> rgb(picture.pixels.get(), picture.Size());
-    return WriteFileReplacing(bmpPath, [&](CImageDest& dest) {
-        return IS40_WriteBMP(&dest, rgb, picture.width, picture.height, 24, picture.Stride());
-    });
+CComposer::Background CComposer::MakeBackground(CPreparedPicture& out, const Rect& screen,
+                                                 const ScreenMetrics& metrics, bool& fromPicture) {
+    fromPicture = false;
+    const int vw = screen.Width(), vh = screen.Height();
+    const Colorref desktop = Port<ISystemPort>().DesktopColor();
+    const std::string& picture = m_settings.m_wallpaper;
+    // The program never composes over its own output.
+    if (picture.empty() || SamePath(picture, m_outputPath))
+        return out.Plain(vw, vh, desktop, std::string()) ? Background::Ready : Background::NoMemory;
+    const std::string label = BackgroundLabel(picture, screen, metrics);
+    const std::string& copy = m_settings.m_convertedPath;
+    const bool keep = !label.empty() && !copy.empty() && !SamePath(copy, picture) && !SamePath(copy, m_outputPath);
+    if (keep && out.Load(copy, vw, vh, label)) {
+        fromPicture = true;
+        return Background::Ready;
+    }
+    RgbImage image;
+    switch (ReadPicture(picture, image)) {
+    case PictureRead::Missing: return Background::Missing;
+    case PictureRead::Unusable: // the desktop colour shows
+        return out.Plain(vw, vh, desktop, std::string()) ? Background::Ready : Background::NoMemory;
+    case PictureRead::Read: break;
+    }
+    {
+        CMemDC surface(PortOrNull<ICanvasFactory>(), vw, vh, desktop);
+        if (!surface.IsValid()) return Background::NoMemory;
+        PaintPicture(surface, image, EParser::ParseInt(m_settings.m_wpStyle), metrics.primaryWidth, metrics.primaryHeight);
+        image = RgbImage{};
+        // Kept on disk and read back from there a block at a time; in memory only when
+        // it cannot be kept.
+        const PixelSurface pixels = surface.Pixels();
+        fromPicture = keep && CPreparedPicture::SaveSurface(copy, pixels, label) && out.Load(copy, vw, vh, label);
+        if (!fromPicture && !out.FromSurface(pixels, label)) return Background::NoMemory;
+    }
+    return Background::Ready;
+}
+
+bool CComposer::PrepareBackground() {
+    const std::string& picture = m_settings.m_wallpaper;
+    if (picture.empty() || SamePath(picture, m_outputPath)) return false;
+    const Rect screen = ESystemInfo::VirtualScreenRect();
+    const ScreenMetrics metrics = Port<ISystemPort>().GetScreenMetrics();
+    const std::string label = BackgroundLabel(picture, screen, metrics);
+    if (!label.empty() && CPreparedPicture::IsCurrent(m_settings.m_convertedPath, label)) return true;
+    if (!MakeBackgroundPossible(screen.Width(), screen.Height())) return false;
+    CPreparedPicture background;
+    bool fromPicture = false;
+    MakeBackground(background, screen, metrics, fromPicture);
+    return fromPicture;
 }
 
 void CComposer::PaintPicture(CMemDC& background, const RgbImage& picture, int style, int sw, int sh) {
@@ -165,14 +212,23 @@ void CComposer::PaintPicture(CMemDC& background, const RgbImage& picture, int st
                 Paint(background, picture.pixels.get(), w, h, i * w, j * h, "ISDrawRGB Tiled Error");
         break;
     case 2: { // stretched to the primary screen, and again to its right
-        std::vector<std::uint8_t> scaled(static_cast<size_t>(sw) * sh * 3);
-        if (sw <= 0 || sh <= 0 ||
-            !IS40_ResizeImage({picture.pixels.get(), picture.Size()}, w, h, w * 3, scaled, sw, sh, sw * 3, 3)) {
+        // Resampled row by row straight into the surface: no screen-sized buffer between.
+        const PixelSurface pixels = background.Pixels();
+        bool first = true, second = true; // painted
+        const bool resized = sw > 0 && sh > 0 && ImageLimits().Allows(sw, sh) &&
+            CBoxResampler::ResampleRows(picture.pixels.get(), w, h, picture.Stride(), sw, sh, 3,
+                                        [&](int y, const std::uint8_t* row) {
+                                            const std::span<const std::uint8_t> bytes(row, static_cast<size_t>(sw) * 3);
+                                            first = IS40_DrawRGB(pixels, bytes, sw, 1, sw * 3, 0, y) && first;
+                                            second = IS40_DrawRGB(pixels, bytes, sw, 1, sw * 3, sw, y) && second;
+                                        });
+        background.EndPixelWork();
+        if (!resized) {
             Message(big ? "resize resize" : "error while resizeing");
             return;
         }
-        Paint(background, scaled.data(), sw, sh, 0, 0, "ISDrawRGB Centered Error");
-        Paint(background, scaled.data(), sw, sh, sw, 0, "ISDrawRGB Stretched Error");
+        if (!first) Message("ISDrawRGB Centered Error");
+        if (!second) Message("ISDrawRGB Stretched Error");
         break;
     }
     default: break; // no picture: the desktop colour stays
@@ -190,23 +246,20 @@ bool CComposer::Compose(int folderCount) {
     m_layout = PanelLayout::ForDesktop(s, vw, vh, folderCount);
     const int panelW = m_layout.geometry.panelWidth, panelH = m_layout.geometry.panelHeight;
 
-    const int style = EParser::ParseInt(s.m_wpStyle);
     m_failureSaid = false;
     if (!MakeBackgroundPossible(vw, vh)) return false;
-    RgbImage picture;
-    if (!LoadPicture(picture)) return false;
-    // The surfaces of this composition all come from the one canvas factory.
-    ICanvasFactory* canvases = PortOrNull<ICanvasFactory>();
-    CMemDC background(canvases, vw, vh, Port<ISystemPort>().DesktopColor());
-    if (!background.IsValid()) {
+    CPreparedPicture background;
+    bool fromPicture = false;
+    switch (MakeBackground(background, screen, metrics, fromPicture)) {
+    case Background::Ready: break;
+    case Background::Missing: return false;
+    case Background::NoMemory:
         Message("The wallpaper for screens of " + std::to_string(vw) + " x " + std::to_string(vh) +
                 " pixels could not be made: there is not enough memory for it. The previous wallpaper stays.");
         m_sizeRefused = std::pair{vw, vh};
         m_failureSaid = true;
         return false;
     }
-    PaintPicture(background, picture, style, metrics.primaryWidth, metrics.primaryHeight);
-    picture = RgbImage{};
 
     // The panel's origin: the user's position in the central view, else centred.
     m_originX = (vw - panelW) / 2;
@@ -215,20 +268,37 @@ bool CComposer::Compose(int folderCount) {
         m_originX = s.m_calendarPosX;
         m_originY = s.m_calendarPosY;
     }
-    CMemWallPaper data(canvases, panelW, panelH, s, m_layout, m_layout.keyColor);
+    // The data surfaces hold only what the panel draws in (in the side-bar view the
+    // column and the calendar, not the whole screen the panel is laid out over), each
+    // drawn with the layout moved by where it starts and placed there. A second piece
+    // records its regions aside: they are the first one's.
+    const std::vector<Rect> pieces = m_layout.central ? std::vector<Rect>{Rect{0, 0, panelW, panelH}}
+                                                      : CPanelExtent::Pieces(m_layout, s.m_showCalendar);
+    std::vector<std::unique_ptr<PanelLayout>> layouts;
+    std::vector<std::unique_ptr<CMemWallPaper>> surfaces;
+    std::vector<CPreparedPicture::Panel> panel;
     m_regions.Clear();
-    if (data.IsValid()) {
-        data.SetPanelOrigin(m_originX, m_originY);
-        if (m_painter) m_painter(data, m_regions);
-        // The panel over the background under it (at the panel origin, so its empty
-        // parts show the picture behind them), blended on with the transparency. Where
-        // the panel holds the key colour the blend gives the background back exactly,
-        // so only the panel's own pixels are blended.
-        // In the system's high-contrast scheme the panel is opaque, whatever the transparency.
-        const int alpha = m_layout.highContrast ? 255 : 255 - s.m_transparency * 255 / 100;
-        blender.DrawKeyed(background, m_originX, m_originY, data, m_layout.keyColor, alpha);
+    CRegionList aside;
+    for (const Rect& piece : pieces) {
+        layouts.push_back(std::make_unique<PanelLayout>(CPanelExtent::Moved(m_layout, piece)));
+        surfaces.push_back(std::make_unique<CMemWallPaper>(PortOrNull<ICanvasFactory>(), piece.Width(), piece.Height(), s,
+                                                           *layouts.back(), m_layout.keyColor));
+        CMemWallPaper& data = *surfaces.back();
+        if (!data.IsValid()) continue;
+        data.SetPanelOrigin(m_originX + piece.left, m_originY + piece.top);
+        if (m_painter) m_painter(data, &piece == &pieces.front() ? m_regions : aside);
+        panel.push_back({data.Pixels(), m_originX + piece.left, m_originY + piece.top});
     }
-    const bool written = SaveSurfaceAsBmp(background.Pixels(), m_outputPath);
+    // The panel over the background under it (at the panel origin, so its empty parts
+    // show the picture behind them), blended on with the transparency while the
+    // background's rows are written: where the panel holds the key colour the picture
+    // shows exactly. In the system's high-contrast scheme the panel is opaque, whatever
+    // the transparency.
+    const int alpha = m_layout.highContrast ? 255 : 255 - s.m_transparency * 255 / 100;
+    const bool written = WriteFileReplacing(m_outputPath, [&](CImageDest& dest) {
+        return background.WriteWith(dest, panel, m_layout.keyColor, alpha, !blender.IsMissing());
+    });
+    surfaces.clear();
     ComposePopup();
     if (written) m_sizeRefused.reset(); // a size refused again is said again
     return written;

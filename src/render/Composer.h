@@ -10,10 +10,13 @@
 #include <string>
 #include <utility>
 
+#include "../platform/SystemPort.h"
+#include "../util/Rect.h"
 #include "FileVersion.h"
 #include "ImageLimits.h"
 #include "MemWallPaper.h"
 #include "PanelLayout.h"
+#include "PreparedPicture.h"
 #include "RegionList.h"
 #include "RgbImage.h"
 
@@ -68,10 +71,16 @@ public:
     // tiled, the virtual screen's size from its top-left corner. Reading only that
     // gives the same wallpaper as reading the whole picture.
     ImageLimits PictureLimits() const;
-    // The user's JPEG picture written as a BMP file of what PictureLimits asks for (the
-    // converted copy). False when it cannot be read, said as a composition says it:
-    // once for a version of the file, which then is not read again.
-    bool ConvertPicture(const std::string& jpegPath, const std::string& bmpPath);
+    // Brings the prepared background up to date for the user's picture, the style, the
+    // screens and the desktop colour as they are now: the finished background kept at
+    // the settings' converted-copy path, with a label naming what it was made from, so
+    // that a composition for new data reads it instead of the picture. The picture is
+    // read only when the copy is not current. True when the copy on disk holds the
+    // user's picture (false for none, one that cannot be opened or used, said as a
+    // composition says it).
+    bool PrepareBackground();
+    // How many times the user's picture was read and decoded.
+    int PictureReads() const { return m_pictureReads; }
 
     // Paints the picture onto the background by the wallpaper style (0 centred, 1
     // tiled, 2 stretched; other values paint nothing); screen sizes are the primary
@@ -86,10 +95,16 @@ private:
     // is not read again for the same limits, and never said again.
     enum class PictureRead { Read, Missing, Unusable };
     PictureRead ReadPicture(const std::string& path, RgbImage& picture);
-    // The picture named by the settings, or an empty image (none named, or one that
-    // cannot be used: the desktop colour shows); false when it cannot be opened.
-    bool LoadPicture(RgbImage& picture);
     void ComposePopup();
+    // The background of a composition into out: the prepared copy when it is current,
+    // else made from the picture (and kept when it shows the picture).
+    enum class Background { Ready, Missing, NoMemory };
+    Background MakeBackground(CPreparedPicture& out, const Rect& screen, const ScreenMetrics& metrics,
+                              bool& fromPicture);
+    // What the prepared background is made from, as the text its copy is labelled with;
+    // empty when the picture's version cannot be told (nothing is kept for it).
+    std::string BackgroundLabel(const std::string& picture, const Rect& screen, const ScreenMetrics& metrics) const;
+    int m_pictureReads = 0;
 
     CSettings& m_settings;
     std::string m_outputPath;

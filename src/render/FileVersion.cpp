@@ -18,3 +18,9 @@ CFileVersion CFileVersion::Of(const std::string& utf8Path) {
     v.m_path = utf8Path;
     return v;
 }
+
+std::string CFileVersion::Describe() const {
+    if (!m_known) return std::string();
+    return m_path + "|" + std::to_string(static_cast<int>(m_type)) + "|" + std::to_string(m_size) + "|" +
+           std::to_string(static_cast<long long>(m_written.time_since_epoch().count()));
+}

@@ -14,6 +14,9 @@ public:
 
     // An unknown version equals no other, itself included: nothing is taken as done for it.
     bool Known() const { return m_known; }
+    // The version as text (path, kind, size, time written), for a label kept with work
+    // done on it; empty for an unknown one.
+    std::string Describe() const;
     bool operator==(const CFileVersion& other) const {
         return m_known && other.m_known && m_path == other.m_path && m_type == other.m_type &&
                m_size == other.m_size && m_written == other.m_written;

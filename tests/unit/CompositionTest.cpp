@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "FakePorts.h"
@@ -185,6 +186,7 @@ protected:
         env.system.screen = ScreenMetrics{2, 0, 0, 200, 60, 100, 60, 100};
         settings.m_centralView = true; // central view: the fixed 700 x 526 panel
         settings.ApplyStyle(0);
+        settings.m_convertedPath = dir.File("wallpaper.bmp");
     }
     // The output picture as read back: colour at (x, y).
     Colorref Out(int x, int y) {
@@ -440,8 +442,9 @@ TEST_F(CompositionTest, ScreensTooLargeForOneSurfaceAreSaidOnceAndThePreviousPic
     EXPECT_EQ(env.ui.boxes.size(), 2u);
 }
 
-// The converted copy of a JPEG holds what the screens show of it, and it is made once
-// for each version of the file, screens and style: refreshes in between read nothing.
+// The converted copy of a JPEG is the finished background over the virtual screen, and
+// it is made once for each version of the file, screens and style: refreshes in
+// between read nothing.
 TEST_F(CompositionTest, AJpegIsConvertedOnceAVersionIntoWhatTheScreensShow) {
     using namespace picture_files;
     const int w = 400, h = 240;
@@ -465,17 +468,17 @@ TEST_F(CompositionTest, AJpegIsConvertedOnceAVersionIntoWhatTheScreensShow) {
         int conversions;
         std::pair<int, int> copy;
     } steps[] = {
-        {"centred: the primary screen's middle", [&] { settings.m_wpStyle = "0"; }, 1, {100, 60}},
-        {"nothing changed", [] {}, 1, {100, 60}},
+        {"centred: the primary screen's middle", [&] { settings.m_wpStyle = "0"; }, 1, {200, 60}},
+        {"nothing changed", [] {}, 1, {200, 60}},
         {"tiled: the virtual screen from the corner", [&] { settings.m_wpStyle = "1"; }, 2, {200, 60}},
-        {"stretched: the scale that still covers the screen", [&] { settings.m_wpStyle = "2"; }, 3, {100, 60}},
-        {"the same again", [] {}, 3, {100, 60}},
+        {"stretched: the scale that still covers the screen", [&] { settings.m_wpStyle = "2"; }, 3, {200, 60}},
+        {"the same again", [] {}, 3, {200, 60}},
         {"a new version of the file", [&] {
              Spit(jpeg, EncodeJpeg(rgb, w, h, {.quality = 80}));
              std::filesystem::last_write_time(PathFromUtf8(jpeg),
                                               std::filesystem::last_write_time(PathFromUtf8(jpeg)) + std::chrono::seconds(2));
-         }, 4, {100, 60}},
-        {"the copy removed", [&] { std::filesystem::remove(PathFromUtf8(settings.m_convertedPath)); }, 5, {100, 60}},
+         }, 4, {200, 60}},
+        {"the copy removed", [&] { std::filesystem::remove(PathFromUtf8(settings.m_convertedPath)); }, 5, {200, 60}},
         {"other screens", [&] { env.system.screen = ScreenMetrics{1, 0, 0, 200, 120, 200, 120, 200}; }, 6, {200, 120}},
     };
     for (const Step& step : steps) {
@@ -515,6 +518,68 @@ TEST_F(CompositionTest, AJpegIsConvertedOnceAVersionIntoWhatTheScreensShow) {
         output = RgbImage{}; // read the new picture
         EXPECT_EQ(Out(0, 0), env.system.desktopColor);
     }
+}
+
+// A composition for new data reads the prepared background, not the picture, in this
+// process and in the next one; a new version of the picture (the same file written
+// again), another desktop colour or style, or a damaged copy makes it again. The
+// wallpaper is the same as one composed straight from the picture every time.
+TEST_F(CompositionTest, NewDataReadNoPictureAndANewVersionOfThePictureIsReadAgain) {
+    using namespace picture_files;
+    const std::string jpeg = dir.File("photo.jpg");
+    const Bytes photo = EncodeJpeg(Gradient(300, 200), 300, 200);
+    Spit(jpeg, photo);
+    settings.m_wallpaper = jpeg;
+    settings.m_wpStyle = "2";
+    settings.m_transparency = 0;
+    int lines = 1; // the panel's (330, 253) lands at (80, 20)
+    painter = [&](CMemWallPaper& data, CRegionList&) { data.FillRect(330, 253, 40, 5 * lines, kRed); };
+    auto composer = [&] {
+        auto c = std::make_unique<CComposer>(settings, outPath);
+        c->SetPanelPainter(painter);
+        return c;
+    };
+    const auto running = composer();
+    const std::filesystem::path copy = PathFromUtf8(settings.m_convertedPath);
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        int reads;
+    } steps[] = {
+        {"the first composition", [] {}, 1},
+        {"new data", [&] { ++lines; }, 1},
+        {"new data again", [&] { ++lines; }, 1},
+        {"the same picture written again", [&] {
+             Spit(jpeg, photo);
+             std::filesystem::last_write_time(PathFromUtf8(jpeg),
+                                              std::filesystem::last_write_time(PathFromUtf8(jpeg)) + std::chrono::seconds(3));
+         }, 2},
+        {"another desktop colour", [&] { env.system.desktopColor = 0x102030; }, 3},
+        {"centred", [&] { settings.m_wpStyle = "0"; }, 4},
+        {"new data", [&] { ++lines; }, 4},
+        {"a damaged copy", [&] { std::filesystem::resize_file(copy, std::filesystem::file_size(copy) / 2); }, 5},
+    };
+    for (const Step& step : steps) {
+        step.change();
+        ASSERT_TRUE(running->Compose()) << step.what;
+        EXPECT_EQ(running->PictureReads(), step.reads) << step.what;
+        output = RgbImage{};
+        EXPECT_EQ(Out(80, 20 + 5 * lines - 1), kRed) << step.what; // the panel as drawn now
+        EXPECT_NE(Out(80, 20 + 5 * lines), kRed) << step.what;
+        const std::string composed = ReadWhole(outPath);
+        // The next process reads the copy too.
+        const auto next = composer();
+        ASSERT_TRUE(next->Compose()) << step.what;
+        EXPECT_EQ(next->PictureReads(), 0) << step.what;
+        EXPECT_EQ(ReadWhole(outPath), composed) << step.what;
+        // Without a copy the picture is read, and the wallpaper is the same.
+        std::filesystem::remove(copy);
+        const auto fresh = composer();
+        ASSERT_TRUE(fresh->Compose()) << step.what;
+        EXPECT_EQ(fresh->PictureReads(), 1) << step.what;
+        EXPECT_EQ(ReadWhole(outPath), composed) << step.what;
+    }
+    EXPECT_TRUE(env.ui.boxes.empty());
 }
 
 TEST_F(CompositionTest, PopupIsTheCentralPanelWhateverTheDesktopShows) {

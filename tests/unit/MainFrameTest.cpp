@@ -61,6 +61,7 @@ protected:
         settings.m_hideData = false;
         settings.m_refresh = 20;
         settings.Save();
+        settings.m_convertedPath = dir.File("wallpaper.bmp"); // the prepared background, kept here
         doc.Composer().SetOutputPath(dir.File("orvanta.bmp"));
         doc.m_beforeRead = [this] { return wallpaper.Capture(doc.Composer().OutputPath()); };
         doc.m_clock = [this] { return Now(); };

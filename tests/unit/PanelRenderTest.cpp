@@ -21,7 +21,9 @@
 #include "app/OrvantaDoc.h"
 #include "outlook/store/SubstituteOutlook.h"
 #include "outlook/store/StorePort.h"
+#include "render/Composer.h"
 #include "render/DataPanel.h"
+#include "render/MemWallPaper.h"
 #include "render/DayRegion.h"
 #include "render/HeaderRegion.h"
 #include "render/ImageLayer.h"
@@ -315,6 +317,84 @@ TEST_P(PanelRender, SampleWeek) {
                    << r.Describe() << '\n';
     }
     std::ofstream(folder + "/panel-digest-" + c.name + ".txt", std::ios::binary) << digest.str();
+}
+
+// The side bar's panel spans the screen, but its data surfaces hold only the column
+// and the calendar. Wherever the calendar lies (beside the column, over it, half off
+// the screen, not shown), the wallpaper is the whole panel drawn on one surface of the
+// screen's size and blended onto the desktop colour, and the regions are the same.
+TEST_F(PanelRender, SideBarPiecesGiveTheWholePanelsPixelsAndRegions) {
+    std::string error;
+    port.store = CSubstituteOutlook::Load(kSampleStoreJson, COleDateTime(2026, 12, 7, 0, 0, 0).m_dt, error);
+    ASSERT_TRUE(port.store) << error;
+    CSettings s(kRoot);
+    s.Open();
+    s.m_centralView = false;
+    s.m_sideBarWidth = 360;
+    s.ApplyStyle(1);
+    COrvantaDoc doc(s);
+    doc.m_clock = [] { return COleDateTime(2026, 12, 7, 10, 30, 0); };
+    ASSERT_TRUE(doc.Engine().EnsureConnected());
+    ASSERT_TRUE(doc.RefreshData());
+    const CLocaleValues locale = LocaleValues(kEnglish);
+    const CComposer::PanelPainter painter = [&](CMemWallPaper& data, CRegionList& regions) {
+        PanelData panel;
+        panel.now = doc.m_clock();
+        panel.days = std::span<const CAppointments>(&doc.Day(0), static_cast<size_t>(s.m_outlook.m_calDays));
+        panel.tasks = &doc.Tasks();
+        panel.folders = &doc.Folders();
+        panel.locale = &locale;
+        CDataPanel::Draw(data, regions, panel);
+    };
+    CComposer& composer = doc.Composer();
+    composer.SetOutputPath(dir.File("orvanta.bmp"));
+    composer.SetPanelPainter(painter);
+    struct Place {
+        const char* what;
+        int x, y;
+        bool shown;
+    } places[] = {{"beside the column", 500, 300, true},
+                  {"over the column", kWidth - 400, 200, true},
+                  {"half off the screen", -150, 600, true},
+                  {"not shown", 500, 300, false}};
+    for (const Place& place : places) {
+        s.m_sideBarCalPosX = place.x;
+        s.m_sideBarCalPosY = place.y;
+        s.m_showCalendar = place.shown;
+        ASSERT_TRUE(composer.Compose(doc.Folders().GetCount())) << place.what;
+        auto source = IS40_OpenFileSource(composer.OutputPath());
+        int w = 0, h = 0;
+        RgbBuffer rgb = source ? IS40_ReadBMP(source.get(), w, h) : nullptr;
+        ASSERT_TRUE(rgb) << place.what;
+        ASSERT_EQ(w, kWidth);
+
+        const PanelLayout layout = composer.Layout();
+        CMemWallPaper whole(PortOrNull<ICanvasFactory>(), layout.geometry.panelWidth, layout.geometry.panelHeight, s,
+                            layout, layout.keyColor);
+        whole.SetPanelOrigin(composer.OriginX(), composer.OriginY());
+        CRegionList regions;
+        painter(whole, regions);
+        std::vector<std::uint8_t> pixels(static_cast<size_t>(kWidth) * kHeight * 4);
+        const PixelSurface expected{pixels.data(), kWidth, kHeight, kWidth * 4};
+        SurfaceOps::Fill(expected, {0, 0, kWidth, kHeight}, system.desktopColor);
+        SurfaceOps::BlendKeyed(expected, composer.OriginX(), composer.OriginY(), whole.Pixels(), layout.keyColor,
+                               255 - s.m_transparency * 255 / 100);
+        int differing = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const std::uint8_t* p = &rgb[(static_cast<size_t>(y) * w + x) * 3];
+                differing += SurfaceOps::At(expected, x, y) != MakeColorref(p[0], p[1], p[2]);
+            }
+        EXPECT_EQ(differing, 0) << place.what;
+        ASSERT_EQ(regions.GetCount(), composer.Regions().GetCount()) << place.what;
+        for (size_t i = 0; i < regions.GetCount(); ++i)
+            EXPECT_EQ(regions.GetAt(i).Describe() + " " + std::to_string(regions.GetAt(i).Bounds().left) + "," +
+                          std::to_string(regions.GetAt(i).Bounds().top),
+                      composer.Regions().GetAt(i).Describe() + " " +
+                          std::to_string(composer.Regions().GetAt(i).Bounds().left) + "," +
+                          std::to_string(composer.Regions().GetAt(i).Bounds().top))
+                << place.what;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,3 +1,5 @@
+#include <malloc.h>
+
 #include "../Platform.h"
 #include "PosixArtwork.h"
 #include "PosixCommandChannel.h"
@@ -13,6 +15,11 @@
 #include "PosixWindowKit.h"
 
 Ports& RealPorts() {
+    // The program runs all day and makes a screen-sized picture now and then: blocks of
+    // a megabyte or more get pages of their own, which go back to the system as soon as
+    // they are freed, instead of the heap keeping the largest size it has seen.
+    static const bool bigBlocksMapped = ::mallopt(M_MMAP_THRESHOLD, 1 << 20) != 0;
+    (void)bigBlocksMapped;
     static CPosixFileRegistry registry(CPosixFileRegistry::DefaultDirectory());
     static CPosixSystemPort system;
     static CPosixMutexPort mutexes;
