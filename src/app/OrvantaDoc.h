@@ -112,6 +112,13 @@ private:
     bool m_pictureBehind = false;
     // A change of the user's wallpaper that no composition has drawn yet.
     bool m_redrawWanted = false;
+    // What decides whether a refresh reads everything or only what changed.
+    static constexpr int kFullReadEvery = 10;
+    bool m_lastReadOk = false;
+    COleDateTime m_lastToday;
+    OutlookOptions m_lastOptions;
+    unsigned m_lastConnections = 0;
+    int m_partialReads = 0;
     CToolTip m_tooltip; // the one desktop tooltip; goes after the mappers
     std::unique_ptr<CDesktopMapper> m_desktopMapper;
     std::unique_ptr<CDesktopMapper> m_popupMapper;

@@ -25,6 +25,13 @@ public:
     const COleDateTime& GetCreationTime() const { return m_creationTime; }
     const COleDateTime& GetDateCompleted() const { return m_dateCompleted; }
     const std::string& GetEntryID() const { return m_entryId; }
+    // The same record from a row of a table read with Columns(), in that order; the
+    // attachments' names are read from the item by the caller (kHasAttachments).
+    enum Column { kCreation, kStartDate, kComplete, kDateCompleted, kRecurring, kReminder, kDueDate, kEntryId,
+                  kImportance, kPercent, kStatus, kSubject, kHasAttachments, kModified, kColumnCount };
+    static const std::vector<std::string>& Columns();
+    static CTask FromRow(const std::vector<CAutoValue>& row);
+
     bool HasDueDate() const { return m_dueDate.m_dt != COleDateTime::kNoDate; }
 
     bool m_complete = false;

@@ -728,7 +728,7 @@ TEST_F(InteractiveDesktop, InDoubleClickModeOnlyADoubleClickOpens) {
     const std::string id = LastWord(appointment->describe);
     Click(Centre(appointment->rect));
     Sleep(1500);
-    EXPECT_FALSE(Logged("GetItemFromID " + id)) << "a single click opened it";
+    EXPECT_FALSE(Logged("Display " + id)) << "a single click opened it";
     ASSERT_TRUE(Xdotool(L"click --repeat 2 --delay 80 1"));
     EXPECT_TRUE(WaitFor([&] { return Logged("Activate " + id); }, 5000)) << id;
     PostMessageW(main, WM_COMMAND, 57665, 0);

@@ -23,7 +23,11 @@
 //
 // Commands of the control file: "busy N" (reject calls as busy for N ms from now),
 // "fail MEMBER HEX", "fail" (no more), "exit" (end at once, as a user closing Outlook),
-// "hang" (stop answering for good, class object still registered, as a hung Outlook).
+// "hang" (stop answering for good, class object still registered, as a hung Outlook),
+// and the user's edits in Outlook while the program runs: "add FOLDER ITEM" (FOLDER a
+// role such as calendar, or a folder's name; ITEM the rest of the line, an item as in
+// the store file), "replace ENTRYID ITEM", "remove ENTRYID", "counts FOLDER UNREAD
+// ITEMS"; each is logged as "edited ..." or "edit failed ...".
 // Busy: the server's message filter answers SERVERCALL_RETRYLATER, which Windows turns
 // into retries through the caller's message filter; Wine serves such a call anyway
 // (its HandleInComingCall answer is not acted on), so the objects also answer
@@ -94,6 +98,30 @@ void RunCommand(const std::string& line) {
         in >> member >> hex;
         Fail(member, member.empty() ? 0 : static_cast<long>(std::stoul(hex, nullptr, 16)));
         Log("fail " + member);
+    } else if (word == "add" || word == "replace" || word == "remove" || word == "counts") {
+        std::string target, error, id;
+        in >> target;
+        std::string rest;
+        std::getline(in, rest);
+        CSubstituteOutlook* store = g_live ? g_live->Store().get() : nullptr;
+        bool ok = store != nullptr;
+        if (ok && word == "add") {
+            const std::string folder = store->FolderId(target);
+            ok = store->AddItem(folder, rest, id, error);
+        } else if (ok && word == "replace") {
+            ok = store->ReplaceItem(target, rest, error);
+            id = target;
+        } else if (ok && word == "remove") {
+            ok = store->RemoveItem(target);
+            id = target;
+        } else if (ok) {
+            std::istringstream numbers(rest);
+            int unread = 0, items = 0;
+            numbers >> unread >> items;
+            ok = store->SetCounts(store->FolderId(target), unread, items);
+            id = target;
+        }
+        Log(ok ? "edited " + word + " " + id : "edit failed " + line + " " + error);
     } else if (word == "hang") {
         Log("hang");
         for (;;) Sleep(INFINITE);
