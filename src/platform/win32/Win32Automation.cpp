@@ -95,6 +95,7 @@ class EventSink : public IDispatch {
 public:
     EventSink(IID iid, std::string events, IAutoObject::EventHandler handler)
         : m_iid(iid), m_events(std::move(events)), m_handler(std::move(handler)) {}
+    virtual ~EventSink() = default;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (!out) return E_POINTER;
         if (iid == IID_IUnknown || iid == IID_IDispatch || iid == m_iid) {
@@ -165,7 +166,7 @@ std::shared_ptr<void> DispatchObject::Advise(const std::string& events, EventHan
         throw CAutoError(hr, "Advise failed");
     }
     auto connection = std::make_shared<Connection>();
-    connection->point = point;
+    connection->point = std::move(point);
     connection->sink = sink;
     connection->cookie = cookie;
     return connection;
