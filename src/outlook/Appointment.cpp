@@ -1,5 +1,7 @@
 #include "Appointment.h"
 
+#include "ItemTable.h"
+
 CAppointment::CAppointment(IAutoObject& item) {
     m_subject = item.Get("Subject").AsString();
     m_importance = item.Get("Importance").AsInt();
@@ -24,7 +26,7 @@ void CAppointment::SetTimes(double start, double end) {
 const std::vector<std::string>& CAppointment::Columns() {
     static const std::vector<std::string> kColumns = {
         "Subject", "Importance", "IsRecurring", "ReminderSet", "AllDayEvent", "Start", "End", "Duration", "EntryID",
-        "http://schemas.microsoft.com/mapi/proptag/0x0E1B000B", "LastModificationTime"};
+        CItemTable::kHasAttachments, "LastModificationTime"};
     return kColumns;
 }
 

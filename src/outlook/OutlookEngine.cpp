@@ -384,6 +384,8 @@ std::vector<std::string> COutlookEngine::AttachmentsOf(const std::string& entryI
     return item ? CAppointment::ReadAttachments(*item) : std::vector<std::string>();
 }
 
+bool COutlookEngine::HasTables() const { return MajorVersion() >= CItemTable::kFirstVersion; }
+
 bool COutlookEngine::TableFailure(const CAutoError& e) {
     if (IsDisconnection(e.Code())) {
         Disconnected();

@@ -79,8 +79,7 @@ public:
     // folder objects kept (one call a folder). 1 when read, 0 after an error; changed
     // tells whether a number moved.
     int UpdateMailCounts(CMailFolders& folders, bool& changed);
-    bool HasTables() const { return MajorVersion() >= kTableVersion; }
-    static constexpr int kTableVersion = 12;
+    bool HasTables() const;
 
     // Whether the tasks or the calendar folder (Tasks, Calendar) changed since the last
     // look: its item count, or an item modified at or after the latest modification

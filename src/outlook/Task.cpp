@@ -1,6 +1,7 @@
 #include "Task.h"
 
 #include "Appointment.h"
+#include "ItemTable.h"
 
 CTask::CTask(IAutoObject& item) {
     m_creationTime = COleDateTime(item.Get("CreationTime").AsDate());
@@ -21,7 +22,7 @@ CTask::CTask(IAutoObject& item) {
 const std::vector<std::string>& CTask::Columns() {
     static const std::vector<std::string> kColumns = {
         "CreationTime", "StartDate", "Complete", "DateCompleted", "IsRecurring", "ReminderSet", "DueDate", "EntryID",
-        "Importance", "PercentComplete", "Status", "Subject", "http://schemas.microsoft.com/mapi/proptag/0x0E1B000B",
+        "Importance", "PercentComplete", "Status", "Subject", CItemTable::kHasAttachments,
         "LastModificationTime"};
     return kColumns;
 }
