@@ -279,4 +279,22 @@ TEST_F(BulkReadTest, EveryRefreshShowsWhatTheWalkShows) {
                 kStores, edits, kRefreshes);
 }
 
+// A table call Outlook fails (or an item the tables cannot take) makes that read the
+// walk, quietly: the same lists, no message.
+TEST_F(BulkReadTest, AFailingTableCallFallsBackToTheWalk) {
+    for (const char* member : {"GetTable", "GetArray", "RecurrenceState", "Columns"}) {
+        RandomStore random(7);
+        Load(random.Store());
+        auto fast = Connect(fastPort, *fastSettings);
+        auto walk = Connect(walkPort, *walkSettings);
+        store->FailMember(member, AutoCode::Exception);
+        ASSERT_TRUE(Refresh(*fast, fastPort)) << member;
+        store->FailMember("", 0);
+        ASSERT_TRUE(Refresh(*walk, walkPort));
+        EXPECT_EQ(Shown(*fast, 7), Shown(*walk, 7)) << member;
+        EXPECT_EQ(fast->LastSignature(), walk->LastSignature()) << member;
+        EXPECT_TRUE(env.ui.boxes.empty()) << member << ": " << env.ui.boxes.front().text;
+    }
+}
+
 } // namespace
