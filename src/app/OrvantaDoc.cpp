@@ -107,9 +107,9 @@ bool COrvantaDoc::RefreshData() {
         const bool full = !m_lastReadOk || today != m_lastToday || options != m_lastOptions ||
                           m_engine.Connections() != m_lastConnections || ++m_partialReads >= kFullReadEvery;
         m_settings.m_outlook = options;
-        // Asked also before a full read: each look is the base of the next one.
         // Outlook's events say what changed at once; the detection also sees what no
-        // event told (bulk changes, an Outlook without events).
+        // event told (bulk changes, an Outlook without events). It looks also before a
+        // full read: each look is the base of the next one.
         const bool tasksEvent = m_engine.TakeChanged(COutlookEngine::Source::Tasks);
         const bool calendarEvent = m_engine.TakeChanged(COutlookEngine::Source::Calendar);
         m_engine.TakeChanged(COutlookEngine::Source::MailFolders); // their counts are read at every refresh

@@ -359,7 +359,7 @@ int COutlookEngine::ReadMailFolders(CMailFolders& list) {
 
 void COutlookEngine::Listen(std::vector<Subscription>& into, const AutoObjectPtr& source, const char* events,
                             Source marks) {
-    if (!source || !m_listening) return;
+    if (!source) return;
     try {
         std::shared_ptr<void> token = source->Advise(events, [this, marks](const std::string&) {
             m_changed |= 1u << static_cast<unsigned>(marks);

@@ -93,8 +93,6 @@ public:
     enum class Source { Tasks, Calendar, MailFolders };
     bool TakeChanged(Source which);
     bool ChangesPending() const { return m_changed != 0; }
-    // Whether the events are listened to at all (on by default; the tests switch them off).
-    void SetListening(bool on) { m_listening = on; }
     // Counts the connections made; the program's data are read in full after each.
     unsigned Connections() const { return m_connections; }
 
@@ -183,7 +181,6 @@ private:
     };
     std::vector<Subscription> m_itemEvents, m_folderEvents;
     unsigned m_changed = 0; // bits of Source
-    bool m_listening = true;
     void Listen(std::vector<Subscription>& into, const AutoObjectPtr& source, const char* events, Source marks);
     unsigned m_connections = 0;
     // The attachment names of an item, opened by its entry id.
