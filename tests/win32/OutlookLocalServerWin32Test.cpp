@@ -372,7 +372,7 @@ TEST_F(OutlookLocalServer, AddedAppointmentsAreToldByEventsOrFoundByTheNextRefre
     };
     auto shows = [&](const std::string& subject) { return Shown(*doc, 5).find(subject) != std::string::npos; };
     Command(R"(add calendar {"subject": "Told at once", "start": "today 15:00", "end": "today 15:30"})");
-    EXPECT_TRUE(pumpUntil([&] { return doc->Engine().ChangesPending(); }, 2000)) << "no event came";
+    EXPECT_TRUE(pumpUntil([&] { return doc->Engine().ChangesPending(); }, 10000)) << "no event came";
     ASSERT_TRUE(doc->RefreshData());
     EXPECT_TRUE(shows("Told at once"));
     EXPECT_FALSE(doc->Engine().ChangesPending());
