@@ -269,6 +269,9 @@ void CMainFrame::OnDeferredWork() {
         }
         RestartRefreshTimer();
     }
+    // Outlook told of a change by its events: the refresh tick's work now rather than
+    // at the end of the period (the events only marked what changed).
+    if (m_doc && !m_firstTickPending && m_doc->Engine().ChangesPending()) OnRefreshTick();
     if (m_settingsRequested) {
         m_settingsRequested = false;
         OpenSettingsSheet();

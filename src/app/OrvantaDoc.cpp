@@ -80,8 +80,6 @@ void COrvantaDoc::ConvertBackground() {
 }
 
 bool COrvantaDoc::RefreshData() {
-    m_tasks.RemoveAll();
-    m_folders.RemoveAll();
     if (m_beforeRead && m_beforeRead()) m_redrawWanted = true;
     bool ok = false;
     const COleDateTime now = m_clock();
@@ -96,23 +94,54 @@ bool COrvantaDoc::RefreshData() {
     };
     m_engine.BeginRefresh(); // a lost connection is made again here, at most once a minute
     if (m_engine.IsConnected()) {
-        m_settings.m_outlook = m_engine.ReadOutlookOptions();
-        ok = m_engine.ReadTasks(m_tasks, now) == 1;
-        const int days = std::clamp(m_settings.m_outlook.m_calDays, 1, kDayLists);
-        for (int i = 0; i < days; ++i) {
-            // Each list is emptied right before it is filled, so a list filled by an
-            // earlier refresh with more days never keeps its old items.
-            CAppointments& list = dayBounds(i);
-            ok = m_engine.ReadAppointments(list, list.m_dayStart, list.m_dayEnd, today) == 1 && ok;
-        }
-        ok = m_engine.ReadMailFolders(m_folders) == 1 && ok;
-        // What the picture may show of them; the signature below sees the same.
+        const OutlookOptions options = m_engine.ReadOutlookOptions();
+        // Everything is read after a read that failed, on a new day (the shown days
+        // move), with other options, after a new connection, when what the picture may
+        // show of private items changed (the lists kept hold what the last filter left)
+        // and every tenth refresh (for what no change detection sees); otherwise only
+        // the sources that changed.
         const CPrivacyFilter privacy(m_settings.m_privateItems, m_presenting);
-        privacy.Apply(m_tasks);
-        for (int i = 0; i < days; ++i) privacy.Apply(m_days[static_cast<size_t>(i)]);
+        const bool full = !m_lastReadOk || today != m_lastToday || options != m_lastOptions ||
+                          m_engine.Connections() != m_lastConnections || privacy != m_lastPrivacy ||
+                          ++m_partialReads >= kFullReadEvery;
+        m_settings.m_outlook = options;
+        // Outlook's events say what changed at once; the detection also sees what no
+        // event told (bulk changes, an Outlook without events). It looks also before a
+        // full read: each look is the base of the next one.
+        const bool tasksEvent = m_engine.TakeChanged(COutlookEngine::Source::Tasks);
+        const bool calendarEvent = m_engine.TakeChanged(COutlookEngine::Source::Calendar);
+        m_engine.TakeChanged(COutlookEngine::Source::MailFolders); // their counts are read at every refresh
+        const bool tasksChanged = m_engine.SourceChanged(COutlookEngine::Tasks) || full || tasksEvent;
+        const bool calendarChanged = m_engine.SourceChanged(COutlookEngine::Calendar) || full || calendarEvent;
+        ok = true;
+        if (tasksChanged) {
+            m_tasks.RemoveAll();
+            ok = m_engine.ReadTasksBulk(m_tasks, now) == 1;
+            privacy.Apply(m_tasks); // what the picture and the signature below may show of them
+        }
+        const int days = std::clamp(m_settings.m_outlook.m_calDays, 1, kDayLists);
+        if (calendarChanged) {
+            for (int i = 0; i < days; ++i) dayBounds(i);
+            ok = m_engine.ReadCalendarBulk(std::span<CAppointments>(m_days.data(), static_cast<size_t>(days)), today) == 1 &&
+                 ok;
+            for (int i = 0; i < days; ++i) privacy.Apply(m_days[static_cast<size_t>(i)]);
+        }
+        bool countsChanged = false;
+        if (full || m_engine.UpdateMailCounts(m_folders, countsChanged) != 1) {
+            m_folders.RemoveAll();
+            ok = m_engine.ReadMailFoldersKept(m_folders) == 1 && ok;
+        }
+        if (full) m_partialReads = 0;
+        m_lastToday = today;
+        m_lastOptions = options;
+        m_lastConnections = m_engine.Connections();
+        m_lastPrivacy = privacy;
     } else {
+        m_tasks.RemoveAll();
+        m_folders.RemoveAll();
         for (int i = 0; i < std::clamp(m_settings.m_outlook.m_calDays, 1, kDayLists); ++i) dayBounds(i);
     }
+    m_lastReadOk = ok;
     if (ok) m_lastSignature = BuildSignature();
     return ok;
 }

@@ -11,6 +11,7 @@
 #include "../outlook/Appointments.h"
 #include "../outlook/MailFolders.h"
 #include "../outlook/OutlookEngine.h"
+#include "../outlook/PrivacyFilter.h"
 #include "../outlook/Tasks.h"
 #include "../desktop/DesktopMapper.h"
 #include "../desktop/PopUpSource.h"
@@ -107,6 +108,14 @@ private:
     bool m_pictureBehind = false;
     // A change of the user's wallpaper that no composition has drawn yet.
     bool m_redrawWanted = false;
+    // What decides whether a refresh reads everything or only what changed.
+    static constexpr int kFullReadEvery = 10;
+    bool m_lastReadOk = false;
+    COleDateTime m_lastToday;
+    OutlookOptions m_lastOptions;
+    unsigned m_lastConnections = 0;
+    int m_partialReads = 0;
+    CPrivacyFilter m_lastPrivacy{0, false}; // the filter the kept lists went through
     CToolTip m_tooltip; // the one desktop tooltip; goes after the mappers
     std::unique_ptr<CDesktopMapper> m_desktopMapper;
     std::unique_ptr<CDesktopMapper> m_popupMapper;

@@ -42,6 +42,16 @@ CAutoValue CAutoValue::Object(AutoObjectPtr o) {
     return v;
 }
 
+CAutoValue CAutoValue::Array(size_t rows, size_t columns, std::vector<CAutoValue> cells) {
+    if (cells.size() != rows * columns) throw CAutoError(AutoCode::InvalidArg, "an array's cells do not fill its rows");
+    CAutoValue v;
+    v.m_kind = Kind::Array;
+    v.m_rows = rows;
+    v.m_columns = columns;
+    v.m_cells = std::make_shared<const std::vector<CAutoValue>>(std::move(cells));
+    return v;
+}
+
 namespace {
 [[noreturn]] void Mismatch(const char* want) {
     throw CAutoError(AutoCode::TypeMismatch, std::string("type mismatch: expected ") + want);
@@ -99,4 +109,22 @@ AutoObjectPtr CAutoValue::AsObject() const {
 
 AutoObjectPtr AsInterface(const AutoObjectPtr& object, const std::string& interfaceName) {
     return object && object->Supports(interfaceName) ? object : nullptr;
+}
+
+size_t CAutoValue::Rows() const {
+    if (m_kind == Kind::Empty) return 0;
+    if (m_kind != Kind::Array) Mismatch("an array");
+    return m_rows;
+}
+
+size_t CAutoValue::Columns() const {
+    if (m_kind == Kind::Empty) return 0;
+    if (m_kind != Kind::Array) Mismatch("an array");
+    return m_columns;
+}
+
+const CAutoValue& CAutoValue::At(size_t row, size_t column) const {
+    if (m_kind != Kind::Array) Mismatch("an array");
+    if (row >= m_rows || column >= m_columns) throw CAutoError(AutoCode::InvalidArg, "outside the array");
+    return (*m_cells)[row * m_columns + column];
 }

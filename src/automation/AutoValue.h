@@ -3,6 +3,7 @@
 // takes. Errors are CAutoError exceptions carrying the result code; the engine
 // catches them at the boundary of each of its operations.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -46,7 +47,7 @@ private:
 
 class CAutoValue {
 public:
-    enum class Kind { Empty, Missing, Bool, Int, Double, Date, String, Object };
+    enum class Kind { Empty, Missing, Bool, Int, Double, Date, String, Object, Array };
 
     CAutoValue() = default;
     static CAutoValue Missing();
@@ -56,6 +57,9 @@ public:
     static CAutoValue Date(double oleDate);
     static CAutoValue String(std::string s);
     static CAutoValue Object(AutoObjectPtr o);
+    // A table of values, rows by columns (what a table's GetArray returns); cells in
+    // row order, rows * columns of them.
+    static CAutoValue Array(size_t rows, size_t columns, std::vector<CAutoValue> cells);
 
     Kind GetKind() const { return m_kind; }
     // Conversions as automation does them; a value of another kind throws TypeMismatch.
@@ -65,6 +69,10 @@ public:
     double AsDate() const;
     std::string AsString() const;
     AutoObjectPtr AsObject() const; // null for Empty
+    // An array's size and cells; an Empty value is an array of no rows, any other kind throws.
+    size_t Rows() const;
+    size_t Columns() const;
+    const CAutoValue& At(size_t row, size_t column) const;
 
 private:
     Kind m_kind = Kind::Empty;
@@ -73,6 +81,8 @@ private:
     double m_double = 0.0;
     std::string m_string;
     AutoObjectPtr m_object;
+    std::shared_ptr<const std::vector<CAutoValue>> m_cells;
+    size_t m_rows = 0, m_columns = 0;
 };
 
 // An automation object: properties and methods by member name.
@@ -84,6 +94,16 @@ public:
     virtual CAutoValue Call(const std::string& member, const std::vector<CAutoValue>& args) = 0;
     // Whether the object offers the named interface ("_AppointmentItem", "MAPIFolder", ...).
     virtual bool Supports(const std::string& interfaceName) = 0;
+    // Outlook's events of this object through the named event interface ("ItemsEvents",
+    // "FoldersEvents"): handler is called with each event's name ("ItemAdd",
+    // "FolderChange", ...) until the subscription returned is released. Null when the
+    // object raises no such events.
+    using EventHandler = std::function<void(const std::string& event)>;
+    virtual std::shared_ptr<void> Advise(const std::string& events, EventHandler handler) {
+        (void)events;
+        (void)handler;
+        return nullptr;
+    }
 };
 
 // The object as the named interface, or null when it does not offer it.

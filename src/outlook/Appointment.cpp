@@ -1,19 +1,48 @@
 #include "Appointment.h"
 
+#include "ItemTable.h"
+
 CAppointment::CAppointment(IAutoObject& item) {
     m_subject = item.Get("Subject").AsString();
     m_importance = item.Get("Importance").AsInt();
     m_recurring = item.Get("IsRecurring").AsBool();
     m_reminderSet = item.Get("ReminderSet").AsBool();
     m_allDay = item.Get("AllDayEvent").AsBool();
-    m_start = COleDateTime(item.Get("Start").AsDate());
-    m_end = COleDateTime(item.Get("End").AsDate());
+    const double start = item.Get("Start").AsDate();
+    const double end = item.Get("End").AsDate();
     m_duration = item.Get("Duration").AsInt();
-    COleDateTimeSpan length = m_end - m_start;
-    m_multiDay = length.GetStatus() == COleDateTimeSpan::valid && length.GetTotalDays() > 1.0 + 1e-9;
+    SetTimes(start, end);
     m_entryId = item.Get("EntryID").AsString();
     m_sensitivity = item.Get("Sensitivity").AsInt();
     m_attachments = ReadAttachments(item);
+}
+
+void CAppointment::SetTimes(double start, double end) {
+    m_start = COleDateTime(start);
+    m_end = COleDateTime(end);
+    COleDateTimeSpan length = m_end - m_start;
+    m_multiDay = length.GetStatus() == COleDateTimeSpan::valid && length.GetTotalDays() > 1.0 + 1e-9;
+}
+
+const std::vector<std::string>& CAppointment::Columns() {
+    static const std::vector<std::string> kColumns = {
+        "Subject", "Importance", "IsRecurring", "ReminderSet", "AllDayEvent", "Start", "End", "Duration", "EntryID",
+        "Sensitivity", CItemTable::kHasAttachments, "LastModificationTime"};
+    return kColumns;
+}
+
+CAppointment CAppointment::FromRow(const std::vector<CAutoValue>& row) {
+    CAppointment a;
+    a.m_subject = row.at(kSubject).AsString();
+    a.m_importance = row.at(kImportance).AsInt();
+    a.m_recurring = row.at(kRecurring).AsBool();
+    a.m_reminderSet = row.at(kReminder).AsBool();
+    a.m_allDay = row.at(kAllDay).AsBool();
+    a.m_duration = row.at(kDuration).AsInt();
+    a.SetTimes(row.at(kStart).AsDate(), row.at(kEnd).AsDate());
+    a.m_entryId = row.at(kEntryId).AsString();
+    a.m_sensitivity = row.at(kSensitivity).AsInt();
+    return a;
 }
 
 std::vector<std::string> CAppointment::ReadAttachments(IAutoObject& item) {

@@ -34,6 +34,16 @@ public:
     // Display names from index Count down to 1.
     static std::vector<std::string> ReadAttachments(IAutoObject& item);
 
+    // The same record from a row of a table read with Columns(), in that order. A table
+    // holds no attachments: the row only says whether there are any (kHasAttachments),
+    // and the caller reads their names from the item.
+    enum Column { kSubject, kImportance, kRecurring, kReminder, kAllDay, kStart, kEnd, kDuration, kEntryId,
+                  kSensitivity, kHasAttachments, kModified, kColumnCount };
+    static const std::vector<std::string>& Columns();
+    static CAppointment FromRow(const std::vector<CAutoValue>& row);
+    // Start and end, with the multi-day flag they give.
+    void SetTimes(double start, double end);
+
     bool m_multiDay = false;
     std::string m_subject;
     int m_importance = 1;

@@ -11,7 +11,9 @@ class CMailFolders {
 public:
     int GetCount() const { return static_cast<int>(m_folders.size()); }
     const CMailFolder& GetAt(int index) const { return *m_folders[static_cast<size_t>(index)]; }
+    CMailFolder& At(int index) { return *m_folders[static_cast<size_t>(index)]; }
     void RemoveAll() { m_folders.clear(); }
+    void Append(std::unique_ptr<CMailFolder> folder) { m_folders.push_back(std::move(folder)); }
     // Adds an Outlook folder that holds mail; false for any other folder. Throws CAutoError.
     bool Add(IAutoObject& folder);
 

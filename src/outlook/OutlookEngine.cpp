@@ -9,6 +9,8 @@
 #include "../util/Parser.h"
 #include "../system/Registry.h"
 #include "Appointments.h"
+#include "CalendarReader.h"
+#include "ItemTable.h"
 #include "MailFolders.h"
 #include "Tasks.h"
 #include "WindowsEnumer.h"
@@ -102,6 +104,10 @@ void COutlookEngine::FindOfficeVersion() {
 COutlookEngine::~COutlookEngine() { Release(); }
 
 void COutlookEngine::Release() {
+    m_itemEvents.clear(); // the subscriptions first, while their sources are alive
+    m_folderEvents.clear();
+    m_changed = 0;
+    m_keptFolders.clear();
     m_currentItems.reset();
     m_namespace.reset();
     m_application.reset();
@@ -206,6 +212,19 @@ int COutlookEngine::Connect() {
     guarded(m_drafts, [&] { return DefaultFolder(Drafts); });
     guarded(m_storeRoot, [&] { return m_inbox ? AsInterface(m_inbox->Get("Parent").AsObject(), "MAPIFolder") : nullptr; });
     guarded(m_calendar, [&] { return DefaultFolder(Calendar); });
+    ++m_connections;
+    m_sources.clear();
+    m_keptFolders.clear();
+    m_changed = 0;
+    // The items of the calendar and the task folder, kept with their subscriptions.
+    for (auto [which, marks] : {std::pair{Calendar, Source::Calendar}, std::pair{Tasks, Source::Tasks}}) {
+        try {
+            AutoObjectPtr folder = DefaultFolder(which);
+            if (folder) Listen(m_itemEvents, folder->Get("Items").AsObject(), "ItemsEvents", marks);
+        } catch (const CAutoError&) {
+            // an Outlook without the folder or its events: the change detection covers it
+        }
+    }
     return 1;
 }
 
@@ -333,6 +352,257 @@ int COutlookEngine::ReadMailFolders(CMailFolders& list) {
     } catch (const CAutoError& e) {
         if (!HandledQuietly(e)) ShowComError(e);
         return 0;
+    }
+}
+
+// ---- bulk reads and change detection ------------------------------------------
+
+void COutlookEngine::Listen(std::vector<Subscription>& into, const AutoObjectPtr& source, const char* events,
+                            Source marks) {
+    if (!source) return;
+    try {
+        std::shared_ptr<void> token = source->Advise(events, [this, marks](const std::string&) {
+            m_changed |= 1u << static_cast<unsigned>(marks);
+        });
+        if (token) into.push_back({source, std::move(token)});
+    } catch (const CAutoError& e) {
+        // Without the events the change detection still sees every change, a little later.
+        if (IsDisconnection(e.Code()) || IsBusy(e.Code())) throw;
+    }
+}
+
+bool COutlookEngine::TakeChanged(Source which) {
+    const unsigned bit = 1u << static_cast<unsigned>(which);
+    const bool changed = (m_changed & bit) != 0;
+    m_changed &= ~bit;
+    return changed;
+}
+
+std::vector<std::string> COutlookEngine::AttachmentsOf(const std::string& entryId) {
+    AutoObjectPtr item =
+        m_namespace->Call("GetItemFromID", {CAutoValue::String(entryId), CAutoValue::Missing()}).AsObject();
+    return item ? CAppointment::ReadAttachments(*item) : std::vector<std::string>();
+}
+
+bool COutlookEngine::HasTables() const { return MajorVersion() >= CItemTable::kFirstVersion; }
+
+bool COutlookEngine::TableFailure(const CAutoError& e) {
+    if (IsDisconnection(e.Code())) {
+        Disconnected();
+        return true;
+    }
+    if (IsBusy(e.Code())) {
+        HandledQuietly(e);
+        return true;
+    }
+    return false;
+}
+
+int COutlookEngine::ReadTasksBulk(CTasks& tasks, const COleDateTime& now) {
+    if (!m_namespace || m_busy) return 0;
+    if (!HasTables()) return ReadTasks(tasks, now);
+    try {
+        AutoObjectPtr folder = DefaultFolder(Tasks);
+        if (!folder) return 0;
+        for (const CItemTable::Row& row : CItemTable::Read(*folder, "", CTask::Columns())) {
+            const int status = row[CTask::kStatus].AsInt();
+            if (!CTasks::Selected(status, status == 2 ? row[CTask::kDateCompleted].AsDate() : 0.0,
+                                  row[CTask::kDueDate].AsDate(), m_settings, now))
+                continue;
+            auto task = std::make_unique<CTask>(CTask::FromRow(row));
+            if (row[CTask::kHasAttachments].AsBool()) task->m_attachments = AttachmentsOf(task->m_entryId);
+            tasks.Add(std::move(task));
+        }
+        tasks.Sort(m_settings);
+        return 1;
+    } catch (const CAutoError& e) {
+        if (TableFailure(e)) return 0;
+    } catch (const std::exception&) {
+    }
+    tasks.RemoveAll(); // the walk reads them again
+    return ReadTasks(tasks, now);
+}
+
+int COutlookEngine::ReadCalendarBulk(std::span<CAppointments> days, const COleDateTime& today) {
+    if (!m_namespace || m_busy) return 0;
+    auto walk = [&] {
+        bool ok = true;
+        for (CAppointments& list : days) {
+            list.RemoveAll();
+            ok = ReadAppointments(list, list.m_dayStart, list.m_dayEnd, today) == 1 && ok;
+        }
+        return ok ? 1 : 0;
+    };
+    if (!HasTables()) return walk();
+    try {
+        AutoObjectPtr calendar = DefaultFolder(Calendar);
+        if (!calendar) return 0;
+        CCalendarReader(*calendar, [this](const std::string& id) { return AttachmentsOf(id); })
+            .Read(days, today, LocaleValues());
+        return 1;
+    } catch (const CAutoError& e) {
+        if (TableFailure(e)) return 0;
+    } catch (const std::exception&) {
+    }
+    return walk();
+}
+
+int COutlookEngine::ReadMailFoldersKept(CMailFolders& list) {
+    m_keptFolders.clear();
+    m_folderEvents.clear();
+    if (!m_namespace || m_busy) return 0;
+    const CLocaleValues locale = LocaleValues();
+    // The folders of each level walked once: (name, folder) in Outlook's order, by the
+    // places of the folders above it ("" is the store's top).
+    std::map<std::string, std::vector<std::pair<std::string, AutoObjectPtr>>> levels;
+    auto level = [&](const std::string& key, const AutoObjectPtr& parent) -> const auto& {
+        auto it = levels.find(key);
+        if (it != levels.end()) return it->second;
+        std::vector<std::pair<std::string, AutoObjectPtr>> children;
+        AutoObjectPtr folders = parent ? parent->Get("Folders").AsObject() : nullptr;
+        // A folder's counts changing is a FolderChange of the folders it is among (the
+        // store's top level is listened to below).
+        if (!key.empty()) Listen(m_folderEvents, folders, "FoldersEvents", Source::MailFolders);
+        if (folders)
+            for (AutoObjectPtr f = folders->Call("GetFirst", {}).AsObject(); f; f = folders->Call("GetNext", {}).AsObject())
+                children.emplace_back(f->Get("Name").AsString(), f);
+        return levels.emplace(key, std::move(children)).first->second;
+    };
+    try {
+        auto idOf = [&](DefaultFolderId which) {
+            try {
+                AutoObjectPtr d = DefaultFolder(which);
+                return d ? d->Get("EntryID").AsString() : std::string();
+            } catch (const CAutoError& e) {
+                if (IsDisconnection(e.Code()) || IsBusy(e.Code())) throw;
+                return std::string();
+            }
+        };
+        if (m_storeRoot) Listen(m_folderEvents, m_storeRoot->Get("Folders").AsObject(), "FoldersEvents", Source::MailFolders);
+        std::string outboxId, draftsId;
+        bool idsRead = false;
+        auto add = [&](const AutoObjectPtr& folder) {
+            if (folder->Get("DefaultItemType").AsInt() != 0) return;
+            if (!idsRead) {
+                outboxId = idOf(Outbox);
+                draftsId = idOf(Drafts);
+                idsRead = true;
+            }
+            auto f = std::make_unique<CMailFolder>();
+            f->m_entryId = folder->Get("EntryID").AsString();
+            f->m_name = folder->Get("Name").AsString();
+            f->m_displayCount = folder->Get("UnReadItemCount").AsInt();
+            AutoObjectPtr items = folder->Get("Items").AsObject();
+            f->m_itemCount = items ? items->Get("Count").AsInt() : 0;
+            const bool countsItems = f->m_entryId == outboxId || f->m_entryId == draftsId;
+            if (countsItems) f->m_displayCount = f->m_itemCount;
+            m_keptFolders.push_back({folder, countsItems});
+            list.Append(std::move(f));
+        };
+        for (const std::string& path : m_settings.m_outlook.m_outlookFolderPaths) {
+            std::vector<std::string> parts = CMailFolders::SplitPath(path);
+            if (parts.empty()) continue;
+            AutoObjectPtr found, parent = m_storeRoot;
+            std::string key;
+            bool haveLevel = m_storeRoot != nullptr;
+            for (size_t i = 1; i < parts.size() && haveLevel; ++i) {
+                found.reset();
+                const auto& children = level(key, parent);
+                for (size_t k = 0; k < children.size(); ++k) {
+                    if (children[k].first == parts[i]) {
+                        found = children[k].second;
+                        parent = found;
+                        key += "/" + std::to_string(k);
+                        break;
+                    }
+                }
+                // the walk looks for the next part in the folders below the one found
+                if (found) haveLevel = true;
+            }
+            if (found && parts.size() > 1) {
+                add(found);
+                continue;
+            }
+            const std::string firstPart = locale.ToLower(parts[0]);
+            for (const AutoObjectPtr& d : {m_inbox, m_outbox, m_drafts})
+                if (d && locale.ToLower(d->Get("Name").AsString()) == firstPart) add(d);
+        }
+        return 1;
+    } catch (const CAutoError& e) {
+        m_keptFolders.clear();
+        if (!HandledQuietly(e)) ShowComError(e);
+        return 0;
+    }
+}
+
+int COutlookEngine::UpdateMailCounts(CMailFolders& list, bool& changed) {
+    changed = false;
+    if (!m_namespace || m_busy || m_keptFolders.size() != static_cast<size_t>(list.GetCount())) return 0;
+    try {
+        for (size_t i = 0; i < m_keptFolders.size(); ++i) {
+            CMailFolder& f = list.At(static_cast<int>(i));
+            const KeptFolder& kept = m_keptFolders[i];
+            if (kept.countsItems) {
+                AutoObjectPtr items = kept.folder->Get("Items").AsObject();
+                const int count = items ? items->Get("Count").AsInt() : 0;
+                changed = changed || count != f.m_displayCount;
+                f.m_itemCount = f.m_displayCount = count;
+            } else {
+                const int unread = kept.folder->Get("UnReadItemCount").AsInt();
+                changed = changed || unread != f.m_displayCount;
+                f.m_displayCount = unread;
+            }
+        }
+        return 1;
+    } catch (const CAutoError& e) {
+        m_keptFolders.clear();
+        if (!HandledQuietly(e)) ShowComError(e);
+        return 0;
+    }
+}
+
+bool COutlookEngine::SourceChanged(DefaultFolderId which) {
+    SourceState& state = m_sources[which];
+    if (!m_namespace || m_busy || !HasTables()) {
+        state.known = false;
+        return true;
+    }
+    try {
+        AutoObjectPtr folder = DefaultFolder(which);
+        if (!folder) throw CAutoError(AutoCode::Exception, "no such folder");
+        AutoObjectPtr items = folder->Get("Items").AsObject();
+        const int count = items ? items->Get("Count").AsInt() : 0;
+        // The items modified in or after the latest minute seen; a condition holds no seconds.
+        std::string filter;
+        if (state.known) {
+            const COleDateTime since(COleDateTime::FromLinear(static_cast<double>(state.minute) / 1440.0));
+            filter = "[LastModificationTime] >= '" + CAppointments::QuotedText(LocaleValues().DateTimeText(since)) + "'";
+        }
+        std::set<std::pair<std::string, double>> latest;
+        long long minute = state.minute;
+        for (const CItemTable::Row& row : CItemTable::Read(*folder, filter, {"EntryID", "LastModificationTime"})) {
+            const double modified = row[1].AsDate();
+            const double v = COleDateTime::ToLinear(modified);
+            minute = std::max(minute, static_cast<long long>(v * 1440.0 + (v >= 0 ? 1e-6 : -1e-6)));
+            latest.emplace(row[0].AsString(), modified);
+        }
+        for (auto it = latest.begin(); it != latest.end();) {
+            const double v = COleDateTime::ToLinear(it->second);
+            it = static_cast<long long>(v * 1440.0 + (v >= 0 ? 1e-6 : -1e-6)) < minute ? latest.erase(it) : std::next(it);
+        }
+        const bool changed = !state.known || count != state.count || latest != state.latest;
+        state.known = true;
+        state.count = count;
+        state.minute = minute;
+        state.latest = std::move(latest);
+        return changed;
+    } catch (const CAutoError& e) {
+        state.known = false;
+        TableFailure(e);
+        return true;
+    } catch (const std::exception&) {
+        state.known = false;
+        return true;
     }
 }
 

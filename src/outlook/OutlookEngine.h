@@ -3,7 +3,12 @@
 // reads of appointments, tasks and mail folders that every refresh makes.
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <set>
+#include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "../util/OleDateTime.h"
 #include "../automation/AutoValue.h"
@@ -58,6 +63,38 @@ public:
                          const COleDateTime& today);
     int ReadTasks(CTasks& tasks, const COleDateTime& now);
     int ReadMailFolders(CMailFolders& folders);
+
+    // The same reads at a fraction of the calls, from Outlook 2007 (version 12) on: the
+    // tasks and the single appointments from tables (CItemTable), the recurring ones
+    // through the item collection for the shown days (CCalendarReader). Before 12, or
+    // when a table call fails, the read is made by the walk above. The lists come out as
+    // the walk gives them.
+    int ReadTasksBulk(CTasks& tasks, const COleDateTime& now);
+    // Each list's m_dayStart and m_dayEnd are set by the caller.
+    int ReadCalendarBulk(std::span<CAppointments> days, const COleDateTime& today);
+    // As ReadMailFolders, walking each folder level once, and keeping the folders found
+    // for UpdateMailCounts.
+    int ReadMailFoldersKept(CMailFolders& folders);
+    // The numbers of the folders the last ReadMailFoldersKept found, read again from the
+    // folder objects kept (one call a folder). 1 when read, 0 after an error; changed
+    // tells whether a number moved.
+    int UpdateMailCounts(CMailFolders& folders, bool& changed);
+    bool HasTables() const;
+
+    // Whether the tasks or the calendar folder (Tasks, Calendar) changed since the last
+    // look: its item count, or an item modified at or after the latest modification
+    // seen. The first look, a failed one and one after a reconnection say changed.
+    bool SourceChanged(DefaultFolderId which);
+    // Outlook's events (ItemAdd, ItemChange, ItemRemove of the calendar's and the task
+    // folder's items; FolderChange of the folders above the mail folders shown) only
+    // mark what changed; nothing is asked of Outlook inside an event. The subscriptions
+    // live as long as the connection. TakeChanged tells, once, whether the source had
+    // an event since the last call; ChangesPending whether any source has.
+    enum class Source { Tasks, Calendar, MailFolders };
+    bool TakeChanged(Source which);
+    bool ChangesPending() const { return m_changed != 0; }
+    // Counts the connections made; the program's data are read in full after each.
+    unsigned Connections() const { return m_connections; }
 
     void NewAppointment() { NewItem(1, "_AppointmentItem"); }
     void NewTask() { NewItem(3, "_TaskItem"); }
@@ -121,6 +158,36 @@ private:
     // The installed Office's major version: the first of 15 down to 6 whose Outlook
     // key exists for the user; 0 when none does.
     void FindOfficeVersion();
+
+    // What SourceChanged saw of a folder: the item count and the items modified in the
+    // latest minute seen (entry id and time), with that minute.
+    struct SourceState {
+        bool known = false;
+        int count = -1;
+        long long minute = 0;
+        std::set<std::pair<std::string, double>> latest;
+    };
+    std::map<int, SourceState> m_sources;
+    // A mail folder found by ReadMailFoldersKept and whether its number is its item count.
+    struct KeptFolder {
+        AutoObjectPtr folder;
+        bool countsItems = false;
+    };
+    std::vector<KeptFolder> m_keptFolders;
+    // Subscriptions to Outlook's events with the objects that raise them.
+    struct Subscription {
+        AutoObjectPtr source;
+        std::shared_ptr<void> token;
+    };
+    std::vector<Subscription> m_itemEvents, m_folderEvents;
+    unsigned m_changed = 0; // bits of Source
+    void Listen(std::vector<Subscription>& into, const AutoObjectPtr& source, const char* events, Source marks);
+    unsigned m_connections = 0;
+    // The attachment names of an item, opened by its entry id.
+    std::vector<std::string> AttachmentsOf(const std::string& entryId);
+    // A read that failed: quiet for a disconnection or a busy Outlook, false for an
+    // error the walk can try again.
+    bool TableFailure(const CAutoError& e);
 
     AutoObjectPtr m_outbox, m_inbox, m_drafts, m_storeRoot, m_calendar;
     AutoObjectPtr m_application, m_namespace, m_currentItems;

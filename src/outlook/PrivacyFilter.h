@@ -30,6 +30,8 @@ public:
     void Apply(CAppointments& day) const;
     void Apply(CTasks& tasks) const;
 
+    bool operator==(const CPrivacyFilter&) const = default;
+
 private:
     // The subject to show instead, or null to keep it; left out when *leftOut.
     const char* Replacement(int sensitivity, const char* privateText, bool& leftOut) const;

@@ -1,6 +1,7 @@
 #include "Task.h"
 
 #include "Appointment.h"
+#include "ItemTable.h"
 
 CTask::CTask(IAutoObject& item) {
     m_creationTime = COleDateTime(item.Get("CreationTime").AsDate());
@@ -17,4 +18,30 @@ CTask::CTask(IAutoObject& item) {
     m_subject = item.Get("Subject").AsString();
     m_sensitivity = item.Get("Sensitivity").AsInt();
     m_attachments = CAppointment::ReadAttachments(item);
+}
+
+const std::vector<std::string>& CTask::Columns() {
+    static const std::vector<std::string> kColumns = {
+        "CreationTime", "StartDate", "Complete", "DateCompleted", "IsRecurring", "ReminderSet", "DueDate", "EntryID",
+        "Importance", "PercentComplete", "Status", "Subject", "Sensitivity", CItemTable::kHasAttachments,
+        "LastModificationTime"};
+    return kColumns;
+}
+
+CTask CTask::FromRow(const std::vector<CAutoValue>& row) {
+    CTask t;
+    t.m_creationTime = COleDateTime(row.at(kCreation).AsDate());
+    t.m_startDate = COleDateTime(row.at(kStartDate).AsDate());
+    t.m_complete = row.at(kComplete).AsBool();
+    if (t.m_complete) t.m_dateCompleted = COleDateTime(row.at(kDateCompleted).AsDate());
+    t.m_recurring = row.at(kRecurring).AsBool();
+    t.m_reminderSet = row.at(kReminder).AsBool();
+    t.m_dueDate = COleDateTime(row.at(kDueDate).AsDate());
+    t.m_entryId = row.at(kEntryId).AsString();
+    t.m_importance = row.at(kImportance).AsInt();
+    t.m_percentComplete = row.at(kPercent).AsInt();
+    t.m_status = row.at(kStatus).AsInt();
+    t.m_subject = row.at(kSubject).AsString();
+    t.m_sensitivity = row.at(kSensitivity).AsInt();
+    return t;
 }

@@ -27,6 +27,13 @@ public:
     const std::string& GetEntryID() const { return m_entryId; }
     // Outlook's Sensitivity: 0 normal, 1 personal, 2 private, 3 confidential.
     int GetSensitivity() const { return m_sensitivity; }
+    // The same record from a row of a table read with Columns(), in that order; the
+    // attachments' names are read from the item by the caller (kHasAttachments).
+    enum Column { kCreation, kStartDate, kComplete, kDateCompleted, kRecurring, kReminder, kDueDate, kEntryId,
+                  kImportance, kPercent, kStatus, kSubject, kSensitivity, kHasAttachments, kModified, kColumnCount };
+    static const std::vector<std::string>& Columns();
+    static CTask FromRow(const std::vector<CAutoValue>& row);
+
     bool HasDueDate() const { return m_dueDate.m_dt != COleDateTime::kNoDate; }
 
     bool m_complete = false;

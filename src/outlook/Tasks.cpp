@@ -69,6 +69,15 @@ void CTasks::Sort(const CSettings& settings) {
     });
 }
 
+bool CTasks::Selected(int status, double dateCompleted, double dueDate, const CSettings& settings,
+                      const COleDateTime& now) {
+    if (status == 2 && std::floor(COleDateTime::ToLinear(dateCompleted)) != std::floor(COleDateTime::ToLinear(now.m_dt)))
+        return false;
+    if (settings.m_outlook.m_taskFilter == "All") return true;
+    const COleDateTime due(dueDate);
+    return now >= due || (settings.m_outlook.m_includeNoDueDate && due.m_dt == COleDateTime::kNoDate);
+}
+
 bool CTasks::Read(IAutoObject& items, const CSettings& settings, const COleDateTime& now) {
     // The tasks are sorted once when the walk ends, also when Outlook fails part-way.
     struct SortAtEnd {
@@ -79,15 +88,12 @@ bool CTasks::Read(IAutoObject& items, const CSettings& settings, const COleDateT
     const double today = std::floor(COleDateTime::ToLinear(now.m_dt));
     AutoObjectPtr item = AsInterface(items.Call("GetFirst", {}).AsObject(), "_TaskItem");
     while (item) {
-        bool take = true;
-        if (item->Get("Status").AsInt() == 2) {
-            double completed = std::floor(COleDateTime::ToLinear(item->Get("DateCompleted").AsDate()));
-            take = completed == today;
-        }
-        if (take && settings.m_outlook.m_taskFilter != "All") {
-            COleDateTime due(item->Get("DueDate").AsDate());
-            take = now >= due || (settings.m_outlook.m_includeNoDueDate && due.m_dt == COleDateTime::kNoDate);
-        }
+        // DateCompleted is asked for only of a completed task and DueDate only under a filter.
+        const int status = item->Get("Status").AsInt();
+        const double completed = status == 2 ? item->Get("DateCompleted").AsDate() : 0.0;
+        bool take = status != 2 || std::floor(COleDateTime::ToLinear(completed)) == today;
+        if (take && settings.m_outlook.m_taskFilter != "All")
+            take = Selected(status, completed, item->Get("DueDate").AsDate(), settings, now);
         if (take) m_tasks.push_back(std::make_unique<CTask>(*item));
         item = AsInterface(items.Call("GetNext", {}).AsObject(), "_TaskItem");
     }

@@ -24,6 +24,11 @@ public:
     // Walks the tasks folder's items in Outlook's order, taking what the task filter
     // selects; throws CAutoError from Outlook (the tasks taken so far stay).
     bool Read(IAutoObject& items, const CSettings& settings, const COleDateTime& now);
+    // Whether the task filter takes a task with this status, completion day and due date.
+    static bool Selected(int status, double dateCompleted, double dueDate, const CSettings& settings,
+                         const COleDateTime& now);
+    // Appends a task (Sort puts it in its place).
+    void Add(std::unique_ptr<CTask> task) { m_tasks.push_back(std::move(task)); }
     // Puts the tasks in order; equal tasks keep the order Outlook gave them.
     void Sort(const CSettings& settings);
     // -1 when a comes before b, 0 or 1.

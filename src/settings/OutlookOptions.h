@@ -19,4 +19,6 @@ struct OutlookOptions {
     bool m_taskSortAscending2 = false;
     bool m_includeNoDueDate = true;
     std::string m_taskFilter = "All";
+
+    bool operator==(const OutlookOptions&) const = default;
 };

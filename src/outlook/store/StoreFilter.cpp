@@ -8,7 +8,7 @@
 
 struct CStoreFilter::Node {
     enum class Op { And, Or, Less, LessEq, Greater, GreaterEq, Equal, NotEqual } op = Op::And;
-    bool fieldIsEnd = false;
+    enum class Field { Start, End, Modified, Recurring } field = Field::Start;
     double value = 0; // linear days
     std::unique_ptr<Node> left, right;
 };
@@ -220,7 +220,13 @@ private:
         size_t close = m_s.find(']', m_pos);
         if (close == std::string::npos) return Fail("expected ']'");
         std::string field = m_s.substr(m_pos + 1, close - m_pos - 1);
-        if (field != "Start" && field != "End") return Fail("unsupported field [" + field + "]");
+        using Field = CStoreFilter::Node::Field;
+        Field which;
+        if (field == "Start") which = Field::Start;
+        else if (field == "End") which = Field::End;
+        else if (field == "LastModificationTime") which = Field::Modified;
+        else if (field == "IsRecurring") which = Field::Recurring;
+        else return Fail("unsupported field [" + field + "]");
         m_pos = close + 1;
         Skip();
         static const std::pair<const char*, Op> kOps[] = {{">=", Op::GreaterEq}, {"<=", Op::LessEq},
@@ -237,7 +243,15 @@ private:
             }
         }
         if (!found) return Fail("expected a comparison operator");
+        n->field = which;
         Skip();
+        if (which == Field::Recurring) {
+            if (n->op != Op::Equal && n->op != Op::NotEqual) return Fail("[IsRecurring] is compared with = or <>");
+            if (Keyword("true")) n->value = 1;
+            else if (Keyword("false")) n->value = 0;
+            else return Fail("expected True or False");
+            return n;
+        }
         if (m_pos >= m_s.size() || m_s[m_pos] != '\'') return Fail("expected a quoted date");
         // Inside the quotes a quote is written twice; a single one ends the text.
         std::string text;
@@ -258,7 +272,6 @@ private:
         double date = 0;
         if (!CStoreFilter::ParseDateText(text, m_locale, date)) return Fail("not a date: '" + text + "'");
         m_pos = end + 1;
-        n->fieldIsEnd = field == "End";
         n->value = COleDateTime::ToLinear(date);
         m_dates.push_back(date);
         return n;
@@ -277,14 +290,16 @@ private:
     std::string m_error;
 };
 
-bool Eval(const CStoreFilter::Node& n, double start, double end) {
+bool Eval(const CStoreFilter::Node& n, const CStoreFilter::Fields& f) {
     using Op = CStoreFilter::Node::Op;
+    using Field = CStoreFilter::Node::Field;
     switch (n.op) {
-    case Op::And: return Eval(*n.left, start, end) && Eval(*n.right, start, end);
-    case Op::Or: return Eval(*n.left, start, end) || Eval(*n.right, start, end);
+    case Op::And: return Eval(*n.left, f) && Eval(*n.right, f);
+    case Op::Or: return Eval(*n.left, f) || Eval(*n.right, f);
     default: break;
     }
-    double v = n.fieldIsEnd ? end : start;
+    if (n.field == Field::Recurring) return (f.recurring == (n.value != 0)) == (n.op == Op::Equal);
+    const double v = COleDateTime::ToLinear(n.field == Field::End ? f.end : n.field == Field::Modified ? f.modified : f.start);
     // Outlook compares at the minute the filter text can express.
     double a = static_cast<double>(static_cast<long long>(v * 1440.0 + (v >= 0 ? 1e-6 : -1e-6)));
     double b = static_cast<double>(static_cast<long long>(n.value * 1440.0 + (n.value >= 0 ? 1e-6 : -1e-6)));
@@ -313,6 +328,4 @@ std::unique_ptr<CStoreFilter> CStoreFilter::Parse(const std::string& text, const
     return f;
 }
 
-bool CStoreFilter::Matches(double start, double end) const {
-    return m_root && Eval(*m_root, COleDateTime::ToLinear(start), COleDateTime::ToLinear(end));
-}
+bool CStoreFilter::Matches(const Fields& item) const { return m_root && Eval(*m_root, item); }

@@ -38,6 +38,7 @@ struct ApptData {
         std::string subject;
     };
     std::vector<Exception> exceptions;
+    double modified = 0; // LastModificationTime
 };
 
 struct TaskData {
@@ -46,6 +47,7 @@ struct TaskData {
     bool complete = false, reminder = false, recurring = false;
     int importance = 1, percent = 0, status = 0, sensitivity = 0;
     std::vector<std::string> attachments;
+    double modified = 0; // LastModificationTime
 };
 
 struct FolderData {
@@ -101,6 +103,41 @@ struct CSubstituteOutlook::State {
     // (Outlook 2010 marks command bars deprecated and shows the ribbon); a calendar
     // view's GoToDate from 12 (Outlook 2007) on.
     int Major() const { return std::atoi(version.c_str()); }
+    int nextId = 0; // entry ids are numbered across loading and edits
+    // LastModificationTime of the latest change: each edit is stamped later than the
+    // one before, also within one second of the clock.
+    double lastStamp = 0;
+    double Stamp() {
+        const double now = COleDateTime::ToLinear(LocalNow().m_dt);
+        lastStamp = std::max(now, lastStamp + 1.0 / 86400.0);
+        return COleDateTime::FromLinear(lastStamp);
+    }
+    // Who listens to the events of a folder's Items ("ItemsEvents") or of the Folders
+    // collection below a folder ("FoldersEvents").
+    struct Listener {
+        const FolderData* folder = nullptr;
+        std::string events;
+        IAutoObject::EventHandler handler;
+    };
+    std::vector<std::weak_ptr<Listener>> listeners;
+    bool eventsOn = true;
+    void Fire(const FolderData* folder, const std::string& events, const std::string& name) {
+        if (!eventsOn || !running) return;
+        std::vector<std::shared_ptr<Listener>> live;
+        for (const auto& w : listeners)
+            if (auto l = w.lock()) live.push_back(l);
+        listeners.assign(live.begin(), live.end());
+        for (const auto& l : live)
+            if (l->folder == folder && l->events == events) l->handler(name);
+    }
+    std::shared_ptr<void> Listen(const FolderData* folder, const std::string& events, IAutoObject::EventHandler h) {
+        auto l = std::make_shared<Listener>(Listener{folder, events, std::move(h)});
+        listeners.push_back(l);
+        return l;
+    }
+    // What the loading stamps every item with that names no time of its own.
+    double loaded = 0;
+    double today = 0; // the day "today" means in the store's dates
 };
 
 namespace {
@@ -112,9 +149,13 @@ using State = CSubstituteOutlook::State;
 class Loader {
 public:
     Loader(State& s, double today) : m_s(s), m_today(std::floor(today)) {}
+    // An appointment or a task given alone (the store's edits).
+    ApptData LoadAppointment(const json& j) { return Appointment(j, ""); }
+    TaskData LoadTask(const json& j) { return Task(j, ""); }
 
     void Load(const json& doc) {
         if (!doc.is_object()) Fail("", "the store must be a JSON object");
+        m_s.loaded = m_s.Stamp();
         Known(doc, "", {"version", "store", "folders"});
         if (doc.contains("version")) m_s.version = Text(doc["version"], "/version");
         m_s.root = std::make_unique<FolderData>();
@@ -139,7 +180,7 @@ public:
 private:
     std::string NewId() {
         char buf[40];
-        std::snprintf(buf, sizeof buf, "0000000%08X", ++m_nextId);
+        std::snprintf(buf, sizeof buf, "0000000%08X", ++m_s.nextId);
         return buf;
     }
     static std::string Text(const json& j, const std::string& where) {
@@ -267,7 +308,7 @@ private:
     ApptData Appointment(const json& j, const std::string& where) {
         if (!j.is_object()) Fail(where, "expected an appointment object");
         Known(j, where, {"subject", "start", "end", "allDay", "importance", "reminder", "location", "body",
-                         "attachments", "entryId", "recurrence", "sensitivity"});
+                         "attachments", "entryId", "recurrence", "sensitivity", "modified"});
         ApptData a;
         if (!j.contains("start")) Fail(where, "an appointment needs a start");
         a.start = Date(j["start"], where + "/start");
@@ -283,6 +324,7 @@ private:
         if (j.contains("attachments")) a.attachments = Names(j["attachments"], where + "/attachments");
         a.entryId = j.contains("entryId") ? Text(j["entryId"], where + "/entryId") : NewId();
         if (j.contains("recurrence")) Recurrence(j["recurrence"], where + "/recurrence", a);
+        a.modified = j.contains("modified") ? Date(j["modified"], where + "/modified") : m_s.loaded;
         return a;
     }
 
@@ -369,7 +411,7 @@ private:
     TaskData Task(const json& j, const std::string& where) {
         if (!j.is_object()) Fail(where, "expected a task object");
         Known(j, where, {"subject", "due", "start", "created", "complete", "completed", "percent", "status",
-                         "importance", "reminder", "recurring", "attachments", "entryId", "sensitivity"});
+                         "importance", "reminder", "recurring", "attachments", "entryId", "sensitivity", "modified"});
         TaskData t;
         if (j.contains("subject")) t.subject = Text(j["subject"], where + "/subject");
         t.created = j.contains("created") ? Date(j["created"], where + "/created") : m_today - 7;
@@ -388,12 +430,12 @@ private:
         if (j.contains("sensitivity")) t.sensitivity = Int(j["sensitivity"], where + "/sensitivity", 0, 3);
         if (j.contains("attachments")) t.attachments = Names(j["attachments"], where + "/attachments");
         t.entryId = j.contains("entryId") ? Text(j["entryId"], where + "/entryId") : NewId();
+        t.modified = j.contains("modified") ? Date(j["modified"], where + "/modified") : m_s.loaded;
         return t;
     }
 
     State& m_s;
     double m_today;
-    int m_nextId = 0;
 };
 
 // ---- objects ------------------------------------------------------------------------
@@ -656,10 +698,15 @@ private:
     std::string m_iface;
 };
 
+// Outlook's RecurrenceState: a single item, a series' master, one occurrence, a changed one.
+enum RecurrenceState { kNotRecurring = 0, kMaster = 1, kOccurrence = 2, kException = 3 };
+
 class Appointment : public Item {
 public:
-    Appointment(std::shared_ptr<State> s, const ApptData* a, double start, double end, std::string subject)
-        : Item(std::move(s), "_AppointmentItem"), m_a(a), m_start(start), m_end(end), m_subject(std::move(subject)) {}
+    Appointment(std::shared_ptr<State> s, const ApptData* a, double start, double end, std::string subject,
+                int state = -1)
+        : Item(std::move(s), "_AppointmentItem"), m_a(a), m_start(start), m_end(end), m_subject(std::move(subject)),
+          m_state(state >= 0 ? state : a->recurring ? kMaster : kNotRecurring) {}
     CAutoValue Get(const std::string& m) override {
         if (m == "Subject") return CAutoValue::String(m_subject);
         if (m == "Importance") return CAutoValue::Int(m_a->importance);
@@ -676,6 +723,8 @@ public:
         if (m == "Location") return CAutoValue::String(m_a->location);
         if (m == "Body") return CAutoValue::String(m_a->body);
         if (m == "Attachments") return CAutoValue::Object(std::make_shared<Attachments>(m_s, m_a->attachments));
+        if (m == "LastModificationTime") return CAutoValue::Date(m_a->modified);
+        if (m == "RecurrenceState") return CAutoValue::Int(m_state);
         Unknown(m);
     }
     std::string Id() const override { return m_a->entryId; }
@@ -684,6 +733,7 @@ private:
     const ApptData* m_a;
     double m_start, m_end;
     std::string m_subject;
+    int m_state;
 };
 
 class Task : public Item {
@@ -704,6 +754,7 @@ public:
         if (m == "Status") return CAutoValue::Int(m_t->status);
         if (m == "Sensitivity") return CAutoValue::Int(m_t->sensitivity);
         if (m == "Attachments") return CAutoValue::Object(std::make_shared<Attachments>(m_s, m_t->attachments));
+        if (m == "LastModificationTime") return CAutoValue::Date(m_t->modified);
         Unknown(m);
     }
     std::string Id() const override { return m_t->entryId; }
@@ -769,7 +820,13 @@ struct Entry {
     const TaskData* task = nullptr;
     double start = 0, end = 0;
     std::string subject;
+    int state = -1; // RecurrenceState of an occurrence; -1: the item's own
 };
+
+CStoreFilter::Fields FieldsOf(const Entry& e) {
+    return {e.start, e.end, e.appt ? e.appt->modified : e.task->modified,
+            e.appt ? e.appt->recurring : e.task->recurring};
+}
 
 class Items : public Base {
 public:
@@ -835,6 +892,9 @@ public:
         Unknown(m);
     }
     bool Supports(const std::string& i) override { return i == "_Items"; }
+    std::shared_ptr<void> Advise(const std::string& events, EventHandler handler) override {
+        return events == "ItemsEvents" ? m_s->Listen(m_folder, events, std::move(handler)) : nullptr;
+    }
 
 private:
     int32_t Count() const {
@@ -851,7 +911,7 @@ private:
         if (m_pos >= m_entries.size()) return {};
         const Entry& e = m_entries[m_pos];
         if (e.task) return CAutoValue::Object(std::make_shared<Task>(m_s, e.task));
-        return CAutoValue::Object(std::make_shared<Appointment>(m_s, e.appt, e.start, e.end, e.subject));
+        return CAutoValue::Object(std::make_shared<Appointment>(m_s, e.appt, e.start, e.end, e.subject, e.state));
     }
     std::shared_ptr<Items> Restrict(const std::string& filterText) {
         CLocaleValues locale = LocaleValues();
@@ -862,7 +922,7 @@ private:
         if (m_expand && !m_restricted) candidates = Expand(*filter);
         std::vector<Entry> kept;
         for (const auto& e : candidates)
-            if (filter->Matches(e.start, e.end)) kept.push_back(e);
+            if (filter->Matches(FieldsOf(e))) kept.push_back(e);
         auto r = std::make_shared<Items>(m_s, m_folder, std::move(kept), true);
         r->m_includeRecurrences = m_expand;
         return r;
@@ -881,6 +941,7 @@ private:
                 out.push_back(e);
                 continue;
             }
+            int state = kOccurrence;
             const ApptData& a = *e.appt;
             double s0 = COleDateTime::ToLinear(a.start);
             double length = COleDateTime::ToLinear(a.end) - s0;
@@ -888,8 +949,8 @@ private:
             int64_t from = static_cast<int64_t>(std::floor(lo - length)) - 1, to = static_cast<int64_t>(std::floor(hi)) + 1;
             // Only occurrences the filter keeps are built: each carries a copy of its subject.
             auto add = [&](double start, double end, const std::string& subject) {
-                if (!filter.Matches(start, end)) return;
-                out.push_back({e.appt, nullptr, start, end, subject});
+                if (!filter.Matches({start, end, a.modified, true})) return;
+                out.push_back({e.appt, nullptr, start, end, subject, state});
             };
             for (int64_t day : a.pattern.Days(from, to)) {
                 auto ex = std::find_if(a.exceptions.begin(), a.exceptions.end(),
@@ -898,13 +959,16 @@ private:
                     // A deleted occurrence is gone; a moved one is listed once, on its
                     // new day, by the loop below.
                     if (ex->deleted || DayOf(ex->start) != ex->day) continue;
+                    state = kException;
                     add(ex->start, ex->end, ex->subject);
                 } else {
+                    state = kOccurrence;
                     add(COleDateTime::FromLinear(static_cast<double>(day) + timeOfDay),
                         COleDateTime::FromLinear(static_cast<double>(day) + timeOfDay + length), a.subject);
                 }
             }
             // changed occurrences moved to another day still show there
+            state = kException;
             for (const auto& ex : a.exceptions)
                 if (!ex.deleted && DayOf(ex.start) != ex.day) add(ex.start, ex.end, ex.subject);
         }
@@ -925,6 +989,169 @@ private:
     static constexpr int32_t kUndefinedCount = 0x7FFFFFFF;
 };
 
+// ---- tables (Outlook 2007 on) -------------------------------------------------------
+
+// The MAPI property "has attachments" by its schema name.
+constexpr const char* kHasAttachColumn = "http://schemas.microsoft.com/mapi/proptag/0x0E1B000B";
+
+struct TableRow {
+    const ApptData* appt = nullptr;
+    const TaskData* task = nullptr;
+};
+
+// One column's value for an item; throws InvalidArg for a column the item kind lacks.
+CAutoValue ColumnValue(const TableRow& r, const std::string& c) {
+    if (r.appt) {
+        const ApptData& a = *r.appt;
+        if (c == "EntryID") return CAutoValue::String(a.entryId);
+        if (c == "Subject") return CAutoValue::String(a.subject);
+        if (c == "Start") return CAutoValue::Date(a.start);
+        if (c == "End") return CAutoValue::Date(a.end);
+        if (c == "Duration")
+            return CAutoValue::Int(static_cast<int32_t>(
+                std::llround((COleDateTime::ToLinear(a.end) - COleDateTime::ToLinear(a.start)) * 1440.0)));
+        if (c == "Importance") return CAutoValue::Int(a.importance);
+        if (c == "IsRecurring") return CAutoValue::Bool(a.recurring);
+        if (c == "ReminderSet") return CAutoValue::Bool(a.reminder);
+        if (c == "AllDayEvent") return CAutoValue::Bool(a.allDay);
+        if (c == "Sensitivity") return CAutoValue::Int(a.sensitivity);
+        if (c == "LastModificationTime") return CAutoValue::Date(a.modified);
+        if (c == "MessageClass") return CAutoValue::String("IPM.Appointment");
+        if (c == kHasAttachColumn) return CAutoValue::Bool(!a.attachments.empty());
+    } else {
+        const TaskData& t = *r.task;
+        if (c == "EntryID") return CAutoValue::String(t.entryId);
+        if (c == "Subject") return CAutoValue::String(t.subject);
+        if (c == "CreationTime") return CAutoValue::Date(t.created);
+        if (c == "StartDate") return CAutoValue::Date(t.start);
+        if (c == "DueDate") return CAutoValue::Date(t.due);
+        if (c == "Complete") return CAutoValue::Bool(t.complete);
+        if (c == "DateCompleted") return CAutoValue::Date(t.complete ? t.completed : COleDateTime::kNoDate);
+        if (c == "IsRecurring") return CAutoValue::Bool(t.recurring);
+        if (c == "ReminderSet") return CAutoValue::Bool(t.reminder);
+        if (c == "Importance") return CAutoValue::Int(t.importance);
+        if (c == "PercentComplete") return CAutoValue::Int(t.percent);
+        if (c == "Status") return CAutoValue::Int(t.status);
+        if (c == "Sensitivity") return CAutoValue::Int(t.sensitivity);
+        if (c == "LastModificationTime") return CAutoValue::Date(t.modified);
+        if (c == "MessageClass") return CAutoValue::String("IPM.Task");
+        if (c == kHasAttachColumn) return CAutoValue::Bool(!t.attachments.empty());
+    }
+    return {}; // a property the item does not have is empty in its row
+}
+
+bool KnownColumn(const std::string& c) {
+    static const char* const kColumns[] = {"EntryID", "Subject", "Start", "End", "Duration", "Importance",
+                                           "IsRecurring", "ReminderSet", "AllDayEvent", "LastModificationTime",
+                                           "MessageClass", "CreationTime", "StartDate", "DueDate", "Complete",
+                                           "DateCompleted", "PercentComplete", "Status", "Sensitivity", kHasAttachColumn};
+    return std::any_of(std::begin(kColumns), std::end(kColumns), [&](const char* k) { return c == k; });
+}
+
+CStoreFilter::Fields FieldsOf(const TableRow& r) {
+    if (r.appt) return {r.appt->start, r.appt->end, r.appt->modified, r.appt->recurring};
+    return {r.task->due, r.task->due, r.task->modified, r.task->recurring};
+}
+
+class TableColumns : public Base {
+public:
+    TableColumns(std::shared_ptr<State> s, std::shared_ptr<std::vector<std::string>> columns)
+        : Base(std::move(s)), m_columns(std::move(columns)) {}
+    CAutoValue Get(const std::string& m) override {
+        if (m == "Count") return CAutoValue::Int(static_cast<int32_t>(m_columns->size()));
+        Unknown(m);
+    }
+    CAutoValue Call(const std::string& m, const std::vector<CAutoValue>& args) override {
+        if (m == "Add") {
+            Args(args, 1, 1);
+            const std::string name = args[0].AsString();
+            if (!KnownColumn(name)) throw CAutoError(AutoCode::InvalidArg, "the property " + name + " cannot be a column");
+            m_columns->push_back(name);
+            return {};
+        }
+        if (m == "RemoveAll") {
+            Args(args, 0, 0);
+            m_columns->clear();
+            return {};
+        }
+        Unknown(m);
+    }
+    bool Supports(const std::string& i) override { return i == "Columns"; }
+
+private:
+    std::shared_ptr<std::vector<std::string>> m_columns;
+};
+
+// A folder's items as rows, never an occurrence of a series; read a page at a time.
+class Table : public Base {
+public:
+    Table(std::shared_ptr<State> s, std::vector<TableRow> rows, std::vector<std::string> columns)
+        : Base(std::move(s)), m_rows(std::move(rows)),
+          m_columns(std::make_shared<std::vector<std::string>>(std::move(columns))) {}
+    CAutoValue Get(const std::string& m) override {
+        if (m == "EndOfTable") return CAutoValue::Bool(m_pos >= m_rows.size());
+        if (m == "Columns") return CAutoValue::Object(std::make_shared<TableColumns>(m_s, m_columns));
+        Unknown(m);
+    }
+    CAutoValue Call(const std::string& m, const std::vector<CAutoValue>& args) override {
+        if (m == "GetArray") {
+            Args(args, 1, 1);
+            const int wanted = args[0].AsInt();
+            if (wanted < 1) throw CAutoError(AutoCode::InvalidArg, "GetArray needs at least one row");
+            const size_t n = std::min(static_cast<size_t>(wanted), m_rows.size() - std::min(m_pos, m_rows.size()));
+            if (n == 0) return {};
+            std::vector<CAutoValue> cells;
+            cells.reserve(n * m_columns->size());
+            for (size_t r = m_pos; r < m_pos + n; ++r)
+                for (const std::string& c : *m_columns) cells.push_back(ColumnValue(m_rows[r], c));
+            m_pos += n;
+            return CAutoValue::Array(n, m_columns->size(), std::move(cells));
+        }
+        if (m == "GetRowCount") return CAutoValue::Int(static_cast<int32_t>(m_rows.size()));
+        if (m == "MoveToStart") {
+            m_pos = 0;
+            return {};
+        }
+        if (m == "Restrict") {
+            Args(args, 1, 1);
+            return CAutoValue::Object(std::make_shared<Table>(m_s, Filter(m_rows, args[0].AsString()), *m_columns));
+        }
+        if (m == "Sort") {
+            Args(args, 1, 2);
+            std::string key = args[0].AsString();
+            if (key.size() > 2 && key.front() == '[' && key.back() == ']') key = key.substr(1, key.size() - 2);
+            const bool descending = args.size() > 1 && args[1].GetKind() != CAutoValue::Kind::Missing && args[1].AsBool();
+            auto value = [&](const TableRow& r) {
+                CAutoValue v = ColumnValue(r, key);
+                return v.GetKind() == CAutoValue::Kind::Empty ? 0.0 : COleDateTime::ToLinear(v.AsDouble());
+            };
+            std::stable_sort(m_rows.begin(), m_rows.end(), [&](const TableRow& a, const TableRow& b) {
+                return descending ? value(a) > value(b) : value(a) < value(b);
+            });
+            m_pos = 0;
+            return {};
+        }
+        Unknown(m);
+    }
+    bool Supports(const std::string& i) override { return i == "Table"; }
+
+    static std::vector<TableRow> Filter(const std::vector<TableRow>& rows, const std::string& text) {
+        if (EParser::Trim(text).empty()) return rows;
+        std::string error;
+        auto filter = CStoreFilter::Parse(text, LocaleValues(), error);
+        if (!filter) throw CAutoError(AutoCode::Exception, "cannot parse the condition \"" + text + "\": " + error);
+        std::vector<TableRow> kept;
+        for (const TableRow& r : rows)
+            if (filter->Matches(FieldsOf(r))) kept.push_back(r);
+        return kept;
+    }
+
+private:
+    std::vector<TableRow> m_rows;
+    std::shared_ptr<std::vector<std::string>> m_columns;
+    size_t m_pos = 0;
+};
+
 class Folder;
 AutoObjectPtr MakeNamespace(std::shared_ptr<State> s);
 
@@ -937,6 +1164,9 @@ public:
     }
     CAutoValue Call(const std::string& m, const std::vector<CAutoValue>& args) override;
     bool Supports(const std::string& i) override { return i == "_Folders"; }
+    std::shared_ptr<void> Advise(const std::string& events, EventHandler handler) override {
+        return events == "FoldersEvents" ? m_s->Listen(m_f, events, std::move(handler)) : nullptr;
+    }
 
 private:
     CAutoValue At(size_t i);
@@ -973,6 +1203,17 @@ public:
             Log("Display " + m_f->entryId);
             ++m_s->explorers[m_f->entryId];
             return {};
+        }
+        if (m == "GetTable" && m_s->Major() >= kGoToDateVersion) { // tables came with Outlook 2007 (12)
+            Args(args, 0, 2);
+            const std::string filter =
+                args.empty() || args[0].GetKind() == CAutoValue::Kind::Missing ? std::string() : args[0].AsString();
+            std::vector<TableRow> rows;
+            for (const auto& a : m_f->appointments) rows.push_back({&a, nullptr});
+            for (const auto& t : m_f->tasks) rows.push_back({nullptr, &t});
+            return CAutoValue::Object(std::make_shared<Table>(
+                m_s, Table::Filter(rows, filter),
+                std::vector<std::string>{"EntryID", "Subject", "CreationTime", "LastModificationTime", "MessageClass"}));
         }
         if (m == "GetExplorer") { // a new, inactive explorer: no window until shown
             Args(args, 0, 1);
@@ -1138,6 +1379,10 @@ public:
         ++m_s->calls;
         return Live() && m_inner->Supports(i);
     }
+    std::shared_ptr<void> Advise(const std::string& events, EventHandler handler) override {
+        Check("Advise");
+        return m_inner->Advise(events, std::move(handler));
+    }
 
 private:
     bool Live() const { return m_s->running && m_generation == m_s->generation; }
@@ -1164,6 +1409,7 @@ std::shared_ptr<CSubstituteOutlook> CSubstituteOutlook::Load(const std::string& 
     auto state = std::make_shared<State>();
     try {
         json doc = json::parse(text);
+        state->today = std::floor(today);
         Loader(*state, today).Load(doc);
     } catch (const json::parse_error& e) {
         error = "line/byte " + std::to_string(e.byte) + ": not valid JSON (" + e.what() + ")";
@@ -1256,4 +1502,157 @@ int CSubstituteOutlook::CountSubject(const std::string& subject) const {
 void CSubstituteOutlook::FailMember(const std::string& member, long code) {
     m_state->failMember = member;
     m_state->failCode = code;
+}
+
+namespace {
+
+FolderData* FolderById(State& s, const std::string& id) { return s.root ? FindFolder(*s.root, id) : nullptr; }
+
+// The folder that holds the item and its place there; null when there is none.
+FolderData* Holder(FolderData& f, const std::string& id, bool& isTask, size_t& index) {
+    for (size_t i = 0; i < f.appointments.size(); ++i)
+        if (f.appointments[i].entryId == id) {
+            isTask = false;
+            index = i;
+            return &f;
+        }
+    for (size_t i = 0; i < f.tasks.size(); ++i)
+        if (f.tasks[i].entryId == id) {
+            isTask = true;
+            index = i;
+            return &f;
+        }
+    for (auto& c : f.children)
+        if (FolderData* r = Holder(*c, id, isTask, index)) return r;
+    return nullptr;
+}
+
+} // namespace
+
+std::string CSubstituteOutlook::FolderId(const std::string& roleOrName) const {
+    auto it = m_state->roles.find(roleOrName);
+    if (it != m_state->roles.end()) return it->second->entryId;
+    std::function<const FolderData*(const FolderData&)> named = [&](const FolderData& f) -> const FolderData* {
+        for (const auto& c : f.children) {
+            if (c->name == roleOrName) return c.get();
+            if (const FolderData* r = named(*c)) return r;
+        }
+        return nullptr;
+    };
+    const FolderData* f = m_state->root ? named(*m_state->root) : nullptr;
+    return f ? f->entryId : std::string();
+}
+
+bool CSubstituteOutlook::AddItem(const std::string& folderId, const std::string& itemJson, std::string& idOut,
+                                 std::string& error) {
+    FolderData* f = FolderById(*m_state, folderId);
+    if (!f) {
+        error = "no folder " + folderId;
+        return false;
+    }
+    try {
+        Loader loader(*m_state, m_state->today);
+        const json j = json::parse(itemJson);
+        if (f->kind == 3) {
+            TaskData t = loader.LoadTask(j);
+            t.modified = m_state->Stamp();
+            idOut = t.entryId;
+            f->tasks.push_back(std::move(t));
+            m_state->Fire(f, "ItemsEvents", "ItemAdd");
+        } else {
+            ApptData a = loader.LoadAppointment(j);
+            a.modified = m_state->Stamp();
+            idOut = a.entryId;
+            f->appointments.push_back(std::move(a));
+            m_state->Fire(f, "ItemsEvents", "ItemAdd");
+        }
+        return true;
+    } catch (const std::exception& e) {
+        error = e.what();
+        return false;
+    }
+}
+
+bool CSubstituteOutlook::ReplaceItem(const std::string& entryId, const std::string& itemJson, std::string& error) {
+    bool isTask = false;
+    size_t index = 0;
+    FolderData* f = m_state->root ? Holder(*m_state->root, entryId, isTask, index) : nullptr;
+    if (!f) {
+        error = "no item " + entryId;
+        return false;
+    }
+    try {
+        json j = json::parse(itemJson);
+        j["entryId"] = entryId;
+        Loader loader(*m_state, m_state->today);
+        if (isTask) {
+            f->tasks[index] = loader.LoadTask(j);
+            f->tasks[index].modified = m_state->Stamp();
+        } else {
+            f->appointments[index] = loader.LoadAppointment(j);
+            f->appointments[index].modified = m_state->Stamp();
+        }
+        m_state->Fire(f, "ItemsEvents", "ItemChange");
+        return true;
+    } catch (const std::exception& e) {
+        error = e.what();
+        return false;
+    }
+}
+
+bool CSubstituteOutlook::RemoveItem(const std::string& entryId) {
+    bool isTask = false;
+    size_t index = 0;
+    FolderData* f = m_state->root ? Holder(*m_state->root, entryId, isTask, index) : nullptr;
+    if (!f) return false;
+    if (isTask) f->tasks.erase(f->tasks.begin() + static_cast<std::ptrdiff_t>(index));
+    else f->appointments.erase(f->appointments.begin() + static_cast<std::ptrdiff_t>(index));
+    m_state->Fire(f, "ItemsEvents", "ItemRemove");
+    return true;
+}
+
+bool CSubstituteOutlook::MoveItem(const std::string& entryId, const std::string& folderId) {
+    bool isTask = false;
+    size_t index = 0;
+    FolderData* from = m_state->root ? Holder(*m_state->root, entryId, isTask, index) : nullptr;
+    FolderData* to = FolderById(*m_state, folderId);
+    if (!from || !to) return false;
+    if (isTask) {
+        TaskData t = from->tasks[index];
+        t.modified = m_state->Stamp();
+        from->tasks.erase(from->tasks.begin() + static_cast<std::ptrdiff_t>(index));
+        to->tasks.push_back(std::move(t));
+    } else {
+        ApptData a = from->appointments[index];
+        a.modified = m_state->Stamp();
+        from->appointments.erase(from->appointments.begin() + static_cast<std::ptrdiff_t>(index));
+        to->appointments.push_back(std::move(a));
+    }
+    m_state->Fire(from, "ItemsEvents", "ItemRemove");
+    m_state->Fire(to, "ItemsEvents", "ItemAdd");
+    return true;
+}
+
+bool CSubstituteOutlook::SetCounts(const std::string& folderId, int unread, int items) {
+    FolderData* f = FolderById(*m_state, folderId);
+    if (!f) return false;
+    f->unread = unread;
+    f->itemCount = items;
+    m_state->Fire(f->parent, "FoldersEvents", "FolderChange");
+    return true;
+}
+
+void CSubstituteOutlook::SetEvents(bool on) { m_state->eventsOn = on; }
+
+std::vector<std::string> CSubstituteOutlook::ItemIds(int kind) const {
+    std::vector<std::string> ids;
+    std::function<void(const FolderData&)> walk = [&](const FolderData& f) {
+        if (kind == 1)
+            for (const auto& a : f.appointments) ids.push_back(a.entryId);
+        if (kind == 3)
+            for (const auto& t : f.tasks) ids.push_back(t.entryId);
+        for (const auto& c : f.children) walk(*c);
+    };
+    if (m_state->root) walk(*m_state->root);
+    return ids;
 }

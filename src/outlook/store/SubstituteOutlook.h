@@ -48,6 +48,25 @@ public:
     // Raises code on every call of the named member ("GetDefaultFolder"); empty: none.
     void FailMember(const std::string& member, long code);
 
+    // Edits as the user makes them in Outlook while the program runs; each stamps what
+    // it touches with a new LastModificationTime. An item is given as in the store file
+    // (an appointment or a task object). False, with the reason, when the item or the
+    // folder does not exist or the item cannot be read.
+    // The folder with that role ("calendar"), else the first with that name; "" when none.
+    std::string FolderId(const std::string& roleOrName) const;
+    bool AddItem(const std::string& folderId, const std::string& itemJson, std::string& idOut, std::string& error);
+    // The item gets the new fields and keeps its entry id.
+    bool ReplaceItem(const std::string& entryId, const std::string& itemJson, std::string& error);
+    bool RemoveItem(const std::string& entryId);
+    bool MoveItem(const std::string& entryId, const std::string& folderId);
+    bool SetCounts(const std::string& folderId, int unread, int items);
+    // Whether the store raises its item and folder events (ItemAdd, ItemChange,
+    // ItemRemove to the Items of the folder edited, FolderChange to the Folders that
+    // hold a folder whose counts changed); on at the start.
+    void SetEvents(bool on);
+    // Entry ids of the appointments (kind 1) or tasks (kind 3) of every folder, in order.
+    std::vector<std::string> ItemIds(int kind) const;
+
     struct State;
     explicit CSubstituteOutlook(std::shared_ptr<State> state);
 

@@ -52,3 +52,49 @@ bool OutlookInterfaceName(REFIID iid, std::string& out) {
         }
     return false;
 }
+
+namespace {
+struct EventsInterface {
+    const char* name;
+    GUID iid;
+    const char* events[3]; // dispatch ids 0xF001, 0xF002, 0xF003
+};
+const EventsInterface kEventsInterfaces[] = {
+    {"ItemsEvents", {0x00063077, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}},
+     {"ItemAdd", "ItemChange", "ItemRemove"}},
+    {"FoldersEvents", {0x00063076, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}},
+     {"FolderAdd", "FolderChange", "FolderRemove"}},
+};
+constexpr DISPID kFirstEventId = 0xF001;
+} // namespace
+
+bool OutlookEventsId(const std::string& name, IID& out) {
+    for (const auto& e : kEventsInterfaces)
+        if (name == e.name) {
+            out = e.iid;
+            return true;
+        }
+    return false;
+}
+
+bool OutlookEventsName(REFIID iid, std::string& out) {
+    for (const auto& e : kEventsInterfaces)
+        if (IsEqualIID(iid, e.iid)) {
+            out = e.name;
+            return true;
+        }
+    return false;
+}
+
+std::string OutlookEventName(const std::string& events, DISPID id) {
+    for (const auto& e : kEventsInterfaces)
+        if (events == e.name && id >= kFirstEventId && id < kFirstEventId + 3) return e.events[id - kFirstEventId];
+    return std::string();
+}
+
+DISPID OutlookEventId(const std::string& event) {
+    for (const auto& e : kEventsInterfaces)
+        for (int i = 0; i < 3; ++i)
+            if (event == e.events[i]) return kFirstEventId + i;
+    return 0;
+}

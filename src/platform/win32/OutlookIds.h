@@ -14,3 +14,12 @@ extern const CLSID kOutlookApplicationClsid;
 bool OutlookInterfaceId(const std::string& name, IID& out);
 // The name of an Outlook interface id; false when it is none of them.
 bool OutlookInterfaceName(REFIID iid, std::string& out);
+
+// Outlook's event interfaces (dispinterfaces of connection points) by name
+// ("ItemsEvents", "FoldersEvents"), and the events' names by their dispatch ids.
+bool OutlookEventsId(const std::string& name, IID& out);
+bool OutlookEventsName(REFIID iid, std::string& out);
+// "ItemAdd", ... of ItemsEvents and "FolderAdd", ... of FoldersEvents; "" for another id.
+std::string OutlookEventName(const std::string& events, DISPID id);
+// The dispatch id of an event by its name; 0 for another name.
+DISPID OutlookEventId(const std::string& event);

@@ -3,6 +3,8 @@
 #include "ScopedWin.h"
 #include "Utf.h"
 
+#include <vector>
+
 void ToVariant(const CAutoValue& in, VARIANT& out, const DispatchOf& dispatchOf) {
     VariantInit(&out);
     switch (in.GetKind()) {
@@ -35,6 +37,33 @@ void ToVariant(const CAutoValue& in, VARIANT& out, const DispatchOf& dispatchOf)
         out.bstrVal = b;
         break;
     }
+    case CAutoValue::Kind::Array: {
+        // Rows by columns, as a table's GetArray returns them: indices (row, column).
+        SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(in.Rows()), 0}, {static_cast<ULONG>(in.Columns()), 0}};
+        SAFEARRAY* array = SafeArrayCreate(VT_VARIANT, 2, bounds);
+        if (!array) throw CAutoError(E_OUTOFMEMORY, "out of memory for an array");
+        for (size_t r = 0; r < in.Rows(); ++r) {
+            for (size_t c = 0; c < in.Columns(); ++c) {
+                VARIANT cell;
+                try {
+                    ToVariant(in.At(r, c), cell, dispatchOf);
+                } catch (...) {
+                    SafeArrayDestroy(array);
+                    throw;
+                }
+                LONG index[2] = {static_cast<LONG>(r), static_cast<LONG>(c)};
+                const HRESULT hr = SafeArrayPutElement(array, index, &cell);
+                VariantClear(&cell);
+                if (FAILED(hr)) {
+                    SafeArrayDestroy(array);
+                    throw CAutoError(hr, "an array cell could not be stored");
+                }
+            }
+        }
+        out.vt = VT_ARRAY | VT_VARIANT;
+        out.parray = array;
+        break;
+    }
     case CAutoValue::Kind::Object: {
         IDispatch* d = dispatchOf && in.AsObject() ? dispatchOf(in.AsObject()) : nullptr;
         if (!d) throw CAutoError(E_NOTIMPL, "objects cannot be passed as arguments");
@@ -51,6 +80,30 @@ CAutoValue FromVariant(const VARIANT& in, const WrapDispatch& wrap) {
         if (FAILED(VariantCopyInd(&value.v, const_cast<VARIANT*>(&in))))
             throw CAutoError(DISP_E_TYPEMISMATCH, "a reference that cannot be followed");
         return FromVariant(value.v, wrap);
+    }
+    if (in.vt == (VT_ARRAY | VT_VARIANT)) {
+        SAFEARRAY* array = in.parray;
+        if (!array) return {};
+        if (SafeArrayGetDim(array) != 2) throw CAutoError(DISP_E_TYPEMISMATCH, "an array of other than two dimensions");
+        LONG rowLow = 0, rowHigh = -1, colLow = 0, colHigh = -1;
+        SafeArrayGetLBound(array, 1, &rowLow);
+        SafeArrayGetUBound(array, 1, &rowHigh);
+        SafeArrayGetLBound(array, 2, &colLow);
+        SafeArrayGetUBound(array, 2, &colHigh);
+        const size_t rows = rowHigh >= rowLow ? static_cast<size_t>(rowHigh - rowLow + 1) : 0;
+        const size_t columns = colHigh >= colLow ? static_cast<size_t>(colHigh - colLow + 1) : 0;
+        std::vector<CAutoValue> cells;
+        cells.reserve(rows * columns);
+        for (size_t r = 0; r < rows; ++r) {
+            for (size_t c = 0; c < columns; ++c) {
+                LONG index[2] = {rowLow + static_cast<LONG>(r), colLow + static_cast<LONG>(c)};
+                ScopedVariant cell;
+                const HRESULT hr = SafeArrayGetElement(array, index, &cell.v);
+                if (FAILED(hr)) throw CAutoError(hr, "an array cell could not be read");
+                cells.push_back(FromVariant(cell.v, wrap));
+            }
+        }
+        return CAutoValue::Array(rows, columns, std::move(cells));
     }
     switch (in.vt) {
     case VT_EMPTY:

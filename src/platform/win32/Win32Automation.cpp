@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <oleauto.h>
 #include <ole2.h>
+#include <ocidl.h>
 
 #include <algorithm>
 #include <atomic>
@@ -38,6 +39,7 @@ public:
         ComPtr<IUnknown> p;
         return SUCCEEDED(m_d.As(iid, p)) && p;
     }
+    std::shared_ptr<void> Advise(const std::string& events, EventHandler handler) override;
 
 private:
     CAutoValue Invoke(const std::string& member, WORD flags, const std::vector<CAutoValue>& args) {
@@ -86,6 +88,89 @@ private:
     friend IDispatch* DispatchOf(const AutoObjectPtr& o);
     ComPtr<IDispatch> m_d;
 };
+
+// Receives the events of one connection point and hands each to the handler by name.
+// Events arrive on the thread that subscribed (its message loop), as Outlook's do.
+class EventSink : public IDispatch {
+public:
+    EventSink(IID iid, std::string events, IAutoObject::EventHandler handler)
+        : m_iid(iid), m_events(std::move(events)), m_handler(std::move(handler)) {}
+    virtual ~EventSink() = default;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (!out) return E_POINTER;
+        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == m_iid) {
+            *out = static_cast<IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG r = --m_refs;
+        if (r == 0) delete this;
+        return r;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
+        if (n) *n = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        const std::string name = OutlookEventName(m_events, id);
+        if (!name.empty() && m_handler) {
+            try {
+                m_handler(name);
+            } catch (const std::exception& e) {
+                LogCaught("Outlook event", e.what());
+            }
+        }
+        return S_OK;
+    }
+    void Forget() { m_handler = nullptr; } // no event reaches the handler once unsubscribed
+
+private:
+    IID m_iid;
+    std::string m_events;
+    IAutoObject::EventHandler m_handler;
+    std::atomic<ULONG> m_refs{1};
+};
+
+// A connection made with Advise, undone when the last holder lets it go.
+struct Connection {
+    ComPtr<IConnectionPoint> point;
+    EventSink* sink = nullptr;
+    DWORD cookie = 0;
+    ~Connection() {
+        sink->Forget();
+        point->Unadvise(cookie); // Outlook may be gone: nothing to undo then
+        sink->Release();
+    }
+};
+
+std::shared_ptr<void> DispatchObject::Advise(const std::string& events, EventHandler handler) {
+    IID iid;
+    if (!OutlookEventsId(events, iid)) return nullptr;
+    ComPtr<IConnectionPointContainer> container;
+    if (FAILED(m_d.As(IID_IConnectionPointContainer, container)) || !container) return nullptr;
+    ComPtr<IConnectionPoint> point;
+    HRESULT hr = RetryWhileBusy([&] { return container->FindConnectionPoint(iid, point.Put()); });
+    if (FAILED(hr) || !point) return nullptr;
+    EventSink* sink = new EventSink(iid, events, std::move(handler));
+    DWORD cookie = 0;
+    hr = RetryWhileBusy([&] { return point->Advise(sink, &cookie); });
+    if (FAILED(hr)) {
+        sink->Release();
+        throw CAutoError(hr, "Advise failed");
+    }
+    auto connection = std::make_shared<Connection>();
+    connection->point = std::move(point);
+    connection->sink = sink;
+    connection->cookie = cookie;
+    return connection;
+}
 
 // An object this port handed out goes back as itself (with a reference for the
 // VARIANT); any other object cannot be passed.

@@ -1,5 +1,8 @@
 #include "FakeOutlookObjects.h"
 
+#include <ocidl.h>
+#include <olectl.h>
+
 #include <atomic>
 #include <map>
 #include <mutex>
@@ -14,6 +17,7 @@
 namespace {
 
 std::atomic<long> g_objects{0};
+std::atomic<bool> g_events{true};
 std::function<HRESULT()> g_gate;
 
 // Member names get ids on first use; the same name always has the same id.
@@ -42,7 +46,79 @@ AutoObjectPtr Unwrap(IDispatch*) { return nullptr; }
 
 HRESULT Gate() { return g_gate ? g_gate() : S_OK; }
 
-class Server : public IDispatch {
+// One event interface of an object: Advise subscribes the program's sink to the
+// store's events, Unadvise ends it.
+class Point : public IConnectionPoint {
+public:
+    Point(AutoObjectPtr o, IID iid, std::string events, IConnectionPointContainer* container)
+        : m_o(std::move(o)), m_iid(iid), m_events(std::move(events)), m_container(container) {
+        m_container->AddRef();
+    }
+    virtual ~Point() { m_container->Release(); }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (!out) return E_POINTER;
+        if (iid == IID_IUnknown || iid == IID_IConnectionPoint) {
+            *out = static_cast<IConnectionPoint*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        ULONG r = --m_refs;
+        if (r == 0) delete this;
+        return r;
+    }
+    HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override {
+        if (!iid) return E_POINTER;
+        *iid = m_iid;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** out) override {
+        if (!out) return E_POINTER;
+        *out = m_container;
+        m_container->AddRef();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override {
+        if (!sink || !cookie) return E_POINTER;
+        IDispatch* d = nullptr;
+        if (FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&d))) || !d) return CONNECT_E_CANNOTCONNECT;
+        std::shared_ptr<IDispatch> held(d, [](IDispatch* p) { p->Release(); });
+        const std::string events = m_events;
+        std::shared_ptr<void> token;
+        try {
+            token = m_o->Advise(m_events, [held, events](const std::string& name) {
+                DISPPARAMS none{nullptr, nullptr, 0, 0};
+                held->Invoke(OutlookEventId(name), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr,
+                             nullptr, nullptr);
+            });
+        } catch (const std::exception& e) {
+            LogCaught("fake Outlook", e.what());
+        }
+        if (!token) return CONNECT_E_CANNOTCONNECT;
+        *cookie = ++m_next;
+        m_tokens[*cookie] = token;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override {
+        return m_tokens.erase(cookie) ? S_OK : CONNECT_E_NOCONNECTION;
+    }
+    HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections**) override { return E_NOTIMPL; }
+
+private:
+    AutoObjectPtr m_o;
+    IID m_iid;
+    std::string m_events;
+    IConnectionPointContainer* m_container;
+    std::map<DWORD, std::shared_ptr<void>> m_tokens;
+    DWORD m_next = 0;
+    std::atomic<ULONG> m_refs{1};
+};
+
+class Server : public IDispatch, public IConnectionPointContainer {
 public:
     explicit Server(AutoObjectPtr o) : m_o(std::move(o)) { ++g_objects; }
     virtual ~Server() { --g_objects; }
@@ -52,6 +128,11 @@ public:
         try {
             if (iid == IID_IUnknown || iid == IID_IDispatch || (OutlookInterfaceName(iid, name) && m_o->Supports(name))) {
                 *out = static_cast<IDispatch*>(this);
+                AddRef();
+                return S_OK;
+            }
+            if (iid == IID_IConnectionPointContainer && g_events) {
+                *out = static_cast<IConnectionPointContainer*>(this);
                 AddRef();
                 return S_OK;
             }
@@ -121,6 +202,16 @@ public:
         }
     }
 
+    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        std::string events;
+        if (!g_events || !OutlookEventsName(iid, events)) return CONNECT_E_NOCONNECTION;
+        *out = new Point(m_o, iid, events, this);
+        return S_OK;
+    }
+
 private:
     AutoObjectPtr m_o;
     std::atomic<ULONG> m_refs{1};
@@ -131,3 +222,4 @@ private:
 IDispatch* FakeDispatch(const AutoObjectPtr& o) { return new Server(o); }
 long FakeLiveObjects() { return g_objects; }
 void SetFakeCallGate(std::function<HRESULT()> gate) { g_gate = std::move(gate); }
+void SetFakeEvents(bool on) { g_events = on; }

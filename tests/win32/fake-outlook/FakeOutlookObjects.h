@@ -17,3 +17,8 @@ long FakeLiveObjects();
 // result is returned instead (the local server answers RPC_E_SERVERCALL_RETRYLATER
 // while it plays a busy Outlook).
 void SetFakeCallGate(std::function<HRESULT()> gate);
+// Objects whose events can be subscribed to (the store's Items and Folders) offer
+// IConnectionPointContainer; the program's sinks are called through IDispatch::Invoke
+// with the event's dispatch id. Off: no connection point is found (an Outlook whose
+// events never come).
+void SetFakeEvents(bool on);

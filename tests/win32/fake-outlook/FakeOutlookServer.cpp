@@ -20,10 +20,16 @@
 //   --busy-ms N            rejects every call as busy for N ms from start-up
 //   --fail MEMBER HEX      raises the COM error HEX on every call of MEMBER
 //   --no-menu-entry        the inspector's menu lacks the entry 1987
+//   --no-events            raises no events (offers no connection points)
 //
 // Commands of the control file: "busy N" (reject calls as busy for N ms from now),
 // "fail MEMBER HEX", "fail" (no more), "exit" (end at once, as a user closing Outlook),
-// "hang" (stop answering for good, class object still registered, as a hung Outlook).
+// "hang" (stop answering for good, class object still registered, as a hung Outlook),
+// and the user's edits in Outlook while the program runs: "add FOLDER ITEM" (FOLDER a
+// role such as calendar, or a folder's name; ITEM the rest of the line, an item as in
+// the store file), "replace ENTRYID ITEM", "remove ENTRYID", "counts FOLDER UNREAD
+// ITEMS" (FOLDER also an entry id); each is logged as "edited ..." or "edit failed ..."; "events on|off" (the
+// events of later subscriptions and of the store's edits).
 // Busy: the server's message filter answers SERVERCALL_RETRYLATER, which Windows turns
 // into retries through the caller's message filter; Wine serves such a call anyway
 // (its HandleInComingCall answer is not acted on), so the objects also answer
@@ -59,6 +65,7 @@ struct Options {
     std::string failMember;
     long failCode = 0;
     bool noMenuEntry = false;
+    bool noEvents = false;
 };
 
 Options g_options;
@@ -94,6 +101,37 @@ void RunCommand(const std::string& line) {
         in >> member >> hex;
         Fail(member, member.empty() ? 0 : static_cast<long>(std::stoul(hex, nullptr, 16)));
         Log("fail " + member);
+    } else if (word == "add" || word == "replace" || word == "remove" || word == "counts") {
+        std::string target, error, id;
+        in >> target;
+        std::string rest;
+        std::getline(in, rest);
+        CSubstituteOutlook* store = g_live ? g_live->Store().get() : nullptr;
+        bool ok = store != nullptr;
+        if (ok && word == "add") {
+            const std::string folder = store->FolderId(target);
+            ok = store->AddItem(folder, rest, id, error);
+        } else if (ok && word == "replace") {
+            ok = store->ReplaceItem(target, rest, error);
+            id = target;
+        } else if (ok && word == "remove") {
+            ok = store->RemoveItem(target);
+            id = target;
+        } else if (ok) {
+            std::istringstream numbers(rest);
+            int unread = 0, items = 0;
+            numbers >> unread >> items;
+            const std::string folder = store->FolderId(target);
+            ok = store->SetCounts(folder.empty() ? target : folder, unread, items);
+            id = target;
+        }
+        Log(ok ? "edited " + word + " " + id : "edit failed " + line + " " + error);
+    } else if (word == "events") {
+        std::string state;
+        in >> state;
+        SetFakeEvents(state == "on");
+        if (g_live && g_live->Store()) g_live->Store()->SetEvents(state == "on");
+        Log("events " + state);
     } else if (word == "hang") {
         Log("hang");
         for (;;) Sleep(INFINITE);
@@ -199,6 +237,7 @@ bool Parse(int argc, wchar_t** argv) {
         }
         else if (a == L"--fail-first-creation") g_options.failFirstCreation = true;
         else if (a == L"--no-menu-entry") g_options.noMenuEntry = true;
+        else if (a == L"--no-events") g_options.noEvents = true;
         else if (a == L"--busy-ms") g_options.busyMs = static_cast<DWORD>(std::wcstoul(next().c_str(), nullptr, 10));
         else if (a == L"--fail") {
             g_options.failMember = Narrow(next());
@@ -223,6 +262,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         store.SetActionSink([](const std::string& action) { Log(action); });
         if (!g_options.failMember.empty()) store.FailMember(g_options.failMember, g_options.failCode);
         if (g_options.noMenuEntry) store.SetMenuEntry(false);
+        if (g_options.noEvents) store.SetEvents(false);
     };
     g_live->m_onReadError = [](const std::string& error) { Log("reload failed " + error); };
     std::string error;
@@ -231,6 +271,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         return 3;
     }
     g_busyUntil = g_options.busyMs ? GetTickCount64() + g_options.busyMs : 0;
+    SetFakeEvents(!g_options.noEvents);
     SetFakeCallGate([]() -> HRESULT {
         PollControl();
         return Busy() ? RPC_E_SERVERCALL_RETRYLATER : S_OK;
