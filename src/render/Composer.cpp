@@ -184,10 +184,15 @@ bool CComposer::Compose(int folderCount) {
     CAlphaBlend blender;
     // The one reading of the screens for this composition: the background, the panel
     // and its origin all follow it.
-    const Rect screen = ESystemInfo::VirtualScreenRect();
     const ScreenMetrics metrics = Port<ISystemPort>().GetScreenMetrics();
+    const CMonitorSet monitors = CMonitorSet::Current();
+    const Rect screen = monitors.VirtualScreen();
     const int vw = screen.Width(), vh = screen.Height();
-    m_layout = PanelLayout::ForDesktop(s, vw, vh, folderCount);
+    // The panel goes on one monitor: the side bar inside its work area, the central
+    // panel in its middle.
+    const Rect panelMonitor = monitors.ChosenBounds(s.m_panelMonitor);
+    m_layout = PanelLayout::ForDesktop(s, vw, vh, panelMonitor, monitors.ChosenWork(s.m_panelMonitor), folderCount);
+    m_monitors = monitors;
     const int panelW = m_layout.geometry.panelWidth, panelH = m_layout.geometry.panelHeight;
 
     const int style = EParser::ParseInt(s.m_wpStyle);
@@ -208,9 +213,10 @@ bool CComposer::Compose(int folderCount) {
     PaintPicture(background, picture, style, metrics.primaryWidth, metrics.primaryHeight);
     picture = RgbImage{};
 
-    // The panel's origin: the user's position in the central view, else centred.
-    m_originX = (vw - panelW) / 2;
-    m_originY = (vh - panelH) / 2;
+    // The panel's origin: the user's position in the central view, else centred on
+    // its monitor (the side bar's surface is the whole screen: its origin is 0, 0).
+    m_originX = m_layout.central ? panelMonitor.left + (panelMonitor.Width() - panelW) / 2 : 0;
+    m_originY = m_layout.central ? panelMonitor.top + (panelMonitor.Height() - panelH) / 2 : 0;
     if (s.m_centralView && s.m_offsetType) {
         m_originX = s.m_calendarPosX;
         m_originY = s.m_calendarPosY;

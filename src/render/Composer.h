@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "../system/MonitorSet.h"
 #include "FileVersion.h"
 #include "ImageLimits.h"
 #include "MemWallPaper.h"
@@ -34,7 +35,8 @@ public:
     // once, with the size and the limit, until a composition succeeds or the size
     // changes) or the output could not be written; the previous output stays as it was.
     // folderCount: the mail folders the side-bar column makes room for. The screen
-    // is asked for once, and the panel laid out for it, at every composition.
+    // and its monitors are asked for once, and the panel laid out on the monitor
+    // "Panel Monitor" names, at every composition.
     bool Compose(int folderCount = PanelLayout::kStyleFolderCount);
     // Whether the last Compose that failed did so for a reason already said to the
     // user (so its callers need not say it again in other words).
@@ -54,6 +56,8 @@ public:
     const CRegionList& PopupRegions() const { return m_popupRegions; }
     // The layout the last Compose drew the desktop's panel with.
     const PanelLayout& Layout() const { return m_layout; }
+    // The monitors the last Compose laid the picture out for; none before the first.
+    const std::optional<CMonitorSet>& Monitors() const { return m_monitors; }
     // Where the panel of the last Compose landed on the virtual screen.
     int OriginX() const { return m_originX; }
     int OriginY() const { return m_originY; }
@@ -111,6 +115,7 @@ private:
     bool MakeBackgroundPossible(int width, int height);
     std::optional<std::pair<int, int>> m_sizeRefused; // the screen size last said to be too large
     bool m_failureSaid = false;
+    std::optional<CMonitorSet> m_monitors;
     int m_originX = 0;
     int m_originY = 0;
 };
