@@ -855,6 +855,7 @@ TEST_F(MainFrameTest, ThePopupCommandOpensThePopUpWithThePanelPicture) {
     ASSERT_EQ(desktop.popups, 1);
     EXPECT_EQ(desktop.popupWidth, 700);
     EXPECT_EQ(desktop.popupHeight, 526);
+    EXPECT_EQ(desktop.popupWindow, Rect::FromSize((1920 - 700) / 2, (1080 - 526) / 2, 700, 526)); // the screen's middle
     EXPECT_TRUE(env.ui.boxes.empty());
     // It paints the pop-up picture of the last composition.
     int width = 0;
@@ -867,6 +868,15 @@ TEST_F(MainFrameTest, ThePopupCommandOpensThePopUpWithThePanelPicture) {
     ASSERT_EQ(env.ui.boxes.size(), 1u);
     EXPECT_EQ(env.ui.boxes[0].text, "Failed to create PopUp screen");
     EXPECT_EQ(env.ui.boxes[0].flags, MsgBox::Ok | MsgBox::IconError);
+    env.ui.boxes.clear();
+    // With the panel on a monitor left of the primary, the pop-up opens in its middle.
+    desktop.popupWorks = true;
+    env.system.monitors = {MonitorInfo{{0, 0, 1920, 1080}, {0, 0, 1920, 1080}, true},
+                           MonitorInfo{{-1280, 0, 0, 1024}, {-1280, 0, 0, 1024}, false}};
+    env.system.screen = ScreenMetrics{2, -1280, 0, 3200, 1080, 1920, 1080, 1920};
+    settings.m_panelMonitor = 1;
+    frame.RouteCommand(ID_POPUP);
+    EXPECT_EQ(desktop.popupWindow, Rect::FromSize(-1280 + (1280 - 700) / 2, (1024 - 526) / 2, 700, 526));
 }
 
 } // namespace
