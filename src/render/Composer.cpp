@@ -134,11 +134,25 @@ bool CComposer::ConvertPicture(const std::string& jpegPath, const std::string& b
     });
 }
 
-void CComposer::PaintPicture(CMemDC& background, const RgbImage& picture, int style, int sw, int sh) {
+void CComposer::PaintPicture(CMemDC& background, const RgbImage& picture, int style, int sw, int sh, int primaryX,
+                             int primaryY, const std::vector<Rect>& others) {
     const int w = picture.width, h = picture.height;
     if (!picture.pixels || w <= 0 || h <= 0) return;
     const int vw = background.Width(), vh = background.Height();
     const bool big = w > sw || h > sh;
+    // Where the copies of a centred (cw x ch, at x0, y0 of the primary) or stretched
+    // (x0 = y0 = 0) picture go: each other monitor and then the primary, which so
+    // keeps its own copy whole where a copy for a smaller neighbour spills over; or,
+    // when the others are not known, the primary and the place of a second screen
+    // right of it.
+    auto places = [&](int x0, int y0, int cw, int ch, bool centred) {
+        std::vector<std::pair<int, int>> at;
+        for (const Rect& m : others)
+            at.emplace_back(centred ? m.left + (m.Width() - cw) / 2 : m.left, centred ? m.top + (m.Height() - ch) / 2 : m.top);
+        at.emplace_back(primaryX + x0, primaryY + y0);
+        if (others.empty()) at.emplace_back(primaryX + x0 + (centred ? vw - sw : sw), primaryY + y0);
+        return at;
+    };
     switch (style) {
     case 0: { // centred on the primary screen, and again on a screen to its right
         const int dx = std::abs(sw - w) / 2, dy = std::abs(sh - h) / 2;
@@ -151,11 +165,11 @@ void CComposer::PaintPicture(CMemDC& background, const RgbImage& picture, int st
                 Message(LoadResString(IDS_CROP_ERROR));
                 return;
             }
-            Paint(background, crop.data(), cw, ch, x0, y0, "ISDrawRGB Centered Error");
-            Paint(background, crop.data(), cw, ch, x0 + vw - sw, y0, "ISDrawRGB Centered Error");
+            for (const auto& [x, y] : places(x0, y0, cw, ch, true))
+                Paint(background, crop.data(), cw, ch, x, y, "ISDrawRGB Centered Error");
         } else {
-            Paint(background, picture.pixels.get(), w, h, x0, y0, "ISDrawRGB Centered Error");
-            Paint(background, picture.pixels.get(), w, h, x0 + vw - sw, y0, "ISDrawRGB Centered Error");
+            for (const auto& [x, y] : places(x0, y0, w, h, true))
+                Paint(background, picture.pixels.get(), w, h, x, y, "ISDrawRGB Centered Error");
         }
         break;
     }
@@ -171,8 +185,9 @@ void CComposer::PaintPicture(CMemDC& background, const RgbImage& picture, int st
             Message(big ? "resize resize" : "error while resizeing");
             return;
         }
-        Paint(background, scaled.data(), sw, sh, 0, 0, "ISDrawRGB Centered Error");
-        Paint(background, scaled.data(), sw, sh, sw, 0, "ISDrawRGB Stretched Error");
+        for (const auto& [x, y] : places(0, 0, sw, sh, false))
+            Paint(background, scaled.data(), sw, sh, x, y,
+                  x == primaryX && y == primaryY ? "ISDrawRGB Centered Error" : "ISDrawRGB Stretched Error");
         break;
     }
     default: break; // no picture: the desktop colour stays
@@ -210,7 +225,14 @@ bool CComposer::Compose(int folderCount) {
         m_failureSaid = true;
         return false;
     }
-    PaintPicture(background, picture, style, metrics.primaryWidth, metrics.primaryHeight);
+    // The picture on each monitor the system lists (a system that lists the virtual
+    // screen as one gets the second copy right of the primary, as before).
+    const Rect primary = monitors.ToPicture(monitors.Primary().bounds);
+    std::vector<Rect> others;
+    for (const MonitorInfo& m : monitors.Monitors())
+        if (!m.primary) others.push_back(monitors.ToPicture(m.bounds));
+    PaintPicture(background, picture, style, metrics.primaryWidth, metrics.primaryHeight, primary.left, primary.top,
+                 others);
     picture = RgbImage{};
 
     // The panel's origin: the user's position in the central view, else centred on

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "../system/MonitorSet.h"
 #include "FileVersion.h"
@@ -79,8 +80,13 @@ public:
 
     // Paints the picture onto the background by the wallpaper style (0 centred, 1
     // tiled, 2 stretched; other values paint nothing); screen sizes are the primary
-    // screen's (sw, sh) and the virtual screen's (surface size).
-    static void PaintPicture(CMemDC& background, const RgbImage& picture, int style, int sw, int sh);
+    // screen's (sw, sh) and the virtual screen's (surface size). Centred and stretched,
+    // the picture goes onto the primary monitor (its top-left corner in the picture
+    // at primaryX, primaryY) and once more onto each other monitor (others, picture
+    // coordinates: centred in it, or stretched from its corner); with no others
+    // listed, once more right of the primary, where a second screen would be.
+    static void PaintPicture(CMemDC& background, const RgbImage& picture, int style, int sw, int sh,
+                             int primaryX = 0, int primaryY = 0, const std::vector<Rect>& others = {});
 
 private:
     // The part of the picture at path that PictureLimits asks for, read by the reader of
