@@ -8,6 +8,7 @@
 #include "../system/FileSystem.h"
 #include "../settings/Settings.h"
 #include "../settings/SettingsPropSheet.h"
+#include "../system/MonitorSet.h"
 #include "../system/SystemInfo.h"
 #include "../settings/SystemTray.h"
 #include "../util/Strings.h"
@@ -67,6 +68,9 @@ void CMainFrame::OnCreate() {
     if (IDesktopLockPort* lock = PortOrNull<IDesktopLockPort>())
         m_watchingSession = lock->WatchSession(m_window->Handle());
     StartWatcherIfWanted();
+    // Where the system does not tell windows of display changes by a message, its
+    // notice arrives as one (Linux: RandR and the work area).
+    Port<ISystemPort>().WatchDisplays([window = m_window.get()] { window->Post(Msg::DisplayChange); });
     // A clicked region (on the desktop or in the pop-up) reaches this window's
     // handlers, on whichever thread the click was seen: item and folder ids travel as
     // the message's text, the day as a number.
@@ -83,7 +87,10 @@ bool CMainFrame::OnTimer(unsigned id) {
     switch (id) {
     case kDeferredTimer: OnDeferredWork(); return true;
     case kRefreshTimer: OnRefreshTick(); return true;
-    case kWallpaperTimer: CheckWallpaperChange(); return true;
+    case kWallpaperTimer:
+        CheckWallpaperChange();
+        CheckDisplays(); // a change no notice reported
+        return true;
     case kDayTimer:
         CheckDayChange();
         if (m_tray) m_tray->RetryAdd(); // a taskbar that came late gets the icon
@@ -130,7 +137,23 @@ bool CMainFrame::OnSettingChange(unsigned action) {
     if (action == kSetDeskWallpaper || action == 0) CheckWallpaperChange();
     // The high-contrast scheme went on or off: drawn again in its colours (or the style's).
     if (action == kSetHighContrast) m_refreshRequested = true;
+    if (action == kSetWorkArea) CheckDisplays(); // a taskbar moved or changed size
     return false; // the platform's own handling goes on
+}
+
+bool CMainFrame::OnDisplayChange(const DisplayChange&) {
+    CheckDisplays();
+    return false;
+}
+
+void CMainFrame::CheckDisplays() {
+    // Before the first composition there is nothing to move; compared first, acted
+    // on only when the monitors really differ.
+    if (!m_doc || m_firstTickPending || m_shutDown) return;
+    const std::optional<CMonitorSet>& composedFor = m_doc->Composer().Monitors();
+    if (!composedFor || *composedFor == CMonitorSet::Current()) return;
+    ++m_displayRedraws;
+    ComposeAndInstall(true);
 }
 
 bool CMainFrame::OnSessionChange(SessionChange kind) {

@@ -45,6 +45,7 @@ public:
     static constexpr unsigned kRefreshRequestMsg = 0x512;
     static constexpr unsigned kSetDeskWallpaper = 20; // SPI_SETDESKWALLPAPER
     static constexpr unsigned kSetHighContrast = 0x43; // SPI_SETHIGHCONTRAST
+    static constexpr unsigned kSetWorkArea = 47;      // SPI_SETWORKAREA
     static constexpr unsigned kTrayId = 195;
     // The lock watcher's pause between two polls.
     static constexpr unsigned kWatcherInterval = 400;
@@ -73,6 +74,7 @@ public:
     std::optional<bool> OnQueryEndSession() override;
     bool OnEndSession(bool ending) override;
     bool OnSettingChange(unsigned action) override;
+    bool OnDisplayChange(const DisplayChange& change) override;
     bool OnSessionChange(SessionChange kind) override;
     bool OnAppMessage(const AppMessage& m) override;
 
@@ -81,6 +83,10 @@ public:
     void InstallWallpaper();
     void CheckWallpaperChange();
     void CheckDayChange();
+    // The monitors or their work areas differ from those the picture was composed
+    // for: composed again for them (the regions, the tooltips and the pop-up follow).
+    // Nothing else happens on a check that finds them as they were.
+    void CheckDisplays();
     void ToggleHideData();
     void StartOutlook();
     void ConvertBackground();
@@ -111,6 +117,8 @@ public:
     // Compositions and installs since start (what the tests and benchmarks count).
     int Redraws() const { return m_redraws; }
     int Refreshes() const { return m_refreshes; }
+    // Compositions made because the monitors changed.
+    int DisplayRedraws() const { return m_displayRedraws; }
 
     // The local time the day check and the document see; tests set their own.
     std::function<COleDateTime()> m_clock;
@@ -158,5 +166,6 @@ private:
     int m_storedDay = -1; // no day yet: the first check counts as a change
     COleDateTime m_storedTime;
     int m_redraws = 0;
+    int m_displayRedraws = 0;
     int m_refreshes = 0;
 };

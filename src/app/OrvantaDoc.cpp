@@ -11,6 +11,7 @@
 #include "../outlook/PrivacyFilter.h"
 #include "../platform/Platform.h"
 #include "../settings/Settings.h"
+#include "../system/MonitorSet.h"
 #include "../render/ImageLayer.h"
 #include "../render/Utf8Path.h"
 #include "../render/DataPanel.h"
@@ -51,7 +52,12 @@ bool COrvantaDoc::OpenPopup() {
     if (!desktop || !m_popupSource) return false;
     m_popupSource->SetMouseMode(m_settings.m_desktopMouseMode);
     m_popupSource->ResetFocus();
-    return desktop->OpenPopup(*m_popupSource, kPopupWidth, kPopupHeight);
+    // In the middle of the monitor the panel is on.
+    const Rect monitor = CMonitorSet::Current().Chosen(m_settings.m_panelMonitor).bounds;
+    return desktop->OpenPopup(*m_popupSource,
+                              Rect::FromSize(monitor.left + (monitor.Width() - kPopupWidth) / 2,
+                                             monitor.top + (monitor.Height() - kPopupHeight) / 2, kPopupWidth,
+                                             kPopupHeight));
 }
 
 bool COrvantaDoc::Compose() {

@@ -99,7 +99,7 @@ public:
                                    std::function<void()> dismissed) = 0;
     virtual void DestroyTooltipWindow() = 0;
 
-    // Starts a pop-up window in a thread of its own; false when the thread cannot be
-    // started. The source outlives every pop-up.
-    virtual bool OpenPopup(IPopupSource& source, int width, int height) = 0;
+    // Starts a pop-up window in a thread of its own, at window (screen coordinates);
+    // false when the thread cannot be started. The source outlives every pop-up.
+    virtual bool OpenPopup(IPopupSource& source, const Rect& window) = 0;
 };

@@ -2,7 +2,10 @@
 // Operating-system facts and file-system and shell services the program needs.
 #include <cstdint>
 #include <string>
+#include <functional>
 #include <vector>
+
+#include "../util/Rect.h"
 
 struct OsVersion {
     uint32_t major = 0;
@@ -23,6 +26,15 @@ struct ScreenMetrics {
     int displayHorzRes = 0; // horizontal resolution of the display device
 };
 
+// One monitor, in the system's screen coordinates (Windows: the primary monitor's
+// top-left is (0, 0), others may lie at negative positions; X: the root window's).
+struct MonitorInfo {
+    Rect bounds;          // the whole monitor
+    Rect work;            // without the taskbars and docks along its edges
+    bool primary = false; // the system's primary monitor
+    bool operator==(const MonitorInfo&) const = default;
+};
+
 namespace SpecialFolder {
 constexpr int AppData = 26;
 }
@@ -41,6 +53,22 @@ public:
     virtual ~ISystemPort() = default;
     virtual bool GetOsVersion(OsVersion& out) = 0;
     virtual ScreenMetrics GetScreenMetrics() = 0;
+    // The monitors as the system lists them. A system that cannot tell them apart
+    // reports the virtual screen as one primary monitor, its whole area to work in.
+    virtual std::vector<MonitorInfo> GetMonitors() {
+        const ScreenMetrics m = GetScreenMetrics();
+        MonitorInfo one;
+        one.bounds = m.monitorCount > 0 ? Rect::FromSize(m.virtualX, m.virtualY, m.virtualWidth, m.virtualHeight)
+                                        : Rect::FromSize(0, 0, m.primaryWidth, m.primaryHeight);
+        one.work = one.bounds;
+        one.primary = true;
+        return {one};
+    }
+    // Calls changed on the program's main loop whenever the monitors or their work
+    // areas may have changed, for systems whose windows are not told so by a message
+    // of their own (Windows tells every top-level window: WM_DISPLAYCHANGE and
+    // WM_SETTINGCHANGE). False when nothing will call it.
+    virtual bool WatchDisplays(std::function<void()> /*changed*/) { return false; }
     virtual std::string SpecialFolderPath(int folderId) = 0; // empty on failure
     virtual std::string ShortPath(const std::string& path) = 0; // empty on failure
     // Full path of the running program; empty on failure with error set.

@@ -26,6 +26,7 @@ bool DeliverWindowMessage(IWindowEvents& events, unsigned msg, uintptr_t wp, int
     case Msg::DisplayChange:
         return events.OnDisplayChange(DisplayChange{static_cast<int>(wp), static_cast<int>(lp & 0xFFFF),
                                                     static_cast<int>((lp >> 16) & 0xFFFF)});
+    case Msg::DpiChanged: return events.OnDisplayChange(DisplayChange{});
     case Msg::SessionChange:
         return events.OnSessionChange(wp == SessionCode::Lock     ? SessionChange::Lock
                                       : wp == SessionCode::Unlock ? SessionChange::Unlock

@@ -31,6 +31,7 @@ constexpr unsigned QueryEndSession = 0x0011;
 constexpr unsigned EndSession = 0x0016;
 constexpr unsigned SettingChange = 0x001A;
 constexpr unsigned DisplayChange = 0x007E;
+constexpr unsigned DpiChanged = 0x02E0; // a monitor's scale changed (reported as a display change)
 constexpr unsigned SessionChange = 0x02B1; // its wParam: SessionCode
 constexpr unsigned Command = 0x0111;
 constexpr unsigned Timer = 0x0113;
@@ -72,7 +73,8 @@ struct MouseEvent {
     WindowPoint point; // in the window's client area
 };
 
-// The display's new mode.
+// The display's new mode (all 0 when only a monitor's scale changed or the sender
+// did not say).
 struct DisplayChange {
     int bitsPerPixel = 0;
     int width = 0;

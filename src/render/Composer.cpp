@@ -119,27 +119,36 @@ CComposer::PictureRead CComposer::ReadPicture(const std::string& path, RgbImage&
     return PictureRead::Read;
 }
 
-std::string CComposer::BackgroundLabel(const std::string& picture, const Rect& screen, const ScreenMetrics& m) const {
+std::string CComposer::BackgroundLabel(const std::string& picture, const CMonitorSet& monitors,
+                                       const ScreenMetrics& m) const {
     const CFileVersion version = CFileVersion::Of(picture);
     if (!version.Known()) return std::string();
+    const Rect screen = monitors.VirtualScreen();
+    auto edges = [](const Rect& r) {
+        return std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.Width()) + " " +
+               std::to_string(r.Height());
+    };
     // Everything the finished background depends on; anything else changed makes it again.
-    return "picture " + version.Describe() + "\nstyle " + std::to_string(EParser::ParseInt(m_settings.m_wpStyle)) +
-           "\nscreens " + std::to_string(screen.left) + " " + std::to_string(screen.top) + " " +
-           std::to_string(screen.Width()) + " " + std::to_string(screen.Height()) + "\nprimary " +
-           std::to_string(m.primaryWidth) + " " + std::to_string(m.primaryHeight) + "\ndesktop " +
-           std::to_string(Port<ISystemPort>().DesktopColor()) + "\n";
+    std::string label = "picture " + version.Describe() + "\nstyle " +
+                        std::to_string(EParser::ParseInt(m_settings.m_wpStyle)) + "\nscreens " + edges(screen) +
+                        "\nprimary " + std::to_string(m.primaryWidth) + " " + std::to_string(m.primaryHeight) +
+                        "\ndesktop " + std::to_string(Port<ISystemPort>().DesktopColor()) + "\n";
+    for (const MonitorInfo& monitor : monitors.Monitors())
+        label += std::string(monitor.primary ? "monitor* " : "monitor ") + edges(monitor.bounds) + "\n";
+    return label;
 }
 
-CComposer::Background CComposer::MakeBackground(CPreparedPicture& out, const Rect& screen,
+CComposer::Background CComposer::MakeBackground(CPreparedPicture& out, const CMonitorSet& monitors,
                                                  const ScreenMetrics& metrics, bool& fromPicture) {
     fromPicture = false;
+    const Rect screen = monitors.VirtualScreen();
     const int vw = screen.Width(), vh = screen.Height();
     const Colorref desktop = Port<ISystemPort>().DesktopColor();
     const std::string& picture = m_settings.m_wallpaper;
     // The program never composes over its own output.
     if (picture.empty() || SamePath(picture, m_outputPath))
         return out.Plain(vw, vh, desktop, std::string()) ? Background::Ready : Background::NoMemory;
-    const std::string label = BackgroundLabel(picture, screen, metrics);
+    const std::string label = BackgroundLabel(picture, monitors, metrics);
     const std::string& copy = m_settings.m_convertedPath;
     const bool keep = !label.empty() && !copy.empty() && !SamePath(copy, picture) && !SamePath(copy, m_outputPath);
     if (keep && out.Load(copy, vw, vh, label)) {
@@ -156,7 +165,14 @@ CComposer::Background CComposer::MakeBackground(CPreparedPicture& out, const Rec
     {
         CMemDC surface(PortOrNull<ICanvasFactory>(), vw, vh, desktop);
         if (!surface.IsValid()) return Background::NoMemory;
-        PaintPicture(surface, image, EParser::ParseInt(m_settings.m_wpStyle), metrics.primaryWidth, metrics.primaryHeight);
+        // The picture on each monitor the system lists (a system that lists the virtual
+        // screen as one gets the second copy right of the primary, as before).
+        const Rect primary = monitors.ToPicture(monitors.Primary().bounds);
+        std::vector<Rect> others;
+        for (const MonitorInfo& m : monitors.Monitors())
+            if (!m.primary) others.push_back(monitors.ToPicture(m.bounds));
+        PaintPicture(surface, image, EParser::ParseInt(m_settings.m_wpStyle), metrics.primaryWidth, metrics.primaryHeight,
+                     primary.left, primary.top, others);
         image = RgbImage{};
         // Kept on disk and read back from there a block at a time; in memory only when
         // it cannot be kept.
@@ -170,22 +186,37 @@ CComposer::Background CComposer::MakeBackground(CPreparedPicture& out, const Rec
 bool CComposer::PrepareBackground() {
     const std::string& picture = m_settings.m_wallpaper;
     if (picture.empty() || SamePath(picture, m_outputPath)) return false;
-    const Rect screen = ESystemInfo::VirtualScreenRect();
+    const CMonitorSet monitors = CMonitorSet::Current();
+    const Rect screen = monitors.VirtualScreen();
     const ScreenMetrics metrics = Port<ISystemPort>().GetScreenMetrics();
-    const std::string label = BackgroundLabel(picture, screen, metrics);
+    const std::string label = BackgroundLabel(picture, monitors, metrics);
     if (!label.empty() && CPreparedPicture::IsCurrent(m_settings.m_convertedPath, label)) return true;
     if (!MakeBackgroundPossible(screen.Width(), screen.Height())) return false;
     CPreparedPicture background;
     bool fromPicture = false;
-    MakeBackground(background, screen, metrics, fromPicture);
+    MakeBackground(background, monitors, metrics, fromPicture);
     return fromPicture;
 }
 
-void CComposer::PaintPicture(CMemDC& background, const RgbImage& picture, int style, int sw, int sh) {
+void CComposer::PaintPicture(CMemDC& background, const RgbImage& picture, int style, int sw, int sh, int primaryX,
+                             int primaryY, const std::vector<Rect>& others) {
     const int w = picture.width, h = picture.height;
     if (!picture.pixels || w <= 0 || h <= 0) return;
     const int vw = background.Width(), vh = background.Height();
     const bool big = w > sw || h > sh;
+    // Where the copies of a centred (cw x ch, at x0, y0 of the primary) or stretched
+    // (x0 = y0 = 0) picture go: each other monitor and then the primary, which so
+    // keeps its own copy whole where a copy for a smaller neighbour spills over; or,
+    // when the others are not known, the primary and the place of a second screen
+    // right of it.
+    auto places = [&](int x0, int y0, int cw, int ch, bool centred) {
+        std::vector<std::pair<int, int>> at;
+        for (const Rect& m : others)
+            at.emplace_back(centred ? m.left + (m.Width() - cw) / 2 : m.left, centred ? m.top + (m.Height() - ch) / 2 : m.top);
+        at.emplace_back(primaryX + x0, primaryY + y0);
+        if (others.empty()) at.emplace_back(primaryX + x0 + (centred ? vw - sw : sw), primaryY + y0);
+        return at;
+    };
     switch (style) {
     case 0: { // centred on the primary screen, and again on a screen to its right
         const int dx = std::abs(sw - w) / 2, dy = std::abs(sh - h) / 2;
@@ -198,11 +229,11 @@ void CComposer::PaintPicture(CMemDC& background, const RgbImage& picture, int st
                 Message(LoadResString(IDS_CROP_ERROR));
                 return;
             }
-            Paint(background, crop.data(), cw, ch, x0, y0, "ISDrawRGB Centered Error");
-            Paint(background, crop.data(), cw, ch, x0 + vw - sw, y0, "ISDrawRGB Centered Error");
+            for (const auto& [x, y] : places(x0, y0, cw, ch, true))
+                Paint(background, crop.data(), cw, ch, x, y, "ISDrawRGB Centered Error");
         } else {
-            Paint(background, picture.pixels.get(), w, h, x0, y0, "ISDrawRGB Centered Error");
-            Paint(background, picture.pixels.get(), w, h, x0 + vw - sw, y0, "ISDrawRGB Centered Error");
+            for (const auto& [x, y] : places(x0, y0, w, h, true))
+                Paint(background, picture.pixels.get(), w, h, x, y, "ISDrawRGB Centered Error");
         }
         break;
     }
@@ -211,24 +242,46 @@ void CComposer::PaintPicture(CMemDC& background, const RgbImage& picture, int st
             for (int j = 0; j < vh / h + 1; ++j)
                 Paint(background, picture.pixels.get(), w, h, i * w, j * h, "ISDrawRGB Tiled Error");
         break;
-    case 2: { // stretched to the primary screen, and again to its right
-        // Resampled row by row straight into the surface: no screen-sized buffer between.
+    case 2: { // stretched to the primary screen, and again on each other monitor (or to its right)
+        const auto at = places(0, 0, sw, sh, false);
         const PixelSurface pixels = background.Pixels();
-        bool first = true, second = true; // painted
+        std::vector<bool> painted(at.size(), true);
+        // With one monitor the copies cannot overlap: resampled row by row straight into
+        // the surface, no screen-sized buffer between. With several, a smaller monitor's
+        // copy may spill onto the primary, whose own copy must then come last: the
+        // picture is resampled once into a buffer and painted in that order.
+        std::vector<std::uint8_t> scaled;
+        const bool direct = others.empty();
+        if (!direct && sw > 0 && sh > 0 && ImageLimits().Allows(sw, sh)) scaled.resize(static_cast<size_t>(sw) * sh * 3);
         const bool resized = sw > 0 && sh > 0 && ImageLimits().Allows(sw, sh) &&
             CBoxResampler::ResampleRows(picture.pixels.get(), w, h, picture.Stride(), sw, sh, 3,
                                         [&](int y, const std::uint8_t* row) {
-                                            const std::span<const std::uint8_t> bytes(row, static_cast<size_t>(sw) * 3);
-                                            first = IS40_DrawRGB(pixels, bytes, sw, 1, sw * 3, 0, y) && first;
-                                            second = IS40_DrawRGB(pixels, bytes, sw, 1, sw * 3, sw, y) && second;
+                                            const size_t rowBytes = static_cast<size_t>(sw) * 3;
+                                            if (!direct) {
+                                                std::copy(row, row + rowBytes, scaled.begin() + static_cast<std::ptrdiff_t>(y * rowBytes));
+                                                return;
+                                            }
+                                            const std::span<const std::uint8_t> bytes(row, rowBytes);
+                                            for (size_t k = 0; k < at.size(); ++k)
+                                                painted[k] = IS40_DrawRGB(pixels, bytes, sw, 1, sw * 3, at[k].first,
+                                                                          at[k].second + y) && painted[k];
                                         });
         background.EndPixelWork();
         if (!resized) {
             Message(big ? "resize resize" : "error while resizeing");
             return;
         }
-        if (!first) Message("ISDrawRGB Centered Error");
-        if (!second) Message("ISDrawRGB Stretched Error");
+        auto failure = [&](size_t k) {
+            return at[k].first == primaryX && at[k].second == primaryY ? "ISDrawRGB Centered Error"
+                                                                       : "ISDrawRGB Stretched Error";
+        };
+        if (direct) {
+            for (size_t k = 0; k < at.size(); ++k)
+                if (!painted[k]) Message(failure(k));
+        } else {
+            for (size_t k = 0; k < at.size(); ++k)
+                Paint(background, scaled.data(), sw, sh, at[k].first, at[k].second, failure(k));
+        }
         break;
     }
     default: break; // no picture: the desktop colour stays
@@ -240,17 +293,22 @@ bool CComposer::Compose(int folderCount) {
     CAlphaBlend blender;
     // The one reading of the screens for this composition: the background, the panel
     // and its origin all follow it.
-    const Rect screen = ESystemInfo::VirtualScreenRect();
     const ScreenMetrics metrics = Port<ISystemPort>().GetScreenMetrics();
+    const CMonitorSet monitors = CMonitorSet::Current();
+    const Rect screen = monitors.VirtualScreen();
     const int vw = screen.Width(), vh = screen.Height();
-    m_layout = PanelLayout::ForDesktop(s, vw, vh, folderCount);
+    // The panel goes on one monitor: the side bar inside its work area, the central
+    // panel in its middle.
+    const Rect panelMonitor = monitors.ChosenBounds(s.m_panelMonitor);
+    m_layout = PanelLayout::ForDesktop(s, vw, vh, panelMonitor, monitors.ChosenWork(s.m_panelMonitor), folderCount);
+    m_monitors = monitors;
     const int panelW = m_layout.geometry.panelWidth, panelH = m_layout.geometry.panelHeight;
 
     m_failureSaid = false;
     if (!MakeBackgroundPossible(vw, vh)) return false;
     CPreparedPicture background;
     bool fromPicture = false;
-    switch (MakeBackground(background, screen, metrics, fromPicture)) {
+    switch (MakeBackground(background, monitors, metrics, fromPicture)) {
     case Background::Ready: break;
     case Background::Missing: return false;
     case Background::NoMemory:
@@ -261,9 +319,10 @@ bool CComposer::Compose(int folderCount) {
         return false;
     }
 
-    // The panel's origin: the user's position in the central view, else centred.
-    m_originX = (vw - panelW) / 2;
-    m_originY = (vh - panelH) / 2;
+    // The panel's origin: the user's position in the central view, else centred on
+    // its monitor (the side bar's surface is the whole screen: its origin is 0, 0).
+    m_originX = m_layout.central ? panelMonitor.left + (panelMonitor.Width() - panelW) / 2 : 0;
+    m_originY = m_layout.central ? panelMonitor.top + (panelMonitor.Height() - panelH) / 2 : 0;
     if (s.m_centralView && s.m_offsetType) {
         m_originX = s.m_calendarPosX;
         m_originY = s.m_calendarPosY;

@@ -9,9 +9,11 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "../platform/SystemPort.h"
 #include "../util/Rect.h"
+#include "../system/MonitorSet.h"
 #include "FileVersion.h"
 #include "ImageLimits.h"
 #include "MemWallPaper.h"
@@ -37,7 +39,8 @@ public:
     // once, with the size and the limit, until a composition succeeds or the size
     // changes) or the output could not be written; the previous output stays as it was.
     // folderCount: the mail folders the side-bar column makes room for. The screen
-    // is asked for once, and the panel laid out for it, at every composition.
+    // and its monitors are asked for once, and the panel laid out on the monitor
+    // "Panel Monitor" names, at every composition.
     bool Compose(int folderCount = PanelLayout::kStyleFolderCount);
     // Whether the last Compose that failed did so for a reason already said to the
     // user (so its callers need not say it again in other words).
@@ -57,6 +60,8 @@ public:
     const CRegionList& PopupRegions() const { return m_popupRegions; }
     // The layout the last Compose drew the desktop's panel with.
     const PanelLayout& Layout() const { return m_layout; }
+    // The monitors the last Compose laid the picture out for; none before the first.
+    const std::optional<CMonitorSet>& Monitors() const { return m_monitors; }
     // Where the panel of the last Compose landed on the virtual screen.
     int OriginX() const { return m_originX; }
     int OriginY() const { return m_originY; }
@@ -84,8 +89,13 @@ public:
 
     // Paints the picture onto the background by the wallpaper style (0 centred, 1
     // tiled, 2 stretched; other values paint nothing); screen sizes are the primary
-    // screen's (sw, sh) and the virtual screen's (surface size).
-    static void PaintPicture(CMemDC& background, const RgbImage& picture, int style, int sw, int sh);
+    // screen's (sw, sh) and the virtual screen's (surface size). Centred and stretched,
+    // the picture goes onto the primary monitor (its top-left corner in the picture
+    // at primaryX, primaryY) and once more onto each other monitor (others, picture
+    // coordinates: centred in it, or stretched from its corner); with no others
+    // listed, once more right of the primary, where a second screen would be.
+    static void PaintPicture(CMemDC& background, const RgbImage& picture, int style, int sw, int sh,
+                             int primaryX = 0, int primaryY = 0, const std::vector<Rect>& others = {});
 
 private:
     // The part of the picture at path that PictureLimits asks for, read by the reader of
@@ -99,11 +109,11 @@ private:
     // The background of a composition into out: the prepared copy when it is current,
     // else made from the picture (and kept when it shows the picture).
     enum class Background { Ready, Missing, NoMemory };
-    Background MakeBackground(CPreparedPicture& out, const Rect& screen, const ScreenMetrics& metrics,
+    Background MakeBackground(CPreparedPicture& out, const CMonitorSet& monitors, const ScreenMetrics& metrics,
                               bool& fromPicture);
     // What the prepared background is made from, as the text its copy is labelled with;
     // empty when the picture's version cannot be told (nothing is kept for it).
-    std::string BackgroundLabel(const std::string& picture, const Rect& screen, const ScreenMetrics& metrics) const;
+    std::string BackgroundLabel(const std::string& picture, const CMonitorSet& monitors, const ScreenMetrics& metrics) const;
     int m_pictureReads = 0;
 
     CSettings& m_settings;
@@ -126,6 +136,7 @@ private:
     bool MakeBackgroundPossible(int width, int height);
     std::optional<std::pair<int, int>> m_sizeRefused; // the screen size last said to be too large
     bool m_failureSaid = false;
+    std::optional<CMonitorSet> m_monitors;
     int m_originX = 0;
     int m_originY = 0;
 };

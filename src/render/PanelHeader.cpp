@@ -70,6 +70,7 @@ void CPanelHeader::Draw(CMemWallPaper& data, CRegionList& regions, const std::st
     if (contactsButton && width >= kContactsButtonLeft + kContactsButtonWidth + 1)
         CMaskedBitmap::LoadBitmap(CStyleSet::kContactsButton + L.style).Draw(data, g.header.x + 126, g.header.y);
     buttons();
-    const int bodyHeight = L.screenHeight - s.m_footerBlank - s.m_headerBlank - kHeight;
-    data.FillRect(g.header.x, s.m_headerBlank + kHeight, width, bodyHeight, L.colors[ColorSlot::TaskBackground]);
+    const int areaHeight = L.workArea.IsEmpty() ? L.screenHeight : L.workArea.Height();
+    const int bodyHeight = areaHeight - s.m_footerBlank - s.m_headerBlank - kHeight;
+    data.FillRect(g.header.x, g.header.y + kHeight, width, bodyHeight, L.colors[ColorSlot::TaskBackground]);
 }

@@ -32,10 +32,18 @@ void PanelLayout::TakeStyle(int index) {
 }
 
 PanelLayout PanelLayout::ForDesktop(const CSettings& s, int screenWidth, int screenHeight, int folderCount) {
+    const Rect whole = Rect::FromSize(0, 0, screenWidth, screenHeight);
+    return ForDesktop(s, screenWidth, screenHeight, whole, whole, folderCount);
+}
+
+PanelLayout PanelLayout::ForDesktop(const CSettings& s, int screenWidth, int screenHeight, const Rect& monitor,
+                                    const Rect& workArea, int folderCount) {
     PanelLayout layout;
     layout.TakeStyle(s.m_style);
     layout.screenWidth = screenWidth;
     layout.screenHeight = screenHeight;
+    layout.monitor = monitor;
+    layout.workArea = workArea;
     layout.sideBarWidth = std::min(s.m_sideBarWidth, CSettings::kMaxSideBarWidth);
     layout.central = s.m_centralView;
     layout.singleClick = s.m_desktopMouseMode != 0;
@@ -50,8 +58,8 @@ PanelLayout PanelLayout::ForDesktop(const CSettings& s, int screenWidth, int scr
     // Side-bar view: the panel is the virtual screen; the column along its right edge
     // is divided between the blocks.
     StyleGeometry& g = layout.geometry;
-    g.calendar = Rect::FromSize(s.m_sideBarCalPosX, s.m_sideBarCalPosY, set.sideBarCalendar.Width(),
-                                set.sideBarCalendar.Height());
+    g.calendar = Rect::FromSize(monitor.left + s.m_sideBarCalPosX, monitor.top + s.m_sideBarCalPosY,
+                                set.sideBarCalendar.Width(), set.sideBarCalendar.Height());
     g.currentMonth = {165, 10};
     g.nextMonth = {10, 135};
     g.previousMonth = {10, 12};
@@ -85,13 +93,15 @@ void PanelLayout::LayoutSideBar(const CSettings& s, int folderCount, int lineHei
     StyleGeometry& g = geometry;
     g.panelWidth = screenWidth;
     g.panelHeight = screenHeight;
+    const Rect area = workArea.IsEmpty() ? Rect::FromSize(0, 0, screenWidth, screenHeight) : workArea;
     const int width = sideBarWidth;
-    const int x = screenWidth - s.m_rightMarginBlank - width;
-    g.header = {x, s.m_headerBlank};
+    const int x = area.right - s.m_rightMarginBlank - width;
+    const int headerY = area.top + s.m_headerBlank;
+    g.header = {x, headerY};
 
     // 64-bit sums: hand-edited margins near the integer limits must not wrap.
-    const long long space =
-        static_cast<long long>(screenHeight) - (static_cast<long long>(s.m_footerBlank) + s.m_headerBlank + kHeaderHeight);
+    const long long space = static_cast<long long>(area.Height()) -
+                            (static_cast<long long>(s.m_footerBlank) + s.m_headerBlank + kHeaderHeight);
     long long c = std::max(0LL, space);
     long long folders = 0;
     if (s.m_showMessages) {
@@ -104,7 +114,7 @@ void PanelLayout::LayoutSideBar(const CSettings& s, int folderCount, int lineHei
     if (s.m_showAppointments) appointments = s.m_showTasks ? static_cast<long long>(s.m_appointmentsTask) * c / 100 : c;
     const long long tasks = s.m_showTasks ? c - appointments : 0;
 
-    const int top = s.m_headerBlank + kHeaderHeight;
+    const int top = headerY + kHeaderHeight;
     g.appointments = Rect::FromSize(x, top, width, static_cast<int>(appointments));
     g.tasks = Rect::FromSize(x, top + static_cast<int>(appointments), width, static_cast<int>(tasks));
     g.folders = Rect::FromSize(x, top + static_cast<int>(appointments + tasks), width, static_cast<int>(folders));

@@ -34,6 +34,11 @@ struct PanelLayout {
     StyleGeometry geometry;
     int screenWidth = 0; // the virtual screen the panel was laid out for
     int screenHeight = 0;
+    // The monitor the panel is on and the part of it not covered by taskbars or docks,
+    // in the picture's coordinates: the side-bar column runs down the work area's
+    // right edge, its calendar is placed from the monitor's top-left corner.
+    Rect monitor;
+    Rect workArea;
     int sideBarWidth = 0; // the column's width as drawn: "SideBar Width", at most the largest
 
     // --- the view ---
@@ -48,13 +53,18 @@ struct PanelLayout {
     // size given, with room in the side-bar column for folderCount folders (its line
     // height measured through the canvas port).
     static PanelLayout ForDesktop(const CSettings& settings, int screenWidth, int screenHeight, int folderCount);
+    // The same with the panel on one monitor of the virtual screen (its rectangle and
+    // work area in the picture's coordinates).
+    static PanelLayout ForDesktop(const CSettings& settings, int screenWidth, int screenHeight, const Rect& monitor,
+                                  const Rect& workArea, int folderCount);
     // The pop-up's panel: the central view whatever the desktop shows, its tooltips
     // worded for a single click, and the contacts button when contacts are on.
     static PanelLayout ForPopup(const CSettings& settings);
 
-    // Divides the side-bar column between the appointments, the tasks and
-    // folderCount mail folders; lineHeight is the height of a folder line in the
-    // list-text font.
+    // Divides the side-bar column (the work area's height, at its right edge) between
+    // the appointments, the tasks and folderCount mail folders; lineHeight is the
+    // height of a folder line in the list-text font. Without a work area set, the
+    // whole screen is worked in.
     void LayoutSideBar(const CSettings& settings, int folderCount, int lineHeight);
     // The height of a line of the list-text font as the canvas draws it.
     int ListLineHeight() const;

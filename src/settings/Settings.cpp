@@ -81,6 +81,7 @@ const std::vector<CSettings::PersistedValue>& CSettings::SaveOrder() {
         {"CalendarPosY", E::NumberText, &CSettings::m_calendarPosY},
         {"SideBarCalPosX", E::NumberText, &CSettings::m_sideBarCalPosX},
         {"SideBarCalPosY", E::NumberText, &CSettings::m_sideBarCalPosY},
+        {"Panel Monitor", E::Number, &CSettings::m_panelMonitor},
         {"Refresh", E::Number, &CSettings::m_refresh},
         {"ShowStartup", E::Flag, &CSettings::m_showStartup},
         {"Private Items", E::Number, &CSettings::m_privateItems},
@@ -99,7 +100,10 @@ CSettings::CSettings(std::string registryRoot, IRegistryPort* port)
 
 void CSettings::Open() {
     // Factory values taken from the screens as they are at the first start.
-    const Rect screen = ESystemInfo::VirtualScreenRect();
+    // The side bar's calendar is placed from its monitor's top-left corner: its
+    // factory place is on the primary monitor.
+    const ScreenMetrics metrics = Port<ISystemPort>().GetScreenMetrics();
+    const Rect screen = Rect::FromSize(0, 0, metrics.primaryWidth, metrics.primaryHeight);
     m_sideBarWidth = ESystemInfo::DisplayHorizontalResolution() * 20 / 100;
     m_sideBarCalPosX = (screen.Width() - 450) / 2;
     m_sideBarCalPosY = screen.Height() - 384;
@@ -167,6 +171,7 @@ void CSettings::Load() {
     ReadNumberTextIfSet(reg, "SideBarCalPosX", m_sideBarCalPosX);
     ReadNumberTextIfSet(reg, "SideBarCalPosY", m_sideBarCalPosY);
     m_appointmentsTask = std::clamp(m_appointmentsTask, 0, 100);
+    m_panelMonitor = std::max(0, ReadNumber(reg, "Panel Monitor", 0));
 
     ApplyStyle(ReadNumber(reg, "Orvanta style", 0));
 

@@ -84,6 +84,9 @@ public:
     int32_t m_calendarPosY = 0;
     int32_t m_sideBarCalPosX = 0;
     int32_t m_sideBarCalPosY = 0;
+    // "Panel Monitor": the monitor the panel is drawn on; 0 the primary, 1 to n a
+    // monitor by its position from the left (one that is gone: the primary).
+    int32_t m_panelMonitor = 0;
     int32_t m_refresh = 20;
     bool m_showStartup = false;
     int32_t m_privateItems = 0;     // "Private Items": 0 shown, 1 subject masked, 2 left out

@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <random>
+#include <sstream>
 
 #include "PosixTestUtil.h"
 #include "TwoColourBmp.h"
@@ -240,6 +241,62 @@ TEST_F(Daemon, DrawsOverTheUsersPictureAnswersCommandsAndRestoresOnExit) {
         EXPECT_EQ(Orvanta(env, {command}, Err(8)), 1) << command;
         EXPECT_EQ(said(8), "orvanta: Orvanta for Outlook is not running.\n") << command;
     }
+}
+
+// Two RandR monitors side by side on the X server (xrandr --setmonitor), the left one
+// primary: every region lies on it, the side bar runs down its right edge; when the
+// right one becomes the primary, the running program moves the side bar there within
+// 2 s, with no restart.
+TEST_F(Daemon, ThePanelIsOnThePrimaryMonitorAndFollowsTheMonitors) {
+    env.erase("ORVANTA_SCREEN"); // the display's own monitors
+    auto xrandr = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"--display", display.Name()});
+        return RunToEnd("/usr/bin/xrandr", {}, args, Err(9) + ".out", Err(9));
+    };
+    // A picture of one colour: where the screens put it does not matter, only the panel shows.
+    WriteBmp(user, kW, kH, 0x205080, 0x205080);
+    ::setenv("DISPLAY", display.Name().c_str(), 1);
+    std::string error;
+    ASSERT_TRUE(CPosixWallpaperPort::SetRootWindow(user, 0, error)) << error;
+    ::unsetenv("DISPLAY");
+    ASSERT_EQ(xrandr({"--setmonitor", "*left", "512/135x600/170+0+0", "screen"}), 0) << ReadFile(Err(9));
+    ASSERT_EQ(xrandr({"--setmonitor", "right", "512/135x600/170+512+0", "none"}), 0) << ReadFile(Err(9));
+
+    ASSERT_EQ(Orvanta(env, {"regions"}, Err(1)), 0) << ReadFile(Err(1));
+    std::istringstream lines(ReadFile(Err(1) + ".out"));
+    int count = 0;
+    for (std::string line; std::getline(lines, line);) {
+        int l = 0, t = 0, r = 0, b = 0;
+        ASSERT_EQ(std::sscanf(line.c_str(), "%*s %d,%d-%d,%d", &l, &t, &r, &b), 4) << line;
+        EXPECT_TRUE(l >= 0 && r <= 512 && t >= 0 && b <= 600) << line;
+        ++count;
+    }
+    EXPECT_GT(count, 20);
+
+    const std::vector<uint32_t> userRoot = Root();
+    ASSERT_EQ(userRoot.size(), static_cast<size_t>(kW) * kH);
+    // Below the header, right of the calendar: the column of each monitor.
+    const size_t leftColumn = static_cast<size_t>(300) * kW + 505, rightColumn = static_cast<size_t>(300) * kW + 1017;
+    ChildProgram p(ORVANTA_PROGRAM, env, Err(0));
+    ASSERT_TRUE(p.WaitReady()) << ReadFile(Err(0));
+    ASSERT_TRUE(WaitRoot([&](const auto& r) { return r[leftColumn] != userRoot[leftColumn]; }, 5000)) << ReadFile(Err(0));
+    EXPECT_EQ(Root()[rightColumn], userRoot[rightColumn]);
+
+    ASSERT_EQ(xrandr({"--delmonitor", "left"}), 0);
+    ASSERT_EQ(xrandr({"--delmonitor", "right"}), 0);
+    ASSERT_EQ(xrandr({"--setmonitor", "left", "512/135x600/170+0+0", "none"}), 0);
+    ASSERT_EQ(xrandr({"--setmonitor", "*right", "512/135x600/170+512+0", "screen"}), 0);
+    const auto changed = std::chrono::steady_clock::now();
+    EXPECT_TRUE(WaitRoot(
+        [&](const auto& r) { return r[rightColumn] != userRoot[rightColumn] && r[leftColumn] == userRoot[leftColumn]; },
+        2000))
+        << ReadFile(Err(0));
+    std::printf("the side bar moved %lld ms after the monitors changed\n",
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                           std::chrono::steady_clock::now() - changed)
+                                           .count()));
+    EXPECT_EQ(Orvanta(env, {"exit"}, Err(2)), 0) << ReadFile(Err(2));
+    EXPECT_EQ(p.WaitExit(10000), 0);
 }
 
 TEST_F(Daemon, KeepOnExitLeavesOurPicture) {

@@ -179,11 +179,21 @@ TEST(PosixSystem, FoldersAndPaths) {
     ASSERT_TRUE(sys.ListDirectory(dir.Path(), names));
     EXPECT_EQ(names.size(), 2u); // deep, Kestrova
     EXPECT_FALSE(sys.ListDirectory(dir.Path() + "/missing", names));
+    // The override names one monitor; without it and without a display, 1920 x 1080.
+    const char* display = std::getenv("DISPLAY");
+    const std::string hadDisplay = display ? display : "";
+    ::unsetenv("DISPLAY");
     ::setenv("ORVANTA_SCREEN", "2560x1440", 1);
     EXPECT_EQ(sys.GetScreenMetrics().virtualWidth, 2560);
+    const std::vector<MonitorInfo> one = sys.GetMonitors();
+    ASSERT_EQ(one.size(), 1u);
+    EXPECT_EQ(one[0].work, (Rect{0, 0, 2560, 1440}));
+    EXPECT_TRUE(one[0].primary);
     ::setenv("ORVANTA_SCREEN", "nonsense", 1);
     EXPECT_EQ(sys.GetScreenMetrics().virtualWidth, 1920);
+    EXPECT_EQ(sys.GetMonitors().at(0).bounds, (Rect{0, 0, 1920, 1080}));
     ::unsetenv("ORVANTA_SCREEN");
+    if (!hadDisplay.empty()) ::setenv("DISPLAY", hadDisplay.c_str(), 1);
 }
 
 } // namespace

@@ -200,6 +200,24 @@ TEST_F(Program, RegionsListsEveryClickableSpotOfThePicture) {
     EXPECT_NE(popup.find("header 0,0-120,32 \"Click to open Outlook\""), std::string::npos) << popup;
     EXPECT_EQ(RunCommand(env, Err(3), rc, {"regions", "--everything"}), "");
     EXPECT_EQ(rc, 2);
+
+    // Without a display and without ORVANTA_SCREEN the size is assumed, and said.
+    env["ORVANTA_SCREEN"] = env["DISPLAY"] = "";
+    const std::string assumed = RunCommand(env, Err(4), rc, {"regions"});
+    ASSERT_EQ(rc, 0) << ReadFile(Err(4));
+    EXPECT_NE(ReadFile(Err(4)).find("there is no display to ask for the monitors (DISPLAY is not set); the screen is "
+                                    "taken to be 1920 x 1080 pixels"),
+              std::string::npos)
+        << ReadFile(Err(4));
+    // The column at the right edge of the 1920 pixels assumed, no longer of the 1600.
+    int rightmost = 0;
+    std::istringstream assumedLines(assumed);
+    for (std::string line; std::getline(assumedLines, line);) {
+        int l = 0, t = 0, r = 0, b = 0;
+        if (std::sscanf(line.c_str(), "%*s %d,%d-%d,%d", &l, &t, &r, &b) == 4) rightmost = std::max(rightmost, r);
+    }
+    EXPECT_GT(rightmost, 1600) << assumed;
+    EXPECT_LE(rightmost, 1920) << assumed;
 }
 
 TEST_F(Program, AgendaPrintsTheSampleWeekAndItsSignature) {

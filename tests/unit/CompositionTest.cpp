@@ -263,6 +263,39 @@ TEST_F(CompositionTest, TilingAndStretchingCoverTheScreensAndStyleThreePaintsNot
     EXPECT_TRUE(env.ui.boxes.empty());
 }
 
+// With a smaller monitor left of the primary (a negative origin) the picture still
+// covers both: centred, it sits in the middle of each monitor; stretched, it fills
+// the primary from the primary's corner and starts again at the other's corner.
+TEST_F(CompositionTest, APictureGoesOntoEachMonitorWhereverThePrimaryLies) {
+    env.system.monitors = {MonitorInfo{{-60, 10, 0, 50}, {-60, 10, 0, 50}, false},
+                           MonitorInfo{{0, 0, 100, 60}, {0, 0, 100, 60}, true}};
+    env.system.screen = ScreenMetrics{2, -60, 0, 160, 60, 100, 60, 100};
+    const std::string pic = dir.File("small.bmp");
+    WriteBmp(pic, 40, 20, kRed, kBlue);
+    settings.m_wallpaper = pic;
+    settings.m_transparency = 100;
+    settings.m_wpStyle = "0";
+    ASSERT_TRUE(Compose());
+    const Colorref desktop = env.system.desktopColor;
+    // The primary lies at x 60..160 of the picture: the copy at 90..130, rows 20..39.
+    EXPECT_EQ(Out(89, 20), desktop);
+    EXPECT_EQ(Out(90, 20), kRed);
+    EXPECT_EQ(Out(129, 39), kBlue);
+    EXPECT_EQ(Out(130, 39), desktop);
+    // The left monitor (0..60, rows 10..49): its own copy at 10..50, rows 20..39.
+    EXPECT_EQ(Out(9, 20), desktop);
+    EXPECT_EQ(Out(10, 20), kRed);
+    EXPECT_EQ(Out(49, 39), kBlue);
+    EXPECT_EQ(Out(50, 20), desktop);
+    settings.m_wpStyle = "2";
+    ASSERT_TRUE(Compose());
+    EXPECT_EQ(Out(60, 0), kRed); // the primary's copy whole, from its corner
+    EXPECT_EQ(Out(159, 59), kBlue);
+    EXPECT_EQ(Out(0, 10), kRed); // the left monitor's, from its corner
+    EXPECT_EQ(Out(0, 9), desktop);
+    EXPECT_TRUE(env.ui.boxes.empty());
+}
+
 TEST_F(CompositionTest, TransparencyDecidesHowMuchOfThePanelShows) {
     // Centred, the 700 x 526 panel starts at ((200-700)/2, (60-526)/2) = (-250, -233):
     // its (330, 253) lands at (80, 20). At the user's position its (0, 0) lands there.

@@ -21,6 +21,8 @@
 #include "render/MonthCalendar.h"
 #include "render/RegionList.h"
 #include "render/TaskList.h"
+#include "render/ImageLayer.h"
+#include "system/MonitorSet.h"
 #include "settings/Settings.h"
 #include "util/LocaleValues.h"
 #include "util/Utf8.h"
@@ -706,6 +708,134 @@ TEST(TextLines, FittedNamesEndInDotsOnWholeCharacters) {
     env.canvas.texts.clear();
     paper.DrawLineFitted("Inbox", 0, 0, 30); // fits exactly: no dots
     EXPECT_EQ(env.canvas.texts, std::vector<std::string>{"0,0 Inbox"});
+}
+
+// ---------------------------------------------------------------- monitors
+// The panel on one monitor of many: for each layout, in both views, every region the
+// composition records lies in the chosen monitor's work area (in the picture's
+// coordinates, whose origin is the virtual screen's top-left corner), the side bar
+// runs down that work area's right edge, the central panel sits in the monitor's
+// middle, and the picture covers the whole virtual screen.
+TEST_F(PanelDrawing, ThePanelLiesOnTheChosenMonitorsWorkArea) {
+    Load(Store(""));
+    TempFolder dir;
+    doc->Composer().SetOutputPath(dir.File("orvanta.bmp"));
+    auto mon = [](int l, int t, int r, int b, bool primary = false, Rect work = {}) {
+        MonitorInfo m;
+        m.bounds = {l, t, r, b};
+        m.work = work.IsEmpty() ? m.bounds : work;
+        m.primary = primary;
+        return m;
+    };
+    const struct Case {
+        const char* what;
+        std::vector<MonitorInfo> monitors;
+        int panelMonitor;
+        Rect virtualScreen;  // system coordinates
+        Rect expectMonitor;  // the chosen one, picture coordinates
+        Rect expectWork;
+    } cases[] = {
+        {"side by side, the primary",
+         {mon(0, 0, 1920, 1080, true, {0, 0, 1920, 1040}), mon(1920, 0, 3840, 1080)}, 0,
+         {0, 0, 3840, 1080}, {0, 0, 1920, 1080}, {0, 0, 1920, 1040}},
+        {"side by side, the right one by position",
+         {mon(0, 0, 1920, 1080, true), mon(1920, 0, 3840, 1080)}, 2,
+         {0, 0, 3840, 1080}, {1920, 0, 3840, 1080}, {1920, 0, 3840, 1080}},
+        {"stacked, the lower one",
+         {mon(0, 0, 1920, 1080, true), mon(0, 1080, 1920, 2160, false, {0, 1080, 1920, 2130})}, 2,
+         {0, 0, 1920, 2160}, {0, 1080, 1920, 2160}, {0, 1080, 1920, 2130}},
+        {"a smaller monitor left of the primary",
+         {mon(-1280, 100, 0, 1124), mon(0, 0, 1920, 1080, true, {0, 0, 1920, 1040})}, 0,
+         {-1280, 0, 1920, 1124}, {1280, 0, 3200, 1080}, {1280, 0, 3200, 1040}},
+        {"a monitor above the primary",
+         {mon(0, -1080, 1920, 0), mon(0, 0, 1920, 1080, true)}, 0,
+         {0, -1080, 1920, 1080}, {0, 1080, 1920, 2160}, {0, 1080, 1920, 2160}},
+        {"taskbar at the bottom", {mon(0, 0, 1920, 1080, true, {0, 0, 1920, 1040})}, 0,
+         {0, 0, 1920, 1080}, {0, 0, 1920, 1080}, {0, 0, 1920, 1040}},
+        {"taskbar at the top", {mon(0, 0, 1920, 1080, true, {0, 40, 1920, 1080})}, 0,
+         {0, 0, 1920, 1080}, {0, 0, 1920, 1080}, {0, 40, 1920, 1080}},
+        {"taskbar on the left", {mon(0, 0, 1920, 1080, true, {60, 0, 1920, 1080})}, 0,
+         {0, 0, 1920, 1080}, {0, 0, 1920, 1080}, {60, 0, 1920, 1080}},
+        {"taskbar on the right", {mon(0, 0, 1920, 1080, true, {0, 0, 1860, 1080})}, 0,
+         {0, 0, 1920, 1080}, {0, 0, 1920, 1080}, {0, 0, 1860, 1080}},
+        {"three monitors, the third from the left",
+         {mon(0, 0, 2560, 1440, true), mon(2560, 200, 4480, 1280, false, {2560, 200, 4480, 1250}),
+          mon(-1920, 0, 0, 1080)}, 3,
+         {-1920, 0, 4480, 1440}, {4480, 200, 6400, 1280}, {4480, 200, 6400, 1250}},
+        {"the chosen monitor is gone: the primary",
+         {mon(-1920, 0, 0, 1080), mon(0, 0, 1920, 1080, true, {0, 0, 1920, 1040})}, 3,
+         {-1920, 0, 1920, 1080}, {1920, 0, 3840, 1080}, {1920, 0, 3840, 1040}},
+    };
+    for (const Case& c : cases) {
+        env.system.monitors = c.monitors;
+        const Rect& v = c.virtualScreen;
+        env.system.screen = ScreenMetrics{static_cast<int>(c.monitors.size()), v.left, v.top, v.Width(), v.Height(),
+                                          1920, 1080, 1920};
+        settings.m_panelMonitor = c.panelMonitor;
+        for (const bool central : {false, true}) {
+            const std::string what = std::string(c.what) + (central ? ", central view" : ", side bar");
+            settings.m_centralView = central;
+            settings.ApplyStyle(0);
+            ASSERT_TRUE(doc->Compose()) << what;
+            const CRegionList& regions = doc->Composer().Regions();
+            ASSERT_GT(regions.GetCount(), 20u) << what;
+            for (size_t i = 0; i < regions.GetCount(); ++i) {
+                const Rect r = regions.GetAt(i).Bounds();
+                if (r.IsEmpty()) continue; // never hit
+                EXPECT_TRUE(c.expectWork.Contains(r.left, r.top) && r.right <= c.expectWork.right &&
+                            r.bottom <= c.expectWork.bottom)
+                    << what << ": region " << r << " " << regions.GetAt(i).TooltipText();
+            }
+            const PanelLayout& L = doc->Composer().Layout();
+            if (central) {
+                EXPECT_EQ(doc->Composer().OriginX(), c.expectMonitor.left + (c.expectMonitor.Width() - 700) / 2) << what;
+                EXPECT_EQ(doc->Composer().OriginY(), c.expectMonitor.top + (c.expectMonitor.Height() - 526) / 2) << what;
+            } else {
+                EXPECT_EQ(L.geometry.header.x + L.sideBarWidth + settings.m_rightMarginBlank, c.expectWork.right) << what;
+                EXPECT_EQ(L.geometry.header.y, c.expectWork.top + settings.m_headerBlank) << what;
+                EXPECT_EQ(L.geometry.folders.bottom, c.expectWork.bottom - settings.m_footerBlank) << what;
+            }
+            // The picture covers every monitor.
+            auto src = IS40_OpenFileSource(doc->Composer().OutputPath());
+            ASSERT_TRUE(src) << what;
+            int w = 0, h = 0;
+            EXPECT_TRUE(IS40_ReadBMP(src.get(), w, h)) << what;
+            EXPECT_EQ(w, v.Width()) << what;
+            EXPECT_EQ(h, v.Height()) << what;
+        }
+    }
+}
+
+// "Panel Monitor" counts the monitors from the left, then from the top; 0 and a
+// number past the last are the primary, and a list without a primary flag takes the
+// monitor at the origin.
+TEST(MonitorSet, ChoosesByPositionAndFallsBackToThePrimary) {
+    auto mon = [](int l, int t, int r, int b, bool primary) {
+        MonitorInfo m;
+        m.bounds = m.work = {l, t, r, b};
+        m.primary = primary;
+        return m;
+    };
+    const CMonitorSet set({mon(1920, 0, 3840, 1080, false), mon(0, 0, 1920, 1080, true), mon(0, -900, 1600, 0, false)},
+                          {0, -900, 3840, 1080});
+    EXPECT_EQ(set.Chosen(0).bounds, (Rect{0, 0, 1920, 1080}));
+    EXPECT_EQ(set.Chosen(1).bounds, (Rect{0, -900, 1600, 0})); // left edge 0, higher up
+    EXPECT_EQ(set.Chosen(2).bounds, (Rect{0, 0, 1920, 1080}));
+    EXPECT_EQ(set.Chosen(3).bounds, (Rect{1920, 0, 3840, 1080}));
+    EXPECT_EQ(set.Chosen(4).bounds, (Rect{0, 0, 1920, 1080}));
+    EXPECT_EQ(set.Chosen(-1).bounds, (Rect{0, 0, 1920, 1080}));
+    EXPECT_EQ(set.ChosenBounds(1), (Rect{0, 0, 1600, 900})); // picture coordinates
+
+    const CMonitorSet noFlag({mon(1920, 0, 3840, 1080, false), mon(0, 0, 1920, 1080, false)}, {0, 0, 3840, 1080});
+    EXPECT_EQ(noFlag.Primary().bounds, (Rect{0, 0, 1920, 1080}));
+    const CMonitorSet none({}, {0, 0, 800, 600});
+    ASSERT_EQ(none.Monitors().size(), 1u);
+    EXPECT_EQ(none.Primary().work, (Rect{0, 0, 800, 600}));
+    // Equal lists compare equal; a moved work area does not.
+    std::vector<MonitorInfo> moved = set.Monitors();
+    EXPECT_TRUE(CMonitorSet(moved, set.VirtualScreen()) == set);
+    moved[1].work.bottom -= 40;
+    EXPECT_FALSE(CMonitorSet(moved, set.VirtualScreen()) == set);
 }
 
 } // namespace

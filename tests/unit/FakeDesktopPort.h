@@ -92,11 +92,13 @@ public:
     bool popupWorks = true;
     IPopupSource* popupSource = nullptr;
     int popupWidth = 0, popupHeight = 0, popups = 0;
-    bool OpenPopup(IPopupSource& source, int width, int height) override {
+    Rect popupWindow;
+    bool OpenPopup(IPopupSource& source, const Rect& window) override {
         if (!popupWorks) return false;
         popupSource = &source;
-        popupWidth = width;
-        popupHeight = height;
+        popupWindow = window;
+        popupWidth = window.Width();
+        popupHeight = window.Height();
         ++popups;
         return true;
     }

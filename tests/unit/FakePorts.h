@@ -43,6 +43,9 @@ public:
         return versionKnown;
     }
     ScreenMetrics GetScreenMetrics() override { return screen; }
+    // The monitors; none set: the virtual screen as one, as a system that cannot tell.
+    std::vector<MonitorInfo> monitors;
+    std::vector<MonitorInfo> GetMonitors() override { return monitors.empty() ? ISystemPort::GetMonitors() : monitors; }
     std::string SpecialFolderPath(int id) override { return id == SpecialFolder::AppData ? appData : ""; }
     std::string ShortPath(const std::string& p) override { return p == modulePath ? shortModulePath : p; }
     std::string ModuleFileName(unsigned long& error) override {

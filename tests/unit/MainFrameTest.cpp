@@ -161,6 +161,68 @@ TEST_F(MainFrameTest, AChangeWhosePictureCouldNotBeWrittenIsDrawnAtTheNextTick) 
     EXPECT_FALSE(std::filesystem::exists(output));
 }
 
+// The notices of display changes (the system's, and the 5 s check's comparison) are
+// acted on only when the monitors or their work areas differ from those the picture
+// was made for: then the picture is composed again and installed, its regions on the
+// new layout; otherwise nothing at all happens.
+TEST_F(MainFrameTest, DisplayChangesRecomposeOnlyWhenTheMonitorsDiffer) {
+    auto monitor = [](Rect bounds, Rect work, bool primary) { return MonitorInfo{bounds, work, primary}; };
+    const Rect left{0, 0, 1920, 1080}, right{1920, 0, 3840, 1080};
+    env.system.monitors = {monitor(left, left, true)};
+    Start();
+    env.windows.Advance(300);
+    ASSERT_EQ(frame.Redraws(), 1);
+    auto regionsWithin = [&](const Rect& area) {
+        const CRegionList& regions = doc.Composer().Regions();
+        for (size_t i = 0; i < regions.GetCount(); ++i) {
+            const Rect r = regions.GetAt(i).Bounds();
+            if (!r.IsEmpty() && !(r.left >= area.left && r.top >= area.top && r.right <= area.right &&
+                                  r.bottom <= area.bottom))
+                return false;
+        }
+        return regions.GetCount() > 0;
+    };
+    const struct Step {
+        const char* what;
+        std::function<void()> change;
+        unsigned msg;
+        uintptr_t wParam;
+        int redraws; // after the step
+        Rect expectWork; // where every region lies
+    } steps[] = {
+        {"a display notice without a change", [] {}, Msg::DisplayChange, 0, 1, left},
+        {"a work-area notice without a change", [] {}, Msg::SettingChange, CMainFrame::kSetWorkArea, 1, left},
+        {"a monitor added right of the primary",
+         [&] {
+             env.system.monitors.push_back(monitor(right, right, false));
+             env.system.screen = ScreenMetrics{2, 0, 0, 3840, 1080, 1920, 1080, 1920};
+         },
+         Msg::DisplayChange, 0, 2, left},
+        {"the taskbar grew along the primary's bottom",
+         [&] { env.system.monitors[0].work.bottom = 1040; }, Msg::SettingChange, CMainFrame::kSetWorkArea, 3,
+         Rect{0, 0, 1920, 1040}},
+        {"a scale change reported alone", [] {}, Msg::DpiChanged, 0, 3, Rect{0, 0, 1920, 1040}},
+        {"the primary moved to the right, seen by the 5 s check",
+         [&] {
+             env.system.monitors[0].primary = false;
+             env.system.monitors[1].primary = true;
+         },
+         0, 0, 4, right},
+    };
+    for (const Step& step : steps) {
+        step.change();
+        if (step.msg) frame.Window()->Send(step.msg, step.wParam, 0);
+        else env.windows.Advance(CMainFrame::kWallpaperPeriod);
+        EXPECT_EQ(frame.Redraws(), step.redraws) << step.what;
+        EXPECT_EQ(Installs(), step.redraws) << step.what;
+        EXPECT_TRUE(regionsWithin(step.expectWork)) << step.what;
+    }
+    EXPECT_EQ(frame.DisplayRedraws(), 3);
+    // Ten more checks with nothing changed: nothing composed.
+    env.windows.Advance(10 * CMainFrame::kWallpaperPeriod);
+    EXPECT_EQ(frame.Redraws(), 4);
+}
+
 TEST_F(MainFrameTest, DayChangeRedrawsWithinThreeSecondsOfMidnight) {
     start = kToday + (23 * 3600 + 59 * 60 + 50) / 86400.0; // 23:59:50
     Start();
@@ -794,6 +856,7 @@ TEST_F(MainFrameTest, ThePopupCommandOpensThePopUpWithThePanelPicture) {
     ASSERT_EQ(desktop.popups, 1);
     EXPECT_EQ(desktop.popupWidth, 700);
     EXPECT_EQ(desktop.popupHeight, 526);
+    EXPECT_EQ(desktop.popupWindow, Rect::FromSize((1920 - 700) / 2, (1080 - 526) / 2, 700, 526)); // the screen's middle
     EXPECT_TRUE(env.ui.boxes.empty());
     // It paints the pop-up picture of the last composition.
     int width = 0;
@@ -806,6 +869,15 @@ TEST_F(MainFrameTest, ThePopupCommandOpensThePopUpWithThePanelPicture) {
     ASSERT_EQ(env.ui.boxes.size(), 1u);
     EXPECT_EQ(env.ui.boxes[0].text, "Failed to create PopUp screen");
     EXPECT_EQ(env.ui.boxes[0].flags, MsgBox::Ok | MsgBox::IconError);
+    env.ui.boxes.clear();
+    // With the panel on a monitor left of the primary, the pop-up opens in its middle.
+    desktop.popupWorks = true;
+    env.system.monitors = {MonitorInfo{{0, 0, 1920, 1080}, {0, 0, 1920, 1080}, true},
+                           MonitorInfo{{-1280, 0, 0, 1024}, {-1280, 0, 0, 1024}, false}};
+    env.system.screen = ScreenMetrics{2, -1280, 0, 3200, 1080, 1920, 1080, 1920};
+    settings.m_panelMonitor = 1;
+    frame.RouteCommand(ID_POPUP);
+    EXPECT_EQ(desktop.popupWindow, Rect::FromSize(-1280 + (1280 - 700) / 2, (1024 - 526) / 2, 700, 526));
 }
 
 } // namespace

@@ -220,11 +220,11 @@ TEST_F(SettingsTest, SaveWritesTheTableOrderWithHeaderBlankTwice) {
     std::vector<std::string> expected;
     for (const auto& v : CSettings::SaveOrder()) expected.push_back(v.name);
     EXPECT_EQ(rec.writes, expected);
-    ASSERT_EQ(expected.size(), 39u);
+    ASSERT_EQ(expected.size(), 40u);
     EXPECT_EQ(expected[25], "Header Blank");
     EXPECT_EQ(expected[27], "Right Margin Blank");
     EXPECT_EQ(expected[28], "Header Blank");
-    EXPECT_EQ(rec.inner.Tree(RegRoot::CurrentUser).Values(kRoot).size(), 38u); // a reader sees one
+    EXPECT_EQ(rec.inner.Tree(RegRoot::CurrentUser).Values(kRoot).size(), 39u); // a reader sees one
 }
 
 TEST_F(SettingsTest, EveryPersistedFieldRoundTrips) {
@@ -264,6 +264,7 @@ TEST_F(SettingsTest, EveryPersistedFieldRoundTrips) {
         s.m_calendarPosY = 16;
         s.m_sideBarCalPosX = 17;
         s.m_sideBarCalPosY = 18;
+        s.m_panelMonitor = 2;
         s.m_refresh = 60;
         s.m_showStartup = true;
         s.m_privateItems = 2;
@@ -295,6 +296,7 @@ TEST_F(SettingsTest, EveryPersistedFieldRoundTrips) {
     EXPECT_EQ(r.m_calendarPosY, 16);
     EXPECT_EQ(r.m_sideBarCalPosX, 17);
     EXPECT_EQ(r.m_sideBarCalPosY, 18);
+    EXPECT_EQ(r.m_panelMonitor, 2);
     EXPECT_EQ(r.m_refresh, 60);
     EXPECT_EQ(r.m_privateItems, 2);
     EXPECT_TRUE(r.m_presenting);
@@ -337,7 +339,9 @@ TEST_F(SettingsTest, EffectiveFirstDayOfWeekAndDerivedValues) {
     env.system.screen = {2, -1280, 0, 3200, 1200, 1920, 1200, 1920};
     CSettings s(kRoot);
     s.Open();
-    EXPECT_EQ(s.m_sideBarCalPosX, (3200 - 450) / 2);
+    // The side bar's calendar is placed from its monitor's corner: centred on the primary.
+    EXPECT_EQ(s.m_sideBarCalPosX, (1920 - 450) / 2);
+    EXPECT_EQ(s.m_sideBarCalPosY, 1200 - 384);
     EXPECT_EQ(s.m_convertedPath, "c:\\users\\tester\\appdata\\roaming\\kestrova\\orvanta for outlook\\wallpaper.bmp");
     EXPECT_FALSE(s.m_converted);
     s.m_outlook.m_outlookFirstDayOfWeek = 3;

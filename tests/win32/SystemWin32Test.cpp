@@ -43,6 +43,22 @@ TEST(Win32System, VirtualScreenMatchesTheSystemMetrics) {
     EXPECT_EQ(r.Width(), GetSystemMetrics(SM_CXVIRTUALSCREEN));
     EXPECT_EQ(r.Height(), GetSystemMetrics(SM_CYVIRTUALSCREEN));
     EXPECT_GT(ESystemInfo::DisplayHorizontalResolution(), 0);
+    // The monitors the system lists: one primary, each inside the virtual screen, with
+    // a work area inside it that agrees with the system's own for the primary.
+    const std::vector<MonitorInfo> monitors = Port<ISystemPort>().GetMonitors();
+    ASSERT_EQ(monitors.size(), static_cast<size_t>(GetSystemMetrics(SM_CMONITORS)));
+    int primaries = 0;
+    for (const MonitorInfo& m : monitors) {
+        EXPECT_EQ(m.bounds.Intersect(r), m.bounds) << m.bounds;
+        EXPECT_EQ(m.work.Intersect(m.bounds), m.work) << m.work;
+        if (!m.primary) continue;
+        ++primaries;
+        EXPECT_EQ(m.bounds, (Rect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}));
+        RECT work{};
+        ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+        EXPECT_EQ(m.work, (Rect{work.left, work.top, work.right, work.bottom}));
+    }
+    EXPECT_EQ(primaries, 1);
 }
 
 // Wine has no shell desktop window; a chain of windows with the shell's classes

@@ -21,12 +21,12 @@ Ports& RealPorts() {
     static const bool bigBlocksMapped = ::mallopt(M_MMAP_THRESHOLD, 1 << 20) != 0;
     (void)bigBlocksMapped;
     static CPosixFileRegistry registry(CPosixFileRegistry::DefaultDirectory());
-    static CPosixSystemPort system;
+    static CPosixWindowKit windows;
+    static CPosixSystemPort system(&windows);
     static CPosixMutexPort mutexes;
     static CPosixLocalePort locale;
     static CPosixAutomationPort automation;
     static CPosixDialogPort dialogs;
-    static CPosixWindowKit windows;
     static CPosixArtworkPort artwork;
     static CPosixCanvasFactory canvas;
     static CPosixWallpaperPort wallpaper;

@@ -1,5 +1,7 @@
 #include "PosixSystem.h"
 #include "PosixFiles.h"
+#include "PosixWindowKit.h"
+#include "XcbScreen.h"
 
 #include <memory>
 
@@ -10,26 +12,142 @@
 #include <dirent.h>
 #include <spawn.h>
 #include <sys/stat.h>
+#include <sys/timerfd.h>
 #include <unistd.h>
 
 extern char** environ;
 
 bool CPosixSystemPort::GetOsVersion(OsVersion&) { return false; }
 
-ScreenMetrics CPosixSystemPort::GetScreenMetrics() {
-    ScreenMetrics m;
-    int w = 1920, h = 1080;
+CPosixSystemPort::CPosixSystemPort(CPosixWindowKit* kit) : m_kit(kit) {}
+
+CPosixSystemPort::~CPosixSystemPort() { StopWatching(); }
+
+void CPosixSystemPort::ReadScreen(int& width, int& height, std::vector<MonitorInfo>& monitors, bool sayAssumption) {
+    monitors.clear();
     if (const char* s = std::getenv("ORVANTA_SCREEN")) {
         int sw = 0, sh = 0;
         if (std::sscanf(s, "%dx%d", &sw, &sh) == 2 && sw > 0 && sh > 0 && sw <= 65535 && sh <= 65535) {
-            w = sw;
-            h = sh;
+            width = sw;
+            height = sh;
+            MonitorInfo one;
+            one.bounds = one.work = Rect::FromSize(0, 0, sw, sh);
+            one.primary = true;
+            monitors.push_back(one);
+            return;
         }
     }
-    m.monitorCount = 1;
-    m.virtualWidth = m.primaryWidth = m.displayHorzRes = w;
-    m.virtualHeight = m.primaryHeight = h;
+    std::lock_guard<std::mutex> lock(m_guard);
+    const char* display = std::getenv("DISPLAY");
+    if (display && *display) {
+        // One connection for every reading; made again when the server went away.
+        if (!m_reader || !m_reader->Connected()) m_reader = std::make_unique<CXcbScreen>();
+        if (m_reader->Read(width, height, monitors) && width > 0 && height > 0) return;
+        monitors.clear();
+    }
+    width = kAssumedWidth;
+    height = kAssumedHeight;
+    MonitorInfo one;
+    one.bounds = one.work = Rect::FromSize(0, 0, width, height);
+    one.primary = true;
+    monitors.push_back(one);
+    if (sayAssumption && !m_assumptionSaid) {
+        m_assumptionSaid = true;
+        std::fprintf(stderr,
+                     "orvanta: %s; the screen is taken to be %d x %d pixels (ORVANTA_SCREEN=WIDTHxHEIGHT "
+                     "names another size)\n",
+                     display && *display ? "the X display named by DISPLAY cannot be reached"
+                                         : "there is no display to ask for the monitors (DISPLAY is not set)",
+                     width, height);
+    }
+}
+
+ScreenMetrics CPosixSystemPort::GetScreenMetrics() {
+    int w = 0, h = 0;
+    std::vector<MonitorInfo> monitors;
+    ReadScreen(w, h, monitors, false);
+    ScreenMetrics m;
+    m.monitorCount = static_cast<int>(monitors.size());
+    m.virtualWidth = w;
+    m.virtualHeight = h;
+    for (const MonitorInfo& mon : monitors)
+        if (mon.primary) {
+            m.primaryWidth = mon.bounds.Width();
+            m.primaryHeight = mon.bounds.Height();
+        }
+    if (m.primaryWidth <= 0 || m.primaryHeight <= 0) {
+        m.primaryWidth = monitors.front().bounds.Width();
+        m.primaryHeight = monitors.front().bounds.Height();
+    }
+    m.displayHorzRes = m.primaryWidth;
     return m;
+}
+
+std::vector<MonitorInfo> CPosixSystemPort::GetMonitors() {
+    int w = 0, h = 0;
+    std::vector<MonitorInfo> monitors;
+    ReadScreen(w, h, monitors, true);
+    return monitors;
+}
+
+void CPosixSystemPort::StopWatching() {
+    if (!m_kit) return;
+    if (m_watchedFd >= 0) m_kit->Unwatch(m_watchedFd);
+    if (m_pollFd >= 0) {
+        m_kit->Unwatch(m_pollFd);
+        ::close(m_pollFd);
+    }
+    m_watchedFd = m_pollFd = -1;
+    m_watcher.reset();
+}
+
+bool CPosixSystemPort::WatchDisplays(std::function<void()> changed) {
+    if (!m_kit) return false;
+    const char* over = std::getenv("ORVANTA_SCREEN");
+    if (over && *over) return false; // a fixed size: nothing to follow
+    StopWatching();
+    m_watcher = std::make_unique<CXcbScreen>();
+    if (!m_watcher->SelectChanges()) {
+        m_watcher.reset();
+        return false;
+    }
+    CXcbScreen* watcher = m_watcher.get();
+    const int fd = m_watchedFd = watcher->Fd();
+    auto notify = std::make_shared<std::function<void()>>(std::move(changed));
+    m_kit->Watch(fd, [this, watcher, fd, notify] {
+        if (!watcher->TakeChanges()) return;
+        if (!watcher->Connected()) m_kit->Unwatch(fd); // the server is gone: no more notices
+        (*notify)();
+    });
+    // The server announces output changes, but not the monitors a client defines
+    // (xrandr --setmonitor): those are read once a second on the same connection and
+    // compared; only a difference is reported.
+    m_pollFd = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (m_pollFd < 0) return true;
+    const itimerspec every{{kDisplayPollSeconds, 0}, {kDisplayPollSeconds, 0}};
+    ::timerfd_settime(m_pollFd, 0, &every, nullptr);
+    struct Seen {
+        int width = 0, height = 0;
+        std::vector<MonitorInfo> monitors;
+    };
+    auto seen = std::make_shared<Seen>();
+    watcher->Read(seen->width, seen->height, seen->monitors);
+    const int pollFd = m_pollFd;
+    m_kit->Watch(pollFd, [watcher, pollFd, notify, seen] {
+        uint64_t expiries = 0;
+        while (::read(pollFd, &expiries, sizeof expiries) > 0) {
+        }
+        Seen now;
+        if (!watcher->Connected() || !watcher->Read(now.width, now.height, now.monitors)) return;
+        // Events that came in with the replies are queued, not readable on the socket.
+        bool differs = watcher->TakeChanges();
+        if (now.width != seen->width || now.height != seen->height || now.monitors != seen->monitors) {
+            *seen = std::move(now);
+            differs = true;
+        }
+        if (differs) (*notify)();
+    });
+    return true;
 }
 
 std::string CPosixSystemPort::SpecialFolderPath(int folderId) {

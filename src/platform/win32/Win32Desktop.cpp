@@ -132,6 +132,6 @@ void CWin32DesktopPort::DestroyTooltipWindow() {
 
 HWND CWin32DesktopPort::TooltipWindow() const { return m_tooltip ? m_tooltip->Hwnd() : nullptr; }
 
-bool CWin32DesktopPort::OpenPopup(IPopupSource& source, int width, int height) {
-    return CPopUpThread::Start(source, width, height, m_mainThread);
+bool CWin32DesktopPort::OpenPopup(IPopupSource& source, const Rect& window) {
+    return CPopUpThread::Start(source, window, m_mainThread);
 }

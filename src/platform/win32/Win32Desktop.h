@@ -27,7 +27,7 @@ public:
     void DestroyTooltipWindow() override;
     // The tooltip window shown now, if any (for the tests).
     HWND TooltipWindow() const;
-    bool OpenPopup(IPopupSource& source, int width, int height) override;
+    bool OpenPopup(IPopupSource& source, const Rect& window) override;
 
 private:
     bool LoadLibraryOnce();

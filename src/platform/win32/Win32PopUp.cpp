@@ -24,9 +24,9 @@ bool CPopUpWnd::Create() {
     // Pop-up, border, system menu (so Alt+F4 reaches it and is refused); shown once
     // placed.
     if (!CreateWin(kClass, L"", WS_POPUP | WS_BORDER | WS_SYSMENU, 0, m_owner.Get())) return false;
-    // Centred on the primary screen, above every window that is not topmost itself.
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - m_width) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - m_height) / 2;
+    // Where the program asked (the middle of the panel's monitor), above every window
+    // that is not topmost itself.
+    const int x = m_x, y = m_y;
     SetWindowLongPtrW(Hwnd(), GWL_EXSTYLE, GetWindowLongPtrW(Hwnd(), GWL_EXSTYLE) | WS_EX_TOPMOST);
     // The extended style alone does not move a window into the topmost band.
     LogIfFalse(SetWindowPos(Hwnd(), HWND_TOPMOST, x, y, m_width, m_height, SWP_SHOWWINDOW), "placing the pop-up");
@@ -178,8 +178,8 @@ void CPopUpWnd::Paint() {
     EndPaint(Hwnd(), &ps);
 }
 
-bool CPopUpThread::Start(IPopupSource& source, int width, int height, DWORD mainThreadId) {
-    auto thread = std::unique_ptr<CPopUpThread>(new CPopUpThread(source, width, height, mainThreadId));
+bool CPopUpThread::Start(IPopupSource& source, const Rect& window, DWORD mainThreadId) {
+    auto thread = std::unique_ptr<CPopUpThread>(new CPopUpThread(source, window, mainThreadId));
     HANDLE h = CreateThread(nullptr, 0, &CPopUpThread::Run, thread.get(), CREATE_SUSPENDED, nullptr);
     if (!h) return false;
     thread.release(); // the thread deletes it
@@ -208,7 +208,7 @@ int CPopUpThread::InstanceAndLoop() {
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     int rc = 1;
     {
-        CPopUpWnd window(m_source, m_width, m_height);
+        CPopUpWnd window(m_source, m_window);
         if (window.Create()) {
             MSG msg;
             while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

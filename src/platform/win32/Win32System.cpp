@@ -34,6 +34,25 @@ ScreenMetrics CWin32SystemPort::GetScreenMetrics() {
     return m;
 }
 
+std::vector<MonitorInfo> CWin32SystemPort::GetMonitors() {
+    std::vector<MonitorInfo> list;
+    auto add = [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
+        MONITORINFO info{};
+        info.cbSize = sizeof info;
+        if (GetMonitorInfoW(monitor, &info)) {
+            MonitorInfo m;
+            m.bounds = {info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right, info.rcMonitor.bottom};
+            m.work = {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
+            m.primary = (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
+            reinterpret_cast<std::vector<MonitorInfo>*>(data)->push_back(m);
+        }
+        return TRUE;
+    };
+    if (!EnumDisplayMonitors(nullptr, nullptr, add, reinterpret_cast<LPARAM>(&list)) || list.empty())
+        return ISystemPort::GetMonitors();
+    return list;
+}
+
 std::string CWin32SystemPort::SpecialFolderPath(int folderId) {
     wchar_t buf[MAX_PATH] = {};
     if (FAILED(SHGetFolderPathW(nullptr, folderId, nullptr, SHGFP_TYPE_CURRENT, buf))) return std::string();

@@ -2,7 +2,8 @@
 // System information, file system and shell over Win32.
 //
 // Implements: GetVersionExW, the virtual screen and monitor count (GetSystemMetrics),
-//   HORZRES of the display, SHGetFolderPathW, GetShortPathNameW, GetModuleFileNameW,
+//   the monitors with their work areas and the primary flag (EnumDisplayMonitors,
+//   GetMonitorInfoW), HORZRES of the display, SHGetFolderPathW, GetShortPathNameW, GetModuleFileNameW,
 //   FindFirstFileW listing, CreateDirectoryW, ShellExecuteW.
 //   the desktop's web-view window chain (FindWindowExW), SHGetSettings.
 // Does not implement: the desktop list view (later).
@@ -12,6 +13,7 @@ class CWin32SystemPort : public ISystemPort {
 public:
     bool GetOsVersion(OsVersion& out) override;
     ScreenMetrics GetScreenMetrics() override;
+    std::vector<MonitorInfo> GetMonitors() override;
     std::string SpecialFolderPath(int folderId) override;
     std::string ShortPath(const std::string& path) override;
     std::string ModuleFileName(unsigned long& error) override;
