@@ -112,7 +112,7 @@ protected:
     }
     // Opens it and waits until it is on the screen in front; null when it is not.
     HWND Open() {
-        if (!CPopUpThread::Start(source, 700, 526, GetCurrentThreadId())) return nullptr;
+        if (!CPopUpThread::Start(source, Rect::FromSize(100, 100, 700, 526), GetCurrentThreadId())) return nullptr;
         HWND w = nullptr;
         PumpUntil([&] {
             w = FindPopUp();
