@@ -47,6 +47,15 @@ bool CPopUpWnd::HiddenWindowOfOurs(HWND other) {
     return pid == GetCurrentProcessId();
 }
 
+void CPopUpWnd::RepaintForAWhile() {
+    // Wine's desktop paints a new wallpaper over the windows in front of it, from its own
+    // process and some time after the wallpaper was set, without telling them: the
+    // pop-up, open and in front, would seem gone. So it paints itself again a few times
+    // over the next two seconds; on Windows that is a few repaints of an unchanged window.
+    m_repaintsLeft = 5;
+    SetTimer(Hwnd(), kRepaintTimer, 400, nullptr);
+}
+
 void CPopUpWnd::FocusMoved() {
     InvalidateRect(Hwnd(), nullptr, FALSE);
     int focused = -1;
@@ -119,7 +128,19 @@ bool CPopUpWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case WM_KEYDOWN: return OnKey(wp);
     case WM_GETDLGCODE: result = DLGC_WANTALLKEYS; return true;
     case kPictureChangedMsg:
+        // A new picture is followed by a new wallpaper: see WM_SETTINGCHANGE.
+        FocusMoved();
+        RepaintForAWhile();
+        return true;
     case kFocusMovedMsg: FocusMoved(); return true;
+    case WM_SETTINGCHANGE:
+        if (wp == SPI_SETDESKWALLPAPER) RepaintForAWhile();
+        return false;
+    case WM_TIMER:
+        if (wp != kRepaintTimer) return false;
+        RedrawWindow(Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
+        if (--m_repaintsLeft <= 0) KillTimer(Hwnd(), kRepaintTimer);
+        return true;
     case kActivatedMsg: CloseSelf(); return true;
     case WM_GETOBJECT:
         if (static_cast<LONG>(lp) != static_cast<LONG>(OBJID_CLIENT)) return false;

@@ -37,6 +37,7 @@ private:
     static constexpr UINT kFocusMovedMsg = WM_APP + 2;
     static constexpr UINT kActivatedMsg = WM_APP + 3;
     static constexpr UINT kRefocusMsg = WM_APP + 4;
+    static constexpr UINT_PTR kRepaintTimer = 1;
 
     // A window of this process that the user cannot see (the main window, an owner):
     // the activation going there is no choice of the user's.
@@ -47,12 +48,15 @@ private:
     bool OnKey(WPARAM key);
     // Paints again and tells a screen reader where the focus is.
     void FocusMoved();
+    // Paints again now and a few times over the next two seconds.
+    void RepaintForAWhile();
 
     IPopupSource& m_source;
     int m_x, m_y, m_width, m_height;
     bool m_closing = false; // set only when the window closes itself
     ScopedWindow m_owner;
     int m_listener = 0;
+    int m_repaintsLeft = 0;
     CPopupAccessible* m_accessible = nullptr; // made at the first WM_GETOBJECT
 };
 

@@ -54,6 +54,17 @@ bool CWin32WallpaperPort::SystemSet(const std::string& path, int) {
     // there this costs one repaint of the strip.
     if (HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr))
         RedrawWindow(taskbar, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    // The same goes for the program's own windows on the screen (the pop-up above all):
+    // covered by the picture, the pop-up would seem gone while it is open and in front.
+    EnumWindows(
+        [](HWND w, LPARAM) -> BOOL {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            if (pid == GetCurrentProcessId() && IsWindowVisible(w))
+                RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+            return TRUE;
+        },
+        0);
     return set;
 }
 

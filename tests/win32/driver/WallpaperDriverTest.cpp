@@ -940,8 +940,9 @@ TEST_F(InteractiveDesktop, ThePopUpByKeyboardMovesItsFocusOpensWithEnterAndClose
     EXPECT_TRUE(EqualRect(&tree[static_cast<size_t>(start - 1)].rect, &first->rect)) << tree[static_cast<size_t>(start - 1)].name;
     EXPECT_EQ(tree[static_cast<size_t>(start - 1)].name.rfind("Today, ", 0), 0u) << tree[static_cast<size_t>(start - 1)].name;
     // The pop-up is there and in front before its pixels are read; then the frame.
+    DWORD pid = p.pi.dwProcessId;
     auto frameAt = [&](const RECT& r) {
-        if (ProcessWindow(p.pi.dwProcessId, L"OrvantaPopUp") != w) return std::string("the pop-up is gone");
+        if (ProcessWindow(pid, L"OrvantaPopUp") != w) return std::string("the pop-up is gone");
         if (GetForegroundWindow() != w) return std::string("the pop-up is not in front");
         const int y = origin.y + (r.top + r.bottom) / 2;
         const std::vector<uint32_t> px = ScreenPixels(RECT{origin.x + r.left, y, origin.x + r.left + 2, y + 1});
@@ -952,6 +953,14 @@ TEST_F(InteractiveDesktop, ThePopUpByKeyboardMovesItsFocusOpensWithEnterAndClose
                       px.empty() ? 0u : px[0], px.size() < 2 ? 0u : px[1], origin.x + r.left, y, want);
         return std::string(text);
     };
+    auto waitKeyboard = [&] {
+        // The keys go to the window with the keyboard focus: the pop-up, once it has it.
+        GUITHREADINFO gui{};
+        gui.cbSize = sizeof gui;
+        const DWORD thread = GetWindowThreadProcessId(w, nullptr);
+        return WaitFor([&] { return GetGUIThreadInfo(thread, &gui) && gui.hwndFocus == w && GetForegroundWindow() == w; },
+                       3000);
+    };
     auto waitFrame = [&](const RECT& r) {
         std::string why;
         WaitFor([&] { return (why = frameAt(r)).empty(); }, 3000);
@@ -961,15 +970,22 @@ TEST_F(InteractiveDesktop, ThePopUpByKeyboardMovesItsFocusOpensWithEnterAndClose
     SaveScreen("build\\popup-focus-e2e.png");
 
     // Tab to the next item, Shift+Tab back.
+    ASSERT_TRUE(waitKeyboard()) << "the pop-up does not have the keyboard focus";
     ASSERT_TRUE(Xdotool(L"key Tab"));
     ASSERT_TRUE(WaitFor([&] { return focusedChild() == start + 1; }, 3000)) << "Tab did not move the focus";
     EXPECT_EQ(waitFrame(tree[static_cast<size_t>(start)].rect), "") << "after Tab";
     ASSERT_TRUE(Xdotool(L"key shift+Tab"));
     ASSERT_TRUE(WaitFor([&] { return focusedChild() == start; }, 3000)) << "Shift+Tab did not move the focus back";
 
-    // A refresh with another appointment while it is open: the new picture's items, the
-    // pop-up still in front, its frame on the same appointment.
-    ASSERT_TRUE(outlook.WriteStore(WithAppointment("Call with Eli", "today 18:00", "today 18:30")));
+    // A refresh with another appointment while it is open (the last of the calendar, so
+    // that the store's made-up entry ids of the others stay as they were): the new
+    // picture's items, the pop-up still in front, its frame on the same appointment.
+    std::string changed = sampleStore;
+    const std::string last = "\"count\": 20 } }";
+    ASSERT_NE(changed.find(last), std::string::npos);
+    changed.insert(changed.find(last) + last.size(),
+                   ",\n        { \"subject\": \"Call with Eli\", \"start\": \"today 18:00\", \"end\": \"today 18:30\" }");
+    ASSERT_TRUE(outlook.WriteStore(changed));
     PostMessageW(main, WM_COMMAND, 32790, 0); // "&Refresh"
     bool renewed = false;
     WaitFor([&] {
@@ -980,29 +996,40 @@ TEST_F(InteractiveDesktop, ThePopUpByKeyboardMovesItsFocusOpensWithEnterAndClose
     EXPECT_EQ(waitFrame(first->rect), "") << "after the recomposition";
     EXPECT_TRUE(EqualRect(&children()[static_cast<size_t>(focusedChild() - 1)].rect, &first->rect));
 
-    // Enter opens the focused appointment as a click does, and closes the pop-up.
-    const std::string id = LastWord(first->describe);
-    ASSERT_TRUE(Xdotool(L"key Return"));
-    EXPECT_TRUE(WaitFor([&] { return Logged("Display " + id); }, 5000)) << id;
-    EXPECT_TRUE(WaitFor([&] { return ProcessWindow(p.pi.dwProcessId, L"OrvantaPopUp") == nullptr; }, 3000));
-    acc->Release();
-
     // Esc closes it without opening anything.
-    MovePointer(5, 5);
-    Sleep(1000);
     const size_t before = Actions().size();
-    w = OpenPopup(p);
-    ASSERT_NE(w, nullptr);
-    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == w; }, 3000));
+    ASSERT_TRUE(waitKeyboard()) << "the pop-up lost the keyboard focus";
     ASSERT_TRUE(Xdotool(L"key Escape"));
     EXPECT_TRUE(WaitFor([&] { return ProcessWindow(p.pi.dwProcessId, L"OrvantaPopUp") == nullptr; }, 3000))
         << "Esc did not close it";
     Sleep(500);
     EXPECT_EQ(Actions().size(), before);
+    acc->Release();
+
+    PostMessageW(main, WM_COMMAND, 57665, 0);
+    EXPECT_EQ(p.WaitExit(10000), 0u);
+
+    // In a program run of its own (under Wine 8 the keys typed on the X display reach
+    // only the first pop-up a run opens, although the next one is in front with the
+    // keyboard focus): the focus on today's first appointment again, and Enter opens it
+    // as a click does and closes the pop-up.
+    Running second;
+    main = WallpaperEndToEnd::Start(second);
+    ASSERT_NE(main, nullptr);
+    pid = second.pi.dwProcessId;
+    w = OpenPopup(second);
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == w; }, 3000)) << "the pop-up is not in front";
+    EXPECT_EQ(waitFrame(first->rect), "") << "opened again";
+    const std::string id = LastWord(first->describe);
+    ASSERT_TRUE(waitKeyboard()) << "the pop-up does not have the keyboard focus";
+    ASSERT_TRUE(Xdotool(L"key Return"));
+    EXPECT_TRUE(WaitFor([&] { return Logged("Display " + id); }, 5000)) << id;
+    EXPECT_TRUE(WaitFor([&] { return ProcessWindow(second.pi.dwProcessId, L"OrvantaPopUp") == nullptr; }, 3000));
 
     CoUninitialize();
     PostMessageW(main, WM_COMMAND, 57665, 0);
-    EXPECT_EQ(p.WaitExit(10000), 0u);
+    EXPECT_EQ(second.WaitExit(10000), 0u);
 }
 
 } // namespace
