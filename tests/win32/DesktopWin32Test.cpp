@@ -88,7 +88,7 @@ TEST(Win32WindowKit, TimersPostingSendingAndRegisteredMessages) {
     EXPECT_GE(taskbar, 0xC000u);
     EXPECT_EQ(kit.MenuItemId(IDR_TRAY_MENU, 0, 2), static_cast<unsigned>(ID_SETTINGS));
     EXPECT_EQ(kit.MenuItemId(IDR_TRAY_MENU, 0, 0), 0u); // a submenu has no command
-    EXPECT_EQ(kit.MenuItemId(IDR_TRAY_MENU, 0, 14), static_cast<unsigned>(ID_APP_EXIT));
+    EXPECT_EQ(kit.MenuItemId(IDR_TRAY_MENU, 0, 15), static_cast<unsigned>(ID_APP_EXIT));
 
     window->Destroy();
     EXPECT_FALSE(IsWindow(hwnd));
