@@ -248,9 +248,16 @@ DriverProgram::DriverProgram(const std::wstring& arguments) {
     const std::wstring path = ProgramPath();
     std::wstring cmd = L"\"" + path + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
     // The program finds its libraries relative to its current folder, as from its shortcut.
-    started = CreateProcessW(path.c_str(), cmd.data(), nullptr, nullptr, err != INVALID_HANDLE_VALUE, 0, nullptr,
-                             FolderOf(path).c_str(), &si, &pi) != 0;
-    if (!started) error = GetLastError();
+    // Wine's process creation now and then fails with an internal error while the
+    // machine is loaded (the new process never ran); that one is tried again, twice.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        started = CreateProcessW(path.c_str(), cmd.data(), nullptr, nullptr, err != INVALID_HANDLE_VALUE, 0, nullptr,
+                                 FolderOf(path).c_str(), &si, &pi) != 0;
+        if (started) break;
+        error = GetLastError();
+        if (error != ERROR_INTERNAL_ERROR) break;
+        Sleep(500);
+    }
     if (err != INVALID_HANDLE_VALUE) CloseHandle(err);
     g_program = this;
 }
