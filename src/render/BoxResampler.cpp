@@ -1,6 +1,7 @@
 #include "BoxResampler.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -91,48 +92,176 @@ void AverageRow(const std::uint8_t* in, const Axis& columns, const std::vector<f
     }
 }
 
-// The rows pass on demand: averaged source rows are kept in a few slots (row modulo
-// slots) and computed again only when evicted, so the whole intermediate picture
-// never has to exist. Each row is summed as soon as it is fetched, so an eviction
-// can cost time but never a wrong result.
-class RowCache {
-public:
-    RowCache(const std::uint8_t* src, std::ptrdiff_t stride, const Axis& columns, int bpp, int slots)
-        : m_src(src), m_stride(stride), m_columns(columns), m_bpp(bpp),
-          m_width(columns.start.size() - 1), m_rowOf(static_cast<std::size_t>(slots), -1),
-          m_data(static_cast<std::size_t>(slots) * m_width * bpp), m_scale(m_width) {
-        for (std::size_t x = 0; x < m_width; ++x)
-            m_scale[x] = 1.0f / static_cast<float>(columns.Count(static_cast<int>(x)));
-    }
-
-    const float* Row(int y) {
-        const std::size_t slot = static_cast<std::size_t>(y) % m_rowOf.size();
-        float* out = m_data.data() + slot * m_width * m_bpp;
-        if (m_rowOf[slot] != y) {
-            const std::uint8_t* in = m_src + y * m_stride;
-            switch (m_bpp) {
-            case 1: AverageRow<1>(in, m_columns, m_scale, out); break;
-            case 2: AverageRow<2>(in, m_columns, m_scale, out); break;
-            case 3: AverageRow<3>(in, m_columns, m_scale, out); break;
-            default: AverageRow<4>(in, m_columns, m_scale, out); break;
-            }
-            m_rowOf[slot] = y;
+// Every footprint of one or two pixels on both axes (any shrinking by less than half,
+// any growing): then every mean is a multiple of 1/4 and integers give exactly what
+// the floating-point passes give. Along the row twice the mean is kept (0..510).
+template <int Bpp>
+void DoubleMeanRow(const std::uint8_t* in, const Axis& columns, std::uint16_t* out) {
+    const int dstWidth = static_cast<int>(columns.start.size()) - 1;
+    const int* start = columns.start.data();
+    const int* index = columns.index.data();
+    for (int x = 0; x < dstWidth; ++x, out += Bpp) {
+        const std::uint8_t* p = in + static_cast<std::ptrdiff_t>(index[start[x]]) * Bpp;
+        if (start[x + 1] - start[x] == 1) {
+            for (int c = 0; c < Bpp; ++c) out[c] = static_cast<std::uint16_t>(p[c] * 2);
+        } else {
+            const std::uint8_t* q = in + static_cast<std::ptrdiff_t>(index[start[x] + 1]) * Bpp;
+            for (int c = 0; c < Bpp; ++c) out[c] = static_cast<std::uint16_t>(p[c] + q[c]);
         }
-        return out;
     }
+}
 
-private:
-    const std::uint8_t* m_src;
-    std::ptrdiff_t m_stride;
-    const Axis& m_columns;
-    int m_bpp;
-    std::size_t m_width;
-    std::vector<int> m_rowOf;
-    std::vector<float> m_data;
-    std::vector<float> m_scale;
-};
+int MaxCount(const Axis& axis) {
+    int most = 0;
+    for (std::size_t i = 0; i + 1 < axis.start.size(); ++i) most = std::max(most, axis.start[i + 1] - axis.start[i]);
+    return most;
+}
 
 } // namespace
+
+struct CBoxResampler::Stream::Impl {
+    Impl(int srcWidth, int srcHeight, int dstWidth, int dstHeight, int bytesPerPixel, RowSink sink)
+        : srcHeight(srcHeight), dstHeight(dstHeight), bpp(bytesPerPixel), emit(std::move(sink)),
+          identity(srcWidth == dstWidth && srcHeight == dstHeight) {
+        if (identity) return;
+        columns.emplace(srcWidth, dstWidth);
+        rows.emplace(srcHeight, dstHeight);
+        exact = MaxCount(*columns) <= 2 && MaxCount(*rows) <= 2;
+        // Destination row y is made once the source rows up to the last it averages
+        // (and those of the rows before it) have arrived; the rows it averages must
+        // then still be held, which sets how many are kept.
+        ready.resize(static_cast<std::size_t>(dstHeight));
+        int arrived = 0;
+        slots = 1;
+        for (int y = 0; y < dstHeight; ++y) {
+            int low = srcHeight, high = 0;
+            for (int k = rows->start[y]; k < rows->start[y + 1]; ++k) {
+                low = std::min(low, rows->index[k]);
+                high = std::max(high, rows->index[k]);
+            }
+            arrived = std::max(arrived, high + 1);
+            ready[y] = arrived;
+            slots = std::max(slots, arrived - low);
+        }
+        const std::size_t values = static_cast<std::size_t>(dstWidth) * bpp;
+        if (exact) {
+            held16.resize(static_cast<std::size_t>(slots) * values);
+        } else {
+            held.resize(static_cast<std::size_t>(slots) * values);
+            scale.resize(static_cast<std::size_t>(dstWidth));
+            for (int x = 0; x < dstWidth; ++x) scale[x] = 1.0f / static_cast<float>(columns->Count(x));
+            sum.resize(values);
+        }
+        out.resize(values);
+    }
+
+    void Average(const std::uint8_t* in, std::size_t slot) {
+        const std::size_t values = out.size();
+        if (exact) {
+            std::uint16_t* o = held16.data() + slot * values;
+            switch (bpp) {
+            case 1: DoubleMeanRow<1>(in, *columns, o); break;
+            case 2: DoubleMeanRow<2>(in, *columns, o); break;
+            case 3: DoubleMeanRow<3>(in, *columns, o); break;
+            default: DoubleMeanRow<4>(in, *columns, o); break;
+            }
+            return;
+        }
+        float* o = held.data() + slot * values;
+        switch (bpp) {
+        case 1: AverageRow<1>(in, *columns, scale, o); break;
+        case 2: AverageRow<2>(in, *columns, scale, o); break;
+        case 3: AverageRow<3>(in, *columns, scale, o); break;
+        default: AverageRow<4>(in, *columns, scale, o); break;
+        }
+    }
+
+    // Destination row y from the held rows, rounded to the nearest value, halves up.
+    void Make(int y) {
+        const std::size_t values = out.size();
+        const int first = rows->start[y], count = rows->Count(y);
+        auto slotOf = [&](int k) { return static_cast<std::size_t>(rows->index[k] % slots) * values; };
+        std::uint8_t* o = out.data();
+        if (exact) {
+            const std::uint16_t* a = held16.data() + slotOf(first);
+            if (count == 1) {
+                for (std::size_t v = 0; v < values; ++v) o[v] = static_cast<std::uint8_t>((a[v] + 1) >> 1);
+            } else {
+                const std::uint16_t* b = held16.data() + slotOf(first + 1);
+                for (std::size_t v = 0; v < values; ++v) o[v] = static_cast<std::uint8_t>((a[v] + b[v] + 2) >> 2);
+            }
+            return;
+        }
+        if (count == 1) { // growing, or the same height: one row, no sum
+            // 0 <= in < 256, so in + 1/2 is exact in float as it is in double.
+            const float* in = held.data() + slotOf(first);
+            for (std::size_t v = 0; v < values; ++v) o[v] = static_cast<std::uint8_t>(std::min(in[v] + 0.5f, 255.0f));
+        } else if (count == 2) { // two rows: their sum and half of it are exact in double
+            const float* a = held.data() + slotOf(first);
+            const float* b = held.data() + slotOf(first + 1);
+            for (std::size_t v = 0; v < values; ++v)
+                o[v] = static_cast<std::uint8_t>(
+                    std::min((static_cast<double>(a[v]) + static_cast<double>(b[v])) * 0.5 + 0.5, 255.0));
+        } else {
+            std::fill(sum.begin(), sum.end(), 0.0);
+            for (int k = first; k < first + count; ++k) {
+                const float* in = held.data() + slotOf(k);
+                for (std::size_t v = 0; v < values; ++v) sum[v] += in[v];
+            }
+            const double inverse = 1.0 / count;
+            for (std::size_t v = 0; v < values; ++v)
+                o[v] = static_cast<std::uint8_t>(std::min(sum[v] * inverse + 0.5, 255.0));
+        }
+    }
+
+    void Push(const std::uint8_t* row) {
+        if (pushed >= srcHeight) return;
+        if (identity) { // every pixel is its own average
+            emit(next++, row);
+            ++pushed;
+            return;
+        }
+        Average(row, static_cast<std::size_t>(pushed % slots));
+        ++pushed;
+        while (next < dstHeight && ready[next] <= pushed) {
+            Make(next);
+            emit(next++, out.data());
+        }
+    }
+
+    int srcHeight, dstHeight, bpp;
+    RowSink emit;
+    bool identity;
+    std::optional<Axis> columns, rows;
+    bool exact = false;
+    int slots = 1;
+    std::vector<int> ready; // per destination row: source rows that must have arrived
+    std::vector<std::uint16_t> held16;
+    std::vector<float> held;
+    std::vector<float> scale;
+    std::vector<double> sum;
+    std::vector<std::uint8_t> out;
+    int pushed = 0, next = 0;
+};
+
+CBoxResampler::Stream::Stream(int srcWidth, int srcHeight, int dstWidth, int dstHeight, int bytesPerPixel,
+                              RowSink emit) {
+    if (srcWidth <= 0 || srcHeight <= 0 || dstWidth <= 0 || dstHeight <= 0 || bytesPerPixel < 1 || bytesPerPixel > 4)
+        return;
+    try {
+        m_impl = std::make_unique<Impl>(srcWidth, srcHeight, dstWidth, dstHeight, bytesPerPixel, std::move(emit));
+    } catch (...) { // std::bad_alloc
+        m_impl.reset();
+    }
+}
+
+CBoxResampler::Stream::~Stream() = default;
+
+void CBoxResampler::Stream::Push(const std::uint8_t* row) {
+    if (m_impl) m_impl->Push(row);
+}
+
+int CBoxResampler::Stream::Emitted() const { return m_impl ? m_impl->next : 0; }
 
 bool CBoxResampler::Resample(const std::uint8_t* src, int srcWidth, int srcHeight, std::ptrdiff_t srcStride,
                              std::uint8_t* dst, int dstWidth, int dstHeight, std::ptrdiff_t dstStride,
@@ -144,48 +273,8 @@ bool CBoxResampler::Resample(const std::uint8_t* src, int srcWidth, int srcHeigh
 
 bool CBoxResampler::ResampleRows(const std::uint8_t* src, int srcWidth, int srcHeight, std::ptrdiff_t srcStride,
                                  int dstWidth, int dstHeight, int bytesPerPixel, const RowSink& emit) {
-    if (srcWidth == dstWidth && srcHeight == dstHeight) { // every pixel is its own average
-        for (int y = 0; y < dstHeight; ++y) emit(y, src + y * srcStride);
-        return true;
-    }
-    try {
-        const Axis columns(srcWidth, dstWidth);
-        const Axis rows(srcHeight, dstHeight);
-        // Footprints of consecutive rows are contiguous and never overlap by more than
-        // the one row that growing repeats, so two slots compute every row once.
-        RowCache cache(src, srcStride, columns, bytesPerPixel, 2);
-
-        // Columns pass, rounding to the nearest value, halves up.
-        const std::size_t values = static_cast<std::size_t>(dstWidth) * bytesPerPixel;
-        std::vector<double> sum(values);
-        std::vector<std::uint8_t> out(values);
-        for (int y = 0; y < dstHeight; ++y) {
-            if (rows.Count(y) == 1) { // growing, or the same height: one row, no sum
-                // 0 <= in < 256, so in + 1/2 is exact in float as it is in double.
-                const float* in = cache.Row(rows.index[rows.start[y]]);
-                std::uint8_t* o = out.data();
-                for (std::size_t v = 0; v < values; ++v) o[v] = static_cast<std::uint8_t>(std::min(in[v] + 0.5f, 255.0f));
-            } else if (rows.Count(y) == 2) { // two rows: their sum and half of it are exact in double
-                const float* a = cache.Row(rows.index[rows.start[y]]);
-                const float* b = cache.Row(rows.index[rows.start[y] + 1]);
-                std::uint8_t* o = out.data();
-                for (std::size_t v = 0; v < values; ++v)
-                    o[v] = static_cast<std::uint8_t>(
-                        std::min((static_cast<double>(a[v]) + static_cast<double>(b[v])) * 0.5 + 0.5, 255.0));
-            } else {
-                std::fill(sum.begin(), sum.end(), 0.0);
-                for (int k = rows.start[y]; k < rows.start[y + 1]; ++k) {
-                    const float* in = cache.Row(rows.index[k]);
-                    for (std::size_t v = 0; v < values; ++v) sum[v] += in[v];
-                }
-                const double inverse = 1.0 / rows.Count(y);
-                for (std::size_t v = 0; v < values; ++v)
-                    out[v] = static_cast<std::uint8_t>(std::min(sum[v] * inverse + 0.5, 255.0));
-            }
-            emit(y, out.data());
-        }
-    } catch (...) { // std::bad_alloc
-        return false;
-    }
-    return true;
+    Stream stream(srcWidth, srcHeight, dstWidth, dstHeight, bytesPerPixel, emit);
+    if (!stream.Valid()) return false;
+    for (int y = 0; y < srcHeight; ++y) stream.Push(src + y * srcStride);
+    return stream.Emitted() == dstHeight;
 }

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class CBoxResampler {
@@ -27,6 +28,28 @@ public:
     // destination's size is handed over row by row unchanged.
     static bool ResampleRows(const std::uint8_t* src, int srcWidth, int srcHeight, std::ptrdiff_t srcStride,
                              int dstWidth, int dstHeight, int bytesPerPixel, const RowSink& emit);
+
+    // The same resampling fed with source rows one at a time, top to bottom (a decoder's
+    // rows as they come): each destination row goes to emit as soon as the source rows
+    // it averages have arrived, and only those few source rows (already averaged along
+    // the row) are kept. The bytes are those of ResampleRows.
+    class Stream {
+    public:
+        Stream(int srcWidth, int srcHeight, int dstWidth, int dstHeight, int bytesPerPixel, RowSink emit);
+        ~Stream();
+        Stream(const Stream&) = delete;
+        Stream& operator=(const Stream&) = delete;
+        // False when the working memory could not be had (nothing is emitted then).
+        bool Valid() const { return m_impl != nullptr; }
+        // The next source row: srcWidth x bytesPerPixel bytes. Rows past srcHeight are ignored.
+        void Push(const std::uint8_t* row);
+        // Destination rows emitted so far (dstHeight once every source row was pushed).
+        int Emitted() const;
+
+    private:
+        struct Impl;
+        std::unique_ptr<Impl> m_impl;
+    };
 
     // The source indices that destination index i of one axis averages.
     static std::vector<int> Footprint(int srcCount, int dstCount, int i);

@@ -1,6 +1,7 @@
 #include "Composer.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "../platform/CanvasPort.h"
@@ -29,6 +30,18 @@ void Paint(CMemDC& surface, const std::uint8_t* rgb, int w, int h, int x, int y,
     const std::span<const std::uint8_t> bytes(rgb, static_cast<size_t>(w) * h * 3);
     if (!IS40_DrawRGB(surface.Pixels(), bytes, w, h, w * 3, x, y)) Message(failure);
     surface.EndPixelWork();
+}
+
+// Where the copies of a stretched picture go (their top-left corners): each other
+// monitor's corner, then the primary's, which so keeps its own copy whole where a
+// smaller neighbour's spills over; with no others known, the primary and the place of
+// a second screen right of it.
+std::vector<std::pair<int, int>> StretchedPlaces(int sw, int primaryX, int primaryY, const std::vector<Rect>& others) {
+    std::vector<std::pair<int, int>> at;
+    for (const Rect& m : others) at.emplace_back(m.left, m.top);
+    at.emplace_back(primaryX, primaryY);
+    if (others.empty()) at.emplace_back(primaryX + sw, primaryY);
+    return at;
 }
 
 bool SamePath(const std::string& a, const std::string& b) {
@@ -73,7 +86,7 @@ ImageLimits CComposer::PictureLimits() const {
     return limits;
 }
 
-CComposer::PictureRead CComposer::ReadPicture(const std::string& path, RgbImage& picture) {
+CComposer::PictureRead CComposer::ReadPicture(const std::string& path, RgbImage& picture, const PictureRows* rows) {
     picture = RgbImage{};
     const ImageLimits limits = PictureLimits();
     const CFileVersion version = CFileVersion::Of(path);
@@ -88,9 +101,22 @@ CComposer::PictureRead CComposer::ReadPicture(const std::string& path, RgbImage&
     const CPictureFormat::Kind kind =
         source->ReadAll(limits.maxFileBytes, bytes) ? CPictureFormat::Of(bytes) : CPictureFormat::Kind::Unknown;
     RgbBuffer rgb;
+    bool streamed = false, refusedMemory = false;
     switch (kind) {
     case CPictureFormat::Kind::Bmp: rgb = IS40_ReadBMP(source.get(), w, h, 24, nullptr, 0, limits); break;
-    case CPictureFormat::Kind::Jpeg: rgb = IS40_ReadJPG(source.get(), w, h, 24, 0, limits); break;
+    case CPictureFormat::Kind::Jpeg:
+        if (rows) {
+            streamed = CJpegDecoder::DecodeRows(
+                bytes, limits, CJpegDecoder::Order::Bgr,
+                [&](int width, int height) { return !(refusedMemory = !rows->start(width, height)); }, rows->row);
+            if (refusedMemory) {
+                IS40_CloseSource(std::move(source));
+                return PictureRead::NoMemory;
+            }
+            break;
+        }
+        rgb = IS40_ReadJPG(source.get(), w, h, 24, 0, limits);
+        break;
     case CPictureFormat::Kind::Png:
         rgb = IS40_ReadPNG(source.get(), w, h, 24, 0, limits, Port<ISystemPort>().DesktopColor());
         break;
@@ -103,7 +129,7 @@ CComposer::PictureRead CComposer::ReadPicture(const std::string& path, RgbImage&
         refusal = (what.empty() ? "is no picture this program can read" : "is " + what + ", which this program cannot read") +
                   std::string(" (it reads BMP, JPEG and PNG pictures)");
     }
-    if (!rgb) {
+    if (!rgb && !streamed) {
         // Tried again for other screens or another style (it may fit those), but said
         // only once for a version of the file.
         if (!m_unreadable || !(m_unreadable->picture == version))
@@ -155,24 +181,31 @@ CComposer::Background CComposer::MakeBackground(CPreparedPicture& out, const CMo
         fromPicture = true;
         return Background::Ready;
     }
+    // The picture on each monitor the system lists (a system that lists the virtual
+    // screen as one gets the second copy right of the primary, as before).
+    const int style = EParser::ParseInt(m_settings.m_wpStyle);
+    const Rect primary = monitors.ToPicture(monitors.Primary().bounds);
+    std::vector<Rect> others;
+    for (const MonitorInfo& m : monitors.Monitors())
+        if (!m.primary) others.push_back(monitors.ToPicture(m.bounds));
+    if (style == 2)
+        if (const auto made = MakeStretched(out, vw, vh, metrics.primaryWidth, metrics.primaryHeight,
+                                            StretchedPlaces(metrics.primaryWidth, primary.left, primary.top, others),
+                                            label, keep, fromPicture))
+            return *made;
     RgbImage image;
     switch (ReadPicture(picture, image)) {
     case PictureRead::Missing: return Background::Missing;
     case PictureRead::Unusable: // the desktop colour shows
         return out.Plain(vw, vh, desktop, std::string()) ? Background::Ready : Background::NoMemory;
+    case PictureRead::NoMemory: return Background::NoMemory;
     case PictureRead::Read: break;
     }
     {
         CMemDC surface(PortOrNull<ICanvasFactory>(), vw, vh, desktop);
         if (!surface.IsValid()) return Background::NoMemory;
-        // The picture on each monitor the system lists (a system that lists the virtual
-        // screen as one gets the second copy right of the primary, as before).
-        const Rect primary = monitors.ToPicture(monitors.Primary().bounds);
-        std::vector<Rect> others;
-        for (const MonitorInfo& m : monitors.Monitors())
-            if (!m.primary) others.push_back(monitors.ToPicture(m.bounds));
-        PaintPicture(surface, image, EParser::ParseInt(m_settings.m_wpStyle), metrics.primaryWidth, metrics.primaryHeight,
-                     primary.left, primary.top, others);
+        PaintPicture(surface, image, style, metrics.primaryWidth, metrics.primaryHeight, primary.left, primary.top,
+                     others);
         image = RgbImage{};
         // Kept on disk and read back from there a block at a time; in memory only when
         // it cannot be kept.
@@ -180,6 +213,69 @@ CComposer::Background CComposer::MakeBackground(CPreparedPicture& out, const CMo
         fromPicture = keep && CPreparedPicture::SaveSurface(copy, pixels, label) && out.Load(copy, vw, vh, label);
         if (!fromPicture && !out.FromSurface(pixels, label)) return Background::NoMemory;
     }
+    return Background::Ready;
+}
+
+std::optional<CComposer::Background> CComposer::MakeStretched(CPreparedPicture& out, int vw, int vh, int sw, int sh,
+                                                              const std::vector<std::pair<int, int>>& at,
+                                                              const std::string& label, bool keep, bool& fromPicture) {
+    if (!ImageLimits().Allows(sw, sh)) return std::nullopt; // said by the painting path
+    // The copies' parts on the picture; each row of the stretched picture is copied
+    // into every one of them as it is made, which is right only when none overlaps
+    // another.
+    std::vector<Rect> parts;
+    long long covered = 0;
+    for (const auto& [x, y] : at) {
+        const Rect part{std::max(x, 0), std::max(y, 0), static_cast<int>(std::min<long long>(0LL + x + sw, vw)),
+                        static_cast<int>(std::min<long long>(0LL + y + sh, vh))};
+        if (part.left >= part.right || part.top >= part.bottom) continue;
+        for (const Rect& other : parts)
+            if (part.left < other.right && other.left < part.right && part.top < other.bottom && other.top < part.bottom)
+                return std::nullopt;
+        parts.push_back(part);
+        covered += 1LL * part.Width() * part.Height();
+    }
+    const Colorref desktop = Port<ISystemPort>().DesktopColor();
+    // Rows the copies leave free show the desktop colour.
+    if (!(covered == 1LL * vw * vh ? out.Blank(vw, vh, label) : out.Plain(vw, vh, desktop, label)))
+        return Background::NoMemory;
+    const CBoxResampler::RowSink place = [&](int y, const std::uint8_t* row) {
+        for (const auto& [x, top] : at) {
+            const long long ty = 0LL + top + y;
+            const int left = std::max(x, 0), right = static_cast<int>(std::min<long long>(0LL + x + sw, vw));
+            if (ty < 0 || ty >= vh || left >= right) continue;
+            std::memcpy(out.Row(static_cast<int>(ty)) + static_cast<std::ptrdiff_t>(left) * 3,
+                        row + static_cast<std::ptrdiff_t>(left - x) * 3, static_cast<std::size_t>(right - left) * 3);
+        }
+    };
+    std::unique_ptr<CBoxResampler::Stream> stream;
+    const PictureRows rows{[&](int w, int h) {
+                               stream = std::make_unique<CBoxResampler::Stream>(w, h, sw, sh, 3, place);
+                               return stream->Valid();
+                           },
+                           [&](const std::uint8_t* row) { stream->Push(row); }};
+    RgbImage image;
+    switch (ReadPicture(m_settings.m_wallpaper, image, &rows)) {
+    case PictureRead::Missing: return Background::Missing;
+    case PictureRead::NoMemory: return Background::NoMemory;
+    case PictureRead::Unusable: // the desktop colour shows
+        return out.Plain(vw, vh, desktop, std::string()) ? Background::Ready : Background::NoMemory;
+    case PictureRead::Read: break;
+    }
+    if (image.pixels) { // a picture of another kind, decoded whole: its rows turned blue first
+        if (!rows.start(image.width, image.height)) return Background::NoMemory;
+        std::vector<std::uint8_t> bgr(static_cast<std::size_t>(image.width) * 3);
+        for (int y = 0; y < image.height; ++y) {
+            const std::uint8_t* in = image.pixels.get() + static_cast<std::size_t>(y) * image.Stride();
+            for (std::size_t i = 0; i < bgr.size(); i += 3) bgr[i] = in[i + 2], bgr[i + 1] = in[i + 1], bgr[i + 2] = in[i];
+            stream->Push(bgr.data());
+        }
+        image = RgbImage{};
+    }
+    if (!stream || stream->Emitted() != sh) return Background::NoMemory;
+    stream.reset();
+    // Kept on disk for the compositions that follow; this one goes on from memory.
+    fromPicture = keep && out.Save(m_settings.m_convertedPath);
     return Background::Ready;
 }
 
@@ -243,7 +339,7 @@ void CComposer::PaintPicture(CMemDC& background, const RgbImage& picture, int st
                 Paint(background, picture.pixels.get(), w, h, i * w, j * h, "ISDrawRGB Tiled Error");
         break;
     case 2: { // stretched to the primary screen, and again on each other monitor (or to its right)
-        const auto at = places(0, 0, sw, sh, false);
+        const auto at = StretchedPlaces(sw, primaryX, primaryY, others);
         const PixelSurface pixels = background.Pixels();
         std::vector<bool> painted(at.size(), true);
         // With one monitor the copies cannot overlap: resampled row by row straight into

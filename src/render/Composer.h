@@ -16,6 +16,7 @@
 #include "../system/MonitorSet.h"
 #include "FileVersion.h"
 #include "ImageLimits.h"
+#include "JpegDecoder.h"
 #include "MemWallPaper.h"
 #include "PanelLayout.h"
 #include "PreparedPicture.h"
@@ -103,14 +104,27 @@ private:
     // regular file, too large, damaged, over the decoder's bounds, of a kind no reader
     // takes, which the message names) is said in one message; the same version of it
     // is not read again for the same limits, and never said again.
-    enum class PictureRead { Read, Missing, Unusable };
-    PictureRead ReadPicture(const std::string& path, RgbImage& picture);
+    // With rows given, a JPEG is not decoded into picture: its rows go to rows.row as
+    // they are decoded (blue first), after rows.start has taken its size (NoMemory when
+    // start refuses it).
+    struct PictureRows {
+        CJpegDecoder::Start start;
+        CJpegDecoder::Row row;
+    };
+    enum class PictureRead { Read, Missing, Unusable, NoMemory };
+    PictureRead ReadPicture(const std::string& path, RgbImage& picture, const PictureRows* rows = nullptr);
     void ComposePopup();
     // The background of a composition into out: the prepared copy when it is current,
     // else made from the picture (and kept when it shows the picture).
     enum class Background { Ready, Missing, NoMemory };
     Background MakeBackground(CPreparedPicture& out, const CMonitorSet& monitors, const ScreenMetrics& metrics,
                               bool& fromPicture);
+    // A stretched picture whose copies do not overlap: resampled row by row as it is
+    // decoded straight into the rows of out, no picture-sized or surface-sized buffer
+    // between. Nothing (and nothing read) when the copies overlap.
+    std::optional<Background> MakeStretched(CPreparedPicture& out, int width, int height, int sw, int sh,
+                                            const std::vector<std::pair<int, int>>& at, const std::string& label,
+                                            bool keep, bool& fromPicture);
     // What the prepared background is made from, as the text its copy is labelled with;
     // empty when the picture's version cannot be told (nothing is kept for it).
     std::string BackgroundLabel(const std::string& picture, const CMonitorSet& monitors, const ScreenMetrics& metrics) const;

@@ -1,5 +1,6 @@
 #include "JpegDecoder.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstring>
 #include <cstdio> // jpeglib.h needs FILE
@@ -38,7 +39,6 @@ struct Session {
     MemorySource source{};
     ScanLimit progress{};
     bool created = false;
-    RgbImage image;
 
     Session() = default;
     Session(const Session&) = delete;
@@ -113,7 +113,9 @@ std::uint8_t Mul255(unsigned a, unsigned b) { return static_cast<std::uint8_t>((
 
 // Everything that may be jumped over by longjmp lives in the caller's Session, so no
 // object with a destructor is skipped and no local changes after setjmp.
-bool Run(Session& s, std::span<const std::uint8_t> file, const ImageLimits& limits) {
+bool Run(Session& s, std::span<const std::uint8_t> file, const ImageLimits& limits, CJpegDecoder::Order order,
+         const CJpegDecoder::Start& start, const CJpegDecoder::Row& deliver) {
+    const bool bgr = order == CJpegDecoder::Order::Bgr;
     jpeg_decompress_struct& cinfo = s.cinfo;
     cinfo.err = jpeg_std_error(&s.err.pub);
     s.err.pub.error_exit = ErrorExit;
@@ -153,7 +155,12 @@ bool Run(Session& s, std::span<const std::uint8_t> file, const ImageLimits& limi
         break;
     case JCS_YCbCr:
     case JCS_RGB:
+#ifdef JCS_EXTENSIONS
+        // libjpeg-turbo writes the colour conversion's results in the order asked for.
+        cinfo.out_color_space = bgr ? JCS_EXT_BGR : JCS_RGB;
+#else
         cinfo.out_color_space = JCS_RGB;
+#endif
         break;
     case JCS_CMYK:
     case JCS_YCCK:
@@ -181,31 +188,44 @@ bool Run(Session& s, std::span<const std::uint8_t> file, const ImageLimits& limi
     if (cinfo.output_width != outW || cinfo.output_height != outH || (components != 1 && components != 3 && components != 4))
         return false;
 
-    s.image.width = part.width;
-    s.image.height = part.height;
-    s.image.pixels.reset(new (std::nothrow) std::uint8_t[s.image.Size()]);
-    if (!s.image.pixels) return false;
+    if (!start(part.width, part.height)) return false;
+    // A few rows a call: the library hands over what its last step made at once.
+    constexpr JDIMENSION kRows = 4;
     JSAMPARRAY scratch = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
-                                                    outW * static_cast<JDIMENSION>(components), 1);
+                                                    outW * static_cast<JDIMENSION>(components), kRows);
+    JSAMPARRAY converted = components == 3 && (!bgr || cinfo.out_color_space != JCS_RGB)
+                               ? nullptr
+                               : (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
+                                                            static_cast<JDIMENSION>(part.width) * 3, 1);
     const bool invertedCmyk = cinfo.saw_Adobe_marker;
+    const int r = bgr ? 2 : 0, b = 2 - r; // where red and blue go
     const JDIMENSION top = static_cast<JDIMENSION>(part.top), bottom = top + static_cast<JDIMENSION>(part.height);
     while (cinfo.output_scanline < bottom) {
-        const bool kept = cinfo.output_scanline >= top;
-        JSAMPROW row = scratch[0];
-        if (jpeg_read_scanlines(&cinfo, &row, 1) != 1) return false;
-        if (!kept) continue;
-        std::uint8_t* dst = s.image.pixels.get() + static_cast<std::size_t>(cinfo.output_scanline - 1 - top) * s.image.Stride();
-        const std::uint8_t* src = scratch[0] + static_cast<std::size_t>(part.left) * components;
-        if (components == 3) {
-            std::memcpy(dst, src, static_cast<std::size_t>(part.width) * 3);
-        } else if (components == 1) {
-            for (int x = 0; x < part.width; ++x, dst += 3) dst[0] = dst[1] = dst[2] = src[x];
-        } else {
-            // Adobe writes CMYK inverted (255 = no ink); others store the ink itself.
-            for (int x = 0; x < part.width; ++x, src += 4, dst += 3) {
-                const unsigned k = invertedCmyk ? src[3] : 255u - src[3];
-                for (int c = 0; c < 3; ++c) dst[c] = Mul255(invertedCmyk ? src[c] : 255u - src[c], k);
+        const JDIMENSION first = cinfo.output_scanline;
+        const JDIMENSION got = jpeg_read_scanlines(&cinfo, scratch, std::min(kRows, bottom - first));
+        if (got == 0) return false;
+        for (JDIMENSION i = 0; i < got; ++i) {
+            if (first + i < top) continue; // above the part kept
+            const std::uint8_t* src = scratch[i] + static_cast<std::size_t>(part.left) * components;
+            if (!converted) {
+                deliver(src);
+                continue;
             }
+            std::uint8_t* dst = converted[0];
+            if (components == 3) { // red first from a library without the other orders
+                for (int x = 0; x < part.width; ++x, src += 3, dst += 3) dst[0] = src[2], dst[1] = src[1], dst[2] = src[0];
+            } else if (components == 1) {
+                for (int x = 0; x < part.width; ++x, dst += 3) dst[0] = dst[1] = dst[2] = src[x];
+            } else {
+                // Adobe writes CMYK inverted (255 = no ink); others store the ink itself.
+                for (int x = 0; x < part.width; ++x, src += 4, dst += 3) {
+                    const unsigned k = invertedCmyk ? src[3] : 255u - src[3];
+                    dst[r] = Mul255(invertedCmyk ? src[0] : 255u - src[0], k);
+                    dst[1] = Mul255(invertedCmyk ? src[1] : 255u - src[1], k);
+                    dst[b] = Mul255(invertedCmyk ? src[2] : 255u - src[2], k);
+                }
+            }
+            deliver(converted[0]);
         }
     }
     // Rows below the part kept are never decoded: the decode ends here.
@@ -216,10 +236,30 @@ bool Run(Session& s, std::span<const std::uint8_t> file, const ImageLimits& limi
 
 } // namespace
 
+bool CJpegDecoder::DecodeRows(std::span<const std::uint8_t> file, const ImageLimits& limits, Order order,
+                              const Start& start, const Row& row) {
+    Session session;
+    return Run(session, file, limits, order, start, row);
+}
+
 bool CJpegDecoder::Decode(std::span<const std::uint8_t> file, const ImageLimits& limits, RgbImage& out) {
     out = RgbImage();
-    Session session;
-    if (!Run(session, file, limits)) return false;
-    out = std::move(session.image);
+    RgbImage image;
+    std::uint8_t* next = nullptr;
+    const bool decoded = DecodeRows(
+        file, limits, Order::Rgb,
+        [&](int width, int height) {
+            image.width = width;
+            image.height = height;
+            image.pixels.reset(new (std::nothrow) std::uint8_t[image.Size()]);
+            next = image.pixels.get();
+            return next != nullptr;
+        },
+        [&](const std::uint8_t* row) {
+            std::memcpy(next, row, static_cast<std::size_t>(image.Stride()));
+            next += image.Stride();
+        });
+    if (!decoded) return false;
+    out = std::move(image);
     return true;
 }

@@ -144,6 +144,11 @@ bool CPreparedPicture::SaveSurface(const std::string& path, const PixelSurface& 
     });
 }
 
+bool CPreparedPicture::Save(const std::string& path) const {
+    if (m_bytes.empty()) return false;
+    return WriteFileReplacing(path, [&](CImageDest& dest) { return dest.Write(m_bytes.data(), m_bytes.size()); });
+}
+
 bool CPreparedPicture::WriteWith(CImageDest& dest, std::span<const Panel> panel, Colorref key, int alpha,
                                  bool blend) {
     if (Empty()) return false;
@@ -156,6 +161,8 @@ bool CPreparedPicture::WriteWith(CImageDest& dest, std::span<const Panel> panel,
                        kr = static_cast<std::uint8_t>(key);
     const std::size_t rowsPerBlock = std::max<std::size_t>(1, kBlockBytes / rowBytes);
     std::vector<std::uint8_t> block;
+    const std::uint8_t* run = nullptr;
+    std::size_t runBytes = 0;
     if (m_file.is_open()) block.resize(rowBytes * std::min<std::size_t>(rowsPerBlock, static_cast<std::size_t>(m_height)));
     for (int first = 0; first < m_height;) { // file rows, bottom-up
         const int count = static_cast<int>(std::min<std::size_t>(rowsPerBlock, static_cast<std::size_t>(m_height - first)));
@@ -172,10 +179,17 @@ bool CPreparedPicture::WriteWith(CImageDest& dest, std::span<const Panel> panel,
             out = block.data();
         } else {
             out = m_bytes.data() + kHeaderSize + rowBytes * static_cast<std::size_t>(first);
-            if (crossed) {
-                block.assign(out, out + bytes);
-                out = block.data();
+            if (!crossed) { // rows held in memory that the panel leaves alone go out in one write
+                if (!run) run = out;
+                runBytes += bytes;
+                first += count;
+                continue;
             }
+            if (run && !dest.Write(run, runBytes)) return false;
+            run = nullptr;
+            runBytes = 0;
+            block.assign(out, out + bytes);
+            out = block.data();
         }
         if (crossed) {
             for (const Panel& p : panel) {
@@ -203,5 +217,5 @@ bool CPreparedPicture::WriteWith(CImageDest& dest, std::span<const Panel> panel,
         if (!dest.Write(out, bytes)) return false;
         first += count;
     }
-    return true;
+    return !run || dest.Write(run, runBytes);
 }

@@ -27,6 +27,14 @@ public:
     bool FromSurface(const PixelSurface& surface, const std::string& label);
     // A width x height picture of one colour.
     bool Plain(int width, int height, Colorref color, const std::string& label);
+    // A width x height picture whose rows the caller fills through Row (all black until then).
+    bool Blank(int width, int height, const std::string& label) { return Start(width, height, label); }
+    // Row y counted from the top: Width() pixels, 3 bytes each, blue first. Only for a
+    // picture held in memory (not one loaded from disk).
+    std::uint8_t* Row(int y) { return m_bytes.data() + kHeaderSize + RowBytes() * static_cast<std::size_t>(m_height - 1 - y); }
+    // Writes the picture held in memory with its label, in one write, beside the file
+    // and renamed over it when complete.
+    bool Save(const std::string& path) const;
     // The picture at path when it is a width x height copy made from what label names;
     // false (and empty) otherwise. Only the headers and the label are read here: the
     // rows are read a block at a time while the wallpaper is written.
@@ -61,8 +69,6 @@ private:
     std::size_t PixelBytes() const { return RowBytes() * static_cast<std::size_t>(m_height); }
     // Sizes the buffer for the header, the rows and the label, and writes the header.
     bool Start(int width, int height, const std::string& label);
-    // Row y counted from the top.
-    std::uint8_t* Row(int y) { return m_bytes.data() + kHeaderSize + RowBytes() * static_cast<std::size_t>(m_height - 1 - y); }
 
     std::vector<std::uint8_t> m_bytes; // header, rows bottom-up, label and its trailer
     std::ifstream m_file;              // or the copy on disk, at its first row

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -611,6 +612,109 @@ TEST_F(CompositionTest, NewDataReadNoPictureAndANewVersionOfThePictureIsReadAgai
         ASSERT_TRUE(fresh->Compose()) << step.what;
         EXPECT_EQ(fresh->PictureReads(), 1) << step.what;
         EXPECT_EQ(ReadWhole(outPath), composed) << step.what;
+    }
+    EXPECT_TRUE(env.ui.boxes.empty());
+}
+
+// A stretched picture of every kind and size on one screen and on several: the
+// wallpaper (without a panel) is the whole picture, decoded at the scale that covers
+// the primary screen, resized by the image layer and copied onto each monitor, the
+// primary's copy last, over the desktop colour. Each case's CRC-32 is printed so that
+// runs of both builds can be compared.
+TEST_F(CompositionTest, AStretchedPictureIsThePictureResizedOntoEachMonitor) {
+    using namespace picture_files;
+    const ScreenMetrics one{1, 0, 0, 200, 120, 200, 120, 200}, two{2, 0, 0, 200, 60, 100, 60, 100};
+    const std::vector<MonitorInfo> none, overlapping = {MonitorInfo{{-60, 10, 0, 50}, {-60, 10, 0, 50}, false},
+                                                        MonitorInfo{{0, 0, 100, 60}, {0, 0, 100, 60}, true}},
+                                         leftOfPrimary = {MonitorInfo{{-100, 0, 0, 60}, {-100, 0, 0, 60}, false},
+                                                          MonitorInfo{{0, 0, 100, 60}, {0, 0, 100, 60}, true}};
+    const ScreenMetrics overlappingScreen{2, -60, 0, 160, 60, 100, 60, 100}, leftScreen{2, -100, 0, 200, 60, 100, 60, 100};
+    auto jpeg = [](int w, int h, JpegSpec spec = {}) {
+        Bytes pixels = Gradient(w, h);
+        if (spec.components == 1) {
+            Bytes grey(static_cast<std::size_t>(w) * h);
+            for (std::size_t i = 0; i < grey.size(); ++i) grey[i] = pixels[i * 3 + 1];
+            pixels = grey;
+        } else if (spec.components == 4) {
+            Bytes cmyk(static_cast<std::size_t>(w) * h * 4);
+            for (std::size_t i = 0; i < cmyk.size() / 4; ++i)
+                for (int c = 0; c < 4; ++c) cmyk[i * 4 + c] = pixels[i * 3 + c % 3] ^ static_cast<std::uint8_t>(c * 40);
+            pixels = cmyk;
+        }
+        return EncodeJpeg(pixels, w, h, spec);
+    };
+    auto bmp = [](int w, int h) {
+        auto dest = CImageDest::InMemory();
+        IS40_WriteBMP(dest.get(), Gradient(w, h), w, h, 24, w * 3);
+        return dest->Bytes();
+    };
+    struct Case {
+        const char* name;
+        Bytes file;
+        ScreenMetrics screen;
+        std::vector<MonitorInfo> monitors;
+    } cases[] = {
+        {"shrunk by less than half", jpeg(430, 250), one, none},
+        {"decoded at a quarter, then shrunk", jpeg(1700, 1000), one, none},
+        {"grown", jpeg(90, 50), one, none},
+        {"the screen's own size", jpeg(200, 120), one, none},
+        {"grey", jpeg(300, 170, {.space = JCS_GRAYSCALE, .components = 1}), one, none},
+        {"CMYK", jpeg(300, 170, {.space = JCS_CMYK, .components = 4}), one, none},
+        {"progressive", jpeg(430, 250, {.progressive = true}), one, none},
+        {"PNG, shrunk by more than half in height", EncodePng(150, 300, {}, 0, 7).file, one, none},
+        {"BMP, shrunk by more than three", bmp(640, 400), one, none},
+        {"two screens, the second right of the primary", jpeg(430, 250), two, none},
+        {"a monitor left of the primary", jpeg(430, 250), leftScreen, leftOfPrimary},
+        {"a smaller monitor whose copy the primary's overlaps", jpeg(430, 250), overlappingScreen, overlapping},
+    };
+    settings.m_wpStyle = "2";
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        env.system.screen = c.screen;
+        env.system.monitors = c.monitors;
+        const std::string path = dir.File("picture" + std::to_string(n++));
+        Spit(path, c.file);
+        settings.m_wallpaper = path;
+        ASSERT_TRUE(Compose());
+        // What it must be, worked out from the whole picture.
+        const int sw = c.screen.primaryWidth, sh = c.screen.primaryHeight;
+        const int vw = c.screen.virtualWidth, vh = c.screen.virtualHeight;
+        ImageLimits limits;
+        limits.minWidth = sw;
+        limits.minHeight = sh;
+        auto source = IS40_OpenMemorySource(c.file);
+        RgbImage whole;
+        const std::uint8_t first = c.file[0];
+        whole.pixels = first == 0xFF   ? IS40_ReadJPG(source.get(), whole.width, whole.height, 24, 0, limits)
+                       : first == 'B' ? IS40_ReadBMP(source.get(), whole.width, whole.height, 24, nullptr, 0, limits)
+                                      : IS40_ReadPNG(source.get(), whole.width, whole.height, 24, 0, limits,
+                                                     env.system.desktopColor);
+        ASSERT_TRUE(whole.pixels);
+        Bytes stretched(static_cast<std::size_t>(sw) * sh * 3);
+        ASSERT_TRUE(IS40_ResizeImage({whole.pixels.get(), whole.Size()}, whole.width, whole.height, whole.Stride(),
+                                     stretched, sw, sh, sw * 3, 3));
+        std::vector<std::pair<int, int>> at; // picture coordinates: the virtual screen starts at 0, 0
+        for (const MonitorInfo& m : c.monitors)
+            if (!m.primary) at.emplace_back(m.bounds.left - c.screen.virtualX, m.bounds.top - c.screen.virtualY);
+        at.emplace_back(-c.screen.virtualX, -c.screen.virtualY);
+        if (c.monitors.empty()) at.emplace_back(sw, 0);
+        std::vector<Colorref> expected(static_cast<std::size_t>(vw) * vh, env.system.desktopColor);
+        for (const auto& [x0, y0] : at)
+            for (int y = 0; y < sh; ++y)
+                for (int x = 0; x < sw; ++x)
+                    if (x0 + x >= 0 && x0 + x < vw && y0 + y >= 0 && y0 + y < vh) {
+                        const std::uint8_t* p = &stretched[(static_cast<std::size_t>(y) * sw + x) * 3];
+                        expected[static_cast<std::size_t>(y0 + y) * vw + x0 + x] = MakeColorref(p[0], p[1], p[2]);
+                    }
+        int wrong = 0;
+        for (int y = 0; y < vh; ++y)
+            for (int x = 0; x < vw; ++x) wrong += Out(x, y) != expected[static_cast<std::size_t>(y) * vw + x];
+        EXPECT_EQ(wrong, 0);
+        ASSERT_EQ(output.width, vw);
+        ASSERT_EQ(output.height, vh);
+        std::printf("[ DIGEST   ] %s: %08lx\n", c.name,
+                    crc32(crc32(0L, Z_NULL, 0), output.pixels.get(), static_cast<uInt>(vw * vh * 3)));
     }
     EXPECT_TRUE(env.ui.boxes.empty());
 }

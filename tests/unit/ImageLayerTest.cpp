@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "render/BoxResampler.h"
 #include "render/ImageLayer.h"
 #include "render/Utf8Path.h"
 
@@ -774,7 +775,8 @@ TEST(ResizeImage, ShrinkingAveragesAndGrowingRepeats) {
 
 TEST(ResizeImage, AgreesWithADirectTwoDimensionalAverage) {
     const int sizes[][4] = {{37, 23, 12, 7}, {13, 5, 5, 13}, {10, 10, 10, 10}, {5, 3, 13, 11},
-                            {100, 3, 33, 1}, {3, 4, 2, 3},   {1, 9, 4, 2}};
+                            {100, 3, 33, 1}, {3, 4, 2, 3},   {1, 9, 4, 2},    {41, 30, 23, 17},
+                            {100, 60, 97, 31}, {7, 64, 20, 33}};
     for (const auto& s : sizes) {
         const Bytes src = Pattern(s[0], s[1], s[0] * s[2]);
         Bytes dst(static_cast<std::size_t>(s[2]) * s[3] * 3);
@@ -783,6 +785,25 @@ TEST(ResizeImage, AgreesWithADirectTwoDimensionalAverage) {
             << s[0] << "x" << s[1] << " -> " << s[2] << "x" << s[3];
         if (s[0] == s[2] && s[1] == s[3]) {
             EXPECT_EQ(dst, src);
+        }
+        // Shrinking by less than half or growing, every mean is of at most 2 x 2
+        // pixels (those of the resampler's own footprints), a multiple of 1/4, and
+        // comes out exactly, halves rounded up.
+        if (s[0] < 2 * s[2] && s[1] < 2 * s[3]) {
+            Bytes exact(dst.size());
+            for (int y = 0; y < s[3]; ++y)
+                for (int x = 0; x < s[2]; ++x)
+                    for (int c = 0; c < 3; ++c) {
+                        int sum = 0, count = 0;
+                        for (int sy : CBoxResampler::Footprint(s[1], s[3], y))
+                            for (int sx : CBoxResampler::Footprint(s[0], s[2], x)) {
+                                sum += src[(static_cast<std::size_t>(sy) * s[0] + sx) * 3 + c];
+                                ++count;
+                            }
+                        exact[(static_cast<std::size_t>(y) * s[2] + x) * 3 + c] =
+                            static_cast<std::uint8_t>((2 * sum + count) / (2 * count));
+                    }
+            EXPECT_EQ(dst, exact) << s[0] << "x" << s[1] << " -> " << s[2] << "x" << s[3];
         }
     }
 }

@@ -47,10 +47,25 @@ FileRead CPosixFilePort::ReadWhole(const std::string& path, std::size_t maxBytes
     if (!S_ISREG(st.st_mode)) return FileRead::NotAFile;
     if (st.st_size < 0 || static_cast<unsigned long long>(st.st_size) > maxBytes) return FileRead::TooLarge;
     try {
-        // The size taken beforehand is a hint only: the file may change while it is read.
-        content.reserve(static_cast<std::size_t>(st.st_size));
+        // Read straight into a buffer of the file's size; that size is a hint only, as
+        // the file may change while it is read: what it lost is cut off, and what it
+        // gained is read after, in pieces.
+        content.resize(static_cast<std::size_t>(st.st_size));
+        std::size_t filled = 0;
+        while (filled < content.size()) {
+            const ssize_t n = ::read(fd.Get(), content.data() + filled, content.size() - filled);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                why = std::strerror(errno);
+                content.clear();
+                return FileRead::Failed;
+            }
+            if (n == 0) break;
+            filled += static_cast<std::size_t>(n);
+        }
+        content.resize(filled);
         std::uint8_t piece[1 << 16];
-        for (;;) {
+        while (filled == static_cast<std::size_t>(st.st_size)) { // until the end the file has now
             const ssize_t n = ::read(fd.Get(), piece, sizeof piece);
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <new>
 
 #include "ScopedWin.h"
@@ -47,9 +48,25 @@ FileRead CWin32FilePort::ReadWhole(const std::string& path, std::size_t maxBytes
     const unsigned long long size = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     if (size > maxBytes) return FileRead::TooLarge;
     try {
-        content.reserve(static_cast<std::size_t>(size));
+        // Read straight into a buffer of the file's size; that size is a hint only, as
+        // the file may change while it is read: what it lost is cut off, and what it
+        // gained is read after, in pieces.
+        content.resize(static_cast<std::size_t>(size));
+        std::size_t filled = 0;
+        while (filled < content.size()) {
+            DWORD n = 0;
+            const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(content.size() - filled, 1u << 30));
+            if (!ReadFile(file.Get(), content.data() + filled, ask, &n, nullptr)) {
+                why = ErrorText(GetLastError());
+                content.clear();
+                return FileRead::Failed;
+            }
+            if (n == 0) break;
+            filled += n;
+        }
+        content.resize(filled);
         std::uint8_t piece[1 << 16];
-        for (;;) {
+        while (filled == size) { // until the end the file has now
             DWORD n = 0;
             if (!ReadFile(file.Get(), piece, sizeof piece, &n, nullptr)) {
                 why = ErrorText(GetLastError());
