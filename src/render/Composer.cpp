@@ -225,6 +225,8 @@ std::optional<CComposer::Background> CComposer::MakeStretched(CPreparedPicture& 
     // another.
     std::vector<Rect> parts;
     long long covered = 0;
+    std::optional<int> firstRow; // where the copies seen start, when they all start on one row
+    bool oneRow = true;
     for (const auto& [x, y] : at) {
         const Rect part{std::max(x, 0), std::max(y, 0), static_cast<int>(std::min<long long>(0LL + x + sw, vw)),
                         static_cast<int>(std::min<long long>(0LL + y + sh, vh))};
@@ -234,46 +236,90 @@ std::optional<CComposer::Background> CComposer::MakeStretched(CPreparedPicture& 
                 return std::nullopt;
         parts.push_back(part);
         covered += 1LL * part.Width() * part.Height();
+        oneRow = oneRow && (!firstRow || *firstRow == y);
+        firstRow = y;
     }
     const Colorref desktop = Port<ISystemPort>().DesktopColor();
-    // Rows the copies leave free show the desktop colour.
-    if (!(covered == 1LL * vw * vh ? out.Blank(vw, vh, label) : out.Plain(vw, vh, desktop, label)))
-        return Background::NoMemory;
-    const CBoxResampler::RowSink place = [&](int y, const std::uint8_t* row) {
+    const bool whole = covered == 1LL * vw * vh;
+    // Row r of the stretched picture into the picture's row ty (pixels blue first),
+    // for every copy that has its row r there.
+    auto copyRow = [&](std::uint8_t* target, long long ty, int r, const std::uint8_t* row) {
         for (const auto& [x, top] : at) {
-            const long long ty = 0LL + top + y;
             const int left = std::max(x, 0), right = static_cast<int>(std::min<long long>(0LL + x + sw, vw));
-            if (ty < 0 || ty >= vh || left >= right) continue;
-            std::memcpy(out.Row(static_cast<int>(ty)) + static_cast<std::ptrdiff_t>(left) * 3,
-                        row + static_cast<std::ptrdiff_t>(left - x) * 3, static_cast<std::size_t>(right - left) * 3);
+            if (0LL + top + r != ty || left >= right) continue;
+            std::memcpy(target + static_cast<std::ptrdiff_t>(left) * 3, row + static_cast<std::ptrdiff_t>(left - x) * 3,
+                        static_cast<std::size_t>(right - left) * 3);
         }
     };
-    std::unique_ptr<CBoxResampler::Stream> stream;
-    const PictureRows rows{[&](int w, int h) {
-                               stream = std::make_unique<CBoxResampler::Stream>(w, h, sw, sh, 3, place);
-                               return stream->Valid();
-                           },
-                           [&](const std::uint8_t* row) { stream->Push(row); }};
-    RgbImage image;
-    switch (ReadPicture(m_settings.m_wallpaper, image, &rows)) {
-    case PictureRead::Missing: return Background::Missing;
-    case PictureRead::NoMemory: return Background::NoMemory;
-    case PictureRead::Unusable: // the desktop colour shows
-        return out.Plain(vw, vh, desktop, std::string()) ? Background::Ready : Background::NoMemory;
-    case PictureRead::Read: break;
-    }
-    if (image.pixels) { // a picture of another kind, decoded whole: its rows turned blue first
-        if (!rows.start(image.width, image.height)) return Background::NoMemory;
-        std::vector<std::uint8_t> bgr(static_cast<std::size_t>(image.width) * 3);
-        for (int y = 0; y < image.height; ++y) {
-            const std::uint8_t* in = image.pixels.get() + static_cast<std::size_t>(y) * image.Stride();
-            for (std::size_t i = 0; i < bgr.size(); i += 3) bgr[i] = in[i + 2], bgr[i + 1] = in[i + 1], bgr[i + 2] = in[i];
-            stream->Push(bgr.data());
+    // The picture decoded, its rows resampled as they come and handed to place.
+    auto decode = [&](const CBoxResampler::RowSink& place) {
+        std::unique_ptr<CBoxResampler::Stream> stream;
+        const PictureRows rows{[&](int w, int h) {
+                                   stream = std::make_unique<CBoxResampler::Stream>(w, h, sw, sh, 3, place);
+                                   return stream->Valid();
+                               },
+                               [&](const std::uint8_t* row) { stream->Push(row); }};
+        RgbImage image;
+        PictureRead read = ReadPicture(m_settings.m_wallpaper, image, &rows);
+        if (read == PictureRead::Read && image.pixels) { // another kind, decoded whole: its rows turned blue first
+            if (!rows.start(image.width, image.height)) return PictureRead::NoMemory;
+            std::vector<std::uint8_t> bgr(static_cast<std::size_t>(image.width) * 3);
+            for (int y = 0; y < image.height; ++y) {
+                const std::uint8_t* in = image.pixels.get() + static_cast<std::size_t>(y) * image.Stride();
+                for (std::size_t i = 0; i < bgr.size(); i += 3) bgr[i] = in[i + 2], bgr[i + 1] = in[i + 1], bgr[i + 2] = in[i];
+                stream->Push(bgr.data());
+            }
         }
-        image = RgbImage{};
+        if (read == PictureRead::Read && (!stream || stream->Emitted() != sh)) read = PictureRead::NoMemory;
+        return read;
+    };
+    auto unusable = [&](PictureRead read) -> std::optional<Background> {
+        switch (read) {
+        case PictureRead::Missing: return Background::Missing;
+        case PictureRead::NoMemory: return Background::NoMemory;
+        case PictureRead::Unusable: // the desktop colour shows
+            return out.Plain(vw, vh, desktop, std::string()) ? Background::Ready : Background::NoMemory;
+        case PictureRead::Read: break;
+        }
+        return std::nullopt;
+    };
+
+    if (keep && oneRow && firstRow) {
+        // The copies complete the picture's rows in order: the copy kept on disk is
+        // written a block at a time as they are made, and this composition reads it
+        // back as the next ones do.
+        const std::uint8_t fill[3] = {static_cast<std::uint8_t>(desktop >> 16), static_cast<std::uint8_t>(desktop >> 8),
+                                      static_cast<std::uint8_t>(desktop)};
+        PictureRead read = PictureRead::Read;
+        const bool saved = WriteFileReplacing(m_settings.m_convertedPath, [&](CImageDest& dest) {
+            CPreparedPicture::RowWriter writer(dest, vw, vh, label, whole ? nullptr : fill);
+            read = decode([&](int r, const std::uint8_t* row) {
+                const long long ty = 0LL + *firstRow + r;
+                if (ty < 0 || ty >= vh) return;
+                writer.CompleteTo(static_cast<int>(ty));
+                copyRow(writer.Row(static_cast<int>(ty)), ty, r, row);
+                writer.CompleteTo(static_cast<int>(ty) + 1);
+            });
+            return read == PictureRead::Read && writer.Finish();
+        });
+        if (const auto failed = unusable(read)) return failed;
+        if (saved && out.Load(m_settings.m_convertedPath, vw, vh, label)) {
+            fromPicture = true;
+            return Background::Ready;
+        }
+        // It could not be kept (a full disk): made in memory as below.
     }
-    if (!stream || stream->Emitted() != sh) return Background::NoMemory;
-    stream.reset();
+    // Rows the copies leave free show the desktop colour.
+    if (!(whole ? out.Blank(vw, vh, label) : out.Plain(vw, vh, desktop, label))) return Background::NoMemory;
+    const PictureRead read = decode([&](int r, const std::uint8_t* row) {
+        for (std::size_t k = 0; k < at.size(); ++k) {
+            const long long ty = 0LL + at[k].second + r;
+            bool done = false; // the copies on the same row were all done at once
+            for (std::size_t e = 0; e < k; ++e) done = done || at[e].second == at[k].second;
+            if (!done && ty >= 0 && ty < vh) copyRow(out.Row(static_cast<int>(ty)), ty, r, row);
+        }
+    });
+    if (const auto failed = unusable(read)) return failed;
     // Kept on disk for the compositions that follow; this one goes on from memory.
     fromPicture = keep && out.Save(m_settings.m_convertedPath);
     return Background::Ready;

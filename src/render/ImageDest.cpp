@@ -2,6 +2,8 @@
 
 #include "Utf8Path.h"
 
+#include <algorithm>
+
 std::unique_ptr<CImageDest> CImageDest::OpenFile(const std::string& utf8Path, bool append) {
     std::filesystem::path path = PathFromUtf8(utf8Path);
     if (path.empty()) return nullptr;
@@ -29,6 +31,22 @@ bool CImageDest::Write(const void* data, std::size_t size) {
         } catch (...) {
             m_failed = true;
         }
+    }
+    return !m_failed;
+}
+
+bool CImageDest::WriteAt(std::uint64_t offset, const void* data, std::size_t size) {
+    if (m_failed) return false;
+    if (m_toFile) {
+        if (!m_file.seekp(static_cast<std::streamoff>(offset))) m_failed = true;
+        return Write(data, size);
+    }
+    try {
+        if (m_bytes.size() < offset + size) m_bytes.resize(offset + size);
+        const auto* bytes = static_cast<const std::uint8_t*>(data);
+        std::copy(bytes, bytes + size, m_bytes.begin() + static_cast<std::ptrdiff_t>(offset));
+    } catch (...) {
+        m_failed = true;
     }
     return !m_failed;
 }

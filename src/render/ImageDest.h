@@ -17,6 +17,9 @@ public:
 
     // False when this or an earlier write failed.
     bool Write(const void* data, std::size_t size);
+    // Writes at offset bytes from the start (a file grows to reach it) and goes on
+    // after what it wrote.
+    bool WriteAt(std::uint64_t offset, const void* data, std::size_t size);
     // Flushes and closes a file. False when any write, the flush or the close failed.
     bool Close();
     bool Failed() const { return m_failed; }

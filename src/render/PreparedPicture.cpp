@@ -144,6 +144,50 @@ bool CPreparedPicture::SaveSurface(const std::string& path, const PixelSurface& 
     });
 }
 
+CPreparedPicture::RowWriter::RowWriter(CImageDest& dest, int width, int height, const std::string& label,
+                                       const std::uint8_t* fill)
+    : m_dest(dest), m_width(width), m_height(height), m_label(label),
+      m_rowBytes((static_cast<std::size_t>(std::max(width, 0)) * 3 + 3) / 4 * 4) {
+    if (!ImageLimits().Allows(width, height) || label.size() > kMaxLabel) return;
+    m_rowsPerBlock = static_cast<int>(std::clamp<std::size_t>(kBlockBytes / m_rowBytes, 1, static_cast<std::size_t>(height)));
+    m_fill = fill != nullptr;
+    if (fill) std::memcpy(m_fillColor, fill, 3);
+    try {
+        m_block.resize(m_rowBytes * static_cast<std::size_t>(m_rowsPerBlock));
+    } catch (...) { // std::bad_alloc
+        return;
+    }
+    std::uint8_t header[kHeaderSize];
+    CBmpFile::WriteHeader(header, width, height);
+    m_ok = dest.WriteAt(0, header, kHeaderSize);
+    StartBlock(0);
+}
+
+void CPreparedPicture::RowWriter::StartBlock(int top) {
+    m_blockTop = top;
+    if (!m_fill || !m_ok) return;
+    std::uint8_t* first = m_block.data();
+    for (int x = 0; x < m_width; ++x) std::memcpy(first + x * 3, m_fillColor, 3);
+    for (int y = 1; y < BlockEnd() - top; ++y) std::memcpy(first + m_rowBytes * static_cast<std::size_t>(y), first, m_rowBytes);
+}
+
+void CPreparedPicture::RowWriter::CompleteTo(int y) {
+    while (m_ok && m_blockTop < m_height && y >= BlockEnd()) {
+        const int end = BlockEnd();
+        m_ok = m_dest.WriteAt(kHeaderSize + m_rowBytes * static_cast<std::size_t>(m_height - end), m_block.data(),
+                              m_rowBytes * static_cast<std::size_t>(end - m_blockTop));
+        StartBlock(end);
+    }
+}
+
+bool CPreparedPicture::RowWriter::Finish() {
+    CompleteTo(m_height);
+    if (!m_ok) return false;
+    std::vector<std::uint8_t> trailer(m_label.size() + kTrailer);
+    PutTrailer(trailer.data(), m_label);
+    return m_dest.WriteAt(kHeaderSize + m_rowBytes * static_cast<std::size_t>(m_height), trailer.data(), trailer.size());
+}
+
 bool CPreparedPicture::Save(const std::string& path) const {
     if (m_bytes.empty()) return false;
     return WriteFileReplacing(path, [&](CImageDest& dest) { return dest.Write(m_bytes.data(), m_bytes.size()); });

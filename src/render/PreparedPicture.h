@@ -9,6 +9,7 @@
 //
 // The output is written from these rows in one pass, the data panel blended in on the
 // way, so no full-screen surface exists while the data change.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <fstream>
@@ -45,6 +46,39 @@ public:
     // block at a time (no copy of the whole picture in memory), beside the file and
     // renamed over it when complete.
     static bool SaveSurface(const std::string& path, const PixelSurface& surface, const std::string& label);
+
+    // Writes a width x height copy with its label while its rows are being made, top
+    // to bottom, a block of about a megabyte at a time (each block goes to its place
+    // in the bottom-up file as soon as its rows are complete): the whole picture is
+    // never in memory.
+    class RowWriter {
+    public:
+        // fill: blue, green, red of the rows before anything is put into them; null
+        // when every pixel of every row will be put.
+        RowWriter(CImageDest& dest, int width, int height, const std::string& label, const std::uint8_t* fill);
+        // Row y counted from the top, to be filled: rows above y were completed, y not yet.
+        std::uint8_t* Row(int y) { return m_block.data() + m_rowBytes * static_cast<std::size_t>(BlockEnd() - 1 - y); }
+        // Rows above y are complete (writes every block wholly above it).
+        void CompleteTo(int y);
+        // Completes every row and writes the label. False when a write failed, the
+        // memory could not be had or the size or label are refused.
+        bool Finish();
+
+    private:
+        int BlockEnd() const { return std::min(m_height, m_blockTop + m_rowsPerBlock); }
+        void StartBlock(int top);
+
+        CImageDest& m_dest;
+        int m_width, m_height;
+        std::string m_label;
+        std::size_t m_rowBytes;
+        int m_rowsPerBlock = 1;
+        std::vector<std::uint8_t> m_block;
+        int m_blockTop = 0;
+        bool m_ok = false;
+        bool m_fill = false;
+        std::uint8_t m_fillColor[3] = {};
+    };
 
     bool Empty() const { return m_bytes.empty() && !m_file.is_open(); }
     int Width() const { return m_width; }

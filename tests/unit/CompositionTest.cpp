@@ -627,8 +627,11 @@ TEST_F(CompositionTest, AStretchedPictureIsThePictureResizedOntoEachMonitor) {
     const std::vector<MonitorInfo> none, overlapping = {MonitorInfo{{-60, 10, 0, 50}, {-60, 10, 0, 50}, false},
                                                         MonitorInfo{{0, 0, 100, 60}, {0, 0, 100, 60}, true}},
                                          leftOfPrimary = {MonitorInfo{{-100, 0, 0, 60}, {-100, 0, 0, 60}, false},
-                                                          MonitorInfo{{0, 0, 100, 60}, {0, 0, 100, 60}, true}};
-    const ScreenMetrics overlappingScreen{2, -60, 0, 160, 60, 100, 60, 100}, leftScreen{2, -100, 0, 200, 60, 100, 60, 100};
+                                                          MonitorInfo{{0, 0, 100, 60}, {0, 0, 100, 60}, true}},
+                                         below = {MonitorInfo{{0, 0, 100, 60}, {0, 0, 100, 60}, true},
+                                                  MonitorInfo{{10, 60, 90, 110}, {10, 60, 90, 110}, false}};
+    const ScreenMetrics overlappingScreen{2, -60, 0, 160, 60, 100, 60, 100}, leftScreen{2, -100, 0, 200, 60, 100, 60, 100},
+                        belowScreen{2, 0, 0, 100, 110, 100, 60, 100};
     auto jpeg = [](int w, int h, JpegSpec spec = {}) {
         Bytes pixels = Gradient(w, h);
         if (spec.components == 1) {
@@ -666,6 +669,7 @@ TEST_F(CompositionTest, AStretchedPictureIsThePictureResizedOntoEachMonitor) {
         {"two screens, the second right of the primary", jpeg(430, 250), two, none},
         {"a monitor left of the primary", jpeg(430, 250), leftScreen, leftOfPrimary},
         {"a smaller monitor whose copy the primary's overlaps", jpeg(430, 250), overlappingScreen, overlapping},
+        {"a smaller monitor below the primary", jpeg(430, 250), belowScreen, below},
     };
     settings.m_wpStyle = "2";
     int n = 0;
