@@ -1,14 +1,17 @@
 // The wallpaper composition the running program does, with a JPEG background
 // stretched over the screens and the full data panel of a store drawn over it:
-//   orvanta_bench_compose PICTURE.jpg SCREEN_W SCREEN_H [SCREENS [STORE.json]]
+//   orvanta_bench_compose PICTURE.jpg [SCREEN_W SCREEN_H [SCREENS [STORE.json]]]
 // composes a virtual screen of SCREENS (default 1) screens of SCREEN_W x SCREEN_H
 // side by side with the real canvas (text through the system's font engine), through
 // the document as the program calls it: several times after a new version of the
 // picture (the copy of the picture made again, then the composition: "first") and
 // several times after new data only ("data changed"). It prints the medians, the peak
-// memory of the process and the memory it holds at rest afterwards. The store
-// defaults to the sample store beside the program.
+// memory of the process and the memory it holds at rest afterwards. Without a screen
+// size it does so for 1920x1080, 3840x2160 and two 3840x2160 screens (7680x2160), each
+// in a process of its own so that each peak is that size's. The store defaults to the
+// sample store beside the program.
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -54,15 +57,9 @@ public:
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (argc < 4) {
-        std::fprintf(stderr, "usage: %s PICTURE.jpg SCREEN_W SCREEN_H [SCREENS [STORE.json]]\n", argv[0]);
-        return 2;
-    }
-    const int sw = std::atoi(argv[2]), sh = std::atoi(argv[3]), screens = argc > 4 ? std::atoi(argv[4]) : 1;
-    const std::filesystem::path storePath =
-        argc > 5 ? std::filesystem::path(argv[5])
-                 : std::filesystem::path(argv[0]).parent_path() / "examples" / "sample-store.json";
+namespace {
+
+int Run(const char* picture, int sw, int sh, int screens, const std::filesystem::path& storePath) {
     std::ifstream file(storePath, std::ios::binary);
     std::stringstream json;
     json << file.rdbuf();
@@ -83,7 +80,7 @@ int main(int argc, char** argv) {
 
     CSettings settings("Software\\Kestrova\\Orvanta for Outlook\\3.5");
     settings.m_sideBarWidth = 384;
-    settings.m_wallpaper = argv[1];
+    settings.m_wallpaper = picture;
     settings.m_wpStyle = "2";
     settings.ApplyStyle(0);
     COrvantaDoc doc(settings);
@@ -116,7 +113,7 @@ int main(int argc, char** argv) {
     for (int round = 0; round < 5; ++round) {
         // A new version of the picture: what the program does when the user sets one.
         std::error_code ec;
-        std::filesystem::last_write_time(argv[1], std::filesystem::file_time_type::clock::now() -
+        std::filesystem::last_write_time(picture, std::filesystem::file_time_type::clock::now() -
                                                       std::chrono::seconds(10 - round), ec);
         const auto t0 = std::chrono::steady_clock::now();
         const double c0 = cpu();
@@ -155,4 +152,32 @@ int main(int argc, char** argv) {
                 sw * screens, sh, median(firstCpu), median(changedCpu), decoded, first.size(), changed.size(),
                 restKb / 1024.0, static_cast<int>(composer.Regions().GetCount()));
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2 && argc < 4) {
+        std::fprintf(stderr, "usage: %s PICTURE.jpg [SCREEN_W SCREEN_H [SCREENS [STORE.json]]]\n", argv[0]);
+        return 2;
+    }
+    const std::filesystem::path storePath =
+        argc > 5 ? std::filesystem::path(argv[5])
+                 : std::filesystem::path(argv[0]).parent_path() / "examples" / "sample-store.json";
+    if (argc >= 4) return Run(argv[1], std::atoi(argv[2]), std::atoi(argv[3]), argc > 4 ? std::atoi(argv[4]) : 1, storePath);
+    const int sizes[][3] = {{1920, 1080, 1}, {3840, 2160, 1}, {3840, 2160, 2}};
+    int status = 0;
+    for (const auto& size : sizes) {
+        std::fflush(stdout);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const int code = Run(argv[1], size[0], size[1], size[2], storePath);
+            std::fflush(stdout);
+            std::_Exit(code);
+        }
+        int result = 1;
+        if (child < 0 || ::waitpid(child, &result, 0) != child || !WIFEXITED(result) || WEXITSTATUS(result) != 0)
+            status = 1;
+    }
+    return status;
 }
