@@ -137,7 +137,10 @@ bool CMainFrame::OnSettingChange(unsigned action) {
     if (action == kSetDeskWallpaper || action == 0) CheckWallpaperChange();
     // The high-contrast scheme went on or off: drawn again in its colours (or the style's).
     if (action == kSetHighContrast) m_refreshRequested = true;
-    if (action == kSetWorkArea) CheckDisplays(); // a taskbar moved or changed size
+    // A taskbar moved or changed size; or a change without a name, as the display's
+    // scale (its DPI) changing is announced: compared, and drawn again only when the
+    // monitors, their work areas or their scales differ.
+    if (action == kSetWorkArea || action == 0 || action == kSetLogicalDpiOverride) CheckDisplays();
     return false; // the platform's own handling goes on
 }
 

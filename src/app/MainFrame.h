@@ -46,6 +46,7 @@ public:
     static constexpr unsigned kSetDeskWallpaper = 20; // SPI_SETDESKWALLPAPER
     static constexpr unsigned kSetHighContrast = 0x43; // SPI_SETHIGHCONTRAST
     static constexpr unsigned kSetWorkArea = 47;      // SPI_SETWORKAREA
+    static constexpr unsigned kSetLogicalDpiOverride = 0x9F; // SPI_SETLOGICALDPIOVERRIDE
     static constexpr unsigned kTrayId = 195;
     // The lock watcher's pause between two polls.
     static constexpr unsigned kWatcherInterval = 400;

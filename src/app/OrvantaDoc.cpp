@@ -52,12 +52,14 @@ bool COrvantaDoc::OpenPopup() {
     if (!desktop || !m_popupSource) return false;
     m_popupSource->SetMouseMode(m_settings.m_desktopMouseMode);
     m_popupSource->ResetFocus();
-    // In the middle of the monitor the panel is on.
+    // In the middle of the monitor the panel is on, as large as its picture (drawn at
+    // that monitor's scale).
     const Rect monitor = CMonitorSet::Current().Chosen(m_settings.m_panelMonitor).bounds;
+    const CMemDC* picture = m_composer.PopupSurface();
+    const int width = picture ? picture->Width() : kPopupWidth, height = picture ? picture->Height() : kPopupHeight;
     return desktop->OpenPopup(*m_popupSource,
-                              Rect::FromSize(monitor.left + (monitor.Width() - kPopupWidth) / 2,
-                                             monitor.top + (monitor.Height() - kPopupHeight) / 2, kPopupWidth,
-                                             kPopupHeight));
+                              Rect::FromSize(monitor.left + (monitor.Width() - width) / 2,
+                                             monitor.top + (monitor.Height() - height) / 2, width, height));
 }
 
 bool COrvantaDoc::Compose() {

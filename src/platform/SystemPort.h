@@ -32,6 +32,9 @@ struct MonitorInfo {
     Rect bounds;          // the whole monitor
     Rect work;            // without the taskbars and docks along its edges
     bool primary = false; // the system's primary monitor
+    // Its pixels per inch as the system scales for it (96 is 100 %); 0 when unknown.
+    // A change of scale is a change of the monitors: the panel is drawn again.
+    int dpi = 0;
     bool operator==(const MonitorInfo&) const = default;
 };
 

@@ -42,6 +42,7 @@ void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLo
     surface.LoadTaskBitmaps();
     ICanvas& canvas = surface.Canvas();
     const bool central = L.central;
+    const auto px = [&](int v) { return L.Px(v); };
     const bool singleClick = L.singleClick;
     const int dx = block.left + data.OriginX(), dy = block.top + data.OriginY();
 
@@ -63,11 +64,11 @@ void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLo
     const int h = canvas.MeasureText("all-day event").height;
     const int firstLine = std::max(h, itemHeight);
 
-    int y = 20;
+    int y = px(20);
     if (!central) {
-        CMaskedBitmap::LoadBitmap(CStyleSet::kAppointmentStrip + L.style).Draw(surface, 0, 5);
-        regions.AddHeaderRegion(Rect{0, 5, block.Width(), 31}.Offsetted(dx, dy), singleClick, 0);
-        y = 31;
+        CMaskedBitmap::LoadBitmap(CStyleSet::kAppointmentStrip + L.style, L.scale).Draw(surface, 0, px(5));
+        regions.AddHeaderRegion(Rect{0, px(5), block.Width(), px(31)}.Offsetted(dx, dy), singleClick, 0);
+        y = px(31);
     }
     // In the central Brown view the calendar lies over the lower part of the block; and
     // nothing is seen or clicked below the panel, however far the block reaches.
@@ -93,11 +94,11 @@ void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLo
         y += h * 11 / 10;
         canvas.SetBackground(true, L.textBackground);
 
-        for (int i = 0; i < list.GetCount() && y + (i > 0 ? 6 : 0) + firstLine <= drawEnd; ++i) {
+        for (int i = 0; i < list.GetCount() && y + (i > 0 ? px(6) : 0) + firstLine <= drawEnd; ++i) {
             const CAppointment& a = list.GetAt(i);
             if (i > 0) {
-                canvas.DrawLine(left, y + 3, usable, y + 3, L.colors[ColorSlot::AppointmentLine]);
-                y += 6;
+                canvas.DrawLine(left, y + px(3), usable, y + px(3), L.colors[ColorSlot::AppointmentLine]);
+                y += px(6);
             }
             const int top = y;
             canvas.SetFont(L.fonts.item);
@@ -122,11 +123,11 @@ void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLo
             canvas.SetTextColor(L.colors[ColorSlot::Text]);
             canvas.SetFont(L.fonts.small);
             const int row = y + h;
-            const int rowEnd = y + 17 + h;
+            const int rowEnd = y + px(17) + h;
             // The state marks only where they are seen whole.
             if (rowEnd <= drawEnd) {
                 auto mark = [&](CMemWallPaper::TaskBitmap which, int offset) {
-                    surface.TaskState(which).DrawTransparent(surface, left + offset, row, L.keyColor);
+                    surface.TaskState(which).DrawTransparent(surface, left + px(offset), row, L.keyColor);
                 };
                 if (a.HasAttachments()) mark(CMemWallPaper::Attachment, 0);
                 if (a.GetImportance() == 0) mark(CMemWallPaper::ImportanceLow, 10);
@@ -143,7 +144,7 @@ void CAppointmentList::Draw(CMemWallPaper& data, CRegionList& regions, const CLo
             std::string rest = surface.DrawLineWrapped(a.GetSubject(), x, y, usable - x);
             if (!a.GetSubject().empty()) y += h;
             while (!rest.empty() && y + h <= drawEnd) {
-                rest = surface.DrawLineWrapped(rest, x, y, usable - x - 5);
+                rest = surface.DrawLineWrapped(rest, x, y, usable - x - px(5));
                 y += h;
             }
             const int bottom = std::max(y, rowEnd);

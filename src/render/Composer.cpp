@@ -442,7 +442,10 @@ bool CComposer::Compose(int folderCount) {
     // The panel goes on one monitor: the side bar inside its work area, the central
     // panel in its middle.
     const Rect panelMonitor = monitors.ChosenBounds(s.m_panelMonitor);
-    m_layout = PanelLayout::ForDesktop(s, vw, vh, panelMonitor, monitors.ChosenWork(s.m_panelMonitor), folderCount);
+    // At that monitor's scale, or the one "Panel Scale" fixes.
+    const int scale = CPanelScale::Choose(s.m_panelScale, monitors.Chosen(s.m_panelMonitor).dpi);
+    m_layout = PanelLayout::ForDesktop(s, vw, vh, panelMonitor, monitors.ChosenWork(s.m_panelMonitor), folderCount,
+                                       scale);
     m_monitors = monitors;
     const int panelW = m_layout.geometry.panelWidth, panelH = m_layout.geometry.panelHeight;
 
@@ -521,7 +524,8 @@ bool CComposer::MakeBackgroundPossible(int width, int height) {
 }
 
 void CComposer::ComposePopup() {
-    auto layout = std::make_unique<PanelLayout>(PanelLayout::ForPopup(m_settings));
+    // The pop-up opens on the panel's monitor: drawn at the same scale.
+    auto layout = std::make_unique<PanelLayout>(PanelLayout::ForPopup(m_settings, m_layout.scale));
     m_popupRegions.Clear();
     auto surface = std::make_unique<CMemWallPaper>(PortOrNull<ICanvasFactory>(), layout->geometry.panelWidth,
                                                    layout->geometry.panelHeight,

@@ -27,12 +27,13 @@ void CFolderList::Draw(CMemWallPaper& data, CRegionList& regions, const CMailFol
     const bool singleClick = L.singleClick;
     const int dx = block.left + data.OriginX(), dy = block.top + data.OriginY();
 
-    int x = 10, y = 15;
+    const auto px = [&](int v) { return L.Px(v); };
+    int x = px(10), y = px(15);
     if (!central) {
-        CMaskedBitmap::LoadBitmap(CStyleSet::kFolderStrip + L.style).Draw(surface, 0, 2);
-        regions.AddHeaderRegion(Rect{0, 2, block.Width(), 28}.Offsetted(dx, dy), singleClick, 2);
-        x = 2;
-        y = 28;
+        CMaskedBitmap::LoadBitmap(CStyleSet::kFolderStrip + L.style, L.scale).Draw(surface, 0, px(2));
+        regions.AddHeaderRegion(Rect{0, px(2), block.Width(), px(28)}.Offsetted(dx, dy), singleClick, 2);
+        x = px(2);
+        y = px(28);
     }
     canvas.SetFont(L.fonts.listText);
     const int lineHeight = canvas.MeasureText("all-day event").height;
@@ -44,18 +45,19 @@ void CFolderList::Draw(CMemWallPaper& data, CRegionList& regions, const CMailFol
     const int drawEnd = std::min(limit, block.Height());
 
     // Only whole lines: the calendar over the block must not cut a line of text in half.
-    for (int i = 0; i < folders.GetCount() && y + (i > 0 ? 10 : 0) + lineHeight <= drawEnd; ++i) {
+    for (int i = 0; i < folders.GetCount() && y + (i > 0 ? px(10) : 0) + lineHeight <= drawEnd; ++i) {
         const CMailFolder& folder = folders.GetAt(i);
         if (i > 0) {
-            canvas.DrawLine(g.folderInsets[0], y + 5, block.Width() - g.folderInsets[1], y + 5, L.colors[ColorSlot::FolderLine]);
-            y += 10;
+            canvas.DrawLine(g.folderInsets[0], y + px(5), block.Width() - g.folderInsets[1], y + px(5),
+                            L.colors[ColorSlot::FolderLine]);
+            y += px(10);
         }
         const int count = folder.GetDisplayCount();
         canvas.SetFont(count >= 1 ? L.fonts.folderUnread : L.fonts.listText);
         const std::string countText = std::to_string(count);
         const int countWidth = canvas.MeasureText(countText).width;
-        surface.DrawLineFitted(folder.GetName(), x, y, block.Width() - countWidth - 35);
-        canvas.DrawText(block.Width() - 10 - countWidth, y, countText);
+        surface.DrawLineFitted(folder.GetName(), x, y, block.Width() - countWidth - px(35));
+        canvas.DrawText(block.Width() - px(10) - countWidth, y, countText);
         const int top = y, bottom = y + lineHeight;
         if (top < limit)
             regions.AddFolderRegion(Rect{x, top, block.Width() - countWidth + x, std::min(limit, bottom)}.Offsetted(dx, dy),

@@ -1,10 +1,12 @@
 #include "MaskedBitmap.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "../platform/Platform.h"
 #include "ImageLayer.h"
 #include "MemDC.h"
+#include "../util/PanelScale.h"
 #include "SurfaceOps.h"
 
 CMaskedBitmap CMaskedBitmap::FromRgb(std::span<const std::uint8_t> rgb, int width, int height) {
@@ -41,22 +43,57 @@ CMaskedBitmap CMaskedBitmap::FromBmpFile(std::span<const std::uint8_t> bmp) {
     return FromRgb({rgb.get(), static_cast<size_t>(w) * h * 3}, w, h);
 }
 
-CMaskedBitmap CMaskedBitmap::LoadBitmap(int id) {
-    std::vector<std::uint8_t> bytes;
+namespace {
+
+// Loads a picture at the drawn scale nearest to scale (else at 100 %) through read,
+// and fits it to the size it has at scale.
+template <typename Read>
+CMaskedBitmap LoadScaled(int scale, Read read) {
     IArtworkPort* artwork = PortOrNull<IArtworkPort>();
-    return artwork && artwork->Bitmap(id, bytes) ? FromBmpFile(bytes) : CMaskedBitmap();
+    if (!artwork) return CMaskedBitmap();
+    std::vector<std::uint8_t> bytes;
+    int drawn = CPanelScale::NearestDrawn(scale);
+    if (!read(*artwork, bytes, drawn)) {
+        if (drawn == 100 || !read(*artwork, bytes, 100)) return CMaskedBitmap();
+        drawn = 100;
+    }
+    CMaskedBitmap picture = CMaskedBitmap::FromBmpFile(bytes);
+    if (drawn == scale || picture.IsEmpty()) return picture;
+    auto size = [&](int length) { return std::max(1, (length * scale + drawn / 2) / drawn); };
+    return picture.Fitted(size(picture.Width()), size(picture.Height()));
 }
 
-CMaskedBitmap CMaskedBitmap::LoadIcon(int id) {
-    std::vector<std::uint8_t> bytes;
-    IArtworkPort* artwork = PortOrNull<IArtworkPort>();
-    return artwork && artwork->Icon(id, bytes) ? FromBmpFile(bytes) : CMaskedBitmap();
+} // namespace
+
+CMaskedBitmap CMaskedBitmap::LoadBitmap(int id, int scale) {
+    return LoadScaled(scale, [&](IArtworkPort& a, std::vector<std::uint8_t>& b, int s) { return a.Bitmap(id, b, s); });
 }
 
-CMaskedBitmap CMaskedBitmap::LoadLibraryIcon(const std::string& library, int index) {
-    std::vector<std::uint8_t> bytes;
-    IArtworkPort* artwork = PortOrNull<IArtworkPort>();
-    return artwork && artwork->LibraryIcon(library, index, bytes) ? FromBmpFile(bytes) : CMaskedBitmap();
+CMaskedBitmap CMaskedBitmap::LoadIcon(int id, int scale) {
+    return LoadScaled(scale, [&](IArtworkPort& a, std::vector<std::uint8_t>& b, int s) { return a.Icon(id, b, s); });
+}
+
+CMaskedBitmap CMaskedBitmap::LoadLibraryIcon(const std::string& library, int index, int scale) {
+    return LoadScaled(scale, [&](IArtworkPort& a, std::vector<std::uint8_t>& b, int s) {
+        return a.LibraryIcon(library, index, b, s);
+    });
+}
+
+CMaskedBitmap CMaskedBitmap::Fitted(int width, int height) const {
+    CMaskedBitmap b;
+    if (IsEmpty() || width <= 0 || height <= 0) return b;
+    b.m_width = width;
+    b.m_height = height;
+    b.m_pixels.resize(static_cast<size_t>(width) * height * 4);
+    for (int y = 0; y < height; ++y) {
+        const int sy = static_cast<int>((2LL * y + 1) * m_height / (2LL * height));
+        for (int x = 0; x < width; ++x) {
+            const int sx = static_cast<int>((2LL * x + 1) * m_width / (2LL * width));
+            std::memcpy(&b.m_pixels[(static_cast<size_t>(y) * width + x) * 4],
+                        &m_pixels[(static_cast<size_t>(sy) * m_width + sx) * 4], 4);
+        }
+    }
+    return b;
 }
 
 PixelSurface CMaskedBitmap::Pixels() const {

@@ -19,11 +19,16 @@ public:
     static CMaskedBitmap FromRgb(std::span<const std::uint8_t> rgb, int width, int height);
     // From the pixels of a surface.
     static CMaskedBitmap FromSurface(const PixelSurface& surface);
-    // The pictures delivered with the program (empty when missing or unreadable).
+    // The pictures delivered with the program (empty when missing or unreadable), at
+    // scale per cent: the picture drawn at the nearest scale delivered, fitted to the
+    // exact size (pixel by pixel, so a key colour stays exact) only when that is not
+    // the scale asked for. A picture missing at its scale is taken at 100 % and fitted.
     static CMaskedBitmap FromBmpFile(std::span<const std::uint8_t> bmp);
-    static CMaskedBitmap LoadBitmap(int id);
-    static CMaskedBitmap LoadIcon(int id);
-    static CMaskedBitmap LoadLibraryIcon(const std::string& library, int index);
+    static CMaskedBitmap LoadBitmap(int id, int scale = 100);
+    static CMaskedBitmap LoadIcon(int id, int scale = 100);
+    static CMaskedBitmap LoadLibraryIcon(const std::string& library, int index, int scale = 100);
+    // The picture brought to width x height, each pixel taken from the nearest one.
+    CMaskedBitmap Fitted(int width, int height) const;
 
     bool IsEmpty() const { return m_width == 0 || m_height == 0; }
     int Width() const { return m_width; }

@@ -13,14 +13,14 @@ CMemWallPaper::CMemWallPaper(ICanvasFactory* factory, int width, int height, con
 bool CMemWallPaper::LoadIcons(const std::string& library) {
     bool all = true;
     for (int i = 0; i < 31; ++i) {
-        m_days[static_cast<size_t>(i)] = CMaskedBitmap::LoadLibraryIcon(library, i);
+        m_days[static_cast<size_t>(i)] = CMaskedBitmap::LoadLibraryIcon(library, i, m_layout.scale);
         all = all && !m_days[static_cast<size_t>(i)].IsEmpty();
     }
     for (int i = 0; i < 7; ++i) {
-        m_weekdays[static_cast<size_t>(i)] = CMaskedBitmap::LoadLibraryIcon(library, 31 + i);
+        m_weekdays[static_cast<size_t>(i)] = CMaskedBitmap::LoadLibraryIcon(library, 31 + i, m_layout.scale);
         all = all && !m_weekdays[static_cast<size_t>(i)].IsEmpty();
     }
-    m_today = CMaskedBitmap::LoadIcon(CStyleSet::kTodayIcon + m_layout.style);
+    m_today = CMaskedBitmap::LoadIcon(CStyleSet::kTodayIcon + m_layout.style, m_layout.scale);
     return all && !m_today.IsEmpty();
 }
 
@@ -28,14 +28,14 @@ bool CMemWallPaper::LoadTaskBitmaps() {
     static const int kIds[8] = {190, 183, 184, 191, 192, 130, 193, 194};
     bool all = true;
     for (size_t i = 0; i < 8; ++i) {
-        m_taskStates[i] = CMaskedBitmap::LoadBitmap(kIds[i]);
+        m_taskStates[i] = CMaskedBitmap::LoadBitmap(kIds[i], m_layout.scale);
         all = all && !m_taskStates[i].IsEmpty();
     }
     return all;
 }
 
 bool CMemWallPaper::LoadHeaderBitmap(int id) {
-    m_header = CMaskedBitmap::LoadBitmap(id);
+    m_header = CMaskedBitmap::LoadBitmap(id, m_layout.scale);
     return !m_header.IsEmpty();
 }
 

@@ -24,7 +24,8 @@ public:
     int OriginY() const { return m_originY; }
 
     // The icon library's day numbers (icons 0..30 for days 1..31) and weekdays (31..37,
-    // Monday first), and the style's "today" mark; false when any is missing.
+    // Monday first), and the style's "today" mark; false when any is missing. These and
+    // the bitmaps below come at the layout's scale.
     bool LoadIcons(const std::string& library);
     // Attachment, high and low importance, reminder, recurring, complete, not started,
     // in progress.

@@ -5,6 +5,7 @@
 #include "../util/WeekNumber.h"
 #include "MaskedBitmap.h"
 #include "MemWallPaper.h"
+#include "../util/PanelScale.h"
 #include "RegionList.h"
 
 namespace {
@@ -33,14 +34,16 @@ int CMonthCalendar::Column(const COleDateTime& date, int firstDayOfWeek) {
     return ((mondayFirst - firstDayOfWeek) % 7 + 7) % 7;
 }
 
-std::vector<CMonthCalendar::Cell> CMonthCalendar::IconMonthCells(const COleDateTime& date, int firstDayOfWeek) {
+std::vector<CMonthCalendar::Cell> CMonthCalendar::IconMonthCells(const COleDateTime& date, int firstDayOfWeek,
+                                                                 int scale) {
+    const int pitchX = CPanelScale::Length(kIconPitchX, scale), pitchY = CPanelScale::Length(kIconPitchY, scale);
     std::vector<Cell> cells;
     COleDateTime d = FirstOfMonth(date);
     const int month = d.GetMonth();
     int column = Column(d, firstDayOfWeek);
     for (int row = 0; row < 6 && d.GetMonth() == month; ++row, column = 0) {
         for (; column <= 6 && d.GetMonth() == month; ++column, d = NextDay(d))
-            cells.push_back({kIconPitchX * column, kIconPitchY + kIconPitchY * row, d, false});
+            cells.push_back({pitchX * column, pitchY + pitchY * row, d, false});
     }
     return cells;
 }
@@ -49,7 +52,9 @@ std::string CMonthCalendar::SmallDayText(int day, bool leading) {
     return (!leading && day < 10 ? "0" : "") + std::to_string(day);
 }
 
-std::vector<CMonthCalendar::Cell> CMonthCalendar::SmallMonthCells(const COleDateTime& date, int firstDayOfWeek) {
+std::vector<CMonthCalendar::Cell> CMonthCalendar::SmallMonthCells(const COleDateTime& date, int firstDayOfWeek,
+                                                                  int scale) {
+    const int pitchX = CPanelScale::Length(kSmallPitchX, scale), pitchY = CPanelScale::Length(kSmallPitchY, scale);
     std::vector<Cell> cells;
     const COleDateTime first = FirstOfMonth(date);
     const int month = first.GetMonth();
@@ -57,14 +62,14 @@ std::vector<CMonthCalendar::Cell> CMonthCalendar::SmallMonthCells(const COleDate
     // counted from 1, so none when the month starts on the first day of the week.
     const int leading = Column(first, firstDayOfWeek);
     int column = 0, row = 0;
-    const int rowTop = 29;
+    const int rowTop = CPanelScale::Length(29, scale);
     for (int k = leading; k >= 1; --k, ++column)
-        cells.push_back({kSmallPitchX * column, rowTop, first - COleDateTimeSpan(static_cast<double>(k)), true});
+        cells.push_back({pitchX * column, rowTop, first - COleDateTimeSpan(static_cast<double>(k)), true});
     COleDateTime d = first;
     while (row < 6) {
         const bool inMonth = d.GetMonth() == month;
         if (!inMonth && column == 0) break; // the month ended with the row
-        cells.push_back({kSmallPitchX * column, rowTop + kSmallPitchY * row, d, !inMonth});
+        cells.push_back({pitchX * column, rowTop + pitchY * row, d, !inMonth});
         d = NextDay(d);
         if (++column == 7) column = 0, ++row;
     }
@@ -79,7 +84,7 @@ void CMonthCalendar::Draw(CMemWallPaper& data, CRegionList& regions, const CLoca
     const Rect& block = g.calendar;
     CMemWallPaper surface(data.Factory(), block.Width(), block.Height(), s, L, L.colors[ColorSlot::CalendarBackground]);
     if (!surface.IsValid()) return;
-    const CMaskedBitmap background = CMaskedBitmap::LoadBitmap(CStyleSet::kCalendarBackground + L.style);
+    const CMaskedBitmap background = CMaskedBitmap::LoadBitmap(CStyleSet::kCalendarBackground + L.style, L.scale);
     // In the system's high-contrast scheme the block stays in the window colour.
     if (!L.highContrast) {
         if (!L.central && L.style == 2)
@@ -108,20 +113,21 @@ void CMonthCalendar::DrawIconMonth(CMemWallPaper& block, CRegionList& regions, c
     const PanelLayout& L = block.Layout();
     const int fdow = s.EffectiveFirstDayOfWeek();
     const bool singleClick = L.singleClick;
-    CMemDC month(block.Factory(), kIconMonthWidth, kIconMonthHeight, L.colors[ColorSlot::IconCalendarKey]);
+    const int monthWidth = L.Px(kIconMonthWidth), iconSize = L.Px(kIconSize);
+    CMemDC month(block.Factory(), monthWidth, L.Px(kIconMonthHeight), L.colors[ColorSlot::IconCalendarKey]);
     if (!month.IsValid()) return;
-    for (int i = 0; i < 7; ++i) block.Weekday((fdow + i) % 7).Draw(month, kIconPitchX * i, 0);
+    for (int i = 0; i < 7; ++i) block.Weekday((fdow + i) % 7).Draw(month, L.Px(kIconPitchX) * i, 0);
 
     ICanvas& canvas = block.Canvas();
     canvas.SetFont(L.fonts.calendar);
     canvas.SetTextColor(L.greyText);
     canvas.SetBackground(false, 0);
-    const std::vector<Cell> cells = IconMonthCells(date, fdow);
+    const std::vector<Cell> cells = IconMonthCells(date, fdow, L.scale);
     for (size_t i = 0; i < cells.size(); ++i) {
         const Cell& c = cells[i];
         block.DayNumber(c.date.GetDay()).DrawTransparent(month, c.x, c.y, kBlack);
         if (SameDay(c.date, date)) block.Today().DrawTransparent(month, c.x, c.y, kBlack);
-        regions.AddDayRegion(Rect::FromSize(c.x, c.y, kIconSize, kIconSize).Offsetted(px + regionDx, py + regionDy),
+        regions.AddDayRegion(Rect::FromSize(c.x, c.y, iconSize, iconSize).Offsetted(px + regionDx, py + regionDy),
                              singleClick, c.date.m_dt)
             .SetName(locale.LongDateText(c.date));
         const bool rowEnds = i + 1 == cells.size() || cells[i + 1].y != c.y;
@@ -130,7 +136,7 @@ void CMonthCalendar::DrawIconMonth(CMemWallPaper& block, CRegionList& regions, c
             size_t rowStart = i;
             while (rowStart > 0 && cells[rowStart - 1].y == c.y) --rowStart;
             const int week = WeekNumber(cells[rowStart].date, s.m_outlook.m_firstWeekOfYear, fdow);
-            canvas.DrawText(px + kIconMonthWidth, py + c.y + 8, std::to_string(week));
+            canvas.DrawText(px + monthWidth, py + c.y + L.Px(8), std::to_string(week));
         }
     }
     const CMaskedBitmap picture = CMaskedBitmap::FromSurface(month.Pixels());
@@ -150,18 +156,20 @@ void CMonthCalendar::DrawSmallMonth(CMemWallPaper& block, CRegionList& regions, 
     canvas.DrawText(a, b, locale.ToUpper(locale.m_monthNames[first.GetMonth() - 1]));
 
     canvas.SetFont(L.fonts.calendar);
-    canvas.DrawLine(a, b + 13, a + kRuleLength, b + 13, L.greyText);
+    const auto px = [&](int v) { return L.Px(v); };
+    canvas.DrawLine(a, b + px(13), a + px(kRuleLength), b + px(13), L.greyText);
     canvas.SetTextColor(L.colors[ColorSlot::Text]);
-    for (int j = 0; j < 7; ++j) canvas.DrawText(a + kSmallPitchX * j, b + 15, locale.ShortDayCaption((fdow + j) % 7));
-    canvas.DrawLine(a, b + 27, a + kRuleLength, b + 27, kSmallCalendarGrey);
+    for (int j = 0; j < 7; ++j)
+        canvas.DrawText(a + px(kSmallPitchX) * j, b + px(15), locale.ShortDayCaption((fdow + j) % 7));
+    canvas.DrawLine(a, b + px(27), a + px(kRuleLength), b + px(27), kSmallCalendarGrey);
 
     const TextSize cell = canvas.MeasureText(locale.ShortDayCaption(6));
-    for (const Cell& c : SmallMonthCells(first, fdow)) {
+    for (const Cell& c : SmallMonthCells(first, fdow, L.scale)) {
         const bool leading = c.otherMonth && c.date < first;
         canvas.SetTextColor(c.otherMonth ? L.greyText : L.colors[ColorSlot::Text]);
         canvas.DrawText(a + c.x, b + c.y, SmallDayText(c.date.GetDay(), leading));
         // Leading days are one row of 13 pixels high; the others as high as the caption.
-        const int height = leading ? kSmallPitchY : cell.height;
+        const int height = leading ? px(kSmallPitchY) : cell.height;
         regions.AddDayRegion(Rect::FromSize(a + c.x, b + c.y, cell.width, height).Offsetted(regionDx, regionDy),
                              singleClick, c.date.m_dt)
             .SetName(locale.LongDateText(c.date));

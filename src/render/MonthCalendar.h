@@ -22,7 +22,7 @@ public:
         bool otherMonth = false;
     };
 
-    // Icon calendar geometry.
+    // Icon calendar geometry at 100 % (the layout's scale multiplies it).
     static constexpr int kIconMonthWidth = 266, kIconMonthHeight = 288;
     static constexpr int kIconSize = 32, kIconPitchX = 38, kIconPitchY = 36;
     // Small calendar geometry.
@@ -36,12 +36,13 @@ public:
     // (0 Monday ... 6 Sunday).
     static int Column(const COleDateTime& date, int firstDayOfWeek);
     // The cells of the icon calendar for the month of date: at most six rows of the
-    // month's own days, the first row starting at the 1st's column.
-    static std::vector<Cell> IconMonthCells(const COleDateTime& date, int firstDayOfWeek);
+    // month's own days, the first row starting at the 1st's column; placed for a
+    // drawing at scale per cent.
+    static std::vector<Cell> IconMonthCells(const COleDateTime& date, int firstDayOfWeek, int scale = 100);
     // The cells of the small calendar for the month of date: the days of the previous
     // month before the 1st, the month's days, and the next month's days completing the
-    // last row; at most six rows.
-    static std::vector<Cell> SmallMonthCells(const COleDateTime& date, int firstDayOfWeek);
+    // last row; at most six rows; placed for a drawing at scale per cent.
+    static std::vector<Cell> SmallMonthCells(const COleDateTime& date, int firstDayOfWeek, int scale = 100);
     // A day number as the small calendar writes it: "07" for the month's own 7th,
     // "7" for a leading day of the previous month.
     static std::string SmallDayText(int day, bool leading);

@@ -7,10 +7,30 @@
 
 namespace {
 constexpr int kHeaderHeight = 32;
+
+// The style's central geometry at scale: the panel, its blocks and their insets.
+StyleGeometry Scaled(StyleGeometry g, int scale) {
+    if (scale == 100) return g;
+    auto px = [&](int v) { return CPanelScale::Length(v, scale); };
+    g.panelWidth = px(g.panelWidth);
+    g.panelHeight = px(g.panelHeight);
+    for (PanelPoint* p : {&g.header, &g.currentMonth, &g.nextMonth, &g.previousMonth}) *p = {px(p->x), px(p->y)};
+    // Edges scaled, not sizes: blocks that meet at 100 % still meet, and none passes the panel.
+    for (Rect* r : {&g.appointments, &g.tasks, &g.folders, &g.calendar})
+        *r = Rect{px(r->left), px(r->top), px(r->right), px(r->bottom)};
+    for (int* insets : {g.appointmentInsets, g.taskInsets, g.folderInsets})
+        insets[0] = px(insets[0]), insets[1] = px(insets[1]);
+    return g;
+}
+
 } // namespace
 
-void PanelLayout::TakeStyle(int index) {
+void PanelLayout::TakeStyle(int index, int percent) {
     style = (index >= 0 && index <= 2) ? index : 0;
+    scale = std::clamp(percent, CPanelScale::kMin, CPanelScale::kMax);
+    for (FontSpec* f : {&fonts.listText, &fonts.small, &fonts.item, &fonts.heading, &fonts.heading2, &fonts.task,
+                        &fonts.taskDone, &fonts.calendar, &fonts.calendarBold, &fonts.date, &fonts.folderUnread})
+        f->height = Px(f->height);
     const CStyleSet& set = CStyleSet::For(style);
     colors = set.colors;
     headerBitmap = set.headerBitmap;
@@ -37,14 +57,14 @@ PanelLayout PanelLayout::ForDesktop(const CSettings& s, int screenWidth, int scr
 }
 
 PanelLayout PanelLayout::ForDesktop(const CSettings& s, int screenWidth, int screenHeight, const Rect& monitor,
-                                    const Rect& workArea, int folderCount) {
+                                    const Rect& workArea, int folderCount, int scale) {
     PanelLayout layout;
-    layout.TakeStyle(s.m_style);
+    layout.TakeStyle(s.m_style, scale);
     layout.screenWidth = screenWidth;
     layout.screenHeight = screenHeight;
     layout.monitor = monitor;
     layout.workArea = workArea;
-    layout.sideBarWidth = std::min(s.m_sideBarWidth, CSettings::kMaxSideBarWidth);
+    layout.sideBarWidth = layout.Px(std::min(s.m_sideBarWidth, CSettings::kMaxSideBarWidth));
     layout.central = s.m_centralView;
     layout.singleClick = s.m_desktopMouseMode != 0;
     layout.interactive = s.m_useInteractiveDesktop;
@@ -52,27 +72,37 @@ PanelLayout PanelLayout::ForDesktop(const CSettings& s, int screenWidth, int scr
     if (layout.central) {
         // Green has no folder block of its own in the central view: its folder
         // rectangle stays empty, so nothing of it is drawn or clickable.
-        layout.geometry = set.central;
+        layout.geometry = Scaled(set.central, layout.scale);
         return layout;
     }
     // Side-bar view: the panel is the virtual screen; the column along its right edge
-    // is divided between the blocks.
+    // is divided between the blocks. The calendar stays where the user put it.
     StyleGeometry& g = layout.geometry;
+    const auto px = [&](int v) { return layout.Px(v); };
     g.calendar = Rect::FromSize(monitor.left + s.m_sideBarCalPosX, monitor.top + s.m_sideBarCalPosY,
-                                set.sideBarCalendar.Width(), set.sideBarCalendar.Height());
-    g.currentMonth = {165, 10};
-    g.nextMonth = {10, 135};
-    g.previousMonth = {10, 12};
-    for (int* insets : {g.appointmentInsets, g.taskInsets, g.folderInsets}) insets[0] = insets[1] = 2;
+                                px(set.sideBarCalendar.Width()), px(set.sideBarCalendar.Height()));
+    if (layout.scale != 100) {
+        // The place was chosen for the calendar at 100 %: larger, it is moved back (up
+        // and left, never past the area's top-left corner) where it would run past the
+        // monitor's work area.
+        const Rect area = workArea.IsEmpty() ? monitor : workArea;
+        const int dx = std::min(std::max(0, g.calendar.right - area.right), std::max(0, g.calendar.left - area.left));
+        const int dy = std::min(std::max(0, g.calendar.bottom - area.bottom), std::max(0, g.calendar.top - area.top));
+        g.calendar.Offset(-dx, -dy);
+    }
+    g.currentMonth = {px(165), px(10)};
+    g.nextMonth = {px(10), px(135)};
+    g.previousMonth = {px(10), px(12)};
+    for (int* insets : {g.appointmentInsets, g.taskInsets, g.folderInsets}) insets[0] = insets[1] = px(2);
     layout.LayoutSideBar(s, folderCount, layout.ListLineHeight());
     return layout;
 }
 
-PanelLayout PanelLayout::ForPopup(const CSettings& s) {
+PanelLayout PanelLayout::ForPopup(const CSettings& s, int scale) {
     PanelLayout layout;
-    layout.TakeStyle(s.m_style);
-    layout.geometry = CStyleSet::For(layout.style).central;
-    layout.sideBarWidth = std::min(s.m_sideBarWidth, CSettings::kMaxSideBarWidth);
+    layout.TakeStyle(s.m_style, scale);
+    layout.geometry = Scaled(CStyleSet::For(layout.style).central, layout.scale);
+    layout.sideBarWidth = layout.Px(std::min(s.m_sideBarWidth, CSettings::kMaxSideBarWidth));
     layout.central = true;
     layout.singleClick = true; // one click opens there
     layout.interactive = true;
@@ -101,11 +131,11 @@ void PanelLayout::LayoutSideBar(const CSettings& s, int folderCount, int lineHei
 
     // 64-bit sums: hand-edited margins near the integer limits must not wrap.
     const long long space = static_cast<long long>(area.Height()) -
-                            (static_cast<long long>(s.m_footerBlank) + s.m_headerBlank + kHeaderHeight);
+                            (static_cast<long long>(s.m_footerBlank) + s.m_headerBlank + Px(kHeaderHeight));
     long long c = std::max(0LL, space);
     long long folders = 0;
     if (s.m_showMessages) {
-        folders = static_cast<long long>(std::max(0, folderCount)) * (lineHeight + 10) + 20;
+        folders = static_cast<long long>(std::max(0, folderCount)) * (lineHeight + Px(10)) + Px(20);
         if (!s.m_showAppointments && !s.m_showTasks) folders = c;
         folders = std::min(folders, c);
     }
@@ -114,7 +144,7 @@ void PanelLayout::LayoutSideBar(const CSettings& s, int folderCount, int lineHei
     if (s.m_showAppointments) appointments = s.m_showTasks ? static_cast<long long>(s.m_appointmentsTask) * c / 100 : c;
     const long long tasks = s.m_showTasks ? c - appointments : 0;
 
-    const int top = headerY + kHeaderHeight;
+    const int top = headerY + Px(kHeaderHeight);
     g.appointments = Rect::FromSize(x, top, width, static_cast<int>(appointments));
     g.tasks = Rect::FromSize(x, top + static_cast<int>(appointments), width, static_cast<int>(tasks));
     g.folders = Rect::FromSize(x, top + static_cast<int>(appointments + tasks), width, static_cast<int>(folders));

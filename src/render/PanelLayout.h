@@ -6,6 +6,7 @@
 #include <array>
 #include <string>
 
+#include "../util/PanelScale.h"
 #include "StyleSet.h"
 
 class CSettings;
@@ -41,6 +42,14 @@ struct PanelLayout {
     Rect workArea;
     int sideBarWidth = 0; // the column's width as drawn: "SideBar Width", at most the largest
 
+    // --- the size it is drawn at ---
+    // Per cent of the 100 % drawing (CPanelScale): the fonts, the geometry above (but
+    // the positions the user chose and the blanks, which are the screen's pixels), the
+    // painters' own offsets and line heights, and the pictures.
+    int scale = 100;
+    // A length of the 100 % drawing at this layout's scale.
+    int Px(int length) const { return CPanelScale::Length(length, scale); }
+
     // --- the view ---
     bool central = false;     // the central panel, else the side bar
     bool singleClick = false; // one click opens an item (the tooltips say so)
@@ -54,12 +63,13 @@ struct PanelLayout {
     // height measured through the canvas port).
     static PanelLayout ForDesktop(const CSettings& settings, int screenWidth, int screenHeight, int folderCount);
     // The same with the panel on one monitor of the virtual screen (its rectangle and
-    // work area in the picture's coordinates).
+    // work area in the picture's coordinates), drawn at scale per cent.
     static PanelLayout ForDesktop(const CSettings& settings, int screenWidth, int screenHeight, const Rect& monitor,
-                                  const Rect& workArea, int folderCount);
+                                  const Rect& workArea, int folderCount, int scale = 100);
     // The pop-up's panel: the central view whatever the desktop shows, its tooltips
-    // worded for a single click, and the contacts button when contacts are on.
-    static PanelLayout ForPopup(const CSettings& settings);
+    // worded for a single click, and the contacts button when contacts are on; drawn
+    // at the scale of the monitor it opens on.
+    static PanelLayout ForPopup(const CSettings& settings, int scale = 100);
 
     // Divides the side-bar column (the work area's height, at its right edge) between
     // the appointments, the tasks and folderCount mail folders; lineHeight is the
@@ -70,5 +80,5 @@ struct PanelLayout {
     int ListLineHeight() const;
 
 private:
-    void TakeStyle(int style);
+    void TakeStyle(int style, int scale);
 };

@@ -29,12 +29,13 @@ void CTaskList::Draw(CMemWallPaper& data, CRegionList& regions, const CLocaleVal
     const bool central = L.central;
     const bool singleClick = L.singleClick;
     const int dx = block.left + data.OriginX(), dy = block.top + data.OriginY();
+    const auto px = [&](int v) { return L.Px(v); };
 
-    int y = 15;
+    int y = px(15);
     if (!central) {
-        CMaskedBitmap::LoadBitmap(CStyleSet::kTaskStrip + L.style).Draw(surface, 0, 2);
-        regions.AddHeaderRegion(Rect{0, 2, block.Width(), 28}.Offsetted(dx, dy), singleClick, 1);
-        y = 31;
+        CMaskedBitmap::LoadBitmap(CStyleSet::kTaskStrip + L.style, L.scale).Draw(surface, 0, px(2));
+        regions.AddHeaderRegion(Rect{0, px(2), block.Width(), px(28)}.Offsetted(dx, dy), singleClick, 1);
+        y = px(31);
     }
     const int t = canvas.MeasureText("all-day event").height;
     // In the central Blue and Green views the calendar lies over the lower part; and
@@ -44,15 +45,15 @@ void CTaskList::Draw(CMemWallPaper& data, CRegionList& regions, const CLocaleVal
     // Tasks that would start under the calendar (or below the block or the panel) are not drawn.
     const int drawEnd = std::min(limit, block.Height());
     const int left = g.taskInsets[0];
-    const int textX = left + kTextOffset;
-    const int textWidth = block.Width() - textX - 5;
+    const int textX = left + px(kTextOffset);
+    const int textWidth = block.Width() - textX - px(5);
 
     // Only whole lines: the calendar over the block must not cut a line of text in half.
     for (int i = 0; i < tasks.GetCount() && y + t <= drawEnd; ++i) {
         const CTask& task = tasks.GetAt(i);
         const int top = y;
         auto state = [&](CMemWallPaper::TaskBitmap which, int offset) {
-            surface.TaskState(which).DrawTransparent(surface, left + offset, y, L.keyColor);
+            surface.TaskState(which).DrawTransparent(surface, left + px(offset), y, L.keyColor);
         };
         if (task.IsComplete())
             state(CMemWallPaper::Complete, 0);
@@ -79,7 +80,7 @@ void CTaskList::Draw(CMemWallPaper& data, CRegionList& regions, const CLocaleVal
             const int dueWidth = canvas.MeasureText(due).width;
             canvas.SetTextColor(L.colors[ColorSlot::DueDate]);
             if (DueDateFitsOnLine(block.Width(), textX, lastWidth, dueWidth)) {
-                canvas.DrawText(textX + lastWidth + 1, bottom - t, due);
+                canvas.DrawText(textX + lastWidth + px(1), bottom - t, due);
             } else if (bottom + t <= drawEnd) {
                 canvas.DrawText(textX, bottom, due);
                 bottom += t;
@@ -91,9 +92,10 @@ void CTaskList::Draw(CMemWallPaper& data, CRegionList& regions, const CLocaleVal
                                   task.GetEntryID())
                 .SetName(task.GetSubject() +
                          (task.HasDueDate() ? ", due " + locale.LongDateText(task.GetDueDate()) : std::string()));
-        if (bottom + 5 < drawEnd)
-            canvas.DrawLine(left, bottom + 5, block.Width() - g.taskInsets[1], bottom + 5, L.colors[ColorSlot::HeadingLine]);
-        y = bottom + 10;
+        if (bottom + px(5) < drawEnd)
+            canvas.DrawLine(left, bottom + px(5), block.Width() - g.taskInsets[1], bottom + px(5),
+                            L.colors[ColorSlot::HeadingLine]);
+        y = bottom + px(10);
     }
     data.DrawSurface(block.left, block.top, surface);
 }

@@ -27,6 +27,7 @@ void CAppearancePage::Init(const CSettings& s, int screenWidth, int screenHeight
     m_appointmentsTask = s.m_appointmentsTask;
     m_transparency = s.m_transparency;
     m_fdow = s.m_fdow;
+    m_panelScale = s.m_panelScale;
     m_showWeekNumbers = s.m_showWeekNumbers;
     m_timeStyle = s.m_timeStyle;
     m_style = s.m_style;
@@ -176,6 +177,7 @@ void CAppearancePage::FactorySettings() {
     const int w = m_screenWidth, h = m_screenHeight;
     m_fdow = 0;
     m_style = 0;
+    m_panelScale = 0;
     m_showWeekNumbers = true;
     m_transparency = 30;
     m_centralView = false;

@@ -144,6 +144,9 @@ public:
     bool m_showWeekNumbers = true;
     int m_timeStyle = 0; // 0 Outlook's, 1 24 hours, 2 12 hours
     int m_style = 0;     // 0 Blue, 1 Green, 2 Brown
+    // "Panel Scale": 0 the monitor's, else 100 to 300 per cent. It has no control of its
+    // own on the page; `orvanta settings` and the registry set it.
+    int m_panelScale = 0;
 
 private:
     void LimitRightMargin(int width);

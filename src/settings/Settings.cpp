@@ -4,6 +4,7 @@
 
 #include "../platform/Platform.h"
 #include "../system/FileSystem.h"
+#include "../util/PanelScale.h"
 #include "../util/Parser.h"
 #include "../system/Registry.h"
 #include "../util/Strings.h"
@@ -82,6 +83,7 @@ const std::vector<CSettings::PersistedValue>& CSettings::SaveOrder() {
         {"SideBarCalPosX", E::NumberText, &CSettings::m_sideBarCalPosX},
         {"SideBarCalPosY", E::NumberText, &CSettings::m_sideBarCalPosY},
         {"Panel Monitor", E::Number, &CSettings::m_panelMonitor},
+        {"Panel Scale", E::Number, &CSettings::m_panelScale},
         {"Refresh", E::Number, &CSettings::m_refresh},
         {"ShowStartup", E::Flag, &CSettings::m_showStartup},
         {"Private Items", E::Number, &CSettings::m_privateItems},
@@ -105,8 +107,13 @@ void CSettings::Open() {
     const ScreenMetrics metrics = Port<ISystemPort>().GetScreenMetrics();
     const Rect screen = Rect::FromSize(0, 0, metrics.primaryWidth, metrics.primaryHeight);
     m_sideBarWidth = ESystemInfo::DisplayHorizontalResolution() * 20 / 100;
-    m_sideBarCalPosX = (screen.Width() - 450) / 2;
-    m_sideBarCalPosY = screen.Height() - 384;
+    // The calendar (450 x 384 with its room below, at 100 %) at the primary monitor's scale.
+    int primaryDpi = 0;
+    for (const MonitorInfo& m : Port<ISystemPort>().GetMonitors())
+        if (m.primary) primaryDpi = m.dpi;
+    const int scale = CPanelScale::ForDpi(primaryDpi);
+    m_sideBarCalPosX = (screen.Width() - CPanelScale::Length(450, scale)) / 2;
+    m_sideBarCalPosY = screen.Height() - CPanelScale::Length(384, scale);
     m_hideOnDesktopLock = ESystemInfo::IsNtFamily();
 
     std::string appData = EFileSystem::SpecialFolderPath(SpecialFolder::AppData);
@@ -142,6 +149,12 @@ bool CSettings::OpenKey(CRegistry& reg, RegAccess access) {
     return opened;
 }
 
+int32_t CSettings::ClampPanelScale(int32_t value) {
+    // 0 or less follows the monitor; a hand-edited value outside 100..300 % is taken as
+    // the nearest scale there is.
+    return value <= 0 ? 0 : std::clamp(value, kMinPanelScale, kMaxPanelScale);
+}
+
 void CSettings::ApplyStyle(int style) { m_style = (style >= 0 && style <= 2) ? style : 0; }
 
 void CSettings::Load() {
@@ -172,6 +185,7 @@ void CSettings::Load() {
     ReadNumberTextIfSet(reg, "SideBarCalPosY", m_sideBarCalPosY);
     m_appointmentsTask = std::clamp(m_appointmentsTask, 0, 100);
     m_panelMonitor = std::max(0, ReadNumber(reg, "Panel Monitor", 0));
+    m_panelScale = ClampPanelScale(ReadNumber(reg, "Panel Scale", 0));
 
     ApplyStyle(ReadNumber(reg, "Orvanta style", 0));
 

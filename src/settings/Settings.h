@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "../platform/RegistryPort.h"
+#include "../util/PanelScale.h"
 #include "OutlookOptions.h"
 
 class CRegistry;
@@ -87,6 +88,9 @@ public:
     // "Panel Monitor": the monitor the panel is drawn on; 0 the primary, 1 to n a
     // monitor by its position from the left (one that is gone: the primary).
     int32_t m_panelMonitor = 0;
+    // "Panel Scale": the size the panel is drawn at, in per cent; 0 follows the panel
+    // monitor's DPI (96 is 100 %), 100 to 300 fixes it.
+    int32_t m_panelScale = 0;
     int32_t m_refresh = 20;
     bool m_showStartup = false;
     int32_t m_privateItems = 0;     // "Private Items": 0 shown, 1 subject masked, 2 left out
@@ -105,6 +109,10 @@ public:
     static constexpr int kDefaultRefresh = 20;
     static constexpr int kMinRefresh = 5;
     static constexpr int kMaxRefresh = 3600;
+    static constexpr int kMinPanelScale = CPanelScale::kMin;
+    static constexpr int kMaxPanelScale = CPanelScale::kMax;
+    // "Panel Scale" as read: 0 for 0 or less, else pulled into 100..300.
+    static int32_t ClampPanelScale(int32_t value);
 
 private:
     bool OpenKey(CRegistry& reg, RegAccess access);

@@ -20,6 +20,7 @@ enum class Kind {
     Choice, // a radio group: min..max, each named in choices
     Number, // an edit field with an accepted range
     Blank,  // header, footer, right margin: an edit kept in bounds while typed
+    Scale,  // 0 (follow the monitor) or min..max per cent
 };
 
 struct Field {
@@ -72,6 +73,8 @@ const std::vector<Field>& Fields() {
         {"ShowWeekNumbers", Kind::Flag, &A::m_showWeekNumbers},
         {"Time Style", Kind::Choice, &A::m_timeStyle, 0, 2, "0 Outlook's, 1 24 hours, 2 12 hours (am/pm)"},
         {"Orvanta style", Kind::Choice, &A::m_style, 0, 2, "0 Blue, 1 Green, 2 Brown"},
+        {"Panel Scale", Kind::Scale, &A::m_panelScale, CSettings::kMinPanelScale, CSettings::kMaxPanelScale,
+         "0 the monitor's scale, or 100 to 300 per cent"},
     };
     return fields;
 }
@@ -181,6 +184,7 @@ std::vector<ApplyStep> CSettingsSheetModel::Apply(CSettings& s, IRegistryPort* p
     s.m_showContacts = g.m_showContacts;
     s.m_showSplash = g.m_showSplash;
     s.m_showWeekNumbers = a.m_showWeekNumbers;
+    s.m_panelScale = a.m_panelScale;
     s.m_privateItems = g.m_privateItems;
     s.m_presenting = g.m_presenting;
     // The style's colours and the view's geometry follow the values just taken.
@@ -224,7 +228,8 @@ std::string CSettingsSheetModel::RangeText(const std::string& name) const {
     std::string text;
     switch (f->kind) {
     case Kind::Flag: text = "TRUE or FALSE"; break;
-    case Kind::Choice: text = f->choices ? f->choices : std::to_string(f->min) + " to " + std::to_string(f->max); break;
+    case Kind::Choice:
+    case Kind::Scale: text = f->choices ? f->choices : std::to_string(f->min) + " to " + std::to_string(f->max); break;
     case Kind::Number: text = std::to_string(f->min) + " to " + std::to_string(f->max); break;
     case Kind::Blank:
         text = "0 to " + std::to_string(BlankMax(m_appearance, *f)) + " (" + kBroughtDown + ")";
@@ -267,6 +272,15 @@ CSettingsSheetModel::SetResult CSettingsSheetModel::SetByName(const std::string&
     }
     case Kind::Choice:
         if (!CRangeCheck::ParseInRange(text, f->min, f->max, value, message)) return SetResult::Refused;
+        Set(*this, *f, value);
+        break;
+    case Kind::Scale:
+        if (!CRangeCheck::ParseInteger(text, value, message)) return SetResult::Refused;
+        if (value != 0 && (value < f->min || value > f->max)) {
+            message = "Please enter 0 (the monitor's scale) or an integer between " + std::to_string(f->min) + " and " +
+                      std::to_string(f->max) + ".";
+            return SetResult::Refused;
+        }
         Set(*this, *f, value);
         break;
     case Kind::Number: {

@@ -161,15 +161,22 @@ const BitmapSize kBitmaps[] = {
     {236, 25, 32, 24}, {237, 25, 32, 24}, {238, 25, 32, 24},
 };
 
+// Every bitmap also comes drawn at 150 and 200 % (x150/, x200/), its size the 100 %
+// one's times the scale, rounded.
 TEST(Artwork, EveryBitmapHasTheSizeAndDepthItIsDrawnAt) {
-    for (const BitmapSize& s : kBitmaps) {
-        SCOPED_TRACE("bitmap " + std::to_string(s.id));
-        Bmp bmp = ReadBmp(BmpPath(s.id));
-        ASSERT_EQ(bmp.error, "");
-        EXPECT_EQ(bmp.width, s.width);
-        EXPECT_EQ(bmp.height, s.height);
-        EXPECT_EQ(bmp.bits, s.bits);
-    }
+    const struct {
+        const char* folder;
+        int percent;
+    } scales[] = {{"", 100}, {"x150/", 150}, {"x200/", 200}};
+    for (const auto& scale : scales)
+        for (const BitmapSize& s : kBitmaps) {
+            SCOPED_TRACE("bitmap " + std::to_string(s.id) + " at " + std::to_string(scale.percent));
+            Bmp bmp = ReadBmp(kArt + "/" + scale.folder + "bmp/" + std::to_string(s.id) + ".bmp");
+            ASSERT_EQ(bmp.error, "");
+            EXPECT_EQ(bmp.width, (s.width * scale.percent + 50) / 100);
+            EXPECT_EQ(bmp.height, (s.height * scale.percent + 50) / 100);
+            EXPECT_EQ(bmp.bits, s.bits);
+        }
 }
 
 TEST(Artwork, SplashCarriesItsOwnColourTableAndRoomForTheVersion) {
@@ -188,8 +195,8 @@ TEST(Artwork, IconsOfTheProgramHoldTheirSizes) {
     struct IconCase {
         int id;
         std::vector<int> sizes;
-    } icons[] = {{IDR_MAINFRAME, {16, 32, 48}}, {IDI_TRAY_START, {16, 32}},
-                 {IDI_TODAY, {32}}, {IDI_TODAY + 1, {32}}, {IDI_TODAY + 2, {32}}};
+    } icons[] = {{IDR_MAINFRAME, {16, 32, 48, 24, 64}}, {IDI_TRAY_START, {16, 32, 24, 48, 64}},
+                 {IDI_TODAY, {32, 48, 64}}, {IDI_TODAY + 1, {32, 48, 64}}, {IDI_TODAY + 2, {32, 48, 64}}};
     for (const IconCase& s : icons) {
         SCOPED_TRACE("icon " + std::to_string(s.id));
         Icon ico = ReadIco(IcoPath(s.id));
@@ -232,7 +239,9 @@ TEST(Artwork, IconLibrariesListTheirIconsInIndexOrder) {
             ASSERT_EQ(ico.error, "") << i;
             std::vector<int> sizes;
             for (const IconImage& img : ico.images) sizes.push_back(img.size);
-            const std::vector<int> expected = lib.name == "bw" ? std::vector<int>{16, 32} : std::vector<int>{32};
+            // The sizes drawn at 100 % first, then those of 150 and 200 %.
+            const std::vector<int> expected =
+                lib.name == "bw" ? std::vector<int>{16, 32, 24, 48, 64} : std::vector<int>{32, 48, 64};
             EXPECT_EQ(sizes, expected) << i;
         }
     }
@@ -414,7 +423,7 @@ TEST(Artwork, DateIconsShowEachDayAtBothSizes) {
         for (int i = 0; i < 31; ++i) {
             Icon ico = ReadIco(LibraryIcon("bw", i));
             ASSERT_EQ(ico.error, "");
-            ASSERT_EQ(ico.images.size(), 2u);
+            ASSERT_EQ(ico.images.size(), 5u);
             const IconImage& img = ico.images[size];
             for (size_t j = 0; j < seen.size(); ++j) EXPECT_TRUE(seen[j] != img.colour) << i << " equals " << j;
             seen.push_back(img.colour);
@@ -425,7 +434,8 @@ TEST(Artwork, DateIconsShowEachDayAtBothSizes) {
     }
 }
 
-// The Linux program reads icons as BMP copies: the 32-pixel image drawn onto black.
+// The Linux program reads icons as BMP copies: the 32-pixel image drawn onto black, and
+// below x150/ and x200/ the 48- and 64-pixel images.
 TEST(Artwork, EveryIconHasACopyDrawnOntoBlack) {
     std::vector<std::string> icons;
     for (int id : {IDR_MAINFRAME, IDI_TRAY_START, IDI_TODAY, IDI_TODAY + 1, IDI_TODAY + 2})
@@ -433,27 +443,29 @@ TEST(Artwork, EveryIconHasACopyDrawnOntoBlack) {
     for (const char* lib : kLooks)
         for (int i = 0; i < 38; ++i) icons.push_back(kArt + "/" + lib + "/" + Two(i));
     for (int i = 0; i < 31; ++i) icons.push_back(kArt + "/bw/" + Two(i));
-    for (const std::string& stem : icons) {
-        SCOPED_TRACE(stem);
-        Icon ico = ReadIco(stem + ".ico");
-        Bmp copy = ReadBmp(stem + ".bmp");
-        ASSERT_EQ(ico.error, "");
-        ASSERT_EQ(copy.error, "");
-        ASSERT_EQ(copy.width, 32);
-        ASSERT_EQ(copy.height, 32);
-        const IconImage* img = nullptr;
-        for (const IconImage& i : ico.images) img = i.size == 32 ? &i : img;
-        ASSERT_NE(img, nullptr);
-        for (int y = 0; y < 32; ++y)
-            for (int x = 0; x < 32; ++x) {
-                const Rgb c = img->At(x, y);
-                const int a = img->alpha[size_t(y) * 32 + x];
-                const Rgb want{(c.r * a + 127) / 255, (c.g * a + 127) / 255, (c.b * a + 127) / 255};
-                const Rgb got = copy.At(x, y);
-                ASSERT_LE(std::abs(got.r - want.r) + std::abs(got.g - want.g) + std::abs(got.b - want.b), 3)
-                    << x << "," << y << ": " << got << " for " << c << " at alpha " << a;
-            }
-    }
+    for (const std::string& stem : icons)
+        for (int size : {32, 48, 64}) {
+            SCOPED_TRACE(stem + " at " + std::to_string(size));
+            Icon ico = ReadIco(stem + ".ico");
+            const std::string folder = size == 32 ? "" : size == 48 ? "x150/" : "x200/";
+            Bmp copy = ReadBmp(kArt + "/" + folder + stem.substr(kArt.size() + 1) + ".bmp");
+            ASSERT_EQ(ico.error, "");
+            ASSERT_EQ(copy.error, "");
+            ASSERT_EQ(copy.width, size);
+            ASSERT_EQ(copy.height, size);
+            const IconImage* img = nullptr;
+            for (const IconImage& i : ico.images) img = i.size == size ? &i : img;
+            ASSERT_NE(img, nullptr);
+            for (int y = 0; y < size; ++y)
+                for (int x = 0; x < size; ++x) {
+                    const Rgb c = img->At(x, y);
+                    const int a = img->alpha[size_t(y) * size + x];
+                    const Rgb want{(c.r * a + 127) / 255, (c.g * a + 127) / 255, (c.b * a + 127) / 255};
+                    const Rgb got = copy.At(x, y);
+                    ASSERT_LE(std::abs(got.r - want.r) + std::abs(got.g - want.g) + std::abs(got.b - want.b), 3)
+                        << x << "," << y << ": " << got << " for " << c << " at alpha " << a;
+                }
+        }
 }
 
 TEST(Artwork, ContactSheetIsAPng) {

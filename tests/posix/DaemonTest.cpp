@@ -243,6 +243,53 @@ TEST_F(Daemon, DrawsOverTheUsersPictureAnswersCommandsAndRestoresOnExit) {
     }
 }
 
+// The root window's X resources (RESOURCE_MANAGER), as xrdb and the desktops set
+// them; empty: none.
+void SetXResources(const std::string& display, const std::string& resources) {
+    xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
+    ASSERT_FALSE(xcb_connection_has_error(c));
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    if (resources.empty())
+        xcb_delete_property(c, root, XCB_ATOM_RESOURCE_MANAGER);
+    else
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, root, XCB_ATOM_RESOURCE_MANAGER, XCB_ATOM_STRING, 8,
+                            static_cast<uint32_t>(resources.size()), resources.data());
+    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)); // the server has done it
+    xcb_disconnect(c);
+}
+
+// The panel is drawn at the desktop's scale: Xft.dpi among the root's X resources
+// (192 is 200 %), else the monitor's physical size (Xvfb's is 96 DPI or so): the side
+// bar's Outlook button, 120 x 32 at 100 %, grows with it.
+TEST_F(Daemon, ThePanelIsDrawnAtTheDesktopsScale) {
+    env.erase("ORVANTA_SCREEN"); // the display's own monitors and resources
+    const struct {
+        const char* resources;
+        int width, height;
+    } cases[] = {{"", 120, 32},
+                 {"Xcursor.size:\t24\nXft.dpi:\t192\nXft.antialias:\t1\n", 240, 64},
+                 {"Xft.dpi: 144\n", 180, 48},
+                 {"Xft.dpi:\t120.5\n", 150, 40},
+                 {"Xft.dpi:\t96\n", 120, 32}};
+    for (const auto& c : cases) {
+        SetXResources(display.Name(), c.resources);
+        ASSERT_EQ(Orvanta(env, {"regions"}, Err(1)), 0) << ReadFile(Err(1));
+        std::istringstream lines(ReadFile(Err(1) + ".out"));
+        int found = 0;
+        for (std::string line; std::getline(lines, line);) {
+            if (line.find("open Outlook\"") == std::string::npos) continue;
+            int l = 0, t = 0, r = 0, b = 0;
+            ASSERT_EQ(std::sscanf(line.c_str(), "%*s %d,%d-%d,%d", &l, &t, &r, &b), 4) << line;
+            EXPECT_EQ(r - l, c.width) << c.resources << line;
+            EXPECT_EQ(b - t, c.height) << c.resources << line;
+            EXPECT_LE(r, kW) << line;
+            ++found;
+        }
+        EXPECT_EQ(found, 1) << c.resources;
+    }
+    SetXResources(display.Name(), "");
+}
+
 // Two RandR monitors side by side on the X server (xrandr --setmonitor), the left one
 // primary: every region lies on it, the side bar runs down its right edge; when the
 // right one becomes the primary, the running program moves the side bar there within

@@ -39,7 +39,10 @@ TEST_F(SettingsCommand, ListsEverySettingWithValueAndRange) {
     EXPECT_NE(out.find("\"Private Items\"           0      0 shown as they are, 1 subject hidden, 2 left out\n"),
               std::string::npos)
         << out;
-    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 34);
+    EXPECT_NE(out.find("\"Panel Scale\"             0      0 the monitor's scale, or 100 to 300 per cent\n"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 35);
 }
 
 TEST_F(SettingsCommand, RefusedValueChangesNothing) {

@@ -20,11 +20,14 @@
 #include "render/MemWallPaper.h"
 #include "render/MonthCalendar.h"
 #include "render/RegionList.h"
+#include "render/SurfaceOps.h"
+#include "render/MaskedBitmap.h"
 #include "render/TaskList.h"
 #include "render/ImageLayer.h"
 #include "system/MonitorSet.h"
 #include "settings/Settings.h"
 #include "util/LocaleValues.h"
+#include "util/PanelScale.h"
 #include "util/Utf8.h"
 
 namespace {
@@ -804,6 +807,132 @@ TEST_F(PanelDrawing, ThePanelLiesOnTheChosenMonitorsWorkArea) {
             EXPECT_EQ(h, v.Height()) << what;
         }
     }
+}
+
+// ---------------------------------------------------------------- scale
+// The panel at its monitor's scale, or at the one "Panel Scale" fixes: the fonts, the
+// central panel and the side-bar column, the header buttons and the days of the month
+// grid grow by the scale (the regions are where the drawing is), the pictures come at
+// that size, and a monitor at 96 DPI gives exactly the panel of 100 %.
+TEST_F(PanelDrawing, ThePanelIsDrawnAtItsMonitorsScale) {
+    Load(Store(""));
+    TempFolder dir;
+    doc->Composer().SetOutputPath(dir.File("orvanta.bmp"));
+    const Rect screen{0, 0, 3840, 2160};
+    env.system.screen = ScreenMetrics{1, 0, 0, 3840, 2160, 3840, 2160, 3840};
+    const struct Case {
+        int dpi;        // the monitor's
+        int panelScale; // the setting
+        int scale;      // drawn at
+    } cases[] = {
+        {0, 0, 100},     {96, 0, 100},    {120, 0, 125}, {144, 0, 150},  {192, 0, 200},  {240, 0, 250},
+        {110, 0, 125},   {100, 0, 100},   {480, 0, 300}, {192, 150, 150}, {96, 300, 300}, {192, 100, 100},
+        {144, 50, 150},  // a setting outside 100..300 follows the monitor
+    };
+    // The regions of the 100 % panel, relative to its origin, to compare the others with.
+    std::vector<std::pair<std::string, Rect>> atHundred[2];
+    for (const Case& c : cases) {
+        env.system.monitors = {MonitorInfo{screen, screen, true, c.dpi}};
+        settings.m_panelScale = c.panelScale;
+        for (const bool central : {true, false}) {
+            const std::string what = "dpi " + std::to_string(c.dpi) + ", setting " + std::to_string(c.panelScale) +
+                                     (central ? ", central" : ", side bar");
+            settings.m_centralView = central;
+            settings.m_sideBarWidth = 300;
+            settings.ApplyStyle(0);
+            ASSERT_TRUE(doc->Compose()) << what;
+            const CComposer& composer = doc->Composer();
+            const PanelLayout& L = composer.Layout();
+            ASSERT_EQ(L.scale, c.scale) << what;
+            const auto px = [&](int v) { return (v * c.scale + 50) / 100; };
+            // Fonts.
+            EXPECT_EQ(L.fonts.listText.height, px(11)) << what;
+            EXPECT_EQ(L.fonts.heading.height, px(12)) << what;
+            EXPECT_EQ(L.fonts.date.height, px(16)) << what;
+            EXPECT_EQ(L.fonts.calendar.face, "Verdana") << what;
+            // Geometry.
+            if (central) {
+                EXPECT_EQ(L.geometry.panelWidth, px(700)) << what;
+                EXPECT_EQ(L.geometry.panelHeight, px(526)) << what;
+                EXPECT_EQ(L.geometry.calendar, (Rect{px(248), px(260), px(698), px(524)})) << what;
+                EXPECT_EQ(composer.OriginX(), (3840 - px(700)) / 2) << what;
+            } else {
+                EXPECT_EQ(L.sideBarWidth, px(300)) << what;
+                EXPECT_EQ(L.geometry.appointments.top, settings.m_headerBlank + px(32)) << what;
+                EXPECT_EQ(L.geometry.calendar.Width(), px(450)) << what;
+                EXPECT_EQ(L.geometry.calendar.left, settings.m_sideBarCalPosX) << "the user's place stays: it fits";
+            }
+            // The regions: the header buttons at their scaled size, the month grid's days
+            // where the 100 % days are, times the scale (within the rounding of each step).
+            const int ox = central ? composer.OriginX() : L.geometry.header.x;
+            const int oy = central ? composer.OriginY() : L.geometry.header.y;
+            std::vector<std::pair<std::string, Rect>> found;
+            const CRegionList& regions = composer.Regions();
+            for (size_t i = 0; i < regions.GetCount(); ++i) {
+                const CActiveRegion& r = regions.GetAt(i);
+                const auto* header = dynamic_cast<const CHeaderRegion*>(&r);
+                const auto* day = dynamic_cast<const CDayRegion*>(&r);
+                const Rect b = r.Bounds();
+                if (header && header->GetKind() == CHeaderRegion::Outlook) {
+                    EXPECT_EQ(b, Rect::FromSize(ox, oy, px(120), px(32))) << what;
+                    found.emplace_back("outlook", b.Offsetted(-ox, -oy));
+                }
+                if (day && b.Width() == px(32)) {
+                    EXPECT_EQ(b.Height(), px(32)) << what;
+                    found.emplace_back("day " + r.Describe(), b.Offsetted(-ox, -oy));
+                }
+            }
+            ASSERT_GE(found.size(), 29u) << what; // the button and every day of December
+            std::vector<std::pair<std::string, Rect>>& hundred = atHundred[central ? 0 : 1];
+            if (c.scale == 100 && hundred.empty()) hundred = found;
+            ASSERT_EQ(found.size(), hundred.size()) << what;
+            for (size_t i = 0; i < found.size(); ++i) {
+                const Rect& want = hundred[i].second;
+                const Rect& got = found[i].second;
+                EXPECT_EQ(found[i].first, hundred[i].first) << what;
+                if (!central && found[i].first != "outlook") continue; // the calendar stays where the user put it
+                const int slack = c.scale == 100 ? 0 : 3;
+                EXPECT_LE(std::abs(got.left - px(want.left)), slack) << what << " " << found[i].first;
+                EXPECT_LE(std::abs(got.top - px(want.top)), slack) << what << " " << found[i].first;
+            }
+        }
+    }
+}
+
+// The pictures come drawn at 100, 150 and 200 %: the nearest is used, and fitted to the
+// exact size only at the scales between.
+TEST(PanelPictures, TheNearestDrawnScaleIsUsed) {
+    const struct {
+        int scale, width, height, drawn;
+    } cases[] = {{100, 700, 64, 100}, {125, 875, 80, 150}, {150, 1050, 96, 150}, {175, 1225, 112, 200},
+                 {200, 1400, 128, 200}, {300, 2100, 192, 200}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(CPanelScale::NearestDrawn(c.scale), c.drawn) << c.scale;
+        const CMaskedBitmap header = CMaskedBitmap::LoadBitmap(187, c.scale);
+        ASSERT_FALSE(header.IsEmpty()) << c.scale;
+        EXPECT_EQ(header.Width(), c.width) << c.scale;
+        EXPECT_EQ(header.Height(), c.height) << c.scale;
+        const CMaskedBitmap day = CMaskedBitmap::LoadLibraryIcon("look01.icl", 13, c.scale);
+        EXPECT_EQ(day.Width(), CPanelScale::Length(32, c.scale)) << c.scale;
+        const CMaskedBitmap today = CMaskedBitmap::LoadIcon(205, c.scale);
+        EXPECT_EQ(today.Height(), CPanelScale::Length(32, c.scale)) << c.scale;
+        const CMaskedBitmap mark = CMaskedBitmap::LoadBitmap(183, c.scale);
+        EXPECT_EQ(mark.Width(), CPanelScale::Length(10, c.scale)) << c.scale;
+        EXPECT_EQ(mark.Height(), CPanelScale::Length(12, c.scale)) << c.scale;
+    }
+    // Drawn at 150 %, not the 100 % picture enlarged: the two differ.
+    const CMaskedBitmap drawn = CMaskedBitmap::LoadBitmap(187, 150);
+    const CMaskedBitmap grown = CMaskedBitmap::LoadBitmap(187, 100).Fitted(1050, 96);
+    ASSERT_EQ(drawn.Width(), grown.Width());
+    int differing = 0;
+    for (int y = 0; y < 96; ++y)
+        for (int x = 0; x < 1050; ++x)
+            differing += SurfaceOps::At(drawn.Pixels(), x, y) != SurfaceOps::At(grown.Pixels(), x, y);
+    EXPECT_GT(differing, 1050 * 96 / 10);
+    // "Panel Scale" as read from the registry: 0 follows, 100..300 fixes, others are pulled in.
+    for (const auto& [stored, read] : std::vector<std::pair<int, int>>{{0, 0}, {-5, 0}, {100, 100}, {175, 175},
+                                                                         {300, 300}, {50, 100}, {1000, 300}})
+        EXPECT_EQ(CSettings::ClampPanelScale(stored), read) << stored;
 }
 
 // "Panel Monitor" counts the monitors from the left, then from the top; 0 and a

@@ -189,6 +189,7 @@ TEST_F(MainFrameTest, DisplayChangesRecomposeOnlyWhenTheMonitorsDiffer) {
         uintptr_t wParam;
         int redraws; // after the step
         Rect expectWork; // where every region lies
+        int scale = 100; // the panel's
     } steps[] = {
         {"a display notice without a change", [] {}, Msg::DisplayChange, 0, 1, left},
         {"a work-area notice without a change", [] {}, Msg::SettingChange, CMainFrame::kSetWorkArea, 1, left},
@@ -202,12 +203,16 @@ TEST_F(MainFrameTest, DisplayChangesRecomposeOnlyWhenTheMonitorsDiffer) {
          [&] { env.system.monitors[0].work.bottom = 1040; }, Msg::SettingChange, CMainFrame::kSetWorkArea, 3,
          Rect{0, 0, 1920, 1040}},
         {"a scale change reported alone", [] {}, Msg::DpiChanged, 0, 3, Rect{0, 0, 1920, 1040}},
+        {"the primary's scale went to 150 %", [&] { env.system.monitors[0].dpi = 144; }, Msg::DpiChanged, 0, 4,
+         Rect{0, 0, 1920, 1040}, 150},
+        {"back to 100 %, told by a settings change without a name", [&] { env.system.monitors[0].dpi = 96; },
+         Msg::SettingChange, 0, 5, Rect{0, 0, 1920, 1040}},
         {"the primary moved to the right, seen by the 5 s check",
          [&] {
              env.system.monitors[0].primary = false;
              env.system.monitors[1].primary = true;
          },
-         0, 0, 4, right},
+         0, 0, 6, right},
     };
     for (const Step& step : steps) {
         step.change();
@@ -216,11 +221,12 @@ TEST_F(MainFrameTest, DisplayChangesRecomposeOnlyWhenTheMonitorsDiffer) {
         EXPECT_EQ(frame.Redraws(), step.redraws) << step.what;
         EXPECT_EQ(Installs(), step.redraws) << step.what;
         EXPECT_TRUE(regionsWithin(step.expectWork)) << step.what;
+        EXPECT_EQ(doc.Composer().Layout().scale, step.scale) << step.what;
     }
-    EXPECT_EQ(frame.DisplayRedraws(), 3);
+    EXPECT_EQ(frame.DisplayRedraws(), 5);
     // Ten more checks with nothing changed: nothing composed.
     env.windows.Advance(10 * CMainFrame::kWallpaperPeriod);
-    EXPECT_EQ(frame.Redraws(), 4);
+    EXPECT_EQ(frame.Redraws(), 6);
 }
 
 TEST_F(MainFrameTest, DayChangeRedrawsWithinThreeSecondsOfMidnight) {

@@ -4,7 +4,8 @@
 // subjects. Each picture goes as a PNG into $ORVANTA_RENDER_DIR for a person to look
 // at, together with digests of the parts no font touches (header, strips, the icon
 // month, the regions of buttons and days), which the test run compares between the
-// two builds.
+// two builds. The same panels on monitors at 150 and 200 % with as many more pixels,
+// the pictures drawn at those scales.
 #include <gtest/gtest.h>
 
 #include <zlib.h>
@@ -60,6 +61,7 @@ struct RenderCase {
     int privateItems = -1; // the sample week with private items, "Private Items" as given
     bool presenting = false;
     bool highContrast = false; // the system's high-contrast scheme (black) on
+    int scale = 0;             // the monitor's scale (0: 96 DPI as before)
 };
 
 // The sample week with a private and a confidential appointment today and a private task.
@@ -126,9 +128,10 @@ std::string ScriptsStore() {
 class PanelRender : public ::testing::TestWithParam<RenderCase> {
 protected:
     void SetUp() override {
-        system.screen = ScreenMetrics{1, 0, 0, kWidth, kHeight, kWidth, kHeight, kWidth};
+        UseScreen(kWidth, kHeight);
         system.desktopColor = MakeColorref(46, 74, 107);
     }
+    void UseScreen(int width, int height) { system.screen = ScreenMetrics{1, 0, 0, width, height, width, height, width}; }
 
     static constexpr int kWidth = 1600, kHeight = 900;
     FakeSystemPort system;
@@ -164,6 +167,14 @@ TEST_P(PanelRender, SampleWeek) {
                                           today.m_dt, error);
     ASSERT_TRUE(port.store) << error;
 
+    // A display at 150 or 200 % has as many more pixels (1600 x 900 at 100 %), and its
+    // monitor says so by its DPI, which the panel follows.
+    const int percent = c.scale ? c.scale : 100;
+    UseScreen(kWidth * percent / 100, kHeight * percent / 100);
+    if (c.scale) {
+        const Rect whole = Rect::FromSize(0, 0, kWidth * percent / 100, kHeight * percent / 100);
+        system.monitors = {MonitorInfo{whole, whole, true, 96 * percent / 100}};
+    }
     CSettings s(kRoot);
     s.Open();
     s.m_centralView = c.central;
@@ -298,21 +309,26 @@ TEST_P(PanelRender, SampleWeek) {
     }
 
     // What no font touches, for the comparison of the builds.
+    const PanelLayout& L = composer.Layout();
+    EXPECT_EQ(L.scale, percent);
     std::ostringstream digest;
     auto area = [&](const char* what, int x, int y, int aw, int ah) {
         digest << c.name << ' ' << what << ' ' << x << ',' << y << ' ' << aw << 'x' << ah << ' ' << std::hex
                << Crc(out, x, y, aw, ah) << std::dec << '\n';
     };
-    area("outlook-button", ox + g.header.x, oy + g.header.y, 120, 32);
-    area("icon-month", ox + g.calendar.left + g.currentMonth.x, oy + g.calendar.top + g.currentMonth.y + 36, 266, 288 - 36);
-    if (!c.central) area("appointment-strip", ox + g.appointments.left, oy + g.appointments.top + 5, g.appointments.Width(), 26);
+    area("outlook-button", ox + g.header.x, oy + g.header.y, L.Px(120), L.Px(32));
+    area("icon-month", ox + g.calendar.left + g.currentMonth.x, oy + g.calendar.top + g.currentMonth.y + L.Px(36),
+         L.Px(266), L.Px(288) - L.Px(36));
+    if (!c.central)
+        area("appointment-strip", ox + g.appointments.left, oy + g.appointments.top + L.Px(5), g.appointments.Width(),
+             L.Px(26));
     for (size_t i = 0; i < regions.GetCount(); ++i) {
         const CActiveRegion& r = regions.GetAt(i);
         const auto* header = dynamic_cast<const CHeaderRegion*>(&r);
         const auto* day = dynamic_cast<const CDayRegion*>(&r);
-        // Header buttons, and the days of the icon month (32 pixels square).
+        // Header buttons, and the days of the icon month (32 pixels square at 100 %).
         const Rect& b = r.Bounds();
-        if ((header && header->GetKind() >= 3) || (day && b.Width() == 32))
+        if ((header && header->GetKind() >= 3) || (day && b.Width() == L.Px(32)))
             digest << c.name << " region " << b.left << ',' << b.top << ',' << b.right << ',' << b.bottom << ' '
                    << r.Describe() << '\n';
     }
@@ -420,7 +436,12 @@ INSTANTIATE_TEST_SUITE_P(
                       RenderCase{"sidebar-blue-private-2", false, 0, 1, false, false, false, 2},
                       RenderCase{"sidebar-blue-presenting", false, 0, 1, false, false, false, 0, true},
                       RenderCase{"central-blue-high-contrast", true, 0, 1, false, false, false, -1, false, true},
-                      RenderCase{"sidebar-green-high-contrast", false, 1, 1, false, false, false, -1, false, true}),
+                      RenderCase{"sidebar-green-high-contrast", false, 1, 1, false, false, false, -1, false, true},
+                      RenderCase{"central-blue-scale-150", true, 0, 0, false, false, false, -1, false, false, 150},
+                      RenderCase{"central-blue-scale-200", true, 0, 0, false, false, false, -1, false, false, 200},
+                      RenderCase{"sidebar-green-scale-150", false, 1, 0, false, false, false, -1, false, false, 150},
+                      RenderCase{"sidebar-brown-scale-200", false, 2, 1, false, false, false, -1, false, false, 200},
+                      RenderCase{"central-brown-scale-150", true, 2, 1, true, false, false, -1, false, false, 150}),
     [](const auto& info) {
         std::string n = info.param.name;
         for (char& ch : n)

@@ -422,7 +422,7 @@ TEST_F(SettingsSheetTest, SettingByNameUsesThePagesChecks) {
     EXPECT_EQ(sheet.ValueText("Private Items"), "1");
     EXPECT_EQ(sheet.SetByName("Presenting", "TRUE", message), CSettingsSheetModel::SetResult::Taken);
     EXPECT_TRUE(sheet.General().m_presenting);
-    EXPECT_EQ(CSettingsSheetModel::SettingNames().size(), 34u);
+    EXPECT_EQ(CSettingsSheetModel::SettingNames().size(), 35u);
     EXPECT_EQ(sheet.RangeText("Refresh"), "5 to 3600");
 }
 
@@ -447,6 +447,11 @@ TEST_F(SettingsSheetTest, SettingByNameTakesBlanksAlikeAndSaysWhatTheLimitsMoved
         {"KeepOnExit", " false", R::Taken, "", "FALSE"},
         {"KeepOnExit", "TRUE\n", R::Refused, "Please enter TRUE or FALSE.", "FALSE"},
         {"Orvanta style", " 2 ", R::Taken, "", "2"},
+        {"Panel Scale", "150", R::Taken, "", "150"},
+        {"Panel Scale", " 0", R::Taken, "", "0"},
+        {"Panel Scale", "99", R::Refused, "Please enter 0 (the monitor's scale) or an integer between 100 and 300.", "0"},
+        {"Panel Scale", "301", R::Refused, "Please enter 0 (the monitor's scale) or an integer between 100 and 300.", "0"},
+        {"Panel Scale", "300", R::Taken, "", "300"},
         {"Header Blank", " 10", R::Taken, "", "10"},
         {"Header Blank", "-0", R::Taken, "", "0"},
         {"Header Blank", "-5", R::Refused, "Please enter an integer between 0 and 861" + fits, "0"},

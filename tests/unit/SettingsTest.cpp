@@ -220,11 +220,11 @@ TEST_F(SettingsTest, SaveWritesTheTableOrderWithHeaderBlankTwice) {
     std::vector<std::string> expected;
     for (const auto& v : CSettings::SaveOrder()) expected.push_back(v.name);
     EXPECT_EQ(rec.writes, expected);
-    ASSERT_EQ(expected.size(), 40u);
+    ASSERT_EQ(expected.size(), 41u);
     EXPECT_EQ(expected[25], "Header Blank");
     EXPECT_EQ(expected[27], "Right Margin Blank");
     EXPECT_EQ(expected[28], "Header Blank");
-    EXPECT_EQ(rec.inner.Tree(RegRoot::CurrentUser).Values(kRoot).size(), 39u); // a reader sees one
+    EXPECT_EQ(rec.inner.Tree(RegRoot::CurrentUser).Values(kRoot).size(), 40u); // a reader sees one
 }
 
 TEST_F(SettingsTest, EveryPersistedFieldRoundTrips) {
@@ -265,6 +265,7 @@ TEST_F(SettingsTest, EveryPersistedFieldRoundTrips) {
         s.m_sideBarCalPosX = 17;
         s.m_sideBarCalPosY = 18;
         s.m_panelMonitor = 2;
+        s.m_panelScale = 175;
         s.m_refresh = 60;
         s.m_showStartup = true;
         s.m_privateItems = 2;
@@ -297,6 +298,7 @@ TEST_F(SettingsTest, EveryPersistedFieldRoundTrips) {
     EXPECT_EQ(r.m_sideBarCalPosX, 17);
     EXPECT_EQ(r.m_sideBarCalPosY, 18);
     EXPECT_EQ(r.m_panelMonitor, 2);
+    EXPECT_EQ(r.m_panelScale, 175);
     EXPECT_EQ(r.m_refresh, 60);
     EXPECT_EQ(r.m_privateItems, 2);
     EXPECT_TRUE(r.m_presenting);

@@ -12,6 +12,9 @@
 #include <vector>
 
 #include "../../res/strings.h"
+#include "Win32Artwork.h"
+#include "render/MaskedBitmap.h"
+#include "render/SurfaceOps.h"
 
 namespace {
 
@@ -175,9 +178,14 @@ const BitmapSize kBitmaps[] = {
     {236, 25, 32, 24}, {237, 25, 32, 24}, {238, 25, 32, 24},
 };
 
+// Each also drawn at 150 and 200 %, under its id plus 1000 and 2000.
 TEST(Win32Artwork, EveryBitmapResourceLoadsAtItsSize) {
     HINSTANCE self = GetModuleHandleW(nullptr);
-    for (const BitmapSize& s : kBitmaps) {
+    for (const int percent : {100, 150, 200})
+    for (BitmapSize s : kBitmaps) {
+        s.id += (percent - 100) / 50 * kScaledBitmapIdStep;
+        s.width = (s.width * percent + 50) / 100;
+        s.height = (s.height * percent + 50) / 100;
         SCOPED_TRACE("bitmap " + std::to_string(s.id));
         // As the splash loads its picture: a DIB section keeps the depth of the resource.
         SetLastError(0xDEADBEEF);
@@ -267,6 +275,40 @@ TEST(Win32Artwork, ProgramIconsLoadAtTheirSizes) {
             EXPECT_EQ(IconSize(icon).cx, size) << id;
             DestroyIcon(icon);
         }
+}
+
+// The port the panel draws with, at each scale: the bitmaps from their resources, the
+// program's icons and the style libraries' icons at 32, 48 and 64 pixels, each drawn
+// at that size (not blown up: the larger one has more distinct colours), onto black.
+TEST(Win32Artwork, ThePortGivesEveryPictureAtEachScale) {
+    CWin32ArtworkPort port;
+    size_t colours100 = 0;
+    for (const int percent : {100, 150, 200}) {
+        SCOPED_TRACE(percent);
+        const int icon = 32 * percent / 100;
+        std::vector<std::uint8_t> bytes;
+        ASSERT_TRUE(port.Bitmap(187, bytes, percent));
+        CMaskedBitmap header = CMaskedBitmap::FromBmpFile(bytes);
+        EXPECT_EQ(header.Width(), 700 * percent / 100);
+        EXPECT_EQ(header.Height(), 64 * percent / 100);
+        ASSERT_TRUE(port.Icon(IDI_TODAY, bytes, percent));
+        EXPECT_EQ(CMaskedBitmap::FromBmpFile(bytes).Width(), icon);
+        ASSERT_TRUE(port.LibraryIcon("look01.icl", 13, bytes, percent));
+        const CMaskedBitmap day = CMaskedBitmap::FromBmpFile(bytes);
+        ASSERT_EQ(day.Width(), icon);
+        ASSERT_EQ(day.Height(), icon);
+        std::vector<Colorref> seen;
+        for (int y = 0; y < icon; ++y)
+            for (int x = 0; x < icon; ++x) seen.push_back(SurfaceOps::At(day.Pixels(), x, y));
+        EXPECT_EQ(seen.front(), MakeColorref(0, 0, 0)) << "the corner shows the key colour";
+        std::sort(seen.begin(), seen.end());
+        const size_t colours = static_cast<size_t>(std::unique(seen.begin(), seen.end()) - seen.begin());
+        if (percent == 100) colours100 = colours;
+        else EXPECT_GT(colours, colours100);
+    }
+    std::vector<std::uint8_t> bytes;
+    EXPECT_FALSE(port.Bitmap(187, bytes, 125)) << "drawn at 100, 150 and 200 % only";
+    EXPECT_FALSE(port.LibraryIcon("look01.icl", 13, bytes, 175));
 }
 
 } // namespace

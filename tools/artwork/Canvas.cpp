@@ -11,11 +11,22 @@ Rgb Mix(Rgb a, Rgb b, double t) {
     return {m(a.r, b.r), m(a.g, b.g), m(a.b, b.b)};
 }
 
+namespace {
+double g_scale = 1.0;
+} // namespace
+
+DrawingScale::DrawingScale(double factor) : m_before(g_scale) { g_scale = factor; }
+DrawingScale::~DrawingScale() { g_scale = m_before; }
+double DrawingScale::Current() { return g_scale; }
+
+int Canvas::Scaled(double length) { return static_cast<int>(std::lround(length * g_scale)); }
+
 Canvas::Canvas(int w, int h)
-    : m_w(w), m_h(h), m_surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h)),
+    : m_w(Scaled(w)), m_h(Scaled(h)), m_surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, m_w, m_h)),
       m_cr(cairo_create(m_surface)) {
     if (cairo_surface_status(m_surface) != CAIRO_STATUS_SUCCESS)
         throw std::runtime_error("cannot create a drawing surface");
+    if (g_scale != 1.0) cairo_scale(m_cr, g_scale, g_scale);
     // Grey antialiasing and full hinting: small captions stay crisp and show no colour
     // fringes on any background.
     cairo_font_options_t* fo = cairo_font_options_create();
@@ -119,9 +130,10 @@ void Canvas::Text(double x, double baseline, const std::string& text, Rgb c, dou
 void Canvas::TextInkCentred(double cx, double cy, const std::string& text, Rgb c) {
     cairo_text_extents_t e;
     cairo_text_extents(m_cr, text.c_str(), &e);
-    // Whole pixels keep hinted stems on the pixel grid.
-    double x = std::round(cx - e.width / 2 - e.x_bearing);
-    double y = std::round(cy - e.height / 2 - e.y_bearing);
+    // Whole pixels (of the surface, at any drawing scale) keep hinted stems on the grid.
+    const double k = g_scale;
+    double x = std::round((cx - e.width / 2 - e.x_bearing) * k) / k;
+    double y = std::round((cy - e.height / 2 - e.y_bearing) * k) / k;
     Text(x, y, text, c);
 }
 

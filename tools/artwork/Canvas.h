@@ -36,16 +36,37 @@ struct Image {
 
 enum class Weight { Regular, Bold };
 
+// The scale every Canvas made while it lives draws at (1 is the pictures' own size);
+// the one before comes back when it ends.
+class DrawingScale {
+public:
+    explicit DrawingScale(double factor);
+    ~DrawingScale();
+    DrawingScale(const DrawingScale&) = delete;
+    DrawingScale& operator=(const DrawingScale&) = delete;
+    static double Current();
+
+private:
+    double m_before;
+};
+
 class Canvas {
 public:
+    // w x h in the units the pictures are designed in; the surface has the size they
+    // come to at the drawing scale in force (DrawingScale), and everything drawn is
+    // drawn at that scale: a picture at 150 % is drawn there, not enlarged.
     Canvas(int w, int h); // fully transparent
     ~Canvas();
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
     cairo_t* Cr() { return m_cr; }
+    // The surface's size in pixels.
     int Width() const { return m_w; }
     int Height() const { return m_h; }
+
+    // A length of the design at the drawing scale in force, in whole pixels.
+    static int Scaled(double length);
 
     void Color(Rgb c, double alpha = 1.0);
     void FillRect(double x, double y, double w, double h, Rgb c, double alpha = 1.0);

@@ -347,7 +347,7 @@ Image DayIcon(int style, int day) {
     DayTile(c, s);
     c.Font(15, Weight::Bold);
     c.TextInkCentred(16, 16.5, std::to_string(day), s.Dark());
-    return KeyOut(c.Snapshot(), Flat(32, 32, s.slot5), kBlack);
+    return KeyOut(c.Snapshot(), Flat(c.Width(), c.Height(), s.slot5), kBlack);
 }
 
 Image WeekdayIcon(int style, int weekday) {
@@ -360,7 +360,7 @@ Image WeekdayIcon(int style, int weekday) {
     c.VerticalGradient(1, 1, 30, 30, top, bottom, 4);
     c.Font(11, Weight::Bold);
     c.TextInkCentred(16, 16, names[weekday], kWhite);
-    return KeyOut(c.Snapshot(), Flat(32, 32, s.slot5), kBlack);
+    return KeyOut(c.Snapshot(), Flat(c.Width(), c.Height(), s.slot5), kBlack);
 }
 
 Image TodayIcon(int style) {
@@ -368,7 +368,7 @@ Image TodayIcon(int style) {
     // Edges are blended over the day picture it will lie on.
     Canvas ground(32, 32);
     DayTile(ground, s);
-    Image backdrop = Over(ground.Snapshot(), Flat(32, 32, s.slot5));
+    Image backdrop = Over(ground.Snapshot(), Flat(ground.Width(), ground.Height(), s.slot5));
 
     Canvas c(32, 32);
     c.StrokeRoundRect(2, 2, 28, 28, 4, 3, s.Today());
@@ -386,7 +386,111 @@ Image TodayIcon(int style) {
 
 // --- state marks: drawn pixel by pixel, crisp at their small size ----------------------
 
+namespace {
+
+// The same marks drawn as shapes, for the larger scales: 10 x 12 in design units, over
+// the white the list texts stand on, the rest the key colour.
+Image StateShape(StateMark mark) {
+    const Rgb outline{96, 104, 116}, tick{28, 148, 52}, done{72, 136, 216}, clip{84, 92, 110}, high{214, 28, 28},
+        low{32, 96, 208}, bell{236, 184, 40}, bellEdge{128, 88, 8}, arrows{24, 120, 128};
+    Canvas c(10, 12);
+    cairo_t* cr = c.Cr();
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    switch (mark) {
+    case StateMark::Complete:
+    case StateMark::NotStarted:
+    case StateMark::InProgress:
+        c.FillRect(0.5, 2.5, 8, 8, kWhite);
+        if (mark == StateMark::InProgress) c.FillRect(0.5, 6, 8, 4.5, done);
+        c.StrokeRoundRect(0.5, 2.5, 8, 8, 0.6, 1, outline);
+        if (mark == StateMark::Complete) {
+            c.Color(tick);
+            cairo_set_line_width(cr, 1.5);
+            cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+            cairo_move_to(cr, 2.0, 6.3);
+            cairo_line_to(cr, 3.8, 8.2);
+            cairo_line_to(cr, 7.2, 3.9);
+            cairo_stroke(cr);
+        }
+        break;
+    case StateMark::Attachment:
+        // A paper clip: two nested loops of one wire.
+        c.Color(clip);
+        cairo_set_line_width(cr, 1.0);
+        cairo_new_path(cr);
+        cairo_move_to(cr, 3.5, 4.0);
+        cairo_line_to(cr, 3.5, 9.5);
+        cairo_arc_negative(cr, 5.0, 9.5, 1.5, M_PI, 0);
+        cairo_line_to(cr, 6.5, 2.5);
+        cairo_arc_negative(cr, 4.0, 2.5, 2.5, 0, -M_PI);
+        cairo_line_to(cr, 1.5, 10.0);
+        cairo_arc_negative(cr, 4.5, 10.0, 3.0, M_PI, 0);
+        cairo_line_to(cr, 7.5, 3.0);
+        cairo_stroke(cr);
+        break;
+    case StateMark::High:
+        c.FillRoundRect(3.2, 1, 2.6, 6.5, 1.2, high);
+        cairo_new_path(cr);
+        cairo_arc(cr, 4.5, 10.0, 1.35, 0, 2 * M_PI);
+        c.Color(high);
+        cairo_fill(cr);
+        break;
+    case StateMark::Low:
+        c.FillRect(3.2, 1, 2.6, 5.5, low);
+        cairo_new_path(cr);
+        cairo_move_to(cr, 0.3, 6.2);
+        cairo_line_to(cr, 8.7, 6.2);
+        cairo_line_to(cr, 4.5, 11.2);
+        cairo_close_path(cr);
+        c.Color(low);
+        cairo_fill(cr);
+        break;
+    case StateMark::Reminder:
+        cairo_new_path(cr);
+        cairo_move_to(cr, 0.8, 8.6);
+        cairo_curve_to(cr, 2.2, 7.4, 1.6, 1.6, 4.5, 1.4);
+        cairo_curve_to(cr, 7.4, 1.6, 6.8, 7.4, 8.2, 8.6);
+        cairo_close_path(cr);
+        c.Color(bell);
+        cairo_fill_preserve(cr);
+        c.Color(bellEdge);
+        cairo_set_line_width(cr, 0.9);
+        cairo_stroke(cr);
+        cairo_new_path(cr);
+        cairo_arc(cr, 4.5, 9.8, 1.1, 0, 2 * M_PI);
+        cairo_arc(cr, 4.5, 0.9, 0.8, 0, 2 * M_PI);
+        cairo_fill(cr);
+        break;
+    case StateMark::Recurring: {
+        // Two arrows chasing each other round a circle.
+        c.Color(arrows);
+        cairo_set_line_width(cr, 1.1);
+        const double cx = 4.5, cy = 6.5, r = 3.6;
+        for (int half = 0; half < 2; ++half) {
+            const double from = half ? M_PI * 0.15 : M_PI * 1.15, to = from + M_PI * 0.7;
+            cairo_new_path(cr);
+            cairo_arc(cr, cx, cy, r, from, to);
+            cairo_stroke(cr);
+            // The head at the arc's end, pointing along it.
+            const double ex = cx + r * std::cos(to), ey = cy + r * std::sin(to);
+            const double tx = -std::sin(to), ty = std::cos(to); // the direction of travel
+            cairo_move_to(cr, ex + tx * 2.2, ey + ty * 2.2);
+            cairo_line_to(cr, ex - ty * 1.8, ey + tx * 1.8);
+            cairo_line_to(cr, ex + ty * 1.8, ey - tx * 1.8);
+            cairo_close_path(cr);
+            cairo_fill(cr);
+        }
+        break;
+    }
+    }
+    return KeyOut(c.Snapshot(), Flat(c.Width(), c.Height(), kWhite), kKeyCyan);
+}
+
+} // namespace
+
 Image StateBitmap(StateMark mark) {
+    // Crisp pixels at their own size; shapes where they are drawn larger.
+    if (DrawingScale::Current() != 1.0) return StateShape(mark);
     // '.' is the key colour; each other letter is one colour of the table below.
     static const char* const art[8][12] = {
         // Complete: a ticked box.
@@ -617,6 +721,11 @@ Image DatePage32(int day) {
 }
 
 Image DatePage16(int day) {
+    if (DrawingScale::Current() != 1.0) {
+        // Larger than 16 pixels, the page is drawn from the 32-pixel design.
+        DrawingScale half(DrawingScale::Current() / 2);
+        return DatePage32(day);
+    }
     Image img(16, 16);
     for (int y = 1; y < 16; ++y)
         for (int x = 0; x < 16; ++x) {
@@ -673,7 +782,9 @@ Image Program(int size) {
 }
 
 Image Program16() {
-    // Drawn on the pixel grid: the scaled drawing loses the side bar at this size.
+    // Drawn on the pixel grid: the scaled drawing loses the side bar at this size; at
+    // the larger scales the drawing is used.
+    if (DrawingScale::Current() != 1.0) return Program(16);
     const Style& s = kStyles[0];
     Image img(16, 16);
     Rgb frame{44, 52, 66};
@@ -716,6 +827,7 @@ Image TrayStart(int size) {
 }
 
 Image TrayStart16() {
+    if (DrawingScale::Current() != 1.0) return TrayStart(16);
     const Style& s = kStyles[0];
     Image img(16, 16);
     for (int y = 1; y <= 15; ++y)

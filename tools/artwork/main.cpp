@@ -6,6 +6,8 @@
 //   look01/NN.ico ...     the icons of each style's icon library, NN = index 00..37
 //   bw/NN.ico             the date icons, NN = day - 1
 //   <icon>.bmp            beside each .ico: its 32 x 32 image drawn onto black
+//   x150/..., x200/...    every bitmap and icon copy above drawn at 150 and 200 %
+//                         (the .ico files hold their 48 and 64 pixel images themselves)
 //   orvanta-art.rc        resource lines for orvanta.exe (included by res/orvanta.rc)
 //   look01.rc ... bw.rc   resource scripts of the icon libraries (icon i has id i + 1)
 //   contact-sheet.png     every picture at 1x and 4x, labelled
@@ -16,6 +18,7 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 #include <fstream>
 #include <string>
@@ -36,9 +39,21 @@ struct Picture {
     std::string file; // below the output folder
     std::string role;
     Kind kind;
-    std::vector<Image> images;
+    std::vector<Image> images; // a bitmap's one image; an icon's images, those drawn larger last
     bool keyed = false; // its key colour is part of the picture: shown as it is
+    std::vector<Image> scaled; // a bitmap drawn at 150 and 200 %
+    size_t shown = 1;          // how many of images the contact sheet shows
 };
+
+// The scales every picture is also drawn at, and the folders they go to.
+struct Scale {
+    double factor;
+    int percent;
+    const char* folder;
+};
+constexpr Scale kLargerScales[2] = {{1.5, 150, "x150"}, {2.0, 200, "x200"}};
+// The ids of the bitmaps drawn larger: id + this step times 1 (150 %) or 2 (200 %).
+constexpr int kScaledBitmapIdStep = 1000;
 
 struct Group {
     std::string title;
@@ -62,47 +77,68 @@ Image FromIndexed(const Indexed& pic) {
     return img;
 }
 
-// The icon's 32-pixel image drawn onto black, as Windows draws an icon into the black
-// bitmap the calendar starts from: the Linux program reads these copies.
-Image OnBlack32(const std::vector<Image>& images) {
+// The icon's image of size pixels drawn onto black, as Windows draws an icon into the
+// black bitmap the calendar starts from: the Linux program reads these copies.
+Image OnBlack(const std::vector<Image>& images, int size) {
     for (const Image& img : images) {
-        if (img.w != 32) continue;
-        Image out(32, 32);
-        for (int y = 0; y < 32; ++y)
-            for (int x = 0; x < 32; ++x) {
+        if (img.w != size) continue;
+        Image out(size, size);
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) {
                 const uint8_t* p = img.At(x, y);
                 out.Set(x, y, Mix(kBlack, Rgb{p[0], p[1], p[2]}, p[3] / 255.0));
             }
         return out;
     }
-    throw std::runtime_error("an icon without a 32-pixel image");
+    throw std::runtime_error("an icon without a " + std::to_string(size) + "-pixel image");
+}
+
+// An icon's images: those drawn at 100 %, then the sizes the same drawing gives at the
+// larger scales (up to 64 pixels) that are not among them.
+std::vector<Image> IconImages(const std::function<std::vector<Image>()>& draw, size_t& shown) {
+    std::vector<Image> images = draw();
+    shown = images.size();
+    for (const Scale& scale : kLargerScales) {
+        DrawingScale at(scale.factor);
+        for (Image& img : draw()) {
+            const bool known = std::any_of(images.begin(), images.end(), [&](const Image& i) { return i.w == img.w; });
+            if (!known && img.w <= 64) images.push_back(std::move(img));
+        }
+    }
+    return images;
 }
 
 std::vector<Group> DrawEverything() {
     Group exe{"orvanta.exe", "orvanta-art.rc", false, {}};
-    auto bitmap = [&](int id, std::string role, Image img, bool keyed = false) {
-        exe.pictures.push_back({id, "bmp/" + std::to_string(id) + ".bmp", std::move(role), Kind::Bitmap,
-                                {std::move(img)}, keyed});
+    // Each bitmap is drawn at 100 %, then again at each larger scale.
+    auto bitmap = [&](int id, std::string role, const std::function<Image()>& draw, bool keyed = false,
+                      Kind kind = Kind::Bitmap) {
+        Picture p{id, "bmp/" + std::to_string(id) + ".bmp", std::move(role), kind, {draw()}, keyed, {}, 1};
+        for (const Scale& scale : kLargerScales) {
+            DrawingScale at(scale.factor);
+            p.scaled.push_back(draw());
+        }
+        exe.pictures.push_back(std::move(p));
     };
-    auto icon = [&](int id, std::string role, std::vector<Image> imgs, bool keyed = false) {
-        exe.pictures.push_back({id, "ico/" + std::to_string(id) + ".ico", std::move(role), Kind::Icon,
-                                std::move(imgs), keyed});
+    auto icon = [&](int id, std::string role, const std::function<std::vector<Image>()>& draw, bool keyed = false) {
+        Picture p{id, "ico/" + std::to_string(id) + ".ico", std::move(role), Kind::Icon, {}, keyed, {}, 1};
+        p.images = IconImages(draw, p.shown);
+        exe.pictures.push_back(std::move(p));
     };
 
-    icon(IDR_MAINFRAME, "program icon", ProgramIcon());
-    icon(IDI_TRAY_START, "tray icon at start", TrayStartIcon());
+    icon(IDR_MAINFRAME, "program icon", ProgramIcon);
+    icon(IDI_TRAY_START, "tray icon at start", TrayStartIcon);
     for (int s = 0; s < 3; ++s)
-        icon(IDI_TODAY + s, std::string("today mark, ") + kStyles[s].name, {TodayIcon(s)}, true);
+        icon(IDI_TODAY + s, std::string("today mark, ") + kStyles[s].name, [s] { return std::vector<Image>{TodayIcon(s)}; },
+             true);
 
     // The splash goes through the quantiser here, so the contact sheet shows what the
     // program will show.
-    Indexed splash = Quantise(SplashPicture());
-    exe.pictures.push_back({IDB_SPLASH, "bmp/" + std::to_string(IDB_SPLASH) + ".bmp",
-                            "splash, 8 bits", Kind::Bitmap8, {FromIndexed(splash)}, false});
-    bitmap(IDB_STARTUP_INFO, "start-up information", StartupInfoPicture());
+    bitmap(IDB_SPLASH, "splash, 8 bits", [] { return FromIndexed(Quantise(SplashPicture())); }, false, Kind::Bitmap8);
+    bitmap(IDB_STARTUP_INFO, "start-up information", StartupInfoPicture);
 
     auto perStyle = [&](int base, const char* role, Image (*draw)(int)) {
-        for (int s = 0; s < 3; ++s) bitmap(base + s, std::string(role) + ", " + kStyles[s].name, draw(s));
+        for (int s = 0; s < 3; ++s) bitmap(base + s, std::string(role) + ", " + kStyles[s].name, [=] { return draw(s); });
     };
     perStyle(IDB_HEADER, "header", HeaderBitmap);
     perStyle(IDB_CONTACTS, "contacts button", ContactsButton);
@@ -110,14 +146,17 @@ std::vector<Group> DrawEverything() {
     perStyle(IDB_TASK_STRIP, "task strip", [](int s) { return ListStrip(s, ListKind::Tasks); });
     perStyle(IDB_FOLDER_STRIP, "folder strip", [](int s) { return ListStrip(s, ListKind::Folders); });
     perStyle(IDB_CALENDAR_BACK, "calendar background", CalendarBackground);
-    bitmap(IDB_TASK_COMPLETE, "task complete", StateBitmap(StateMark::Complete), true);
-    bitmap(IDB_TASK_NOT_STARTED, "task not started", StateBitmap(StateMark::NotStarted), true);
-    bitmap(IDB_TASK_IN_PROGRESS, "task in progress", StateBitmap(StateMark::InProgress), true);
-    bitmap(IDB_ATTACHMENT, "attachments", StateBitmap(StateMark::Attachment), true);
-    bitmap(IDB_IMPORTANCE_HIGH, "high importance", StateBitmap(StateMark::High), true);
-    bitmap(IDB_IMPORTANCE_LOW, "low importance", StateBitmap(StateMark::Low), true);
-    bitmap(IDB_REMINDER, "reminder", StateBitmap(StateMark::Reminder), true);
-    bitmap(IDB_RECURRING, "recurring", StateBitmap(StateMark::Recurring), true);
+    auto state = [&](int id, const char* role, StateMark mark) {
+        bitmap(id, role, [mark] { return StateBitmap(mark); }, true);
+    };
+    state(IDB_TASK_COMPLETE, "task complete", StateMark::Complete);
+    state(IDB_TASK_NOT_STARTED, "task not started", StateMark::NotStarted);
+    state(IDB_TASK_IN_PROGRESS, "task in progress", StateMark::InProgress);
+    state(IDB_ATTACHMENT, "attachments", StateMark::Attachment);
+    state(IDB_IMPORTANCE_HIGH, "high importance", StateMark::High);
+    state(IDB_IMPORTANCE_LOW, "low importance", StateMark::Low);
+    state(IDB_REMINDER, "reminder", StateMark::Reminder);
+    state(IDB_RECURRING, "recurring", StateMark::Recurring);
 
     std::vector<Group> groups{std::move(exe)};
     static const char* const weekdays[7] = {"Monday", "Tuesday", "Wednesday", "Thursday",
@@ -126,16 +165,20 @@ std::vector<Group> DrawEverything() {
         std::string lib = kStyles[s].library;
         Group g{lib + ".icl (" + kStyles[s].name + ")", lib + ".rc", true, {}};
         for (int i = 0; i < 38; ++i) {
-            Image img = i < 31 ? DayIcon(s, i + 1) : WeekdayIcon(s, i - 31);
             std::string role = i < 31 ? "day " + std::to_string(i + 1) : weekdays[i - 31];
-            g.pictures.push_back({i, lib + "/" + Num(i, 2) + ".ico", role, Kind::Icon, {std::move(img)}, true});
+            Picture p{i, lib + "/" + Num(i, 2) + ".ico", role, Kind::Icon, {}, true, {}, 1};
+            p.images = IconImages([&] { return std::vector<Image>{i < 31 ? DayIcon(s, i + 1) : WeekdayIcon(s, i - 31)}; },
+                                  p.shown);
+            g.pictures.push_back(std::move(p));
         }
         groups.push_back(std::move(g));
     }
     Group bw{"bw.icl (date icons)", "bw.rc", true, {}};
-    for (int d = 1; d <= 31; ++d)
-        bw.pictures.push_back({d - 1, "bw/" + Num(d - 1, 2) + ".ico", "day " + std::to_string(d),
-                               Kind::Icon, DateIcon(d), false});
+    for (int d = 1; d <= 31; ++d) {
+        Picture p{d - 1, "bw/" + Num(d - 1, 2) + ".ico", "day " + std::to_string(d), Kind::Icon, {}, false, {}, 1};
+        p.images = IconImages([d] { return DateIcon(d); }, p.shown);
+        bw.pictures.push_back(std::move(p));
+    }
     groups.push_back(std::move(bw));
     return groups;
 }
@@ -153,7 +196,7 @@ void DrawKeyed(Image& dst, const Image& src, int x, int y, Rgb key) {
 const Image& Find(const std::vector<Group>& groups, const std::string& file) {
     for (const Group& g : groups)
         for (const Picture& p : g.pictures)
-            if (p.file == file) return p.images.back();
+            if (p.file == file) return p.images.front();
     throw std::runtime_error("no picture " + file);
 }
 
@@ -204,6 +247,13 @@ void WriteResourceScript(const fs::path& out, const Group& g) {
         rc << id << (p.kind == Kind::Icon ? " ICON " : " BITMAP ") << '"' << p.file << "\" /* " << p.role
            << " */\n";
     }
+    // The bitmaps drawn at the larger scales, under their own ids.
+    for (const Picture& p : g.pictures) {
+        if (p.kind == Kind::Icon || p.scaled.empty()) continue;
+        for (size_t k = 0; k < std::size(kLargerScales); ++k)
+            rc << p.id + kScaledBitmapIdStep * static_cast<int>(k + 1) << " BITMAP \"" << kLargerScales[k].folder << "/"
+               << p.file << "\" /* " << p.role << ", " << kLargerScales[k].percent << " % */\n";
+    }
     if (!rc) throw std::runtime_error("cannot write " + (out / g.rcFile).string());
 }
 
@@ -231,8 +281,11 @@ int LayOut(const std::vector<Group>& groups, Canvas* c) {
         for (const Picture& p : g.pictures) {
             // Label, the pictures side by side at 1x, below them the same at 4x.
             const int zoom = p.kind == Kind::Preview ? 0 : kZoom; // a preview is shown once
+            const std::vector<Image> shownImages(p.images.begin(),
+                                                 p.images.begin() + static_cast<std::ptrdiff_t>(
+                                                                        std::min(p.shown, p.images.size())));
             int w1 = 0, h1 = 0, w4 = 0, h4 = 0;
-            for (const Image& img : p.images) {
+            for (const Image& img : shownImages) {
                 w1 += img.w + 8;
                 h1 = std::max(h1, img.h);
                 w4 += img.w * zoom + 8;
@@ -241,7 +294,7 @@ int LayOut(const std::vector<Group>& groups, Canvas* c) {
             std::string label = p.kind == Kind::Preview ? p.role
                                 : (g.library ? "index " : "") + std::to_string(p.id) + " " + p.role;
             std::string sizes;
-            for (const Image& img : p.images) sizes += (sizes.empty() ? "" : ", ") + Size(img);
+            for (const Image& img : shownImages) sizes += (sizes.empty() ? "" : ", ") + Size(img);
             label += "  " + sizes;
             int w = std::max({w1, w4, int(label.size()) * 8});
             int h = 22 + h1 + 8 + h4;
@@ -254,12 +307,12 @@ int LayOut(const std::vector<Group>& groups, Canvas* c) {
                 c->Font(12, Weight::Bold);
                 c->Text(x, y + 13, label, text);
                 int ix = x;
-                for (const Image& img : p.images) {
+                for (const Image& img : shownImages) {
                     c->Draw(img, ix, y + 22, 1, p.keyed);
                     ix += img.w + 8;
                 }
                 ix = x;
-                for (const Image& img : p.images) {
+                for (const Image& img : shownImages) {
                     if (zoom == 0) break;
                     c->Draw(img, ix, y + 30 + h1, zoom, p.keyed);
                     ix += img.w * zoom + 8;
@@ -295,18 +348,34 @@ int main(int argc, char** argv) {
         Group preview{"In place: header, contacts button and month calendar as the program lays them out", "", false, {}};
         for (int s = 0; s < 3; ++s)
             preview.pictures.push_back({s, "", std::string("central view, ") + kStyles[s].name, Kind::Preview,
-                                        {InPlace(groups, s)}, true});
+                                        {InPlace(groups, s)}, true, {}, 1});
         for (const Group& g : groups) {
             for (const Picture& p : g.pictures) {
                 if (p.kind == Kind::Preview) continue;
                 fs::create_directories((out / p.file).parent_path());
+                // The picture at 100 %, then its copies at the larger scales.
+                auto bitmapFile = [&](const fs::path& path, const Image& img) {
+                    fs::create_directories(path.parent_path());
+                    WriteFile(path.string(), p.kind == Kind::Bitmap8 ? Bmp8(Quantise(img)) : Bmp24(img));
+                };
                 switch (p.kind) {
-                case Kind::Bitmap: WriteFile((out / p.file).string(), Bmp24(p.images[0])); break;
-                case Kind::Bitmap8: WriteFile((out / p.file).string(), Bmp8(Quantise(p.images[0]))); break;
-                case Kind::Icon:
-                    WriteFile((out / p.file).string(), Ico(p.images));
-                    WriteFile((out / p.file).replace_extension(".bmp").string(), Bmp24(OnBlack32(p.images)));
+                case Kind::Bitmap:
+                case Kind::Bitmap8:
+                    bitmapFile(out / p.file, p.images[0]);
+                    for (size_t k = 0; k < p.scaled.size(); ++k)
+                        bitmapFile(out / kLargerScales[k].folder / p.file, p.scaled[k]);
                     break;
+                case Kind::Icon: {
+                    WriteFile((out / p.file).string(), Ico(p.images));
+                    fs::path copy = fs::path(p.file).replace_extension(".bmp");
+                    WriteFile((out / copy).string(), Bmp24(OnBlack(p.images, 32)));
+                    for (const Scale& scale : kLargerScales) {
+                        fs::create_directories((out / scale.folder / copy).parent_path());
+                        WriteFile((out / scale.folder / copy).string(),
+                                  Bmp24(OnBlack(p.images, static_cast<int>(32 * scale.factor))));
+                    }
+                    break;
+                }
                 case Kind::Preview: break;
                 }
             }

@@ -45,18 +45,37 @@ bool CPosixArtworkPort::Read(const std::string& relative, std::vector<std::uint8
     return !bytes.empty() && bytes.size() < (8u << 20);
 }
 
-bool CPosixArtworkPort::Bitmap(int id, std::vector<std::uint8_t>& bmp) {
-    return Read("bmp/" + std::to_string(id) + ".bmp", bmp);
+namespace {
+
+// The folder of the pictures drawn at scale, below the artwork folder; "" at 100 %,
+// nullptr for a scale the pictures are not drawn at.
+const char* ScaleFolder(int scale) {
+    switch (scale) {
+    case 100: return "";
+    case 150: return "x150/";
+    case 200: return "x200/";
+    default: return nullptr;
+    }
 }
 
-bool CPosixArtworkPort::Icon(int id, std::vector<std::uint8_t>& bmp) {
-    return Read("ico/" + std::to_string(id) + ".bmp", bmp);
+} // namespace
+
+bool CPosixArtworkPort::Bitmap(int id, std::vector<std::uint8_t>& bmp, int scale) {
+    const char* folder = ScaleFolder(scale);
+    return folder && Read(folder + ("bmp/" + std::to_string(id) + ".bmp"), bmp);
 }
 
-bool CPosixArtworkPort::LibraryIcon(const std::string& library, int index, std::vector<std::uint8_t>& bmp) {
+bool CPosixArtworkPort::Icon(int id, std::vector<std::uint8_t>& bmp, int scale) {
+    const char* folder = ScaleFolder(scale);
+    return folder && Read(folder + ("ico/" + std::to_string(id) + ".bmp"), bmp);
+}
+
+bool CPosixArtworkPort::LibraryIcon(const std::string& library, int index, std::vector<std::uint8_t>& bmp,
+                                    int scale) {
     const std::string stem = library.substr(0, library.find_last_of('.'));
-    if (stem.empty() || stem.find('/') != std::string::npos || index < 0 || index > 99) return false;
+    const char* folder = ScaleFolder(scale);
+    if (!folder || stem.empty() || stem.find('/') != std::string::npos || index < 0 || index > 99) return false;
     char name[16];
     std::snprintf(name, sizeof name, "%02d.bmp", index);
-    return Read(stem + "/" + name, bmp);
+    return Read(folder + stem + "/" + name, bmp);
 }

@@ -10,9 +10,9 @@ class CPosixArtworkPort : public IArtworkPort {
 public:
     // folder empty: "artwork" beside the running program, else ../share/orvanta/artwork.
     explicit CPosixArtworkPort(std::string folder = std::string());
-    bool Bitmap(int id, std::vector<std::uint8_t>& bmp) override;
-    bool Icon(int id, std::vector<std::uint8_t>& bmp) override;
-    bool LibraryIcon(const std::string& library, int index, std::vector<std::uint8_t>& bmp) override;
+    bool Bitmap(int id, std::vector<std::uint8_t>& bmp, int scale = 100) override;
+    bool Icon(int id, std::vector<std::uint8_t>& bmp, int scale = 100) override;
+    bool LibraryIcon(const std::string& library, int index, std::vector<std::uint8_t>& bmp, int scale = 100) override;
     const std::string& Folder() const { return m_folder; }
 
 private:

@@ -30,7 +30,47 @@ std::vector<uint32_t> Cardinals(xcb_connection_t* c, xcb_window_t root, xcb_atom
     return values;
 }
 
+// The root's RESOURCE_MANAGER text (the resources xrdb loads, Xft.dpi among them).
+std::string Resources(xcb_connection_t* c, xcb_window_t root) {
+    std::string text;
+    xcb_get_property_reply_t* r = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, root, XCB_ATOM_RESOURCE_MANAGER, XCB_ATOM_STRING, 0, 1 << 16), nullptr);
+    if (r && r->type == XCB_ATOM_STRING && r->format == 8)
+        text.assign(static_cast<const char*>(xcb_get_property_value(r)),
+                    static_cast<size_t>(xcb_get_property_value_length(r)));
+    std::free(r);
+    return text;
+}
+
+// Pixels per inch from a monitor's physical size, when that size is believable: at
+// least 100 mm wide and giving 72 to 300 DPI (projectors report 0, some televisions
+// only their aspect ratio, such as 160 x 90 mm).
+int PhysicalDpi(int pixels, int millimetres) {
+    if (millimetres < 100 || pixels <= 0) return 0;
+    const int dpi = static_cast<int>((pixels * 254LL + millimetres * 5LL) / (millimetres * 10LL));
+    return dpi >= 72 && dpi <= 300 ? dpi : 0;
+}
+
 } // namespace
+
+int CXcbScreen::XftDpi(const std::string& resources) {
+    size_t at = 0;
+    while (at < resources.size()) {
+        size_t end = resources.find('\n', at);
+        if (end == std::string::npos) end = resources.size();
+        std::string line = resources.substr(at, end - at);
+        at = end + 1;
+        const size_t colon = line.find(':');
+        if (colon == std::string::npos) continue;
+        std::string name = line.substr(0, colon);
+        while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
+        while (!name.empty() && (name.front() == ' ' || name.front() == '\t')) name.erase(0, 1);
+        if (name != "Xft.dpi") continue;
+        const double dpi = std::strtod(line.c_str() + colon + 1, nullptr);
+        return dpi >= 24 && dpi <= 960 ? static_cast<int>(dpi + 0.5) : 0;
+    }
+    return 0;
+}
 
 CXcbScreen::CXcbScreen() {
     m_conn = xcb_connect(nullptr, nullptr);
@@ -76,6 +116,7 @@ bool CXcbScreen::Read(int& rootWidth, int& rootHeight, std::vector<MonitorInfo>&
                 MonitorInfo m;
                 m.bounds = Rect::FromSize(it.data->x, it.data->y, it.data->width, it.data->height);
                 m.primary = it.data->primary != 0;
+                m.dpi = PhysicalDpi(it.data->width, static_cast<int>(it.data->width_in_millimeters));
                 monitors.push_back(m);
             }
             std::free(r);
@@ -85,8 +126,14 @@ bool CXcbScreen::Read(int& rootWidth, int& rootHeight, std::vector<MonitorInfo>&
         MonitorInfo whole;
         whole.bounds = Rect::FromSize(0, 0, rootWidth, rootHeight);
         whole.primary = true;
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_conn)).data;
+        whole.dpi = PhysicalDpi(rootWidth, screen ? screen->width_in_millimeters : 0);
         monitors.push_back(whole);
     }
+    // The desktop's own text scale (Xft.dpi, which GNOME, KDE and xrdb set) counts for
+    // every monitor; without it, each monitor's physical size.
+    if (const int xft = XftDpi(Resources(m_conn, m_root)))
+        for (MonitorInfo& m : monitors) m.dpi = xft;
     // The window manager's work area of the current desktop, one rectangle over all
     // monitors: each monitor works in its part of it.
     const std::vector<uint32_t> current = Cardinals(m_conn, m_root, m_currentDesktopAtom, 1);
@@ -125,7 +172,8 @@ bool CXcbScreen::TakeChanges() {
             const auto* p = reinterpret_cast<const xcb_property_notify_event_t*>(e);
             // The root's other properties (the wallpaper's pixmap among them) change
             // nothing here.
-            if (p->atom == m_workAreaAtom || p->atom == m_currentDesktopAtom) changed = true;
+            if (p->atom == m_workAreaAtom || p->atom == m_currentDesktopAtom || p->atom == XCB_ATOM_RESOURCE_MANAGER)
+                changed = true;
         } else if (m_randrEvent >= 0 && (type == m_randrEvent + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
                                          type == m_randrEvent + XCB_RANDR_NOTIFY)) {
             changed = true;

@@ -9,7 +9,9 @@
 //   window manager publishes one; change notices: RandR screen, CRTC and output
 //   changes and property changes of the root (_NET_WORKAREA, and the monitors a
 //   client sets with xrandr --setmonitor, which the server announces as a change of
-//   the root's RandR properties).
+//   the root's RandR properties); each monitor's DPI from the resource Xft.dpi
+//   (RESOURCE_MANAGER on the root, as xrdb and the desktops set it), else from its
+//   physical size as RandR reports it, and a change of those resources as a change.
 // Does not implement: more than the first X screen (Xinerama's single root covers all
 //   monitors today); Wayland's own outputs (XWayland reports them through RandR).
 #include <memory>
@@ -41,6 +43,10 @@ public:
     // or the work area. Also true when the connection broke (the caller reads again
     // and finds out).
     bool TakeChanges();
+
+    // The value of "Xft.dpi" in the text of X resources (rounded); 0 when it is not
+    // there or is no sensible DPI.
+    static int XftDpi(const std::string& resources);
 
 private:
     xcb_connection_t* m_conn = nullptr;

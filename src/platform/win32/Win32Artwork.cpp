@@ -15,14 +15,16 @@ void Put(std::vector<std::uint8_t>& out, const void* p, size_t n) {
     out.insert(out.end(), b, b + n);
 }
 
-// The icon drawn at 32 x 32 onto black, as a 32-bit top-down BMP file.
-bool IconToBmp(HICON icon, std::vector<std::uint8_t>& bmp) {
-    if (!icon) return false;
-    constexpr int kSize = 32;
+// The icon's size at scale (100, 150, 200 %); 0 for another scale.
+int IconSize(int scale) { return scale == 100 ? 32 : scale == 150 ? 48 : scale == 200 ? 64 : 0; }
+
+// The icon drawn at size x size onto black, as a 32-bit top-down BMP file.
+bool IconToBmp(HICON icon, std::vector<std::uint8_t>& bmp, int size = 32) {
+    if (!icon || size <= 0) return false;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = kSize;
-    info.bmiHeader.biHeight = -kSize;
+    info.bmiHeader.biWidth = size;
+    info.bmiHeader.biHeight = -size;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
@@ -32,18 +34,18 @@ bool IconToBmp(HICON icon, std::vector<std::uint8_t>& bmp) {
     if (!dib || !dc || !bits) return false;
     {
         SelectRestorer select(dc.Get(), dib.Get());
-        std::memset(bits, 0, kSize * kSize * 4);
-        if (!DrawIconEx(dc.Get(), 0, 0, icon, kSize, kSize, 0, nullptr, DI_NORMAL)) return false;
+        std::memset(bits, 0, size * size * 4);
+        if (!DrawIconEx(dc.Get(), 0, 0, icon, size, size, 0, nullptr, DI_NORMAL)) return false;
         GdiFlush();
     }
     BITMAPFILEHEADER file{};
     file.bfType = 0x4D42;
     file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-    file.bfSize = file.bfOffBits + kSize * kSize * 4;
+    file.bfSize = file.bfOffBits + size * size * 4;
     bmp.clear();
     Put(bmp, &file, sizeof file);
     Put(bmp, &info.bmiHeader, sizeof info.bmiHeader);
-    Put(bmp, bits, kSize * kSize * 4);
+    Put(bmp, bits, size * size * 4);
     for (size_t i = file.bfOffBits + 3; i < bmp.size(); i += 4) bmp[i] = 0; // no alpha: plain 32-bit pixels
     return true;
 }
@@ -57,7 +59,9 @@ std::wstring ProgramFolder() {
 
 } // namespace
 
-bool CWin32ArtworkPort::Bitmap(int id, std::vector<std::uint8_t>& bmp) {
+bool CWin32ArtworkPort::Bitmap(int id, std::vector<std::uint8_t>& bmp, int scale) {
+    if (scale != 100 && scale != 150 && scale != 200) return false;
+    id += (scale - 100) / 50 * kScaledBitmapIdStep;
     HMODULE self = GetModuleHandleW(nullptr);
     HRSRC found = FindResourceW(self, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(2)); // RT_BITMAP
     if (!found) return false;
@@ -78,15 +82,31 @@ bool CWin32ArtworkPort::Bitmap(int id, std::vector<std::uint8_t>& bmp) {
     return true;
 }
 
-bool CWin32ArtworkPort::Icon(int id, std::vector<std::uint8_t>& bmp) {
+bool CWin32ArtworkPort::Icon(int id, std::vector<std::uint8_t>& bmp, int scale) {
+    const int size = IconSize(scale);
+    if (!size) return false;
     ScopedIcon icon(static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
-    return IconToBmp(icon.Get(), bmp);
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+    return IconToBmp(icon.Get(), bmp, size);
 }
 
-bool CWin32ArtworkPort::LibraryIcon(const std::string& library, int index, std::vector<std::uint8_t>& bmp) {
+bool CWin32ArtworkPort::LibraryIcon(const std::string& library, int index, std::vector<std::uint8_t>& bmp,
+                                    int scale) {
+    const int size = IconSize(scale);
+    if (!size || index < 0) return false;
     std::wstring path = Widen(library);
     if (path.find(L'\\') == std::wstring::npos && path.find(L'/') == std::wstring::npos) path = ProgramFolder() + path;
+    if (size != 32) {
+        // ExtractIcon gives the system's icon size only: the larger images of the
+        // library's icon (id index + 1) are loaded from it as data.
+        HMODULE lib = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        if (!lib) return false;
+        ScopedIcon icon(static_cast<HICON>(
+            LoadImageW(lib, MAKEINTRESOURCEW(index + 1), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+        const bool drawn = IconToBmp(icon.Get(), bmp, size);
+        FreeLibrary(lib);
+        return drawn;
+    }
     HICON raw = ExtractIconW(GetModuleHandleW(nullptr), path.c_str(), static_cast<UINT>(index));
     // ExtractIcon gives 1 for a file that is no icon library.
     if (raw == reinterpret_cast<HICON>(1)) return false;

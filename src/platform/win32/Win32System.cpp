@@ -34,6 +34,40 @@ ScreenMetrics CWin32SystemPort::GetScreenMetrics() {
     return m;
 }
 
+namespace {
+
+// The system's one DPI (Windows before 8.1 scales every monitor alike): GetDpiForSystem
+// where user32 has it (Windows 10), else the screen's LOGPIXELSX.
+int SystemDpi() {
+    using GetDpiForSystemFn = UINT(WINAPI*)();
+    static const auto forSystem = reinterpret_cast<GetDpiForSystemFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForSystem")));
+    if (forSystem) {
+        const UINT dpi = forSystem();
+        if (dpi > 0) return static_cast<int>(dpi);
+    }
+    BorrowedDc screen(nullptr);
+    return screen ? GetDeviceCaps(screen.Get(), LOGPIXELSX) : 0;
+}
+
+// The monitor's own effective DPI through shcore's GetDpiForMonitor (Windows 8.1 and
+// later, loaded at run time), else the system's.
+int MonitorDpi(HMONITOR monitor) {
+    using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    static const auto forMonitor = [] {
+        HMODULE shcore = LoadLibraryW(L"shcore.dll");
+        return shcore ? reinterpret_cast<GetDpiForMonitorFn>(
+                            reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
+                      : nullptr;
+    }();
+    UINT x = 0, y = 0;
+    constexpr int kEffectiveDpi = 0; // MDT_EFFECTIVE_DPI
+    if (forMonitor && SUCCEEDED(forMonitor(monitor, kEffectiveDpi, &x, &y)) && x > 0) return static_cast<int>(x);
+    return SystemDpi();
+}
+
+} // namespace
+
 std::vector<MonitorInfo> CWin32SystemPort::GetMonitors() {
     std::vector<MonitorInfo> list;
     auto add = [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
@@ -44,12 +78,16 @@ std::vector<MonitorInfo> CWin32SystemPort::GetMonitors() {
             m.bounds = {info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right, info.rcMonitor.bottom};
             m.work = {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
             m.primary = (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
+            m.dpi = MonitorDpi(monitor);
             reinterpret_cast<std::vector<MonitorInfo>*>(data)->push_back(m);
         }
         return TRUE;
     };
-    if (!EnumDisplayMonitors(nullptr, nullptr, add, reinterpret_cast<LPARAM>(&list)) || list.empty())
-        return ISystemPort::GetMonitors();
+    if (!EnumDisplayMonitors(nullptr, nullptr, add, reinterpret_cast<LPARAM>(&list)) || list.empty()) {
+        std::vector<MonitorInfo> one = ISystemPort::GetMonitors();
+        for (MonitorInfo& m : one) m.dpi = SystemDpi();
+        return one;
+    }
     return list;
 }
 
