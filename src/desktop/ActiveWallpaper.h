@@ -86,7 +86,7 @@ public:
 private:
     // The per-monitor counterparts of Capture, Install, Restore and AdoptChanged; each
     // returns false (and forgets the monitors) when the system has no such object.
-    bool CaptureMonitors();
+    bool CaptureMonitors(bool& news);
     bool InstallMonitors(bool& set);
     bool RestoreMonitors(bool& restored);
     bool AdoptMonitors(bool& changed);
