@@ -52,14 +52,19 @@ bool COrvantaDoc::OpenPopup() {
     if (!desktop || !m_popupSource) return false;
     m_popupSource->SetMouseMode(m_settings.m_desktopMouseMode);
     m_popupSource->ResetFocus();
+    const Rect window = PopupWindow();
+    m_popupSource->Place(window);
+    return desktop->OpenPopup(*m_popupSource, window);
+}
+
+Rect COrvantaDoc::PopupWindow() const {
     // In the middle of the monitor the panel is on, as large as its picture (drawn at
     // that monitor's scale).
     const Rect monitor = CMonitorSet::Current().Chosen(m_settings.m_panelMonitor).bounds;
     const CMemDC* picture = m_composer.PopupSurface();
     const int width = picture ? picture->Width() : kPopupWidth, height = picture ? picture->Height() : kPopupHeight;
-    return desktop->OpenPopup(*m_popupSource,
-                              Rect::FromSize(monitor.left + (monitor.Width() - width) / 2,
-                                             monitor.top + (monitor.Height() - height) / 2, width, height));
+    return Rect::FromSize(monitor.left + (monitor.Width() - width) / 2, monitor.top + (monitor.Height() - height) / 2,
+                          width, height);
 }
 
 bool COrvantaDoc::Compose() {
@@ -75,8 +80,12 @@ bool COrvantaDoc::Compose() {
     // Both region lists were recorded anew.
     for (CDesktopMapper* m : {m_desktopMapper.get(), m_popupMapper.get()})
         if (m) m->RegionsChanged(m_settings.m_showDesktopTooltip);
-    // An open pop-up paints the new picture, its focus kept on the same item.
-    if (m_popupSource) m_popupSource->PictureChanged(m_composer.PopupRegions());
+    // An open pop-up paints the new picture, its focus kept on the same item, and moves
+    // to the panel's monitor as it is now (a display change or another "Panel Monitor").
+    if (m_popupSource) {
+        m_popupSource->Place(PopupWindow());
+        m_popupSource->PictureChanged(m_composer.PopupRegions());
+    }
     return written;
 }
 

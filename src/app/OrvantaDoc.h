@@ -46,6 +46,8 @@ public:
     // A pop-up data window in a thread of its own; false when it could not
     // be started (or this platform has none).
     bool OpenPopup();
+    // Where the pop-up belongs: the middle of the panel's monitor, in screen coordinates.
+    Rect PopupWindow() const;
 
     // The tray menu's "New Item" commands; true when id is one of them.
     bool OnCommand(int id);

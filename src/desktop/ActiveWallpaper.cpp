@@ -6,9 +6,11 @@
 #include "../system/FileSystem.h"
 #include "../system/Registry.h"
 #include "../settings/Settings.h"
+#include "../system/MonitorSet.h"
 #include "../system/SystemInfo.h"
 #include "../util/Parser.h"
 #include "../util/SplitPath.h"
+#include "WallpaperSlices.h"
 
 namespace {
 bool IsJpeg(const std::string& path) {
@@ -93,8 +95,10 @@ CActiveWallpaper::SystemWallpaper CActiveWallpaper::ReadSystemWallpaper() {
 
 bool CActiveWallpaper::Install() {
     if (m_settings.m_hideData) return false;
+    bool set = false;
+    if (InstallMonitors(set)) return set;
     const int code = Port<ISystemPort>().GetScreenMetrics().monitorCount != 1 ? 1 : 0;
-    const bool set = SetWallpaper(m_output, code);
+    set = SetWallpaper(m_output, code);
     // What the system shows now decides. A picture it kept when the call failed is known,
     // so a failed install is not taken for the user's change (and redrawn) at every check.
     // After a call that reported success, another picture may be the user's choice made
@@ -102,6 +106,7 @@ bool CActiveWallpaper::Install() {
     // one): the next check takes it, and only if the next install is followed by the same
     // picture again is it known, so a system that ignores the call costs one redraw.
     const std::string shows = ShortFolded(ReadSystemWallpaper().wallpaper);
+    m_partShown.clear();
     m_installed = shows == m_output;
     if (m_installed) {
         m_known.clear();
@@ -120,13 +125,17 @@ bool CActiveWallpaper::UnknownWhileShown(const std::string& current) const {
     return current != m_output && current != m_known;
 }
 
+std::string CActiveWallpaper::OnDisk(const std::string& path) const {
+    const std::string onDisk = path.empty() ? std::string() : Port<IWallpaperPort>().NameOnDisk(path);
+    if (onDisk.empty()) return path;
+    CSplitPath parts(path);
+    return parts.Drive() + parts.Dir() + onDisk;
+}
+
 bool CActiveWallpaper::Restore() {
-    std::string picture = m_settings.m_wallpaper;
-    const std::string onDisk = picture.empty() ? std::string() : Port<IWallpaperPort>().NameOnDisk(picture);
-    if (!onDisk.empty()) {
-        CSplitPath parts(picture);
-        picture = parts.Drive() + parts.Dir() + onDisk;
-    }
+    bool restored = false;
+    if (RestoreMonitors(restored)) return restored;
+    const std::string picture = OnDisk(m_settings.m_wallpaper);
     if (OlderThanXp()) {
         CRegistry general;
         if (general.Open(RegRoot::CurrentUser, kGeneralKey, RegAccess::Write) && IsJpeg(picture)) {
@@ -141,7 +150,12 @@ bool CActiveWallpaper::Restore() {
 
 bool CActiveWallpaper::NamedLikeOurs(const std::string& path) {
     const std::string name = EParser::ToLower(CSplitPath(path).FileName());
-    return name == kSiblingPicture || name == EParser::ToLower(kProductPicture);
+    return name == kSiblingPicture || name == EParser::ToLower(kProductPicture) ||
+           CWallpaperSlices::NamedLikeSlice(path);
+}
+
+bool CActiveWallpaper::Ours(const std::string& path) const {
+    return !path.empty() && (SamePath(path, m_output) || NamedLikeOurs(path));
 }
 
 bool CActiveWallpaper::Capture(const std::string& outputPath) {
@@ -176,7 +190,14 @@ bool CActiveWallpaper::Capture(const std::string& outputPath) {
     // included); while hidden, another picture or style of the user's. Once taken it
     // is known, and the caller draws it, at once or at its next successful read.
     bool news;
-    if (m_settings.m_hideData) {
+    bool monitorNews = false;
+    if (CaptureMonitors(monitorNews)) {
+        // A picture for each monitor: the one under the panel is drawn, and a change on
+        // any monitor is news (its part must go back over the user's choice).
+        const std::string panel = PanelMonitorPicture();
+        if (!panel.empty()) m_settings.m_wallpaper = panel;
+        news = monitorNews || (m_settings.m_hideData && m_settings.m_wallpaper + "|" + m_settings.m_wpStyle != before);
+    } else if (m_settings.m_hideData) {
         news = m_settings.m_wallpaper + "|" + m_settings.m_wpStyle != before;
     } else {
         news = UnknownWhileShown(m_current);
@@ -193,6 +214,8 @@ bool CActiveWallpaper::Capture(const std::string& outputPath) {
 }
 
 bool CActiveWallpaper::AdoptChanged(Check variant) {
+    bool adopted = false;
+    if (AdoptMonitors(adopted)) return adopted;
     const SystemWallpaper sys = ReadSystemWallpaper();
     m_current = ShortFolded(sys.wallpaper);
     const std::string name = EParser::ToLower(CSplitPath(sys.wallpaper).FileName());
@@ -214,5 +237,207 @@ bool CActiveWallpaper::AdoptChanged(Check variant) {
     if (!SamePath(sys.backup, m_output)) m_backup = sys.backup;
     m_userStyle = sys.style;
     m_settings.m_wpStyle = std::to_string(m_userStyle);
+    return true;
+}
+
+// --- a picture for each monitor ------------------------------------------------------
+
+namespace {
+MonitorWallpaper* FindMonitor(std::vector<MonitorWallpaper>& list, const std::string& id) {
+    for (MonitorWallpaper& m : list)
+        if (m.id == id) return &m;
+    return nullptr;
+}
+} // namespace
+
+void CActiveWallpaper::LoadMonitorPictures(std::vector<MonitorWallpaper>& pictures, int& position) const {
+    pictures.clear();
+    position = -1;
+    CRegistry reg;
+    if (!reg.Open(RegRoot::CurrentUser, m_settings.RegistryRoot() + "\\" + kMonitorKey)) return;
+    std::string text;
+    if (reg.ReadText("Position", text) && !text.empty()) position = StyleNumber(text);
+    text.clear();
+    reg.ReadText("Count", text);
+    const int count = StyleNumber(text);
+    for (int i = 1; i <= count && i <= 64; ++i) {
+        MonitorWallpaper m;
+        const std::string n = "Monitor " + std::to_string(i);
+        if (!reg.ReadText(n + " Id", m.id, 1024) || m.id.empty()) continue;
+        reg.ReadText(n + " Wallpaper", m.picture, 1024);
+        pictures.push_back(std::move(m));
+    }
+}
+
+void CActiveWallpaper::SaveMonitorPictures() const {
+    const std::string path = m_settings.RegistryRoot() + "\\" + kMonitorKey;
+    CRegistry reg;
+    if (!reg.Open(RegRoot::CurrentUser, path, RegAccess::Write)) {
+        reg.CreateKeyPath(RegRoot::CurrentUser, path, "");
+        if (!reg.Open(RegRoot::CurrentUser, path, RegAccess::Write)) return;
+    }
+    reg.WriteText("Position", std::to_string(m_userPosition));
+    reg.WriteText("Count", std::to_string(m_monitorPictures.size()));
+    for (size_t i = 0; i < m_monitorPictures.size(); ++i) {
+        const std::string n = "Monitor " + std::to_string(i + 1);
+        reg.WriteText(n + " Id", m_monitorPictures[i].id);
+        reg.WriteText(n + " Wallpaper", m_monitorPictures[i].picture);
+    }
+}
+
+std::string CActiveWallpaper::PanelMonitorPicture() const {
+    if (m_monitorPictures.empty()) return {};
+    const Rect chosen = CMonitorSet::Current().Chosen(m_settings.m_panelMonitor).bounds;
+    for (const MonitorWallpaper& m : m_monitorPictures)
+        if (m.bounds == chosen) return m.picture;
+    return m_monitorPictures.front().picture;
+}
+
+bool CActiveWallpaper::CaptureMonitors(bool& news) {
+    news = false;
+    std::vector<MonitorWallpaper> shown;
+    int position = -1;
+    if (!Port<IWallpaperPort>().ReadMonitorWallpapers(shown, position) || shown.empty()) {
+        m_monitorPictures.clear();
+        m_partShown.clear();
+        return false;
+    }
+    // A monitor that shows our part (left by a run that did not end cleanly, when this
+    // is the first look) keeps the picture learnt before: in memory, else in the key.
+    std::vector<MonitorWallpaper> remembered;
+    int rememberedPosition = -1;
+    LoadMonitorPictures(remembered, rememberedPosition);
+    std::vector<MonitorWallpaper> pictures;
+    bool anyOurs = false;
+    for (const MonitorWallpaper& m : shown) {
+        MonitorWallpaper user = m;
+        MonitorWallpaper* before = FindMonitor(m_monitorPictures, m.id);
+        if (Ours(m.picture)) {
+            anyOurs = true;
+            if (!before) before = FindMonitor(remembered, m.id);
+            user.picture = before ? before->picture
+                                  : (Ours(m_settings.m_wallpaper) ? std::string() : m_settings.m_wallpaper);
+        } else if (m_partShown.erase(m.id) > 0 || (before && !SamePath(before->picture, m.picture))) {
+            news = true;
+        }
+        pictures.push_back(std::move(user));
+    }
+    m_monitorPictures = std::move(pictures);
+    // The position shown is the user's unless ours is on show (we may have changed it).
+    if (m_userPosition < 0 || (!anyOurs && m_settings.m_hideData))
+        m_userPosition = anyOurs && rememberedPosition >= 0 ? rememberedPosition : position;
+    SaveMonitorPictures();
+    return true;
+}
+
+bool CActiveWallpaper::InstallMonitors(bool& set) {
+    if (m_monitorPictures.empty()) return false;
+    IWallpaperPort& port = Port<IWallpaperPort>();
+    std::vector<MonitorWallpaper> shown;
+    int position = -1;
+    if (!port.ReadMonitorWallpapers(shown, position) || shown.empty()) {
+        m_monitorPictures.clear();
+        return false;
+    }
+    // A monitor that came since the last look: its picture is the user's before ours
+    // goes over it.
+    bool learnt = false;
+    for (const MonitorWallpaper& m : shown) {
+        MonitorWallpaper* known = FindMonitor(m_monitorPictures, m.id);
+        if (known) {
+            known->bounds = m.bounds;
+            continue;
+        }
+        MonitorWallpaper user = m;
+        if (Ours(user.picture)) user.picture = m_settings.m_wallpaper;
+        m_monitorPictures.push_back(std::move(user));
+        learnt = true;
+    }
+    if (learnt) SaveMonitorPictures();
+    std::vector<Rect> rects;
+    for (const MonitorWallpaper& m : shown) rects.push_back(m.bounds);
+    const ScreenMetrics screen = Port<ISystemPort>().GetScreenMetrics();
+    const std::vector<std::string> parts = CWallpaperSlices::Write(m_output, rects, screen.virtualX, screen.virtualY);
+    // A picture that cannot be cut goes on whole, spanned, as where the system keeps one.
+    if (parts.size() != shown.size()) return false;
+    // Spanned, the system would stretch the first monitor's picture over all of them;
+    // a part of exactly its monitor's size shows the same in every other position.
+    if (position == 5) port.SetWallpaperPosition(4);
+    set = true;
+    for (size_t i = 0; i < shown.size(); ++i) set = port.SetMonitorWallpaper(shown[i].id, parts[i]) && set;
+    // What the monitors show now decides, as for the single picture.
+    m_partShown.clear();
+    std::vector<MonitorWallpaper> after;
+    int ignored = -1;
+    if (port.ReadMonitorWallpapers(after, ignored))
+        for (const MonitorWallpaper& m : after)
+            for (size_t i = 0; i < shown.size(); ++i)
+                if (shown[i].id == m.id && SamePath(m.picture, parts[i])) m_partShown.insert(m.id);
+    m_installed = m_partShown.size() == shown.size();
+    m_known.clear();
+    m_shownThoughSet.clear();
+    return true;
+}
+
+bool CActiveWallpaper::RestoreMonitors(bool& restored) {
+    if (m_monitorPictures.empty()) return false;
+    IWallpaperPort& port = Port<IWallpaperPort>();
+    std::vector<MonitorWallpaper> shown;
+    int position = -1;
+    if (!port.ReadMonitorWallpapers(shown, position) || shown.empty()) {
+        m_monitorPictures.clear();
+        return false;
+    }
+    restored = true;
+    for (const MonitorWallpaper& m : shown) {
+        const MonitorWallpaper* user = FindMonitor(m_monitorPictures, m.id);
+        // A monitor never seen before keeps what it shows unless that is ours.
+        if (!user && !Ours(m.picture)) continue;
+        std::string picture = user ? user->picture : m_settings.m_wallpaper;
+        if (Ours(picture)) picture.clear();
+        picture = OnDisk(picture);
+        if (SamePath(picture, m.picture) && !picture.empty()) continue;
+        restored = port.SetMonitorWallpaper(m.id, picture) && restored;
+    }
+    if (m_userPosition >= 0 && m_userPosition != position) port.SetWallpaperPosition(m_userPosition);
+    m_partShown.clear();
+    m_installed = false;
+    return true;
+}
+
+bool CActiveWallpaper::AdoptMonitors(bool& changed) {
+    changed = false;
+    if (m_monitorPictures.empty()) return false;
+    std::vector<MonitorWallpaper> shown;
+    int position = -1;
+    if (!Port<IWallpaperPort>().ReadMonitorWallpapers(shown, position) || shown.empty()) {
+        m_monitorPictures.clear();
+        return false;
+    }
+    for (const MonitorWallpaper& m : shown) {
+        if (Ours(m.picture) || (m.picture.empty() && !m_partShown.count(m.id))) continue;
+        // Where our part was shown, any picture of the user's is a new choice (the same
+        // one chosen again included); elsewhere only another picture than the one known.
+        const bool partWasShown = m_partShown.erase(m.id) > 0;
+        MonitorWallpaper* user = FindMonitor(m_monitorPictures, m.id);
+        if (!user) {
+            m_monitorPictures.push_back(m);
+            changed = true;
+        } else if (partWasShown || !SamePath(user->picture, m.picture)) {
+            user->picture = m.picture;
+            user->bounds = m.bounds;
+            changed = true;
+        }
+    }
+    // A position chosen while ours is off the screen is the user's too; it asks for no drawing.
+    const bool moved = m_settings.m_hideData && position >= 0 && position != m_userPosition;
+    if (moved) m_userPosition = position;
+    if (!changed) {
+        if (moved) SaveMonitorPictures();
+        return true;
+    }
+    const std::string panel = PanelMonitorPicture();
+    if (!panel.empty()) m_settings.m_wallpaper = panel;
+    SaveMonitorPictures();
     return true;
 }

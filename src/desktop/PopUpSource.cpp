@@ -75,3 +75,13 @@ void CPopUpSource::ResetFocus() {
     std::lock_guard<std::mutex> lock(m_guard);
     m_focus.Reset();
 }
+
+void CPopUpSource::Place(const Rect& window) {
+    std::lock_guard<std::mutex> lock(m_guard);
+    m_placement = window;
+}
+
+Rect CPopUpSource::Placement() {
+    std::lock_guard<std::mutex> lock(m_guard);
+    return m_placement;
+}

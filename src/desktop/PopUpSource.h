@@ -41,6 +41,10 @@ public:
     void PictureChanged(const CRegionList& popupRegions);
     // Main thread, as a pop-up opens: the focus goes to its start.
     void ResetFocus();
+    // Main thread: where a pop-up belongs (as it opens, and at each new picture, which
+    // a display change brings); open pop-ups move there when next told of a change.
+    void Place(const Rect& window);
+    Rect Placement() override;
 
     // x in bits 0-15, y in bits 16-31, as the hook's messages carry a point.
     static std::int64_t PackPoint(int x, int y) {
@@ -54,6 +58,7 @@ private:
     std::atomic<int> m_mouseMode{1};
     std::mutex m_guard; // over the focus and the listeners
     CPopupFocus m_focus;
+    Rect m_placement;
     std::map<int, std::function<void()>> m_listeners;
     int m_nextListener = 1;
 };

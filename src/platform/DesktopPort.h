@@ -58,6 +58,10 @@ public:
     // given back takes the call away again.
     virtual int AddChangeListener(std::function<void()> changed) = 0;
     virtual void RemoveChangeListener(int id) = 0;
+    // Where an open window belongs now, in screen coordinates (the middle of the
+    // panel's monitor), read when changed is called: after a display change the window
+    // moves there. Empty: it stays where it was opened.
+    virtual Rect Placement() { return {}; }
     // Calls paint with the pop-up picture while the main thread cannot replace it;
     // paint is not called when there is no picture.
     virtual void PaintPicture(void (*paint)(const PixelSurface& picture, void* context), void* context) = 0;

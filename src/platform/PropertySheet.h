@@ -15,6 +15,7 @@
 namespace SheetNotify {
 constexpr int Clicked = 0;          // BN_CLICKED
 constexpr int EditChanged = 0x0300; // EN_CHANGE
+constexpr int SelectionChanged = 1; // CBN_SELCHANGE of a drop-down list
 } // namespace SheetNotify
 
 // The controls of one page while its dialog exists, by control id.
@@ -26,6 +27,20 @@ public:
     // Check boxes and radio buttons.
     virtual bool Checked(int id) = 0;
     virtual void SetChecked(int id, bool checked) = 0;
+    // A drop-down list: its entries (the former ones go), the selected entry (-1: none)
+    // and selecting one.
+    virtual void SetChoices(int id, const std::vector<std::string>& entries) {
+        (void)id;
+        (void)entries;
+    }
+    virtual int Selection(int id) {
+        (void)id;
+        return -1;
+    }
+    virtual void Select(int id, int index) {
+        (void)id;
+        (void)index;
+    }
     virtual void Enable(int id, bool enabled) = 0;
     // An up-down control's limits (its buddy edit shows the value).
     virtual void SetSpinRange(int spinId, int min, int max) = 0;

@@ -10,7 +10,20 @@
 //   call does: a command the user configures (ORVANTA_WALLPAPER_COMMAND), the
 //   desktop's own setting (GNOME, Unity, Budgie, Cinnamon, MATE, XFCE, KDE Plasma,
 //   sway), which is also read back, else the X root window itself.
+// win32 also: the per-monitor wallpaper object of Windows 8 and later
+//   (CLSID_DesktopWallpaper, IDesktopWallpaper); posix has none.
 #include <string>
+#include <vector>
+
+#include "../util/Rect.h"
+
+// One monitor as the per-monitor wallpaper object lists it.
+struct MonitorWallpaper {
+    std::string id;      // the system's id of the monitor (its device path)
+    Rect bounds;         // in screen coordinates
+    std::string picture; // the picture it shows; empty when none
+    bool operator==(const MonitorWallpaper&) const = default;
+};
 
 class IWallpaperPort {
 public:
@@ -40,4 +53,24 @@ public:
     virtual std::string ExpandEnvironment(const std::string& text) = 0;
     // The file's name as stored on disk (FindFirstFile); empty when there is no file.
     virtual std::string NameOnDisk(const std::string& path) = 0;
+
+    // The per-monitor wallpaper object, where the system has one: every monitor's id,
+    // rectangle and picture in the object's order, and the position (0 centre, 1 tile,
+    // 2 stretch, 3 fit, 4 fill, 5 span) that applies to all of them. False when the
+    // object cannot be created or does not answer (older systems, Wine, Linux).
+    virtual bool ReadMonitorWallpapers(std::vector<MonitorWallpaper>& monitors, int& position) {
+        (void)monitors;
+        (void)position;
+        return false;
+    }
+    // One monitor's picture, through that object; false when it refused.
+    virtual bool SetMonitorWallpaper(const std::string& id, const std::string& path) {
+        (void)id;
+        (void)path;
+        return false;
+    }
+    virtual bool SetWallpaperPosition(int position) {
+        (void)position;
+        return false;
+    }
 };

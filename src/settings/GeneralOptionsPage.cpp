@@ -18,6 +18,7 @@ void CGeneralOptionsPage::Init(const CSettings& s, bool launchEntryExists, bool 
     m_systrayIcon = s.m_systrayIcon;
     m_privateItems = s.m_privateItems;
     m_presenting = s.m_presenting;
+    m_panelMonitor = s.m_panelMonitor < 0 ? 0 : s.m_panelMonitor;
     m_ntFamily = ntFamily;
     m_modified = false;
 }
@@ -51,6 +52,15 @@ void CGeneralOptionsPage::FactorySettings() {
     m_showContacts = true;
     m_privateItems = 0;
     m_presenting = false;
+    m_panelMonitor = 0;
     // "Hide On Desktop Lock" keeps what the user chose.
     m_modified = true;
+}
+
+std::vector<std::string> CGeneralOptionsPage::MonitorChoices() const {
+    std::vector<std::string> entries{"Primary monitor"};
+    const int last = m_panelMonitor > m_monitorCount ? m_panelMonitor : m_monitorCount;
+    for (int i = 1; i <= last; ++i)
+        entries.push_back("Monitor " + std::to_string(i) + (i > m_monitorCount ? " (not connected)" : ""));
+    return entries;
 }

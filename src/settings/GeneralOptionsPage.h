@@ -4,6 +4,7 @@
 // factory settings. The dialog (dialog resource 239) only moves values between its
 // controls and this object.
 #include <string>
+#include <vector>
 
 class CSettings;
 
@@ -33,6 +34,7 @@ public:
     static constexpr int kPrivateMasked = 1091;
     static constexpr int kPrivateLeftOut = 1092;
     static constexpr int kPresenting = 1093;
+    static constexpr int kPanelMonitor = 1094; // drop-down list
     static constexpr int kFactorySettings = 7;
     static constexpr int kHelp = 5;
     static constexpr int kAbout = 57664;
@@ -40,11 +42,21 @@ public:
     static constexpr int kMinRefresh = 5;
     static constexpr int kMaxRefresh = 3600;
     static constexpr int kFactoryRefresh = 20;
+    // "Panel Monitor" takes 0 (the primary) to this; one naming no monitor draws on the primary.
+    static constexpr int kMaxPanelMonitor = 16;
 
     // Copies the record's values. launchEntryExists: whether the logon entry is in the
     // Run key (the box shows that, not the stored flag); ntFamily: whether "Hide On
     // Desktop Lock" applies to this system.
     void Init(const CSettings& settings, bool launchEntryExists, bool ntFamily);
+
+    // How many monitors the system has now (at least 1), for the "Panel Monitor" list.
+    void SetMonitorCount(int count) { m_monitorCount = count < 1 ? 1 : count; }
+    // The list's entries, one for each value: "Primary monitor", then "Monitor 1" to
+    // "Monitor n" by position from the left; a value beyond the monitors there are
+    // keeps an entry of its own, marked as not connected, so opening the sheet
+    // changes nothing.
+    std::vector<std::string> MonitorChoices() const;
 
     // The text of the interval's edit field: taken over when it is an integer of
     // 5..3600; otherwise false with the message, and the interval keeps its value.
@@ -77,8 +89,10 @@ public:
     int m_systrayIcon = 0;       // 0 date icon, 1 program icon
     int m_privateItems = 0;      // 0 shown as they are, 1 subject masked, 2 left out
     bool m_presenting = false;   // start in presenting mode
+    int m_panelMonitor = 0;      // 0 the primary, 1..n a monitor by its position from the left
     bool m_ntFamily = false;
 
 private:
     bool m_modified = false;
+    int m_monitorCount = 1;
 };

@@ -58,6 +58,8 @@ void CGeneralOptionsTab::Fill(IPageControls& c) {
     ShowChoice(c, kTrayIcons, m_page.m_systrayIcon);
     ShowChoice(c, kPrivateItems, m_page.m_privateItems);
     c.SetChecked(G::kPresenting, m_page.m_presenting);
+    c.SetChoices(G::kPanelMonitor, m_page.MonitorChoices());
+    c.Select(G::kPanelMonitor, m_page.m_panelMonitor);
     ApplyEnableRules(c);
     m_filling = false;
 }
@@ -77,6 +79,8 @@ void CGeneralOptionsTab::TakeChoices(IPageControls& c) {
     TakeChoice(c, kTrayIcons, m_page.m_systrayIcon);
     TakeChoice(c, kPrivateItems, m_page.m_privateItems);
     m_page.m_presenting = c.Checked(G::kPresenting);
+    const int monitor = c.Selection(G::kPanelMonitor);
+    if (monitor >= 0) m_page.m_panelMonitor = monitor;
 }
 
 void CGeneralOptionsTab::ApplyEnableRules(IPageControls& c) {

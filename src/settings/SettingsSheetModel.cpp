@@ -8,6 +8,7 @@
 #include "RangeCheck.h"
 #include "../system/Registry.h"
 #include "Settings.h"
+#include "../system/MonitorSet.h"
 #include "../system/SystemInfo.h"
 
 namespace {
@@ -52,6 +53,8 @@ const std::vector<Field>& Fields() {
         {"Private Items", Kind::Choice, &G::m_privateItems, 0, 2,
          "0 shown as they are, 1 subject hidden, 2 left out"},
         {"Presenting", Kind::Flag, &G::m_presenting},
+        {"Panel Monitor", Kind::Choice, &G::m_panelMonitor, 0, G::kMaxPanelMonitor,
+         "0 the primary, 1 to n a monitor by its position from the left"},
         {"SideBarStyle", Kind::Choice, &A::m_centralView, 0, 1, "0 side bar view, 1 central view"},
         {"OffsetType", Kind::Choice, &A::m_offsetPosition, 0, 1, "0 centred, 1 at CalendarPosX/CalendarPosY"},
         {"CalendarPosX", Kind::Number, &A::m_calendarPosX, 0, A::kMaxPosition, nullptr, A::kCalendarPosXEdit},
@@ -138,6 +141,7 @@ void CSettingsSheetModel::Open(const CSettings& settings, IRegistryPort* port) {
     const Rect screen = ESystemInfo::VirtualScreenRect();
     Init(settings, CRegistry::RunEntryExists(LoadResString(IDS_PRODUCT), port), ESystemInfo::IsNtFamily(),
          screen.Width(), screen.Height());
+    m_general.SetMonitorCount(static_cast<int>(CMonitorSet::Current().Monitors().size()));
 }
 
 std::vector<ApplyStep> CSettingsSheetModel::Apply(CSettings& s, IRegistryPort* port) {
@@ -187,6 +191,7 @@ std::vector<ApplyStep> CSettingsSheetModel::Apply(CSettings& s, IRegistryPort* p
     s.m_panelScale = a.m_panelScale;
     s.m_privateItems = g.m_privateItems;
     s.m_presenting = g.m_presenting;
+    s.m_panelMonitor = g.m_panelMonitor;
     // The style's colours and the view's geometry follow the values just taken.
     s.ApplyStyle(s.m_style);
     m_general.SetModified(false);

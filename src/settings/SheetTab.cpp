@@ -13,6 +13,12 @@ void CSheetTab::OnCommand(IPageControls& c, int id, int code) {
         OnEditChanged(c, id);
         return;
     }
+    // A drop-down list's new selection is taken as a click on a box is.
+    if (code == SheetNotify::SelectionChanged) {
+        TakeChoices(c);
+        MarkModified(c);
+        return;
+    }
     if (code != SheetNotify::Clicked) return;
     if (id == m_buttons.help) {
         m_host.ShowHelp();

@@ -1,7 +1,13 @@
 // The system wallpaper rules over the in-memory registry and a recording setter.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "FakePorts.h"
+#include "TempFolder.h"
+#include "../TwoColourBmp.h"
+#include "desktop/WallpaperSlices.h"
+#include "render/ImageLayer.h"
 #include "desktop/ActiveWallpaper.h"
 #include "system/Registry.h"
 #include "settings/Settings.h"
@@ -265,6 +271,129 @@ TEST_F(ActiveWallpaperTest, TheSamePictureChosenAgainOverOursIsAChangeAFailedIns
             EXPECT_TRUE(CActiveWallpaper::SamePath(settings.m_wallpaper, step.chosen)) << settings.m_wallpaper;
         }
     }
+}
+
+// Where the system keeps a picture for each monitor: two monitors (a smaller one left
+// of the primary, at negative x) with their own pictures, spanned by the user. Each
+// gets its own part of the composed picture; hiding and a start after a crash put
+// each one's own picture back; a change on one monitor is taken for that one only.
+TEST_F(ActiveWallpaperTest, APictureForEachMonitorIsKeptInstalledAsPartsAndRestored) {
+    TempFolder folder;
+    const std::string output = folder.File("orvanta.bmp");
+    // The virtual screen: (-64, 0)-(128, 48); the left monitor 64 x 32, the primary 128 x 48.
+    env.system.screen = ScreenMetrics{2, -64, 0, 192, 48, 128, 48, 128};
+    env.system.monitors = {MonitorInfo{Rect{0, 0, 128, 48}, Rect{0, 0, 128, 40}, true},
+                           MonitorInfo{Rect{-64, 0, 0, 32}, Rect{-64, 0, 0, 32}, false}};
+    {
+        // Bands of 64 pixels: red, green, red from the virtual screen's left edge.
+        std::ofstream out(output, std::ios::binary);
+        out << TwoColourBmp(192, 48, 0xFF0000, 0x00FF00, 64);
+    }
+    env.wallpaper.perMonitor = true;
+    env.wallpaper.position = 5; // spanned
+    env.wallpaper.monitors = {MonitorWallpaper{"\\\\?\\DISPLAY#A", Rect{0, 0, 128, 48}, "C:\\Pics\\Lake.bmp"},
+                              MonitorWallpaper{"\\\\?\\DISPLAY#B", Rect{-64, 0, 0, 32}, "C:\\Pics\\Dunes.bmp"}};
+    Desktop("Wallpaper", "C:\\Pics\\Dunes.bmp"); // the spanned value names the last one set
+    auto users = [&](const CActiveWallpaper& w) {
+        std::vector<std::string> out;
+        for (const MonitorWallpaper& m : w.UserMonitorPictures()) out.push_back(m.id + "=" + m.picture);
+        return out;
+    };
+    auto shown = [&] {
+        std::vector<std::string> out;
+        for (const MonitorWallpaper& m : env.wallpaper.monitors) out.push_back(m.id + "=" + m.picture);
+        return out;
+    };
+    const std::string a = "\\\\?\\DISPLAY#A", b = "\\\\?\\DISPLAY#B";
+    const std::string partA = CWallpaperSlices::SlicePath(output, 0), partB = CWallpaperSlices::SlicePath(output, 1);
+
+    wallpaper.Capture(output);
+    ASSERT_TRUE(wallpaper.PerMonitor());
+    EXPECT_EQ(users(wallpaper), (std::vector<std::string>{a + "=C:\\Pics\\Lake.bmp", b + "=C:\\Pics\\Dunes.bmp"}));
+    // The panel's monitor (the primary) gives the picture drawn under the panel.
+    EXPECT_EQ(Stored("Wallpaper"), "C:\\Pics\\Lake.bmp");
+
+    // Installed: each monitor its part (position fill instead of span), never the whole.
+    env.wallpaper.sets.clear();
+    EXPECT_TRUE(wallpaper.Install());
+    EXPECT_TRUE(wallpaper.Installed());
+    EXPECT_EQ(env.wallpaper.sets, (std::vector<std::string>{"position|4", "monitor|" + a + "|" + partA,
+                                                            "monitor|" + b + "|" + partB}));
+    struct Part {
+        std::string path;
+        int width, height;
+        uint32_t left, right; // 0xRRGGBB at the first and last pixel of the top row
+    };
+    for (const Part& part : {Part{partA, 128, 48, 0x00FF00, 0xFF0000}, Part{partB, 64, 32, 0xFF0000, 0xFF0000}}) {
+        SCOPED_TRACE(part.path);
+        std::unique_ptr<CImageSource> source = IS40_OpenFileSource(part.path);
+        ASSERT_TRUE(source);
+        int w = 0, h = 0;
+        RgbBuffer px = IS40_ReadBMP(source.get(), w, h);
+        ASSERT_TRUE(px);
+        EXPECT_EQ(w, part.width);
+        EXPECT_EQ(h, part.height);
+        auto at = [&](int x) { return uint32_t(px[x * 3]) << 16 | uint32_t(px[x * 3 + 1]) << 8 | px[x * 3 + 2]; };
+        EXPECT_EQ(at(0), part.left);
+        EXPECT_EQ(at(w - 1), part.right);
+    }
+    EXPECT_FALSE(wallpaper.AdoptChanged(CActiveWallpaper::Check::Timer)); // our parts are no change
+
+    // Hidden: each monitor its own picture again, spanned as before.
+    settings.m_hideData = true;
+    env.wallpaper.sets.clear();
+    EXPECT_TRUE(wallpaper.Restore());
+    EXPECT_EQ(shown(), (std::vector<std::string>{a + "=C:\\Pics\\Lake.bmp", b + "=C:\\Pics\\Dunes.bmp"}));
+    EXPECT_EQ(env.wallpaper.position, 5);
+    EXPECT_FALSE(wallpaper.AdoptChanged(CActiveWallpaper::Check::Timer));
+    settings.m_hideData = false;
+    wallpaper.Install();
+
+    // The user sets another picture on the left monitor: taken for that one only, once.
+    env.wallpaper.monitors[1].picture = "C:\\Pics\\Forest.bmp";
+    EXPECT_TRUE(wallpaper.AdoptChanged(CActiveWallpaper::Check::Timer));
+    EXPECT_EQ(users(wallpaper), (std::vector<std::string>{a + "=C:\\Pics\\Lake.bmp", b + "=C:\\Pics\\Forest.bmp"}));
+    EXPECT_EQ(settings.m_wallpaper, "C:\\Pics\\Lake.bmp");
+    EXPECT_FALSE(wallpaper.AdoptChanged(CActiveWallpaper::Check::RefreshTick));
+    // The same picture chosen again over our part is a change too; seen by a data load.
+    wallpaper.Install();
+    env.wallpaper.monitors[0].picture = "C:\\Pics\\Lake.bmp";
+    EXPECT_TRUE(wallpaper.Capture(output));
+    EXPECT_FALSE(wallpaper.Capture(output));
+    wallpaper.Install();
+    EXPECT_EQ(shown(), (std::vector<std::string>{a + "=" + partA, b + "=" + partB}));
+
+    // A start after a crash (or the uninstaller's restore) finds our parts on the
+    // monitors and still puts each user's picture back, from the program's key.
+    CActiveWallpaper next(settings);
+    next.Capture(output);
+    EXPECT_EQ(users(next), (std::vector<std::string>{a + "=C:\\Pics\\Lake.bmp", b + "=C:\\Pics\\Forest.bmp"}));
+    EXPECT_TRUE(next.Restore());
+    EXPECT_EQ(shown(), (std::vector<std::string>{a + "=C:\\Pics\\Lake.bmp", b + "=C:\\Pics\\Forest.bmp"}));
+    EXPECT_EQ(env.wallpaper.position, 5);
+
+    // While hidden, a change on the panel's monitor is the picture drawn under the panel.
+    settings.m_hideData = true;
+    env.wallpaper.monitors[0].picture = "C:\\Pics\\Dunes.bmp";
+    EXPECT_TRUE(next.AdoptChanged(CActiveWallpaper::Check::Timer));
+    EXPECT_EQ(settings.m_wallpaper, "C:\\Pics\\Dunes.bmp");
+
+    // Without the object (an older system, Wine) the one spanned picture stays.
+    env.wallpaper.perMonitor = false;
+    settings.m_hideData = false;
+    next.Capture(output);
+    EXPECT_FALSE(next.PerMonitor());
+    env.wallpaper.sets.clear();
+    next.Install();
+    ASSERT_EQ(env.wallpaper.sets.size(), 1u);
+    EXPECT_EQ(env.wallpaper.sets[0].rfind("spi|", 0), 0u) << env.wallpaper.sets[0];
+
+    // Only our own parts' names count as ours.
+    for (const auto& [name, ours] : std::vector<std::pair<std::string, bool>>{
+             {"C:\\x\\orvanta-monitor-2.bmp", true}, {"C:\\x\\Orvanta-Monitor-12.BMP", true},
+             {"C:\\x\\orvanta-monitor-.bmp", false}, {"C:\\x\\orvanta-monitor-2b.bmp", false},
+             {"C:\\x\\my-orvanta-monitor-2.bmp", false}})
+        EXPECT_EQ(CWallpaperSlices::NamedLikeSlice(name), ours) << name;
 }
 
 } // namespace

@@ -466,6 +466,27 @@ public:
         if (it == files.end()) return {};
         return it->substr(it->find_last_of('\\') + 1);
     }
+    // The per-monitor object of newer systems: absent unless a test gives monitors.
+    bool perMonitor = false;
+    std::vector<MonitorWallpaper> monitors;
+    int position = 0;
+    bool ReadMonitorWallpapers(std::vector<MonitorWallpaper>& out, int& pos) override {
+        if (!perMonitor) return false;
+        out = monitors;
+        pos = position;
+        return true;
+    }
+    bool SetMonitorWallpaper(const std::string& id, const std::string& path) override {
+        sets.push_back("monitor|" + id + "|" + path);
+        for (MonitorWallpaper& m : monitors)
+            if (m.id == id) m.picture = path;
+        return perMonitor;
+    }
+    bool SetWallpaperPosition(int pos) override {
+        sets.push_back("position|" + std::to_string(pos));
+        position = pos;
+        return perMonitor;
+    }
     static void WriteWallpaper(const std::string& path) {
         std::unique_ptr<IRegistryKey> key;
         if (Port<IRegistryPort>().CreateKey(RegRoot::CurrentUser, "Control Panel\\Desktop", "", key) == 0)

@@ -884,6 +884,33 @@ TEST_F(MainFrameTest, ThePopupCommandOpensThePopUpWithThePanelPicture) {
     settings.m_panelMonitor = 1;
     frame.RouteCommand(ID_POPUP);
     EXPECT_EQ(desktop.popupWindow, Rect::FromSize(-1280 + (1280 - 700) / 2, (1024 - 526) / 2, 700, 526));
+    EXPECT_EQ(desktop.popupSource->Placement(), desktop.popupWindow);
+    // While it is open, the displays change: each change that recomposes tells the open
+    // window, which then finds its place in the middle of the panel's monitor as it is now.
+    int told = 0;
+    const int listener = desktop.popupSource->AddChangeListener([&] { ++told; });
+    const struct Step {
+        const char* what;
+        std::function<void()> change;
+        Rect expect;
+    } steps[] = {
+        {"the left monitor grew", [&] {
+             env.system.monitors[1] = MonitorInfo{{-1600, 0, 0, 1200}, {-1600, 0, 0, 1200}, false};
+             env.system.screen = ScreenMetrics{2, -1600, 0, 3520, 1200, 1920, 1080, 1920};
+         }, Rect::FromSize(-1600 + (1600 - 700) / 2, (1200 - 526) / 2, 700, 526)},
+        {"the left monitor went: the primary", [&] {
+             env.system.monitors.pop_back();
+             env.system.screen = ScreenMetrics{1, 0, 0, 1920, 1080, 1920, 1080, 1920};
+         }, Rect::FromSize((1920 - 700) / 2, (1080 - 526) / 2, 700, 526)},
+    };
+    for (const Step& step : steps) {
+        const int before = told;
+        step.change();
+        frame.Window()->Send(Msg::DisplayChange, 0, 0);
+        EXPECT_GT(told, before) << step.what;
+        EXPECT_EQ(desktop.popupSource->Placement(), step.expect) << step.what;
+    }
+    desktop.popupSource->RemoveChangeListener(listener);
 }
 
 } // namespace

@@ -37,6 +37,19 @@ public:
     }
     bool Checked(int id) override { return checks[id]; }
     void SetChecked(int id, bool c) override { checks[id] = c; }
+    void SetChoices(int id, const std::vector<std::string>& entries) override {
+        lists[id] = entries;
+        selections[id] = -1;
+    }
+    int Selection(int id) override { return selections.count(id) ? selections[id] : -1; }
+    void Select(int id, int index) override {
+        selections[id] = index >= 0 && index < static_cast<int>(lists[id].size()) ? index : -1;
+    }
+    // The user picks an entry of a drop-down list.
+    void Pick(int id, int index) {
+        selections[id] = index;
+        m_events.OnCommand(*this, id, SheetNotify::SelectionChanged);
+    }
     void Enable(int id, bool e) override { enabled[id] = e; }
     void SetSpinRange(int id, int min, int max) override { spins[id] = {min, max}; }
     void SetSliderRange(int id, int min, int max, int page, int ticks) override {
@@ -83,6 +96,8 @@ public:
     std::map<int, bool> checks;
     std::map<int, bool> enabled;
     std::map<int, std::pair<int, int>> spins;
+    std::map<int, std::vector<std::string>> lists;
+    std::map<int, int> selections;
     Slider slider;
     int sliderPos = 0;
     int focus = 0;
@@ -490,6 +505,47 @@ TEST_F(SettingsTabsTest, TheApplyButtonAppliesAndKeepsTheSheetOpen) {
     sheet->DoModal(1);
     EXPECT_EQ(applied.size(), 1u);
     EXPECT_EQ(settings.m_refresh, 90);
+}
+
+// "Panel Monitor": the primary, then each monitor there is by position; a stored
+// monitor that is gone keeps its entry; the choice is applied and drawn with.
+TEST_F(SettingsTabsTest, ThePanelMonitorListOffersEachMonitorAndApplyTakesTheChoice) {
+    auto monitor = [](int left, bool primary) {
+        const Rect r = Rect::FromSize(left, 0, 1280, 1024);
+        return MonitorInfo{r, r, primary};
+    };
+    env.system.monitors = {monitor(0, true), monitor(1280, false)};
+    const struct Case {
+        int stored;
+        std::vector<std::string> entries;
+    } cases[] = {
+        {0, {"Primary monitor", "Monitor 1", "Monitor 2"}},
+        {2, {"Primary monitor", "Monitor 1", "Monitor 2"}},
+        {4, {"Primary monitor", "Monitor 1", "Monitor 2", "Monitor 3 (not connected)", "Monitor 4 (not connected)"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored);
+        settings.m_panelMonitor = c.stored;
+        MakeSheet();
+        general->Init();
+        EXPECT_EQ(general->lists[G::kPanelMonitor], c.entries);
+        EXPECT_EQ(general->Selection(G::kPanelMonitor), c.stored);
+        EXPECT_FALSE(general->modified) << "showing changes nothing";
+    }
+    general->Pick(G::kPanelMonitor, 1);
+    EXPECT_TRUE(general->modified);
+    EXPECT_TRUE(general->Leave());
+    applied.clear();
+    sheet->Model().Apply(settings, nullptr);
+    EXPECT_EQ(settings.m_panelMonitor, 1);
+    // The factory value is the primary.
+    general->Click(G::kFactorySettings);
+    EXPECT_EQ(general->Selection(G::kPanelMonitor), 0);
+    // The Linux sheet's text form names and checks it too.
+    std::string message;
+    EXPECT_EQ(sheet->Model().SetByName("Panel Monitor", "2", message), CSettingsSheetModel::SetResult::Taken);
+    EXPECT_EQ(sheet->Model().ValueText("Panel Monitor"), "2");
+    EXPECT_EQ(sheet->Model().SetByName("Panel Monitor", "-1", message), CSettingsSheetModel::SetResult::Refused);
 }
 
 // --- the main frame opens it -----------------------------------------------------------

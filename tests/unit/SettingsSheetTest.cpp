@@ -422,7 +422,7 @@ TEST_F(SettingsSheetTest, SettingByNameUsesThePagesChecks) {
     EXPECT_EQ(sheet.ValueText("Private Items"), "1");
     EXPECT_EQ(sheet.SetByName("Presenting", "TRUE", message), CSettingsSheetModel::SetResult::Taken);
     EXPECT_TRUE(sheet.General().m_presenting);
-    EXPECT_EQ(CSettingsSheetModel::SettingNames().size(), 35u);
+    EXPECT_EQ(CSettingsSheetModel::SettingNames().size(), 36u); // with "Panel Scale" and "Panel Monitor"
     EXPECT_EQ(sheet.RangeText("Refresh"), "5 to 3600");
 }
 

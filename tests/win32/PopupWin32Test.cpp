@@ -64,6 +64,15 @@ public:
         std::lock_guard<std::mutex> lock(m_guard);
         m_listeners.erase(id);
     }
+    // Where the program places an open window (empty: where it opened).
+    Rect Placement() override {
+        std::lock_guard<std::mutex> lock(m_guard);
+        return m_placement;
+    }
+    void Place(const Rect& r) {
+        std::lock_guard<std::mutex> lock(m_guard);
+        m_placement = r;
+    }
     // What the main thread does after each composition.
     void Recomposed() {
         std::lock_guard<std::mutex> lock(m_guard);
@@ -84,6 +93,7 @@ public:
 private:
     std::vector<uint32_t> m_pixels;
     std::vector<PopupItem> m_items;
+    Rect m_placement;
     std::mutex m_guard;
     std::map<int, std::function<void()>> m_listeners;
     int m_next = 0;
@@ -172,6 +182,20 @@ TEST_F(PopUpWindow, KeysMoveTheFrameARecompositionKeepsItOpenAndEscCloses) {
     EXPECT_EQ(GetForegroundWindow(), w);
     EXPECT_TRUE(WaitFrame(w, 1)) << "the frame went after a recomposition";
     DeleteFileW(full);
+    auto at = [&] {
+        RECT r{};
+        GetWindowRect(w, &r);
+        return Rect{r.left, r.top, r.right, r.bottom};
+    };
+    EXPECT_EQ(at(), Rect::FromSize(100, 100, 700, 526)) << "no placement given: where it opened";
+
+    // A display change: the program places it elsewhere (the panel monitor's middle now)
+    // and recomposes. The open window moves there, still in front, its frame kept.
+    source.Place(Rect::FromSize(30, 50, 700, 526));
+    source.Recomposed();
+    EXPECT_TRUE(PumpUntil([&] { return at() == Rect::FromSize(30, 50, 700, 526); }, 3000)) << at();
+    EXPECT_EQ(GetForegroundWindow(), w);
+    EXPECT_TRUE(WaitFrame(w, 1)) << "the frame went after the move";
 
     // Alt+F4's close request is refused; Esc closes without opening anything.
     SendMessageW(w, WM_CLOSE, 0, 0);

@@ -40,6 +40,17 @@ bool CPopUpWnd::Create() {
     return true;
 }
 
+void CPopUpWnd::MoveToPlacement() {
+    const Rect to = m_source.Placement();
+    if (to.IsEmpty() || (to.left == m_x && to.top == m_y && to.Width() == m_width && to.Height() == m_height)) return;
+    m_x = to.left;
+    m_y = to.top;
+    m_width = to.Width();
+    m_height = to.Height();
+    LogIfFalse(SetWindowPos(Hwnd(), nullptr, m_x, m_y, m_width, m_height, SWP_NOZORDER | SWP_NOACTIVATE),
+               "moving the pop-up");
+}
+
 bool CPopUpWnd::HiddenWindowOfOurs(HWND other) {
     if (!other || IsWindowVisible(other)) return false;
     DWORD pid = 0;
@@ -128,6 +139,8 @@ bool CPopUpWnd::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case WM_KEYDOWN: return OnKey(wp);
     case WM_GETDLGCODE: result = DLGC_WANTALLKEYS; return true;
     case kPictureChangedMsg:
+        // A display change brings a new picture: the window goes where it now belongs.
+        MoveToPlacement();
         // A new picture is followed by a new wallpaper: see WM_SETTINGCHANGE.
         FocusMoved();
         RepaintForAWhile();

@@ -12,7 +12,9 @@
 // focused item as a click does and closes, Esc closes. A screen reader gets the
 // items through CPopupAccessible (WM_GETOBJECT) and a focus event at each move. A new
 // picture composed while the window is open is painted at once, the focus kept on
-// the same item: the window stays open through refreshes and recompositions.
+// the same item: the window stays open through refreshes and recompositions, and
+// moves to where the program places it then (a display change moves it to the middle
+// of the panel's monitor).
 #include <windows.h>
 
 #include "../DesktopPort.h"
@@ -50,6 +52,8 @@ private:
     void FocusMoved();
     // Paints again now and a few times over the next two seconds.
     void RepaintForAWhile();
+    // To where the source says the window belongs now, when that is elsewhere.
+    void MoveToPlacement();
 
     IPopupSource& m_source;
     int m_x, m_y, m_width, m_height;

@@ -62,6 +62,18 @@ public:
     void SetChecked(int id, bool checked) override {
         CheckDlgButton(m_page, id, checked ? BST_CHECKED : BST_UNCHECKED);
     }
+    void SetChoices(int id, const std::vector<std::string>& entries) override {
+        SendDlgItemMessageW(m_page, id, CB_RESETCONTENT, 0, 0);
+        for (const std::string& e : entries)
+            SendDlgItemMessageW(m_page, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(e).c_str()));
+    }
+    int Selection(int id) override {
+        const LRESULT i = SendDlgItemMessageW(m_page, id, CB_GETCURSEL, 0, 0);
+        return i == CB_ERR ? -1 : static_cast<int>(i);
+    }
+    void Select(int id, int index) override {
+        SendDlgItemMessageW(m_page, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    }
     void Enable(int id, bool enabled) override {
         if (HWND item = GetDlgItem(m_page, id)) EnableWindow(item, enabled ? TRUE : FALSE);
     }

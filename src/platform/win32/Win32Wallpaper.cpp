@@ -7,6 +7,8 @@
 
 #include <exception>
 
+#include "DesktopWallpaperApi.h"
+
 #include "ScopedWin.h"
 #include "Utf.h"
 #include "Win32Log.h"
@@ -84,4 +86,64 @@ std::string CWin32WallpaperPort::NameOnDisk(const std::string& path) {
     ScopedFind find(FindFirstFileW(Widen(path).c_str(), &data));
     if (!find) return {};
     return Narrow(data.cFileName);
+}
+
+namespace {
+ComPtr<IDesktopWallpaper> CreateDesktopWallpaper() {
+    ComPtr<IDesktopWallpaper> object;
+    if (FAILED(CoCreateInstance(kClsidDesktopWallpaper, nullptr, CLSCTX_ALL, kIidDesktopWallpaper,
+                                object.PutVoid())))
+        object.Reset();
+    return object;
+}
+
+// A text the object allocated for its caller.
+std::string TakeText(LPWSTR text) {
+    std::string out = text ? Narrow(text) : std::string();
+    CoTaskMemFree(text);
+    return out;
+}
+} // namespace
+
+bool CWin32WallpaperPort::ReadMonitorWallpapers(std::vector<MonitorWallpaper>& monitors, int& position) {
+    monitors.clear();
+    const ComPtr<IDesktopWallpaper> object = CreateDesktopWallpaper();
+    if (!object) return false;
+    UINT count = 0;
+    if (FAILED(object->GetMonitorDevicePathCount(&count)) || count == 0) return false;
+    for (UINT i = 0; i < count; ++i) {
+        LPWSTR id = nullptr;
+        if (FAILED(object->GetMonitorDevicePathAt(i, &id)) || !id) {
+            CoTaskMemFree(id);
+            continue;
+        }
+        const std::wstring wideId = id;
+        MonitorWallpaper m;
+        m.id = TakeText(id);
+        RECT r{};
+        // A monitor that is listed but not attached has no rectangle: it shows nothing.
+        if (FAILED(object->GetMonitorRECT(wideId.c_str(), &r)) || r.right <= r.left || r.bottom <= r.top)
+            continue;
+        m.bounds = Rect{r.left, r.top, r.right, r.bottom};
+        LPWSTR picture = nullptr;
+        if (SUCCEEDED(object->GetWallpaper(wideId.c_str(), &picture)))
+            m.picture = TakeText(picture);
+        else
+            CoTaskMemFree(picture);
+        monitors.push_back(std::move(m));
+    }
+    int pos = -1;
+    position = SUCCEEDED(object->GetPosition(&pos)) ? pos : -1;
+    return !monitors.empty();
+}
+
+bool CWin32WallpaperPort::SetMonitorWallpaper(const std::string& id, const std::string& path) {
+    const ComPtr<IDesktopWallpaper> object = CreateDesktopWallpaper();
+    if (!object) return false;
+    return SUCCEEDED(object->SetWallpaper(Widen(id).c_str(), Widen(path).c_str()));
+}
+
+bool CWin32WallpaperPort::SetWallpaperPosition(int position) {
+    const ComPtr<IDesktopWallpaper> object = CreateDesktopWallpaper();
+    return object && SUCCEEDED(object->SetPosition(position));
 }

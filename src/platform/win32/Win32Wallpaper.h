@@ -4,7 +4,9 @@
 // Implements: the Active Desktop object (CLSID_ActiveDesktop, CLSCTX_ALL) and its
 //   option/set/apply sequence; SystemParametersInfoW(SPI_SETDESKWALLPAPER) with
 //   SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE; ExpandEnvironmentStringsW;
-//   FindFirstFileW for the name as stored on disk.
+//   FindFirstFileW for the name as stored on disk; the per-monitor wallpaper object
+//   (CLSID_DesktopWallpaper, IDesktopWallpaper: monitor ids, rectangles, pictures,
+//   position), created in process for each call where the system has it.
 // Does not implement: styles beyond 0-2 for the Active Desktop object (other codes
 //   leave the option record's style unset, as newer systems' codes 6 and 10 have no
 //   counterpart there).
@@ -24,6 +26,9 @@ public:
     bool SystemSet(const std::string& path, int styleCode) override;
     std::string ExpandEnvironment(const std::string& text) override;
     std::string NameOnDisk(const std::string& path) override;
+    bool ReadMonitorWallpapers(std::vector<MonitorWallpaper>& monitors, int& position) override;
+    bool SetMonitorWallpaper(const std::string& id, const std::string& path) override;
+    bool SetWallpaperPosition(int position) override;
 
 private:
     ComPtr<IActiveDesktop> m_desktop; // held only between creation and the set

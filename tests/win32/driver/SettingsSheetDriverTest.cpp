@@ -119,7 +119,20 @@ const Label kAppearanceLabels[] = {
 };
 // The texts of the controls without ids, found among each page's children.
 const wchar_t* kGeneralStatics[] = {L"Data &check interval:", L"[sec]", L"System tray double click action",
-                                    L"System tray icon", L"Private items"};
+                                    L"System tray icon", L"Private items", L"Panel &monitor:"};
+constexpr int kPanelMonitorList = 1094;
+
+std::vector<std::wstring> ListEntries(HWND dlg, int id) {
+    std::vector<std::wstring> out;
+    const LRESULT n = SendDlgItemMessageW(dlg, id, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < n; ++i) {
+        wchar_t buf[128] = {};
+        if (SendDlgItemMessageW(dlg, id, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0) < 128)
+            SendDlgItemMessageW(dlg, id, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(buf));
+        out.push_back(buf);
+    }
+    return out;
+}
 const wchar_t* kAppearanceStatics[] = {L"Data View", L"T&ransparency:", L"[%]", L"First Day of the Week",
                                        L"Time Style", L"Data Style"};
 
@@ -265,6 +278,9 @@ TEST_F(SettingsSheetDriver, ShowsTheStoredValuesRefusesAnIntervalOf4GreysAndCanc
     for (int i = 0; i < 4; ++i) EXPECT_EQ(Checked(g, actions[i]), i == 2) << actions[i];
     EXPECT_FALSE(Checked(g, 1011));
     EXPECT_TRUE(Checked(g, 1010));
+    // The panel's monitor: the primary, then each monitor there is (Wine shows one).
+    EXPECT_EQ(ListEntries(g, kPanelMonitorList), (std::vector<std::wstring>{L"Primary monitor", L"Monitor 1"}));
+    EXPECT_EQ(SendDlgItemMessageW(g, kPanelMonitorList, CB_GETCURSEL, 0, 0), 0);
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(sheet, kApplyButton))) << "nothing changed yet";
 
     // Appearance && Positioning, as stored.
@@ -366,6 +382,11 @@ TEST_F(SettingsSheetDriver, ApplyWithANewStyleRedrawsAndStoresAndOkClosesTheOneS
 
     HWND g = Page(sheet);
     Type(g, 1028, L"90");
+    // "Monitor 1" chosen in the list, as the user picks it.
+    HWND list = GetDlgItem(g, kPanelMonitorList);
+    ASSERT_NE(list, nullptr);
+    SendMessageW(list, CB_SETCURSEL, 1, 0);
+    SendMessageW(g, WM_COMMAND, MAKEWPARAM(kPanelMonitorList, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
     HWND a = ShowPage(sheet, 1);
     ASSERT_NE(a, g);
     Click(a, 1018); // B&rown
@@ -381,6 +402,7 @@ TEST_F(SettingsSheetDriver, ApplyWithANewStyleRedrawsAndStoresAndOkClosesTheOneS
     }, 15000)) << "the picture was not drawn again";
     EXPECT_EQ(Stored("Refresh"), "90");
     EXPECT_EQ(Stored("Transparency"), "65");
+    EXPECT_EQ(Stored("Panel Monitor"), "1");
     // What the user did not touch is stored as it was.
     EXPECT_EQ(Stored("SideBar Width"), "300");
     EXPECT_EQ(Stored("Doubleclick Action"), "2");
