@@ -157,6 +157,7 @@ TEST(ICalendarCorpus, EveryFileAgreesWithLibicalsOwnExpansion) {
     const long long to = 1798761600;   // 2027-01-01
     const long long margin = 3 * 86400;
     ASSERT_GE(std::size(kCorpus), 8u);
+    size_t filesCompared = 0;
     for (const CorpusFile& file : kCorpus) {
         icalcomponent* root = icalparser_parse_string(file.text);
         ASSERT_NE(root, nullptr) << file.name;
@@ -168,9 +169,14 @@ TEST(ICalendarCorpus, EveryFileAgreesWithLibicalsOwnExpansion) {
         long steps = CICalendarText::kMaxSteps;
         std::vector<CICalendarText::Span> spans;
         ASSERT_TRUE(CICalendarText::Expand(calendar, from, to, steps, spans)) << file.name;
+        // libical's own walk reads an RDATE's time as UTC whatever its TZID says: the
+        // events with RDATEs are left to the days written by hand.
+        auto compared = [](icalcomponent* e) {
+            return icalcomponent_get_first_property(e, ICAL_RDATE_PROPERTY) == nullptr;
+        };
         std::multiset<std::pair<long long, std::string>> ours, theirs;
         for (const auto& s : spans)
-            if (s.start >= from + margin && s.start < to - margin)
+            if (s.start >= from + margin && s.start < to - margin && compared(s.event))
                 ours.insert({s.start, icalcomponent_get_summary(s.event)});
 
         // libical's: each event's occurrences; a RECURRENCE-ID takes its occurrence away
@@ -187,13 +193,17 @@ TEST(ICalendarCorpus, EveryFileAgreesWithLibicalsOwnExpansion) {
         for (icalcomponent* e = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); e;
              e = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
             if (!icalcomponent_get_first_property(e, ICAL_RECURRENCEID_PROPERTY)) continue;
-            const icaltimetype rid = icalcomponent_get_recurrenceid(e);
+            icalproperty* p = icalcomponent_get_first_property(e, ICAL_RECURRENCEID_PROPERTY);
+            const icaltimetype rid = icalproperty_get_recurrenceid(p);
+            icalparameter* tzid = icalproperty_get_first_parameter(p, ICAL_TZID_PARAMETER);
+            const icaltimezone* zone = tzid ? icalcomponent_get_timezone(calendar, icalparameter_get_tzid(tzid))
+                                            : rid.zone;
             movedAway[icalcomponent_get_uid(e)].insert(
-                icaltime_as_timet_with_zone(rid, rid.zone ? rid.zone : icaltimezone_get_utc_timezone()));
+                icaltime_as_timet_with_zone(rid, zone ? zone : icaltimezone_get_utc_timezone()));
         }
         for (icalcomponent* e = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); e;
              e = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
-            if (icalcomponent_get_status(e) == ICAL_STATUS_CANCELLED) continue;
+            if (icalcomponent_get_status(e) == ICAL_STATUS_CANCELLED || !compared(e)) continue;
             const bool moved = icalcomponent_get_first_property(e, ICAL_RECURRENCEID_PROPERTY) != nullptr;
             Collect found;
             icalcomponent_foreach_recurrence(e, a, b, callback, &found);
@@ -202,10 +212,11 @@ TEST(ICalendarCorpus, EveryFileAgreesWithLibicalsOwnExpansion) {
                 if (s >= from + margin && s < to - margin) theirs.insert({s, icalcomponent_get_summary(e)});
             }
         }
-        EXPECT_GT(ours.size(), 0u) << file.name;
         EXPECT_EQ(ours, theirs) << file.name;
+        if (!ours.empty()) ++filesCompared;
         icalcomponent_free(root);
     }
+    EXPECT_EQ(filesCompared, std::size(kCorpus) - 1); // every file with events
 }
 
 // The tasks of the corpus through Outlook Today's filter: overdue, due today and
@@ -262,6 +273,7 @@ TEST(ICalendarHostile, EachFileIsAnsweredOrRefusedWithItsReason) {
         std::string text;
         std::string problem; // a part of the reason; empty: read whole
         size_t appointments;
+        std::string subject = std::string(); // of the first appointment, when given
     };
     const std::vector<Case> cases = {
         {"nested", deep, "nested more than 8 levels", 0},
@@ -274,7 +286,7 @@ TEST(ICalendarHostile, EachFileIsAnsweredOrRefusedWithItsReason) {
         {"secondly", event("DTSTART:20260101T000000Z\r\nRRULE:FREQ=SECONDLY;COUNT=100000000\r\nSUMMARY:s\r\n"),
          "more than 200000 steps", 0},
         {"swapped start and end", event("DTSTART:20260310T100000Z\r\nDTEND:20260309T100000Z\r\nSUMMARY:x\r\n"), "", 1},
-        {"bad UTF-8", event("DTSTART:20260310T100000Z\r\nSUMMARY:ab\xff\xfe\xc3(\r\n"), "", 1},
+        {"bad UTF-8", event("DTSTART:20260310T100000Z\r\nSUMMARY:ab\xff\xfe\xc3(\r\n"), "", 1, "ab\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD("},
         {"no start", event("SUMMARY:nothing\r\n"), "", 0},
         {"garbage dates", event("DTSTART:99999999T999999\r\nDTEND:0\r\nRRULE:FREQ=DAILY;UNTIL=1\r\n"), "", 0},
     };
@@ -289,12 +301,18 @@ TEST(ICalendarHostile, EachFileIsAnsweredOrRefusedWithItsReason) {
             // Minutely: the window's minutes (the margins before and after it are left out).
             EXPECT_EQ(items.appointments.size(), c.appointments) << c.name;
         }
+        if (!c.subject.empty()) {
+            ASSERT_FALSE(items.appointments.empty()) << c.name;
+            EXPECT_EQ(items.appointments[0].m_subject, c.subject) << c.name;
+        }
         for (const CAppointment& a : items.appointments) {
             EXPECT_LE(COleDateTime::ToLinear(a.m_start.m_dt), COleDateTime::ToLinear(a.m_end.m_dt)) << c.name;
             // Valid UTF-8 throughout: a bad byte became U+FFFD written out.
             for (size_t i = 0; i < a.m_subject.size();) {
                 const Utf8Char ch = Utf8CharAt(a.m_subject, i);
-                if (ch.code == 0xFFFD) EXPECT_EQ(a.m_subject.compare(i, 3, "\xEF\xBF\xBD"), 0) << c.name;
+                if (ch.code == 0xFFFD) {
+                    EXPECT_EQ(a.m_subject.compare(i, 3, "\xEF\xBF\xBD"), 0) << c.name;
+                }
                 i += ch.length;
             }
         }
@@ -308,7 +326,8 @@ TEST(ICalendarSources, FolderCacheAndProblemsToldOnce) {
     TempFolder dir;
     namespace fs = std::filesystem;
     auto write = [&](const std::string& rel, const std::string& text) {
-        const fs::path p = fs::path(std::u8string(dir.File(rel).begin(), dir.File(rel).end()));
+        const std::string path = dir.File(rel);
+        const fs::path p = fs::path(std::u8string(path.begin(), path.end()));
         fs::create_directories(p.parent_path());
         std::ofstream(p, std::ios::binary) << text;
     };
