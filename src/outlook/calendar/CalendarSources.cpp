@@ -96,7 +96,7 @@ void CCalendarSources::Take(const std::string& name, const CICalendarItems& item
     result.tasks.insert(result.tasks.end(), items.tasks.begin(), items.tasks.end());
     if (items.problem.empty()) return;
     result.ok = false;
-    const std::string message = "The calendar file " + name + " could not be read whole: " + items.problem + ".";
+    const std::string message = "The calendar " + name + " could not be read whole: " + items.problem + ".";
     result.problems.push_back(message);
     if (m_told.insert(message).second) result.newProblems.push_back(message);
 }
@@ -109,11 +109,11 @@ void CCalendarSources::ReadFile(const std::string& path, const CICalendarText::O
     if (!Stamp(path, key.stamp, key.size)) {
         CICalendarItems gone;
         gone.problem = "it cannot be found";
-        Take(path, gone, result);
+        Take("file " + path, gone, result);
         return;
     }
     if (const CICalendarItems* kept = m_cache.Find(path, key)) {
-        Take(path, *kept, result);
+        Take("file " + path, *kept, result);
         return;
     }
     ++result.parsed;
@@ -126,17 +126,22 @@ void CCalendarSources::ReadFile(const std::string& path, const CICalendarText::O
         options.idPrefix = "ical:" + path + "#";
         items = CICalendarText::Read(text, options);
     }
-    Take(path, items, result);
+    Take("file " + path, items, result);
     m_cache.Put(path, key, std::move(items));
 }
 
 void CCalendarSources::ReadFeed(const std::string& url, const CICalendarText::Options& window, Result& result,
                                 std::map<std::string, bool>& used) {
     ++result.files;
+    // Named by its host only: the rest of a feed's address is often its secret.
+    const size_t scheme = url.find("://");
+    const size_t path = url.find('/', scheme == std::string::npos ? 0 : scheme + 3);
+    const std::string masked = "feed " + url.substr(0, path) + "/...";
     if (!m_feeds) {
-        CICalendarItems none;
-        none.problem = "this program reads no feeds here";
-        Take(url, none, result);
+        const std::string message = "The calendar " + masked + " cannot be read here: no feed reader is set up.";
+        result.ok = false;
+        result.problems.push_back(message);
+        if (m_told.insert(message).second) result.newProblems.push_back(message);
         return;
     }
     const CFeedCopy copy = m_feeds->Copy(url);
@@ -151,14 +156,14 @@ void CCalendarSources::ReadFeed(const std::string& url, const CICalendarText::Op
     CCalendarCache::Key key{static_cast<long long>(std::hash<std::string>()(copy.body)),
                             static_cast<long long>(copy.body.size()), window.from, window.days, window.zone};
     if (const CICalendarItems* kept = m_cache.Find(name, key)) {
-        Take(copy.problem.empty() ? "from the feed" : "from the feed", *kept, result);
+        Take(masked, *kept, result);
         return;
     }
     ++result.parsed;
     CICalendarText::Options options = window;
     options.idPrefix = "ical:" + name + "#";
     CICalendarItems items = CICalendarText::Read(copy.body, options);
-    Take("from the feed", items, result);
+    Take(masked, items, result);
     m_cache.Put(name, key, std::move(items));
 }
 
@@ -181,7 +186,7 @@ CCalendarSources::Result CCalendarSources::Read(const std::vector<CCalendarSourc
             if (ec) {
                 CICalendarItems none;
                 none.problem = "the folder cannot be read";
-                Take(source.location, none, result);
+                Take("folder " + source.location, none, result);
                 break;
             }
             for (; it != fs::recursive_directory_iterator() && files.size() < kMaxFiles; it.increment(ec)) {

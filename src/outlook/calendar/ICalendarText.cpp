@@ -491,11 +491,26 @@ CICalendarItems CICalendarText::Read(std::string_view text, const Options& optio
         if (!Expand(calendar, lo, hi, steps, spans) && items.problem.empty())
             items.problem = "its recurrences need more than " + std::to_string(kMaxSteps) +
                             " steps; the rest of its events are left out";
+        // The lists take at most 30 a day in start order (today also those still
+        // running at its midnight): more of one file for one day are never shown.
+        struct Local {
+            double start, end, ls;
+            const Span* span;
+        };
+        std::vector<Local> shown;
         for (const Span& s : spans) {
             const double start = LocalOle(s.start, s.floating, zone);
             const double end = LocalOle(s.end, s.floating, zone);
             const double ls = COleDateTime::ToLinear(start), le = COleDateTime::ToLinear(end);
             if (ls >= windowEnd || (le <= windowStart && !(le == ls && ls >= windowStart))) continue;
+            shown.push_back({start, end, ls, &s});
+        }
+        std::stable_sort(shown.begin(), shown.end(), [](const Local& a, const Local& b) { return a.ls < b.ls; });
+        std::map<double, int> perDay; // by the day the occurrence starts on; before the window: one count
+        for (const Local& l : shown) {
+            const Span& s = *l.span;
+            if (++perDay[std::max(std::floor(l.ls), std::floor(windowStart) - 1)] > kMaxPerDay) continue;
+            const double start = l.start, end = l.end;
             CAppointment a;
             a.m_subject = TextOf(s.event, ICAL_SUMMARY_PROPERTY);
             a.m_importance = Importance(s.event);

@@ -29,6 +29,8 @@ public:
     static constexpr int kMaxDepth = 8;
     // Recurrence steps one file may take; a file that needs more is cut short.
     static constexpr long kMaxSteps = 200000;
+    // Occurrences of one file kept for one day (the lists show 30 a day).
+    static constexpr int kMaxPerDay = 30;
 
     struct Options {
         double from = 0;  // OLE date: midnight (local) of the window's first day
