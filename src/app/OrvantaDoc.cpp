@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "../outlook/PrivacyFilter.h"
+#include "../outlook/calendar/CalendarMerge.h"
 #include "../platform/Platform.h"
 #include "../settings/Settings.h"
 #include "../system/MonitorSet.h"
@@ -110,14 +111,15 @@ bool COrvantaDoc::RefreshData() {
         return list;
     };
     m_engine.BeginRefresh(); // a lost connection is made again here, at most once a minute
+    const CPrivacyFilter privacy(m_settings.m_privateItems, m_presenting);
     if (m_engine.IsConnected()) {
-        const OutlookOptions options = m_engine.ReadOutlookOptions();
+        OutlookOptions options = m_engine.ReadOutlookOptions();
+        if (m_daysShown) options.m_calDays = std::clamp(*m_daysShown, 1, kDayLists);
         // Everything is read after a read that failed, on a new day (the shown days
         // move), with other options, after a new connection, when what the picture may
         // show of private items changed (the lists kept hold what the last filter left)
         // and every tenth refresh (for what no change detection sees); otherwise only
         // the sources that changed.
-        const CPrivacyFilter privacy(m_settings.m_privateItems, m_presenting);
         const bool full = !m_lastReadOk || today != m_lastToday || options != m_lastOptions ||
                           m_engine.Connections() != m_lastConnections || privacy != m_lastPrivacy ||
                           ++m_partialReads >= kFullReadEvery;
@@ -129,7 +131,8 @@ bool COrvantaDoc::RefreshData() {
         const bool calendarEvent = m_engine.TakeChanged(COutlookEngine::Source::Calendar);
         m_engine.TakeChanged(COutlookEngine::Source::MailFolders); // their counts are read at every refresh
         const bool tasksChanged = m_engine.SourceChanged(COutlookEngine::Tasks) || full || tasksEvent;
-        const bool calendarChanged = m_engine.SourceChanged(COutlookEngine::Calendar) || full || calendarEvent;
+        const bool calendarChanged =
+            m_engine.SourceChanged(COutlookEngine::Calendar) || full || calendarEvent || m_calendarCut;
         ok = true;
         if (tasksChanged) {
             m_tasks.RemoveAll();
@@ -148,6 +151,9 @@ bool COrvantaDoc::RefreshData() {
             m_folders.RemoveAll();
             ok = m_engine.ReadMailFoldersKept(m_folders) == 1 && ok;
         }
+        // The calendar files' records of the last read go; this read's come in.
+        CCalendarMerge::RemoveFromLists(std::span<CAppointments>(m_days.data(), static_cast<size_t>(days)), m_tasks);
+        MergeCalendarSources(now, today, days, privacy);
         if (full) m_partialReads = 0;
         m_lastToday = today;
         m_lastOptions = options;
@@ -156,11 +162,44 @@ bool COrvantaDoc::RefreshData() {
     } else {
         m_tasks.RemoveAll();
         m_folders.RemoveAll();
-        for (int i = 0; i < std::clamp(m_settings.m_outlook.m_calDays, 1, kDayLists); ++i) dayBounds(i);
+        if (m_daysShown) m_settings.m_outlook.m_calDays = std::clamp(*m_daysShown, 1, kDayLists);
+        const int days = std::clamp(m_settings.m_outlook.m_calDays, 1, kDayLists);
+        for (int i = 0; i < days; ++i) dayBounds(i);
+        // Without Outlook the calendar sources alone are the data.
+        ok = MergeCalendarSources(now, today, days, privacy);
     }
     m_lastReadOk = ok;
     if (ok) m_lastSignature = BuildSignature();
     return ok;
+}
+
+bool COrvantaDoc::MergeCalendarSources(const COleDateTime& now, const COleDateTime& today, int days,
+                                       const CPrivacyFilter& privacy) {
+    m_calendarCut = false;
+    if (m_calendarSources.empty()) {
+        m_lastCalendarRead = CCalendarSources::Result();
+        return false;
+    }
+    CICalendarText::Options window;
+    window.from = today.m_dt;
+    window.days = days;
+    window.zone = m_calendarZone;
+    m_lastCalendarRead = m_calendars.Read(m_calendarSources, window);
+    for (const std::string& problem : m_lastCalendarRead.newProblems) {
+        if (m_calendarProblem) m_calendarProblem(problem);
+        else std::fprintf(stderr, "orvanta: %s\n", problem.c_str());
+    }
+    // What the picture may show of them, as for Outlook's records.
+    std::vector<CAppointment> appointments;
+    for (CAppointment a : m_lastCalendarRead.appointments)
+        if (privacy.Apply(a)) appointments.push_back(std::move(a));
+    std::vector<CTask> tasks;
+    for (CTask t : m_lastCalendarRead.tasks)
+        if (privacy.Apply(t)) tasks.push_back(std::move(t));
+    m_calendarCut = !CCalendarMerge::MergeDays(std::span<CAppointments>(m_days.data(), static_cast<size_t>(days)),
+                                               appointments, today);
+    CCalendarMerge::MergeTasks(m_tasks, tasks, m_settings, now);
+    return true;
 }
 
 bool COrvantaDoc::OnCommand(int id) {

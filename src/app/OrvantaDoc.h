@@ -13,6 +13,8 @@
 #include "../outlook/OutlookEngine.h"
 #include "../outlook/PrivacyFilter.h"
 #include "../outlook/Tasks.h"
+#include "../outlook/calendar/CalendarSources.h"
+#include "../settings/CalendarSource.h"
 #include "../desktop/DesktopMapper.h"
 #include "../desktop/PopUpSource.h"
 #include "../desktop/ToolTip.h"
@@ -91,6 +93,20 @@ public:
     bool Presenting() const { return m_presenting; }
     void SetPresenting(bool on) { m_presenting = on; }
 
+    // The calendar sources beside Outlook read at every refresh, in this order. Filled
+    // from the settings by the program (and by "orvanta agenda --source").
+    std::vector<CCalendarSource> m_calendarSources;
+    // Their reader (feeds, the cache file); its results merge into the lists.
+    CCalendarSources& CalendarSources() { return m_calendars; }
+    // The zone the calendar files' times are shown in; empty: the user's local time.
+    std::string m_calendarZone;
+    // Told once for each calendar file that cannot be read (standard error when unset).
+    std::function<void(const std::string&)> m_calendarProblem;
+    // Days shown instead of Outlook Today's "CalDays" (orvanta agenda --days).
+    std::optional<int> m_daysShown;
+    // What the last read of the calendar sources gave (for the agenda and the tests).
+    const CCalendarSources::Result& LastCalendarRead() const { return m_lastCalendarRead; }
+
     // The clock the refresh reads; tests set their own.
     std::function<COleDateTime()> m_clock = [] { return LocalNow(); };
 
@@ -123,4 +139,11 @@ private:
     std::unique_ptr<CDesktopMapper> m_popupMapper;
     std::unique_ptr<CPopUpSource> m_popupSource;
     bool m_presenting = false;
+    CCalendarSources m_calendars;
+    CCalendarSources::Result m_lastCalendarRead;
+    // The last merge dropped Outlook's own appointments past a day's 30th: the next
+    // read takes Outlook's lists again.
+    bool m_calendarCut = false;
+    // Reads the calendar sources into the lists; true when there are any.
+    bool MergeCalendarSources(const COleDateTime& now, const COleDateTime& today, int days, const CPrivacyFilter& privacy);
 };

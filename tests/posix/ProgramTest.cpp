@@ -237,6 +237,46 @@ TEST_F(Program, AgendaPrintsTheSampleWeekAndItsSignature) {
     EXPECT_EQ(RunAgenda(env, Err(2), rc2).substr(out.rfind("signature")), last); // same data, same CRC
 }
 
+// `agenda --source` reads only the calendar files named (a file and a folder), for the
+// days --from and --days choose, in the user's zone (TZ); a folder's broken file is
+// named once on standard error; the options are checked.
+TEST_F(Program, AgendaReadsTheCalendarSourcesNamedForTheDaysAsked) {
+    env["LANG"] = env["LC_ALL"] = "en_US.UTF-8";
+    env["TZ"] = "Europe/Berlin";
+    const std::string folder = dir.Path() + "/vdir";
+    ::mkdir(folder.c_str(), 0700);
+    ::mkdir((folder + "/work").c_str(), 0700);
+    WriteFile(folder + "/work/review.ics", ReadFile(ORVANTA_SOURCE_DIR "/tests/fixtures/ics/tasks.ics"));
+    WriteFile(folder + "/work/broken.ics", "BEGIN:VEVENT\r\n");
+    WriteFile(folder + "/work/draft.ics.tmp", "BEGIN:VCALENDAR\r\n");
+    int rc = -1;
+    const std::string out = RunCommand(env, Err(1), rc,
+                                       {"agenda", "--from", "2026-03-09", "--days", "3", "--source",
+                                        ORVANTA_SOURCE_DIR "/tests/fixtures/ics/outlook-exchange.ics", "--source", folder});
+    EXPECT_EQ(rc, 0) << ReadFile(Err(1));
+    const std::string expected = "Monday, March 9 2026\n"
+                                 "  multi-day  Company offsite\n"
+                                 "  09:00am - 09:15am  Team stand-up  [recurring]\n"
+                                 "Tuesday, March 10 2026\n"
+                                 "  (no appointments)\n"
+                                 "Wednesday, March 11 2026\n"
+                                 "  02:00pm - 02:15pm  Team stand-up (moved)  [recurring]\n"
+                                 "Tasks\n";
+    EXPECT_EQ(out.substr(0, expected.size()), expected) << out;
+    EXPECT_NE(out.find("Overdue report  (due "), std::string::npos) << out;
+    EXPECT_EQ(out.find("Sample"), std::string::npos) << out; // not the sample store
+    const std::string err = ReadFile(Err(1));
+    EXPECT_EQ(err, "orvanta: The calendar file " + folder + "/work/broken.ics could not be read whole: it is not an "
+                   "iCalendar file (no BEGIN:VCALENDAR).\n");
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"agenda", "--days", "8"}, {"agenda", "--from", "2026-02-30"}, {"agenda", "--source"}, {"agenda", "--x", "1"}}) {
+        int badRc = -1;
+        RunCommand(env, Err(2), badRc, bad);
+        EXPECT_EQ(badRc, 2) << bad[1];
+        EXPECT_EQ(ReadFile(Err(2)).rfind("orvanta: agenda: ", 0), 0u) << ReadFile(Err(2));
+    }
+}
+
 TEST_F(Program, AgendaWithADamagedStoreSaysWhereAndFails) {
     const std::string store = dir.Path() + "/store.json";
     WriteFile(store, R"({"folders": [{"name": "Calendar", "role": "calendar",

@@ -18,8 +18,11 @@ void CCommandLine::Usage(std::ostream& out) {
            "Commands:\n"
            "  run       start the program and keep it running until it is stopped\n"
            "            (SIGTERM, SIGINT or SIGHUP); the default without a command\n"
-           "  agenda    read Outlook's data once and print the days, tasks, folders and\n"
-           "            the change signature\n"
+           "  agenda [--from YYYY-MM-DD] [--days N] [--source PATH|URL]...\n"
+           "            read Outlook's data once and print the days, tasks, folders and\n"
+           "            the change signature; --from the first day (default today),\n"
+           "            --days how many (1-7), --source an .ics file or a folder of them,\n"
+           "            read instead of Outlook and the configured sources (repeatable)\n"
            "  compose [--png FILE]\n"
            "            read once, compose the wallpaper and print where it is (and write\n"
            "            a PNG copy to FILE)\n"
@@ -61,7 +64,15 @@ int CCommandLine::Run(const std::vector<std::string>& args, std::ostream& out, s
         out << CAboutDlg::VersionLine(COrvantaApp::ThisBuildLabel()) << "\n";
         return 0;
     }
-    if (args.size() == 1 && args[0] == "agenda") return CAgenda::Run(out);
+    if (args[0] == "agenda") {
+        CAgenda::Request request;
+        std::string why;
+        if (!CAgenda::Parse(std::vector<std::string>(args.begin() + 1, args.end()), request, why)) {
+            err << "orvanta: agenda: " << why << "\n";
+            return 2;
+        }
+        return CAgenda::Run(request, out, err);
+    }
     if (args.size() == 1 && args[0] == "install-autostart") return CDaemonCommand::InstallAutostart(out, err);
     if (args[0] == "settings" && args.size() == 1) return CSettingsCommand::List(out);
     if (args[0] == "settings" && args.size() == 3) return CSettingsCommand::Set(args[1], args[2], out, err);
