@@ -39,7 +39,11 @@ size_t DecodedLength(const std::string& s) {
 
 bool LooksLikeToken(const std::string& segment) {
     const size_t n = DecodedLength(segment);
-    const bool digit = std::any_of(segment.begin(), segment.end(), [](unsigned char c) { return std::isdigit(c); });
+    bool digit = false; // a digit of the text, not of a %XX escape
+    for (size_t i = 0; i < segment.size(); ++i) {
+        if (segment[i] == '%' && i + 2 < segment.size()) i += 2;
+        else if (std::isdigit(static_cast<unsigned char>(segment[i]))) digit = true;
+    }
     return (n >= 16 && digit) || n >= 32;
 }
 
