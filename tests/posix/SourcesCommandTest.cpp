@@ -82,6 +82,27 @@ TEST_F(SourcesCommand, AddListAndRemoveEveryKind) {
     EXPECT_EQ(Reg().find("\\Sources\\3]"), std::string::npos);
 }
 
+// A Maildir source gives the mail-folder list its folders and unread counts, after
+// the store's.
+TEST_F(SourcesCommand, AMaildirSourceFeedsTheFolderList) {
+    const std::string m = dir.Path() + "/Maildir";
+    for (const char* sub : {"", "/cur", "/new", "/tmp", "/.Sent", "/.Sent/cur", "/.Sent/new", "/.Sent/tmp"})
+        ::mkdir((m + sub).c_str(), 0700);
+    WriteFile(m + "/new/1.host", "x");
+    WriteFile(m + "/cur/2.host:2,S", "x");
+    WriteFile(m + "/cur/3.host:2,", "x");
+    WriteFile(m + "/.Sent/cur/4.host:2,S", "x");
+    env["ORVANTA_STORE"] = std::string(ORVANTA_SOURCE_DIR) + "/examples/sample-store.json";
+    ASSERT_EQ(Run({"agenda"}), 0) << err;
+    const std::string before = out;
+    ASSERT_EQ(Run({"sources", "add", m}), 0) << err;
+    ASSERT_EQ(Run({"agenda"}), 0) << err;
+    const size_t folders = out.find("Folders\n");
+    ASSERT_NE(folders, std::string::npos) << out;
+    EXPECT_NE(out.find("  Inbox  2\n  Sent  0\n", folders), std::string::npos) << out;
+    EXPECT_EQ(before.find("  Sent  0\n"), std::string::npos) << before;
+}
+
 // An entry spoilt by hand is left out with one message on standard error; the others
 // are listed.
 TEST_F(SourcesCommand, ASpoiltEntryIsSaidAndLeftOut) {
