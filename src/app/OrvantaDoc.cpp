@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "../outlook/MaildirReader.h"
 #include "../outlook/PrivacyFilter.h"
 #include "../outlook/calendar/CalendarMerge.h"
 #include "../platform/Platform.h"
@@ -19,6 +20,7 @@
 #include "../system/FileSystem.h"
 #include "../util/LocaleValues.h"
 #include "../util/Strings.h"
+#include "../util/Utf8.h"
 
 COrvantaDoc::COrvantaDoc(CSettings& settings)
     : m_settings(settings), m_engine(settings), m_composer(settings, std::string()), m_presenting(settings.m_presenting) {
@@ -110,6 +112,9 @@ bool COrvantaDoc::RefreshData() {
         list.m_dayEnd = list.m_dayStart + COleDateTimeSpan(1.0);
         return list;
     };
+    // Outlook's folders alone, as the engine keeps them; the Maildirs' come after.
+    m_folders.Truncate(m_folders.GetCount() - m_maildirFolders);
+    m_maildirFolders = 0;
     m_engine.BeginRefresh(); // a lost connection is made again here, at most once a minute
     const CPrivacyFilter privacy(m_settings.m_privateItems, m_presenting);
     if (m_engine.IsConnected()) {
@@ -168,6 +173,7 @@ bool COrvantaDoc::RefreshData() {
         // Without Outlook the calendar sources alone are the data.
         ok = MergeCalendarSources(now, today, days, privacy);
     }
+    AppendMaildirFolders();
     m_lastReadOk = ok;
     if (ok) m_lastSignature = BuildSignature();
     return ok;
@@ -200,6 +206,26 @@ bool COrvantaDoc::MergeCalendarSources(const COleDateTime& now, const COleDateTi
                                                appointments, today);
     CCalendarMerge::MergeTasks(m_tasks, tasks, m_settings, now);
     return true;
+}
+
+void COrvantaDoc::AppendMaildirFolders() {
+    for (const CCalendarSource& source : m_settings.m_sources) {
+        if (source.kind != CCalendarSource::Kind::Maildir || !source.shown) continue;
+        std::string why;
+        std::vector<CMailFolder> folders = CMaildirReader::Read(source.location, why);
+        if (folders.empty()) {
+            const std::string problem = "The Maildir " + QuotedForDisplay(source.location, 260) + " cannot be read: " + why + ".";
+            if (std::find(m_maildirProblems.begin(), m_maildirProblems.end(), problem) == m_maildirProblems.end()) {
+                m_maildirProblems.push_back(problem);
+                Port<IDialogPort>().ShowMessageBox(problem, LoadResString(IDS_APP_TITLE), MsgBox::Ok);
+            }
+            continue;
+        }
+        for (CMailFolder& f : folders) {
+            m_folders.Append(std::make_unique<CMailFolder>(std::move(f)));
+            ++m_maildirFolders;
+        }
+    }
 }
 
 bool COrvantaDoc::OnCommand(int id) {

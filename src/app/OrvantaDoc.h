@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "../outlook/Appointments.h"
 #include "../outlook/MailFolders.h"
@@ -117,6 +118,11 @@ private:
     CTasks m_tasks;
     std::array<CAppointments, kDayLists> m_days;
     CMailFolders m_folders;
+    // Maildir sources' folders, after Outlook's at the end of m_folders (their number),
+    // and the Maildirs already said to be unreadable.
+    int m_maildirFolders = 0;
+    std::vector<std::string> m_maildirProblems;
+    void AppendMaildirFolders();
     CComposer m_composer;
     // The data of the last successful read; a failed read leaves it, so that what it
     // missed is still seen as a change once a read succeeds.

@@ -13,6 +13,10 @@ public:
     const CMailFolder& GetAt(int index) const { return *m_folders[static_cast<size_t>(index)]; }
     CMailFolder& At(int index) { return *m_folders[static_cast<size_t>(index)]; }
     void RemoveAll() { m_folders.clear(); }
+    // Keeps the first count folders.
+    void Truncate(int count) {
+        if (count >= 0 && static_cast<size_t>(count) < m_folders.size()) m_folders.resize(static_cast<size_t>(count));
+    }
     void Append(std::unique_ptr<CMailFolder> folder) { m_folders.push_back(std::move(folder)); }
     // Adds an Outlook folder that holds mail; false for any other folder. Throws CAutoError.
     bool Add(IAutoObject& folder);

@@ -10,6 +10,7 @@
 #include "DesktopLockPort.h"
 #include "DialogPort.h"
 #include "FilePort.h"
+#include "HttpPort.h"
 #include "LocalePort.h"
 #include "MutexPort.h"
 #include "RegistryPort.h"
@@ -38,6 +39,7 @@ struct Ports {
     IDesktopLockPort* desktopLock = nullptr; // none on posix
     ISplashPort* splash = nullptr;           // none on posix
     IFilePort* files = nullptr;
+    IHttpPort* http = nullptr; // calendar feeds
 
     template <typename P>
     P*& Slot();
@@ -60,6 +62,7 @@ template <> inline IDesktopPort*& Ports::Slot<IDesktopPort>() { return desktop; 
 template <> inline IDesktopLockPort*& Ports::Slot<IDesktopLockPort>() { return desktopLock; }
 template <> inline ISplashPort*& Ports::Slot<ISplashPort>() { return splash; }
 template <> inline IFilePort*& Ports::Slot<IFilePort>() { return files; }
+template <> inline IHttpPort*& Ports::Slot<IHttpPort>() { return http; }
 
 // The platform's own ports (each build links one implementation).
 Ports& RealPorts();

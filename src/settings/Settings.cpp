@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "../platform/Platform.h"
+#include "SourcesKey.h"
 #include "../system/FileSystem.h"
 #include "../util/PanelScale.h"
 #include "../util/Parser.h"
@@ -229,6 +230,8 @@ void CSettings::Load() {
     // A hand-edited value outside 0..2 is taken as the nearest: never more shown than asked.
     m_privateItems = std::clamp(ReadNumber(reg, "Private Items", 0), 0, 2);
     m_presenting = ReadFlag(reg, "Presenting", false);
+    reg.Close();
+    LoadSources();
 }
 
 void CSettings::Save() {
@@ -279,3 +282,19 @@ int CSettings::EffectiveFirstDayOfWeek() const {
     if (m_fdow == 2) return 0;
     return m_outlook.m_outlookFirstDayOfWeek;
 }
+
+void CSettings::LoadSources() {
+    m_sourceProblems.clear();
+    m_sources = CSourcesKey::Load(m_port, m_registryRoot, m_sourceProblems);
+    // Load runs at every refresh: each entry left out is said once.
+    for (const std::string& problem : m_sourceProblems) {
+        if (std::find(m_reportedSourceProblems.begin(), m_reportedSourceProblems.end(), problem) !=
+            m_reportedSourceProblems.end())
+            continue;
+        m_reportedSourceProblems.push_back(problem);
+        if (IDialogPort* dialogs = PortOrNull<IDialogPort>())
+            dialogs->ShowMessageBox(problem, LoadResString(IDS_APP_TITLE), MsgBox::Ok | MsgBox::IconWarning);
+    }
+}
+
+bool CSettings::SaveSources() { return CSourcesKey::Save(m_port, m_registryRoot, m_sources); }

@@ -9,6 +9,7 @@
 
 #include "../platform/RegistryPort.h"
 #include "../util/PanelScale.h"
+#include "CalendarSource.h"
 #include "OutlookOptions.h"
 
 class CRegistry;
@@ -96,6 +97,14 @@ public:
     int32_t m_privateItems = 0;     // "Private Items": 0 shown, 1 subject masked, 2 left out
     bool m_presenting = false;      // "Presenting": start in presenting mode
 
+    // --- calendar sources beside Outlook: subkeys Sources\0, Sources\1, ... of the
+    // program's key (SourcesKey.h). Load reads them; only SaveSources writes them,
+    // so a Save for another change never puts back a list edited meanwhile. ---
+    std::vector<CCalendarSource> m_sources;
+    std::vector<std::string> m_sourceProblems; // one text per entry the last load left out
+    void LoadSources();
+    bool SaveSources();
+
     // --- derived, not persisted ---
     std::string m_convertedPath; // BMP copy of a JPEG background
     bool m_converted = false;
@@ -126,5 +135,6 @@ private:
     std::string m_registryRoot;
     bool m_createdKey = false;
     std::vector<std::string> m_missingValues; // persisted values Load did not find
+    std::vector<std::string> m_reportedSourceProblems; // said once per process
     IRegistryPort* m_port;
 };

@@ -368,7 +368,9 @@ TEST_F(SettingsTest, KeysAreOpenedOnlyForWhatIsDoneWithThem) {
     s.Open();
     rec.opens.clear();
     s.Load();
-    EXPECT_EQ(rec.opens, (std::vector<O>{{hkcu, kRoot, RegAccess::ReadWrite}, {hkcu, CRegistry::kRunKey, RegAccess::Write}}));
+    EXPECT_EQ(rec.opens, (std::vector<O>{{hkcu, kRoot, RegAccess::ReadWrite},
+                                         {hkcu, CRegistry::kRunKey, RegAccess::Write},
+                                         {hkcu, std::string(kRoot) + "\\Sources", RegAccess::Read}}));
     rec.opens.clear();
     s.Save();
     EXPECT_EQ(rec.opens, (std::vector<O>{{hkcu, kRoot, RegAccess::Write}}));

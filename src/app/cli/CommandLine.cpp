@@ -8,6 +8,7 @@
 #include "../../settings/AboutDlg.h"
 #include "RegionsCommand.h"
 #include "SettingsCommand.h"
+#include "SourcesCommand.h"
 #include "../../util/Utf8.h"
 
 void CCommandLine::Usage(std::ostream& out) {
@@ -41,6 +42,12 @@ void CCommandLine::Usage(std::ostream& out) {
            "            change one (NAME is its registry value name, e.g. \"Orvanta style\")\n"
            "            with the sheet's checks; saved, and the running copy takes it over\n"
            "            at once. A value out of range is refused (exit 1) and nothing changes\n"
+           "  sources   list the calendar sources read beside Outlook\n"
+           "  sources add PATH|URL\n"
+           "            add an iCalendar file, a folder of them, a Maildir (a folder with\n"
+           "            cur, new and tmp) or a feed (http, https or webcal address)\n"
+           "  sources remove N\n"
+           "            remove source N (as \"orvanta sources\" numbers them)\n"
            "  install-autostart\n"
            "            start the program at log-on (an XDG autostart entry)\n"
            "  help      open the user manual in the browser (without one, print its path)\n"
@@ -76,6 +83,10 @@ int CCommandLine::Run(const std::vector<std::string>& args, std::ostream& out, s
     if (args.size() == 1 && args[0] == "install-autostart") return CDaemonCommand::InstallAutostart(out, err);
     if (args[0] == "settings" && args.size() == 1) return CSettingsCommand::List(out);
     if (args[0] == "settings" && args.size() == 3) return CSettingsCommand::Set(args[1], args[2], out, err);
+    if (args[0] == "sources" && args.size() == 1) return CSourcesCommand::List(out, err);
+    if (args[0] == "sources" && args.size() == 3 && args[1] == "add") return CSourcesCommand::Add(args[2], out, err);
+    if (args[0] == "sources" && args.size() == 3 && args[1] == "remove")
+        return CSourcesCommand::Remove(args[2], out, err);
     CDaemonCommand::Request request;
     if (CDaemonCommand::Parse(args, request)) return CDaemonCommand::Send(request, out, err);
     if (const std::string refusal = CDaemonCommand::Refusal(args); !refusal.empty()) {

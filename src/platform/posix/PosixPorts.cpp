@@ -1,4 +1,5 @@
 #include <malloc.h>
+#include <stdlib.h>
 
 #include "../Platform.h"
 #include "PosixArtwork.h"
@@ -7,6 +8,7 @@
 #include "PosixCanvas.h"
 #include "PosixDialogs.h"
 #include "PosixFilePort.h"
+#include "PosixHttpPort.h"
 #include "PosixLocale.h"
 #include "PosixMutex.h"
 #include "PosixRegistry.h"
@@ -32,9 +34,11 @@ Ports& RealPorts() {
     static CPosixWallpaperPort wallpaper;
     static CPosixCommandChannel commands(windows, CPosixMutexPort::DefaultDirectory());
     static CPosixFilePort files;
+    // Feeds: the system's certificates, and those of CURL_CA_BUNDLE as the curl tool reads it.
+    static CPosixHttpPort http(::getenv("CURL_CA_BUNDLE") ? ::getenv("CURL_CA_BUNDLE") : "");
     // No tray, top windows, desktop, lock port or splash on Linux.
     static Ports ports{&registry, &system,   &mutexes, &locale,  &automation, &dialogs, &windows, nullptr, &canvas,
-                       &artwork,  &wallpaper, &commands, nullptr, nullptr,     nullptr,  nullptr,  &files};
+                       &artwork,  &wallpaper, &commands, nullptr, nullptr,     nullptr,  nullptr,  &files, &http};
     return ports;
 }
 

@@ -6,6 +6,7 @@
 #include "Win32DesktopLock.h"
 #include "Win32Dialogs.h"
 #include "Win32FilePort.h"
+#include "Win32HttpPort.h"
 #include "Win32Locale.h"
 #include "Win32Mutex.h"
 #include "Win32Registry.h"
@@ -33,7 +34,8 @@ Ports& RealPorts() {
     static CWin32DesktopLock desktopLock;
     static CWin32SplashPort splash;
     static CWin32FilePort files;
+    static CWin32HttpPort http;
     static Ports ports{&registry, &system, &mutexes, &locale, &automation, &dialogs, &windows, &tray, &canvas,
-                       &artwork, &wallpaper, nullptr, &topWindows, &desktop, &desktopLock, &splash, &files};
+                       &artwork, &wallpaper, nullptr, &topWindows, &desktop, &desktopLock, &splash, &files, &http};
     return ports;
 }
