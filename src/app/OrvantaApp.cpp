@@ -73,6 +73,8 @@ bool COrvantaApp::InitInstance() {
     m_wallpaper = std::make_unique<CActiveWallpaper>(*m_settings);
     m_document = std::make_unique<COrvantaDoc>(*m_settings);
     m_document->Composer().SetOutputPath(CComposer::BuildOutputPath());
+    m_document->SetDataFolder(COrvantaDoc::UserDataFolder());
+    m_document->m_sourcesFromSettings = true;
     m_document->m_beforeRead = [this] { return m_wallpaper->Capture(m_document->Composer().OutputPath()); };
     m_wallpaper->Capture(m_document->Composer().OutputPath());
     m_mainFrame = std::make_unique<CMainFrame>(*m_settings, *m_wallpaper);

@@ -182,6 +182,22 @@ bool COrvantaDoc::RefreshData() {
 bool COrvantaDoc::MergeCalendarSources(const COleDateTime& now, const COleDateTime& today, int days,
                                        const CPrivacyFilter& privacy) {
     m_calendarCut = false;
+    if (m_sourcesFromSettings) {
+        m_calendarSources.clear();
+        for (const CCalendarSource& source : m_settings.m_sources)
+            if (source.kind != CCalendarSource::Kind::Maildir) m_calendarSources.push_back(source);
+    }
+    // Feeds are fetched into copies in the data folder, at most once a "Refresh" period.
+    const bool anyFeed = std::any_of(m_calendarSources.begin(), m_calendarSources.end(), [](const CCalendarSource& s) {
+        return s.kind == CCalendarSource::Kind::Feed && s.shown;
+    });
+    if (anyFeed && !m_feeds && !m_dataFolder.empty()) {
+        if (IHttpPort* http = PortOrNull<IHttpPort>()) {
+            m_feeds = std::make_unique<CFeedCache>(EFileSystem::Join(m_dataFolder, "feeds"), *http);
+            m_calendars.SetFeeds(m_feeds.get());
+        }
+    }
+    if (m_feeds) m_feeds->SetRefreshSeconds(m_settings.m_refresh);
     if (m_calendarSources.empty()) {
         m_lastCalendarRead = CCalendarSources::Result();
         return false;
@@ -206,6 +222,18 @@ bool COrvantaDoc::MergeCalendarSources(const COleDateTime& now, const COleDateTi
                                                appointments, today);
     CCalendarMerge::MergeTasks(m_tasks, tasks, m_settings, now);
     return true;
+}
+
+void COrvantaDoc::SetDataFolder(const std::string& folder) {
+    m_dataFolder = folder;
+    if (!folder.empty()) m_calendars.SetCacheFile(EFileSystem::Join(folder, "calendars.cache"));
+}
+
+std::string COrvantaDoc::UserDataFolder() {
+    const std::string appData = EFileSystem::SpecialFolderPath(SpecialFolder::AppData);
+    const std::vector<std::string> names = {LoadResString(IDS_COMPANY), LoadResString(IDS_PRODUCT)};
+    if (appData.empty() || !EFileSystem::EnsureDirectoryChain(appData, names)) return {};
+    return EFileSystem::Join(EFileSystem::Join(appData, names[0]), names[1]);
 }
 
 void COrvantaDoc::AppendMaildirFolders() {

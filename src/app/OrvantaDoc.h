@@ -15,6 +15,7 @@
 #include "../outlook/PrivacyFilter.h"
 #include "../outlook/Tasks.h"
 #include "../outlook/calendar/CalendarSources.h"
+#include "../outlook/calendar/FeedCache.h"
 #include "../settings/CalendarSource.h"
 #include "../desktop/DesktopMapper.h"
 #include "../desktop/PopUpSource.h"
@@ -94,9 +95,16 @@ public:
     bool Presenting() const { return m_presenting; }
     void SetPresenting(bool on) { m_presenting = on; }
 
-    // The calendar sources beside Outlook read at every refresh, in this order. Filled
-    // from the settings by the program (and by "orvanta agenda --source").
+    // The calendar sources beside Outlook read at every refresh, in this order: given
+    // ("orvanta agenda --source", the tests), or, with m_sourcesFromSettings, taken
+    // from the settings' list at each refresh (the program; agenda without --source).
     std::vector<CCalendarSource> m_calendarSources;
+    bool m_sourcesFromSettings = false;
+    // Where the program keeps its data (the calendar files' cache, the feeds' copies);
+    // empty: nothing kept, and feeds are not fetched.
+    void SetDataFolder(const std::string& folder);
+    // The user's data folder of the program, made when missing; empty when it cannot be.
+    static std::string UserDataFolder();
     // Their reader (feeds, the cache file); its results merge into the lists.
     CCalendarSources& CalendarSources() { return m_calendars; }
     // The zone the calendar files' times are shown in; empty: the user's local time.
@@ -146,6 +154,8 @@ private:
     std::unique_ptr<CPopUpSource> m_popupSource;
     bool m_presenting = false;
     CCalendarSources m_calendars;
+    std::string m_dataFolder;
+    std::unique_ptr<CFeedCache> m_feeds; // made when the first feed is read
     CCalendarSources::Result m_lastCalendarRead;
     // The last merge dropped Outlook's own appointments past a day's 30th: the next
     // read takes Outlook's lists again.

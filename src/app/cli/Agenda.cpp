@@ -12,13 +12,6 @@
 #include "../../util/Strings.h"
 #include "../OrvantaDoc.h"
 
-namespace {
-// The calendar sources the settings keep (Sources\0, Sources\1, ...). The settings
-// record holds no list of them yet; until it does, "agenda" reads the sources given
-// with --source only.
-std::vector<CCalendarSource> ConfiguredSources(const CSettings&) { return {}; }
-} // namespace
-
 void CAgenda::Print(COrvantaDoc& doc, const CSettings& s, std::ostream& out) {
     CLocaleValues locale = LocaleValues();
     const bool hours24 = s.m_timeStyle == 1 || (s.m_timeStyle == 0 && locale.m_clockFormat == 1);
@@ -103,17 +96,13 @@ int CAgenda::Run(const Request& request, std::ostream& out, std::ostream& err) {
         doc.m_clock = [from] { return from; };
     }
     doc.m_calendarProblem = [&err](const std::string& problem) { err << "orvanta: " << problem << "\n"; };
-    // The files' records are kept between runs beside the program's other data.
-    const std::string appData = EFileSystem::SpecialFolderPath(SpecialFolder::AppData);
-    const std::vector<std::string> names = {LoadResString(IDS_COMPANY), LoadResString(IDS_PRODUCT)};
-    if (!appData.empty() && EFileSystem::EnsureDirectoryChain(appData, names))
-        doc.CalendarSources().SetCacheFile(
-            EFileSystem::Join(EFileSystem::Join(EFileSystem::Join(appData, names[0]), names[1]), "calendars.cache"));
+    // The files' records and the feeds' copies are kept beside the program's other data.
+    doc.SetDataFolder(COrvantaDoc::UserDataFolder());
     if (!request.sources.empty()) {
         doc.m_calendarSources = request.sources;
     } else {
         // The configured sources (the settings' list), then Outlook's store.
-        doc.m_calendarSources = ConfiguredSources(settings);
+        doc.m_sourcesFromSettings = true;
         doc.Engine().EnsureConnected();
     }
     bool ok = doc.RefreshData();
