@@ -305,7 +305,9 @@ TEST_F(ActiveWallpaperTest, APictureForEachMonitorIsKeptInstalledAsPartsAndResto
         return out;
     };
     const std::string a = "\\\\?\\DISPLAY#A", b = "\\\\?\\DISPLAY#B";
-    const std::string partA = CWallpaperSlices::SlicePath(output, 0), partB = CWallpaperSlices::SlicePath(output, 1);
+    // Named as the program compares paths (lower-cased where the file system ignores case).
+    const std::string folded = CActiveWallpaper::FoldPath(output);
+    const std::string partA = CWallpaperSlices::SlicePath(folded, 0), partB = CWallpaperSlices::SlicePath(folded, 1);
 
     wallpaper.Capture(output);
     ASSERT_TRUE(wallpaper.PerMonitor());

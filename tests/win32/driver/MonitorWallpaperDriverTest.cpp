@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cctype>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -30,7 +32,12 @@ std::wstring ClassKey() {
     return std::wstring(L"CLSID\\") + text;
 }
 
+// A path as compared here: its long form (the program names its folder in the short
+// one), lower-cased.
 std::string Lower(std::string s) {
+    wchar_t buf[MAX_PATH] = {};
+    const DWORD n = s.empty() ? 0 : GetLongPathNameW(Widen(s).c_str(), buf, MAX_PATH);
+    if (n > 0 && n < MAX_PATH) s = Narrow(std::wstring(buf, n));
     for (char& c : s) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
     return s;
 }

@@ -12,6 +12,8 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
