@@ -263,10 +263,11 @@ std::vector<int> GroupSizes(int id) {
     return sizes;
 }
 
+// The sizes drawn at 100 %, then those the same drawing has at 150 and 200 %.
 TEST(Win32Artwork, ProgramIconsLoadAtTheirSizes) {
-    EXPECT_EQ(GroupSizes(IDR_MAINFRAME), (std::vector<int>{16, 32, 48}));
-    EXPECT_EQ(GroupSizes(IDI_TRAY_START), (std::vector<int>{16, 32}));
-    for (int s = 0; s < 3; ++s) EXPECT_EQ(GroupSizes(IDI_TODAY + s), (std::vector<int>{32})) << s;
+    EXPECT_EQ(GroupSizes(IDR_MAINFRAME), (std::vector<int>{16, 32, 48, 24, 64}));
+    EXPECT_EQ(GroupSizes(IDI_TRAY_START), (std::vector<int>{16, 32, 24, 48, 64}));
+    for (int s = 0; s < 3; ++s) EXPECT_EQ(GroupSizes(IDI_TODAY + s), (std::vector<int>{32, 48, 64})) << s;
     for (int id : {IDR_MAINFRAME, IDI_TRAY_START})
         for (int size : {16, 32}) {
             auto icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,

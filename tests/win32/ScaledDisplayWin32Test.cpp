@@ -10,6 +10,7 @@
 // the manifest that prevents it there is checked by the driver tests.
 #include <gtest/gtest.h>
 #include <windows.h>
+#undef LoadBitmap // <windows.h> names LoadBitmapW so; CMaskedBitmap's is meant
 
 #include <cstdlib>
 #include <string>
