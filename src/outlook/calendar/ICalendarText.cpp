@@ -486,7 +486,8 @@ CICalendarItems CICalendarText::Read(std::string_view text, const Options& optio
     long steps = kMaxSteps;
     const auto started = std::chrono::steady_clock::now();
     for (icalcomponent* calendar : calendars) {
-        CICalendarZones::AddMissing(calendar);
+        // A TZID without its VTIMEZONE is looked up at each time (Zoned): the zones
+        // found are shared, with what libical worked out of them, by every file.
         std::vector<Span> spans;
         if (!Expand(calendar, lo, hi, steps, spans) && items.problem.empty())
             items.problem = "its recurrences need more than " + std::to_string(kMaxSteps) +

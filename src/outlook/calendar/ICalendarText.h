@@ -28,7 +28,7 @@ public:
     static constexpr int kMaxComponents = 50000;
     static constexpr int kMaxDepth = 8;
     // Recurrence steps one file may take; a file that needs more is cut short.
-    static constexpr long kMaxSteps = 200000;
+    static constexpr long kMaxSteps = 100000;
     // Occurrences of one file kept for one day (the lists show 30 a day).
     static constexpr int kMaxPerDay = 30;
 
