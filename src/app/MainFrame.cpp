@@ -3,6 +3,7 @@
 #include "../desktop/ActiveWallpaper.h"
 #include "../desktop/DesktopLockResponse.h"
 #include "../outlook/OutlookEngine.h"
+#include "../outlook/calendar/CalendarMerge.h"
 #include "../platform/Platform.h"
 #include "../render/ActiveRegion.h"
 #include "../system/FileSystem.h"
@@ -14,6 +15,14 @@
 #include "../util/Strings.h"
 #include "InfoStartupDlg.h"
 #include "OrvantaDoc.h"
+
+namespace {
+// Whether an item's entry id is one Outlook handed out (not a calendar file's "ical:"
+// or a Maildir's "maildir:" id).
+bool OutlooksOwn(std::string_view entryId) {
+    return entryId.rfind(CCalendarMerge::kIdPrefix, 0) != 0 && entryId.rfind("maildir:", 0) != 0;
+}
+} // namespace
 
 namespace {
 constexpr int kInformationIcon = 32516; // IDI_ASTERISK
@@ -189,14 +198,16 @@ bool CMainFrame::OnRegionRequest(const AppMessage& m) {
     case kNewMailMsg:
         if (m_doc) m_doc->Engine().NewMail();
         return true;
+    // Items of calendar files and Maildir folders are not Outlook's: Outlook is not
+    // asked for them (it would only say it has no such item).
     case kOpenAppointmentMsg:
-        if (m_doc && m.text) m_doc->Engine().OpenAppointment(std::string(*m.text));
+        if (m_doc && m.text && OutlooksOwn(*m.text)) m_doc->Engine().OpenAppointment(std::string(*m.text));
         return true;
     case kOpenTaskMsg:
-        if (m_doc && m.text) m_doc->Engine().OpenTask(std::string(*m.text));
+        if (m_doc && m.text && OutlooksOwn(*m.text)) m_doc->Engine().OpenTask(std::string(*m.text));
         return true;
     case kOpenFolderMsg:
-        if (m_doc && m.text) m_doc->Engine().OpenFolder(std::string(*m.text));
+        if (m_doc && m.text && OutlooksOwn(*m.text)) m_doc->Engine().OpenFolder(std::string(*m.text));
         return true;
     case kOpenDayMsg:
         if (m_doc && m.lParam > 0) m_doc->Engine().OpenCalendarAtDay(static_cast<int64_t>(m.lParam));

@@ -1,5 +1,6 @@
 #include "OutlookEngine.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -166,7 +167,14 @@ int COutlookEngine::Connect() {
             m_application.reset();
             // Tried again later; the message is shown at the first attempt only.
             m_lost = true;
-            if (m_quiet) return 1;
+            // Without an Outlook installed, shown calendar sources are the data: nothing
+            // to say (they tell their own problems).
+            const bool sourcesInstead =
+                rc == AutoCode::ClassNotRegistered &&
+                std::any_of(m_settings.m_sources.begin(), m_settings.m_sources.end(), [](const CCalendarSource& s) {
+                    return s.shown && s.kind != CCalendarSource::Kind::Maildir;
+                });
+            if (m_quiet || sourcesInstead) return 1;
             std::string text = port ? port->FailureText() : std::string();
             if (text.empty()) {
                 char head[64];

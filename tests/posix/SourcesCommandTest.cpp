@@ -103,6 +103,29 @@ TEST_F(SourcesCommand, AMaildirSourceFeedsTheFolderList) {
     EXPECT_EQ(before.find("  Sent  0\n"), std::string::npos) << before;
 }
 
+// The sample week stands in for a user without data of their own: with a calendar file
+// configured and no store named, the agenda is that file's alone, and says nothing of a
+// missing Outlook; a store named is read beside it.
+TEST_F(SourcesCommand, ConfiguredSourcesTakeThePlaceOfTheSampleWeek) {
+    const std::string ics = dir.Path() + "/mine.ics";
+    WriteFile(ics, "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\nBEGIN:VEVENT\r\nUID:mine-1\r\n"
+                   "DTSTAMP:20261201T000000Z\r\nDTSTART:20261207T110000\r\nDTEND:20261207T120000\r\n"
+                   "SUMMARY:Dentist\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+    ASSERT_EQ(Run({"agenda", "--from", "2026-12-07", "--days", "1"}), 0) << err;
+    const std::string sample = out;
+    ASSERT_NE(sample.find("  Inbox  "), std::string::npos) << sample; // the sample week's folders
+    ASSERT_EQ(Run({"sources", "add", ics}), 0) << err;
+    ASSERT_EQ(Run({"agenda", "--from", "2026-12-07", "--days", "1"}), 0) << err;
+    EXPECT_NE(out.find("Dentist"), std::string::npos) << out;
+    EXPECT_NE(out.find("Folders\n  (none)\n"), std::string::npos) << "no sample folders: " << out;
+    EXPECT_EQ(out.find("Nothing could be read"), std::string::npos) << out;
+    EXPECT_EQ(err, "");
+    env["ORVANTA_STORE"] = std::string(ORVANTA_SOURCE_DIR) + "/examples/sample-store.json";
+    ASSERT_EQ(Run({"agenda", "--from", "2026-12-07", "--days", "1"}), 0) << err;
+    EXPECT_NE(out.find("Dentist"), std::string::npos) << out;
+    EXPECT_NE(out.find("  Inbox  "), std::string::npos) << out;
+}
+
 // An entry spoilt by hand is left out with one message on standard error; the others
 // are listed.
 TEST_F(SourcesCommand, ASpoiltEntryIsSaidAndLeftOut) {

@@ -1,5 +1,6 @@
 #include "StoreConnection.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include "../../system/FileSystem.h"
 #include "../../system/Registry.h"
 #include "../../settings/Settings.h"
+#include "../../settings/SourcesKey.h"
 #include "../../util/OleDateTime.h"
 
 CStoreConnection::Location CStoreConnection::FindStore() {
@@ -23,12 +25,27 @@ CStoreConnection::Location CStoreConnection::FindStore() {
     if (sample.empty()) sample = EFileSystem::DirectoryPart(EFileSystem::ProgramFilePath(false)) + "examples/sample-store.json";
     return {sample,
             "it is the sample store beside the program (neither ORVANTA_STORE nor the setting \"Outlook Store\" "
-            "names another)"};
+            "names another)",
+            true};
+}
+
+bool CStoreConnection::SourcesConfigured() {
+    std::vector<std::string> problems;
+    const std::vector<CCalendarSource> sources = CSourcesKey::Load(nullptr, CSettings::ProgramRegistryRoot(), problems);
+    return std::any_of(sources.begin(), sources.end(), [](const CCalendarSource& s) {
+        return s.shown && s.kind != CCalendarSource::Kind::Maildir;
+    });
 }
 
 long CStoreConnection::Connect(AutoObjectPtr& application, std::string& failure) {
     application.reset();
     const Location store = FindStore();
+    // The sample week is a stand-in for a user without data of their own: one who has
+    // calendar sources configured sees theirs alone.
+    if (store.sample && SourcesConfigured()) {
+        failure = "No Outlook store file is named; the calendar sources are read instead.";
+        return AutoCode::ClassNotRegistered;
+    }
     auto live = std::make_shared<CLiveStore>(store.path);
     std::string error;
     if (!live->Load(error)) {

@@ -15,11 +15,15 @@ public:
     struct Location {
         std::string path;
         std::string namedBy; // why the path is looked at: "ORVANTA_STORE names it", ...
+        bool sample = false; // the sample week beside the program, which nothing named
     };
+    // Whether the program's key lists a shown calendar source (a file, folder or feed):
+    // then the sample week is not read in the place of Outlook.
+    static bool SourcesConfigured();
     // The store file the program would use now, and what named it.
     static Location FindStore();
     static std::string StorePath() { return FindStore().path; }
-    // Loads the store and hands out its application object, which follows the file
+    // Loads the store (not the sample when calendar sources are configured) and hands out its application object, which follows the file
     // when it changes: 0, or "class not registered" with failure saying that the
     // store file could not be read, why, and where it was looked for.
     long Connect(AutoObjectPtr& application, std::string& failure);
