@@ -158,7 +158,9 @@ bool COrvantaDoc::RefreshData() {
         }
         // The calendar files' records of the last read go; this read's come in.
         CCalendarMerge::RemoveFromLists(std::span<CAppointments>(m_days.data(), static_cast<size_t>(days)), m_tasks);
-        MergeCalendarSources(now, today, days, privacy);
+        // With no Outlook to read (none installed, or gone until it is connected again)
+        // the calendar sources alone are the data.
+        if (MergeCalendarSources(now, today, days, privacy) && !m_engine.CanRead()) ok = true;
         if (full) m_partialReads = 0;
         m_lastToday = today;
         m_lastOptions = options;

@@ -67,6 +67,13 @@ public:
         one.primary = true;
         return {one};
     }
+    // The primary monitor's DPI (0: not known), asked without a word said about a
+    // display that is missing (the settings' factory values ask it in every command).
+    virtual int PrimaryDpi() {
+        for (const MonitorInfo& m : GetMonitors())
+            if (m.primary) return m.dpi;
+        return 0;
+    }
     // Calls changed on the program's main loop whenever the monitors or their work
     // areas may have changed, for systems whose windows are not told so by a message
     // of their own (Windows tells every top-level window: WM_DISPLAYCHANGE and

@@ -109,10 +109,7 @@ void CSettings::Open() {
     const Rect screen = Rect::FromSize(0, 0, metrics.primaryWidth, metrics.primaryHeight);
     m_sideBarWidth = ESystemInfo::DisplayHorizontalResolution() * 20 / 100;
     // The calendar (450 x 384 with its room below, at 100 %) at the primary monitor's scale.
-    int primaryDpi = 0;
-    for (const MonitorInfo& m : Port<ISystemPort>().GetMonitors())
-        if (m.primary) primaryDpi = m.dpi;
-    const int scale = CPanelScale::ForDpi(primaryDpi);
+    const int scale = CPanelScale::ForDpi(Port<ISystemPort>().PrimaryDpi());
     m_sideBarCalPosX = (screen.Width() - CPanelScale::Length(450, scale)) / 2;
     m_sideBarCalPosY = screen.Height() - CPanelScale::Length(384, scale);
     m_hideOnDesktopLock = ESystemInfo::IsNtFamily();

@@ -42,7 +42,7 @@ TEST_F(SettingsCommand, ListsEverySettingWithValueAndRange) {
     EXPECT_NE(out.find("\"Panel Scale\"             0      0 the monitor's scale, or 100 to 300 per cent\n"),
               std::string::npos)
         << out;
-    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 35);
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 36);
 }
 
 TEST_F(SettingsCommand, RefusedValueChangesNothing) {

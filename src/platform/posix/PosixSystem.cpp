@@ -90,6 +90,15 @@ std::vector<MonitorInfo> CPosixSystemPort::GetMonitors() {
     return monitors;
 }
 
+int CPosixSystemPort::PrimaryDpi() {
+    int w = 0, h = 0;
+    std::vector<MonitorInfo> monitors;
+    ReadScreen(w, h, monitors, false);
+    for (const MonitorInfo& m : monitors)
+        if (m.primary) return m.dpi;
+    return 0;
+}
+
 void CPosixSystemPort::StopWatching() {
     if (!m_kit) return;
     if (m_watchedFd >= 0) m_kit->Unwatch(m_watchedFd);

@@ -27,6 +27,7 @@ public:
     explicit CPosixSystemPort(CPosixWindowKit* kit = nullptr);
     ~CPosixSystemPort() override;
     std::vector<MonitorInfo> GetMonitors() override;
+    int PrimaryDpi() override;
     bool WatchDisplays(std::function<void()> changed) override;
     bool GetOsVersion(OsVersion& out) override;
     ScreenMetrics GetScreenMetrics() override;
