@@ -8,6 +8,8 @@
 #include <cctype>
 #include <cstddef>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <string>
 #include <vector>
 
@@ -65,12 +67,10 @@ void ForgetEverything() {
         RegDeleteValueW(run, L"Orvanta for Outlook");
         RegCloseKey(run);
     }
-    std::wstring base = AppDataFolder() + L"\\Kestrova";
-    // The pictures the program draws live in its data folder.
-    DeleteFileW((base + L"\\Orvanta for Outlook\\orvanta.bmp").c_str());
-    DeleteFileW((base + L"\\Orvanta for Outlook\\wallpaper.bmp").c_str());
-    RemoveDirectoryW((base + L"\\Orvanta for Outlook").c_str());
-    RemoveDirectoryW(base.c_str());
+    // The data folder with all that earlier tests left in it (the pictures, a part per
+    // monitor, the calendar files' cache, the feeds' copies).
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(AppDataFolder() + L"\\Kestrova"), ignored);
 }
 
 class Driver : public ::testing::Test {
