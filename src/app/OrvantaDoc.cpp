@@ -34,6 +34,9 @@ COrvantaDoc::COrvantaDoc(CSettings& settings)
         panel.locale = &locale;
         CDataPanel::Draw(data, regions, panel);
     });
+    // The pop-up's picture is drawn only while a pop-up shows it (most compositions
+    // have none open); one that opens has it drawn then.
+    m_composer.SetPopupWanted([this] { return m_popupSource && m_popupSource->Shown(); });
 }
 
 COrvantaDoc::~COrvantaDoc() {
@@ -54,10 +57,19 @@ bool COrvantaDoc::OpenPopup() {
     IDesktopPort* desktop = PortOrNull<IDesktopPort>();
     if (!desktop || !m_popupSource) return false;
     m_popupSource->SetMouseMode(m_settings.m_desktopMouseMode);
+    m_popupSource->Opening();
+    if (!m_composer.PopupCurrent()) {
+        // The data of the last composition, as the desktop shows them.
+        m_composer.ComposePopup();
+        if (m_popupMapper) m_popupMapper->RegionsChanged(m_settings.m_showDesktopTooltip);
+        m_popupSource->PictureChanged(m_composer.PopupRegions());
+    }
     m_popupSource->ResetFocus();
     const Rect window = PopupWindow();
     m_popupSource->Place(window);
-    return desktop->OpenPopup(*m_popupSource, window);
+    const bool opened = desktop->OpenPopup(*m_popupSource, window);
+    if (!opened) m_popupSource->OpeningFailed();
+    return opened;
 }
 
 Rect COrvantaDoc::PopupWindow() const {

@@ -57,7 +57,23 @@ int CPopUpSource::AddChangeListener(std::function<void()> changed) {
     std::lock_guard<std::mutex> lock(m_guard);
     const int id = m_nextListener++;
     m_listeners.emplace(id, std::move(changed));
+    if (m_opening > 0) --m_opening;
     return id;
+}
+
+void CPopUpSource::Opening() {
+    std::lock_guard<std::mutex> lock(m_guard);
+    ++m_opening;
+}
+
+void CPopUpSource::OpeningFailed() {
+    std::lock_guard<std::mutex> lock(m_guard);
+    if (m_opening > 0) --m_opening;
+}
+
+bool CPopUpSource::Shown() {
+    std::lock_guard<std::mutex> lock(m_guard);
+    return m_opening > 0 || !m_listeners.empty();
 }
 
 void CPopUpSource::RemoveChangeListener(int id) {

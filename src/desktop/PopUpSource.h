@@ -41,6 +41,12 @@ public:
     void PictureChanged(const CRegionList& popupRegions);
     // Main thread, as a pop-up opens: the focus goes to its start.
     void ResetFocus();
+    // Main thread: a pop-up is on its way (its window registers with this source from
+    // its own thread a little later), or failed to open after all.
+    void Opening();
+    void OpeningFailed();
+    // Whether a pop-up shows the picture, or is about to.
+    bool Shown();
     // Main thread: where a pop-up belongs (as it opens, and at each new picture, which
     // a display change brings); open pop-ups move there when next told of a change.
     void Place(const Rect& window);
@@ -61,4 +67,5 @@ private:
     Rect m_placement;
     std::map<int, std::function<void()>> m_listeners;
     int m_nextListener = 1;
+    int m_opening = 0; // pop-ups asked for whose windows have not registered yet
 };

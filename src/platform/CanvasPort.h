@@ -81,4 +81,7 @@ public:
     // A canvas over a new surface of width x height, its pixels zero; null when it
     // cannot be made (no memory, a size of 0 or one too large).
     virtual std::unique_ptr<ICanvas> CreateSurface(int width, int height) = 0;
+    // The surfaces of a composition are gone: memory they leave free in the process's
+    // heap goes back to the system, so that a program at rest holds none of it.
+    virtual void SurfacesReleased() {}
 };

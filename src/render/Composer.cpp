@@ -503,7 +503,11 @@ bool CComposer::Compose(int folderCount) {
         return background.WriteWith(dest, panel, m_layout.keyColor, alpha, !blender.IsMissing());
     });
     surfaces.clear();
-    ComposePopup();
+    if (!m_popupWanted || m_popupWanted())
+        ComposePopup();
+    else
+        ReleasePopup();
+    if (ICanvasFactory* factory = PortOrNull<ICanvasFactory>()) factory->SurfacesReleased();
     if (written) m_sizeRefused.reset(); // a size refused again is said again
     return written;
 }
@@ -530,6 +534,7 @@ void CComposer::ComposePopup() {
     auto surface = std::make_unique<CMemWallPaper>(PortOrNull<ICanvasFactory>(), layout->geometry.panelWidth,
                                                    layout->geometry.panelHeight,
                                                    m_settings, *layout, layout->keyColor);
+    m_popupCurrent = true;
     if (!surface->IsValid()) {
         std::lock_guard<std::mutex> lock(m_popupGuard);
         m_popup.reset();
@@ -543,6 +548,15 @@ void CComposer::ComposePopup() {
     m_popup = std::move(surface);
     m_popupLayout = std::move(layout);
     m_popupPixels = pixels;
+}
+
+void CComposer::ReleasePopup() {
+    m_popupRegions.Clear();
+    m_popupCurrent = false;
+    std::lock_guard<std::mutex> lock(m_popupGuard);
+    m_popup.reset();
+    m_popupLayout.reset();
+    m_popupPixels = PixelSurface{};
 }
 
 void CComposer::ReadPopupPixels(const std::function<void(const PixelSurface&)>& read) const {

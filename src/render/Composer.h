@@ -34,6 +34,14 @@ public:
 
     CComposer(CSettings& settings, std::string outputPath);
     void SetPanelPainter(PanelPainter painter) { m_painter = std::move(painter); }
+    // Whether a composition draws the pop-up's picture too; without this, every one does.
+    // When it answers no, the pop-up's picture and regions are let go, and ComposePopup
+    // draws them when a pop-up opens.
+    void SetPopupWanted(std::function<bool()> wanted) { m_popupWanted = std::move(wanted); }
+    // Draws the pop-up's picture and regions from the data and scale of the last
+    // composition; PopupCurrent says whether they are of that composition.
+    void ComposePopup();
+    bool PopupCurrent() const { return m_popupCurrent; }
 
     // True when the output picture was written. False when the user's picture cannot
     // be opened (nothing is written), the screens are too large for one surface (said
@@ -113,7 +121,7 @@ private:
     };
     enum class PictureRead { Read, Missing, Unusable, NoMemory };
     PictureRead ReadPicture(const std::string& path, RgbImage& picture, const PictureRows* rows = nullptr);
-    void ComposePopup();
+    void ReleasePopup();
     // The background of a composition into out: the prepared copy when it is current,
     // else made from the picture (and kept when it shows the picture).
     enum class Background { Ready, Missing, NoMemory };
@@ -133,6 +141,8 @@ private:
     CSettings& m_settings;
     std::string m_outputPath;
     PanelPainter m_painter;
+    std::function<bool()> m_popupWanted;
+    bool m_popupCurrent = false;
     PanelLayout m_layout;
     std::unique_ptr<PanelLayout> m_popupLayout; // what the pop-up picture was drawn with
     std::unique_ptr<CMemWallPaper> m_popup;

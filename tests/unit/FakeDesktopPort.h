@@ -100,6 +100,13 @@ public:
         popupWidth = window.Width();
         popupHeight = window.Height();
         ++popups;
+        // As a pop-up window does once it is up; ClosePopups is the user closing them.
+        popupListeners.push_back(source.AddChangeListener([] {}));
         return true;
+    }
+    std::vector<int> popupListeners;
+    void ClosePopups() {
+        for (int id : popupListeners) popupSource->RemoveChangeListener(id);
+        popupListeners.clear();
     }
 };

@@ -797,9 +797,14 @@ TEST_F(MainFrameTest, TheHookIsSetAtStartRemovedWhileHiddenAndSetAgainWhenShown)
     EXPECT_FALSE(desktop.hookSet);
     frame.ApplySettings({ApplyStep::InstallHook});
     EXPECT_TRUE(desktop.hookSet);
-    // Each composition hands both mappers their new regions.
+    // Each composition hands the desktop's mapper its new regions; the pop-up's picture
+    // and regions are made only while a pop-up is open or opening.
     EXPECT_GT(doc.Composer().Regions().GetCount(), 0u);
+    EXPECT_EQ(doc.Composer().PopupRegions().GetCount(), 0u);
+    EXPECT_EQ(doc.Composer().PopupSurface(), nullptr);
+    frame.RouteCommand(ID_POPUP);
     EXPECT_GT(doc.Composer().PopupRegions().GetCount(), 0u);
+    EXPECT_NE(doc.Composer().PopupSurface(), nullptr);
 }
 
 TEST_F(MainFrameTest, NoHookWhenTheDesktopIsNotInteractiveOrTheDataAreHidden) {
@@ -927,6 +932,16 @@ TEST_F(MainFrameTest, ThePopupCommandOpensThePopUpWithThePanelPicture) {
         EXPECT_EQ(desktop.popupSource->Placement(), step.expect) << step.what;
     }
     desktop.popupSource->RemoveChangeListener(listener);
+    // Closed, the pop-up's picture is let go at the next composition and made again,
+    // with the data of the last one, when a pop-up opens.
+    desktop.ClosePopups();
+    ASSERT_TRUE(doc.Compose());
+    EXPECT_EQ(doc.Composer().PopupSurface(), nullptr);
+    EXPECT_EQ(doc.Composer().PopupRegions().GetCount(), 0u);
+    frame.RouteCommand(ID_POPUP);
+    ASSERT_NE(doc.Composer().PopupSurface(), nullptr);
+    EXPECT_EQ(doc.Composer().PopupSurface()->Width(), 700);
+    EXPECT_GT(doc.Composer().PopupRegions().GetCount(), 0u);
 }
 
 } // namespace

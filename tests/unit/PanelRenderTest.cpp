@@ -304,6 +304,7 @@ TEST_P(PanelRender, SampleWeek) {
     if (folder.empty()) return;
     const std::string base = folder + "/panel-" + c.name;
     EXPECT_TRUE(WritePng(out, base + ".png")) << base;
+    composer.ComposePopup(); // as a pop-up that opens has it drawn
     if (CMemDC* popup = composer.PopupSurface(); popup && c.timeStyle == 0 && !c.busyMonth) {
         EXPECT_TRUE(WritePng(popup->Pixels(), base + "-popup.png"));
     }

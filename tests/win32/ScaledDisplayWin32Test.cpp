@@ -169,7 +169,8 @@ TEST(ScaledDisplay, ThePanelIsDrawnAtTheDisplaysScale) {
               button.Width() * button.Height() * 95 / 100);
 
     // The pop-up's picture: the central panel at the scale, its header the picture drawn
-    // at that scale.
+    // at that scale, drawn as a pop-up that opens has it drawn.
+    composer.ComposePopup();
     CMemDC* popup = composer.PopupSurface();
     ASSERT_NE(popup, nullptr);
     EXPECT_EQ(popup->Width(), px(700));

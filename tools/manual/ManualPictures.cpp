@@ -86,6 +86,7 @@ bool Draw(const Picture& p, const std::string& folder, const std::string& storeF
         !WritePng(out, folder + "/" + p.file))
         return Fail(folder + "/" + p.file + " could not be written");
     if (p.popupFile) {
+        composer.ComposePopup(); // as a pop-up that opens has it drawn
         CMemDC* popup = composer.PopupSurface();
         if (!popup || !WritePng(popup->Pixels(), folder + "/" + p.popupFile))
             return Fail(folder + "/" + p.popupFile + " could not be written");

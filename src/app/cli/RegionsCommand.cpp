@@ -34,6 +34,7 @@ int CRegionsCommand::Run(bool popup, std::ostream& out, std::ostream& err) {
     settings.Open();
     COrvantaDoc doc(settings);
     if (!CComposeCommand::ComposeOnce(doc, err)) return 1;
+    if (popup) doc.Composer().ComposePopup(); // drawn as a pop-up that opens draws it
     Print(popup ? doc.Composer().PopupRegions() : doc.Composer().Regions(), out);
     return 0;
 }

@@ -1,5 +1,8 @@
 #include "PosixCanvas.h"
 
+#include <malloc.h>
+#include <sys/mman.h>
+
 #include <cairo-ft.h>
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -24,6 +27,29 @@ static_assert(std::endian::native == std::endian::little, "the surface's byte or
 namespace {
 
 constexpr size_t kBufferAlignment = 64;
+// Buffers from this size up are mapped on their own in 2 MB pages where the system has
+// them: a panel at 4K is megabytes, made afresh at each composition, and touching it
+// one 4 KB page at a time costs more than drawing it. The pages come zeroed, and go
+// back to the system when the canvas goes: nothing stays held between compositions.
+constexpr size_t kLargePage = size_t{2} << 20;
+constexpr size_t kMappedFrom = size_t{1} << 20;
+
+// A zeroed buffer of bytes (a multiple of kLargePage) at a kLargePage boundary, so that
+// the system can give it large pages; null when the system gives no memory.
+std::uint8_t* MapLarge(size_t bytes) {
+    void* p = ::mmap(nullptr, bytes + kLargePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) return nullptr;
+    // The slack before the boundary and after the buffer goes straight back.
+    const auto start = reinterpret_cast<uintptr_t>(p);
+    const uintptr_t aligned = (start + kLargePage - 1) & ~(uintptr_t{kLargePage} - 1);
+    if (aligned > start) ::munmap(p, aligned - start);
+    if (const size_t after = start + bytes + kLargePage - (aligned + bytes))
+        ::munmap(reinterpret_cast<void*>(aligned + bytes), after);
+#ifdef MADV_HUGEPAGE
+    ::madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE); // only advice: small pages work too
+#endif
+    return reinterpret_cast<std::uint8_t*>(aligned);
+}
 
 // Faces of the program that Linux desktops do not have, and the face drawn instead:
 // DejaVu Sans is of similar width and x-height, and Wine prefixes of the tests are
@@ -283,6 +309,13 @@ void SetSource(cairo_t* cr, Colorref c) {
 
 } // namespace
 
+void CPosixCanvas::FreeBuffer::operator()(std::uint8_t* p) const {
+    if (mappedBytes)
+        ::munmap(p, mappedBytes);
+    else
+        std::free(p);
+}
+
 std::unique_ptr<CPosixCanvas> CPosixCanvas::Create(int width, int height) {
     if (!SurfaceSizeAllowed(width, height)) return nullptr;
     const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, width);
@@ -292,9 +325,15 @@ std::unique_ptr<CPosixCanvas> CPosixCanvas::Create(int width, int height) {
     const size_t rounded = (static_cast<size_t>(bytes) + kBufferAlignment - 1) / kBufferAlignment * kBufferAlignment;
 
     std::unique_ptr<CPosixCanvas> canvas(new CPosixCanvas());
-    canvas->m_buffer.reset(static_cast<std::uint8_t*>(std::aligned_alloc(kBufferAlignment, rounded)));
-    if (!canvas->m_buffer) return nullptr;
-    std::memset(canvas->m_buffer.get(), 0, rounded);
+    if (rounded >= kMappedFrom) {
+        const size_t mapped = (rounded + kLargePage - 1) / kLargePage * kLargePage;
+        canvas->m_buffer = std::unique_ptr<std::uint8_t, FreeBuffer>(MapLarge(mapped), FreeBuffer{mapped});
+        if (!canvas->m_buffer) return nullptr;
+    } else {
+        canvas->m_buffer.reset(static_cast<std::uint8_t*>(std::aligned_alloc(kBufferAlignment, rounded)));
+        if (!canvas->m_buffer) return nullptr;
+        std::memset(canvas->m_buffer.get(), 0, rounded);
+    }
     canvas->m_surface.reset(
         cairo_image_surface_create_for_data(canvas->m_buffer.get(), CAIRO_FORMAT_RGB24, width, height, stride));
     if (cairo_surface_status(canvas->m_surface.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
@@ -487,4 +526,10 @@ void CPosixCanvas::DrawLine(int x0, int y0, int x1, int y1, Colorref color) {
 
 std::unique_ptr<ICanvas> CPosixCanvasFactory::CreateSurface(int width, int height) {
     return CPosixCanvas::Create(width, height);
+}
+
+void CPosixCanvasFactory::SurfacesReleased() {
+    // glibc keeps freed heap memory for later calls; a panel's smaller surfaces and
+    // Cairo's scratch leave megabytes there after each composition.
+    ::malloc_trim(0);
 }

@@ -48,8 +48,12 @@ private:
     CPosixCanvas() = default;
     double LayOut(const std::string& text, double x, double baseline, bool draw);
 
+    // A buffer from the heap, or (a large one) mapped on its own; see Create.
     struct FreeBuffer {
-        void operator()(std::uint8_t* p) const { std::free(p); }
+        FreeBuffer() : mappedBytes(0) {}
+        explicit FreeBuffer(size_t mapped) : mappedBytes(mapped) {}
+        void operator()(std::uint8_t* p) const;
+        size_t mappedBytes; // 0: from the heap
     };
     struct DestroySurface {
         void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
@@ -82,4 +86,5 @@ private:
 class CPosixCanvasFactory : public ICanvasFactory {
 public:
     std::unique_ptr<ICanvas> CreateSurface(int width, int height) override;
+    void SurfacesReleased() override;
 };

@@ -57,6 +57,7 @@ int main(int argc, char** argv) {
     out << "[desktop]\n";
     CRegionsCommand::Print(doc.Composer().Regions(), out);
     out << "[popup]\n";
+    doc.Composer().ComposePopup();
     CRegionsCommand::Print(doc.Composer().PopupRegions(), out);
     return out ? 0 : 1;
 }
