@@ -79,7 +79,11 @@ std::vector<CMonthCalendar::Cell> CMonthCalendar::SmallMonthCells(const COleDate
 void CMonthCalendar::Draw(CMemWallPaper& data, CRegionList& regions, const CLocaleValues& locale,
                           const COleDateTime& today) {
     const CSettings& s = data.Settings();
-    const PanelLayout& L = data.Layout();
+    const PanelLayout& panelLayout = data.Layout();
+    // The block is drawn at the calendar's own scale, which can be below the panel's.
+    PanelLayout smaller;
+    if (panelLayout.calendarScale != panelLayout.scale) smaller = panelLayout.CalendarLayout();
+    const PanelLayout& L = panelLayout.calendarScale != panelLayout.scale ? smaller : panelLayout;
     const StyleGeometry& g = L.geometry;
     const Rect& block = g.calendar;
     CMemWallPaper surface(data.Factory(), block.Width(), block.Height(), s, L, L.colors[ColorSlot::CalendarBackground]);
@@ -87,10 +91,17 @@ void CMonthCalendar::Draw(CMemWallPaper& data, CRegionList& regions, const CLoca
     const CMaskedBitmap background = CMaskedBitmap::LoadBitmap(CStyleSet::kCalendarBackground + L.style, L.scale);
     // In the system's high-contrast scheme the block stays in the window colour.
     if (!L.highContrast) {
-        if (!L.central && L.style == 2)
+        if (!L.central && L.style == 2) {
             background.DrawStretched(surface, 0, 0, block.Width(), block.Height());
-        else
+        } else if (L.calendarCut > 0) {
+            // Without the small months: the picture's part under this month where the
+            // whole block has it, and over the margin left of the month (where the
+            // small months' cards end) the picture's ground from the month's edge on.
+            background.Draw(surface, -L.calendarCut, 0);
+            background.Draw(surface, -(L.calendarCut + g.currentMonth.x), 0);
+        } else {
             background.Draw(surface, 0, 0);
+        }
     }
 
     const int dx = block.left + data.OriginX(), dy = block.top + data.OriginY();

@@ -27,7 +27,7 @@ StyleGeometry Scaled(StyleGeometry g, int scale) {
 
 void PanelLayout::TakeStyle(int index, int percent) {
     style = (index >= 0 && index <= 2) ? index : 0;
-    scale = std::clamp(percent, CPanelScale::kMin, CPanelScale::kMax);
+    scale = calendarScale = std::clamp(percent, CPanelScale::kMin, CPanelScale::kMax);
     for (FontSpec* f : {&fonts.listText, &fonts.small, &fonts.item, &fonts.heading, &fonts.heading2, &fonts.task,
                         &fonts.taskDone, &fonts.calendar, &fonts.calendarBold, &fonts.date, &fonts.folderUnread})
         f->height = Px(f->height);
@@ -76,25 +76,55 @@ PanelLayout PanelLayout::ForDesktop(const CSettings& s, int screenWidth, int scr
         return layout;
     }
     // Side-bar view: the panel is the virtual screen; the column along its right edge
-    // is divided between the blocks. The calendar stays where the user put it.
+    // is divided between the blocks; the calendar goes in the room left of it.
     StyleGeometry& g = layout.geometry;
-    const auto px = [&](int v) { return layout.Px(v); };
-    g.calendar = Rect::FromSize(monitor.left + s.m_sideBarCalPosX, monitor.top + s.m_sideBarCalPosY,
-                                px(set.sideBarCalendar.Width()), px(set.sideBarCalendar.Height()));
-    if (layout.scale != 100) {
-        // The place was chosen for the calendar at 100 %: larger, it is moved back (up
-        // and left, never past the area's top-left corner) where it would run past the
-        // monitor's work area.
-        const Rect area = workArea.IsEmpty() ? monitor : workArea;
-        const int dx = std::min(std::max(0, g.calendar.right - area.right), std::max(0, g.calendar.left - area.left));
-        const int dy = std::min(std::max(0, g.calendar.bottom - area.bottom), std::max(0, g.calendar.top - area.top));
-        g.calendar.Offset(-dx, -dy);
-    }
-    g.currentMonth = {px(165), px(10)};
-    g.nextMonth = {px(10), px(135)};
-    g.previousMonth = {px(10), px(12)};
-    for (int* insets : {g.appointmentInsets, g.taskInsets, g.folderInsets}) insets[0] = insets[1] = px(2);
+    for (int* insets : {g.appointmentInsets, g.taskInsets, g.folderInsets}) insets[0] = insets[1] = layout.Px(2);
     layout.LayoutSideBar(s, folderCount, layout.ListLineHeight());
+    layout.PlaceSideBarCalendar(s, set.sideBarCalendar);
+    return layout;
+}
+
+void PanelLayout::PlaceSideBarCalendar(const CSettings& s, const Rect& size) {
+    StyleGeometry& g = geometry;
+    // The room: the work area left of the column.
+    Rect room = workArea.IsEmpty() ? monitor : workArea;
+    room.right = std::min(room.right, g.header.x);
+    const long long wantX = static_cast<long long>(monitor.left) + s.m_sideBarCalPosX;
+    const long long wantY = static_cast<long long>(monitor.top) + s.m_sideBarCalPosY;
+    const auto lay = [&](int percent, bool smallMonths) {
+        const auto px = [&](int v) { return CPanelScale::Length(v, percent); };
+        calendarScale = percent;
+        calendarCut = smallMonths ? 0 : px(165) - px(10);
+        g.showPreviousMonth = g.showNextMonth = smallMonths;
+        g.calendar = Rect::FromSize(static_cast<int>(wantX), static_cast<int>(wantY), px(size.Width()) - calendarCut,
+                                    px(size.Height()));
+        g.currentMonth = {px(165) - calendarCut, px(10)};
+        g.nextMonth = {px(10), px(135)};
+        g.previousMonth = {px(10), px(12)};
+    };
+    for (int percent = scale;; percent = std::max(CPanelScale::kMin, (percent - 1) / 25 * 25)) {
+        for (const bool smallMonths : {true, false}) {
+            lay(percent, smallMonths);
+            const int w = g.calendar.Width(), h = g.calendar.Height();
+            if (w > room.Width() || h > room.Height()) continue;
+            // The place was chosen for some size and some column: moved only as far as
+            // it takes to lie wholly in the room.
+            const long long x = std::clamp<long long>(wantX, room.left, static_cast<long long>(room.right) - w);
+            const long long y = std::clamp<long long>(wantY, room.top, static_cast<long long>(room.bottom) - h);
+            g.calendar = Rect::FromSize(static_cast<int>(x), static_cast<int>(y), w, h);
+            return;
+        }
+        if (percent == CPanelScale::kMin) break;
+    }
+    lay(CPanelScale::kMin, true);
+}
+
+PanelLayout PanelLayout::CalendarLayout() const {
+    PanelLayout layout = *this;
+    layout.scale = calendarScale;
+    const StyleFonts drawn;
+    layout.fonts.calendar.height = CPanelScale::Length(drawn.calendar.height, calendarScale);
+    layout.fonts.calendarBold.height = CPanelScale::Length(drawn.calendarBold.height, calendarScale);
     return layout;
 }
 

@@ -49,6 +49,16 @@ struct PanelLayout {
     int scale = 100;
     // A length of the 100 % drawing at this layout's scale.
     int Px(int length) const { return CPanelScale::Length(length, scale); }
+    // The month calendar's scale: the panel's, or in the side-bar view a smaller one
+    // where the calendar at the panel's would not fit in the room the column leaves.
+    int calendarScale = 100;
+    // In the side-bar view the small previous and next months can be left out for
+    // room: the block is then this many pixels narrower on their side (it keeps their
+    // left margin) and shows this month alone; 0 with the small months.
+    int calendarCut = 0;
+    // This layout at the calendar's scale (its fonts and lengths), to draw the
+    // calendar block with.
+    PanelLayout CalendarLayout() const;
 
     // --- the view ---
     bool central = false;     // the central panel, else the side bar
@@ -81,4 +91,10 @@ struct PanelLayout {
 
 private:
     void TakeStyle(int style, int scale);
+    // Places the side bar's calendar (of the style's size at 100 %) in the room the
+    // column leaves on the work area, as near the user's place as it goes: at the
+    // panel's scale, else without the small months, else at a smaller scale, one step
+    // of 25 % at a time down to 100 %. A calendar that does not fit even so stays at
+    // 100 % where the user put it.
+    void PlaceSideBarCalendar(const CSettings& settings, const Rect& size);
 };

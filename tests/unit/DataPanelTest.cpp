@@ -814,73 +814,123 @@ TEST_F(PanelDrawing, ThePanelLiesOnTheChosenMonitorsWorkArea) {
 // central panel and the side-bar column, the header buttons and the days of the month
 // grid grow by the scale (the regions are where the drawing is), the pictures come at
 // that size, and a monitor at 96 DPI gives exactly the panel of 100 %.
+// On small screens the side bar's calendar at the panel's scale would run under the
+// column: it leaves out the small months, then comes at a smaller scale, and every day
+// lies in the room left of the column, clear of the column's regions (in the central
+// view, inside the panel).
 TEST_F(PanelDrawing, ThePanelIsDrawnAtItsMonitorsScale) {
     Load(Store(""));
     TempFolder dir;
     doc->Composer().SetOutputPath(dir.File("orvanta.bmp"));
-    const Rect screen{0, 0, 3840, 2160};
-    env.system.screen = ScreenMetrics{1, 0, 0, 3840, 2160, 3840, 2160, 3840};
     const struct Case {
         int dpi;        // the monitor's
         int panelScale; // the setting
         int scale;      // drawn at
+        int width = 3840, height = 2160;
+        int calendarScale = 0;   // the side bar's calendar at: 0 the panel's scale
+        bool smallMonths = true; // the side bar's calendar keeps its previous and next months
     } cases[] = {
         {0, 0, 100},     {96, 0, 100},    {120, 0, 125}, {144, 0, 150},  {192, 0, 200},  {240, 0, 250},
         {110, 0, 125},   {100, 0, 100},   {480, 0, 300}, {192, 150, 150}, {96, 300, 300}, {192, 100, 100},
         {144, 50, 150},  // a setting outside 100..300 follows the monitor
+        // The column takes a fifth of the screen as at the first start; the calendar is
+        // where the first start put it at the monitor's scale.
+        {144, 0, 150, 1024, 768},
+        {192, 0, 200, 1024, 768, 200, false},  // 590 of 616 pixels left of the column
+        {288, 0, 300, 1024, 768, 125, false},  // 370 of 412
+        {144, 0, 150, 1280, 720},
+        {192, 0, 200, 1280, 720, 200, false},
+        {288, 0, 300, 1280, 720, 150, false},  // 442 of 512: at 175 % it takes 517
+        {144, 0, 150, 1366, 768},
+        {192, 0, 200, 1366, 768, 200, false},
+        {288, 0, 300, 1366, 768, 175, false},  // 517 of 547
+        {96, 0, 100, 1024, 768},
     };
     // The regions of the 100 % panel, relative to its origin, to compare the others with.
     std::vector<std::pair<std::string, Rect>> atHundred[2];
     for (const Case& c : cases) {
+        const Rect screen{0, 0, c.width, c.height};
+        env.system.screen = ScreenMetrics{1, 0, 0, c.width, c.height, c.width, c.height, c.width};
         env.system.monitors = {MonitorInfo{screen, screen, true, c.dpi}};
         settings.m_panelScale = c.panelScale;
+        const auto px = [&](int v) { return (v * c.scale + 50) / 100; };
+        const int calendarScale = c.calendarScale ? c.calendarScale : c.scale;
+        const auto cpx = [&](int v) { return CPanelScale::Length(v, calendarScale); };
+        const bool bigScreen = c.width == 3840;
+        if (!bigScreen) {
+            settings.m_sideBarCalPosX = (c.width - px(450)) / 2;
+            settings.m_sideBarCalPosY = c.height - px(384);
+        }
         for (const bool central : {true, false}) {
-            const std::string what = "dpi " + std::to_string(c.dpi) + ", setting " + std::to_string(c.panelScale) +
+            const std::string what = std::to_string(c.width) + "x" + std::to_string(c.height) + ", dpi " +
+                                     std::to_string(c.dpi) + ", setting " + std::to_string(c.panelScale) +
                                      (central ? ", central" : ", side bar");
             settings.m_centralView = central;
-            settings.m_sideBarWidth = 300;
+            settings.m_sideBarWidth = bigScreen ? 300 : c.width / 5;
             settings.ApplyStyle(0);
             ASSERT_TRUE(doc->Compose()) << what;
             const CComposer& composer = doc->Composer();
             const PanelLayout& L = composer.Layout();
             ASSERT_EQ(L.scale, c.scale) << what;
-            const auto px = [&](int v) { return (v * c.scale + 50) / 100; };
             // Fonts.
             EXPECT_EQ(L.fonts.listText.height, px(11)) << what;
             EXPECT_EQ(L.fonts.heading.height, px(12)) << what;
             EXPECT_EQ(L.fonts.date.height, px(16)) << what;
             EXPECT_EQ(L.fonts.calendar.face, "Verdana") << what;
             // Geometry.
+            const StyleGeometry& g = L.geometry;
+            // The room the side bar's calendar has: the screen left of the column.
+            const Rect room{0, 0, g.header.x, c.height};
             if (central) {
-                EXPECT_EQ(L.geometry.panelWidth, px(700)) << what;
-                EXPECT_EQ(L.geometry.panelHeight, px(526)) << what;
-                EXPECT_EQ(L.geometry.calendar, (Rect{px(248), px(260), px(698), px(524)})) << what;
-                EXPECT_EQ(composer.OriginX(), (3840 - px(700)) / 2) << what;
+                EXPECT_EQ(L.calendarScale, c.scale) << what;
+                EXPECT_EQ(g.panelWidth, px(700)) << what;
+                EXPECT_EQ(g.panelHeight, px(526)) << what;
+                EXPECT_EQ(g.calendar, (Rect{px(248), px(260), px(698), px(524)})) << what;
+                EXPECT_EQ(composer.OriginX(), (c.width - px(700)) / 2) << what;
             } else {
-                EXPECT_EQ(L.sideBarWidth, px(300)) << what;
-                EXPECT_EQ(L.geometry.appointments.top, settings.m_headerBlank + px(32)) << what;
-                EXPECT_EQ(L.geometry.calendar.Width(), px(450)) << what;
-                EXPECT_EQ(L.geometry.calendar.left, settings.m_sideBarCalPosX) << "the user's place stays: it fits";
+                EXPECT_EQ(L.sideBarWidth, px(settings.m_sideBarWidth)) << what;
+                EXPECT_EQ(g.appointments.top, settings.m_headerBlank + px(32)) << what;
+                EXPECT_EQ(L.calendarScale, calendarScale) << what;
+                EXPECT_EQ(g.showPreviousMonth && g.showNextMonth, c.smallMonths) << what;
+                EXPECT_EQ(g.calendar.Width(), cpx(450) - (c.smallMonths ? 0 : cpx(165) - cpx(10))) << what;
+                EXPECT_EQ(g.calendar.Intersect(room), g.calendar) << what << ": " << g.calendar;
+                if (bigScreen) {
+                    EXPECT_EQ(g.calendar.left, settings.m_sideBarCalPosX) << "the user's place stays: it fits";
+                }
             }
             // The regions: the header buttons at their scaled size, the month grid's days
             // where the 100 % days are, times the scale (within the rounding of each step).
-            const int ox = central ? composer.OriginX() : L.geometry.header.x;
-            const int oy = central ? composer.OriginY() : L.geometry.header.y;
+            const int ox = central ? composer.OriginX() : g.header.x;
+            const int oy = central ? composer.OriginY() : g.header.y;
+            const Rect panel = Rect::FromSize(composer.OriginX(), composer.OriginY(), g.panelWidth, g.panelHeight);
             std::vector<std::pair<std::string, Rect>> found;
+            std::vector<Rect> days, others;
             const CRegionList& regions = composer.Regions();
             for (size_t i = 0; i < regions.GetCount(); ++i) {
                 const CActiveRegion& r = regions.GetAt(i);
                 const auto* header = dynamic_cast<const CHeaderRegion*>(&r);
                 const auto* day = dynamic_cast<const CDayRegion*>(&r);
                 const Rect b = r.Bounds();
+                (day ? days : others).push_back(b);
                 if (header && header->GetKind() == CHeaderRegion::Outlook) {
                     EXPECT_EQ(b, Rect::FromSize(ox, oy, px(120), px(32))) << what;
                     found.emplace_back("outlook", b.Offsetted(-ox, -oy));
                 }
-                if (day && b.Width() == px(32)) {
-                    EXPECT_EQ(b.Height(), px(32)) << what;
+                if (day && b.Width() == (central ? px(32) : cpx(32))) {
+                    EXPECT_EQ(b.Height(), b.Width()) << what;
                     found.emplace_back("day " + r.Describe(), b.Offsetted(-ox, -oy));
                 }
+            }
+            // Every day shown is whole where the calendar may be, and clear of the
+            // column's regions; the small months' days only where they are drawn.
+            const int fdow = settings.EffectiveFirstDayOfWeek();
+            const size_t smallDays = CMonthCalendar::SmallMonthCells(Day(2026, 11, 1), fdow).size() +
+                                     CMonthCalendar::SmallMonthCells(Day(2027, 1, 1), fdow).size();
+            EXPECT_EQ(days.size(), 31u + (central || c.smallMonths ? smallDays : 0u)) << what;
+            for (const Rect& d : days) {
+                EXPECT_EQ(d.Intersect(central ? panel : room), d) << what << ": day " << d;
+                if (central) continue;
+                for (const Rect& o : others) EXPECT_TRUE(d.Intersect(o).IsEmpty()) << what << ": day " << d << " under " << o;
             }
             ASSERT_GE(found.size(), 29u) << what; // the button and every day of December
             std::vector<std::pair<std::string, Rect>>& hundred = atHundred[central ? 0 : 1];

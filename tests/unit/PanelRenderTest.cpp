@@ -32,6 +32,7 @@
 #include "render/SurfaceOps.h"
 #include "settings/Settings.h"
 #include "util/LocaleValues.h"
+#include "util/PanelScale.h"
 
 namespace {
 
@@ -62,6 +63,7 @@ struct RenderCase {
     bool presenting = false;
     bool highContrast = false; // the system's high-contrast scheme (black) on
     int scale = 0;             // the monitor's scale (0: 96 DPI as before)
+    int width = 0, height = 0; // a screen of these pixels whatever the scale, its column a fifth of it
 };
 
 // The sample week with a private and a confidential appointment today and a private task.
@@ -170,15 +172,16 @@ TEST_P(PanelRender, SampleWeek) {
     // A display at 150 or 200 % has as many more pixels (1600 x 900 at 100 %), and its
     // monitor says so by its DPI, which the panel follows.
     const int percent = c.scale ? c.scale : 100;
-    UseScreen(kWidth * percent / 100, kHeight * percent / 100);
+    const int width = c.width ? c.width : kWidth * percent / 100, height = c.height ? c.height : kHeight * percent / 100;
+    UseScreen(width, height);
     if (c.scale) {
-        const Rect whole = Rect::FromSize(0, 0, kWidth * percent / 100, kHeight * percent / 100);
+        const Rect whole = Rect::FromSize(0, 0, width, height);
         system.monitors = {MonitorInfo{whole, whole, true, 96 * percent / 100}};
     }
     CSettings s(kRoot);
     s.Open();
     s.m_centralView = c.central;
-    s.m_sideBarWidth = 360;
+    s.m_sideBarWidth = c.width ? c.width / 5 : 360;
     s.m_timeStyle = c.timeStyle;
     s.ApplyStyle(c.style);
     s.m_privateItems = std::max(c.privateItems, 0);
@@ -318,8 +321,9 @@ TEST_P(PanelRender, SampleWeek) {
                << Crc(out, x, y, aw, ah) << std::dec << '\n';
     };
     area("outlook-button", ox + g.header.x, oy + g.header.y, L.Px(120), L.Px(32));
-    area("icon-month", ox + g.calendar.left + g.currentMonth.x, oy + g.calendar.top + g.currentMonth.y + L.Px(36),
-         L.Px(266), L.Px(288) - L.Px(36));
+    const auto cpx = [&](int v) { return CPanelScale::Length(v, L.calendarScale); }; // the calendar's own scale
+    area("icon-month", ox + g.calendar.left + g.currentMonth.x, oy + g.calendar.top + g.currentMonth.y + cpx(36),
+         cpx(266), cpx(288) - cpx(36));
     if (!c.central)
         area("appointment-strip", ox + g.appointments.left, oy + g.appointments.top + L.Px(5), g.appointments.Width(),
              L.Px(26));
@@ -329,7 +333,7 @@ TEST_P(PanelRender, SampleWeek) {
         const auto* day = dynamic_cast<const CDayRegion*>(&r);
         // Header buttons, and the days of the icon month (32 pixels square at 100 %).
         const Rect& b = r.Bounds();
-        if ((header && header->GetKind() >= 3) || (day && b.Width() == L.Px(32)))
+        if ((header && header->GetKind() >= 3) || (day && b.Width() == cpx(32)))
             digest << c.name << " region " << b.left << ',' << b.top << ',' << b.right << ',' << b.bottom << ' '
                    << r.Describe() << '\n';
     }
@@ -337,8 +341,9 @@ TEST_P(PanelRender, SampleWeek) {
 }
 
 // The side bar's panel spans the screen, but its data surfaces hold only the column
-// and the calendar. Wherever the calendar lies (beside the column, over it, half off
-// the screen, not shown), the wallpaper is the whole panel drawn on one surface of the
+// and the calendar. Wherever the calendar lies (beside the column, placed over it and
+// so moved beside it, over it where no room is left beside it, half off the screen, not
+// shown), the wallpaper is the whole panel drawn on one surface of the
 // screen's size and blended onto the desktop colour, and the regions are the same.
 TEST_F(PanelRender, SideBarPiecesGiveTheWholePanelsPixelsAndRegions) {
     std::string error;
@@ -370,14 +375,17 @@ TEST_F(PanelRender, SideBarPiecesGiveTheWholePanelsPixelsAndRegions) {
         const char* what;
         int x, y;
         bool shown;
+        int rightMargin = 0;
     } places[] = {{"beside the column", 500, 300, true},
-                  {"over the column", kWidth - 400, 200, true},
+                  {"placed over the column", kWidth - 400, 200, true},
+                  {"over the column, no room beside it", 100, 200, true, 1000},
                   {"half off the screen", -150, 600, true},
                   {"not shown", 500, 300, false}};
     for (const Place& place : places) {
         s.m_sideBarCalPosX = place.x;
         s.m_sideBarCalPosY = place.y;
         s.m_showCalendar = place.shown;
+        s.m_rightMarginBlank = place.rightMargin;
         ASSERT_TRUE(composer.Compose(doc.Folders().GetCount())) << place.what;
         auto source = IS40_OpenFileSource(composer.OutputPath());
         int w = 0, h = 0;
@@ -386,6 +394,10 @@ TEST_F(PanelRender, SideBarPiecesGiveTheWholePanelsPixelsAndRegions) {
         ASSERT_EQ(w, kWidth);
 
         const PanelLayout layout = composer.Layout();
+        if (place.rightMargin)
+            EXPECT_EQ(layout.geometry.calendar.left, place.x) << "no room beside the column: where it was put";
+        else
+            EXPECT_LE(layout.geometry.calendar.right, layout.geometry.header.x) << place.what;
         CMemWallPaper whole(PortOrNull<ICanvasFactory>(), layout.geometry.panelWidth, layout.geometry.panelHeight, s,
                             layout, layout.keyColor);
         whole.SetPanelOrigin(composer.OriginX(), composer.OriginY());
@@ -442,6 +454,9 @@ INSTANTIATE_TEST_SUITE_P(
                       RenderCase{"central-blue-scale-200", true, 0, 0, false, false, false, -1, false, false, 200},
                       RenderCase{"sidebar-green-scale-150", false, 1, 0, false, false, false, -1, false, false, 150},
                       RenderCase{"sidebar-brown-scale-200", false, 2, 1, false, false, false, -1, false, false, 200},
+                      // A small screen at 200 %: the calendar beside the column without its small months.
+                      RenderCase{"sidebar-blue-scale-200-1024", false, 0, 1, false, false, false, -1, false, false, 200,
+                                 1024, 768},
                       RenderCase{"central-brown-scale-150", true, 2, 1, true, false, false, -1, false, false, 150}),
     [](const auto& info) {
         std::string n = info.param.name;
