@@ -118,6 +118,7 @@ HttpResponse CWin32HttpPort::Get(const HttpRequest& request) {
     auto timedOut = [&] {
         response.outcome = HttpOutcome::TimedOut;
         response.error = "no answer within " + std::to_string(request.timeoutSeconds) + " seconds";
+        response.status = 0;
         response.body.clear();
         return response;
     };
@@ -160,6 +161,13 @@ HttpResponse CWin32HttpPort::Get(const HttpRequest& request) {
         if (!req) return fail(HttpOutcome::Failed, ErrorText(GetLastError()));
         DWORD noRedirects = WINHTTP_DISABLE_REDIRECTS;
         WinHttpSetOption(req.get(), WINHTTP_OPTION_DISABLE_FEATURE, &noRedirects, sizeof noRedirects);
+        // The wait for the response's headers has a bound of its own (90 s by default),
+        // which WinHttpSetTimeouts leaves alone: what is left of the exchange's time.
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) return timedOut();
+        DWORD headersWithin = static_cast<DWORD>(deadline - now);
+        if (!WinHttpSetOption(req.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &headersWithin, sizeof headersWithin))
+            return fail(HttpOutcome::Failed, ErrorText(GetLastError()));
 
         std::wstring headers = L"Accept-Encoding: gzip, deflate\r\n";
         if (!request.ifNoneMatch.empty()) headers += L"If-None-Match: " + Widen(request.ifNoneMatch) + L"\r\n";
