@@ -30,6 +30,13 @@ std::string ErrorText(DWORD code) {
         text.pop_back();
     switch (code) {
     case ERROR_WINHTTP_SECURE_FAILURE: return "the server's certificate is not trusted (WinHTTP error 12175)";
+    case ERROR_WINHTTP_SECURE_INVALID_CA: return "the server's certificate is not trusted (WinHTTP error 12045)";
+    case ERROR_WINHTTP_SECURE_CERT_CN_INVALID:
+        return "the server's certificate is not for this address (WinHTTP error 12038)";
+    // Wine reports every failed certificate check as this too.
+    case ERROR_WINHTTP_SECURE_CHANNEL_ERROR:
+        return "no secure connection could be made: the TLS handshake or the server's certificate failed (WinHTTP "
+               "error 12157)";
     case ERROR_WINHTTP_NAME_NOT_RESOLVED: return "the server's name could not be resolved";
     case ERROR_WINHTTP_CANNOT_CONNECT: return "the server could not be reached";
     case ERROR_WINHTTP_CONNECTION_ERROR: return "the connection to the server was broken";
