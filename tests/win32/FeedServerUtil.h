@@ -3,8 +3,8 @@
 // starts it and names its folder in ORVANTA_FEED_SERVER_DIR (a Linux path, seen through
 // drive Z:); its certificate authority is trusted by this prefix only while a test
 // holds a TrustedAuthority.
-#include <windows.h>
 #include <wincrypt.h>
+#include <windows.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -41,27 +41,30 @@ struct FeedServerInfo {
 // lives (Wine's chain engine takes the current user's roots; the machine's own store is
 // never touched).
 class TrustedAuthority {
-public:
+  public:
     explicit TrustedAuthority(const std::string& pem) {
         DWORD size = 0;
-        if (!CryptStringToBinaryA(pem.c_str(), static_cast<DWORD>(pem.size()), CRYPT_STRING_BASE64HEADER, nullptr,
-                                  &size, nullptr, nullptr)) {
+        if (!CryptStringToBinaryA(pem.c_str(), static_cast<DWORD>(pem.size()),
+                                  CRYPT_STRING_BASE64HEADER, nullptr, &size, nullptr, nullptr)) {
             m_error = GetLastError();
             return;
         }
         std::string der(size, '\0');
-        if (!CryptStringToBinaryA(pem.c_str(), static_cast<DWORD>(pem.size()), CRYPT_STRING_BASE64HEADER,
-                                  reinterpret_cast<BYTE*>(der.data()), &size, nullptr, nullptr)) {
+        if (!CryptStringToBinaryA(pem.c_str(), static_cast<DWORD>(pem.size()),
+                                  CRYPT_STRING_BASE64HEADER, reinterpret_cast<BYTE*>(der.data()),
+                                  &size, nullptr, nullptr)) {
             m_error = GetLastError();
             return;
         }
-        m_store = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, L"Root");
+        m_store =
+            CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, L"Root");
         if (!m_store) {
             m_error = GetLastError();
             return;
         }
-        if (!CertAddEncodedCertificateToStore(m_store, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
-                                              size, CERT_STORE_ADD_REPLACE_EXISTING, &m_cert)) {
+        if (!CertAddEncodedCertificateToStore(m_store, X509_ASN_ENCODING,
+                                              reinterpret_cast<const BYTE*>(der.data()), size,
+                                              CERT_STORE_ADD_REPLACE_EXISTING, &m_cert)) {
             m_error = GetLastError();
             return;
         }
@@ -83,7 +86,7 @@ public:
     bool Added() const { return m_cert != nullptr; }
     DWORD Error() const { return m_error; }
 
-private:
+  private:
     HCERTSTORE m_store = nullptr;
     PCCERT_CONTEXT m_cert = nullptr;
     DWORD m_error = 0;

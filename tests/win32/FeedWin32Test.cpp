@@ -2,8 +2,8 @@
 // of tests/feed-server. scripts/test starts it and names its folder in
 // ORVANTA_FEED_SERVER_DIR (a Linux path: Wine sees it through drive Z:); its
 // certificate authority goes into the test prefix's root store for this test only.
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
 
 #include <gtest/gtest.h>
 
@@ -39,9 +39,10 @@ int UnusedPort() {
 // The real WinHTTP port, sent to a port where nothing listens once the server is
 // "gone": the cache meets a real refused connection for the address it knows.
 class GoneAfterwards : public IHttpPort {
-public:
+  public:
     GoneAfterwards(IHttpPort& real, std::string serverPort, int deadPort)
-        : m_real(real), m_from(":" + serverPort + "/"), m_to(":" + std::to_string(deadPort) + "/") {}
+        : m_real(real), m_from(":" + serverPort + "/"), m_to(":" + std::to_string(deadPort) + "/") {
+    }
     HttpResponse Get(const HttpRequest& request) override {
         HttpRequest r = request;
         const size_t at = r.url.find(m_from);
@@ -50,7 +51,7 @@ public:
     }
     bool gone = false;
 
-private:
+  private:
     IHttpPort& m_real;
     std::string m_from, m_to;
 };
@@ -60,8 +61,9 @@ private:
 // authority is trusted by the prefix only while the test runs.
 TEST(FeedWin32, WinHttpFetchesConditionallyWithinItsBounds) {
     const FeedServerInfo server = FeedServerInfo::FromEnvironment();
-    ASSERT_FALSE(server.dir.empty()) << "ORVANTA_FEED_SERVER_DIR names the folder of a running tests/feed-server "
-                                        "(scripts/test starts one)";
+    ASSERT_FALSE(server.dir.empty())
+        << "ORVANTA_FEED_SERVER_DIR names the folder of a running tests/feed-server "
+           "(scripts/test starts one)";
     const std::string& dir = server.dir;
     const std::string& port = server.port;
     ASSERT_FALSE(port.empty()) << "no port file in " << dir;
@@ -79,8 +81,8 @@ TEST(FeedWin32, WinHttpFetchesConditionallyWithinItsBounds) {
     // its roots), so the refusal of the untrusted server cannot be shown in the same
     // process here (the Linux test shows the refusal of an unknown authority).
     TrustedAuthority authority(pem);
-    ASSERT_TRUE(authority.Added()) << "the test authority could not be put into the root store: error "
-                                   << authority.Error();
+    ASSERT_TRUE(authority.Added())
+        << "the test authority could not be put into the root store: error " << authority.Error();
     CWin32HttpPort http;
 
     const struct {
@@ -131,14 +133,16 @@ TEST(FeedWin32, WinHttpFetchesConditionallyWithinItsBounds) {
         // Every request ends within its own time-out (and a little for the handshake).
         EXPECT_LE(took, static_cast<ULONGLONG>(c.timeoutSeconds) * 1000 + 3000);
         if (c.outcome == HttpOutcome::TimedOut) {
-            EXPECT_GE(took, static_cast<ULONGLONG>(c.timeoutSeconds) * 1000 - 250) << "gave up before its time";
+            EXPECT_GE(took, static_cast<ULONGLONG>(c.timeoutSeconds) * 1000 - 250)
+                << "gave up before its time";
             EXPECT_LT(took, static_cast<ULONGLONG>(slowSeconds) * 1000) << "waited for the answer";
         }
     }
     // What the server was sent: the ETag held, and the offer of gzip.
     const std::string log = ReadWholeFile(dir + "\\requests.log");
     EXPECT_NE(log.find("GET /cal.ics if-none-match=\"v1\" "), std::string::npos) << log;
-    EXPECT_NE(log.find("GET /gzip.ics if-none-match= if-modified-since= accept-encoding=gzip"), std::string::npos)
+    EXPECT_NE(log.find("GET /gzip.ics if-none-match= if-modified-since= accept-encoding=gzip"),
+              std::string::npos)
         << log;
     EXPECT_NE(log.find("GET /loop/5 "), std::string::npos) << "five redirects followed";
     EXPECT_EQ(log.find("GET /loop/6 "), std::string::npos) << "no sixth";
@@ -148,7 +152,8 @@ TEST(FeedWin32, WinHttpFetchesConditionallyWithinItsBounds) {
     // is shown, its failure said once.
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
-    const std::string folder = std::string(temp) + "orvanta-feed-test-" + std::to_string(GetCurrentProcessId());
+    const std::string folder =
+        std::string(temp) + "orvanta-feed-test-" + std::to_string(GetCurrentProcessId());
     const std::string url = "webcal://127.0.0.1:" + port + "/cal.ics";
     const int deadPort = UnusedPort();
     ASSERT_NE(deadPort, 0);
@@ -160,7 +165,8 @@ TEST(FeedWin32, WinHttpFetchesConditionallyWithinItsBounds) {
         CFeedCache cache(folder, port2, options, [&] { return now; });
         CFeedCopy copy = cache.Copy(url);
         EXPECT_TRUE(copy.available && copy.fresh) << copy.problem;
-        EXPECT_NE(copy.body.find("SUMMARY:Feed version 1"), std::string::npos) << copy.body.substr(0, 200);
+        EXPECT_NE(copy.body.find("SUMMARY:Feed version 1"), std::string::npos)
+            << copy.body.substr(0, 200);
         now += 10;
         CFeedCache again(folder, port2, options, [&] { return now; });
         copy = again.Copy(url);
@@ -178,7 +184,8 @@ TEST(FeedWin32, WinHttpFetchesConditionallyWithinItsBounds) {
         EXPECT_FALSE(copy.fresh);
         EXPECT_EQ(copy.ageSeconds, 600);
         EXPECT_NE(copy.body.find("SUMMARY:Feed version 1"), std::string::npos);
-        EXPECT_NE(copy.problem.find("https://127.0.0.1:" + port + "/cal.ics could not be read"), std::string::npos)
+        EXPECT_NE(copy.problem.find("https://127.0.0.1:" + port + "/cal.ics could not be read"),
+                  std::string::npos)
             << copy.problem;
         now += 600;
         copy = again.Copy(url);

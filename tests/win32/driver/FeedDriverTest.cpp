@@ -4,9 +4,9 @@
 // comes, and the composed wallpaper holds the feed's event where its regions say. The
 // picture is kept as build/feed-wallpaper.png, the screen as build/feed-desktop.png.
 #include <gtest/gtest.h>
-#include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <set>
@@ -51,10 +51,12 @@ bool SavePng(std::vector<uint32_t> px, int w, int h, const std::string& path) {
     return WritePng(s, path);
 }
 
-void ForgetSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Kestrova"); }
+void ForgetSettings() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Kestrova");
+}
 
 class FeedWallpaperDriver : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ForgetSettings(); }
     void TearDown() override {
         ForgetSettings();
@@ -65,16 +67,18 @@ protected:
 
 TEST_F(FeedWallpaperDriver, AFeedAloneFillsTheWallpaperWithNoOutlookAndNoConnectionMessage) {
     const FeedServerInfo server = FeedServerInfo::FromEnvironment();
-    ASSERT_FALSE(server.dir.empty()) << "ORVANTA_FEED_SERVER_DIR names the folder of a running tests/feed-server "
-                                        "(scripts/test starts one)";
+    ASSERT_FALSE(server.dir.empty())
+        << "ORVANTA_FEED_SERVER_DIR names the folder of a running tests/feed-server "
+           "(scripts/test starts one)";
     ASSERT_FALSE(server.port.empty()) << "no port file in " << server.dir;
     TrustedAuthority authority(server.File("ca.pem"));
-    ASSERT_TRUE(authority.Added()) << "the test authority could not be put into the root store: error "
-                                   << authority.Error();
+    ASSERT_TRUE(authority.Added())
+        << "the test authority could not be put into the root store: error " << authority.Error();
 
     // No Outlook: nothing answers to its program id in this prefix.
     CLSID outlook{};
-    ASSERT_TRUE(FAILED(CLSIDFromProgID(L"Outlook.Application", &outlook))) << "an Outlook is registered";
+    ASSERT_TRUE(FAILED(CLSIDFromProgID(L"Outlook.Application", &outlook)))
+        << "an Outlook is registered";
 
     // One feed, its event tomorrow (the panel shows today and the days after it).
     const std::string day = LocalDay(1);
@@ -91,7 +95,8 @@ TEST_F(FeedWallpaperDriver, AFeedAloneFillsTheWallpaperWithNoOutlookAndNoConnect
 
     wchar_t appData[MAX_PATH] = {};
     SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, appData);
-    const std::wstring output = std::wstring(appData) + L"\\Kestrova\\Orvanta for Outlook\\orvanta.bmp";
+    const std::wstring output =
+        std::wstring(appData) + L"\\Kestrova\\Orvanta for Outlook\\orvanta.bmp";
     DeleteFileW(output.c_str());
     const size_t logBefore = server.File("requests.log").size();
 
@@ -100,15 +105,18 @@ TEST_F(FeedWallpaperDriver, AFeedAloneFillsTheWallpaperWithNoOutlookAndNoConnect
     // The system's wallpaper names the program's picture (in its short form, as the
     // program installs it).
     auto installed = [&] {
-        const std::wstring named = GetRaw(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper").text;
+        const std::wstring named =
+            GetRaw(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper").text;
         wchar_t longForm[MAX_PATH] = {};
         const DWORD n = GetLongPathNameW(named.c_str(), longForm, MAX_PATH);
         return n > 0 && n < MAX_PATH && _wcsicmp(longForm, output.c_str()) == 0;
     };
     EXPECT_TRUE(WaitFor([&] { return installed() || !program.Running(); }, 20000));
     ASSERT_TRUE(program.Running()) << "orvanta.exe ended: " << program.Errors();
-    ASSERT_TRUE(installed()) << Narrow(GetRaw(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper").text);
-    EXPECT_NE(server.File("requests.log").substr(logBefore).find("GET " + path + " "), std::string::npos)
+    ASSERT_TRUE(installed()) << Narrow(
+        GetRaw(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper").text);
+    EXPECT_NE(server.File("requests.log").substr(logBefore).find("GET " + path + " "),
+              std::string::npos)
         << "the program did not ask the server for the feed";
 
     // Where the program drew: composed again as it does, from its own copy of the feed.
@@ -131,11 +139,13 @@ TEST_F(FeedWallpaperDriver, AFeedAloneFillsTheWallpaperWithNoOutlookAndNoConnect
     ASSERT_FALSE(picture.empty()) << "the composed picture cannot be read";
     EXPECT_TRUE(SavePng(picture, w, h, "build\\feed-wallpaper.png"));
     const RECT& r = event->rect;
-    ASSERT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= w && r.bottom <= h && r.right > r.left && r.bottom > r.top)
+    ASSERT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= w && r.bottom <= h && r.right > r.left &&
+                r.bottom > r.top)
         << r.left << "," << r.top << "-" << r.right << "," << r.bottom << " in " << w << "x" << h;
     std::set<uint32_t> colours;
     for (long y = r.top; y < r.bottom; ++y)
-        for (long x = r.left; x < r.right; ++x) colours.insert(picture[static_cast<size_t>(y) * w + x]);
+        for (long x = r.left; x < r.right; ++x)
+            colours.insert(picture[static_cast<size_t>(y) * w + x]);
     EXPECT_GE(colours.size(), 2u) << "nothing is drawn where the event's region lies";
     int sw = 0, sh = 0;
     EXPECT_TRUE(WaitFor([&] { return ShowsPicture(ScreenShot(sw, sh), picture, w, h); }, 8000))
