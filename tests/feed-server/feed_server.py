@@ -21,6 +21,9 @@ Routes:
   /gzip.ics       200, the calendar gzip-compressed (Content-Encoding: gzip)
   /bomb.ics       200, 30 MB of calendar compressed with gzip to a few dozen kB
   /html           200 with an HTML page (a login page answering for a calendar)
+  /on/YYYYMMDD.ics  200, one event on that day from 10:00 to 11:00 in the reader's
+                  local time ("Feed review YYYYMMDD", UID feed-YYYYMMDD@orvanta.test), so
+                  a test can ask for a day of the week it shows
 """
 import argparse
 import gzip
@@ -44,6 +47,15 @@ def calendar(version):
     ).encode()
 
 
+def day_calendar(day):
+    return (
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Orvanta tests//feed server//EN\r\n"
+        "BEGIN:VEVENT\r\nUID:feed-%s@orvanta.test\r\nDTSTAMP:20261209T080000Z\r\n"
+        "DTSTART:%sT100000\r\nDTEND:%sT110000\r\nSUMMARY:Feed review %s\r\n"
+        "END:VEVENT\r\nEND:VCALENDAR\r\n" % (day, day, day, day)
+    ).encode()
+
+
 def big_calendar(size):
     head = b"BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Orvanta tests//huge//EN\r\n"
     filler = b"X-FILLER:" + b"x" * 60 + b"\r\n"
@@ -62,8 +74,12 @@ def make_ca(folder):
         "-days", "2", "-subj", "/CN=Orvanta Test CA",
         "-addext", "basicConstraints=critical,CA:TRUE",
         "-addext", "keyUsage=critical,keyCertSign,cRLSign")
+    # The address is named twice: as an IP address (what TLS clients compare an address
+    # with) and as a DNS name, because Wine 8's crypt32 compares a server name only with
+    # the certificate's DNS names and so refuses IP:127.0.0.1 alone (its SSL policy
+    # answers CERT_E_CN_NO_MATCH, which WinHTTP reports as error 12157).
     with open(os.path.join(folder, "server.ext"), "w") as ext:
-        ext.write("subjectAltName=IP:127.0.0.1,DNS:localhost\n"
+        ext.write("subjectAltName=IP:127.0.0.1,DNS:127.0.0.1,DNS:localhost\n"
                   "basicConstraints=CA:FALSE\n"
                   "keyUsage=critical,digitalSignature,keyEncipherment\n"
                   "extendedKeyUsage=serverAuth\n")
@@ -146,6 +162,9 @@ def handler_for(folder):
                 if State.bomb is None:
                     State.bomb = gzip.compress(big_calendar(30 * 1024 * 1024), 9)
                 self.send_body(200, State.bomb, [("Content-Type", "text/calendar"), ("Content-Encoding", "gzip")])
+            elif path.startswith("/on/") and path.endswith(".ics") and len(path) == len("/on/YYYYMMDD.ics") \
+                    and path[4:12].isdigit():
+                self.send_body(200, day_calendar(path[4:12]), [("Content-Type", "text/calendar")])
             elif path == "/html":
                 self.send_body(200, b"<html><body>Please sign in</body></html>\n", [("Content-Type", "text/html")])
             else:

@@ -30,6 +30,13 @@ std::string ErrorText(DWORD code) {
         text.pop_back();
     switch (code) {
     case ERROR_WINHTTP_SECURE_FAILURE: return "the server's certificate is not trusted (WinHTTP error 12175)";
+    case ERROR_WINHTTP_SECURE_INVALID_CA: return "the server's certificate is not trusted (WinHTTP error 12045)";
+    case ERROR_WINHTTP_SECURE_CERT_CN_INVALID:
+        return "the server's certificate is not for this address (WinHTTP error 12038)";
+    // Wine reports every failed certificate check as this too.
+    case ERROR_WINHTTP_SECURE_CHANNEL_ERROR:
+        return "no secure connection could be made: the TLS handshake or the server's certificate failed (WinHTTP "
+               "error 12157)";
     case ERROR_WINHTTP_NAME_NOT_RESOLVED: return "the server's name could not be resolved";
     case ERROR_WINHTTP_CANNOT_CONNECT: return "the server could not be reached";
     case ERROR_WINHTTP_CONNECTION_ERROR: return "the connection to the server was broken";
@@ -118,6 +125,7 @@ HttpResponse CWin32HttpPort::Get(const HttpRequest& request) {
     auto timedOut = [&] {
         response.outcome = HttpOutcome::TimedOut;
         response.error = "no answer within " + std::to_string(request.timeoutSeconds) + " seconds";
+        response.status = 0;
         response.body.clear();
         return response;
     };
@@ -160,6 +168,13 @@ HttpResponse CWin32HttpPort::Get(const HttpRequest& request) {
         if (!req) return fail(HttpOutcome::Failed, ErrorText(GetLastError()));
         DWORD noRedirects = WINHTTP_DISABLE_REDIRECTS;
         WinHttpSetOption(req.get(), WINHTTP_OPTION_DISABLE_FEATURE, &noRedirects, sizeof noRedirects);
+        // The wait for the response's headers has a bound of its own (90 s by default),
+        // which WinHttpSetTimeouts leaves alone: what is left of the exchange's time.
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) return timedOut();
+        DWORD headersWithin = static_cast<DWORD>(deadline - now);
+        if (!WinHttpSetOption(req.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &headersWithin, sizeof headersWithin))
+            return fail(HttpOutcome::Failed, ErrorText(GetLastError()));
 
         std::wstring headers = L"Accept-Encoding: gzip, deflate\r\n";
         if (!request.ifNoneMatch.empty()) headers += L"If-None-Match: " + Widen(request.ifNoneMatch) + L"\r\n";

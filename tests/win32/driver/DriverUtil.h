@@ -144,3 +144,16 @@ bool ShowsPicture(const std::vector<uint32_t>& screen, const std::vector<uint32_
 
 // The sample week shipped with the program.
 std::string SampleStore();
+
+// A region of a composed picture, as CRegionsCommand::Print writes it.
+struct Region {
+    std::string kind, tooltip, describe;
+    RECT rect{};
+};
+// The lines of CRegionsCommand::Print.
+std::vector<Region> ParseRegions(const std::string& text);
+// Composes once with the program's settings in a process of its own (regions-probe.exe
+// beside this program): over the store file as Outlook, or with no Outlook at all when
+// storeFile is "-"; false with the reason when that fails.
+bool ComposeRegions(const std::wstring& storeFile, std::vector<Region>& desktop, std::vector<Region>& popup,
+                    std::string& error);

@@ -544,64 +544,7 @@ TEST_F(WallpaperEndToEnd, ASessionLockShowsTheUsersPictureAndTheUnlockOurs) {
 // clicked by xdotool; what opened is read from the test server's action log, so a
 // region composed here that the program did not draw the same way fails the clicks.
 
-struct Region {
-    std::string kind, tooltip, describe;
-    RECT rect{};
-};
-
-// The lines of CRegionsCommand::Print.
-std::vector<Region> ParseRegions(const std::string& text) {
-    std::vector<Region> out;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        Region r;
-        char kind[32] = {};
-        long l, t, rr, b;
-        if (std::sscanf(line.c_str(), "%31s %ld,%ld-%ld,%ld", kind, &l, &t, &rr, &b) != 5) continue;
-        r.kind = kind;
-        r.rect = RECT{l, t, rr, b};
-        const size_t q1 = line.find('"'), q2 = line.find('"', q1 + 1), arrow = line.find("-> ");
-        if (q1 != std::string::npos && q2 != std::string::npos) r.tooltip = line.substr(q1 + 1, q2 - q1 - 1);
-        if (arrow != std::string::npos) r.describe = line.substr(arrow + 3);
-        out.push_back(r);
-    }
-    return out;
-}
-
-// Composes once over the store file with the program's settings, in a process of its
-// own (regions-probe.exe beside this program); false with the reason when that fails.
-bool ComposeRegions(const std::wstring& storeFile, std::vector<Region>& desktop, std::vector<Region>& popup,
-                    std::string& error) {
-    const std::wstring out = TestFolder() + L"regions.txt";
-    DeleteFileW(out.c_str());
-    std::wstring command = L"\"" + FolderOf(Self()) + L"regions-probe.exe\" \"" + storeFile + L"\" \"" + out + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        error = "regions-probe.exe could not be started: " + std::to_string(GetLastError());
-        return false;
-    }
-    const DWORD waited = WaitForSingleObject(pi.hProcess, 60000);
-    DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(pi.hProcess, &code);
-    if (waited != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    std::ifstream in(out.c_str());
-    std::stringstream text;
-    text << in.rdbuf();
-    if (code != 0) {
-        error = "regions-probe.exe ended with " + std::to_string(code) + ": " + text.str();
-        return false;
-    }
-    const std::string all = text.str();
-    const size_t split = all.find("[popup]\n");
-    desktop = ParseRegions(all.substr(0, split));
-    popup = split == std::string::npos ? std::vector<Region>() : ParseRegions(all.substr(split));
-    return true;
-}
+// (Region, ParseRegions and ComposeRegions: DriverUtil.)
 
 POINT Centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 std::string LastWord(const std::string& s) { return s.substr(s.find_last_of(' ') + 1); }
