@@ -120,9 +120,11 @@ CCalendarSource::Kind CCalendarSources::KindOf(const std::string& location) {
 }
 
 bool CCalendarSources::IsItemName(const std::string& name) {
-    if (name.empty() || name[0] == '.') return false;
-    const std::string l = Lower(name);
-    return l.size() > 4 && l.compare(l.size() - 4, 4, ".ics") == 0;
+    if (name.size() <= 4 || name[0] == '.') return false;
+    // Called for every name of a folder: the extension alone is looked at, without a copy.
+    const char* ext = name.data() + name.size() - 4;
+    return ext[0] == '.' && std::tolower(static_cast<unsigned char>(ext[1])) == 'i' &&
+           std::tolower(static_cast<unsigned char>(ext[2])) == 'c' && std::tolower(static_cast<unsigned char>(ext[3])) == 's';
 }
 
 void CCalendarSources::SetCacheFile(const std::string& file) {
