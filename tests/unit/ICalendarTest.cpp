@@ -7,6 +7,10 @@
 #include <libical/ical.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <numeric>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -22,6 +26,7 @@
 #include "outlook/calendar/CalendarSources.h"
 #include "outlook/calendar/ICalendarText.h"
 #include "outlook/calendar/ICalendarZones.h"
+#include "platform/Platform.h"
 #include "settings/Settings.h"
 #include "util/Utf8.h"
 
@@ -378,6 +383,146 @@ TEST(ICalendarSources, FolderCacheAndProblemsToldOnce) {
     EXPECT_EQ(third.newProblems.size(), 1u); // a new run tells it again
     // Another window is another key.
     EXPECT_EQ(later.Read(sources, Window(2026, 3, 10, 7)).parsed, 4);
+}
+
+// The disk copy between runs, against real files: what each change to the folder makes
+// the next run parse, and a copy that is damaged, cut short or of the earlier format is
+// set aside with every file read again. Each run's records, every field of them, are
+// those of a run without any copy; each case runs through the platform's file port and
+// through std::filesystem alone (a program without the port).
+TEST(ICalendarSources, DiskCopySeesEveryChangeAndSetsAsideABrokenCopy) {
+    namespace fs = std::filesystem;
+    auto pathOf = [](const std::string& s) { return fs::path(std::u8string(s.begin(), s.end())); };
+    auto item = [](const std::string& uid, const std::string& start, const std::string& summary) {
+        return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:" + uid + "\r\nDTSTART:" + start +
+               "\r\nDURATION:PT1H\r\nSUMMARY:" + summary + "\r\nRRULE:FREQ=DAILY;COUNT=2\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    };
+    const std::string task = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VTODO\r\nUID:t\r\nSUMMARY:Call\\, then \xc3\xa9lectricien\r\n"
+                             "DUE;VALUE=DATE:20260312\r\nPERCENT-COMPLETE:40\r\nPRIORITY:1\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
+    // Every field the lists and the signature use.
+    auto everything = [](const CCalendarSources::Result& r) {
+        std::vector<std::string> out;
+        char buf[200];
+        for (const CAppointment& a : r.appointments) {
+            std::snprintf(buf, sizeof buf, "A %.17g/%d %.17g/%d %d%d%d%d %d %d %d %zu ", a.m_start.m_dt,
+                          static_cast<int>(a.m_start.GetStatus()), a.m_end.m_dt, static_cast<int>(a.m_end.GetStatus()),
+                          a.m_multiDay, a.m_recurring, a.m_reminderSet, a.m_allDay, a.m_importance, a.m_duration,
+                          a.m_sensitivity, a.m_attachments.size());
+            out.push_back(buf + a.m_subject + " " + a.m_entryId);
+        }
+        for (const CTask& t : r.tasks) {
+            std::snprintf(buf, sizeof buf, "T %.17g %.17g %.17g %.17g %d%d%d %d %d %d %d ", t.m_dueDate.m_dt,
+                          t.m_creationTime.m_dt, t.m_dateCompleted.m_dt, t.m_startDate.m_dt, t.m_complete,
+                          t.m_recurring, t.m_reminderSet, t.m_percentComplete, t.m_status, t.m_importance,
+                          t.m_sensitivity);
+            out.push_back(buf + t.m_subject + " " + t.m_entryId);
+        }
+        return out;
+    };
+    struct Case {
+        const char* what;
+        std::function<void(const std::string& folder, const std::string& cache)> change;
+        int parsed;       // files the later run parses
+        const char* sees; // a subject the later run shows (or "" for none to look for)
+        const char* gone; // a subject it no longer shows
+    };
+    auto write = [&](const std::string& path, const std::string& text) {
+        fs::create_directories(pathOf(path).parent_path());
+        std::ofstream(pathOf(path), std::ios::binary | std::ios::trunc) << text;
+    };
+    auto edit = [&](const std::string& path, const std::function<void(std::string&)>& how) {
+        std::ifstream in(pathOf(path), std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        in.close();
+        how(text);
+        std::ofstream(pathOf(path), std::ios::binary | std::ios::trunc) << text;
+    };
+    const std::vector<Case> cases = {
+        {"nothing changed", [](const std::string&, const std::string&) {}, 0, "Work A", ""},
+        {"a file rewritten at the same size, with a new time",
+         [&](const std::string& f, const std::string&) {
+             const fs::file_time_type before = fs::last_write_time(pathOf(f + "/work/a.ics"));
+             write(f + "/work/a.ics", item("a", "20260310T090000", "Work Z"));
+             fs::last_write_time(pathOf(f + "/work/a.ics"), before + std::chrono::seconds(5));
+         },
+         1, "Work Z", "Work A"},
+        {"a file grown, with its old time put back",
+         [&](const std::string& f, const std::string&) {
+             const fs::file_time_type before = fs::last_write_time(pathOf(f + "/work/a.ics"));
+             write(f + "/work/a.ics", item("a", "20260310T090000", "Work A, longer"));
+             fs::last_write_time(pathOf(f + "/work/a.ics"), before);
+         },
+         1, "Work A, longer", ""},
+        {"a new file", [&](const std::string& f, const std::string&) { write(f + "/home/d.ics", item("d", "20260313T090000", "Home D")); },
+         1, "Home D", ""},
+        {"a file removed", [&](const std::string& f, const std::string&) { fs::remove(pathOf(f + "/home/c.ics")); }, 0, "",
+         "Home C"},
+        {"the copy cut short", [&](const std::string&, const std::string& c) { edit(c, [](std::string& t) { t.resize(t.size() / 2); }); },
+         3, "Work A", ""},
+        {"the copy cut at its last byte",
+         [&](const std::string&, const std::string& c) { edit(c, [](std::string& t) { t.pop_back(); }); }, 3, "Work A", ""},
+        {"one byte of a subject in the copy changed",
+         [&](const std::string&, const std::string& c) { edit(c, [](std::string& t) { t[t.find("Work A")] = 'X'; }); }, 3,
+         "Work A", "Xork A"},
+        {"a length in the copy made huge",
+         [&](const std::string&, const std::string& c) {
+             edit(c, [](std::string& t) { t.replace(t.find("Work A") - 8, 8, std::string(8, '\xff')); });
+         },
+         3, "Work A", ""},
+        {"the copy empty", [&](const std::string&, const std::string& c) { edit(c, [](std::string& t) { t.clear(); }); }, 3,
+         "Work A", ""},
+        {"a copy of the earlier text format",
+         [&](const std::string&, const std::string& c) {
+             write(c, "orvanta calendar cache 1\nF\t/x.ics\t1\t2\t3\t7\t\t\nA\tOld\t1\t0\t0\t0\t1/0\t2/0\t0\tid\t0\t\n");
+         },
+         3, "Work A", "Old"},
+    };
+    Ports& current = CurrentPorts();
+    IFilePort* const saved = current.files;
+    for (IFilePort* port : {RealPorts().files, static_cast<IFilePort*>(nullptr)}) {
+        current.files = port;
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + (port ? ", file port" : ", std::filesystem"));
+            TempFolder dir;
+            const std::string folder = dir.File("cal"), cache = dir.File("calendars.cache");
+            write(folder + "/work/a.ics", item("a", "20260310T090000", "Work A"));
+            write(folder + "/work/t.ics", task);
+            write(folder + "/home/c.ics", item("c", "20260312T090000", "Home C"));
+            const std::vector<CCalendarSource> sources = {{CCalendarSource::Kind::Folder, folder, "", true}};
+            const CICalendarText::Options window = Window(2026, 3, 9, 7);
+            {
+                CCalendarSources first;
+                first.SetCacheFile(cache);
+                EXPECT_EQ(first.Read(sources, window).parsed, 3);
+                ASSERT_TRUE(fs::exists(pathOf(cache)));
+            }
+            c.change(folder, cache);
+            CCalendarSources later;
+            later.SetCacheFile(cache);
+            const CCalendarSources::Result got = later.Read(sources, window);
+            const CCalendarSources::Result fresh = CCalendarSources().Read(sources, window);
+            EXPECT_EQ(got.parsed, c.parsed);
+            EXPECT_EQ(everything(got), everything(fresh));
+            const std::vector<std::string> lines = Lines(got.appointments);
+            const std::string all = std::accumulate(lines.begin(), lines.end(), std::string(), [](std::string a, const std::string& b) { return a + b + "\n"; });
+            if (*c.sees) {
+                EXPECT_NE(all.find(c.sees), std::string::npos) << all;
+            }
+            if (*c.gone) {
+                EXPECT_EQ(all.find(c.gone), std::string::npos) << all;
+            }
+            ASSERT_EQ(got.tasks.size(), 1u);
+            EXPECT_EQ(got.tasks[0].m_subject, "Call, then \xc3\xa9lectricien");
+            EXPECT_EQ(got.tasks[0].m_percentComplete, 40);
+            // What this run wrote back serves the next one whole.
+            CCalendarSources next;
+            next.SetCacheFile(cache);
+            const CCalendarSources::Result again = next.Read(sources, window);
+            EXPECT_EQ(again.parsed, 0);
+            EXPECT_EQ(everything(again), everything(fresh));
+        }
+    }
+    current.files = saved;
 }
 
 // The document without Outlook and with calendar files: the files' appointments and

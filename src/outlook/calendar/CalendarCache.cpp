@@ -1,86 +1,144 @@
 #include "CalendarCache.h"
 
-#include <cstdio>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <string_view>
+#include <vector>
 
 namespace {
 
-constexpr const char* kHeader = "orvanta calendar cache 1";
+// The disk copy is binary, read in one piece and decoded without a copy of each line:
+// the header line, then per file "F" with its path, key and problem and the counts of
+// its appointments and tasks, each written field by field; then "E", the number of
+// files and a checksum of everything after the header, so that a file cut short or
+// damaged anywhere is refused. Numbers are 8 bytes little-endian (both builds are
+// x86-64), doubles their bits, strings a length and the bytes.
+constexpr std::string_view kHeader = "orvanta calendar cache 2\n";
+// Fields longer than this are not believed (the largest file read is 16 MB).
+constexpr std::uint64_t kMaxString = 64u << 20;
 
-std::string Escape(const std::string& s) {
-    std::string out;
-    out.reserve(s.size());
-    for (char c : s) {
-        if (c == '\\') out += "\\\\";
-        else if (c == '\t') out += "\\t";
-        else if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
-        else out += c;
+// Catches damage, not tampering: 8 bytes a step, a multiply and a shift each.
+std::uint64_t Checksum(std::string_view bytes) {
+    std::uint64_t h = 0x6f7276616e746131ULL ^ bytes.size();
+    size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, bytes.data() + i, 8);
+        h = (h ^ w) * 0x9E3779B97F4A7C15ULL;
+        h ^= h >> 29;
     }
-    return out;
-}
-
-std::string Unescape(const std::string& s) {
-    std::string out;
-    out.reserve(s.size());
-    for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] != '\\' || i + 1 == s.size()) {
-            out += s[i];
-            continue;
-        }
-        const char c = s[++i];
-        out += c == 't' ? '\t' : c == 'n' ? '\n' : c == 'r' ? '\r' : c;
+    for (; i < bytes.size(); ++i) {
+        h = (h ^ static_cast<unsigned char>(bytes[i])) * 0x9E3779B97F4A7C15ULL;
+        h ^= h >> 29;
     }
-    return out;
+    return h;
 }
 
-std::vector<std::string> Fields(const std::string& line) {
-    std::vector<std::string> f;
-    size_t start = 0;
-    while (true) {
-        const size_t tab = line.find('\t', start);
-        f.push_back(Unescape(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start)));
-        if (tab == std::string::npos) break;
-        start = tab + 1;
+class CWriter {
+public:
+    void Int(std::int64_t v) {
+        char b[8];
+        std::memcpy(b, &v, 8);
+        m_out.append(b, 8);
     }
-    return f;
-}
-
-std::string Number(double d) {
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.17g", d);
-    return buf;
-}
-
-std::string Date(const COleDateTime& d) { return Number(d.m_dt) + "/" + std::to_string(static_cast<int>(d.GetStatus())); }
-
-COleDateTime DateFrom(const std::string& s) {
-    COleDateTime d(std::stod(s));
-    const size_t slash = s.find('/');
-    if (slash != std::string::npos) d.SetStatus(static_cast<COleDateTime::DateTimeStatus>(std::stoi(s.substr(slash + 1))));
-    return d;
-}
-
-std::string Names(const std::vector<std::string>& names) {
-    std::string out;
-    for (size_t i = 0; i < names.size(); ++i) out += (i ? "\x1f" : "") + names[i];
-    return out;
-}
-
-std::vector<std::string> NamesFrom(const std::string& s) {
-    std::vector<std::string> out;
-    if (s.empty()) return out;
-    size_t start = 0;
-    while (true) {
-        const size_t sep = s.find('\x1f', start);
-        out.push_back(s.substr(start, sep == std::string::npos ? std::string::npos : sep - start));
-        if (sep == std::string::npos) break;
-        start = sep + 1;
+    void Real(double d) {
+        std::int64_t v;
+        std::memcpy(&v, &d, 8);
+        Int(v);
     }
-    return out;
-}
+    void Text(const std::string& s) {
+        Int(static_cast<std::int64_t>(s.size()));
+        m_out += s;
+    }
+    void Date(const COleDateTime& d) {
+        Real(d.m_dt);
+        Int(static_cast<int>(d.GetStatus()));
+    }
+    void Names(const std::vector<std::string>& names) {
+        Int(static_cast<std::int64_t>(names.size()));
+        for (const std::string& n : names) Text(n);
+    }
+    void Tag(char c) { m_out += c; }
+    std::string& Out() { return m_out; }
+
+private:
+    std::string m_out;
+};
+
+// Reads what CWriter wrote; after the first field that runs past the end (or is not
+// believable) ok() is false and every later read gives zeros.
+class CReader {
+public:
+    explicit CReader(std::string_view in) : m_in(in) {}
+    bool ok() const { return m_ok; }
+    bool AtEnd() const { return m_in.empty(); }
+    std::int64_t Int() {
+        if (!Need(8)) return 0;
+        std::int64_t v;
+        std::memcpy(&v, m_in.data(), 8);
+        m_in.remove_prefix(8);
+        return v;
+    }
+    int Small() {
+        const std::int64_t v = Int();
+        if (v < INT32_MIN || v > INT32_MAX) m_ok = false;
+        return m_ok ? static_cast<int>(v) : 0;
+    }
+    bool Flag() {
+        const std::int64_t v = Int();
+        if (v != 0 && v != 1) m_ok = false;
+        return v == 1;
+    }
+    double Real() {
+        const std::int64_t v = Int();
+        double d;
+        std::memcpy(&d, &v, 8);
+        return d;
+    }
+    std::string Text() {
+        const std::int64_t n = Int();
+        if (n < 0 || static_cast<std::uint64_t>(n) > kMaxString || !Need(static_cast<size_t>(n))) return {};
+        std::string s(m_in.substr(0, static_cast<size_t>(n)));
+        m_in.remove_prefix(static_cast<size_t>(n));
+        return s;
+    }
+    COleDateTime Date() {
+        COleDateTime d(Real());
+        const int status = Small();
+        if (status < COleDateTime::valid || status > COleDateTime::null) m_ok = false;
+        else d.SetStatus(static_cast<COleDateTime::DateTimeStatus>(status));
+        return d;
+    }
+    // A count of things each at least min bytes long: refused when the rest cannot hold them.
+    size_t Count(size_t min) {
+        const std::int64_t n = Int();
+        if (n < 0 || static_cast<std::uint64_t>(n) > m_in.size() / min) m_ok = false;
+        return m_ok ? static_cast<size_t>(n) : 0;
+    }
+    std::vector<std::string> Names() {
+        std::vector<std::string> names(Count(8));
+        for (std::string& n : names) n = Text();
+        return names;
+    }
+    char Tag() {
+        if (!Need(1)) return 0;
+        const char c = m_in[0];
+        m_in.remove_prefix(1);
+        return c;
+    }
+
+private:
+    bool Need(size_t n) {
+        if (m_ok && m_in.size() >= n) return true;
+        m_ok = false;
+        m_in = {};
+        return false;
+    }
+    std::string_view m_in;
+    bool m_ok = true;
+};
 
 std::filesystem::path PathOf(const std::string& utf8) {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
@@ -110,31 +168,60 @@ void CCalendarCache::KeepOnly(const std::map<std::string, bool>& used) {
 }
 
 bool CCalendarCache::Save(const std::string& file) const {
-    std::ostringstream out;
-    out << kHeader << "\n";
+    CWriter out;
+    out.Out() += kHeader;
     for (const auto& [path, e] : m_entries) {
-        out << "F\t" << Escape(path) << "\t" << e.key.stamp << "\t" << e.key.size << "\t" << Number(e.key.from) << "\t"
-            << e.key.days << "\t" << Escape(e.key.zone) << "\t" << Escape(e.items.problem) << "\n";
-        for (const CAppointment& a : e.items.appointments)
-            out << "A\t" << Escape(a.m_subject) << "\t" << a.m_importance << "\t" << a.m_recurring << "\t"
-                << a.m_reminderSet << "\t" << a.m_allDay << "\t" << Date(a.m_start) << "\t" << Date(a.m_end) << "\t"
-                << a.m_duration << "\t" << Escape(a.m_entryId) << "\t" << a.m_sensitivity << "\t"
-                << Escape(Names(a.m_attachments)) << "\n";
-        for (const CTask& t : e.items.tasks)
-            out << "T\t" << Escape(t.m_subject) << "\t" << t.m_complete << "\t" << t.m_recurring << "\t"
-                << t.m_reminderSet << "\t" << t.m_percentComplete << "\t" << t.m_status << "\t" << t.m_importance
-                << "\t" << Date(t.m_dueDate) << "\t" << Date(t.m_creationTime) << "\t" << Date(t.m_dateCompleted)
-                << "\t" << Date(t.m_startDate) << "\t" << Escape(t.m_entryId) << "\t" << t.m_sensitivity << "\t"
-                << Escape(Names(t.m_attachments)) << "\n";
+        out.Tag('F');
+        out.Text(path);
+        out.Int(e.key.stamp);
+        out.Int(e.key.size);
+        out.Real(e.key.from);
+        out.Int(e.key.days);
+        out.Text(e.key.zone);
+        out.Text(e.items.problem);
+        out.Int(static_cast<std::int64_t>(e.items.appointments.size()));
+        for (const CAppointment& a : e.items.appointments) {
+            out.Text(a.m_subject);
+            out.Int(a.m_importance);
+            out.Int(a.m_recurring);
+            out.Int(a.m_reminderSet);
+            out.Int(a.m_allDay);
+            out.Date(a.m_start);
+            out.Date(a.m_end);
+            out.Int(a.m_duration);
+            out.Text(a.m_entryId);
+            out.Int(a.m_sensitivity);
+            out.Names(a.m_attachments);
+        }
+        out.Int(static_cast<std::int64_t>(e.items.tasks.size()));
+        for (const CTask& t : e.items.tasks) {
+            out.Text(t.m_subject);
+            out.Int(t.m_complete);
+            out.Int(t.m_recurring);
+            out.Int(t.m_reminderSet);
+            out.Int(t.m_percentComplete);
+            out.Int(t.m_status);
+            out.Int(t.m_importance);
+            out.Date(t.m_dueDate);
+            out.Date(t.m_creationTime);
+            out.Date(t.m_dateCompleted);
+            out.Date(t.m_startDate);
+            out.Text(t.m_entryId);
+            out.Int(t.m_sensitivity);
+            out.Names(t.m_attachments);
+        }
     }
+    out.Tag('E');
+    out.Int(static_cast<std::int64_t>(m_entries.size()));
+    out.Int(static_cast<std::int64_t>(Checksum(std::string_view(out.Out()).substr(kHeader.size()))));
     const std::filesystem::path target = PathOf(file);
     std::filesystem::path temp = target;
     temp += ".new";
     {
         std::ofstream f(temp, std::ios::binary | std::ios::trunc);
         if (!f) return false;
-        const std::string text = out.str();
-        f.write(text.data(), static_cast<std::streamsize>(text.size()));
+        const std::string& bytes = out.Out();
+        f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         if (!f.flush()) return false;
     }
     std::error_code ec;
@@ -148,60 +235,83 @@ bool CCalendarCache::Save(const std::string& file) const {
 }
 
 bool CCalendarCache::Load(const std::string& file) {
-    std::ifstream f(PathOf(file), std::ios::binary);
-    std::string line;
-    if (!f || !std::getline(f, line) || line != kHeader) return false;
-    std::map<std::string, Entry> entries;
-    Entry* current = nullptr;
-    try {
-        while (std::getline(f, line)) {
-            const std::vector<std::string> v = Fields(line);
-            if (v[0] == "F" && v.size() == 8) {
-                Entry e;
-                e.key = Key{std::stoll(v[2]), std::stoll(v[3]), std::stod(v[4]), std::stoi(v[5]), v[6]};
-                e.items.problem = v[7];
-                current = &(entries[v[1]] = std::move(e));
-            } else if (v[0] == "A" && v.size() == 12 && current) {
-                CAppointment a;
-                a.m_subject = v[1];
-                a.m_importance = std::stoi(v[2]);
-                a.m_recurring = v[3] == "1";
-                a.m_reminderSet = v[4] == "1";
-                a.m_allDay = v[5] == "1";
-                const COleDateTime start = DateFrom(v[6]), end = DateFrom(v[7]);
-                a.SetTimes(start.m_dt, end.m_dt);
-                a.m_start = start;
-                a.m_end = end;
-                a.m_duration = std::stoi(v[8]);
-                a.m_entryId = v[9];
-                a.m_sensitivity = std::stoi(v[10]);
-                a.m_attachments = NamesFrom(v[11]);
-                current->items.appointments.push_back(std::move(a));
-            } else if (v[0] == "T" && v.size() == 15 && current) {
-                CTask t;
-                t.m_subject = v[1];
-                t.m_complete = v[2] == "1";
-                t.m_recurring = v[3] == "1";
-                t.m_reminderSet = v[4] == "1";
-                t.m_percentComplete = std::stoi(v[5]);
-                t.m_status = std::stoi(v[6]);
-                t.m_importance = std::stoi(v[7]);
-                t.m_dueDate = DateFrom(v[8]);
-                t.m_creationTime = DateFrom(v[9]);
-                t.m_dateCompleted = DateFrom(v[10]);
-                t.m_startDate = DateFrom(v[11]);
-                t.m_entryId = v[12];
-                t.m_sensitivity = std::stoi(v[13]);
-                t.m_attachments = NamesFrom(v[14]);
-                current->items.tasks.push_back(std::move(t));
-            } else {
-                return false; // not a cache this program wrote: left alone, read again
-            }
-        }
-    } catch (const std::exception&) {
-        return false;
+    std::string bytes;
+    {
+        std::ifstream f(PathOf(file), std::ios::binary);
+        if (!f) return false;
+        f.seekg(0, std::ios::end);
+        const std::streamoff size = f.tellg();
+        if (size < static_cast<std::streamoff>(kHeader.size())) return false;
+        bytes.resize(static_cast<size_t>(size));
+        f.seekg(0);
+        if (!f.read(bytes.data(), size)) return false;
     }
-    m_entries = std::move(entries);
-    m_changed = false;
-    return true;
+    if (std::string_view(bytes).substr(0, kHeader.size()) != kHeader) return false; // another format: read again
+    if (bytes.size() < kHeader.size() + 8) return false;
+    const std::string_view body = std::string_view(bytes).substr(kHeader.size(), bytes.size() - kHeader.size() - 8);
+    std::uint64_t sum;
+    std::memcpy(&sum, bytes.data() + bytes.size() - 8, 8);
+    if (sum != Checksum(body)) return false; // damaged or cut short
+    CReader in(body);
+    // Entries of a well-formed file come in path order: each goes in at the end.
+    std::map<std::string, Entry> entries;
+    size_t files = 0;
+    while (in.ok()) {
+        const char tag = in.Tag();
+        if (tag == 'E') {
+            const bool whole = in.ok() && static_cast<size_t>(in.Int()) == files && in.ok() && in.AtEnd();
+            if (!whole) return false;
+            m_entries = std::move(entries);
+            m_changed = false;
+            return true;
+        }
+        if (tag != 'F') return false;
+        std::string path = in.Text();
+        Entry e;
+        e.key.stamp = in.Int();
+        e.key.size = in.Int();
+        e.key.from = in.Real();
+        e.key.days = in.Small();
+        e.key.zone = in.Text();
+        e.items.problem = in.Text();
+        e.items.appointments.resize(in.Count(16));
+        for (CAppointment& a : e.items.appointments) {
+            a.m_subject = in.Text();
+            a.m_importance = in.Small();
+            a.m_recurring = in.Flag();
+            a.m_reminderSet = in.Flag();
+            a.m_allDay = in.Flag();
+            const COleDateTime start = in.Date(), end = in.Date();
+            a.SetTimes(start.m_dt, end.m_dt);
+            a.m_start = start;
+            a.m_end = end;
+            a.m_duration = in.Small();
+            a.m_entryId = in.Text();
+            a.m_sensitivity = in.Small();
+            a.m_attachments = in.Names();
+            if (!in.ok()) return false;
+        }
+        e.items.tasks.resize(in.Count(16));
+        for (CTask& t : e.items.tasks) {
+            t.m_subject = in.Text();
+            t.m_complete = in.Flag();
+            t.m_recurring = in.Flag();
+            t.m_reminderSet = in.Flag();
+            t.m_percentComplete = in.Small();
+            t.m_status = in.Small();
+            t.m_importance = in.Small();
+            t.m_dueDate = in.Date();
+            t.m_creationTime = in.Date();
+            t.m_dateCompleted = in.Date();
+            t.m_startDate = in.Date();
+            t.m_entryId = in.Text();
+            t.m_sensitivity = in.Small();
+            t.m_attachments = in.Names();
+            if (!in.ok()) return false;
+        }
+        if (!in.ok()) return false;
+        entries.emplace_hint(entries.end(), std::move(path), std::move(e));
+        ++files;
+    }
+    return false; // cut short: left alone, the files are read again
 }

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "../../platform/FilePort.h"
+#include "../../platform/FolderPort.h"
 #include "../../platform/Platform.h"
 
 namespace fs = std::filesystem;
@@ -58,7 +59,17 @@ bool ReadWhole(const std::string& path, std::string& text, std::string& why) {
     return true;
 }
 
+// The file port's folder face, when it has one.
+IFolderPort* FolderPort() { return dynamic_cast<IFolderPort*>(PortOrNull<IFilePort>()); }
+
 bool Stamp(const std::string& path, long long& stamp, long long& size) {
+    if (IFolderPort* folders = FolderPort()) {
+        FileStamp st;
+        if (!folders->Stamp(path, st)) return false;
+        stamp = st.time;
+        size = st.size;
+        return true;
+    }
     std::error_code ec;
     const fs::path p = PathOf(path);
     const auto time = fs::last_write_time(p, ec);
@@ -70,6 +81,34 @@ bool Stamp(const std::string& path, long long& stamp, long long& size) {
     return true;
 }
 
+// What a path inside folder starts with: the folder and a separator, as std::filesystem
+// joins them (so that the names, and the entry ids made of them, do not depend on how
+// the folder was listed).
+std::string Prefix(const std::string& folder) {
+    std::string p = Utf8Of(PathOf(folder) / "x");
+    p.pop_back();
+    return p;
+}
+
+// The item files below folder through the port: one listing a folder and no more
+// system calls for the files (their stamps come with the listing); false when the
+// folder itself cannot be listed.
+bool ListItems(IFolderPort& port, const std::string& folder, int depth, size_t max,
+               std::vector<std::pair<std::string, FileStamp>>& files) {
+    std::vector<FolderEntry> entries;
+    if (!port.ListFolder(folder, entries)) return false;
+    const std::string prefix = Prefix(folder);
+    for (const FolderEntry& e : entries) {
+        if (files.size() >= max) break;
+        if (e.kind == FolderEntry::Kind::Folder) {
+            if (!e.name.empty() && e.name[0] != '.' && depth + 1 < CCalendarSources::kFolderDepth)
+                ListItems(port, prefix + e.name, depth + 1, max, files);
+        } else if (e.kind == FolderEntry::Kind::File && CCalendarSources::IsItemName(e.name)) {
+            files.emplace_back(prefix + e.name, e.stamp);
+        }
+    }
+    return true;
+}
 } // namespace
 
 CCalendarSource::Kind CCalendarSources::KindOf(const std::string& location) {
@@ -81,9 +120,11 @@ CCalendarSource::Kind CCalendarSources::KindOf(const std::string& location) {
 }
 
 bool CCalendarSources::IsItemName(const std::string& name) {
-    if (name.empty() || name[0] == '.') return false;
-    const std::string l = Lower(name);
-    return l.size() > 4 && l.compare(l.size() - 4, 4, ".ics") == 0;
+    if (name.size() <= 4 || name[0] == '.') return false;
+    // Called for every name of a folder: the extension alone is looked at, without a copy.
+    const char* ext = name.data() + name.size() - 4;
+    return ext[0] == '.' && std::tolower(static_cast<unsigned char>(ext[1])) == 'i' &&
+           std::tolower(static_cast<unsigned char>(ext[2])) == 'c' && std::tolower(static_cast<unsigned char>(ext[3])) == 's';
 }
 
 void CCalendarSources::SetCacheFile(const std::string& file) {
@@ -180,6 +221,29 @@ CCalendarSources::Result CCalendarSources::Read(const std::vector<CCalendarSourc
         case CCalendarSource::Kind::Feed: ReadFeed(source.location, window, result, used); break;
         case CCalendarSource::Kind::Maildir: break; // mail counts, not calendar items
         case CCalendarSource::Kind::Folder: {
+            if (IFolderPort* port = FolderPort()) {
+                std::vector<std::pair<std::string, FileStamp>> files;
+                if (!ListItems(*port, source.location, 0, kMaxFiles, files)) {
+                    CICalendarItems none;
+                    none.problem = "the folder cannot be read";
+                    Take("folder " + source.location, none, result);
+                    break;
+                }
+                // The same order whatever order the system lists them in.
+                std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+                for (const auto& [f, stamp] : files) {
+                    // Listed with its stamp: a file kept in the cache needs no more system calls.
+                    const CCalendarCache::Key key{stamp.time, stamp.size, window.from, window.days, window.zone};
+                    if (const CICalendarItems* kept = m_cache.Find(f, key)) {
+                        ++result.files;
+                        used[f] = true;
+                        Take("file " + f, *kept, result);
+                    } else {
+                        ReadFile(f, window, result, used);
+                    }
+                }
+                break;
+            }
             std::error_code ec;
             std::vector<std::string> files;
             fs::recursive_directory_iterator it(PathOf(source.location), fs::directory_options::skip_permission_denied, ec);

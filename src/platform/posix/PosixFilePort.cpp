@@ -1,5 +1,6 @@
 #include "PosixFilePort.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,7 +25,52 @@ private:
     int m_fd;
 };
 
+FileStamp StampOf(const struct stat& st) {
+    return FileStamp{static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec,
+                     static_cast<long long>(st.st_size)};
+}
+
 } // namespace
+
+bool CPosixFilePort::Stamp(const std::string& path, FileStamp& stamp) {
+    struct stat st {};
+    if (path.empty() || path.find('\0') != std::string::npos || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    stamp = StampOf(st);
+    return true;
+}
+
+bool CPosixFilePort::ListFolder(const std::string& path, std::vector<FolderEntry>& entries) {
+    entries.clear();
+    if (path.empty() || path.find('\0') != std::string::npos) return false;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return false;
+    }
+    while (const struct dirent* d = ::readdir(dir)) {
+        if (d->d_name[0] == '.' && (d->d_name[1] == 0 || (d->d_name[1] == '.' && d->d_name[2] == 0))) continue;
+        FolderEntry e;
+        e.name = d->d_name;
+        unsigned char type = d->d_type;
+        struct stat st {};
+        if (type == DT_UNKNOWN) { // some file systems leave the type to a stat
+            if (::fstatat(fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+            type = S_ISLNK(st.st_mode) ? DT_LNK : S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_FIFO;
+        }
+        if (type == DT_DIR) {
+            e.kind = FolderEntry::Kind::Folder;
+        } else if ((type == DT_REG || type == DT_LNK) && ::fstatat(fd, d->d_name, &st, 0) == 0 && S_ISREG(st.st_mode)) {
+            e.kind = FolderEntry::Kind::File;
+            e.stamp = StampOf(st);
+        }
+        entries.push_back(std::move(e));
+    }
+    ::closedir(dir); // closes fd
+    return true;
+}
 
 FileRead CPosixFilePort::ReadWhole(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& content,
                                    std::string& why) {

@@ -6,9 +6,12 @@
 //   byte is read), reading in pieces up to the caller's bound.
 // Does not implement: nothing left out.
 #include "../FilePort.h"
+#include "../FolderPort.h"
 
-class CPosixFilePort : public IFilePort {
+class CPosixFilePort : public IFilePort, public IFolderPort {
 public:
     FileRead ReadWhole(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& content,
                        std::string& why) override;
+    bool Stamp(const std::string& path, FileStamp& stamp) override;
+    bool ListFolder(const std::string& path, std::vector<FolderEntry>& entries) override;
 };

@@ -1,5 +1,6 @@
 #pragma once
-// HTTP GET with libcurl (HttpPort.h says what every port does).
+// HTTP GET with libcurl, opened at the first fetch (HttpPort.h says what every port
+// does).
 #include <string>
 
 #include "../HttpPort.h"

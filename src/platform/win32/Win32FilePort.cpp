@@ -21,7 +21,68 @@ std::string ErrorText(DWORD code) {
     return text;
 }
 
+FileStamp StampOf(const FILETIME& written, DWORD sizeHigh, DWORD sizeLow) {
+    return FileStamp{static_cast<long long>((static_cast<unsigned long long>(written.dwHighDateTime) << 32) |
+                                            written.dwLowDateTime),
+                     static_cast<long long>((static_cast<unsigned long long>(sizeHigh) << 32) | sizeLow)};
+}
+
 } // namespace
+
+bool CWin32FilePort::Stamp(const std::string& path, FileStamp& stamp) {
+    const std::wstring wide = Widen(path);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (wide.empty() || !GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        // A link: the stamp of the file it leads to.
+        HANDLE raw = CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (raw == INVALID_HANDLE_VALUE) return false;
+        ScopedKernelHandle file(raw);
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!GetFileInformationByHandle(file.Get(), &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            return false;
+        stamp = StampOf(info.ftLastWriteTime, info.nFileSizeHigh, info.nFileSizeLow);
+        return true;
+    }
+    stamp = StampOf(data.ftLastWriteTime, data.nFileSizeHigh, data.nFileSizeLow);
+    return true;
+}
+
+bool CWin32FilePort::ListFolder(const std::string& path, std::vector<FolderEntry>& entries) {
+    entries.clear();
+    std::wstring pattern = Widen(path);
+    if (pattern.empty()) return false;
+    if (pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
+    WIN32_FIND_DATAW found{};
+    HANDLE raw = FindFirstFileExW((pattern + L"*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
+                                  FIND_FIRST_EX_LARGE_FETCH);
+    if (raw == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND; // an empty drive root
+    struct FindCloser {
+        HANDLE h;
+        ~FindCloser() { FindClose(h); }
+    } closer{raw};
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        FolderEntry e;
+        e.name = Narrow(name);
+        const DWORD a = found.dwFileAttributes;
+        if (a & FILE_ATTRIBUTE_REPARSE_POINT) {
+            if (!(a & FILE_ATTRIBUTE_DIRECTORY) && Stamp(Narrow(pattern + name), e.stamp))
+                e.kind = FolderEntry::Kind::File;
+        } else if (a & FILE_ATTRIBUTE_DIRECTORY) {
+            e.kind = FolderEntry::Kind::Folder;
+        } else if (!(a & FILE_ATTRIBUTE_DEVICE)) {
+            e.kind = FolderEntry::Kind::File;
+            e.stamp = StampOf(found.ftLastWriteTime, found.nFileSizeHigh, found.nFileSizeLow);
+        }
+        entries.push_back(std::move(e));
+    } while (FindNextFileW(raw, &found));
+    return true;
+}
 
 FileRead CWin32FilePort::ReadWhole(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& content,
                                    std::string& why) {
