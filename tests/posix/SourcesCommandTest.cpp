@@ -1,6 +1,8 @@
 // "orvanta sources" against the real settings file, without a running copy.
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 #include "PosixTestUtil.h"
 
 namespace {
@@ -124,6 +126,17 @@ TEST_F(SourcesCommand, ConfiguredSourcesTakeThePlaceOfTheSampleWeek) {
     ASSERT_EQ(Run({"agenda", "--from", "2026-12-07", "--days", "1"}), 0) << err;
     EXPECT_NE(out.find("Dentist"), std::string::npos) << out;
     EXPECT_NE(out.find("  Inbox  "), std::string::npos) << out;
+    // The wallpaper `orvanta compose` and `orvanta regions` make shows the file's items
+    // too: an appointment of today's is there, clickable.
+    env.erase("ORVANTA_STORE");
+    char today[9];
+    const std::time_t now = std::time(nullptr);
+    std::strftime(today, sizeof today, "%Y%m%d", std::localtime(&now));
+    WriteFile(ics, "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\nBEGIN:VEVENT\r\nUID:today-1\r\n"
+                   "DTSTAMP:20261201T000000Z\r\nDTSTART:" + std::string(today) + "T235800\r\nDTEND:" +
+                       std::string(today) + "T235900\r\nSUMMARY:Dentist\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+    ASSERT_EQ(Run({"regions"}), 0) << err;
+    EXPECT_NE(out.find("today-1"), std::string::npos) << out;
 }
 
 // An entry spoilt by hand is left out with one message on standard error; the others

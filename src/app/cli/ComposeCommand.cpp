@@ -15,6 +15,10 @@ bool CComposeCommand::ComposeOnce(COrvantaDoc& doc, std::ostream& err) {
         return false;
     }
     doc.Composer().SetOutputPath(CComposer::BuildOutputPath());
+    // The settings' calendar sources beside Outlook, feeds from their copies in the data
+    // folder, as the running program shows them.
+    doc.SetDataFolder(COrvantaDoc::UserDataFolder());
+    doc.m_sourcesFromSettings = true;
     doc.Engine().EnsureConnected();
     doc.RefreshData();
     doc.ConvertBackground();
