@@ -31,7 +31,7 @@ constexpr int kCalendarsTab = 2;
 constexpr int kList = 1100, kShow = 1101, kRemove = 1102, kEntry = 1103, kBrowse = 1104, kAdd = 1105;
 // A published calendar's address: its token is the secret the list never shows.
 const char* kFeed = "webcal://calendar.example.invalid/u/7Hq2ZpX9wLmN4vB8sK1d/basic.ics";
-const wchar_t* kFeedRow = L"calendar.example.invalid\tFeed\t%s\twebcal://calendar.example.invalid/u/7Hq2\u2026/basic.ics";
+const wchar_t* kFeedRow = L"calendar.example.invalid\tFeed\t%ls\twebcal://calendar.example.invalid/u/7Hq2\u2026/basic.ics";
 
 std::string ReadFile(const std::wstring& path) {
     std::ifstream in(path.c_str(), std::ios::binary);
