@@ -4,7 +4,6 @@
 #include "../../settings/SourceEntry.h"
 #include "../../settings/SourcesKey.h"
 #include "../../settings/Settings.h"
-#include "../../util/FeedUrl.h"
 #include "../../util/Strings.h"
 #include "../../util/Utf8.h"
 #include "../MainFrame.h"
