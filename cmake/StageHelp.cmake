@@ -30,7 +30,7 @@ foreach(name sidebar-blue.png central-blue.png central-green.png central-brown.p
   file(COPY_FILE "${PICTURES}/${name}" "${DEST}/images/${name}" ONLY_IF_DIFFERENT)
 endforeach()
 
-foreach(name settings-general.png settings-appearance.png)
+foreach(name settings-general.png settings-appearance.png settings-calendars.png)
   if(EXISTS "${SCREENS}/${name}" AND "${SCREENS}/${name}" IS_NEWER_THAN "${HELP_SOURCE}/images/${name}")
     file(COPY_FILE "${SCREENS}/${name}" "${DEST}/images/${name}" ONLY_IF_DIFFERENT)
   endif()

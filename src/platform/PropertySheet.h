@@ -5,7 +5,8 @@
 //
 // win32: PropertySheetW over the templates in res/orvanta.rc (OK, Cancel, Apply; F1 and
 //   WM_HELP reach the sheet's help; push buttons, check boxes and radio buttons report
-//   clicks, edits report changes, sliders report WM_HSCROLL).
+//   clicks, edits report changes, lists report a new selection, sliders report
+//   WM_HSCROLL; the open-file dialog of comdlg32).
 // posix: no windows; a sheet is never shown (IDialogPort::RunPropertySheet answers
 //   kSheetUnavailable) and the command line changes the settings instead.
 #include <cstdint>
@@ -27,8 +28,8 @@ public:
     // Check boxes and radio buttons.
     virtual bool Checked(int id) = 0;
     virtual void SetChecked(int id, bool checked) = 0;
-    // A drop-down list: its entries (the former ones go), the selected entry (-1: none)
-    // and selecting one.
+    // A drop-down list or a list box: its entries (the former ones go), the selected
+    // entry (-1: none) and selecting one.
     virtual void SetChoices(int id, const std::vector<std::string>& entries) {
         (void)id;
         (void)entries;
@@ -41,6 +42,12 @@ public:
         (void)id;
         (void)index;
     }
+    // A list box's columns: where each starts, in dialog units from its left edge (an
+    // entry's columns are separated by tabs).
+    virtual void SetListColumns(int id, const std::vector<int>& stops) {
+        (void)id;
+        (void)stops;
+    }
     virtual void Enable(int id, bool enabled) = 0;
     // An up-down control's limits (its buddy edit shows the value).
     virtual void SetSpinRange(int spinId, int min, int max) = 0;
@@ -50,6 +57,18 @@ public:
     virtual void SetSliderPosition(int id, int position) = 0;
     // Keyboard focus to an edit with its whole text selected.
     virtual void FocusEdit(int id) = 0;
+    // Keyboard focus to any control.
+    virtual void FocusControl(int id) { FocusEdit(id); }
+    // The system's dialog for opening a file, owned by the sheet: the chosen file's
+    // path, or empty when the user cancelled. filterName with its patterns
+    // ("*.ics;*.ical") first, then every file.
+    virtual std::string PickFile(const std::string& title, const std::string& filterName,
+                                 const std::string& patterns) {
+        (void)title;
+        (void)filterName;
+        (void)patterns;
+        return std::string();
+    }
     // Marks the page changed (the sheet's Apply button follows) or unchanged.
     virtual void SetModified(bool modified) = 0;
     // A message box owned by the sheet.

@@ -4,14 +4,15 @@
 #include "../util/Strings.h"
 
 namespace {
-constexpr int kPageIcon = IDR_MAINFRAME; // the small program icon on both tabs
+constexpr int kPageIcon = IDR_MAINFRAME; // the small program icon on every tab
 } // namespace
 
 std::string CSettingsPropSheet::WindowCaption() { return LoadResString(IDS_PRODUCT) + " Settings"; }
 
 CSettingsPropSheet::CSettingsPropSheet(CSettings& settings, Owner owner, IRegistryPort* registry)
     : m_settings(settings), m_owner(std::move(owner)), m_registry(registry),
-      m_generalTab(m_model.General(), *this), m_appearanceTab(m_model.Appearance(), *this) {
+      m_generalTab(m_model.General(), *this), m_appearanceTab(m_model.Appearance(), *this),
+      m_calendarsTab(m_model.Calendars(), *this) {
     m_model.Open(m_settings, m_registry);
 }
 
@@ -22,7 +23,8 @@ int CSettingsPropSheet::DoModal(uintptr_t ownerWindow) {
     desc.owner = ownerWindow;
     desc.caption = kInitialCaption;
     desc.pages = {{CGeneralOptionsPage::kDialogId, kPageIcon, &m_generalTab},
-                  {CAppearancePage::kDialogId, kPageIcon, &m_appearanceTab}};
+                  {CAppearancePage::kDialogId, kPageIcon, &m_appearanceTab},
+                  {CCalendarsPage::kDialogId, kPageIcon, &m_calendarsTab}};
     const int result = dialogs->RunPropertySheet(desc, *this);
     if (result == MsgBox::IdOk) Apply();
     return result;

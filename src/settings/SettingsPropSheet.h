@@ -1,6 +1,6 @@
 #pragma once
-// The settings sheet: "General Options" and "Appearance && Positioning" over one
-// settings sheet model, run modally through the dialog port. The pages' values are
+// The settings sheet: "General Options", "Appearance && Positioning" and "Calendars"
+// over one settings sheet model, run modally through the dialog port. The pages' values are
 // copied from the settings record when the sheet is made, before any dialog exists;
 // Apply (the button, or OK once the sheet closed) takes both pages over and hands
 // the steps to carry out to the owner.
@@ -11,6 +11,7 @@
 
 #include "../platform/PropertySheet.h"
 #include "AppearanceTab.h"
+#include "CalendarsTab.h"
 #include "GeneralOptionsTab.h"
 #include "SettingsSheetHost.h"
 #include "SettingsSheetModel.h"
@@ -41,6 +42,7 @@ public:
     CSettingsSheetModel& Model() { return m_model; }
     IPropertyPageEvents& GeneralTab() { return m_generalTab; }
     IPropertyPageEvents& AppearanceTab() { return m_appearanceTab; }
+    IPropertyPageEvents& CalendarsTab() { return m_calendarsTab; }
 
     void OnSheetCreated(IPropertySheetWindow& sheet) override;
     void OnApplyNow() override;
@@ -57,4 +59,5 @@ private:
     CSettingsSheetModel m_model;
     CGeneralOptionsTab m_generalTab;
     CAppearanceTab m_appearanceTab;
+    CCalendarsTab m_calendarsTab;
 };

@@ -2,6 +2,8 @@
 
 #include <variant>
 
+#include "../platform/AutomationPort.h"
+#include "../platform/Platform.h"
 #include "../util/Parser.h"
 #include "../util/Strings.h"
 #include "../util/Utf8.h"
@@ -132,15 +134,17 @@ const char* const kBroughtDown = "larger values are brought down to fit the scre
 } // namespace
 
 void CSettingsSheetModel::Init(const CSettings& settings, bool launchEntryExists, bool ntFamily, int screenWidth,
-                               int screenHeight) {
+                               int screenHeight, bool outlookInstalled) {
     m_general.Init(settings, launchEntryExists, ntFamily);
     m_appearance.Init(settings, screenWidth, screenHeight);
+    m_calendars.Init(settings, outlookInstalled);
 }
 
 void CSettingsSheetModel::Open(const CSettings& settings, IRegistryPort* port) {
     const Rect screen = ESystemInfo::VirtualScreenRect();
+    IAutomationPort* automation = PortOrNull<IAutomationPort>();
     Init(settings, CRegistry::RunEntryExists(LoadResString(IDS_PRODUCT), port), ESystemInfo::IsNtFamily(),
-         screen.Width(), screen.Height());
+         screen.Width(), screen.Height(), automation && automation->OutlookInstalled());
     m_general.SetMonitorCount(static_cast<int>(CMonitorSet::Current().Monitors().size()));
 }
 
@@ -194,8 +198,16 @@ std::vector<ApplyStep> CSettingsSheetModel::Apply(CSettings& s, IRegistryPort* p
     s.m_panelMonitor = g.m_panelMonitor;
     // The style's colours and the view's geometry follow the values just taken.
     s.ApplyStyle(s.m_style);
+    // The list is written only when the user edited it: a save for another change never
+    // puts back a list that changed meanwhile. A list that could not be written stays
+    // edited, so the next Apply tries again.
+    if (m_calendars.SourcesEdited()) {
+        s.m_sources = m_calendars.Sources();
+        if (s.SaveSources()) m_calendars.SourcesTakenOver();
+    }
     m_general.SetModified(false);
     m_appearance.SetModified(false);
+    m_calendars.SetModified(false);
     return StepsAfterTakeOver(s);
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "AppearancePage.h"
+#include "CalendarsPage.h"
 #include "GeneralOptionsPage.h"
 
 class CSettings;
@@ -31,15 +32,18 @@ class CSettingsSheetModel {
 public:
     enum class SetResult { Taken, Refused, Unknown };
 
-    // Fills both pages from the record, with what the pages show from elsewhere: the
-    // logon entry's existence, the system family and the virtual screen's size.
-    void Init(const CSettings& settings, bool launchEntryExists, bool ntFamily, int screenWidth, int screenHeight);
+    // Fills the pages from the record, with what the pages show from elsewhere: the
+    // logon entry's existence, the system family, the virtual screen's size and whether
+    // Outlook is installed (its row on the "Calendars" page).
+    void Init(const CSettings& settings, bool launchEntryExists, bool ntFamily, int screenWidth, int screenHeight,
+              bool outlookInstalled = true);
     // Init with those read from the registry and the system, as the sheet opens.
     void Open(const CSettings& settings, IRegistryPort* port = nullptr);
 
     // Takes both pages over into the record (the side-bar values only in the side-bar
-    // view), writes or deletes the logon entry, applies the chosen style and clears the
-    // pages' modified marks. The result is what the owner must do now.
+    // view), writes or deletes the logon entry, applies the chosen style, saves the
+    // calendar sources when the "Calendars" page changed them, and clears the pages'
+    // modified marks. The result is what the owner must do now.
     std::vector<ApplyStep> Apply(CSettings& settings, IRegistryPort* port = nullptr);
     // The steps after the values for a record already holding them (also what a
     // running copy does when another process applied and saved the settings).
@@ -61,10 +65,13 @@ public:
 
     CGeneralOptionsPage& General() { return m_general; }
     CAppearancePage& Appearance() { return m_appearance; }
+    CCalendarsPage& Calendars() { return m_calendars; }
     const CGeneralOptionsPage& General() const { return m_general; }
     const CAppearancePage& Appearance() const { return m_appearance; }
+    const CCalendarsPage& Calendars() const { return m_calendars; }
 
 private:
     CGeneralOptionsPage m_general;
     CAppearancePage m_appearance;
+    CCalendarsPage m_calendars;
 };

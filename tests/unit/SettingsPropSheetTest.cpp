@@ -452,9 +452,10 @@ TEST_F(SettingsTabsTest, OkAppliesOnceAfterTheSheetClosesAndCancelAppliesNothing
     ui.run = [&](const PropertySheetDesc& desc, IPropertySheetEvents& events) {
         EXPECT_EQ(desc.owner, 77u);
         EXPECT_EQ(desc.caption, "Settings");
-        EXPECT_EQ(desc.pages.size(), 2u);
+        EXPECT_EQ(desc.pages.size(), 3u);
         EXPECT_EQ(desc.pages[0].templateId, 239);
         EXPECT_EQ(desc.pages[1].templateId, 241);
+        EXPECT_EQ(desc.pages.size() == 3 ? desc.pages[2].templateId : 0, 243); // "Calendars"
         EXPECT_EQ(desc.pages[0].iconId, 128);
         events.OnSheetCreated(window);
         FakePage page(*desc.pages[1].events, kAppearanceEdits);

@@ -67,7 +67,8 @@ TEST(ProgramImports, TheProgramAndItsHookNeedOnlyDllsEveryWindowsHas) {
     const std::set<std::string> system = {"kernel32.dll", "user32.dll", "gdi32.dll",   "advapi32.dll",
                                           "shell32.dll",  "ole32.dll",  "oleaut32.dll", "comctl32.dll",
                                           "msvcrt.dll",   "msimg32.dll", "shlwapi.dll", "winhttp.dll",
-                                          "oleacc.dll"}; // the pop-up's screen-reader object
+                                          "oleacc.dll",  // the pop-up's screen-reader object
+                                          "comdlg32.dll"}; // the settings' open-file dialog
     for (const char* binary : {"orvanta.exe", "MouseHook.dll"}) {
         std::string problem;
         const std::vector<std::string> dlls = ImportedDlls(BuildFolder() + binary, problem);

@@ -1,19 +1,14 @@
 #include "SourcesCommand.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "../../platform/Platform.h"
+#include "../../settings/SourceEntry.h"
 #include "../../settings/SourcesKey.h"
 #include "../../settings/Settings.h"
-#include "../../util/FeedUrl.h"
 #include "../../util/Strings.h"
 #include "../../util/Utf8.h"
 #include "../MainFrame.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 std::string Line(size_t index, const CCalendarSource& s) {
     std::string line = std::to_string(index) + "  " + CSourcesKey::KindName(s.kind);
@@ -35,28 +30,6 @@ void Saved(std::ostream& out) {
         out << "Saved; the program takes it over when it next starts (" << error << ").\n";
 }
 
-// What a path names: false with why when it is neither a file nor a folder.
-bool KindOfPath(const fs::path& path, CCalendarSource::Kind& kind, std::string& why) {
-    std::error_code ec;
-    const fs::file_status st = fs::status(path, ec);
-    if (ec || !fs::exists(st)) {
-        why = "there is no file or folder " + QuotedForDisplay(path.string(), 1024);
-        return false;
-    }
-    if (fs::is_directory(st)) {
-        bool maildir = true;
-        for (const char* sub : {"cur", "new", "tmp"}) maildir = maildir && fs::is_directory(path / sub, ec);
-        kind = maildir ? CCalendarSource::Kind::Maildir : CCalendarSource::Kind::Folder;
-        return true;
-    }
-    if (fs::is_regular_file(st)) {
-        kind = CCalendarSource::Kind::File;
-        return true;
-    }
-    why = QuotedForDisplay(path.string(), 1024) + " is neither a file nor a folder";
-    return false;
-}
-
 } // namespace
 
 int CSourcesCommand::List(std::ostream& out, std::ostream& /*err*/) {
@@ -69,50 +42,22 @@ int CSourcesCommand::List(std::ostream& out, std::ostream& /*err*/) {
 }
 
 int CSourcesCommand::Add(const std::string& pathOrUrl, std::ostream& out, std::ostream& err) {
-    CCalendarSource source;
-    if (pathOrUrl.find("://") != std::string::npos) {
-        if (!CFeedUrl::IsFeed(pathOrUrl)) {
-            err << "orvanta: " << CFeedUrl::Masked(pathOrUrl)
-                << " is no http, https or webcal address; only those are read as feeds.\n";
-            return 1;
-        }
-        source.kind = CCalendarSource::Kind::Feed;
-        const auto first = pathOrUrl.find_first_not_of(" \t");
-        source.location = pathOrUrl.substr(first, pathOrUrl.find_last_not_of(" \t") - first + 1);
-    } else {
-        std::error_code ec;
-        fs::path path = fs::absolute(fs::path(pathOrUrl), ec).lexically_normal();
-        if (path.has_filename() == false && path.has_parent_path() && path != path.root_path())
-            path = path.parent_path(); // "dir/" is "dir"
-        std::string why;
-        if (ec || !KindOfPath(path, source.kind, why)) {
-            err << "orvanta: " << (why.empty() ? ec.message() : why) << ".\n";
-            return 1;
-        }
-        source.location = path.string();
-    }
-
     CSettings settings(CSettings::ProgramRegistryRoot());
     settings.Open();
-    for (size_t i = 0; i < settings.m_sources.size(); ++i) {
-        const CCalendarSource& s = settings.m_sources[i];
-        if (s.kind == source.kind &&
-            (source.kind == CCalendarSource::Kind::Feed ? CFeedUrl::Normalised(s.location) == CFeedUrl::Normalised(source.location)
-                                                        : s.location == source.location)) {
-            err << "orvanta: that is source " << i << " already.\n";
-            return 1;
-        }
-    }
-    if (settings.m_sources.size() >= static_cast<size_t>(CSourcesKey::kMaxSources)) {
+    const CSourceEntry::Result added = CSourceEntry::Add(settings.m_sources, pathOrUrl);
+    switch (added.outcome) {
+    case CSourceEntry::Outcome::Added: break;
+    case CSourceEntry::Outcome::Unusable: err << "orvanta: " << added.why << ".\n"; return 1;
+    case CSourceEntry::Outcome::Duplicate: err << "orvanta: that is source " << added.duplicateOf << " already.\n"; return 1;
+    case CSourceEntry::Outcome::Full:
         err << "orvanta: there are " << CSourcesKey::kMaxSources << " sources already, as many as are kept.\n";
         return 1;
     }
-    settings.m_sources.push_back(source);
     if (!settings.SaveSources()) {
         err << "orvanta: the sources could not be saved.\n";
         return 1;
     }
-    out << "Added: " << Line(settings.m_sources.size() - 1, source) << "\n";
+    out << "Added: " << Line(settings.m_sources.size() - 1, settings.m_sources.back()) << "\n";
     Saved(out);
     return 0;
 }

@@ -21,6 +21,7 @@ public:
 
     bool StartOle() override { return true; }
     void StopOle() override {}
+    bool OutlookInstalled() override { return static_cast<bool>(m_connection); }
     long CreateOutlook(AutoObjectPtr& application) override;
     std::string ErrorText(long code) override;
     std::string FailureText() override { return m_failure; }

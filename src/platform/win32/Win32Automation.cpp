@@ -279,6 +279,16 @@ AutoObjectPtr CWin32AutomationPort::Wrap(IDispatch* dispatch) {
     return dispatch ? std::make_shared<DispatchObject>(dispatch) : nullptr;
 }
 
+bool CWin32AutomationPort::OutlookInstalled() {
+    // The key COM itself looks the class up under (HKEY_CLASSES_ROOT merges the user's
+    // and the machine's classes); opening it starts nothing.
+    wchar_t clsid[40] = {};
+    if (!StringFromGUID2(kOutlookApplicationClsid, clsid, 40)) return false;
+    ScopedKey key;
+    const std::wstring path = std::wstring(L"CLSID\\") + clsid;
+    return RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
+}
+
 long CWin32AutomationPort::CreateOutlook(AutoObjectPtr& application) {
     application.reset();
     IID app;

@@ -18,6 +18,7 @@ class CWin32AutomationPort : public IAutomationPort {
 public:
     bool StartOle() override;
     void StopOle() override;
+    bool OutlookInstalled() override;
     long CreateOutlook(AutoObjectPtr& application) override;
     std::string ErrorText(long code) override;
     // Creates any automation object by its ProgID ("Scripting.Dictionary"); for tests and tools.

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
+#include <commdlg.h>
 
 #include <exception>
 
@@ -63,16 +64,26 @@ public:
         CheckDlgButton(m_page, id, checked ? BST_CHECKED : BST_UNCHECKED);
     }
     void SetChoices(int id, const std::vector<std::string>& entries) override {
-        SendDlgItemMessageW(m_page, id, CB_RESETCONTENT, 0, 0);
+        const bool list = IsListBox(id);
+        SendDlgItemMessageW(m_page, id, list ? LB_RESETCONTENT : CB_RESETCONTENT, 0, 0);
         for (const std::string& e : entries)
-            SendDlgItemMessageW(m_page, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(e).c_str()));
+            SendDlgItemMessageW(m_page, id, list ? LB_ADDSTRING : CB_ADDSTRING, 0,
+                                reinterpret_cast<LPARAM>(Widen(e).c_str()));
     }
     int Selection(int id) override {
-        const LRESULT i = SendDlgItemMessageW(m_page, id, CB_GETCURSEL, 0, 0);
-        return i == CB_ERR ? -1 : static_cast<int>(i);
+        const bool list = IsListBox(id);
+        const LRESULT i = SendDlgItemMessageW(m_page, id, list ? LB_GETCURSEL : CB_GETCURSEL, 0, 0);
+        return i == (list ? LB_ERR : CB_ERR) ? -1 : static_cast<int>(i);
     }
     void Select(int id, int index) override {
-        SendDlgItemMessageW(m_page, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        SendDlgItemMessageW(m_page, id, IsListBox(id) ? LB_SETCURSEL : CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    }
+    void SetListColumns(int id, const std::vector<int>& stops) override {
+        // The list box counts the first column's start as implied: it takes the others.
+        std::vector<INT> tabs;
+        for (size_t i = 1; i < stops.size(); ++i) tabs.push_back(stops[i]);
+        SendDlgItemMessageW(m_page, id, LB_SETTABSTOPS, static_cast<WPARAM>(tabs.size()),
+                            reinterpret_cast<LPARAM>(tabs.data()));
     }
     void Enable(int id, bool enabled) override {
         if (HWND item = GetDlgItem(m_page, id)) EnableWindow(item, enabled ? TRUE : FALSE);
@@ -99,6 +110,37 @@ public:
         SendMessageW(m_page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(item), TRUE);
         SendMessageW(item, EM_SETSEL, 0, -1);
     }
+    void FocusControl(int id) override {
+        if (HWND item = GetDlgItem(m_page, id)) SendMessageW(m_page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(item), TRUE);
+    }
+    std::string PickFile(const std::string& title, const std::string& filterName, const std::string& patterns) override {
+        // "name\0patterns\0All files\0*.*\0\0", as the dialog reads its filter.
+        std::wstring filter = Widen(filterName + " (" + patterns + ")");
+        filter.push_back(L'\0');
+        filter += Widen(patterns);
+        filter.push_back(L'\0');
+        filter += L"All files (*.*)";
+        filter.push_back(L'\0');
+        filter += L"*.*";
+        filter.push_back(L'\0');
+        std::wstring file(32768, L'\0'); // long paths included
+        const std::wstring caption = Widen(title);
+        OPENFILENAMEW ofn{};
+        ofn.lStructSize = sizeof ofn;
+        ofn.hwndOwner = GetParent(m_page);
+        ofn.lpstrFilter = filter.c_str();
+        ofn.nFilterIndex = 1;
+        ofn.lpstrFile = file.data();
+        ofn.nMaxFile = static_cast<DWORD>(file.size());
+        ofn.lpstrTitle = caption.c_str();
+        ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_DONTADDTORECENT;
+        if (!GetOpenFileNameW(&ofn)) {
+            // Cancelled gives no error; anything else is worth a line in the log.
+            LogIfError(static_cast<long>(CommDlgExtendedError()), "choosing a calendar file");
+            return std::string();
+        }
+        return Narrow(file.c_str());
+    }
     void SetModified(bool modified) override {
         HWND sheet = GetParent(m_page);
         SendMessageW(sheet, modified ? PSM_CHANGED : PSM_UNCHANGED, reinterpret_cast<WPARAM>(m_page), 0);
@@ -108,6 +150,12 @@ public:
     }
 
 private:
+    bool IsListBox(int id) const {
+        wchar_t cls[16] = {};
+        GetClassNameW(GetDlgItem(m_page, id), cls, 16);
+        return lstrcmpiW(cls, L"ListBox") == 0;
+    }
+
     HWND m_page;
 };
 

@@ -3,7 +3,9 @@
 // dialog templates).
 //
 // Implements: the pages' controls by id (text, check state, enabling, up-down
-//   ranges, trackbars, focus), clicks and edit changes, horizontal scrolls,
+//   ranges, trackbars, drop-down lists and list boxes with tab-stop columns, focus),
+//   clicks, edit changes and list selections, horizontal scrolls, the open-file
+//   dialog (GetOpenFileNameW) owned by the sheet,
 //   PSN_KILLACTIVE as the page's take-over with its refusal, PSN_APPLY (the Apply
 //   button runs the sheet's Apply; OK ends the sheet with IDOK), F1 and WM_HELP from
 //   the pages and the sheet, the caption set once the sheet's window exists.
