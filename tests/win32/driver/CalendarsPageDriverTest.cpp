@@ -33,13 +33,6 @@ constexpr int kList = 1100, kShow = 1101, kRemove = 1102, kEntry = 1103, kBrowse
 const char* kFeed = "webcal://calendar.example.invalid/u/7Hq2ZpX9wLmN4vB8sK1d/basic.ics";
 const wchar_t* kFeedRow = L"calendar.example.invalid\tFeed\t%ls\twebcal://calendar.example.invalid/u/7Hq2\u2026/basic.ics";
 
-std::string ReadFile(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::string SourceValue(int index, const char* name) {
     const RawValue v = GetRaw(HKEY_CURRENT_USER, std::string(kKey) + "\\Sources\\" + std::to_string(index), name);
     return v.rc == ERROR_SUCCESS ? Narrow(v.text) : "(missing)";
@@ -79,18 +72,6 @@ std::string TodaysEventCalendar() {
            from + "\r\nDTEND;VALUE=DATE:" + to + "\r\nSUMMARY:Company holiday\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
 }
 
-std::wstring Text(HWND dlg, int id) {
-    wchar_t buf[512] = {};
-    GetDlgItemTextW(dlg, id, buf, 512);
-    return buf;
-}
-bool Checked(HWND dlg, int id) { return IsDlgButtonChecked(dlg, id) == BST_CHECKED; }
-bool Enabled(HWND dlg, int id) { return IsWindowEnabled(GetDlgItem(dlg, id)) != FALSE; }
-// A click as the mouse gives it. Posted: a click may open a message box.
-void Click(HWND dlg, int id) { PostMessageW(GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
-void Type(HWND dlg, int id, const std::wstring& text) {
-    SendDlgItemMessageW(dlg, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
 
 // The list's rows as it shows them (the list box's own messages cross processes).
 std::vector<std::wstring> Rows(HWND page) {

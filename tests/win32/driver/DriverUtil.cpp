@@ -740,3 +740,10 @@ bool ComposeRegions(const std::wstring& storeFile, std::vector<Region>& desktop,
     popup = split == std::string::npos ? std::vector<Region>() : ParseRegions(all.substr(split));
     return true;
 }
+
+std::string ReadFile(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}

@@ -34,6 +34,24 @@ inline bool WaitFor(const std::function<bool()>& done, DWORD ms, DWORD pollMs = 
     return true;
 }
 
+// A file's bytes; empty when it cannot be read.
+std::string ReadFile(const std::wstring& path);
+
+// A dialog's controls, as another process reads and works them.
+inline std::wstring Text(HWND dlg, int id) {
+    wchar_t buf[512] = {};
+    GetDlgItemTextW(dlg, id, buf, 512);
+    return buf;
+}
+inline bool Checked(HWND dlg, int id) { return IsDlgButtonChecked(dlg, id) == BST_CHECKED; }
+inline bool Enabled(HWND dlg, int id) { return IsWindowEnabled(GetDlgItem(dlg, id)) != FALSE; }
+// A click on the control as the mouse gives it. Posted: a click may open a message box.
+inline void Click(HWND dlg, int id) { PostMessageW(GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
+// Typed into the field: the edit reports the change to its page as for keystrokes.
+inline void Type(HWND dlg, int id, const std::wstring& text) {
+    SendDlgItemMessageW(dlg, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
 // orvanta.exe: ORVANTA_EXE when set, else beside this program.
 std::wstring ProgramPath();
 

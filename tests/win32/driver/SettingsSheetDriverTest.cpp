@@ -33,13 +33,6 @@ constexpr WPARAM kSettingsCommand = 32785; // the tray's "&Settings"
 constexpr int kApplyButton = 0x3021;       // the sheet's Apply button
 const wchar_t* kSheetCaption = L"Orvanta for Outlook Settings";
 
-std::string ReadFile(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The settings as the program stores them: numbers of these names as REG_DWORD, the
 // rest as text.
 const std::set<std::string> kNumbers{"Orvanta style", "FDOW",         "Systray Ico", "Doubleclick Action",
@@ -54,24 +47,11 @@ std::string Stored(const std::string& name) {
     return v.type == REG_DWORD ? std::to_string(v.number) : Narrow(v.text);
 }
 
-std::wstring Text(HWND dlg, int id) {
-    wchar_t buf[512] = {};
-    GetDlgItemTextW(dlg, id, buf, 512);
-    return buf;
-}
 std::string TextA(HWND dlg, int id) { return Narrow(Text(dlg, id)); }
-bool Checked(HWND dlg, int id) { return IsDlgButtonChecked(dlg, id) == BST_CHECKED; }
-bool Enabled(HWND dlg, int id) { return IsWindowEnabled(GetDlgItem(dlg, id)) != FALSE; }
 // An up-down control's limits (the 16-bit message: it carries no pointer across processes).
 std::pair<int, int> SpinRange(HWND dlg, int id) {
     const LRESULT r = SendDlgItemMessageW(dlg, id, UDM_GETRANGE, 0, 0);
     return {static_cast<short>(HIWORD(r)), static_cast<short>(LOWORD(r))};
-}
-// A click on the control as the mouse gives it. Posted: a click may open a message box.
-void Click(HWND dlg, int id) { PostMessageW(GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
-// Typed into the field: the edit reports the change to its page as for keystrokes.
-void Type(HWND dlg, int id, const wchar_t* text) {
-    SendDlgItemMessageW(dlg, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
 }
 
 // Each control of a page with its label as the user reads it.
