@@ -32,6 +32,7 @@ COrvantaDoc::COrvantaDoc(CSettings& settings)
         panel.tasks = &m_tasks;
         panel.folders = &m_folders;
         panel.locale = &locale;
+        panel.headerNote = HeaderNote();
         CDataPanel::Draw(data, regions, panel);
     });
     // The pop-up's picture is drawn only while a pop-up shows it (most compositions
@@ -289,8 +290,15 @@ const char* Importance(int i) { return i == 1 ? "1" : i != 0 ? "2" : "0"; }
 const char* Flag(bool b) { return b ? "t" : "f"; }
 } // namespace
 
+std::string COrvantaDoc::HeaderNote() const {
+    std::string note;
+    for (const std::string& line : m_lastCalendarRead.staleNotes) note += (note.empty() ? "" : "\n") + line;
+    return note;
+}
+
 std::string COrvantaDoc::SignatureText() const {
-    std::string s;
+    // A feed going offline (or its copy growing older) is shown in the header's tooltip.
+    std::string s = HeaderNote();
     const int days = std::clamp(m_settings.m_outlook.m_calDays, 1, kDayLists);
     for (int i = 0; i < days; ++i) {
         s += "Day " + std::to_string(i);

@@ -74,6 +74,9 @@ public:
     bool RefreshAndCompare();
     uint32_t BuildSignature();
     std::string SignatureText() const;
+    // The line or lines the header's tooltip adds: each calendar feed shown from a copy
+    // older than a try that failed, with the copy's age; empty when none.
+    std::string HeaderNote() const;
 
     COutlookEngine& Engine() { return m_engine; }
     const CTasks& Tasks() const { return m_tasks; }

@@ -22,7 +22,7 @@ void CDataPanel::Draw(CMemWallPaper& data, CRegionList& regions, const PanelData
     const PanelLayout& L = data.Layout();
     const bool central = L.central;
     if (!central && s.m_showCalendar) CMonthCalendar::Draw(data, regions, locale, panel.now);
-    CPanelHeader::Draw(data, regions, locale.LongDateText(panel.now));
+    CPanelHeader::Draw(data, regions, locale.LongDateText(panel.now), panel.headerNote);
     CTaskList::Draw(data, regions, locale, panel.tasks ? *panel.tasks : kNoTasks);
     CAppointmentList::Draw(data, regions, locale, panel.days);
     CFolderList::Draw(data, regions, panel.folders ? *panel.folders : kNoFolders);

@@ -18,6 +18,9 @@ struct PanelData {
     const CTasks* tasks = nullptr;
     const CMailFolders* folders = nullptr;
     const CLocaleValues* locale = nullptr;
+    // Said in the tooltip of the header's Outlook button: what the data shown lack (a
+    // calendar feed shown from an old copy); empty when nothing.
+    std::string headerNote;
 };
 
 class CDataPanel {

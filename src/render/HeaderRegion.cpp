@@ -1,14 +1,16 @@
 #include "HeaderRegion.h"
 
 std::string CHeaderRegion::TooltipText() const {
+    std::string text;
     switch (m_kind) {
-    case NewAppointment: return OpenText("New Appointment");
-    case NewTask: return OpenText("New Task");
-    case NewMail: return OpenText("New Mail");
-    case Outlook: return OpenText("Outlook");
-    case Contacts: return OpenText("Outlook Contacts");
-    default: return std::string();
+    case NewAppointment: text = OpenText("New Appointment"); break;
+    case NewTask: text = OpenText("New Task"); break;
+    case NewMail: text = OpenText("New Mail"); break;
+    case Outlook: text = OpenText("Outlook"); break;
+    case Contacts: text = OpenText("Outlook Contacts"); break;
+    default: break;
     }
+    return m_note.empty() ? text : text + "\n" + m_note;
 }
 
 // Tooltips of header regions are told apart by the region itself.

@@ -17,7 +17,8 @@ constexpr int kContactsButtonLeft = 125, kContactsButtonWidth = 25;
 constexpr int kContactsButtonAt = 126; // where its picture is drawn
 } // namespace
 
-void CPanelHeader::Draw(CMemWallPaper& data, CRegionList& regions, const std::string& dateText) {
+void CPanelHeader::Draw(CMemWallPaper& data, CRegionList& regions, const std::string& dateText,
+                        const std::string& note) {
     const CSettings& s = data.Settings();
     const PanelLayout& L = data.Layout();
     const StyleGeometry& g = L.geometry;
@@ -30,7 +31,7 @@ void CPanelHeader::Draw(CMemWallPaper& data, CRegionList& regions, const std::st
     auto buttons = [&] {
         regions.AddHeaderRegion(
             Rect::FromSize(g.header.x, g.header.y, L.Px(kOutlookButtonWidth), height).Offsetted(ox, oy), singleClick,
-            CHeaderRegion::Outlook);
+            CHeaderRegion::Outlook, note);
         if (s.m_showContacts) {
             const int left = g.header.x + L.Px(kContactsButtonLeft);
             regions.AddHeaderRegion(

@@ -12,5 +12,7 @@ class CPanelHeader {
 public:
     static constexpr int kHeight = 32;
     // dateText: today's long date, written at the right end of the central header.
-    static void Draw(CMemWallPaper& data, CRegionList& regions, const std::string& dateText);
+    // note: a line more for the tooltip of the Outlook button (empty: none).
+    static void Draw(CMemWallPaper& data, CRegionList& regions, const std::string& dateText,
+                     const std::string& note = std::string());
 };

@@ -6,8 +6,8 @@
 #include "HeaderRegion.h"
 #include "TaskRegion.h"
 
-CActiveRegion& CRegionList::AddHeaderRegion(const Rect& rect, bool singleClick, int kind) {
-    m_regions.push_back(std::make_unique<CHeaderRegion>(rect, singleClick, kind));
+CActiveRegion& CRegionList::AddHeaderRegion(const Rect& rect, bool singleClick, int kind, const std::string& note) {
+    m_regions.push_back(std::make_unique<CHeaderRegion>(rect, singleClick, kind, note));
     return *m_regions.back();
 }
 

@@ -11,7 +11,8 @@
 class CRegionList {
 public:
     // Each returns the region made, for the painter to name it.
-    CActiveRegion& AddHeaderRegion(const Rect& rect, bool singleClick, int kind);
+    // note: a line its tooltip adds (empty: none).
+    CActiveRegion& AddHeaderRegion(const Rect& rect, bool singleClick, int kind, const std::string& note = std::string());
     CActiveRegion& AddAppointmentRegion(const Rect& rect, bool singleClick, const std::string& entryId);
     CActiveRegion& AddTaskRegion(const Rect& rect, bool singleClick, const std::string& entryId);
     CActiveRegion& AddFolderRegion(const Rect& rect, bool singleClick, const std::string& entryId);

@@ -250,8 +250,11 @@ TEST(FeedCache, OneFetchAPeriodAndAFailureSaidOnce) {
     EXPECT_EQ(http.requests[1].ifModifiedSince, "Wed, 09 Dec 2026 08:00:00 GMT");
     EXPECT_TRUE(c.fresh);
     EXPECT_EQ(c.body, kCal1);
+    EXPECT_EQ(c.staleNote, "");
 
-    // Failures of every kind keep the copy; the first is said, the next ones not.
+    // Failures of every kind keep the copy; the first is said, the next ones not. The
+    // header's tooltip says at every read that the copy is shown, and how old it is.
+    int minutes = 0;
     const std::vector<std::pair<std::function<void()>, std::string>> failures = {
         {[&] { http.Answer(404, "gone"); }, "could not be read: the server answered 404."},
         {[&] { http.Answer(200, "<html>sign in</html>"); }, ""},
@@ -264,6 +267,10 @@ TEST(FeedCache, OneFetchAPeriodAndAFailureSaidOnce) {
         EXPECT_TRUE(c.available);
         EXPECT_FALSE(c.fresh);
         EXPECT_EQ(c.body, kCal1);
+        minutes += 10;
+        EXPECT_EQ(c.staleNote, "The calendar feed https://example.org/cal.ics?" + E +
+                                   " could not be reached: its copy from " + std::to_string(minutes) +
+                                   " minutes ago is shown.");
         if (said.empty()) {
             EXPECT_EQ(c.problem, "");
         } else {
@@ -277,6 +284,7 @@ TEST(FeedCache, OneFetchAPeriodAndAFailureSaidOnce) {
     c = cache.Copy(url);
     EXPECT_EQ(c.body, kCal2);
     EXPECT_EQ(c.problem, "");
+    EXPECT_EQ(c.staleNote, "");
     now += 600;
     http.Answer(200, "<html>sign in</html>");
     c = cache.Copy(url);

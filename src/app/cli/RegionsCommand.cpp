@@ -24,8 +24,11 @@ void CRegionsCommand::Print(const CRegionList& regions, std::ostream& out) {
     for (size_t i = 0; i < regions.GetCount(); ++i) {
         const CActiveRegion& r = regions.GetAt(i);
         const Rect& rc = r.Bounds();
+        // One line a region: a tooltip's line ends as \n.
+        std::string tooltip;
+        for (char c : r.TooltipText()) tooltip += c == '\n' ? std::string("\\n") : std::string(1, c);
         out << KindName(r) << ' ' << rc.left << ',' << rc.top << '-' << rc.right << ',' << rc.bottom << " \""
-            << r.TooltipText() << "\" -> " << r.Describe() << "\n";
+            << tooltip << "\" -> " << r.Describe() << "\n";
     }
 }
 

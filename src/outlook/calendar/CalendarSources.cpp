@@ -12,6 +12,7 @@
 #include "../../platform/FilePort.h"
 #include "../../platform/FolderPort.h"
 #include "../../platform/Platform.h"
+#include "FeedCache.h"
 
 namespace fs = std::filesystem;
 
@@ -192,7 +193,10 @@ void CCalendarSources::ReadFeed(const std::string& url, const CICalendarText::Op
         result.ok = false;
     }
     if (!copy.available) return;
-    const std::string name = "feed:" + url;
+    if (!copy.staleNote.empty()) result.staleNotes.push_back(copy.staleNote);
+    // Named, in the ids of its items and in the cache kept on disk, by the hash its copy
+    // is named by: the address is often the calendar's password.
+    const std::string name = "feed:" + CFeedCache::FileStem(url);
     used[name] = true;
     CCalendarCache::Key key{static_cast<long long>(std::hash<std::string>()(copy.body)),
                             static_cast<long long>(copy.body.size()), window.from, window.days, window.zone};

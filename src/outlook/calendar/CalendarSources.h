@@ -21,6 +21,7 @@ public:
         std::vector<CTask> tasks;
         std::vector<std::string> problems;    // every file that could not be read (whole), now
         std::vector<std::string> newProblems; // those not told at the last read
+        std::vector<std::string> staleNotes;  // feeds shown from a copy older than a failed try
         bool ok = true;                       // every shown source was read whole
         int files = 0;                        // files looked at
         int parsed = 0;                       // of them, parsed (not taken from the cache)

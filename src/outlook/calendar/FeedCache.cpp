@@ -74,6 +74,10 @@ std::string AgeText(long long seconds) {
     return std::to_string(seconds / 86400) + " days ago";
 }
 
+std::string StaleNote(const std::string& shown, long long ageSeconds) {
+    return "The calendar feed " + shown + " could not be reached: its copy from " + AgeText(ageSeconds) + " is shown.";
+}
+
 long long SystemSeconds() {
     return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
         .count();
@@ -174,6 +178,7 @@ CFeedCopy CFeedCache::Copy(const std::string& url) {
         copy.available = held;
         if (held) copy.body = std::move(body);
         copy.ageSeconds = held ? std::max(0LL, now - head.fetched) : 0;
+        if (held && head.fetched < head.attempted) copy.staleNote = StaleNote(shown, copy.ageSeconds);
         if (!held && !reported) {
             const long long wait = (interval - (now - head.attempted) + 59) / 60;
             copy.problem = "The calendar feed " + shown + " has no copy yet: its last try failed. It is tried again in " +
@@ -223,6 +228,7 @@ CFeedCopy CFeedCache::Copy(const std::string& url) {
     if (held) {
         copy.body = std::move(body);
         copy.ageSeconds = std::max(0LL, now - head.fetched);
+        copy.staleNote = StaleNote(shown, copy.ageSeconds);
     }
     if (!reported) {
         copy.problem = "The calendar feed " + shown + " could not be read: " + Failure(response, calendar) + ".";

@@ -9,6 +9,9 @@ struct CFeedCopy {
     bool fresh = false;        // fetched now, or confirmed unchanged by the server
     long long ageSeconds = 0;  // the age of the copy (shown in the header's tooltip)
     std::string problem;       // the failure to report, the URL's secret masked; empty when fine
+    // When the copy is older than a try that failed: that it is shown, with its age (for
+    // the panel header's tooltip, at every read); empty otherwise.
+    std::string staleNote;
 };
 
 class IFeedCopies {
