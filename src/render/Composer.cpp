@@ -443,7 +443,15 @@ bool CComposer::Compose(int folderCount) {
     // panel in its middle.
     const Rect panelMonitor = monitors.ChosenBounds(s.m_panelMonitor);
     // At that monitor's scale, or the one "Panel Scale" fixes.
-    const int scale = CPanelScale::Choose(s.m_panelScale, monitors.Chosen(s.m_panelMonitor).dpi);
+    int scale = CPanelScale::Choose(s.m_panelScale, monitors.Chosen(s.m_panelMonitor).dpi);
+    // The central panel and the pop-up are drawn no larger than fits their monitor's
+    // work area (at 200 % the central panel is 1400 x 1052: more than a small screen).
+    const Rect work = monitors.ChosenWork(s.m_panelMonitor);
+    const Rect fitIn = work.IsEmpty() ? panelMonitor : work;
+    const StyleGeometry& central = CStyleSet::For(s.m_style >= 0 && s.m_style <= 2 ? s.m_style : 0).central;
+    const int fitted = CPanelScale::Fitting(scale, central.panelWidth, central.panelHeight, fitIn.Width(), fitIn.Height());
+    m_popupScale = fitted;
+    if (s.m_centralView) scale = fitted;
     m_layout = PanelLayout::ForDesktop(s, vw, vh, panelMonitor, monitors.ChosenWork(s.m_panelMonitor), folderCount,
                                        scale);
     m_monitors = monitors;
@@ -529,7 +537,7 @@ bool CComposer::MakeBackgroundPossible(int width, int height) {
 
 void CComposer::ComposePopup() {
     // The pop-up opens on the panel's monitor: drawn at the same scale.
-    auto layout = std::make_unique<PanelLayout>(PanelLayout::ForPopup(m_settings, m_layout.scale));
+    auto layout = std::make_unique<PanelLayout>(PanelLayout::ForPopup(m_settings, m_popupScale));
     m_popupRegions.Clear();
     auto surface = std::make_unique<CMemWallPaper>(PortOrNull<ICanvasFactory>(), layout->geometry.panelWidth,
                                                    layout->geometry.panelHeight,

@@ -42,6 +42,9 @@ public:
     // composition; PopupCurrent says whether they are of that composition.
     void ComposePopup();
     bool PopupCurrent() const { return m_popupCurrent; }
+    // The scale the pop-up's picture is drawn at: the panel's, as far as it fits the
+    // panel's monitor.
+    int PopupScale() const { return m_popupScale; }
 
     // True when the output picture was written. False when the user's picture cannot
     // be opened (nothing is written), the screens are too large for one surface (said
@@ -143,6 +146,7 @@ private:
     PanelPainter m_painter;
     std::function<bool()> m_popupWanted;
     bool m_popupCurrent = false;
+    int m_popupScale = 100; // the last composition's scale, as far as the pop-up fits its monitor
     PanelLayout m_layout;
     std::unique_ptr<PanelLayout> m_popupLayout; // what the pop-up picture was drawn with
     std::unique_ptr<CMemWallPaper> m_popup;

@@ -20,6 +20,16 @@ int CPanelScale::Length(int length, int scale) {
     return static_cast<int>(scaled >= 0 ? (scaled + 50) / 100 : -((-scaled + 50) / 100));
 }
 
+int CPanelScale::Fitting(int scale, int width, int height, int areaWidth, int areaHeight) {
+    int s = scale;
+    while (s > kMin && (Length(width, s) > areaWidth || Length(height, s) > areaHeight)) {
+        // Down to the step below (a fixed scale between steps first to its own step).
+        const int offStep = (s - kMin) % 25;
+        s = std::max(kMin, s - (offStep ? offStep : 25));
+    }
+    return s;
+}
+
 int CPanelScale::NearestDrawn(int scale) {
     int best = kDrawnScales[0];
     for (int drawn : kDrawnScales)

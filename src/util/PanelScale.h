@@ -24,6 +24,11 @@ public:
     // Of the scales the pictures are drawn at, the one nearest to scale (the larger
     // one on a tie: a picture brought down loses less than one blown up).
     static int NearestDrawn(int scale);
+    // The largest scale, scale or below it in steps of 25 % down to 100 %, at which a
+    // drawing of width x height at 100 % fits in areaWidth x areaHeight; 100 when none
+    // does (a panel larger than its monitor is shown at the scale the monitor asks for
+    // only where it fits whole).
+    static int Fitting(int scale, int width, int height, int areaWidth, int areaHeight);
     // Whether "Panel Scale" may take value: 0, or 100 to 300.
     static bool ValidSetting(int value) { return value == 0 || (value >= kMin && value <= kMax); }
 };

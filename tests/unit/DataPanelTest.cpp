@@ -829,21 +829,25 @@ TEST_F(PanelDrawing, ThePanelIsDrawnAtItsMonitorsScale) {
         int width = 3840, height = 2160;
         int calendarScale = 0;   // the side bar's calendar at: 0 the panel's scale
         bool smallMonths = true; // the side bar's calendar keeps its previous and next months
+        int centralScale = 0;    // the central panel and the pop-up at: 0 the panel's scale
     } cases[] = {
         {0, 0, 100},     {96, 0, 100},    {120, 0, 125}, {144, 0, 150},  {192, 0, 200},  {240, 0, 250},
         {110, 0, 125},   {100, 0, 100},   {480, 0, 300}, {192, 150, 150}, {96, 300, 300}, {192, 100, 100},
         {144, 50, 150},  // a setting outside 100..300 follows the monitor
         // The column takes a fifth of the screen as at the first start; the calendar is
         // where the first start put it at the monitor's scale.
-        {144, 0, 150, 1024, 768},
-        {192, 0, 200, 1024, 768, 200, false},  // 590 of 616 pixels left of the column
-        {288, 0, 300, 1024, 768, 125, false},  // 370 of 412
-        {144, 0, 150, 1280, 720},
-        {192, 0, 200, 1280, 720, 200, false},
-        {288, 0, 300, 1280, 720, 150, false},  // 442 of 512: at 175 % it takes 517
-        {144, 0, 150, 1366, 768},
-        {192, 0, 200, 1366, 768, 200, false},
-        {288, 0, 300, 1366, 768, 175, false},  // 517 of 547
+        // The central panel and the pop-up come down to the largest step that fits the
+        // screen: 875 x 658 at 125 %, 1050 x 789 at 150 %.
+        {144, 0, 150, 1024, 768, 0, true, 125},
+        {192, 0, 200, 1024, 768, 200, false, 125},  // 590 of 616 pixels left of the column
+        {288, 0, 300, 1024, 768, 125, false, 125},  // 370 of 412
+        {144, 0, 150, 1280, 720, 0, true, 125},
+        {192, 0, 200, 1280, 720, 200, false, 125},
+        {288, 0, 300, 1280, 720, 150, false, 125},  // 442 of 512: at 175 % it takes 517
+        {144, 0, 150, 1366, 768, 0, true, 125},
+        {192, 0, 200, 1366, 768, 200, false, 125},
+        {288, 0, 300, 1366, 768, 175, false, 125},  // 517 of 547
+        {96, 140, 140, 1280, 720, 0, true, 125},    // a fixed scale between steps: to its step
         {96, 0, 100, 1024, 768},
     };
     // The regions of the 100 % panel, relative to its origin, to compare the others with.
@@ -853,7 +857,8 @@ TEST_F(PanelDrawing, ThePanelIsDrawnAtItsMonitorsScale) {
         env.system.screen = ScreenMetrics{1, 0, 0, c.width, c.height, c.width, c.height, c.width};
         env.system.monitors = {MonitorInfo{screen, screen, true, c.dpi}};
         settings.m_panelScale = c.panelScale;
-        const auto px = [&](int v) { return (v * c.scale + 50) / 100; };
+        int drawn = c.scale; // the view's
+        const auto px = [&](int v) { return (v * drawn + 50) / 100; };
         const int calendarScale = c.calendarScale ? c.calendarScale : c.scale;
         const auto cpx = [&](int v) { return CPanelScale::Length(v, calendarScale); };
         const bool bigScreen = c.width == 3840;
@@ -866,12 +871,14 @@ TEST_F(PanelDrawing, ThePanelIsDrawnAtItsMonitorsScale) {
                                      std::to_string(c.dpi) + ", setting " + std::to_string(c.panelScale) +
                                      (central ? ", central" : ", side bar");
             settings.m_centralView = central;
+            drawn = central && c.centralScale ? c.centralScale : c.scale;
             settings.m_sideBarWidth = bigScreen ? 300 : c.width / 5;
             settings.ApplyStyle(0);
             ASSERT_TRUE(doc->Compose()) << what;
             const CComposer& composer = doc->Composer();
             const PanelLayout& L = composer.Layout();
-            ASSERT_EQ(L.scale, c.scale) << what;
+            ASSERT_EQ(L.scale, drawn) << what;
+            EXPECT_EQ(composer.PopupScale(), c.centralScale ? c.centralScale : c.scale) << what;
             // Fonts.
             EXPECT_EQ(L.fonts.listText.height, px(11)) << what;
             EXPECT_EQ(L.fonts.heading.height, px(12)) << what;
@@ -882,9 +889,11 @@ TEST_F(PanelDrawing, ThePanelIsDrawnAtItsMonitorsScale) {
             // The room the side bar's calendar has: the screen left of the column.
             const Rect room{0, 0, g.header.x, c.height};
             if (central) {
-                EXPECT_EQ(L.calendarScale, c.scale) << what;
+                EXPECT_EQ(L.calendarScale, drawn) << what;
                 EXPECT_EQ(g.panelWidth, px(700)) << what;
                 EXPECT_EQ(g.panelHeight, px(526)) << what;
+                EXPECT_LE(g.panelWidth, c.width) << what;
+                EXPECT_LE(g.panelHeight, c.height) << what;
                 EXPECT_EQ(g.calendar, (Rect{px(248), px(260), px(698), px(524)})) << what;
                 EXPECT_EQ(composer.OriginX(), (c.width - px(700)) / 2) << what;
             } else {
@@ -934,14 +943,14 @@ TEST_F(PanelDrawing, ThePanelIsDrawnAtItsMonitorsScale) {
             }
             ASSERT_GE(found.size(), 29u) << what; // the button and every day of December
             std::vector<std::pair<std::string, Rect>>& hundred = atHundred[central ? 0 : 1];
-            if (c.scale == 100 && hundred.empty()) hundred = found;
+            if (drawn == 100 && hundred.empty()) hundred = found;
             ASSERT_EQ(found.size(), hundred.size()) << what;
             for (size_t i = 0; i < found.size(); ++i) {
                 const Rect& want = hundred[i].second;
                 const Rect& got = found[i].second;
                 EXPECT_EQ(found[i].first, hundred[i].first) << what;
                 if (!central && found[i].first != "outlook") continue; // the calendar stays where the user put it
-                const int slack = c.scale == 100 ? 0 : 3;
+                const int slack = drawn == 100 ? 0 : 3;
                 EXPECT_LE(std::abs(got.left - px(want.left)), slack) << what << " " << found[i].first;
                 EXPECT_LE(std::abs(got.top - px(want.top)), slack) << what << " " << found[i].first;
             }

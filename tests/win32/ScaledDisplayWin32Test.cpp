@@ -168,14 +168,19 @@ TEST(ScaledDisplay, ThePanelIsDrawnAtTheDisplaysScale) {
     EXPECT_GE(Matching(out, button.left, button.top, header, button.Width(), button.Height()),
               button.Width() * button.Height() * 95 / 100);
 
-    // The pop-up's picture: the central panel at the scale, its header the picture drawn
-    // at that scale, drawn as a pop-up that opens has it drawn.
+    // The pop-up's picture: the central panel at the scale as far as it fits the screen
+    // (1024 x 768 here: 125 % at 144 and 192 DPI), its header the picture drawn at that
+    // scale, drawn as a pop-up that opens has it drawn.
     composer.ComposePopup();
     CMemDC* popup = composer.PopupSurface();
     ASSERT_NE(popup, nullptr);
-    EXPECT_EQ(popup->Width(), px(700));
-    EXPECT_EQ(popup->Height(), px(526));
-    EXPECT_GE(Matching(popup->Pixels(), 0, 0, header, px(120), px(32)), px(120) * px(32) * 95 / 100);
+    const int popupScale = composer.PopupScale();
+    EXPECT_EQ(popupScale, scale == 100 ? 100 : 125);
+    const auto ppx = [&](int v) { return CPanelScale::Length(v, popupScale); };
+    EXPECT_EQ(popup->Width(), ppx(700));
+    EXPECT_EQ(popup->Height(), ppx(526));
+    const CMaskedBitmap popupHeader = CMaskedBitmap::LoadBitmap(L.headerBitmap, popupScale);
+    EXPECT_GE(Matching(popup->Pixels(), 0, 0, popupHeader, ppx(120), ppx(32)), ppx(120) * ppx(32) * 95 / 100);
 
     const char* folder = std::getenv("ORVANTA_RENDER_DIR");
     if (!folder || !*folder) return;
