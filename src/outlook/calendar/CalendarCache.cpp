@@ -1,5 +1,7 @@
 #include "CalendarCache.h"
 
+#include <zlib.h>
+
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -15,25 +17,13 @@ namespace {
 // files and a checksum of everything after the header, so that a file cut short or
 // damaged anywhere is refused. Numbers are 8 bytes little-endian (both builds are
 // x86-64), doubles their bits, strings a length and the bytes.
-constexpr std::string_view kHeader = "orvanta calendar cache 2\n";
+constexpr std::string_view kHeader = "orvanta calendar cache 3\n";
 // Fields longer than this are not believed (the largest file read is 16 MB).
 constexpr std::uint64_t kMaxString = 64u << 20;
 
-// Catches damage, not tampering: 8 bytes a step, a multiply and a shift each.
+// Catches damage, not tampering: zlib's CRC-32, kept in the file's last 8 bytes.
 std::uint64_t Checksum(std::string_view bytes) {
-    std::uint64_t h = 0x6f7276616e746131ULL ^ bytes.size();
-    size_t i = 0;
-    for (; i + 8 <= bytes.size(); i += 8) {
-        std::uint64_t w;
-        std::memcpy(&w, bytes.data() + i, 8);
-        h = (h ^ w) * 0x9E3779B97F4A7C15ULL;
-        h ^= h >> 29;
-    }
-    for (; i < bytes.size(); ++i) {
-        h = (h ^ static_cast<unsigned char>(bytes[i])) * 0x9E3779B97F4A7C15ULL;
-        h ^= h >> 29;
-    }
-    return h;
+    return crc32_z(crc32_z(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(bytes.data()), bytes.size());
 }
 
 class CWriter {
